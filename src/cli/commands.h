@@ -1,0 +1,18 @@
+#pragma once
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <vector>
+
+#include "cli/context.h"
+
+namespace cli {
+
+// A subcommand and what it does once the options are parsed; returns the exit code.
+struct Command {
+    CLI::App* app;
+    std::function<int(Context&)> run;
+};
+
+void addLinkCommands(CLI::App& app, std::vector<Command>& commands);
+
+}  // namespace cli

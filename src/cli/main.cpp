@@ -1,0 +1,42 @@
+// krnctl: the service commands of krnsetup for scripts and production lines.
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/context.h"
+
+int main(int argc, char** argv) {
+    // The Qt adapters (serial port, UDP socket) want an application object; no event loop runs.
+    QCoreApplication qt(argc, argv);
+
+    CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments"};
+    app.require_subcommand(1);
+    cli::GlobalOptions options;
+    app.add_option("--instrument", options.instrument,
+                   "Instrument description: \"COM: n\", \"COM: /dev/path\", \"USB: serial\" or "
+                   "\"IP: host:port\" (default: $KRN_INSTRUMENT)");
+    app.add_option("--folder", options.folder, "Program folder with the tool's data files");
+    app.add_option("--trace", options.trace, "Write every frame exchanged to FILE");
+    app.add_option("--simulate", options.simulate,
+                   std::string("Use an in-process simulated USB instrument of this profile, as \"USB: ") +
+                       cli::kSimulatedUsbSerial + "\"");
+    app.add_flag("--json", options.json, "Print the result as one JSON document");
+    app.add_flag("--yes", options.yes, "Answer Yes to every question");
+
+    std::vector<cli::Command> commands;
+    cli::addLinkCommands(app, commands);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int rc = app.exit(e);
+        return rc == 0 ? cli::kDone : cli::kUsage;
+    }
+
+    cli::Context ctx(options);
+    if (!ctx.init()) return cli::kUsage;
+    for (auto& c : commands)
+        if (c.app->parsed()) return c.run(ctx);
+    return cli::kUsage;
+}

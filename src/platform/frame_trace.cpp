@@ -1,0 +1,39 @@
+#include "platform/frame_trace.h"
+
+#include <cstdio>
+
+#include "platform/protocol.h"
+
+namespace platform {
+
+FrameTrace::FrameTrace(Clock& clock, const std::string& path)
+    : clock_(clock), start_(clock.now()), out_(path, std::ios::trunc) {
+    LocalDateTime t = clock.localNow();
+    char header[80];
+    std::snprintf(header, sizeof header, "# trace started %04d-%02d-%02d %02d:%02d:%02d\n", t.year,
+                  t.month, t.day, t.hour, t.minute, t.second);
+    out_ << header << std::flush;
+}
+
+void FrameTrace::stamp() {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%12.6f ", clock_.secondsSince(start_));
+    out_ << buf;
+}
+
+void FrameTrace::frame(std::string_view channel, Direction dir, ByteSpan bytes,
+                       std::uint8_t command) {
+    if (!out_) return;
+    stamp();
+    out_ << channel << ' ' << (dir == Direction::Tx ? "TX" : "RX") << ' ' << toHex(bytes) << "  # "
+         << static_cast<int>(command) << ' ' << commandName(command) << '\n'
+         << std::flush;
+}
+
+void FrameTrace::note(std::string_view channel, std::string_view text) {
+    if (!out_) return;
+    stamp();
+    out_ << channel << " -- " << text << '\n' << std::flush;
+}
+
+}  // namespace platform

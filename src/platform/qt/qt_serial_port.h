@@ -1,0 +1,35 @@
+#pragma once
+#include <memory>
+
+#include "platform/serial_port.h"
+
+class QSerialPort;
+
+namespace platform::qt {
+
+// QSerialPort behind the SerialPort interface. It works without an event loop: new input is
+// looked for with waitForReadyRead and every write is pushed out with waitForBytesWritten.
+class QtSerialPort final : public SerialPort {
+public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+
+    bool open(const std::string& location) override;
+    bool isOpen() const override;
+    void close() override;
+    std::size_t bytesAvailable() override;
+    Bytes read(std::size_t max) override;
+    bool write(ByteSpan bytes) override;
+    bool waitForReadyRead(std::chrono::milliseconds timeout) override;
+    void discardInput() override;
+
+private:
+    std::unique_ptr<QSerialPort> port_;
+};
+
+class QtSerialPortEnumerator final : public SerialPortEnumerator {
+public:
+    std::vector<SerialPortInfo> ports() override;
+};
+
+}  // namespace platform::qt

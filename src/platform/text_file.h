@@ -1,0 +1,23 @@
+#pragma once
+// Text files for the instrument and INI files are Windows-1252 bytes with CR LF line ends on
+// every platform; the program works in UTF-8 and converts here.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes are taken as
+// Windows-1252 already.
+std::string utf8ToCp1252(const std::string& utf8);
+std::string cp1252ToUtf8(const std::string& cp1252);
+
+// Splits at CR LF, lone LF or lone CR; a final line end does not make an empty last line.
+std::vector<std::string> splitLines(const std::string& text);
+
+// Reads a Windows-1252 file into UTF-8 lines; nullopt when it cannot be read.
+std::optional<std::vector<std::string>> readTextLines(const std::string& path);
+// Writes UTF-8 lines as Windows-1252 with CR LF after every line; false on any write error.
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace platform

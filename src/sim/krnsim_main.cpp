@@ -1,0 +1,134 @@
+// krnsim: one simulated instrument, served on a pseudo-terminal and/or loopback UDP until
+// SIGINT or SIGTERM.
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <memory>
+
+#include "platform/frame_trace.h"
+#include "sim/nvram_file.h"
+#include "sim/profiles.h"
+#include "sim/sim_server.h"
+
+namespace {
+std::atomic<bool> g_stop{false};
+void onSignal(int) { g_stop = true; }
+
+bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& port) {
+    auto colon = text.rfind(':');
+    if (colon == std::string::npos) return false;
+    host = text.substr(0, colon);
+    try {
+        int p = std::stoi(text.substr(colon + 1));
+        if (p < 0 || p > 65535) return false;
+        port = static_cast<std::uint16_t>(p);
+    } catch (...) {
+        return false;
+    }
+    return !host.empty();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"krnsim - a simulated KRN Visual instrument"};
+    std::string profileName, udp, nvramPath, tracePath;
+    bool serial = false, pace = false, listProfiles = false;
+    int modulePort = 65535;
+    int restartMs = 5000;
+    app.add_option("--profile", profileName, "Instrument generation to simulate (see --list-profiles)");
+    app.add_flag("--list-profiles", listProfiles, "List the profiles and exit");
+    app.add_flag("--serial", serial, "Serve the serial line on a pseudo-terminal");
+    app.add_option("--udp", udp, "Serve the Ethernet module's data port on HOST:PORT (PORT 0 = any free port)");
+    app.add_option("--module-port", modulePort, "The Ethernet module's command port (0 = any free port)")
+        ->check(CLI::Range(0, 65535));
+    app.add_option("--nvram", nvramPath, "Load the NVRAM from FILE at start and save it there at exit");
+    app.add_flag("--pace", pace, "Pace both directions at 115200 baud 8N1");
+    app.add_option("--restart-ms", restartMs, "How long a restart keeps the instrument silent")
+        ->check(CLI::Range(0, 60000));
+    app.add_option("--trace", tracePath, "Write every frame to FILE");
+    CLI11_PARSE(app, argc, argv);
+
+    if (listProfiles) {
+        for (const auto& p : sim::profiles()) std::cout << p.name << "  " << p.description << "\n";
+        return 0;
+    }
+    const sim::Profile* profile = sim::findProfile(profileName);
+    if (!profile) {
+        std::cerr << "krnsim: unknown profile \"" << profileName << "\"; known profiles:";
+        for (const auto& p : sim::profiles()) std::cerr << ' ' << p.name;
+        std::cerr << "\n";
+        return 2;
+    }
+    if (!serial && udp.empty()) {
+        std::cerr << "krnsim: nothing to serve; give --serial and/or --udp HOST:PORT\n";
+        return 2;
+    }
+
+    platform::SystemClock clock;
+    sim::SimInstrument instrument(*profile);
+    instrument.setPacing(pace);
+    instrument.setRestartSilence(std::chrono::milliseconds(restartMs));
+    if (!nvramPath.empty()) {
+        switch (sim::loadNvram(nvramPath, instrument.nvram())) {
+            case sim::NvramLoad::Loaded: std::cout << "nvram: loaded " << nvramPath << "\n"; break;
+            case sim::NvramLoad::Missing: std::cout << "nvram: " << nvramPath << " is new\n"; break;
+            case sim::NvramLoad::WrongSize:
+                std::cerr << "krnsim: " << nvramPath << " does not hold " << profile->nvramSize
+                          << " bytes of NVRAM for profile " << profile->name << "\n";
+                return 4;
+            case sim::NvramLoad::Unreadable:
+                std::cerr << "krnsim: cannot read " << nvramPath << "\n";
+                return 4;
+        }
+    }
+
+    std::unique_ptr<platform::FrameTrace> trace;
+    if (!tracePath.empty()) {
+        trace = std::make_unique<platform::FrameTrace>(clock, tracePath);
+        if (!trace->ok()) {
+            std::cerr << "krnsim: cannot write " << tracePath << "\n";
+            return 4;
+        }
+        instrument.frameObserver = [&](bool request, const platform::Bytes& frame, std::uint8_t code) {
+            trace->frame("SIM", request ? platform::FrameTrace::Direction::Rx
+                                        : platform::FrameTrace::Direction::Tx,
+                         frame, code);
+        };
+    }
+
+    sim::SimServer server(instrument, clock);
+    std::cout << "profile: " << profile->name << " (" << profile->description << ")\n";
+    if (serial) {
+        std::string path = server.openPty();
+        if (path.empty()) {
+            std::cerr << "krnsim: cannot create a pseudo-terminal\n";
+            return 1;
+        }
+        std::cout << "serial: " << path << "\n";
+    }
+    if (!udp.empty()) {
+        std::string host;
+        std::uint16_t port = 0;
+        if (!splitHostPort(udp, host, port)) {
+            std::cerr << "krnsim: --udp takes HOST:PORT, for example 127.0.0.1:0\n";
+            return 2;
+        }
+        if (!server.openUdp(host, port, static_cast<std::uint16_t>(modulePort))) {
+            std::cerr << "krnsim: cannot bind UDP ports on " << host << "\n";
+            return 1;
+        }
+        std::cout << "udp data: " << host << ":" << server.dataPort() << "\n";
+        std::cout << "udp module: " << host << ":" << server.commandPort() << "\n";
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::cout << "ready" << std::endl;
+    server.run(g_stop);
+
+    if (!nvramPath.empty() && !sim::saveNvram(nvramPath, instrument.nvram())) {
+        std::cerr << "krnsim: cannot save the NVRAM to " << nvramPath << "\n";
+        return 4;
+    }
+    return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The serial-to-Ethernet module inside an instrument: it passes the instrument's serial bytes
+// in UDP datagrams on its data port and answers text commands ("ENCOMMPC", ...) terminated by a
+// carriage return.
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/bytes.h"
+#include "platform/clock.h"
+#include "sim/sim_instrument.h"
+
+namespace sim {
+
+class SimEthernetModule {
+public:
+    SimEthernetModule(SimInstrument& instrument, std::string mac, std::string name)
+        : instrument_(instrument), mac_(std::move(mac)), name_(std::move(name)) {}
+
+    SimInstrument& instrument() { return instrument_; }
+    const std::string& mac() const { return mac_; }
+
+    // A datagram for the data port: a module command, or bytes for the instrument's serial line.
+    void dataDatagram(platform::ByteSpan data, platform::TimePoint t);
+    // A datagram for the command port; the answer to send back, if any.
+    std::optional<platform::Bytes> commandDatagram(platform::ByteSpan data);
+
+    // The next datagram the data port sends by time t: a command answer, or the instrument's
+    // output gathered until its serial line goes quiet.
+    std::optional<platform::Bytes> takeDataDatagram(platform::TimePoint t);
+    // When takeDataDatagram may next have something.
+    std::optional<platform::TimePoint> nextDataTime(platform::TimePoint now) const;
+
+    // Tests: the module answers nothing to its text commands.
+    void setCommandsSilent(bool silent) { commandsSilent_ = silent; }
+    int commandsAnswered() const { return commandsAnswered_; }
+    void setDataPort(std::uint16_t port) { dataPort_ = port; }
+
+private:
+    std::optional<std::string> answerCommand(const std::string& command);
+
+    SimInstrument& instrument_;
+    std::string mac_;
+    std::string name_;
+    std::uint16_t dataPort_ = 0;
+    std::deque<platform::Bytes> replies_;
+    bool commandsSilent_ = false;
+    int commandsAnswered_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,130 @@
+#pragma once
+// A software instrument at the byte level: it echoes what the host sends, assembles request
+// frames, answers them, and schedules every output byte at the time it would leave the
+// instrument. Transports move bytes in and out; they never interpret them.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/bytes.h"
+#include "platform/clock.h"
+#include "sim/profiles.h"
+
+namespace sim {
+
+// Faults a test can make the instrument commit. Each applies to one request frame: the next
+// one, or the one after `skip` further frames.
+struct Fault {
+    enum class Kind {
+        DropByte,       // output byte `index` of the frame (echo bytes first, then the answer)
+        CorruptByte,    // output byte `index` inverted
+        DelayByte,      // output byte `index` and all after it come `delay` later
+        WrongEcho,      // echo of request byte `index` altered
+        WrongChecksum,  // the answer's CHK is off by one
+        Len0,           // the answer's LEN byte is 0
+        Len51,          // the answer's LEN byte is 51
+        Stall,          // the answer comes `delay` after the echo
+        NoAnswer,       // the request is echoed but not answered
+    };
+    Kind kind = Kind::NoAnswer;
+    int index = 0;
+    platform::Duration delay{};
+    int skip = 0;
+};
+
+struct WireByte {
+    platform::TimePoint time;
+    bool fromHost;
+    std::uint8_t value;
+};
+
+class SimInstrument {
+public:
+    explicit SimInstrument(const Profile& profile);
+
+    const Profile& profile() const { return profile_; }
+    std::vector<std::uint8_t>& nvram() { return nvram_; }
+    const std::vector<std::uint8_t>& nvram() const { return nvram_; }
+
+    // Bytes from the host, arriving at time t.
+    void receive(platform::ByteSpan bytes, platform::TimePoint t);
+    // Number of output bytes that have left the instrument by t.
+    std::size_t outputReady(platform::TimePoint t) const;
+    platform::Bytes takeOutput(platform::TimePoint t, std::size_t max = SIZE_MAX);
+    // Output ready by t that forms a complete burst: the byte after it, if any is scheduled,
+    // follows more than `gap` later. 0 while a burst is still under way.
+    std::size_t burstReady(platform::TimePoint t, platform::Duration gap) const;
+    // When the first burst still queued is complete (its last byte has left).
+    std::optional<platform::TimePoint> burstEnd(platform::Duration gap) const;
+    // When the next output byte leaves the instrument, if any is scheduled.
+    std::optional<platform::TimePoint> nextOutputTime() const;
+    // Forgets output not yet taken (a host that reopens its port loses it too).
+    void dropOutput();
+
+    void addFault(const Fault& f) { faults_.push_back(f); }
+    void clearFaults() { faults_.clear(); }
+    // A silent instrument neither echoes nor answers.
+    void setSilent(bool silent) { silent_ = silent; }
+    void setPressLockRefused(bool refused) { pressLockRefused_ = refused; }
+    void setRestartSilence(platform::Duration d) { restartSilence_ = d; }
+    // Wire pacing at 115200 baud 8N1 in both directions.
+    void setPacing(bool on) { pacing_ = on; }
+
+    bool pressLocked() const { return pressLocked_; }
+    bool keyboardLocked() const { return keyboardLocked_; }
+    bool pressLockRefused() const { return pressLockRefused_; }
+    void setPressLocked(bool on) { pressLocked_ = on; }
+    void setKeyboardLocked(bool on) { keyboardLocked_ = on; }
+    // The instrument restarts: it hears nothing for the restart time.
+    void restart(platform::TimePoint t);
+    int restarts() const { return restarts_; }
+
+    // Every byte on the wire, both directions, and every complete request frame received.
+    // Told of every complete request (request = true) and every answer frame sent.
+    std::function<void(bool request, const platform::Bytes& frame, std::uint8_t code)> frameObserver;
+
+    const std::vector<WireByte>& wire() const { return wire_; }
+    const std::vector<platform::Bytes>& requests() const { return requests_; }
+    platform::Bytes hostBytes() const;
+    void clearLog();
+
+private:
+    struct Out {
+        platform::TimePoint time;
+        std::uint8_t value;
+    };
+    void onByte(std::uint8_t b, platform::TimePoint arrival);
+    void startFrame();
+    void sendOut(std::uint8_t b, platform::TimePoint earliest);
+    void completeFrame(platform::TimePoint t);
+
+    Profile profile_;
+    std::vector<std::uint8_t> nvram_;
+    std::deque<Out> out_;
+    std::vector<Fault> faults_;
+    std::optional<Fault> current_;
+    int outIndex_ = 0;  // output bytes of the current frame so far
+    platform::Duration extraDelay_{};
+
+    platform::Bytes frame_;
+    std::size_t expected_ = 0;  // bytes still to come after LEN
+    platform::TimePoint lastIn_{};
+    platform::TimePoint lineInFree_{};
+    platform::TimePoint lineOutFree_{};
+    platform::TimePoint silentUntil_{};
+
+    bool silent_ = false;
+    bool pacing_ = false;
+    bool pressLockRefused_ = false;
+    bool pressLocked_ = false;
+    bool keyboardLocked_ = false;
+    int restarts_ = 0;
+    platform::Duration restartSilence_ = std::chrono::seconds(5);
+
+    std::vector<WireByte> wire_;
+    std::vector<platform::Bytes> requests_;
+};
+
+}  // namespace sim
