@@ -31,7 +31,7 @@ public:
     virtual Bytes read(std::size_t max) = 0;
     // Sends all bytes; false when the port took fewer.
     virtual bool write(ByteSpan bytes) = 0;
-    // Blocks until input arrives or the time is up, without spinning; true when input is waiting.
+    // Blocks until new input arrives or the time is up, without spinning; true when it arrived.
     virtual bool waitForReadyRead(std::chrono::milliseconds timeout) = 0;
     // Drops every byte received so far.
     virtual void discardInput() = 0;

@@ -28,7 +28,7 @@ void SimEthernetModule::dataDatagram(platform::ByteSpan data, platform::TimePoin
     if (auto text = commandText(data)) {
         if (*text == "ENCOMMPC") {
             if (auto reply = answerCommand(*text)) {
-                reply->push_back('\r');
+                *reply += terminator_;
                 replies_.emplace_back(reply->begin(), reply->end());
             }
             return;

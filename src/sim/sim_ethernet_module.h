@@ -35,6 +35,8 @@ public:
     void setCommandsSilent(bool silent) { commandsSilent_ = silent; }
     int commandsAnswered() const { return commandsAnswered_; }
     void setDataPort(std::uint16_t port) { dataPort_ = port; }
+    // What ends a command answer on the data port (a carriage return unless a test says else).
+    void setReplyTerminator(std::string t) { terminator_ = std::move(t); }
 
 private:
     std::optional<std::string> answerCommand(const std::string& command);
@@ -44,6 +46,7 @@ private:
     std::string name_;
     std::uint16_t dataPort_ = 0;
     std::deque<platform::Bytes> replies_;
+    std::string terminator_ = "\r";
     bool commandsSilent_ = false;
     int commandsAnswered_ = 0;
 };

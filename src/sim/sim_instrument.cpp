@@ -102,11 +102,12 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
     if (valid && !(fault && fault->kind == Fault::Kind::NoAnswer)) {
         std::optional<platform::Bytes> data = answerCommand(
             *this, t, request[1], platform::ByteSpan(request.data() + 2, n - 3));
+        if (fault && fault->kind == Fault::Kind::Replace) data = fault->data;
         if (data) {
-            platform::Bytes frame;
-            frame.push_back(static_cast<std::uint8_t>(data->size() + 1));
-            frame.insert(frame.end(), data->begin(), data->end());
-            frame.push_back(platform::frameChecksum(frame));
+            platform::Bytes frame(data->size() + 2);
+            frame[0] = static_cast<std::uint8_t>(data->size() + 1);
+            std::copy(data->begin(), data->end(), frame.begin() + 1);
+            frame.back() = platform::frameChecksum(std::span(frame.data(), frame.size() - 1));
             if (fault) {
                 if (fault->kind == Fault::Kind::Len0) frame[0] = 0;
                 if (fault->kind == Fault::Kind::Len51) frame[0] = 51;
@@ -164,6 +165,12 @@ platform::Bytes SimInstrument::takeOutput(platform::TimePoint t, std::size_t max
 std::optional<platform::TimePoint> SimInstrument::nextOutputTime() const {
     if (out_.empty()) return std::nullopt;
     return out_.front().time;
+}
+
+std::optional<platform::TimePoint> SimInstrument::nextOutputTimeAfter(platform::TimePoint t) const {
+    for (const Out& o : out_)
+        if (o.time > t) return o.time;
+    return std::nullopt;
 }
 
 void SimInstrument::dropOutput() { out_.clear(); }

@@ -27,11 +27,17 @@ struct Fault {
         Len51,          // the answer's LEN byte is 51
         Stall,          // the answer comes `delay` after the echo
         NoAnswer,       // the request is echoed but not answered
+        Replace,        // the answer carries `data` instead of the command's own
     };
+    Fault() = default;
+    Fault(Kind k, int i = 0, platform::Duration d = {}, int s = 0, platform::Bytes bytes = {})
+        : kind(k), index(i), delay(d), skip(s), data(std::move(bytes)) {}
+
     Kind kind = Kind::NoAnswer;
     int index = 0;
     platform::Duration delay{};
     int skip = 0;
+    platform::Bytes data;
 };
 
 struct WireByte {
@@ -58,6 +64,8 @@ public:
     std::size_t burstReady(platform::TimePoint t, platform::Duration gap) const;
     // When the first burst still queued is complete (its last byte has left).
     std::optional<platform::TimePoint> burstEnd(platform::Duration gap) const;
+    // When the first output byte that has not left by t will leave.
+    std::optional<platform::TimePoint> nextOutputTimeAfter(platform::TimePoint t) const;
     // When the next output byte leaves the instrument, if any is scheduled.
     std::optional<platform::TimePoint> nextOutputTime() const;
     // Forgets output not yet taken (a host that reopens its port loses it too).

@@ -32,9 +32,9 @@ bool SimSerialPort::write(platform::ByteSpan bytes) {
 
 bool SimSerialPort::waitForReadyRead(std::chrono::milliseconds timeout) {
     if (!open_) return false;
+    // Like a real port: waits for input that has not arrived yet.
     const platform::TimePoint now = clock_.now();
-    auto next = instrument_.nextOutputTime();
-    if (next && *next <= now) return true;
+    auto next = instrument_.nextOutputTimeAfter(now);
     if (next && *next <= now + timeout) {
         clock_.sleepFor(*next - now);
         return true;

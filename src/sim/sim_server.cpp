@@ -34,6 +34,8 @@ int bindUdp(const std::string& host, std::uint16_t port, std::uint16_t& bound) {
     return fd;
 }
 
+constexpr platform::Duration kSpinBelow = std::chrono::microseconds(150);
+
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -166,6 +168,9 @@ void SimServer::pollOnce(int maxWaitMs) {
         auto next = udpActive_ ? module_.nextDataTime(now) : instrument_.nextOutputTime();
         if (next) wait = std::clamp<platform::Duration>(*next - now, platform::Duration::zero(), wait);
     }
+    // Timers wake up late by tens of microseconds; a paced byte would leave late every time.
+    // So the sleep ends early and the last stretch before a byte is due is polled.
+    wait = wait < kSpinBelow ? platform::Duration::zero() : wait - kSpinBelow;
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     int r = ::ppoll(fds, n, &ts, nullptr);

@@ -39,6 +39,7 @@ bool SimUdpSocket::sendTo(platform::ByteSpan data, const std::string& host, std:
                 pending_.push_back({*reply, kLoopback, e.commandPort});
         }
     }
+    if (afterSend) afterSend();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // In-process UDP: a socket on the host side that reaches simulated Ethernet modules at
 // 127.0.0.1, each with a data port and a command port, on the given clock.
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/clock.h"
@@ -30,6 +31,8 @@ public:
         std::uint16_t port;
     };
     const std::vector<Sent>& sent() const { return sent_; }
+    // Called after every datagram the host sends, once the modules have taken it.
+    std::function<void()> afterSend;
     void clearSent() { sent_.clear(); }
 
     bool bind(const std::string& localAddress, std::uint16_t port) override;

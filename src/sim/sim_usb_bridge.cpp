@@ -81,6 +81,7 @@ FtStatus SimUsbBridge::Read(FtHandle h, std::uint8_t* buffer, std::uint32_t coun
 FtStatus SimUsbBridge::Write(FtHandle h, const std::uint8_t* data, std::uint32_t count,
                              std::uint32_t& written) {
     written = 0;
+    calls_.push_back("Write " + std::to_string(count));
     Open* o = find(h);
     if (!o) return FtStatus::InvalidHandle;
     if (SimInstrument* in = devices_[o->device].instrument)

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the tools, starts a simulated instrument (krnsim) on a pseudo-terminal and on loopback
+# UDP, and talks to it with krnctl over both channels and over the in-process USB simulator.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target krnsim krnctl
+
+out=$(mktemp)
+build/src/sim/krnsim --profile p36e51 --serial --udp 127.0.0.1:0 --module-port 0 >"$out" &
+sim=$!
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$out"' EXIT
+for _ in $(seq 50); do grep -q '^ready' "$out" && break; sleep 0.1; done
+cat "$out"
+pty=$(sed -n 's/^serial: //p' "$out")
+port=$(sed -n 's/^udp data: .*://p' "$out")
+
+run() { echo "\$ krnctl $*"; build/src/cli/krnctl "$@"; }
+run --instrument "COM: $pty" exchange 1
+run --instrument "COM: $pty" exchange 14 0x23 0x01 0x00 0x7F
+run --instrument "COM: $pty" exchange 15 0x23 0x01 0x00
+run --instrument "IP: 127.0.0.1:$port" exchange 15 0x23 0x01 0x00
+run --instrument "IP: 127.0.0.1:$port" --json exchange 12
+run --simulate p41e1072 --instrument "USB: QX3SIM0001" exchange 1
+run ports

@@ -1,0 +1,194 @@
+// krnsim and krnctl as the technician runs them: separate processes on a pseudo-terminal and
+// on loopback UDP.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Result {
+    int exitCode;
+    std::string out;
+};
+
+// Runs a command line through the shell and collects its stdout (stderr joins it).
+Result run(const std::string& command) {
+    Result r{-1, {}};
+    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+    if (!p) return r;
+    std::array<char, 512> buf;
+    while (std::fgets(buf.data(), buf.size(), p)) r.out += buf.data();
+    int status = ::pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// A krnsim process with its announced endpoints.
+class Krnsim {
+public:
+    explicit Krnsim(std::vector<std::string> args) {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        args.insert(args.begin(), KRNSIM_PATH);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (::posix_spawn(&pid_, KRNSIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        out_ = fds[0];
+        readUntilReady();
+    }
+    ~Krnsim() {
+        stop();
+        if (out_ >= 0) ::close(out_);
+    }
+    int stop() {
+        if (pid_ <= 0) return -1;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string value(const std::string& key) const {
+        auto it = values_.find(key);
+        return it == values_.end() ? std::string() : it->second;
+    }
+    std::string port(const std::string& key) const {
+        std::string v = value(key);
+        return v.substr(v.rfind(':') + 1);
+    }
+
+private:
+    void readUntilReady() {
+        std::string text;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (text.find("ready\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{out_, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) continue;
+            char buf[256];
+            ssize_t n = ::read(out_, buf, sizeof buf);
+            if (n <= 0) break;
+            text.append(buf, static_cast<std::size_t>(n));
+        }
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find('\n', start);
+            std::string line = text.substr(start, end - start);
+            std::size_t colon = line.find(": ");
+            if (colon != std::string::npos) values_[line.substr(0, colon)] = line.substr(colon + 2);
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::map<std::string, std::string> values_;
+};
+
+const std::string krnctl = KRNCTL_PATH;
+
+TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
+    Krnsim sim({"--profile", "p41e1072", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    const std::string pty = sim.value("serial");
+    ASSERT_FALSE(pty.empty());
+    const std::string port = sim.port("udp data");
+    ASSERT_FALSE(port.empty());
+
+    struct Case {
+        std::string instrument, args, output;
+    };
+    const Case cases[] = {
+        {"COM: " + pty, "exchange 15 0x23 0x01 0x00", "00\n"},
+        {"COM: " + pty, "exchange 1", "48 29\n"},
+        {"IP: 127.0.0.1:" + port, "exchange 15 0x23 0x01 0x00", "00\n"},
+        {"IP: 127.0.0.1:" + port, "--json exchange 12", "{\"command\":12,\"answer\":\"95 01\",\"BufferRx\":[149,1]}\n"},
+    };
+    for (const Case& c : cases) {
+        Result r = run(krnctl + " --instrument '" + c.instrument + "' " + c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.instrument << " " << c.args << "\n" << r.out;
+        EXPECT_EQ(r.out, c.output) << c.instrument << " " << c.args;
+    }
+}
+
+TEST(Programs, KrnctlExitCodesAndMessages) {
+    struct Case {
+        std::string args;
+        int exitCode;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"--instrument 'COM: 0' exchange 1", 1, "Communication error\nCOM: 0\n"},
+        {"--instrument 'IP: 127.0.0.1' exchange 1", 1, "Communication error\nIP: 127.0.0.1\n"},
+        {"--instrument 'COM: 1' exchange 256", 2, "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
+        {"--instrument 'COM: 1' exchange 0xZZ", 2, "krnctl: \"0xZZ\" is not a byte (0..255, decimal or 0x hex)\n"},
+        {"--simulate p36e51 --instrument 'USB: QX3SIM0001' exchange 1", 0, "33 24\n"},
+        {"--simulate nothing exchange 1", 2, "krnctl: unknown simulator profile \"nothing\"\n"},
+    };
+    for (const Case& c : cases) {
+        Result r = run("env -u KRN_INSTRUMENT " + krnctl + " " + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.out;
+        EXPECT_EQ(r.out, c.output) << c.args;
+    }
+    Result none = run("env -u KRN_INSTRUMENT " + krnctl + " exchange 1");
+    EXPECT_EQ(none.exitCode, 2);
+}
+
+TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
+    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string nvram = (dir / "nvram.bin").string();
+    const std::string simTrace = (dir / "sim.trace").string();
+    const std::string ctlTrace = (dir / "ctl.trace").string();
+    {
+        Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram, "--trace", simTrace});
+        const std::string desc = "COM: " + sim.value("serial");
+        Result w = run(krnctl + " --instrument '" + desc + "' --trace " + ctlTrace +
+                       " exchange 14 0x23 0x01 0x00 0x5A");
+        EXPECT_EQ(w.exitCode, 0) << w.out;
+        EXPECT_EQ(sim.stop(), 0);
+    }
+    ASSERT_EQ(std::filesystem::file_size(nvram), 512768u);
+    {
+        Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram});
+        EXPECT_EQ(sim.value("nvram"), "loaded " + nvram);
+        Result r = run(krnctl + " --instrument 'COM: " + sim.value("serial") + "' exchange 15 0x23 0x01 0x00");
+        EXPECT_EQ(r.out, "5A\n");
+    }
+    std::ifstream ctl(ctlTrace);
+    std::string header, tx, rx;
+    std::getline(ctl, header);
+    std::getline(ctl, tx);
+    std::getline(ctl, rx);
+    EXPECT_NE(tx.find("COM TX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte"), std::string::npos) << tx;
+    EXPECT_NE(rx.find("COM RX 02 01 03  # 14 WriteNVRam1Byte"), std::string::npos) << rx;
+    std::ifstream simt(simTrace);
+    std::string line;
+    std::getline(simt, line);
+    std::getline(simt, line);
+    EXPECT_NE(line.find("SIM RX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte"), std::string::npos) << line;
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// krnbench: throughput and CPU of the frame link against the simulator, printed as Markdown
+// for docs/performance.md. Run by hand: build/tools/krnbench
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+#include "instrument/uckrnvisual.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_udp_socket.h"
+#include "sim/sim_serial_port.h"
+#include "sim/sim_server.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double kByteTime = 10.0 / 115200.0;
+
+double threadCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_THREAD, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void prepare(instrument::UCKRNVisual& c, std::initializer_list<std::uint8_t> bytes) {
+    c.BufferTx()[0] = static_cast<std::uint8_t>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), c.BufferTx().begin() + 1);
+}
+
+// Exchanges per second of one-byte reads.
+double rate(instrument::UCKRNVisual& c, int n) {
+    const auto t0 = Clock::now();
+    for (int i = 0; i < n; ++i) {
+        prepare(c, {15, 0x23, 0x01, 0x00});
+        if (!c.EseguiTransazione(false)) {
+            std::fprintf(stderr, "exchange failed\n");
+            return 0;
+        }
+    }
+    return n / std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// Mean seconds of one exchange.
+double meanExchange(instrument::UCKRNVisual& c, std::initializer_list<std::uint8_t> bytes, int n) {
+    const auto t0 = Clock::now();
+    for (int i = 0; i < n; ++i) {
+        prepare(c, bytes);
+        if (!c.EseguiTransazione(false)) std::fprintf(stderr, "exchange failed\n");
+    }
+    return std::chrono::duration<double>(Clock::now() - t0).count() / n;
+}
+
+// Mean seconds of one echoed byte, unpaced: the pseudo-terminal's round trip.
+double meanEcho(instrument::UCKRNVisual& c, int n) {
+    const auto t0 = Clock::now();
+    for (int i = 0; i < n; ++i) c.link().InviaByte(0, true);
+    return std::chrono::duration<double>(Clock::now() - t0).count() / n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const sim::Profile& profile = *sim::findProfile("p36e51");
+
+    // In process, on virtual time.
+    double inProcess = 0;
+    {
+        platform::VirtualClock vclock;
+        sim::SimInstrument in(profile);
+        sim::SimSerialPort port(in, vclock, "/dev/ttySIM0");
+        instrument::UCKRNVisual c(vclock, nullptr, nullptr);
+        c.HandlePorta(&port);
+        c.ApriComunicazione232(std::string("/dev/ttySIM0"));
+        inProcess = rate(c, 200000);
+        in.clearLog();
+    }
+
+    platform::SystemClock clock;
+    sim::SimInstrument in(profile);
+    sim::SimServer server(in, clock);
+    const std::string pty = server.openPty();
+    server.openUdp("127.0.0.1", 0, 0);
+    server.start();
+
+    platform::qt::QtSerialPort serial;
+    platform::qt::QtUdpSocket socket;
+    instrument::UCKRNVisual c(clock, nullptr, nullptr);
+    c.HandlePorta(&serial);
+    c.ApriComunicazione232(pty);
+    const double overPty = rate(c, 3000);
+    const double roundTrip = meanEcho(c, 2000);
+
+    // A timed-out wait: the instrument is silent for 0.7 s.
+    server.withInstrument([](sim::SimInstrument& i) { i.setSilent(true); });
+    double cpu0 = threadCpuSeconds();
+    auto w0 = Clock::now();
+    c.link().AttendiByte(1);
+    const double serialWall = std::chrono::duration<double>(Clock::now() - w0).count();
+    const double serialCpu = threadCpuSeconds() - cpu0;
+    server.withInstrument([](sim::SimInstrument& i) { i.setSilent(false); });
+    c.ChiudiPortaComunicazione();
+
+    c.SetupPortaEth(&socket);
+    c.ApriComunicazioneETH("127.0.0.1", server.dataPort());
+    const double overUdp = rate(c, 3000);
+    server.withInstrument([](sim::SimInstrument& i) { i.setSilent(true); });
+    cpu0 = threadCpuSeconds();
+    w0 = Clock::now();
+    c.link().AttendiByteEth(1);
+    const double ethWall = std::chrono::duration<double>(Clock::now() - w0).count();
+    const double ethCpu = threadCpuSeconds() - cpu0;
+    server.withInstrument([](sim::SimInstrument& i) { i.setSilent(false); });
+    c.ChiudiPortaComunicazione();
+
+    // Paced wire. Serial echoes byte by byte, so each request byte costs two byte times plus
+    // one round trip through the pseudo-terminal; Ethernet sends the frame in one datagram and
+    // the echo overlaps the request on the line.
+    server.withInstrument([](sim::SimInstrument& i) { i.setPacing(true); });
+    const std::initializer_list<std::uint8_t> write10 = {40, 0x00, 0x10, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const std::initializer_list<std::uint8_t> read15 = {41, 0x00, 0x10, 0x00};
+    c.HandlePorta(&serial);
+    c.ApriComunicazione232(pty);
+    const double serialWrite = meanExchange(c, write10, 300);
+    const double serialRead = meanExchange(c, read15, 300);
+    c.ChiudiPortaComunicazione();
+    c.SetupPortaEth(&socket);
+    c.ApriComunicazioneETH("127.0.0.1", server.dataPort());
+    const double ethWrite = meanExchange(c, write10, 300);
+    const double ethRead = meanExchange(c, read15, 300);
+    c.ChiudiPortaComunicazione();
+    server.stop();
+
+    // Bounds in byte times: request n bytes, answer k bytes.
+    auto serialBound = [](int n, int k) { return (2 * n + k) * kByteTime; };
+    auto ethBound = [](int n, int k) { return (n + 1 + k) * kByteTime; };
+    struct Row {
+        const char* what;
+        double measured, bound;
+        int echoes;  // round trips through the pseudo-terminal
+    };
+    const Row rows[] = {
+        {"Serial, 10-byte write (command 40, 16 bytes out, 3 back)", serialWrite, serialBound(16, 3), 16},
+        {"Serial, 15-byte block read (command 41, 6 bytes out, 17 back)", serialRead, serialBound(6, 17), 6},
+        {"Ethernet, 10-byte write (command 40)", ethWrite, ethBound(16, 3), 0},
+        {"Ethernet, 15-byte block read (command 41)", ethRead, ethBound(6, 17), 0},
+    };
+
+    std::printf("| Measurement | Result |\n|---|---|\n");
+    std::printf("| One-byte reads per second, in process (virtual clock) | %.0f |\n", inProcess);
+    std::printf("| One-byte reads per second, QSerialPort on a pseudo-terminal | %.0f |\n", overPty);
+    std::printf("| One-byte reads per second, QUdpSocket on loopback | %.0f |\n", overUdp);
+    std::printf("| Timed-out serial byte wait: wall time | %.3f s |\n", serialWall);
+    std::printf("| Timed-out serial byte wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
+                serialCpu, 100.0 * serialCpu / serialWall);
+    std::printf("| Timed-out Ethernet wait: wall time | %.3f s |\n", ethWall);
+    std::printf("| Timed-out Ethernet wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
+                ethCpu, 100.0 * ethCpu / ethWall);
+    std::printf("\nPaced at 115200 baud 8N1 (one byte time = %.1f us). Unpaced echo round trip "
+                "through the pseudo-terminal: %.1f us.\n\n",
+                kByteTime * 1e6, roundTrip * 1e6);
+    std::printf("| Frame | Measured | Wire bound | Ratio | Ratio to bound + pty round trips |\n"
+                "|---|---|---|---|---|\n");
+    for (const Row& r : rows)
+        std::printf("| %s | %.3f ms | %.3f ms | %.3f | %.3f |\n", r.what, r.measured * 1e3,
+                    r.bound * 1e3, r.measured / r.bound,
+                    r.measured / (r.bound + r.echoes * roundTrip));
+    return 0;
+}
