@@ -1,30 +1,30 @@
 #include "instrument/uckrnvisual.h"
 
+#include <cstdio>
+
 namespace instrument {
 
 UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
                          platform::SerialPortEnumerator* ports)
-    : link_(clock, usb, ports) {
-    link_.configurationReader = [this] { return LeggiConfigurazione(); };
+    : link_(clock, usb, ports),
+      nvram_(link_, id_, Progresso),
+      flash_(link_),
+      ident_(link_, nvram_, id_),
+      options_(nvram_, id_, link_.flags.Estensioni),
+      press_(link_, nvram_, id_, ident_, Progresso),
+      config_(link_, nvram_, id_, ident_, options_, press_, values_) {
+    link_.configurationReader = [this] { return config_.LeggiConfigurazione(); };
     link_.onClose = [this] {
-        protocollo_ = 0;
+        // Nothing learnt about one instrument may be taken for the next.
+        id_ = Identity{};
         link_.flags = {};
     };
 }
 
-bool UCKRNVisual::LeggiConfigurazione() {
-    link_.flags.PressaBloccata = false;
-    if (!link_.ComandoSemplice(1, false) || link_.BufferRx[0] < 2) return false;
-    protocollo_ = link_.BufferRx[2];
-    const std::uint8_t first = link_.BufferRx[1];
-    if (protocollo_ >= 41) {
-        link_.flags.Estensioni = first;
-    } else {
-        link_.flags.UpdateMode = (first & 0x80) != 0;
-        link_.flags.Estensioni = first & 0x7F;
-    }
-    if (protocollo_ >= 39) link_.flags.Estensioni = static_cast<std::int16_t>(link_.flags.Estensioni + 1000);
-    return true;
+std::string UCKRNVisual::Versione() const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(id_.versione));
+    return text;
 }
 
 }  // namespace instrument

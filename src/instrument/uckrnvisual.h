@@ -1,10 +1,18 @@
 #pragma once
 // The instrument control: the one object through which the tool talks to an instrument. It is
-// a facade; the link and, later, each memory concern live in their own classes.
+// a facade over the link and the memory concerns, each in its own class; it keeps the names the
+// rest of the system uses.
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "instrument/configuration.h"
+#include "instrument/flash.h"
+#include "instrument/identification.h"
+#include "instrument/identity.h"
+#include "instrument/nvram.h"
+#include "instrument/options.h"
+#include "instrument/press_control.h"
 #include "link/frame_link.h"
 
 namespace instrument {
@@ -13,8 +21,20 @@ class UCKRNVisual {
 public:
     UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
                 platform::SerialPortEnumerator* ports);
+    UCKRNVisual(const UCKRNVisual&) = delete;
+    UCKRNVisual& operator=(const UCKRNVisual&) = delete;
 
+    // The parts, for code that works with one concern.
     krnlink::FrameLink& link() { return link_; }
+    Nvram& nvram() { return nvram_; }
+    Flash& flash() { return flash_; }
+    Options& options() { return options_; }
+    Configuration& configuration() { return config_; }
+    const Identity& identity() const { return id_; }
+    const ConfigurationValues& values() const { return values_; }
+
+    // Progress of long operations (count or percentage) with a continue flag.
+    ProgressEvent Progresso;
 
     // --- link primitives ---
     krnlink::FrameBuffer& BufferTx() { return link_.BufferTx; }
@@ -47,16 +67,92 @@ public:
     void HandlePorta(platform::SerialPort* port) { link_.HandlePorta(port); }
     platform::FtHandle HandlePortaUSB() const { return link_.HandlePortaUSB(); }
 
-    // Ends every channel open: identifies the instrument (command 1, at least two bytes).
-    bool LeggiConfigurazione();
+    // --- NVRAM and flash ---
+    std::optional<std::uint8_t> ReadNVRam1Byte(std::int32_t a) { return nvram_.ReadNVRam1Byte(a); }
+    std::optional<std::int32_t> ReadNVRam2Bytes(std::int32_t a) { return nvram_.ReadNVRam2Bytes(a); }
+    std::optional<std::int32_t> ReadNVRam3Bytes(std::int32_t a) { return nvram_.ReadNVRam3Bytes(a); }
+    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t a, std::int32_t n) {
+        return nvram_.ReadNVRamBytes(a, n);
+    }
+    std::optional<std::string> LeggiStringaNVRam(std::int32_t a) { return nvram_.LeggiStringaNVRam(a); }
+    std::optional<std::string> LeggiIndirizzoIP(std::int32_t a) { return nvram_.LeggiIndirizzoIP(a); }
+    bool WriteNVRam1Byte(std::int32_t a, std::uint8_t v) { return nvram_.WriteNVRam1Byte(a, v); }
+    bool WriteNVRam2Bytes(std::int32_t a, std::int32_t v) { return nvram_.WriteNVRam2Bytes(a, v); }
+    bool WriteNVRam3Bytes(std::int32_t a, std::int32_t v) { return nvram_.WriteNVRam3Bytes(a, v); }
+    bool WriteNVRam10Bytes(std::int32_t a, const std::uint8_t (&d)[10]) {
+        return nvram_.WriteNVRam10Bytes(a, d);
+    }
+    bool WriteNVRamBytes(std::int32_t a, const std::vector<std::uint8_t>& d) {
+        return nvram_.WriteNVRamBytes(a, d);
+    }
+    bool ScriviStringaNVRam(std::int32_t a, const std::string& t, int max) {
+        return nvram_.ScriviStringaNVRam(a, t, max);
+    }
+    bool SetUpdateMode(bool richiesto) { return press_.SetUpdateMode(richiesto); }
+    bool OpenWriteFlash() { return flash_.OpenWriteFlash(); }
+    bool WriteFlash(std::int32_t a, std::uint8_t v) { return flash_.WriteFlash(a, v); }
+    bool CloseWriteFlash() { return flash_.CloseWriteFlash(); }
+    bool ClearFlash(std::int32_t a) { return flash_.ClearFlash(a); }
+    std::optional<std::pair<std::uint8_t, std::uint8_t>> ReadFlash(std::int32_t a) {
+        return flash_.ReadFlash(a);
+    }
 
-    std::int16_t Protocollo() const { return protocollo_; }
+    // --- identity and memory map ---
+    std::int16_t Protocollo() const { return id_.Protocollo; }
     std::int16_t Estensioni() const { return link_.flags.Estensioni; }
     bool UpdateMode() const { return link_.flags.UpdateMode; }
+    std::string Versione() const;
+    float versione() const { return id_.versione; }
+    bool ConOrologio() const { return id_.ConOrologio; }
+    bool ConPLC() const { return id_.ConPLC; }
+    bool PressaElettrica() const { return id_.PressaElettrica; }
+    std::int32_t MemorySize() const { return id_.MemorySize; }
+    std::int32_t IndirizzoLavori() const { return id_.IndirizzoLavori; }
+    std::int32_t DimensioneLavori() const { return id_.DimensioneLavori(); }
+    std::int16_t DimensioneConfigurazione() const { return id_.DimensioneConfigurazione(); }
+    std::int16_t FormatoNVRAM() const { return ident_.FormatoNVRAM(); }
+    std::int16_t FormatoFONT() const { return ident_.FormatoFONT(); }
+    float MotorMaxSpeed() const { return values_.MotorMaxSpeed; }
+    bool MemoriaPerLavoro(std::int32_t n) const { return ident_.MemoriaPerLavoro(n); }
+    bool LeggiVersione() { return ident_.LeggiVersione(); }
+    bool LeggiIdentita() { return ident_.LeggiIdentita(); }
+
+    // --- configuration ---
+    bool LeggiConfigurazione() { return config_.LeggiConfigurazione(); }
+    bool RileggiConfigurazione(int& stato) { return config_.RileggiConfigurazione(stato); }
+    bool LeggiMainInfo() { return config_.LeggiMainInfo(); }
+    bool LeggiContaColpi() { return config_.LeggiContaColpi(); }
+    bool WriteContaColpi(std::int32_t c) { return config_.WriteContaColpi(c); }
+    std::int32_t ContaColpi() const { return values_.ContaColpi; }
+    bool ScriviNome(const std::string& nome) { return config_.ScriviNome(nome); }
+    bool LeggiCoefDeformazione() { return config_.LeggiCoefDeformazione(); }
+    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
+        return config_.WriteCoefDeformazione(a, b);
+    }
+    void AssegnaCodiciOpzione() { options_.AssegnaCodiciOpzione(); }
+
+    // --- press, keyboard, restart ---
+    PressLock BloccaPressa() { return press_.BloccaPressa(); }
+    bool SbloccaPressa(bool senzaRitentativi) { return press_.SbloccaPressa(senzaRitentativi); }
+    bool ChiudiComunicazioni00(bool senzaRitentativi) {
+        return press_.ChiudiComunicazioni00(senzaRitentativi);
+    }
+    bool BloccaTastiera() { return press_.BloccaTastiera(); }
+    bool SbloccaTastiera(bool senzaRitentativi) { return press_.SbloccaTastiera(senzaRitentativi); }
+    bool ResetStrumento(int da, int a) { return press_.ResetStrumento(da, a); }
+    void AttendiConProgresso(double secondi, int da, int a) { press_.AttendiConProgresso(secondi, da, a); }
+    bool PressaBloccata() const { return link_.flags.PressaBloccata; }
 
 private:
     krnlink::FrameLink link_;
-    std::int16_t protocollo_ = 0;
+    Identity id_;
+    ConfigurationValues values_;
+    Nvram nvram_;
+    Flash flash_;
+    Identification ident_;
+    Options options_;
+    PressControl press_;
+    Configuration config_;
 };
 
 }  // namespace instrument

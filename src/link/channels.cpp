@@ -105,12 +105,7 @@ bool FrameLink::ApriComunicazioneETH(const std::string& host, std::int32_t port,
     remoteAddress_ = socket_->resolve(host);
     if (remoteAddress_.empty()) return false;
 
-    BufferTx[0] = 0;  // one zero byte: the instrument's idle filler, echoed back
-    ethTakeDatagrams();
-    ethRx_.clear();
-    socket_->sendTo(std::span(BufferTx.data(), 1), remoteHost_, remotePort_);
-    AttendiByteEth(1);
-    ethRx_.clear();
+    resyncEthernet();  // one zero byte, the instrument's idle filler; its echo is not needed
 
     connected_ = readConfiguration();
     if (!connected_ && ComandoUDP("ENCOMMPC")) connected_ = readConfiguration();

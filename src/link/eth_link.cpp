@@ -63,6 +63,19 @@ void FrameLink::ethDrain() {
     ethRx_.clear();
 }
 
+bool FrameLink::resyncEthernet() {
+    // The module carries no line to resynchronise; a zero byte that comes back echoed shows
+    // the instrument is listening again.
+    if (!socket_) return false;
+    ethTakeDatagrams();
+    ethRx_.clear();
+    const std::uint8_t zero = 0;
+    if (!socket_->sendTo(std::span(&zero, 1), remoteHost_, remotePort_)) return false;
+    const bool echoed = ethCollect(1, 0) && BufferRx[0] == 0;
+    ethRx_.clear();
+    return echoed;
+}
+
 bool FrameLink::exchangeEthernet(bool senzaRitentativi) {
     const int requestBytes = BufferTx[0] + 1;
     const FrameBuffer request = BufferTx;

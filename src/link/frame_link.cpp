@@ -125,6 +125,7 @@ bool FrameLink::exchangeSerial() {
 }
 
 bool FrameLink::Risincronizza() {
+    if (currentChannel() == Channel::Ethernet) return resyncEthernet();
     if (usbHandle_ != 0) {
         const std::vector<std::uint8_t> zeros(256, 0);
         usbWriteAll(zeros.data(), 256);

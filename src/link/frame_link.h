@@ -120,6 +120,7 @@ private:
     bool ethCollect(int n, int offset);
     void ethTakeDatagrams();
     void ethDrain();
+    bool resyncEthernet();
     bool ensureSerialOpen();
     bool openSerialAndCheck(const std::string& location);
     bool reopenUsbDevice();

@@ -1,21 +1,99 @@
 #include "sim/profiles.h"
 
 namespace sim {
+namespace {
+
+Profile p17e23() {
+    Profile p;
+    p.name = "p17e23";
+    p.description = "protocol 17, extension 23 (byte-by-byte memory access)";
+    p.protocol = 17;
+    p.extensionByte = 23;
+    p.version = 205;
+    p.formatNumber = 2;
+    p.nvramSize = 512512;
+    p.hasPlc = true;
+    p.oldCapability = {64, 40, 10, 20};
+    p.instrumentName = "KRN-17";
+    p.phases = 4;
+    p.selectableJobs = 3;
+    return p;
+}
+
+Profile p36e51() {
+    Profile p;
+    p.name = "p36e51";
+    p.description = "protocol 36, extension 51";
+    p.protocol = 36;
+    p.extensionByte = 51;
+    p.version = 248;
+    p.formatNumber = 11;
+    p.capability = {110, 60, 20, 8, 30, 0, 10, 8, 6, 512768, 0, 256, 8, 21};
+    p.instrumentName = "KRN-36";
+    p.phases = 4;
+    p.selectableJobs = 7;
+    p.endOfJobMemory = 500000;
+    p.counter = 123456;
+    return p;
+}
+
+Profile p39e1060() {
+    Profile p;
+    p.name = "p39e1060";
+    p.description = "protocol 39, extension 1060, electric press";
+    p.protocol = 39;
+    p.extensionByte = 60;
+    p.version = 312;
+    p.formatNumber = 14;
+    p.capability = {120, 64, 20, 10, 30, 0x08, 16, 10, 8, 512768, 0, 512, 4, 21};
+    p.instrumentName = "KRN-ELE";
+    p.phases = 2;
+    p.endOfJobMemory = 480000;
+    p.motorSpeedTenths = 2500;
+    return p;
+}
+
+Profile p41e1072() {
+    Profile p;
+    p.name = "p41e1072";
+    p.description = "protocol 41, extension 1072";
+    p.protocol = 41;
+    p.extensionByte = 72;
+    p.version = 405;
+    p.formatNumber = 24;
+    p.capability = {140, 72, 25, 12, 40, 0x01, 24, 6, 5, 1048576, 2048, 1024, 16, 21};
+    p.nvramSize = 1048576;
+    p.maxNameLength = 20;
+    p.instrumentName = "KRN-41 Line 3";
+    p.endOfJobMemory = 1000000;
+    p.counter = 7;
+    return p;
+}
+
+std::vector<Profile> all() {
+    std::vector<Profile> list = {p17e23(), p36e51(), p39e1060(), p41e1072()};
+    Profile loader = p36e51();
+    loader.name = "loader";
+    loader.description = "protocol 36 instrument running its firmware loader";
+    loader.loader = true;
+    list.push_back(loader);
+    Profile unformatted = p36e51();
+    unformatted.name = "unformatted";
+    unformatted.description = "protocol 36 instrument whose NVRAM lacks the signature";
+    unformatted.signature = false;
+    list.push_back(unformatted);
+    Profile wrongFormat = p36e51();
+    wrongFormat.name = "wrongformat";
+    wrongFormat.description = "protocol 36 instrument whose NVRAM has another format number";
+    wrongFormat.formatNumber = 10;
+    list.push_back(wrongFormat);
+    return list;
+}
+
+}  // namespace
 
 const std::vector<Profile>& profiles() {
-    static const std::vector<Profile> list = {
-        {"p17e23", "protocol 17, extension 23 (first generation with block memory)", 17, 23, 215,
-         "KRN-17", false, false, true, 512512},
-        {"p36e51", "protocol 36, extension 51", 36, 51, 248, "KRN-36", false, false, true, 512768},
-        {"p39e1060", "protocol 39, extension 1060, electric press", 39, 60, 312, "KRN-ELE", false,
-         true, true, 512768},
-        {"p41e1072", "protocol 41, extension 1072", 41, 72, 405, "KRN-41", false, false, true,
-         512768},
-        {"loader", "firmware loader of a protocol 36 instrument", 36, 51 | 0x80, 100, "", true,
-         false, true, 512768},
-        {"unformatted", "protocol 36 instrument with an unformatted NVRAM", 36, 51, 248, "", false,
-         false, false, 512768},
-    };
+    static const std::vector<Profile> list = all();
     return list;
 }
 

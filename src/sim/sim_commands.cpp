@@ -1,80 +1,152 @@
 #include "sim/sim_commands.h"
 
+#include <algorithm>
+
 #include "sim/sim_instrument.h"
 
 namespace sim {
 namespace {
 
+using platform::Bytes;
+
 std::uint32_t address(platform::ByteSpan args) {
     return args[0] | (args[1] << 8) | (static_cast<std::uint32_t>(args[2]) << 16);
 }
 
-// NVRAM bytes [a, a + n) when they exist.
-bool inRange(const SimInstrument& instrument, std::uint32_t a, std::size_t n) {
-    const std::size_t size = instrument.nvram().size();
-    return a <= size && n <= size - a;
+bool inRange(const std::vector<std::uint8_t>& memory, std::uint32_t a, std::size_t n) {
+    return a <= memory.size() && n <= memory.size() - a;
 }
 
-std::optional<platform::Bytes> readNvram(SimInstrument& in, platform::ByteSpan args, std::size_t n) {
-    if (args.size() != 3) return platform::Bytes{};
+Bytes readNvram(SimInstrument& in, platform::ByteSpan args, std::size_t n) {
+    if (args.size() != 3) return {};
     const std::uint32_t a = address(args);
-    if (!inRange(in, a, n)) return platform::Bytes{};
+    if (!inRange(in.nvram(), a, n)) return {};
     auto& nv = in.nvram();
-    return platform::Bytes(nv.begin() + a, nv.begin() + a + static_cast<std::ptrdiff_t>(n));
+    return Bytes(nv.begin() + a, nv.begin() + a + static_cast<std::ptrdiff_t>(n));
 }
 
-std::optional<platform::Bytes> writeNvram(SimInstrument& in, platform::ByteSpan args,
-                                          std::size_t exactly) {
-    if (args.size() < 4 || (exactly != 0 && args.size() != 3 + exactly)) return platform::Bytes{0};
+Bytes writeNvram(SimInstrument& in, platform::ByteSpan args, std::size_t exactly) {
+    if (args.size() < 4 || (exactly != 0 && args.size() != 3 + exactly)) return {0};
     const std::uint32_t a = address(args);
     const std::size_t n = args.size() - 3;
-    if (!inRange(in, a, n)) return platform::Bytes{0};
+    if (!inRange(in.nvram(), a, n)) return {0};
     std::copy(args.begin() + 3, args.end(), in.nvram().begin() + a);
-    return platform::Bytes{1};
+    return {1};
 }
 
-std::optional<platform::Bytes> pressControl(SimInstrument& in, platform::ByteSpan args) {
-    if (args.size() != 1) return platform::Bytes{0};
+Bytes pressControl(SimInstrument& in, platform::ByteSpan args) {
+    if (args.size() != 1) return {0};
     switch (args[0]) {
-        case 3: in.setPressLocked(false); return platform::Bytes{1};
+        case 3: in.setPressLocked(false); return {1};
         case 4:
-            if (in.pressLockRefused()) return platform::Bytes{0};
+            if (in.pressLockRefused()) return {0};
             in.setPressLocked(true);
-            return platform::Bytes{1};
-        case 9: return platform::Bytes{1};
-        default: return platform::Bytes{0};
+            return {1};
+        case 9: return {1};
+        default: return {0};
     }
+}
+
+// Flash: read through the mask, erase 64-byte sectors, program 8-byte blocks (programming can
+// only clear bits, as on the real part).
+Bytes flashCommand(SimInstrument& in, std::uint8_t code, platform::ByteSpan args) {
+    if (args.size() < 3) return {0};
+    const std::uint32_t a = address(args);
+    auto& flash = in.flash();
+    switch (code) {
+        case 24:
+            if (args.size() != 3 || !inRange(flash, a, 1)) return {};
+            return {static_cast<std::uint8_t>(flash[a] ^ kFlashReadMask)};
+        case 25:
+            if (args.size() != 3 || a % 64 != 0 || !inRange(flash, a, 64)) return {0};
+            std::fill_n(flash.begin() + a, 64, 0xFF);
+            return {1};
+        default:  // 26
+            if (args.size() != 11 || a % 8 != 0 || !inRange(flash, a, 8)) return {0};
+            for (std::size_t i = 0; i < 8; ++i) flash[a + i] &= args[3 + i];
+            return {1};
+    }
+}
+
+Bytes capabilityRecord(const Profile& p) {
+    const CapabilityRecord& c = p.capability;
+    Bytes r = {c.jobHeader,
+               c.phaseBase,
+               c.bandPoints,
+               c.checkpoints,
+               c.statusSize,
+               c.flags,
+               c.phaseExtra,
+               0,
+               c.inputs,
+               c.outputs,
+               0,
+               static_cast<std::uint8_t>(c.memorySize),
+               static_cast<std::uint8_t>(c.memorySize >> 8),
+               static_cast<std::uint8_t>(c.memorySize >> 16),
+               13,
+               44,
+               static_cast<std::uint8_t>(c.fieldBus),
+               static_cast<std::uint8_t>(c.fieldBus >> 8),
+               static_cast<std::uint8_t>(c.bufferSize),
+               static_cast<std::uint8_t>(c.bufferSize >> 8),
+               c.phases};
+    r.resize(static_cast<std::size_t>(std::clamp(c.length, 0, static_cast<int>(r.size()))));
+    return r;
+}
+
+std::optional<Bytes> restartCommand(SimInstrument& in, platform::TimePoint t, std::uint8_t code,
+                                    platform::ByteSpan args) {
+    if (code == 13 && !args.empty()) return Bytes(7, 0);  // diagnostic flags, all at rest
+    in.restart(t);
+    if (code == 19) return std::nullopt;
+    return Bytes{1};
 }
 
 }  // namespace
 
-std::optional<platform::Bytes> answerCommand(SimInstrument& in, platform::TimePoint t,
-                                             std::uint8_t code, platform::ByteSpan args) {
+std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std::uint8_t code,
+                                   platform::ByteSpan args) {
     const Profile& p = in.profile();
-    if (code == 1) return platform::Bytes{p.extensionByte, p.protocol};
-    if (p.loader) return platform::Bytes{0};  // the loader answers identification only
     switch (code) {
-        case 12: return platform::Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
-                                        static_cast<std::uint8_t>(p.version >> 8)};
+        case 1:
+            return Bytes{static_cast<std::uint8_t>(p.extensionByte | (in.loaderActive() ? 0x80 : 0)),
+                         p.protocol};
         case 13:
-            if (args.empty()) {
-                in.restart(t);
-                return platform::Bytes{1};
-            }
-            return platform::Bytes(7, 0);  // diagnostic flags and live values, all at rest
+        case 19: return restartCommand(in, t, code, args);
         case 14: return writeNvram(in, args, 0);
         case 15: return readNvram(in, args, 1);
+        case 24:
+        case 25:
+        case 26: return flashCommand(in, code, args);
+        default: break;
+    }
+    // The loader serves identification, byte access to NVRAM, flash and restarts; anything else
+    // gets a single 0.
+    if (in.loaderActive()) return Bytes{0};
+    switch (code) {
+        case 7: return Bytes{0};
+        case 12: return Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
+                              static_cast<std::uint8_t>(p.version >> 8)};
         case 16: return readNvram(in, args, 2);
         case 17: return readNvram(in, args, 3);
         case 18: return pressControl(in, args);
-        case 19: in.restart(t); return std::nullopt;
         case 20:
-            if (args.size() != 1) return platform::Bytes{0};
+            if (args.size() != 1) return Bytes{0};
             in.setKeyboardLocked(args[0] != 0);
-            return platform::Bytes{1};
+            return Bytes{1};
+        case 21: return Bytes{1};  // running normally
+        case 29: return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0)};
+        case 31:
+            if (p.protocol >= 41) return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0), 0, 0, 0, 0, 0, 0, 0};
+            return Bytes{static_cast<std::uint8_t>(p.hasPlc ? 1 : 0)};
+        case 39: return capabilityRecord(p);
         case 40: return writeNvram(in, args, 10);
         case 41: return readNvram(in, args, 15);
-        default: return platform::Bytes{};
+        case 49:
+            if (p.maxNameLength == 0) return Bytes{};
+            return Bytes{p.maxNameLength};
+        default: return Bytes{};
     }
 }
 

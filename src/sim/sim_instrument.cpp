@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/protocol.h"
+#include "sim/nvram_image.h"
 #include "sim/sim_commands.h"
 
 namespace sim {
@@ -14,7 +15,10 @@ constexpr platform::Duration kFrameGap = std::chrono::milliseconds(100);
 }  // namespace
 
 SimInstrument::SimInstrument(const Profile& profile)
-    : profile_(profile), nvram_(profile.nvramSize, 0) {}
+    : profile_(profile), nvram_(profile.nvramSize, 0), flash_(kFlashSize, 0xFF),
+      loaderActive_(profile.loader) {
+    formatNvram(profile_, nvram_);
+}
 
 void SimInstrument::receive(platform::ByteSpan bytes, platform::TimePoint t) {
     for (std::uint8_t b : bytes) {
@@ -125,6 +129,7 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
 void SimInstrument::restart(platform::TimePoint t) {
     ++restarts_;
     silentUntil_ = t + restartSilence_;
+    loaderActive_ = (nvram_[11] & 0x80) != 0;
     expected_ = 0;
     frame_.clear();
     pressLocked_ = false;

@@ -46,6 +46,10 @@ struct WireByte {
     std::uint8_t value;
 };
 
+// Every flash byte is read back XOR-ed with this mask (command 24).
+inline constexpr std::uint8_t kFlashReadMask = 0xA5;
+inline constexpr std::size_t kFlashSize = 1u << 20;
+
 class SimInstrument {
 public:
     explicit SimInstrument(const Profile& profile);
@@ -53,6 +57,10 @@ public:
     const Profile& profile() const { return profile_; }
     std::vector<std::uint8_t>& nvram() { return nvram_; }
     const std::vector<std::uint8_t>& nvram() const { return nvram_; }
+    std::vector<std::uint8_t>& flash() { return flash_; }
+    // Running the firmware loader: set at start by the profile, then by NVRAM byte 11 bit 7 at
+    // every restart.
+    bool loaderActive() const { return loaderActive_; }
 
     // Bytes from the host, arriving at time t.
     void receive(platform::ByteSpan bytes, platform::TimePoint t);
@@ -110,6 +118,8 @@ private:
 
     Profile profile_;
     std::vector<std::uint8_t> nvram_;
+    std::vector<std::uint8_t> flash_;
+    bool loaderActive_ = false;
     std::deque<Out> out_;
     std::vector<Fault> faults_;
     std::optional<Fault> current_;

@@ -1,0 +1,46 @@
+#pragma once
+// Press and keyboard locks, the end of a conversation, the timed restart, and the switch into
+// and out of the firmware loader.
+#include <cstdint>
+
+#include "instrument/identification.h"
+#include "instrument/identity.h"
+#include "instrument/nvram.h"
+#include "link/frame_link.h"
+
+namespace instrument {
+
+struct PressLock {
+    bool ok = false;      // the exchange succeeded with exactly one answer byte
+    bool locked = false;  // and that byte was 1
+};
+
+class PressControl {
+public:
+    PressControl(krnlink::FrameLink& link, Nvram& nvram, Identity& id, Identification& ident,
+                 const ProgressEvent& progress)
+        : link_(link), nvram_(nvram), id_(id), ident_(ident), progress_(progress) {}
+
+    PressLock BloccaPressa();
+    bool SbloccaPressa(bool senzaRitentativi);
+    // Tells the instrument that the computer ends the conversation, then closes the channel.
+    bool ChiudiComunicazioni00(bool senzaRitentativi);
+    bool BloccaTastiera();
+    bool SbloccaTastiera(bool senzaRitentativi);
+    // Restarts the instrument and waits for it, reporting progress from `da` to `a` percent.
+    bool ResetStrumento(int da, int a);
+    void AttendiConProgresso(double secondi, int da, int a);
+    bool SetUpdateMode(bool richiesto);
+
+private:
+    bool oneByteAnswer(std::uint8_t code, std::uint8_t arg, bool senzaRitentativi);
+    void raise(long valore);
+
+    krnlink::FrameLink& link_;
+    Nvram& nvram_;
+    Identity& id_;
+    Identification& ident_;
+    const ProgressEvent& progress_;
+};
+
+}  // namespace instrument
