@@ -186,7 +186,9 @@ void FrameLink::discardInput() {
 }
 
 bool FrameLink::InviaByte(std::uint8_t b, bool conEco) {
-    discardInput();
+    // An echo is only recognisable on a quiet line; bytes sent without echo check leave their
+    // echoes waiting (the resynchronisation counts them).
+    if (conEco) discardInput();
     if (usbHandle_ != 0) {
         if (!usbWriteAll(&b, 1)) return false;
     } else {

@@ -20,8 +20,9 @@ inline constexpr std::uint16_t kDataPort = 1001;
 inline constexpr std::uint16_t kCommandPort = 65535;
 
 struct Rig {
-    explicit Rig(const std::string& profile = "p36e51")
-        : instrument(*sim::findProfile(profile)),
+    explicit Rig(const std::string& profile = "p36e51") : Rig(*sim::findProfile(profile)) {}
+    explicit Rig(const sim::Profile& profile)
+        : instrument(profile),
           serial(instrument, clock, kPortPath),
           ports({"/dev/ttyS0", kPortPath}),
           usb(clock),
