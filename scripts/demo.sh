@@ -17,10 +17,13 @@ pty=$(sed -n 's/^serial: //p' "$out")
 port=$(sed -n 's/^udp data: .*://p' "$out")
 
 run() { echo "\$ krnctl $*"; build/src/cli/krnctl "$@"; }
-run --instrument "COM: $pty" exchange 1
-run --instrument "COM: $pty" exchange 14 0x23 0x01 0x00 0x7F
+run --instrument "COM: $pty" identify
+run --instrument "COM: $pty" name "Press 7"
+run --instrument "IP: 127.0.0.1:$port" name
+run --instrument "IP: 127.0.0.1:$port" counter
+run --instrument "COM: $pty" nvram write 0x5000 0x12 0x34
+run --instrument "IP: 127.0.0.1:$port" nvram read 0x5000 2
 run --instrument "COM: $pty" exchange 15 0x23 0x01 0x00
-run --instrument "IP: 127.0.0.1:$port" exchange 15 0x23 0x01 0x00
-run --instrument "IP: 127.0.0.1:$port" --json exchange 12
-run --simulate p41e1072 --instrument "USB: QX3SIM0001" exchange 1
+run --simulate p41e1072 --instrument "USB: QX3SIM0001" --json identify
+run --simulate loader --instrument "USB: QX3SIM0001" identify
 run ports

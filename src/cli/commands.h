@@ -14,5 +14,7 @@ struct Command {
 };
 
 void addLinkCommands(CLI::App& app, std::vector<Command>& commands);
+void addIdentifyCommand(CLI::App& app, std::vector<Command>& commands);
+void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands);
 
 }  // namespace cli

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "link/instrument_description.h"
+#include "instrument/connection.h"
 #include "platform/ftdi/ftdi_usb_bridge.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
@@ -58,47 +58,61 @@ std::string Context::description() {
 }
 
 bool Context::open(const std::string& text, bool identify) {
-    auto& link = instrument_->link();
-    link.skipConfigurationRead = !identify;
-    const krnlink::InstrumentDescription d = krnlink::InstrumentDescription::parse(text);
-    bool ok = false;
-    switch (d.kind) {
-        case krnlink::InstrumentDescription::Kind::Usb:
-            ok = instrument_->ApriComunicazioneUSB(d.serialNumber);
-            break;
-        case krnlink::InstrumentDescription::Kind::SerialNumber:
-            instrument_->HandlePorta(serial_.get());
-            ok = instrument_->ApriComunicazione232(d.portNumber);
-            break;
-        case krnlink::InstrumentDescription::Kind::SerialPath:
-            instrument_->HandlePorta(serial_.get());
-            ok = instrument_->ApriComunicazione232(d.path);
-            break;
-        case krnlink::InstrumentDescription::Kind::Ethernet:
-            instrument_->SetupPortaEth(socket_.get());
-            ok = instrument_->ApriComunicazioneETH(d.host, d.port);
-            break;
-        case krnlink::InstrumentDescription::Kind::Invalid: break;
-    }
+    instrument_->link().skipConfigurationRead = !identify;
+    const bool ok = instrument::ApriCollegamento(*instrument_, text, serial_.get(), socket_.get());
     if (!ok) message("Communication error\n" + text);
     return ok;
 }
 
+Session::~Session() {
+    if (!open_) return;
+    auto& control = ctx_.instrument();
+    if (locked_)
+        instrument::Disconnect(control);
+    else
+        control.ChiudiComunicazioni00(true);
+}
+
+int Session::open(bool lock) {
+    const std::string description = ctx_.description();
+    if (description.empty()) return kUsage;
+    if (!ctx_.open(description, true)) return kInstrumentFailed;
+    open_ = true;
+    if (!lock) return kDone;
+    switch (instrument::PreparaStrumento(ctx_.instrument())) {
+        case instrument::errPR_OK:
+            locked_ = true;
+            return kDone;
+        case instrument::errPR_InUse:
+            ctx_.message("Error communication for blocking the instruments.");
+            return kRefused;
+        default:
+            ctx_.message("Communication error\n" + description);
+            return kInstrumentFailed;
+    }
+}
+
 void Context::message(const std::string& text) { std::cerr << text << std::endl; }
 
-std::optional<std::uint8_t> parseByte(const std::string& text) {
-    if (text.empty()) return std::nullopt;
+std::optional<std::int64_t> parseNumber(const std::string& text, std::int64_t max) {
+    if (text.empty() || text[0] == '-' || text[0] == '+') return std::nullopt;
     int base = 10;
     std::string digits = text;
     if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
         base = 16;
         digits = digits.substr(2);
     }
+    if (digits.empty() || digits.size() > 12) return std::nullopt;
     char* end = nullptr;
-    long v = std::strtol(digits.c_str(), &end, base);
-    if (digits.empty() || *end != '\0' || digits[0] == '-' || digits[0] == '+' || v < 0 || v > 255)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(v);
+    long long v = std::strtoll(digits.c_str(), &end, base);
+    if (*end != '\0' || v < 0 || v > max) return std::nullopt;
+    return v;
+}
+
+std::optional<std::uint8_t> parseByte(const std::string& text) {
+    auto v = parseNumber(text, 255);
+    if (!v) return std::nullopt;
+    return static_cast<std::uint8_t>(*v);
 }
 
 }  // namespace cli

@@ -54,6 +54,8 @@ public:
 
     // The system's messages go to stderr as they stand.
     void message(const std::string& text);
+    // Whether a progress bar may be drawn (not with --json).
+    bool showProgress() const { return !options_.json; }
 
 private:
     GlobalOptions options_;
@@ -67,7 +69,26 @@ private:
     std::unique_ptr<instrument::UCKRNVisual> instrument_;
 };
 
+// One conversation with the instrument for a command: opened with the configuration read,
+// press and keyboard locked when asked; at the end released and closed.
+class Session {
+public:
+    explicit Session(Context& ctx) : ctx_(ctx) {}
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    // kDone, or the exit code after the message was printed.
+    int open(bool lock);
+
+private:
+    Context& ctx_;
+    bool open_ = false;
+    bool locked_ = false;
+};
+
 // "15", "0x0F" -> 15; nullopt for anything else or a value above 255.
 std::optional<std::uint8_t> parseByte(const std::string& text);
+// Decimal or 0x hex, 0 .. max.
+std::optional<std::int64_t> parseNumber(const std::string& text, std::int64_t max);
 
 }  // namespace cli

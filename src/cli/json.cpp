@@ -50,6 +50,13 @@ Json& Json::add(const std::string& k, bool value) {
     body_ += value ? "true" : "false";
     return *this;
 }
+Json& Json::add(const std::string& k, double value) {
+    key(k);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", value);
+    body_ += buf;
+    return *this;
+}
 Json& Json::add(const std::string& k, const Json& value) {
     key(k);
     body_ += value.str();

@@ -16,6 +16,7 @@ public:
     Json& add(const std::string& key, std::int64_t value);
     Json& add(const std::string& key, int value) { return add(key, static_cast<std::int64_t>(value)); }
     Json& add(const std::string& key, bool value);
+    Json& add(const std::string& key, double value);
     Json& add(const std::string& key, const Json& value);
     Json& push(const std::string& value);
     Json& push(std::int64_t value);

@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
 
     std::vector<cli::Command> commands;
     cli::addLinkCommands(app, commands);
+    cli::addIdentifyCommand(app, commands);
+    cli::addInstrumentCommands(app, commands);
 
     try {
         app.parse(argc, argv);

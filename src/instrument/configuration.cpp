@@ -19,6 +19,12 @@ void Configuration::resetFactorTables() {
 }
 
 bool Configuration::RileggiConfigurazione(int& stato) {
+    const bool ok = reread(stato);
+    ultimoStato_ = stato;
+    return ok;
+}
+
+bool Configuration::reread(int& stato) {
     stato = 0;
     id_.MaxLenNome = 13;
     if (!ident_.LeggiIdentita()) return false;

@@ -45,6 +45,8 @@ public:
     bool LeggiNomeStrumento();
     bool LeggiVelocitaMotore();
     bool LeggiStatoFunzionamento();
+    // stato of the last reread: 0, 3 or 4.
+    int ultimoStato() const { return ultimoStato_; }
 
     std::optional<std::uint8_t> CampioniValidi() { return nvram_.ReadNVRam1Byte(52); }
     bool WriteCampioniValidi(std::uint8_t v) { return nvram_.WriteNVRam1Byte(52, v); }
@@ -66,6 +68,7 @@ public:
     std::int16_t umSuppl() const { return 1; }
 
 private:
+    bool reread(int& stato);
     bool readUnits();
     bool readDerivedCounts();
     bool readMemoryMap();
@@ -78,6 +81,7 @@ private:
     Options& options_;
     PressControl& press_;
     ConfigurationValues& v_;
+    int ultimoStato_ = 0;
 };
 
 }  // namespace instrument

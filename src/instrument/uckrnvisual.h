@@ -121,6 +121,8 @@ public:
     bool LeggiConfigurazione() { return config_.LeggiConfigurazione(); }
     bool RileggiConfigurazione(int& stato) { return config_.RileggiConfigurazione(stato); }
     bool LeggiMainInfo() { return config_.LeggiMainInfo(); }
+    // 0 normal, 3 NVRAM signature missing, 4 NVRAM format number differs (last reread).
+    int StatoConfigurazione() const { return config_.ultimoStato(); }
     bool LeggiContaColpi() { return config_.LeggiContaColpi(); }
     bool WriteContaColpi(std::int32_t c) { return config_.WriteContaColpi(c); }
     std::int32_t ContaColpi() const { return values_.ContaColpi; }

@@ -132,6 +132,64 @@ TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
     }
 }
 
+TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
+    struct Case {
+        const char* profile;
+        std::string expect;  // a piece of the JSON document
+    };
+    const Case cases[] = {
+        {"p17e23", "\"Protocollo\":17,\"Estensioni\":23,\"FormatoNVRAM\":2"},
+        {"p36e51", "\"Protocollo\":36,\"Estensioni\":51,\"FormatoNVRAM\":11"},
+        {"p39e1060", "\"Protocollo\":39,\"Estensioni\":1060,\"FormatoNVRAM\":14"},
+        {"p41e1072", "\"Protocollo\":41,\"Estensioni\":1072,\"FormatoNVRAM\":24"},
+        {"loader", "\"stato\":0,\"UpdateMode\":true"},
+        {"unformatted", "\"stato\":3,\"UpdateMode\":true"},
+        {"wrongformat", "\"stato\":4,\"UpdateMode\":true"},
+    };
+    for (const Case& c : cases) {
+        Krnsim sim({"--profile", c.profile, "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
+        const std::string descriptions[] = {"COM: " + sim.value("serial"),
+                                            "IP: 127.0.0.1:" + sim.port("udp data")};
+        for (const std::string& d : descriptions) {
+            Result r = run(krnctl + " --json --instrument '" + d + "' identify");
+            EXPECT_EQ(r.exitCode, 0) << c.profile << " " << d << "\n" << r.out;
+            EXPECT_NE(r.out.find(c.expect), std::string::npos) << c.profile << " " << d << "\n" << r.out;
+        }
+        Result usb = run(krnctl + " --json --simulate " + c.profile + " --instrument 'USB: QX3SIM0001' identify");
+        EXPECT_EQ(usb.exitCode, 0) << usb.out;
+        EXPECT_NE(usb.out.find(c.expect), std::string::npos) << c.profile << " USB\n" << usb.out;
+    }
+}
+
+TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
+    Krnsim sim({"--profile", "p36e51", "--serial"});
+    const std::string k = krnctl + " --instrument 'COM: " + sim.value("serial") + "' ";
+    struct Case {
+        std::string args;
+        int exitCode;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"name", 0, "KRN-36\n"},
+        {"name 'Pressa 7 linea B'", 0, "Pressa 7 line\n"},
+        {"--json name", 0, "{\"Nome\":\"Pressa 7 line\",\"MaxLenNome\":13}\n"},
+        {"counter", 0, "123456\n"},
+        {"counter 99", 0, "99\n"},
+        {"counter -1", 2, "krnctl: the counter takes a whole number from 0 to 2147483647\n"},
+        {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
+        {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
+        {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
+        {"nvram read 0x1000000", 2, "krnctl: \"0x1000000\" is not an NVRAM address (0..0xFFFFFF)\n"},
+        {"update-mode off", 3, "krnctl: the instrument is already out of update mode\n"},
+        {"update-mode maybe", 2, "krnctl: update-mode takes on or off\n"},
+    };
+    for (const Case& c : cases) {
+        Result r = run(k + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.out;
+        EXPECT_EQ(r.out, c.output) << c.args;
+    }
+}
+
 TEST(Programs, KrnctlExitCodesAndMessages) {
     struct Case {
         std::string args;

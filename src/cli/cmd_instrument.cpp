@@ -1,0 +1,221 @@
+// krnctl nvram, name, counter, restart, update-mode: thin uses of the instrument control.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "cli/progress.h"
+
+namespace cli {
+namespace {
+
+constexpr std::int64_t kMaxAddress = 0xFFFFFF;
+
+std::optional<std::int32_t> address(Context& ctx, const std::string& text) {
+    auto a = parseNumber(text, kMaxAddress);
+    if (!a) ctx.message("krnctl: \"" + text + "\" is not an NVRAM address (0..0xFFFFFF)");
+    return a ? std::optional<std::int32_t>(static_cast<std::int32_t>(*a)) : std::nullopt;
+}
+
+void hexDump(std::int32_t start, const std::vector<std::uint8_t>& data) {
+    for (std::size_t i = 0; i < data.size(); i += 16) {
+        std::printf("%06X:", static_cast<unsigned>(start + static_cast<std::int32_t>(i)));
+        for (std::size_t k = i; k < std::min(data.size(), i + 16); ++k) std::printf(" %02X", data[k]);
+        std::printf("\n");
+    }
+}
+
+int runNvramRead(Context& ctx, const std::string& addrText, const std::string& countText) {
+    auto a = address(ctx, addrText);
+    if (!a) return kUsage;
+    auto count = parseNumber(countText, 0x100000);
+    if (!count || *count < 1 || *a + *count > kMaxAddress + 1) {
+        ctx.message("krnctl: COUNT must be 1 or more and stay within the 24-bit address space");
+        return kUsage;
+    }
+    Session session(ctx);
+    if (int rc = session.open(false); rc != kDone) return rc;
+    auto& c = ctx.instrument();
+    TerminalProgress bar(ctx.showProgress() && *count > 256, "Reading");
+    std::vector<std::uint8_t> data;
+    // Read in pieces so that the bar moves and a failure says where it happened.
+    constexpr std::int32_t kPiece = 240;
+    for (std::int32_t done = 0; done < *count; done += kPiece) {
+        const std::int32_t n = std::min<std::int32_t>(kPiece, static_cast<std::int32_t>(*count) - done);
+        auto piece = c.ReadNVRamBytes(*a + done, n);
+        if (!piece) {
+            ctx.message("Communication error\nNVRAM read failed at " + std::to_string(*a + done));
+            return kInstrumentFailed;
+        }
+        data.insert(data.end(), piece->begin(), piece->end());
+        bar.show(done + n, *count);
+    }
+    if (ctx.options().json) {
+        Json values = Json::array();
+        for (auto b : data) values.push(static_cast<std::int64_t>(b));
+        std::cout << Json::object().add("Indirizzo", static_cast<std::int64_t>(*a)).add("Dati", values).str() << "\n";
+    } else {
+        hexDump(*a, data);
+    }
+    return kDone;
+}
+
+int runNvramWrite(Context& ctx, const std::string& addrText, const std::vector<std::string>& byteTexts) {
+    auto a = address(ctx, addrText);
+    if (!a) return kUsage;
+    std::vector<std::uint8_t> data;
+    for (const auto& t : byteTexts) {
+        auto b = parseByte(t);
+        if (!b) {
+            ctx.message("krnctl: \"" + t + "\" is not a byte (0..255, decimal or 0x hex)");
+            return kUsage;
+        }
+        data.push_back(*b);
+    }
+    if (data.empty() || *a + static_cast<std::int64_t>(data.size()) > kMaxAddress + 1) {
+        ctx.message("krnctl: give at least one byte, within the 24-bit address space");
+        return kUsage;
+    }
+    Session session(ctx);
+    if (int rc = session.open(true); rc != kDone) return rc;
+    if (!ctx.instrument().WriteNVRamBytes(*a, data)) {
+        ctx.message("Communication error\nNVRAM write failed");
+        return kInstrumentFailed;
+    }
+    if (!ctx.options().json) std::cout << data.size() << " bytes written at " << *a << "\n";
+    else std::cout << Json::object().add("Indirizzo", static_cast<std::int64_t>(*a)).add("Scritti", static_cast<std::int64_t>(data.size())).str() << "\n";
+    return kDone;
+}
+
+int runName(Context& ctx, const std::optional<std::string>& newName) {
+    Session session(ctx);
+    if (int rc = session.open(newName.has_value()); rc != kDone) return rc;
+    auto& c = ctx.instrument();
+    if (newName) {
+        if (c.UpdateMode()) {
+            ctx.message("krnctl: the instrument is in update mode; its name cannot be changed");
+            return kRefused;
+        }
+        if (!c.ScriviNome(*newName)) {
+            ctx.message("Communication error\n" + ctx.description());
+            return kInstrumentFailed;
+        }
+    }
+    if (ctx.options().json)
+        std::cout << Json::object().add("Nome", c.Nome()).add("MaxLenNome", c.identity().MaxLenNome).str() << "\n";
+    else
+        std::cout << c.Nome() << "\n";
+    return kDone;
+}
+
+int runCounter(Context& ctx, const std::optional<std::string>& newValue) {
+    std::optional<std::int64_t> value;
+    if (newValue) {
+        value = parseNumber(*newValue, 2147483647);
+        if (!value) {
+            ctx.message("krnctl: the counter takes a whole number from 0 to 2147483647");
+            return kUsage;
+        }
+    }
+    Session session(ctx);
+    if (int rc = session.open(value.has_value()); rc != kDone) return rc;
+    auto& c = ctx.instrument();
+    if (value && c.Estensioni() <= 50) {
+        ctx.message("krnctl: this instrument has no hit counter to set");
+        return kRefused;
+    }
+    if ((value && !c.WriteContaColpi(static_cast<std::int32_t>(*value))) || !c.LeggiContaColpi()) {
+        ctx.message("Communication error\n" + ctx.description());
+        return kInstrumentFailed;
+    }
+    if (ctx.options().json)
+        std::cout << Json::object().add("ContaColpi", static_cast<std::int64_t>(c.ContaColpi())).str() << "\n";
+    else
+        std::cout << c.ContaColpi() << "\n";
+    return kDone;
+}
+
+int runRestart(Context& ctx) {
+    Session session(ctx);
+    if (int rc = session.open(true); rc != kDone) return rc;
+    auto& c = ctx.instrument();
+    TerminalProgress bar(ctx.showProgress(), "Restarting");
+    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
+    const bool ok = c.ResetStrumento(0, 100);
+    c.Progresso = nullptr;
+    if (!ok) {
+        ctx.message("Communication error\nthe instrument did not answer after its restart");
+        return kInstrumentFailed;
+    }
+    if (!ctx.options().json) std::cout << "restarted\n";
+    else std::cout << Json::object().add("restarted", true).str() << "\n";
+    return kDone;
+}
+
+int runUpdateMode(Context& ctx, const std::string& mode) {
+    if (mode != "on" && mode != "off") {
+        ctx.message("krnctl: update-mode takes on or off");
+        return kUsage;
+    }
+    const bool wanted = mode == "on";
+    Session session(ctx);
+    if (int rc = session.open(true); rc != kDone) return rc;
+    auto& c = ctx.instrument();
+    if (c.UpdateMode() == wanted) {
+        ctx.message(std::string("krnctl: the instrument is already ") + (wanted ? "in" : "out of") + " update mode");
+        return kRefused;
+    }
+    TerminalProgress bar(ctx.showProgress(), "Restarting");
+    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
+    const bool ok = c.SetUpdateMode(wanted);
+    c.Progresso = nullptr;
+    if (!ok) {
+        ctx.message("Communication error\nthe instrument did not change its update mode");
+        return kInstrumentFailed;
+    }
+    if (!ctx.options().json) std::cout << "update mode " << mode << "\n";
+    else std::cout << Json::object().add("UpdateMode", c.UpdateMode()).str() << "\n";
+    return kDone;
+}
+
+}  // namespace
+
+void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands) {
+    auto addr = std::make_shared<std::string>();
+    auto count = std::make_shared<std::string>("1");
+    auto bytes = std::make_shared<std::vector<std::string>>();
+    auto value = std::make_shared<std::string>();
+
+    CLI::App* nvram = app.add_subcommand("nvram", "Read or write instrument NVRAM");
+    nvram->require_subcommand(1);
+    CLI::App* read = nvram->add_subcommand("read", "Print COUNT bytes of NVRAM from ADDR in hex");
+    read->add_option("ADDR", *addr, "Address, decimal or 0x hex")->required();
+    read->add_option("COUNT", *count, "Number of bytes (default 1)");
+    commands.push_back({read, [=](Context& ctx) { return runNvramRead(ctx, *addr, *count); }});
+    CLI::App* write = nvram->add_subcommand("write", "Write bytes to NVRAM from ADDR (press and keyboard locked)");
+    write->add_option("ADDR", *addr, "Address, decimal or 0x hex")->required();
+    write->add_option("BYTE", *bytes, "Bytes, decimal or 0x hex")->required();
+    commands.push_back({write, [=](Context& ctx) { return runNvramWrite(ctx, *addr, *bytes); }});
+
+    CLI::App* name = app.add_subcommand("name", "Show the instrument's name, or set it to NEW");
+    name->add_option("NEW", *value, "The new name (cut to the instrument's maximum length)");
+    commands.push_back({name, [=](Context& ctx) {
+                            return runName(ctx, name->count("NEW") ? std::optional(*value) : std::nullopt);
+                        }});
+
+    CLI::App* counter = app.add_subcommand("counter", "Show the hit counter, or set it to NEW");
+    counter->add_option("NEW", *value, "The new counter value");
+    commands.push_back({counter, [=](Context& ctx) {
+                            return runCounter(ctx, counter->count("NEW") ? std::optional(*value) : std::nullopt);
+                        }});
+
+    CLI::App* restart = app.add_subcommand("restart", "Restart the instrument and wait until it answers again");
+    commands.push_back({restart, [](Context& ctx) { return runRestart(ctx); }});
+
+    CLI::App* update = app.add_subcommand("update-mode", "Switch the firmware loader on or off (the instrument restarts)");
+    update->add_option("MODE", *value, "on or off")->required();
+    commands.push_back({update, [=](Context& ctx) { return runUpdateMode(ctx, *value); }});
+}
+
+}  // namespace cli
