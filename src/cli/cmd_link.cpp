@@ -56,7 +56,12 @@ int runExchange(Context& ctx, const std::vector<std::string>& byteTexts) {
 int runPorts(Context& ctx) {
     auto serial = ctx.serialPorts().ports();
     std::vector<std::string> usb;
-    const auto status = ctx.usb().ListDevices(usb);
+    std::uint32_t count = 0;
+    auto status = ctx.usb().ListDevices(count);
+    for (std::uint32_t i = 0; i < count && status == platform::FtStatus::Ok; ++i) {
+        std::string serial;
+        if (ctx.usb().ListDevicesByIndex(i, serial) == platform::FtStatus::Ok) usb.push_back(serial);
+    }
     if (ctx.options().json) {
         Json s = Json::array();
         for (std::size_t i = 0; i < serial.size(); ++i)

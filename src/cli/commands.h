@@ -16,5 +16,8 @@ struct Command {
 void addLinkCommands(CLI::App& app, std::vector<Command>& commands);
 void addIdentifyCommand(CLI::App& app, std::vector<Command>& commands);
 void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands);
+void addListCommand(CLI::App& app, std::vector<Command>& commands);
+void addClockCommand(CLI::App& app, std::vector<Command>& commands);
+void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

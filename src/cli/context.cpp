@@ -1,9 +1,12 @@
 #include "cli/context.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 
 #include "instrument/connection.h"
+#include "platform/console/console_dialogs.h"
 #include "platform/ftdi/ftdi_usb_bridge.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
@@ -20,6 +23,10 @@ bool Context::init() {
     serial_ = std::make_unique<platform::qt::QtSerialPort>();
     ports_ = std::make_unique<platform::qt::QtSerialPortEnumerator>();
     socket_ = std::make_unique<platform::qt::QtUdpSocket>();
+    moduleSocket_ = std::make_unique<platform::qt::QtUdpSocket>();
+    probeSocket_ = std::make_unique<platform::qt::QtUdpSocket>();
+    dialogs_ = std::make_unique<platform::console::ConsoleDialogs>(
+        std::cin, std::cerr, options_.yes, ::isatty(STDIN_FILENO) != 0);
     if (!options_.simulate.empty()) {
         const sim::Profile* profile = sim::findProfile(options_.simulate);
         if (!profile) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "instrument/uckrnvisual.h"
+#include "platform/dialogs.h"
 #include "platform/frame_trace.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_usb_bridge.h"
@@ -29,6 +30,12 @@ struct GlobalOptions {
     bool yes = false;
 };
 
+// Where discovery sends its module commands; on every command that discovers.
+struct DiscoveryOptions {
+    std::string address = "255.255.255.255";
+    int port = 65535;
+};
+
 // The serial number of the in-process USB instrument of --simulate.
 inline constexpr const char* kSimulatedUsbSerial = "QX3SIM0001";
 
@@ -41,6 +48,11 @@ public:
     instrument::UCKRNVisual& instrument() { return *instrument_; }
     platform::SerialPortEnumerator& serialPorts() { return *ports_; }
     platform::UsbBridge& usb() { return *usb_; }
+    platform::Clock& clock() { return clock_; }
+    platform::Dialogs& dialogs() { return *dialogs_; }
+    // A socket for module commands and one for probing instruments, apart from the link's.
+    platform::UdpSocket& moduleSocket() { return *moduleSocket_; }
+    platform::UdpSocket& probeSocket() { return *probeSocket_; }
 
     // Prepares the adapters; false (with a message) when the trace file cannot be written or the
     // simulated profile is unknown.
@@ -63,6 +75,9 @@ private:
     std::unique_ptr<platform::SerialPort> serial_;
     std::unique_ptr<platform::SerialPortEnumerator> ports_;
     std::unique_ptr<platform::UdpSocket> socket_;
+    std::unique_ptr<platform::UdpSocket> moduleSocket_;
+    std::unique_ptr<platform::UdpSocket> probeSocket_;
+    std::unique_ptr<platform::Dialogs> dialogs_;
     std::unique_ptr<platform::UsbBridge> usb_;
     std::unique_ptr<sim::SimInstrument> simulated_;
     std::unique_ptr<platform::FrameTrace> trace_;

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     cli::addLinkCommands(app, commands);
     cli::addIdentifyCommand(app, commands);
     cli::addInstrumentCommands(app, commands);
+    cli::addListCommand(app, commands);
+    cli::addClockCommand(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "instrument/clock_members.h"
 #include "instrument/configuration.h"
 #include "instrument/flash.h"
 #include "instrument/identification.h"
@@ -144,6 +145,10 @@ public:
     bool ResetStrumento(int da, int a) { return press_.ResetStrumento(da, a); }
     void AttendiConProgresso(double secondi, int da, int a) { press_.AttendiConProgresso(secondi, da, a); }
     bool PressaBloccata() const { return link_.flags.PressaBloccata; }
+
+    // --- clock ---
+    std::optional<platform::LocalDateTime> LeggiOra() { return instrument::LeggiOra(link_); }
+    bool SicronizzaOra() { return instrument::SicronizzaOra(link_); }
 
 private:
     krnlink::FrameLink link_;

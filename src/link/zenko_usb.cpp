@@ -21,4 +21,51 @@ platform::FtHandle ApriUSBPerNumeroSerie(platform::UsbBridge& usb, const std::st
     return h;
 }
 
+namespace {
+
+DispositivoUSB readDevice(platform::UsbBridge& usb, std::uint32_t index) {
+    using platform::FtStatus;
+    DispositivoUSB d;
+    platform::FtHandle h = 0;
+    for (int attempt = 0; attempt < 5 && h == 0; ++attempt) {
+        const FtStatus st = usb.ListDevicesByIndex(index, d.serialNumber);
+        if (st == FtStatus::InvalidHandle) {
+            d.serialNumber = "Invalid handle";
+        } else if (st == FtStatus::Ok && usb.OpenEx(d.serialNumber, h) != FtStatus::Ok) {
+            h = 0;
+        }
+    }
+    if (h == 0) return d;
+    platform::FtEepromData eeprom;
+    const FtStatus st = usb.EE_Read(h, eeprom);
+    if (st == FtStatus::Ok) {
+        d.serialNumber = eeprom.serialNumber;
+        d.description = eeprom.description;
+    } else if (st == FtStatus::EepromNotProgrammed) {
+        d.serialNumber = "EEPROM Empty";
+    }
+    usb.Close(h);
+    return d;
+}
+
+}  // namespace
+
+std::vector<DispositivoUSB> ElencaDispositiviUSB(platform::UsbBridge& usb, platform::Clock& clock,
+                                                 const std::string& filter, const bool* cancel) {
+    std::vector<DispositivoUSB> list;
+    std::uint32_t count = 0;
+    if (usb.ListDevices(count) != platform::FtStatus::Ok || count == 0) return list;
+    // Right after plug-in the driver needs a moment before it reports serial numbers.
+    std::string first;
+    for (int i = 0; i < 500 && !(cancel && *cancel); ++i) {
+        if (usb.ListDevicesByIndex(0, first) == platform::FtStatus::Ok) break;
+        clock.sleepFor(std::chrono::milliseconds(2));
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        DispositivoUSB d = readDevice(usb, i);
+        if (filter.empty() || d.serialNumber.rfind(filter, 0) == 0) list.push_back(std::move(d));
+    }
+    return list;
+}
+
 }  // namespace krnlink

@@ -33,15 +33,23 @@ void VirtualClock::setLocal(const LocalDateTime& t) {
 }
 
 LocalDateTime VirtualClock::localNow() const {
+    return fromEpochSeconds(toEpochSeconds(local_) +
+                            std::chrono::duration_cast<std::chrono::seconds>(now_ - localBase_).count());
+}
+
+std::int64_t toEpochSeconds(const LocalDateTime& t) {
     std::tm tm{};
-    tm.tm_year = local_.year - 1900;
-    tm.tm_mon = local_.month - 1;
-    tm.tm_mday = local_.day;
-    tm.tm_hour = local_.hour;
-    tm.tm_min = local_.minute;
-    tm.tm_sec = local_.second +
-                static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(now_ - localBase_).count());
-    std::time_t t = timegm(&tm);
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    return static_cast<std::int64_t>(timegm(&tm));
+}
+
+LocalDateTime fromEpochSeconds(std::int64_t seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
     std::tm out{};
     gmtime_r(&t, &out);
     return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec,

@@ -14,6 +14,10 @@ struct LocalDateTime {
     int dayOfWeek = 0;  // 0 = Sunday .. 6 = Saturday
 };
 
+// Seconds since 1970-01-01 00:00:00 of a calendar time taken as is (no time zone), and back.
+std::int64_t toEpochSeconds(const LocalDateTime& t);
+LocalDateTime fromEpochSeconds(std::int64_t seconds);
+
 class Clock {
 public:
     virtual ~Clock() = default;

@@ -59,8 +59,10 @@ constexpr std::uint16_t FT_FLOW_NONE = 0;
 class UsbBridge {
 public:
     virtual ~UsbBridge() = default;
-    // Number of devices attached and their serial numbers, in the bus order.
-    virtual FtStatus ListDevices(std::vector<std::string>& serialNumbers) = 0;
+    // FT_ListDevices, number-only mode: how many devices are attached.
+    virtual FtStatus ListDevices(std::uint32_t& count) = 0;
+    // FT_ListDevices, by-index mode: the serial number of device `index` (0-based, bus order).
+    virtual FtStatus ListDevicesByIndex(std::uint32_t index, std::string& serialNumber) = 0;
     virtual FtStatus GetDeviceInfo(FtHandle h, FtDeviceInfo& info) = 0;
     virtual FtStatus OpenEx(const std::string& serialNumber, FtHandle& h) = 0;
     virtual FtStatus Close(FtHandle h) = 0;

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     bool serial = false, pace = false, listProfiles = false;
     int modulePort = 65535;
     int restartMs = 5000;
+    int clockOffset = 0;
     app.add_option("--profile", profileName, "Instrument generation to simulate (see --list-profiles)");
     app.add_flag("--list-profiles", listProfiles, "List the profiles and exit");
     app.add_flag("--serial", serial, "Serve the serial line on a pseudo-terminal");
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     app.add_option("--restart-ms", restartMs, "How long a restart keeps the instrument silent")
         ->check(CLI::Range(0, 60000));
     app.add_option("--trace", tracePath, "Write every frame to FILE");
+    app.add_option("--clock-offset", clockOffset, "Start the instrument's clock this many seconds off the computer's");
     CLI11_PARSE(app, argc, argv);
 
     if (listProfiles) {
@@ -69,6 +71,8 @@ int main(int argc, char** argv) {
     sim::SimInstrument instrument(*profile);
     instrument.setPacing(pace);
     instrument.setRestartSilence(std::chrono::milliseconds(restartMs));
+    instrument.setClock(platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
+                        clock.now());
     if (!nvramPath.empty()) {
         switch (sim::loadNvram(nvramPath, instrument.nvram())) {
             case sim::NvramLoad::Loaded: std::cout << "nvram: loaded " << nvramPath << "\n"; break;

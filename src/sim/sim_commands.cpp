@@ -95,6 +95,26 @@ Bytes capabilityRecord(const Profile& p) {
     return r;
 }
 
+std::uint8_t bcd(int v) { return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10)); }
+int fromBcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
+
+Bytes readClock(const SimInstrument& in, platform::TimePoint t) {
+    const platform::LocalDateTime c = in.clockAt(t);
+    return {bcd(c.second), bcd(c.minute), bcd(c.hour), bcd(c.day),
+            static_cast<std::uint8_t>(c.dayOfWeek + 1), bcd(c.month), bcd(c.year % 100)};
+}
+
+Bytes setClock(SimInstrument& in, platform::TimePoint t, platform::ByteSpan a) {
+    if (a.size() != 7) return {0};
+    platform::LocalDateTime c{2000 + fromBcd(a[6]), fromBcd(a[5]), fromBcd(a[3]),
+                              fromBcd(a[2]),        fromBcd(a[1]), fromBcd(a[0]), 0};
+    if (c.second > 59 || c.minute > 59 || c.hour > 23 || c.day < 1 || c.day > 31 || c.month < 1 ||
+        c.month > 12 || a[4] < 1 || a[4] > 7)
+        return {0};
+    in.setClock(c, t);
+    return {1};
+}
+
 std::optional<Bytes> restartCommand(SimInstrument& in, platform::TimePoint t, std::uint8_t code,
                                     platform::ByteSpan args) {
     if (code == 13 && !args.empty()) return Bytes(7, 0);  // diagnostic flags, all at rest
@@ -136,6 +156,12 @@ std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std
             in.setKeyboardLocked(args[0] != 0);
             return Bytes{1};
         case 21: return Bytes{1};  // running normally
+        case 27:
+            if (!p.hasClock) return Bytes{};
+            return readClock(in, t);
+        case 28:
+            if (!p.hasClock) return Bytes{0};
+            return setClock(in, t, args);
         case 29: return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0)};
         case 31:
             if (p.protocol >= 41) return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0), 0, 0, 0, 0, 0, 0, 0};

@@ -3,6 +3,8 @@
 // in UDP datagrams on its data port and answers text commands ("ENCOMMPC", ...) terminated by a
 // carriage return.
 #include <deque>
+#include <map>
+#include <vector>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,18 @@ public:
 
     // Tests: the module answers nothing to its text commands.
     void setCommandsSilent(bool silent) { commandsSilent_ = silent; }
+    // Tests: how the module treats one command (matched by its leading letters, the longest
+    // matching prefix wins): answer as usual, reject with the given first character, or stay
+    // silent.
+    enum class Behaviour { Answer, Reject, Silent };
+    void setCommandBehaviour(const std::string& prefix, Behaviour b, char rejectCode = 'R') {
+        behaviours_[prefix] = {b, rejectCode};
+    }
+    const std::string& ip() const { return ip_; }
+    void setIp(std::string ip) { ip_ = std::move(ip); }
+    // Settings written by the set-up commands ("SBR" -> "7", ...).
+    const std::map<std::string, std::string>& settings() const { return settings_; }
+    const std::vector<std::string>& commandsHeard() const { return heard_; }
     int commandsAnswered() const { return commandsAnswered_; }
     void setDataPort(std::uint16_t port) { dataPort_ = port; }
     // What ends a command answer on the data port (a carriage return unless a test says else).
@@ -40,6 +54,7 @@ public:
 
 private:
     std::optional<std::string> answerCommand(const std::string& command);
+    std::optional<std::string> normalAnswer(const std::string& command);
 
     SimInstrument& instrument_;
     std::string mac_;
@@ -47,6 +62,11 @@ private:
     std::uint16_t dataPort_ = 0;
     std::deque<platform::Bytes> replies_;
     std::string terminator_ = "\r";
+    std::string ip_ = "127.0.0.1";
+    bool selected_ = false;
+    std::map<std::string, std::pair<Behaviour, char>> behaviours_;
+    std::map<std::string, std::string> settings_;
+    std::vector<std::string> heard_;
     bool commandsSilent_ = false;
     int commandsAnswered_ = 0;
 };

@@ -126,6 +126,16 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
     current_.reset();
 }
 
+void SimInstrument::setClock(const platform::LocalDateTime& t, platform::TimePoint at) {
+    clockBase_ = platform::toEpochSeconds(t);
+    clockBaseAt_ = at;
+}
+
+platform::LocalDateTime SimInstrument::clockAt(platform::TimePoint t) const {
+    return platform::fromEpochSeconds(
+        clockBase_ + std::chrono::duration_cast<std::chrono::seconds>(t - clockBaseAt_).count());
+}
+
 void SimInstrument::restart(platform::TimePoint t) {
     ++restarts_;
     silentUntil_ = t + restartSilence_;

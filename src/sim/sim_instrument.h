@@ -88,6 +88,10 @@ public:
     // Wire pacing at 115200 baud 8N1 in both directions.
     void setPacing(bool on) { pacing_ = on; }
 
+    // The real-time clock: it reads `t` at time `at` and runs on from there.
+    void setClock(const platform::LocalDateTime& t, platform::TimePoint at);
+    platform::LocalDateTime clockAt(platform::TimePoint t) const;
+
     bool pressLocked() const { return pressLocked_; }
     bool keyboardLocked() const { return keyboardLocked_; }
     bool pressLockRefused() const { return pressLockRefused_; }
@@ -120,6 +124,8 @@ private:
     std::vector<std::uint8_t> nvram_;
     std::vector<std::uint8_t> flash_;
     bool loaderActive_ = false;
+    std::int64_t clockBase_ = 1767225600;  // 2026-01-01 00:00:00
+    platform::TimePoint clockBaseAt_{};
     std::deque<Out> out_;
     std::vector<Fault> faults_;
     std::optional<Fault> current_;

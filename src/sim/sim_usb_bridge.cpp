@@ -17,10 +17,22 @@ FtStatus SimUsbBridge::simple(FtHandle h, const std::string& call) {
     return find(h) ? FtStatus::Ok : FtStatus::InvalidHandle;
 }
 
-FtStatus SimUsbBridge::ListDevices(std::vector<std::string>& serialNumbers) {
+FtStatus SimUsbBridge::ListDevices(std::uint32_t& count) {
     calls_.push_back("ListDevices");
-    serialNumbers.clear();
-    for (const auto& d : devices_) serialNumbers.push_back(d.serialNumber);
+    count = static_cast<std::uint32_t>(devices_.size());
+    return FtStatus::Ok;
+}
+
+FtStatus SimUsbBridge::ListDevicesByIndex(std::uint32_t index, std::string& serialNumber) {
+    calls_.push_back("ListDevicesByIndex " + std::to_string(index));
+    if (index >= devices_.size()) return FtStatus::DeviceNotFound;
+    SimUsbDevice& d = devices_[index];
+    if (d.notReadyReads > 0) {
+        --d.notReadyReads;
+        return FtStatus::DeviceNotFound;
+    }
+    if (d.invalidHandle) return FtStatus::InvalidHandle;
+    serialNumber = d.serialNumber;
     return FtStatus::Ok;
 }
 
@@ -35,17 +47,18 @@ FtStatus SimUsbBridge::GetDeviceInfo(FtHandle h, platform::FtDeviceInfo& info) {
 FtStatus SimUsbBridge::OpenEx(const std::string& serialNumber, FtHandle& h) {
     calls_.push_back("OpenEx " + serialNumber);
     h = 0;
-    for (std::size_t i = 0; i < devices_.size(); ++i) {
-        const SimUsbDevice& d = devices_[i];
-        if (!serialNumber.empty() && d.serialNumber != serialNumber) continue;
-        if (d.failOpen) return FtStatus::DeviceNotOpened;
-        for (const auto& [handle, o] : open_)
-            if (o.device == i) return FtStatus::DeviceNotOpened;  // already in use
-        h = next_++;
-        open_[h] = {i};
-        return FtStatus::Ok;
-    }
-    return FtStatus::DeviceNotFound;
+    // The device with that serial number; an empty serial number falls back to the first
+    // device, as the vendor's library does with a blank serial.
+    std::size_t i = 0;
+    while (i < devices_.size() && devices_[i].serialNumber != serialNumber) ++i;
+    if (i == devices_.size() && serialNumber.empty() && !devices_.empty()) i = 0;
+    if (i == devices_.size()) return FtStatus::DeviceNotFound;
+    if (devices_[i].failOpen) return FtStatus::DeviceNotOpened;
+    for (const auto& [handle, o] : open_)
+        if (o.device == i) return FtStatus::DeviceNotOpened;  // already in use
+    h = next_++;
+    open_[h] = {i};
+    return FtStatus::Ok;
 }
 
 FtStatus SimUsbBridge::Close(FtHandle h) {

@@ -19,6 +19,8 @@ struct SimUsbDevice {
     bool failReset = false;  // ResetDevice fails, so recovery closes and reopens
     platform::FtEepromData eeprom;
     bool eepromEmpty = false;
+    bool invalidHandle = false;  // reading its serial number by index fails with "invalid handle"
+    int notReadyReads = 0;       // reads by index that fail first, as right after plug-in
 };
 
 class SimUsbBridge final : public platform::UsbBridge {
@@ -32,7 +34,8 @@ public:
     void clearCalls() { calls_.clear(); }
     int openHandles() const { return static_cast<int>(open_.size()); }
 
-    platform::FtStatus ListDevices(std::vector<std::string>& serialNumbers) override;
+    platform::FtStatus ListDevices(std::uint32_t& count) override;
+    platform::FtStatus ListDevicesByIndex(std::uint32_t index, std::string& serialNumber) override;
     platform::FtStatus GetDeviceInfo(platform::FtHandle h, platform::FtDeviceInfo& info) override;
     platform::FtStatus OpenEx(const std::string& serialNumber, platform::FtHandle& h) override;
     platform::FtStatus Close(platform::FtHandle h) override;

@@ -190,6 +190,30 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
     }
 }
 
+TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
+    Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0", "--clock-offset", "30"});
+    const std::string discovery = " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
+    const std::string row = "IP:127.0.0.1:" + sim.port("udp data");
+    Result list = run(krnctl + " --json list --ethernet" + discovery);
+    EXPECT_EQ(list.out, "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"" + row + "\"}]\n");
+    list = run(krnctl + " --json list" + discovery);
+    EXPECT_EQ(list.exitCode, 0) << list.out;
+    EXPECT_NE(list.out.find("{\"NAME\":\"KRN-ELE\",\"SN\":\"" + row + "\",\"INFO\":\"Protocol: 39-1060\"}"),
+              std::string::npos)
+        << list.out;
+    Result identify = run(krnctl + " --json --instrument '" + row + "' identify");
+    EXPECT_NE(identify.out.find("\"PressaElettrica\":true"), std::string::npos) << identify.out;
+
+    Result clock = run(krnctl + " --json --instrument '" + row + "' clock");
+    EXPECT_TRUE(clock.out.find("\"Differenza\":29") != std::string::npos ||
+                clock.out.find("\"Differenza\":30") != std::string::npos)
+        << clock.out;
+    clock = run(krnctl + " --json --instrument '" + row + "' clock --set");
+    EXPECT_TRUE(clock.out.find("\"Differenza\":0") != std::string::npos ||
+                clock.out.find("\"Differenza\":1") != std::string::npos)
+        << clock.out;
+}
+
 TEST(Programs, KrnctlExitCodesAndMessages) {
     struct Case {
         std::string args;

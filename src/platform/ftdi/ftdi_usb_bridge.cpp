@@ -34,8 +34,10 @@ FtdiUsbBridge::Device* FtdiUsbBridge::find(FtHandle h) {
     return it == devices_.end() ? nullptr : it->second.get();
 }
 
-FtStatus FtdiUsbBridge::ListDevices(std::vector<std::string>& serialNumbers) {
-    serialNumbers.clear();
+namespace {
+// The serial numbers of the FTDI devices on the bus, in bus order.
+FtStatus enumerate(std::vector<std::string>& serials) {
+    serials.clear();
     ftdi_context* ctx = ftdi_new();
     if (!ctx) return FtStatus::InsufficientResources;
     ftdi_device_list* list = nullptr;
@@ -48,10 +50,27 @@ FtStatus FtdiUsbBridge::ListDevices(std::vector<std::string>& serialNumbers) {
         char serial[128] = {0};
         if (ftdi_usb_get_strings(ctx, d->dev, nullptr, 0, nullptr, 0, serial, sizeof serial) < 0)
             serial[0] = 0;
-        serialNumbers.emplace_back(serial);
+        serials.emplace_back(serial);
     }
     ftdi_list_free(&list);
     ftdi_free(ctx);
+    return FtStatus::Ok;
+}
+}  // namespace
+
+FtStatus FtdiUsbBridge::ListDevices(std::uint32_t& count) {
+    std::vector<std::string> serials;
+    FtStatus s = enumerate(serials);
+    count = static_cast<std::uint32_t>(serials.size());
+    return s;
+}
+
+FtStatus FtdiUsbBridge::ListDevicesByIndex(std::uint32_t index, std::string& serialNumber) {
+    std::vector<std::string> serials;
+    FtStatus s = enumerate(serials);
+    if (s != FtStatus::Ok) return s;
+    if (index >= serials.size()) return FtStatus::InvalidHandle;
+    serialNumber = serials[index];
     return FtStatus::Ok;
 }
 
@@ -199,8 +218,31 @@ FtStatus FtdiUsbBridge::GetQueueStatus(FtHandle h, std::uint32_t& waiting) {
     return FtStatus::Ok;
 }
 
-FtStatus FtdiUsbBridge::EE_Read(FtHandle h, FtEepromData&) {
-    return find(h) ? FtStatus::NotSupported : FtStatus::InvalidHandle;
+FtStatus FtdiUsbBridge::EE_Read(FtHandle h, FtEepromData& data) {
+    Device* d = find(h);
+    if (!d) return FtStatus::InvalidHandle;
+    if (ftdi_read_eeprom(d->ctx) < 0) return FtStatus::EepromReadFailed;
+    // libftdi reports no status for a blank EEPROM: look at the raw words.
+    unsigned char raw[256] = {0};
+    if (ftdi_get_eeprom_buf(d->ctx, raw, sizeof raw) == 0) {
+        bool blank = true;
+        for (int i = 0; i < 128 && blank; ++i) blank = raw[i] == 0xFF;
+        if (blank) return FtStatus::EepromNotProgrammed;
+    }
+    if (ftdi_eeprom_decode(d->ctx, 0) < 0) return FtStatus::EepromReadFailed;
+    char manufacturer[128] = {0}, product[128] = {0}, serial[128] = {0};
+    ftdi_eeprom_get_strings(d->ctx, manufacturer, sizeof manufacturer, product, sizeof product,
+                            serial, sizeof serial);
+    int value = 0;
+    if (ftdi_get_eeprom_value(d->ctx, VENDOR_ID, &value) == 0) data.vendorId = static_cast<std::uint16_t>(value);
+    if (ftdi_get_eeprom_value(d->ctx, PRODUCT_ID, &value) == 0) data.productId = static_cast<std::uint16_t>(value);
+    if (ftdi_get_eeprom_value(d->ctx, MAX_POWER, &value) == 0) data.maxPower = static_cast<std::uint16_t>(value);
+    if (ftdi_get_eeprom_value(d->ctx, SELF_POWERED, &value) == 0) data.selfPowered = value != 0;
+    if (ftdi_get_eeprom_value(d->ctx, REMOTE_WAKEUP, &value) == 0) data.remoteWakeup = value != 0;
+    data.manufacturer = manufacturer;
+    data.description = product;
+    data.serialNumber = serial;
+    return FtStatus::Ok;
 }
 
 FtStatus FtdiUsbBridge::EE_Program(FtHandle h, const FtEepromData&) {

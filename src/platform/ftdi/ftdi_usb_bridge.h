@@ -16,7 +16,8 @@ public:
     FtdiUsbBridge();
     ~FtdiUsbBridge() override;
 
-    FtStatus ListDevices(std::vector<std::string>& serialNumbers) override;
+    FtStatus ListDevices(std::uint32_t& count) override;
+    FtStatus ListDevicesByIndex(std::uint32_t index, std::string& serialNumber) override;
     FtStatus GetDeviceInfo(FtHandle h, FtDeviceInfo& info) override;
     FtStatus OpenEx(const std::string& serialNumber, FtHandle& h) override;
     FtStatus Close(FtHandle h) override;

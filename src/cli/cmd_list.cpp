@@ -1,0 +1,86 @@
+// krnctl list: the instruments the selection would offer, after discovery has ended.
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "instrument/probe.h"
+#include "link/ethernet_discovery.h"
+#include "link/selection.h"
+
+namespace cli {
+namespace {
+
+struct ListOptions {
+    krnlink::SelectionOptions selection;
+    DiscoveryOptions discovery;
+};
+
+void printRows(const std::vector<krnlink::SelectionRow>& rows, bool json) {
+    if (json) {
+        Json list = Json::array();
+        for (const auto& r : rows) list.push(Json::object().add("NAME", r.name).add("SN", r.sn).add("INFO", r.info));
+        std::cout << list.str() << "\n";
+        return;
+    }
+    std::size_t nameWidth = 4, snWidth = 7;
+    for (const auto& r : rows) {
+        nameWidth = std::max(nameWidth, r.name.size());
+        snWidth = std::max(snWidth, r.sn.size());
+    }
+    auto line = [&](const std::string& a, const std::string& b, const std::string& c) {
+        std::string row = a;
+        row.resize(nameWidth + 2, ' ');
+        std::string sn = b;
+        sn.resize(snWidth + 2, ' ');
+        std::cout << row << sn << c << "\n";
+    };
+    line("Name", "Port/SN", "Info");
+    for (const auto& r : rows) line(r.name, r.sn, r.info);
+}
+
+int runList(Context& ctx, const ListOptions& o) {
+    if (o.discovery.port < 1 || o.discovery.port > 65535) {
+        ctx.message("krnctl: --discovery-port takes 1..65535");
+        return kUsage;
+    }
+    instrument::InstrumentProbe probe(ctx.clock(), &ctx.usb(), &ctx.probeSocket());
+    krnlink::SelectionList list(&ctx.usb(), &ctx.serialPorts(), probe, ctx.clock(), o.selection);
+    list.fill();
+    if (list.wantsEthernet()) {
+        krnlink::EthernetDiscovery discovery(
+            ctx.moduleSocket(), ctx.clock(), ctx.dialogs(), probe, list.rows(),
+            {o.discovery.address, static_cast<std::uint16_t>(o.discovery.port)},
+            o.selection.SoloEthernet);
+        // Nobody can press Cancel here: a module that keeps timing out is given up after two
+        // repeats of its step.
+        discovery.repeatLimit = 2;
+        discovery.start();
+        discovery.runToEnd();
+    }
+    printRows(list.rows(), ctx.options().json);
+    return kDone;
+}
+
+}  // namespace
+
+void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& o) {
+    app->add_option("--discovery-address", o.address,
+                    "Where Ethernet discovery sends its module commands (default 255.255.255.255)");
+    app->add_option("--discovery-port", o.port, "The modules' command port (default 65535)");
+}
+
+void addListCommand(CLI::App& app, std::vector<Command>& commands) {
+    auto o = std::make_shared<ListOptions>();
+    CLI::App* list = app.add_subcommand(
+        "list", "List the instruments on USB, serial ports and Ethernet, as the selection shows them");
+    list->add_flag("--usb", o->selection.SoloUSB, "Only USB devices whose serial number starts with QX3");
+    list->add_flag("--serial", o->selection.SoloSeriali, "Only serial ports");
+    list->add_flag("--ethernet", o->selection.SoloEthernet,
+                   "Only Ethernet modules, with their IP address in Info, not opened");
+    list->add_flag("--all-usb", o->selection.TuttiUSB, "USB devices whatever their serial number");
+    addDiscoveryOptions(list, o->discovery);
+    commands.push_back({list, [o](Context& ctx) { return runList(ctx, *o); }});
+}
+
+}  // namespace cli
