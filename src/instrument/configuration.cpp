@@ -146,6 +146,7 @@ bool Configuration::LeggiInfoStrumento() {
         if (link_.BufferRx[0] >= 1) id_.MaxLenNome = link_.BufferRx[1];
     }
     options_.AssegnaCodiciOpzione();
+    if (!io_.LeggiFunzioniIO()) return false;
     const bool namedOutputs = id_.Protocollo >= 33 && e >= 44;
     for (int i = 0; i < 3; ++i) {
         if (!namedOutputs) {

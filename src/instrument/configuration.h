@@ -8,6 +8,7 @@
 
 #include "instrument/identification.h"
 #include "instrument/identity.h"
+#include "instrument/io_functions.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"
@@ -31,9 +32,9 @@ struct ConfigurationValues {
 class Configuration {
 public:
     Configuration(krnlink::FrameLink& link, Nvram& nvram, Identity& id, Identification& ident,
-                  Options& options, PressControl& press, ConfigurationValues& values)
+                  Options& options, PressControl& press, IoFunctions& io, ConfigurationValues& values)
         : link_(link), nvram_(nvram), id_(id), ident_(ident), options_(options), press_(press),
-          v_(values) {}
+          io_(io), v_(values) {}
 
     // Clears the press-lock state and rereads; what every channel open ends with.
     bool LeggiConfigurazione();
@@ -80,6 +81,7 @@ private:
     Identification& ident_;
     Options& options_;
     PressControl& press_;
+    IoFunctions& io_;
     ConfigurationValues& v_;
     int ultimoStato_ = 0;
 };

@@ -12,12 +12,16 @@ UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
       ident_(link_, nvram_, id_),
       options_(nvram_, id_, link_.flags.Estensioni),
       press_(link_, nvram_, id_, ident_, Progresso),
-      config_(link_, nvram_, id_, ident_, options_, press_, values_) {
+      io_(nvram_, id_, link_.flags.Estensioni),
+      config_(link_, nvram_, id_, ident_, options_, press_, io_, values_),
+      jobs_(link_, nvram_, id_, ident_, values_, Progresso),
+      users_(nvram_, id_, options_, link_.flags.Estensioni, jobs_) {
     link_.configurationReader = [this] { return config_.LeggiConfigurazione(); };
     link_.onClose = [this] {
         // Nothing learnt about one instrument may be taken for the next.
         id_ = Identity{};
         link_.flags = {};
+        users_.reset();
     };
 }
 

@@ -11,6 +11,10 @@
 #include "instrument/flash.h"
 #include "instrument/identification.h"
 #include "instrument/identity.h"
+#include "instrument/io_functions.h"
+#include "instrument/jobs.h"
+#include "instrument/users.h"
+#include "instrument/checkpoints.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"
@@ -32,6 +36,11 @@ public:
     Options& options() { return options_; }
     Configuration& configuration() { return config_; }
     const Identity& identity() const { return id_; }
+    Jobs& jobs() { return jobs_; }
+    Users& users() { return users_; }
+    IoFunctions& io() { return io_; }
+    // The boxes the job write checks show; none by default.
+    void setDialogs(platform::Dialogs* d) { jobs_.setDialogs(d); }
     const ConfigurationValues& values() const { return values_; }
 
     // Progress of long operations (count or percentage) with a continue flag.
@@ -134,6 +143,32 @@ public:
     }
     void AssegnaCodiciOpzione() { options_.AssegnaCodiciOpzione(); }
 
+    // --- jobs, phases, checkpoints, bands ---
+    JobImage& lavoro() { return jobs_.image(); }
+    bool LeggiLavoro(std::int32_t numero) { return jobs_.LeggiLavoro(numero); }
+    bool ScriviLavoro(std::int32_t numero) { return jobs_.ScriviLavoro(numero); }
+    std::optional<std::int32_t> LeggiTotaleLavori() { return jobs_.LeggiTotaleLavori(); }
+    std::optional<std::string> LeggiNomeLavoro(std::int32_t n) { return jobs_.LeggiNomeLavoro(n); }
+    std::optional<StatoStrumento> LeggiStato() { return jobs_.LeggiStato(); }
+    // Checkpoints and band of one phase (1-based) of the job image.
+    CurveChecks curve(int fase) {
+        return CurveChecks(jobs_.image().fasi.at(static_cast<std::size_t>(fase) - 1), id_.NumeroMassimoPuntiFascia);
+    }
+
+    // --- users, passwords, history ---
+    bool ConUtenti() const { return users_.ConUtenti(); }
+    bool LeggiStatoStory() { return users_.LeggiStatoStory(link_); }
+    bool AggiungiUtente(std::int32_t codice, const std::string& nome, std::int32_t diritti) {
+        return users_.AggiungiUtente(link_, codice, nome, diritti);
+    }
+    bool EliminaUtenti() { return users_.EliminaUtenti(link_); }
+    bool PasswordValida(std::int32_t codice) { return users_.PasswordValida(codice); }
+
+    // --- inputs and outputs ---
+    std::string NomeInput(int i) const { return io_.NomeInput(i); }
+    std::string NomeOutput(int i) const { return io_.NomeOutput(i); }
+    bool zzConEventoPezzoFinito() const { return io_.zzConEventoPezzoFinito(); }
+
     // --- press, keyboard, restart ---
     PressLock BloccaPressa() { return press_.BloccaPressa(); }
     bool SbloccaPressa(bool senzaRitentativi) { return press_.SbloccaPressa(senzaRitentativi); }
@@ -159,7 +194,10 @@ private:
     Identification ident_;
     Options options_;
     PressControl press_;
+    IoFunctions io_;
     Configuration config_;
+    Jobs jobs_;
+    Users users_;
 };
 
 }  // namespace instrument

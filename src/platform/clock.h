@@ -12,6 +12,7 @@ using TimePoint = std::chrono::time_point<std::chrono::steady_clock, Duration>;
 struct LocalDateTime {
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     int dayOfWeek = 0;  // 0 = Sunday .. 6 = Saturday
+    bool operator==(const LocalDateTime&) const = default;
 };
 
 // Seconds since 1970-01-01 00:00:00 of a calendar time taken as is (no time zone), and back.

@@ -13,6 +13,78 @@ void putString(std::vector<std::uint8_t>& nv, std::uint32_t address, const std::
     std::copy(text.begin(), text.end(), nv.begin() + address + 1);
 }
 
+JobGeometry jobGeometry(const Profile& p) {
+    if (p.protocol < 31)
+        return {p.oldCapability[0], p.oldCapability[1], 0, 0, p.oldCapability[2], p.phases};
+    const CapabilityRecord& c = p.capability;
+    const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
+    return {c.jobHeader, c.phaseBase, c.phaseExtra, c.checkpoints, c.bandPoints,
+            estensioni >= 1066 ? c.phases : p.phases};
+}
+
+std::uint32_t userListAddress(const Profile& p) {
+    const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
+    if (estensioni < 47) return p.endOfJobMemory + kJobsWithHistory * kPointerSize;
+    return p.endOfJobMemory - 240;
+}
+
+namespace {
+
+// Two jobs, the current one first; a few fields set so that reading them shows something.
+void formatJobs(const Profile& p, std::vector<std::uint8_t>& nv) {
+    const JobGeometry g = jobGeometry(p);
+    for (std::uint32_t n = 1; n <= 2; ++n) {
+        const std::uint32_t at = p.jobAddress + (n - 1) * g.jobSize();
+        putString(nv, at, "JOB " + std::to_string(n));
+        nv[at + 14] = 0x01;                           // phase 1 enabled
+        const std::uint32_t phase = at + g.header;
+        putString(nv, phase, "PRESS");
+        putWord(nv, phase + 22, 1234 * n, 2);         // ForzaMax
+        putWord(nv, phase + 30, 5000, 2);             // QuotaMax
+        const std::uint32_t bands = phase + g.phaseBase + g.phaseExtra + g.checkpoints * 7;
+        for (std::uint32_t k = 0; k < g.checkpoints * 7; ++k) nv[phase + g.phaseBase + g.phaseExtra + k] = 0xFF;
+        nv[bands] = 0;
+        nv[bands + 1 + 4 * g.bandPoints] = 0;
+    }
+    nv[105] = 2;
+}
+
+void formatUsersAndHistory(const Profile& p, std::vector<std::uint8_t>& nv) {
+    const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
+    const std::uint32_t story = p.endOfJobMemory;
+    putWord(nv, 18, story, 3);
+    nv[241] = kJobsWithHistory;
+    const std::uint32_t users = userListAddress(p);
+    if (estensioni >= 47) putWord(nv, 38, users, 3);
+    nv[users] = 2;
+    const struct {
+        std::uint16_t code;
+        const char* name;
+        std::uint16_t rights;
+    } operators[2] = {{1234, "MARIO", 4095}, {4321, "ANNA", 15}};
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        const std::uint32_t rec = users + 1 + 15 * i;
+        putWord(nv, rec, operators[i].code, 2);
+        putString(nv, rec + 2, operators[i].name);
+        putWord(nv, rec + 13, operators[i].rights, 2);
+    }
+    // Job 1 has two stored versions: one changed over the link, one by MARIO.
+    nv[story] = 2;
+    const JobGeometry g = jobGeometry(p);
+    const std::uint32_t records = story + kJobsWithHistory * kPointerSize + (estensioni < 47 ? kUserAreaSize : 0);
+    const std::uint32_t recordSize = g.jobSize() + 8;
+    const std::uint8_t dates[2][6] = {{0x00, 0x30, 0x08, 0x15, 0x03, 0x26}, {0x45, 0x10, 0x17, 0x02, 0x11, 0x26}};
+    const std::uint16_t codes[2] = {65535, 1234};
+    for (std::uint32_t v = 0; v < 2; ++v) {
+        const std::uint32_t at = records + v * recordSize;
+        std::copy(dates[v], dates[v] + 6, nv.begin() + at);
+        putWord(nv, at + 6, codes[v], 2);
+        std::copy_n(nv.begin() + p.jobAddress, g.jobSize(), nv.begin() + at + 8);
+    }
+}
+
+}  // namespace
+
 void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
     std::fill(nv.begin(), nv.end(), 0);
     const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
@@ -20,7 +92,7 @@ void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
     nv[11] = p.formatNumber;
     if (p.loader) nv[11] |= 0x80;
     putWord(nv, 16, p.endOfConfiguration, 2);
-    putWord(nv, estensioni >= 1066 ? 41 : 18, p.endOfJobMemory, 3);
+    if (estensioni >= 1066) putWord(nv, 41, p.endOfJobMemory, 3);
     putWord(nv, 44, p.jobAddress, 2);
     if (p.protocol < 31) std::copy(p.oldCapability.begin(), p.oldCapability.end(), nv.begin() + 46);
 
@@ -57,6 +129,18 @@ void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
     putString(nv, 426, "Stop C");
     putWord(nv, 498, p.motorSpeedTenths, 2);
     if (p.capability.flags & 0x08) nv[511] = 0x05;
+    putString(nv, 86, "1111");  // passwords: job edit, configuration, reject release
+    putString(nv, 93, "2222");
+    putString(nv, 194, "3333");
+    if (estensioni >= 45) nv[48] = 0x05;  // protected areas (older instruments keep sizes here)
+    // Input and output functions.
+    static constexpr std::uint8_t inputs[8] = {1, 2, 3, 8, 10, 26, 25, 0};
+    static constexpr std::uint8_t outputs[8] = {1, 2, 5, 7, 10, 17, 40, 0};
+    const bool full = estensioni >= 51;
+    std::copy(inputs, inputs + 8, nv.begin() + (full ? 448 : 285));
+    std::copy(outputs, outputs + 8, nv.begin() + (full ? 464 : 293));
+    formatJobs(p, nv);
+    formatUsersAndHistory(p, nv);
 }
 
 }  // namespace sim

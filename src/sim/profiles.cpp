@@ -13,7 +13,8 @@ Profile p17e23() {
     p.formatNumber = 2;
     p.nvramSize = 512512;
     p.hasPlc = true;
-    p.oldCapability = {64, 40, 10, 20};
+    p.oldCapability = {64, 56, 10, 20};
+    p.endOfJobMemory = 200000;
     p.instrumentName = "KRN-17";
     p.phases = 4;
     p.selectableJobs = 3;
@@ -28,7 +29,7 @@ Profile p36e51() {
     p.extensionByte = 51;
     p.version = 248;
     p.formatNumber = 11;
-    p.capability = {110, 60, 20, 8, 30, 0, 10, 8, 6, 512768, 0, 256, 8, 21};
+    p.capability = {110, 72, 20, 8, 30, 0, 10, 8, 6, 512768, 0, 256, 8, 21};
     p.instrumentName = "KRN-36";
     p.phases = 4;
     p.selectableJobs = 7;
@@ -45,7 +46,7 @@ Profile p39e1060() {
     p.extensionByte = 60;
     p.version = 312;
     p.formatNumber = 14;
-    p.capability = {120, 64, 20, 10, 30, 0x08, 16, 10, 8, 512768, 0, 512, 4, 21};
+    p.capability = {120, 80, 20, 10, 30, 0x08, 20, 10, 8, 512768, 0, 512, 4, 21};
     p.instrumentName = "KRN-ELE";
     p.phases = 2;
     p.endOfJobMemory = 480000;
@@ -61,11 +62,11 @@ Profile p41e1072() {
     p.extensionByte = 72;
     p.version = 405;
     p.formatNumber = 24;
-    p.capability = {140, 72, 25, 12, 40, 0x01, 24, 6, 5, 1048576, 2048, 1024, 16, 21};
+    p.capability = {140, 80, 25, 12, 40, 0x01, 24, 6, 5, 1048576, 2048, 1024, 16, 21};
     p.nvramSize = 1048576;
     p.maxNameLength = 20;
     p.instrumentName = "KRN-41 Line 3";
-    p.endOfJobMemory = 1000000;
+    p.endOfJobMemory = 900000;
     p.counter = 7;
     return p;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/nvram_image.h"
 #include "sim/sim_instrument.h"
 
 namespace sim {
@@ -145,7 +146,22 @@ std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std
     // gets a single 0.
     if (in.loaderActive()) return Bytes{0};
     switch (code) {
+        case 6: return Bytes{1};
         case 7: return Bytes{0};
+        case 9: return Bytes{0, 0, static_cast<std::uint8_t>(in.currentJob()), 0};
+        case 23:
+            in.notifyJob();
+            return Bytes{1};
+        case 30: {
+            const std::uint32_t record = jobGeometry(p).jobSize() + 8;
+            return Bytes{static_cast<std::uint8_t>(kUserAreaSize & 0xFF), static_cast<std::uint8_t>(kUserAreaSize >> 8),
+                         kPointerSize, kVersionsPerJob, static_cast<std::uint8_t>(record & 0xFF),
+                         static_cast<std::uint8_t>(record >> 8), 0};
+        }
+        case 42:
+            if (args.size() != 1 || args[0] == 0) return Bytes{0};
+            in.setCurrentJob(args[0]);
+            return Bytes{1};
         case 12: return Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
                               static_cast<std::uint8_t>(p.version >> 8)};
         case 16: return readNvram(in, args, 2);

@@ -92,6 +92,11 @@ public:
     void setClock(const platform::LocalDateTime& t, platform::TimePoint at);
     platform::LocalDateTime clockAt(platform::TimePoint t) const;
 
+    int currentJob() const { return currentJob_; }
+    void setCurrentJob(int n) { currentJob_ = n; }
+    int jobNotifications() const { return jobNotifications_; }
+    void notifyJob() { ++jobNotifications_; }
+
     bool pressLocked() const { return pressLocked_; }
     bool keyboardLocked() const { return keyboardLocked_; }
     bool pressLockRefused() const { return pressLockRefused_; }
@@ -142,6 +147,8 @@ private:
     bool silent_ = false;
     bool pacing_ = false;
     bool pressLockRefused_ = false;
+    int currentJob_ = 1;
+    int jobNotifications_ = 0;
     bool pressLocked_ = false;
     bool keyboardLocked_ = false;
     int restarts_ = 0;

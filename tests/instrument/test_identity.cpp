@@ -21,13 +21,13 @@ struct Expected {
 
 // Worked out by hand from each profile's capability record and NVRAM.
 const Expected kProfiles[] = {
-    {"p17e23", 17, 23, "2.05", 2, 512512, 64, 122, 4, 552, 1024, 1024 + 255 * 552, 13, 1, 4, 0, 1,
+    {"p17e23", 17, 23, "2.05", 2, 512512, 64, 138, 4, 616, 1024, 1024 + 255 * 616, 13, 1, 4, 0, 1,
      true, true, false, "KRN-17"},
-    {"p36e51", 36, 51, "2.48", 11, 512768, 110, 288, 4, 1262, 1024, 500000, 13, 10, 8, 8, 3, true,
+    {"p36e51", 36, 51, "2.48", 11, 512768, 110, 300, 4, 1310, 1024, 500000, 13, 10, 8, 8, 3, true,
      false, false, "KRN-36"},
-    {"p39e1060", 39, 1060, "3.12", 14, 512768, 120, 312, 2, 744, 1024, 480000, 13, 10, 0, 10, 3,
+    {"p39e1060", 39, 1060, "3.12", 14, 512768, 120, 332, 2, 784, 1024, 480000, 13, 10, 0, 10, 3,
      true, false, true, "KRN-ELE"},
-    {"p41e1072", 41, 1072, "4.05", 24, 1048576, 140, 382, 16, 6252, 1024, 1000000, 20, 100, 0, 12,
+    {"p41e1072", 41, 1072, "4.05", 24, 1048576, 140, 390, 16, 6380, 1024, 900000, 20, 100, 0, 12,
      3, true, false, false, "KRN-41 Line 3"},
 };
 
@@ -188,14 +188,14 @@ TEST(Identification, JobMemoryEndReadFromExtension47On) {
 TEST(Identification, MemoriaPerLavoro) {
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
-    // (500000 - 1024 - 15000) / 1262 = 383 jobs would fit; 250 is the ceiling.
+    // (500000 - 1024 - 15000) / 1310 = 369 jobs would fit; 250 is the ceiling.
     EXPECT_TRUE(rig.control.MemoriaPerLavoro(250));
     EXPECT_FALSE(rig.control.MemoriaPerLavoro(251));
     InstrumentRig big("p41e1072");
     ASSERT_TRUE(big.openSerial());
-    // (1000000 - 1024 - 15000) / 6252 = 157.4
-    EXPECT_TRUE(big.control.MemoriaPerLavoro(157));
-    EXPECT_FALSE(big.control.MemoriaPerLavoro(158));
+    // (900000 - 1024 - 15000) / 6380 = 138.5
+    EXPECT_TRUE(big.control.MemoriaPerLavoro(138));
+    EXPECT_FALSE(big.control.MemoriaPerLavoro(139));
 }
 
 TEST(FormatoNVRAM, EveryThreshold) {

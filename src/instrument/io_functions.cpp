@@ -1,0 +1,97 @@
+#include "instrument/io_functions.h"
+
+#include <algorithm>
+
+namespace instrument {
+namespace {
+
+constexpr const char* kInputs[] = {
+    "NOT USED",         "START",           "TDC",          "JOB SELECTOR",     "PHASE SELECTOR",
+    "BASKET 1",         "BASKET 2",        "BASKET 3",     "RESET",            "FREEZE ACQUIRE",
+    "ENABLE 1",         "ENABLE 2",        "ENABLE 3",     "AUX TEST SIGNAL 1", "AUX TEST SIGNAL 2",
+    "AUX TEST SIGNAL 3", nullptr,          nullptr,        "MANUTENZIONE",     "SLIDEOK",
+    "START PULSE",      "NO ALLARM",       "SAFETY OK",    "PRESET",           "FLIPFLOP ENABLE",
+    "END PIECE"};
+
+constexpr const char* kOutputs[] = {
+    "NOT USED",      "GOOD",          "REJECTED 1",      "REJECTED 2",    "REJECTED 3",
+    "PRESS",         "DOOR",          "BUZZER",          "TEST OUTPUT",   "CONTACT",
+    "SET POINT 1",   "SET POINT 2",   "SET POINT 3",     "PHASE BIT",     "JOB BIT",
+    "MANUAL/JOB TYPE", "FRENO",       nullptr,           "READY",         "OPENGOODS",
+    "PK TANK",       "SLIDELOCK",     "PULL LEVER",      "RESETSAFETY",   "OUTPUT 24",
+    "OUTPUT 25",     "HI-PRECISION",  "FAULT",           "REST",          "FULLY RETRACTED",
+    "DRIVER RESET",  "DRIVER ENABLE", "OK (GOOD)",       "NOT OK (REJECTED)", "WORKING",
+    "OUTPUT 35",     "OUTPUT 36",     "OUTPUT 37",       "TANK VALVE"};
+
+}  // namespace
+
+std::string nomeFunzioneInput(int code, std::int16_t e, bool elettrica) {
+    switch (code) {
+        case 16: return elettrica ? "START RETURN" : "MOLT INDIETRO";
+        case 17: return elettrica ? "START TO ZERO" : "MOLT AVANTI";
+        case 26: return e < 1062 ? "START RETURN" : "REP_SELECTOR";
+        case 27: return e < 1062 ? "START TO ZERO" : "RESERVED";
+        case 28: return e >= 1062 ? "EVENT INPUT" : "";
+        case 29: return e >= 1062 ? "DRIVER ACTIVE" : "";
+        case 30: return e >= 1062 ? "DRIVER NOFAULT" : "";
+        case 31: return e >= 1062 ? "IN POSITION" : "";
+        default: break;
+    }
+    if (code >= 0 && code < static_cast<int>(std::size(kInputs)) && kInputs[code]) return kInputs[code];
+    return "";
+}
+
+std::string nomeFunzioneOutput(int code, bool elettrica) {
+    if (code == 17) return elettrica ? "READY LAMP" : "RETURN";
+    if (code >= 0 && code < static_cast<int>(std::size(kOutputs)) && kOutputs[code]) return kOutputs[code];
+    return "";
+}
+
+bool IoFunctions::LeggiFunzioniIO() {
+    FunzioniInput.fill(0);
+    FunzioniOutput.fill(0);
+    conEventoPezzoFinito_ = true;
+    int count = 0;
+    std::int32_t inputs = 0, outputs = 0;
+    if (estensioni_ >= 51) {
+        count = 16;
+        inputs = 448;
+        outputs = 464;
+    } else if (estensioni_ >= 40) {
+        count = 8;
+        inputs = 285;
+        outputs = 293;
+    }
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) {
+        auto b = nvram_.ReadNVRam1Byte(inputs + i);
+        ok = b.has_value();
+        if (ok) FunzioniInput[static_cast<std::size_t>(i)] = *b;
+    }
+    for (int i = 0; i < count && ok; ++i) {
+        auto b = nvram_.ReadNVRam1Byte(outputs + i);
+        ok = b.has_value();
+        if (ok) FunzioniOutput[static_cast<std::size_t>(i)] = *b;
+    }
+    if (estensioni_ < 1072)
+        for (auto& code : FunzioniInput)
+            if (code == 26 || code == 27) code -= 10;
+    const bool four = std::find(FunzioniInput.begin(), FunzioniInput.end(), 4) != FunzioniInput.end();
+    const bool twentyFive = std::find(FunzioniInput.begin(), FunzioniInput.end(), 25) != FunzioniInput.end();
+    conEventoPezzoFinito_ = !(four && twentyFive);
+    return ok;
+}
+
+std::string IoFunctions::NomeInput(int indice) const {
+    if (indice < 0 || indice > 15) return std::to_string(indice) + "Input";
+    const std::string name = nomeFunzioneInput(FunzioniInput[static_cast<std::size_t>(indice)], estensioni_, id_.PressaElettrica);
+    return name.empty() ? std::to_string(indice) + "Input" : name;
+}
+
+std::string IoFunctions::NomeOutput(int indice) const {
+    if (indice < 0 || indice > 15) return std::to_string(indice) + "Output";
+    const std::string name = nomeFunzioneOutput(FunzioniOutput[static_cast<std::size_t>(indice)], id_.PressaElettrica);
+    return name.empty() ? std::to_string(indice) + "Output" : name;
+}
+
+}  // namespace instrument

@@ -1,0 +1,188 @@
+#include "instrument/jobs.h"
+
+#include "instrument/job_codec.h"
+
+namespace instrument {
+
+void Jobs::preparaImmagine() {
+    image_ = JobImage{};
+    image_.fasi.resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.NumeroMassimoFasi, 0)));
+    for (FaseLavoro& f : image_.fasi) sizePhase(id_, f);
+}
+
+std::optional<StatoStrumento> Jobs::LeggiStato() {
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        if (attempt == 2 && link_.currentChannel() == krnlink::Channel::Usb) link_.RiapriUSB();
+        if (link_.ComandoSemplice(9, false) && link_.BufferRx[0] == 4) {
+            const auto& rx = link_.BufferRx;
+            return StatoStrumento{rx[1], rx[2], rx[3], static_cast<std::uint8_t>(rx[4] & 0x0F),
+                                  static_cast<std::uint8_t>(rx[4] >> 4)};
+        }
+    }
+    return std::nullopt;
+}
+
+void Jobs::decodeRecord(const std::vector<std::uint8_t>& record, JobImage& job) const {
+    const JobContext ctx = context();
+    const std::size_t header = static_cast<std::size_t>(id_.DimTestataLavoro);
+    decodeHeader(ctx, std::vector<std::uint8_t>(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(header)), job);
+    const std::size_t dim = static_cast<std::size_t>(id_.DimFase());
+    for (std::size_t p = 0; p < job.fasi.size(); ++p) {
+        const auto at = record.begin() + static_cast<std::ptrdiff_t>(header + p * dim);
+        const bool enabled = job.fasi[p].FaseAbilitata;
+        decodePhase(ctx, std::vector<std::uint8_t>(at, at + static_cast<std::ptrdiff_t>(dim)), job.fasi[p]);
+        job.fasi[p].FaseAbilitata = enabled;
+    }
+}
+
+bool Jobs::LeggiLavoro(std::int32_t numero) {
+    interrupted = false;
+    preparaImmagine();
+    if (numero <= 0) {
+        if (id_.DimTestataLavoro <= 0) return false;
+        auto stato = LeggiStato();
+        if (!stato) return false;
+        numero = stato->LavoroCorrente;
+    }
+    image_.PosizioneLavoro = numero;
+    if (numero <= 0) return false;
+    const JobContext ctx = context();
+    auto header = nvram_.ReadNVRamBytes(indirizzoLavoro(numero), id_.DimTestataLavoro);
+    if (!header) return false;
+    decodeHeader(ctx, *header, image_);
+    for (std::size_t p = 0; p < image_.fasi.size(); ++p) {
+        const std::int32_t at = indirizzoLavoro(numero) + id_.DimTestataLavoro + static_cast<std::int32_t>(p) * id_.DimFase();
+        auto bytes = nvram_.ReadNVRamBytes(at, id_.DimFase());
+        if (!bytes) return false;
+        const bool enabled = image_.fasi[p].FaseAbilitata;
+        decodePhase(ctx, *bytes, image_.fasi[p]);
+        image_.fasi[p].FaseAbilitata = enabled;
+        if (progress_) {
+            bool continua = true;
+            progress_(continua, static_cast<long>(p + 1));
+            if (!continua) {
+                interrupted = true;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool Jobs::phaseChecks(std::int32_t numero, int fase) {
+    const std::int16_t e = link_.flags.Estensioni;
+    const int maxTipo = e >= 1069 ? 4 : e == 1068 ? 3 : 0;
+    const FaseLavoro& f = image_.fasi[static_cast<std::size_t>(fase - 1)];
+    std::vector<std::string> failures;
+    if (fase < 1 || fase > id_.NumeroMassimoFasi) failures.push_back("ERROR\nPhase number: " + std::to_string(fase));
+    if (numero < 1 || numero > 255) failures.push_back("ERROR\nJob number: " + std::to_string(numero));
+    if (id_.NumeroMassimoPuntiFascia < 2 || id_.NumeroMassimoPuntiFascia > 100)
+        failures.push_back("ERROR\nMax band size: " + std::to_string(id_.NumeroMassimoPuntiFascia));
+    if (f.TipoFase > maxTipo) failures.push_back("ERROR\nTipo fase non supportata");
+    for (const std::string& text : failures)
+        if (dialogs_) dialogs_->message({text, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+    return failures.empty();
+}
+
+bool Jobs::writeFields(std::int32_t base, const std::vector<FieldWrite>& fields) {
+    for (const FieldWrite& w : fields) {
+        const std::int32_t at = base + w.offset;
+        if (w.string) {
+            if (!nvram_.WriteNVRam1Byte(at, w.bytes[0])) return false;
+            if (!nvram_.WriteNVRamBytes(at + 1, std::vector<std::uint8_t>(w.bytes.begin() + 1, w.bytes.end()))) return false;
+        } else if (w.bytes.size() > 3) {
+            if (!nvram_.WriteNVRamBytes(at, w.bytes)) return false;
+        } else {
+            for (std::size_t i = 0; i < w.bytes.size(); ++i)
+                if (!nvram_.WriteNVRam1Byte(at + static_cast<std::int32_t>(i), w.bytes[i])) return false;
+        }
+    }
+    return true;
+}
+
+bool Jobs::ScriviLavoro(std::int32_t numero) {
+    auto stato = LeggiStato();
+    if (!stato) return false;
+    std::int32_t totale = 0;
+    bool nuovo = false;
+    if (numero > 0) {
+        auto t = LeggiTotaleLavori();
+        if (!t) return false;
+        totale = *t;
+        if (!ident_.MemoriaPerLavoro(numero) || numero > totale + 1) return false;
+        nuovo = numero == totale + 1;
+    } else {
+        numero = stato->LavoroCorrente;
+        if (numero <= 0) return false;
+    }
+    // Every phase is checked before anything is written, so that a refused phase cannot leave
+    // a job half old, half new.
+    bool checked = true;
+    for (int p = 1; p <= static_cast<int>(image_.fasi.size()); ++p) checked = phaseChecks(numero, p) && checked;
+    if (!checked) return false;
+
+    const JobContext ctx = context();
+    const std::int32_t start = indirizzoLavoro(numero);
+    if (nuovo && !nvram_.WriteNVRamBytes(start, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimTestataLavoro), 0)))
+        return false;
+    if (!writeFields(start, encodeHeader(ctx, image_, !nuovo))) return false;
+    for (std::size_t p = 0; p < image_.fasi.size(); ++p) {
+        const std::int32_t at = start + id_.DimTestataLavoro + static_cast<std::int32_t>(p) * id_.DimFase();
+        if (nuovo && !nvram_.WriteNVRamBytes(at, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimFase()), 0)))
+            return false;
+        if (!writeFields(at, encodePhase(ctx, image_.fasi[p]))) return false;
+    }
+    if (nuovo && !nvram_.WriteNVRam1Byte(105, static_cast<std::uint8_t>(totale + 1))) return false;
+    link_.BufferTx[0] = 4;
+    link_.BufferTx[1] = 23;
+    link_.BufferTx[2] = static_cast<std::uint8_t>(numero & 0xFF);
+    link_.BufferTx[3] = static_cast<std::uint8_t>((numero >> 8) & 0xFF);
+    link_.BufferTx[4] = 0;
+    if (!link_.EseguiTransazione(false)) return false;
+    if (!ResetModificaRemota()) return false;
+    image_.PosizioneLavoro = numero;
+    return true;
+}
+
+std::optional<std::int32_t> Jobs::LeggiTotaleLavori() {
+    auto b = nvram_.ReadNVRam1Byte(105);
+    if (!b) return std::nullopt;
+    return *b;
+}
+
+std::optional<std::string> Jobs::LeggiNomeLavoro(std::int32_t numero) {
+    auto b = nvram_.ReadNVRamBytes(indirizzoLavoro(numero), 14);
+    if (!b) return std::nullopt;
+    return decodeName(*b, 0, 13);
+}
+
+std::optional<std::uint8_t> Jobs::LeggiFasiAbilitate(std::int32_t numero) {
+    return nvram_.ReadNVRam1Byte(indirizzoLavoro(numero) + 14);
+}
+
+std::optional<std::uint8_t> Jobs::LeggiRipetizioniFase(std::int32_t numero, int fase) {
+    return nvram_.ReadNVRam1Byte(indirizzoLavoro(numero) + id_.DimTestataLavoro + (fase - 1) * id_.DimFase() + 66);
+}
+
+bool Jobs::SetModificaRemota() {
+    link_.BufferTx[0] = 2;
+    link_.BufferTx[1] = 6;
+    link_.BufferTx[2] = 1;
+    return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
+}
+
+bool Jobs::ResetModificaRemota() {
+    link_.BufferTx[0] = 2;
+    link_.BufferTx[1] = 6;
+    link_.BufferTx[2] = 0;
+    return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
+}
+
+bool Jobs::CambiaLavoro3(std::uint8_t numero) {
+    link_.BufferTx[0] = 2;
+    link_.BufferTx[1] = 42;
+    link_.BufferTx[2] = numero;
+    return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
+}
+
+}  // namespace instrument
