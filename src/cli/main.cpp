@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     cli::addInstrumentCommands(app, commands);
     cli::addListCommand(app, commands);
     cli::addClockCommand(app, commands);
+    cli::addDataCommands(app, commands);
 
     try {
         app.parse(argc, argv);

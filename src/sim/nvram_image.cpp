@@ -41,10 +41,11 @@ void formatJobs(const Profile& p, std::vector<std::uint8_t>& nv) {
         putString(nv, phase, "PRESS");
         putWord(nv, phase + 22, 1234 * n, 2);         // ForzaMax
         putWord(nv, phase + 30, 5000, 2);             // QuotaMax
-        const std::uint32_t bands = phase + g.phaseBase + g.phaseExtra + g.checkpoints * 7;
-        for (std::uint32_t k = 0; k < g.checkpoints * 7; ++k) nv[phase + g.phaseBase + g.phaseExtra + k] = 0xFF;
-        nv[bands] = 0;
-        nv[bands + 1 + 4 * g.bandPoints] = 0;
+        // Empty checkpoint slots and bands in every phase.
+        for (std::uint32_t k = 0; k < g.phases; ++k) {
+            const std::uint32_t checks = phase + k * g.phaseSize() + g.phaseBase + g.phaseExtra;
+            std::fill_n(nv.begin() + checks, g.checkpoints * 7, 0xFF);
+        }
     }
     nv[105] = 2;
 }

@@ -214,6 +214,25 @@ TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
         << clock.out;
 }
 
+TEST(Programs, JobsUsersAndIoOverAPseudoTerminalAndUdp) {
+    Krnsim sim({"--profile", "p36e51", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    for (const std::string& d : {"COM: " + sim.value("serial"), "IP: 127.0.0.1:" + sim.port("udp data")}) {
+        const std::string k = krnctl + " --instrument '" + d + "' ";
+        Result show = run(k + "--json job show 1");
+        EXPECT_EQ(show.exitCode, 0) << show.out;
+        EXPECT_EQ(show.out.rfind("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\"", 0), 0u) << show.out;
+        EXPECT_NE(show.out.find("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234"),
+                  std::string::npos) << show.out;
+        Result users = run(k + "users list");
+        EXPECT_EQ(users.out, "1234  MARIO  rights 4095\n4321  ANNA  rights 15\n") << d;
+        Result list = run(k + "job list");
+        EXPECT_EQ(list.out, "* 1  JOB 1\n  2  JOB 2\n") << d;
+    }
+    Result io = run(krnctl + " --json --instrument 'COM: " + sim.value("serial") + "' io show");
+    EXPECT_NE(io.out.find("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"), std::string::npos) << io.out;
+    EXPECT_NE(io.out.find("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}"), std::string::npos) << io.out;
+}
+
 TEST(Programs, KrnctlExitCodesAndMessages) {
     struct Case {
         std::string args;
