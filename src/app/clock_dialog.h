@@ -1,0 +1,35 @@
+#pragma once
+// FDataOra: the computer's and the instrument's date and time side by side; "Send" sets the
+// instrument's clock from the computer's. Reads every 200 ms, every 6 s while the instrument
+// is silent.
+#include <QDialog>
+
+#include "instrument/uckrnvisual.h"
+
+class QLabel;
+class QTimer;
+
+namespace app {
+
+class FDataOra final : public QDialog {
+    Q_OBJECT
+public:
+    FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWidget* parent = nullptr);
+    // One timer tick; public for tests.
+    void tick();
+    int interval() const;
+    QLabel* pcLabel() { return pc_; }
+    QLabel* instrumentLabel() { return instrument_; }
+    void send() { control_.SicronizzaOra(); }
+
+private:
+    instrument::UCKRNVisual& control_;
+    platform::Clock& clock_;
+    QLabel* pc_;
+    QLabel* instrument_;
+    QTimer* timer_;
+};
+
+QString shortDateTime(const platform::LocalDateTime& t);
+
+}  // namespace app

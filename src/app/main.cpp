@@ -1,0 +1,94 @@
+// krnsetup: the technician's desktop program.
+#include <QApplication>
+#include <QStandardPaths>
+#include <memory>
+
+#include "app/access.h"
+#include "app/environment.h"
+#include "app/main_window.h"
+#include "app/password_dialog.h"
+#include "app/program_folder.h"
+#include "app/qt_dialogs.h"
+#include "app/simulation.h"
+#include "platform/frame_trace.h"
+#include "platform/ftdi/ftdi_usb_bridge.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_settings_store.h"
+
+#ifndef KRN_SHIPPED_DATA
+#define KRN_SHIPPED_DATA ""
+#endif
+
+namespace {
+
+struct Options {
+    std::string switches;  // "/FUL", "/CFG", "/ZENKO" as typed, in order
+    std::string folder;
+    std::string trace;
+    bool simulate = false;
+};
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString a = args[i];
+        if (a == "--simulate") {
+            o.simulate = true;
+        } else if (a == "--folder" && i + 1 < args.size()) {
+            o.folder = args[++i].toStdString();
+        } else if (a == "--trace" && i + 1 < args.size()) {
+            o.trace = args[++i].toStdString();
+        } else {
+            o.switches += (o.switches.empty() ? "" : " ") + a.toStdString();
+        }
+    }
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName("krnsetup");
+    QApplication::setApplicationVersion("1.0.0");
+    const Options options = parse(QApplication::arguments());
+
+    platform::SystemClock clock;
+    platform::qt::QtSettingsStore settings;
+    platform::qt::QtSerialPortEnumerator realPorts;
+    const std::string perUser = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
+    const std::string folder = app::resolveProgramFolder(options.folder, perUser, KRN_SHIPPED_DATA);
+
+    std::unique_ptr<app::Simulation> simulation;
+    std::unique_ptr<platform::UsbBridge> usb;
+    std::unique_ptr<platform::SerialPortEnumerator> ports;
+    krnlink::DiscoverySettings discovery;
+    if (options.simulate) {
+        simulation = std::make_unique<app::Simulation>(clock, folder);
+        if (!simulation->start()) return 1;
+        ports = std::make_unique<app::PortsWithSimulated>(realPorts, simulation->ptyPath());
+        // The simulated module answers on loopback; nothing is broadcast.
+        discovery = {"127.0.0.1", simulation->modulePort()};
+    } else {
+        usb = std::make_unique<platform::ftdi::FtdiUsbBridge>();
+        ports = std::make_unique<app::PortsWithSimulated>(realPorts, "");
+    }
+    app::Environment env{clock, settings, simulation ? simulation->usb() : *usb, *ports, discovery, folder,
+                         options.switches};
+
+    app::QtDialogs dialogs;
+    app::FPassword password;
+    const app::AccessResult access = app::Verifica("Access password", env.application, settings, password, dialogs);
+    if (!access.accepted) return 0;
+
+    app::FMain window(env);
+    std::unique_ptr<platform::FrameTrace> trace;
+    if (!options.trace.empty()) {
+        trace = std::make_unique<platform::FrameTrace>(clock, options.trace);
+        window.UCKRNVisual1().link().setTrace(trace.get());
+    }
+    window.SetupCustomer(access.level);
+    window.SetupMenu();
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,203 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/clock_dialog.h"
+#include "app/comm_test.h"
+#include "app/menu_model.h"
+#include "app/selection_dialog.h"
+#include "instrument/connection.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_udp_socket.h"
+
+namespace app {
+namespace {
+// Entries whose menu command is "no action": present, enabled, doing nothing.
+const char* const kNoAction[] = {"mnuSetTDC", "mnuOpzioniLavoro", "mnuOpzioniSupplementare", "mnuLumbroMOPninete",
+                                 "mnuLumbroMOPconCesto", "mnuLumbroMOPBloccoRitorno", "mnuMOPBloccoAndCesto",
+                                 "mnuLumbroManuale", "mnuSetupYorumi"};
+}  // namespace
+
+FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), env_(env), ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>(this)),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_), serial_(std::make_unique<platform::qt::QtSerialPort>()),
+      socket_(std::make_unique<platform::qt::QtUdpSocket>()),
+      control_(std::make_unique<instrument::UCKRNVisual>(env.clock, &env.usb, &env.ports)),
+      version_(new QLabel(this)), status_(new QLabel(this)), bar_(new QProgressBar(this)),
+      cancel_(new QPushButton(tr("Cancel"), this)), exitTimer_(new QTimer(this)) {
+    setObjectName("FMain");
+    controller_ = std::make_unique<CMain>(dialogs_, *this, env.clock, serial_.get(), socket_.get());
+    control_->setDialogs(&dialogs_);
+    // The instrument control's progress goes to the controller; a stop answer ends the transfer.
+    control_->Progresso = [this](bool& continua, long count) {
+        if (controller_->UpdateTransfer(count)) continua = false;
+    };
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    status_->setObjectName("lblTrasferimento");
+    layout->addStretch();
+    layout->addWidget(version_);
+    layout->addWidget(status_);
+    layout->addWidget(bar_);
+    layout->addWidget(cancel_);
+    setCentralWidget(central);
+    connect(cancel_, &QPushButton::clicked, this, [this] { controller_->Annulla(); });
+    exitTimer_->setSingleShot(true);
+    exitTimer_->setInterval(100);
+    connect(exitTimer_, &QTimer::timeout, this, [this] {
+        controller_->Annulla();
+        close();
+    });
+    buildMenu();
+    resize(640, 360);
+}
+
+FMain::~FMain() = default;
+
+void FMain::buildMenu() {
+    std::map<std::string, QMenu*> menus;
+    for (const MenuEntry& e : menuTable()) {
+        const QString caption = QString::fromUtf8(e.caption);
+        if (!e.parent) {
+            QMenu* m = menuBar()->addMenu(caption);
+            menus[e.name] = m;
+            actions_[e.name] = m->menuAction();
+            continue;
+        }
+        QMenu* parent = menus.at(e.parent);
+        const bool hasChildren = std::any_of(menuTable().begin(), menuTable().end(), [&](const MenuEntry& c) {
+            return c.parent && std::string(c.parent) == e.name;
+        });
+        QAction* a = nullptr;
+        if (e.separator) {
+            a = parent->addSeparator();
+        } else if (hasChildren) {
+            QMenu* sub = parent->addMenu(caption);
+            menus[e.name] = sub;
+            a = sub->menuAction();
+        } else {
+            a = parent->addAction(caption);
+            a->setEnabled(false);  // until its command exists
+        }
+        a->setObjectName(e.name);
+        actions_[e.name] = a;
+    }
+    action("mnuSoloDifferenze")->setCheckable(true);
+    for (const char* name : kNoAction) action(name)->setEnabled(true);
+    auto wire = [this](const char* name, void (FMain::*slot)()) {
+        QAction* a = action(name);
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    wire("mnuPreferenze", &FMain::selectInstrument);
+    wire("mnuOrologio", &FMain::clockCommand);
+    wire("mnuTestComm", &FMain::communicationTest);
+    QAction* exit = action("mnuExit");
+    exit->setEnabled(true);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+}
+
+QAction* FMain::action(const std::string& name) const {
+    auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void FMain::SetupMenu() {
+    const MenuFlags flags = computeFlags(env_.commandLine, level_);
+    for (const MenuEntry& e : menuTable())
+        if (e.rule != Visibility::Design) action(e.name)->setVisible(visible(e.rule, flags));
+    setWindowTitle("Ferro-Luxit Setup (Debug)");
+    const QStringList v = QApplication::applicationVersion().split('.');
+    version_->setText(QString("Version %1.%2.%3")
+                          .arg(v.value(0, "1"))
+                          .arg(v.value(1, "0").toInt(), 2, 10, QChar('0'))
+                          .arg(v.value(2, "0")));
+    hideProgress();
+    action("mnuSoloDifferenze")->setChecked(false);
+}
+
+void FMain::showStatus(const std::string& text) {
+    status_->setText(QString::fromStdString(text));
+    status_->setVisible(true);
+}
+
+void FMain::showProgress(long maximum) {
+    bar_->setRange(0, static_cast<int>(maximum));
+    bar_->setValue(0);
+    bar_->setVisible(true);
+    cancel_->setVisible(true);
+}
+
+void FMain::setProgress(long value) { bar_->setValue(static_cast<int>(value)); }
+
+void FMain::hideProgress() {
+    bar_->setVisible(false);
+    status_->setVisible(false);
+    cancel_->setVisible(false);
+}
+
+void FMain::processEvents() { QApplication::processEvents(); }
+
+void FMain::showClockDialog(instrument::UCKRNVisual& control) {
+    FDataOra dialog(control, env_.clock, this);
+    dialog.exec();
+}
+
+void FMain::closeEvent(QCloseEvent* event) {
+    if (!controller_->Annullando()) {
+        // Ask a running transfer to stop, and come back in 100 ms to close for real.
+        controller_->Annulla();
+        event->ignore();
+        if (!exitTimer_->isActive()) exitTimer_->start();
+        return;
+    }
+    exitTimer_->stop();  // a close already under way must not unload a second time
+    if (unloads_ == 0) ++unloads_;
+    event->accept();
+}
+
+std::string FMain::choose(const std::string& title, krnlink::SelectionOptions options) {
+    FSceltaStrumento dialog(env_, dialogs_, this);
+    const auto result = dialog.LoadForm(title, options);
+    return result.ok ? result.description : std::string();
+}
+
+void FMain::selectInstrument() {
+    const std::string d = choose("Select instrument", {});
+    if (!d.empty()) chosen_ = d;
+}
+
+bool FMain::ApriCollegamento() {
+    return instrument::ApriCollegamento(*control_, chosen_, serial_.get(), socket_.get());
+}
+
+void FMain::clockCommand() {
+    const std::string d = choose("Select instrument", {});
+    if (d.empty()) return;
+    if (!instrument::ApriCollegamento(*control_, d, serial_.get(), socket_.get())) {
+        dialogs_.message({"Communication error\n", "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+        return;
+    }
+    if (!control_->ConOrologio())
+        dialogs_.message({"No clock\n", "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+    else
+        showClockDialog(*control_);
+    control_->ChiudiComunicazioni00(false);
+}
+
+void FMain::communicationTest() {
+    const std::string d = choose("Select instrument", {});
+    if (d.empty()) return;
+    FTestComm dialog(d, *control_, env_.usb, serial_.get(), socket_.get(), this);
+    dialog.exec();
+}
+
+}  // namespace app

@@ -1,0 +1,114 @@
+#include "app/menu_model.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace app {
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+MenuFlags computeFlags(const std::string& commandLine, int level) {
+    const std::string line = upper(commandLine);
+    MenuFlags f;
+    f.F = line.rfind("/FUL", 0) == 0;
+    f.L = level == -1 || level == 1 || level == 3;
+    f.C = line.find("/CFG") != std::string::npos || f.F;
+    f.D = line.find("/ZENKO") != std::string::npos || level == 2 || level == 3 || f.F;
+    return f;
+}
+
+bool visible(Visibility rule, const MenuFlags& f) {
+    switch (rule) {
+        case Visibility::Design:
+        case Visibility::Always: return true;
+        case Visibility::Never: return false;
+        case Visibility::F: return f.F;
+        case Visibility::L: return f.L;
+        case Visibility::C: return f.C;
+        case Visibility::D: return f.D;
+    }
+    return true;
+}
+
+const std::vector<MenuEntry>& menuTable() {
+    using V = Visibility;
+    static const std::vector<MenuEntry> table = {
+        {"mnuFile", "&File", V::Design, nullptr},
+        {"mnuCopiaMenu", "Copy &menu...", V::L, "mnuFile"},
+        {"mnuScreenCopy", "&Copy screen...", V::L, "mnuFile"},
+        {"mnuPreferenze", "&Select instrument...", V::F, "mnuFile"},
+        {"sep1", "", V::F, "mnuFile", true},
+        {"mnuInviaTesto", "Send text...", V::Design, "mnuFile"},
+        {"mnuImportaTradotto", "Import translated file...", V::F, "mnuFile"},
+        {"mnuImportaTradotti", "Importa tutti i file tradotti (TradIta.txt, TradEng.txt...)", V::F, "mnuFile"},
+        {"mnuCreaFileTraduzione", "Crea file da tradurre...", V::F, "mnuFile"},
+        {"mnuCreaFormatoMenu", "Crea file formato menù...", V::F, "mnuFile"},
+        {"mnuCreaFont", "Select font KRN Visual...", V::F, "mnuFile"},
+        {"sep3", "", V::Design, "mnuFile", true},
+        {"mnuEthSetup", "Setup et&hernet port...", V::Design, "mnuFile"},
+        {"mnuListSN", "&Edit list of EEprom serial number...", V::D, "mnuFile"},
+        {"mnuWriteEEprom", "&Inizializza USB EEprom...", V::D, "mnuFile"},
+        {"mnuWriteCheckSum", "Re-write memory check-sum", V::F, "mnuFile"},
+        {"mnuFormatLumbro", "Lumbro's instrument memory format...", V::L, "mnuFile"},
+        {"mnuInviaSetup", "Instrument memory format...", V::Always, "mnuFile"},
+        {"sep4", "", V::Design, "mnuFile", true},
+        {"mnuTestMemoria", "Memory test...", V::F, "mnuFile"},
+        {"mnuTestComm", "Communication test...", V::F, "mnuFile"},
+        {"mnuUpdate", "Update firmware...", V::Never, "mnuFile"},
+        {"mnuExportMem", "E&xport memory...", V::F, "mnuFile"},
+        {"mnuImportMem", "&Import memory...", V::F, "mnuFile"},
+        {"mnuSoloDifferenze", "&Esporta le differenze", V::F, "mnuFile"},
+        {"mnuCambiaIdUSB", "Update USB port controller...", V::Design, "mnuFile"},
+        {"Sep2", "", V::Design, "mnuFile", true},
+        {"mnuExit", "&Exit", V::Design, "mnuFile"},
+        {"mnuPLC", "&PLC", V::F, nullptr},
+        {"mnuInviaRisorse", "Invia file &risorse...", V::Design, "mnuPLC"},
+        {"mnuInviaPrgPLC", "Invia &programma PLC...", V::Design, "mnuPLC"},
+        {"mnuCodificaImmagine", "&Codifica immagine...", V::Design, "mnuPLC"},
+        {"mnuStrumento", "&Setting", V::Design, nullptr},
+        {"mnuOrologio", "&Clock...", V::Design, "mnuStrumento"},
+        {"mnuNomeStrumento", "Change instrument &name...", V::Design, "mnuStrumento"},
+        {"mnuNomeSetPoint", "Change name of BRAKE output...", V::Design, "mnuStrumento"},
+        {"mnuRecuperoDeformazione", "Structure &deformation...", V::Design, "mnuStrumento"},
+        {"mnuOpzioniStrumento", "Clock prescaler in speed acquisition...", V::Always, "mnuStrumento"},
+        {"mnuOpzioneAspettaStop", "&Wait end...", V::Always, "mnuStrumento"},
+        {"mnuFZeroDefault", "Change &default value for start force...", V::Design, "mnuStrumento"},
+        {"mnuFiltroF", "&Force transducer low pass filter...", V::Design, "mnuStrumento"},
+        {"mnuSetTDC", "Setup TDC input...", V::F, "mnuStrumento"},
+        {"mnuOpzioniLavoro", "Opzioni scelta &lavoro e fasi", V::F, "mnuStrumento"},
+        {"mnuOpzioniSupplementare", "Opzioni &ingresso supplementare", V::F, "mnuStrumento"},
+        {"sep10", "", V::F, "mnuStrumento", true},
+        {"mnuResetStory", "&Reset history", V::C, "mnuStrumento"},
+        {"mnuSalvaUtenti", "&Export users' list...", V::C, "mnuStrumento"},
+        {"mnuResetContatore", "Reset main counter", V::D, "mnuStrumento"},
+        {"sep11", "", V::F, "mnuStrumento", true},
+        {"mnuLumbroMOP", "&Lumbro M-OP setup", V::F, "mnuStrumento"},
+        {"mnuLumbroMOPninete", "&No blocker and basket", V::Design, "mnuLumbroMOP"},
+        {"mnuLumbroMOPconCesto", "&With good pieces basket", V::Design, "mnuLumbroMOP"},
+        {"mnuLumbroMOPBloccoRitorno", "&With hydraulic return blocker", V::Design, "mnuLumbroMOP"},
+        {"mnuMOPBloccoAndCesto", "With blocker and good basket...", V::Design, "mnuLumbroMOP"},
+        {"mnuLumbroManuale", "&Lumbro Manuale setup...", V::F, "mnuStrumento"},
+        {"mnuSetupYorumi", "&Yorumi setup...", V::F, "mnuStrumento"},
+    };
+    return table;
+}
+
+const std::vector<Language>& languageTable() {
+    static const std::vector<Language> table = {
+        {"Italiano", "TestoIta.asm", "MenuIta.asm", "TradIta.txt"},
+        {"English", "TestoIng.asm", "MenuIng.asm", "TradIng.txt"},
+        {"Français", "TestoFra.asm", "MenuFra.asm", "TradFra.txt"},
+        {"Español", "TestoSpa.asm", "MenuSpa.asm", "TradSpa.txt"},
+        {"Deutsch", "TestoTed.asm", "MenuTed.asm", "TradTed.txt"},
+        {"Ceská", "TestoCec.asm", "MenuCec.asm", "TradCec.txt"},
+    };
+    return table;
+}
+
+}  // namespace app

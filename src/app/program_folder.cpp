@@ -1,0 +1,27 @@
+#include "app/program_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace app {
+
+std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
+                                 const std::string& shipped) {
+    namespace fs = std::filesystem;
+    if (!option.empty()) return option;
+    if (const char* env = std::getenv("KRN_FOLDER"); env && *env) return env;
+    std::error_code ec;
+    const bool fresh = !fs::exists(perUserFolder, ec);
+    fs::create_directories(perUserFolder, ec);
+    if (ec) return {};
+    if (fresh && !shipped.empty() && fs::is_directory(shipped, ec)) {
+        for (const auto& entry : fs::directory_iterator(shipped, ec)) {
+            // Never overwrite what the technician already has.
+            fs::copy(entry.path(), fs::path(perUserFolder) / entry.path().filename(),
+                     fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+        }
+    }
+    return perUserFolder;
+}
+
+}  // namespace app

@@ -1,0 +1,14 @@
+#pragma once
+// The program folder: the folder with the tool's data files. --folder DIR, else KRN_FOLDER,
+// else a per-user data folder filled from the shipped data on first use. The installation
+// directory is never written.
+#include <string>
+
+namespace app {
+
+// perUserFolder: where the per-user copy lives; shipped: the data/ folder that came with the
+// program. Returns the folder to use, created when needed; "" when it cannot be created.
+std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
+                                 const std::string& shipped);
+
+}  // namespace app
