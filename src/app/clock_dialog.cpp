@@ -13,7 +13,7 @@ namespace app {
 
 QString shortDateTime(const platform::LocalDateTime& t) {
     const QDateTime dt(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-    return QLocale::system().toString(dt, QLocale::ShortFormat) + QString(":%1").arg(t.second, 2, 10, QChar('0'));
+    return QLocale::system().toString(dt, QLocale::ShortFormat);
 }
 
 FDataOra::FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWidget* parent)

@@ -1,6 +1,7 @@
 // krnsetup: the technician's desktop program.
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTimer>
 #include <memory>
 
 #include "app/access.h"
@@ -26,6 +27,7 @@ struct Options {
     std::string folder;
     std::string trace;
     bool simulate = false;
+    int quitAfterMs = 0;  // scripted checks: close the window after this long
 };
 
 Options parse(const QStringList& args) {
@@ -36,6 +38,8 @@ Options parse(const QStringList& args) {
             o.simulate = true;
         } else if (a == "--folder" && i + 1 < args.size()) {
             o.folder = args[++i].toStdString();
+        } else if (a == "--quit-after" && i + 1 < args.size()) {
+            o.quitAfterMs = args[++i].toInt();
         } else if (a == "--trace" && i + 1 < args.size()) {
             o.trace = args[++i].toStdString();
         } else {
@@ -90,5 +94,6 @@ int main(int argc, char** argv) {
     window.SetupCustomer(access.level);
     window.SetupMenu();
     window.show();
+    if (options.quitAfterMs > 0) QTimer::singleShot(options.quitAfterMs, &window, &QWidget::close);
     return QApplication::exec();
 }

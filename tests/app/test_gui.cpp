@@ -8,9 +8,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
+
+#include "platform/text_file.h"
 
 #include "app/clock_dialog.h"
 #include "app/comm_test.h"
+#include "app/language_dialog.h"
 #include "app/main_window.h"
 #include "app/menu_model.h"
 #include "app/selection_dialog.h"
@@ -170,6 +174,24 @@ TEST(ClockDialog, SilentInstrumentSlowsToSixSeconds) {
     rig.instrument.setSilent(false);
     dialog.tick();
     EXPECT_EQ(dialog.interval(), 200);
+}
+
+TEST(LanguageDialog, AvailableWhenTheTextFileHoldsEntriesZeroToFour) {
+    const auto dir = std::filesystem::temp_directory_path() / ("krn_lang_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto write = [&](const char* name, const std::vector<std::string>& lines) {
+        ASSERT_TRUE(platform::writeTextLines((dir / name).string(), lines));
+    };
+    write("TestoIta.asm", {"; testi", "0 Pressa", "1 Lavoro", "", "2 Fase", "3 Forza", "4 Quota", "5 Altro"});
+    write("TestoIng.asm", {"0 Press", "1 Job", "3 Force", "4 Position"});  // 2 missing
+    write("TestoFra.asm", {"1 Travail", "0 Presse", "2 Phase", "3 Force", "4 Cote"});  // out of order
+    const std::string folder = dir.string();
+    EXPECT_TRUE(app::languageAvailable(folder, 0));
+    EXPECT_FALSE(app::languageAvailable(folder, 1));
+    EXPECT_FALSE(app::languageAvailable(folder, 2));
+    EXPECT_FALSE(app::languageAvailable(folder, 3));  // no file
+    EXPECT_FALSE(app::languageAvailable(folder, 6));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

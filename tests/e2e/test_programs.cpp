@@ -233,6 +233,24 @@ TEST(Programs, JobsUsersAndIoOverAPseudoTerminalAndUdp) {
     EXPECT_NE(io.out.find("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}"), std::string::npos) << io.out;
 }
 
+TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {
+    const auto dir = std::filesystem::temp_directory_path() / ("krn_gui_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "config" / "krnsetup");
+    {
+        // An empty access code: the program opens at level 0 without asking.
+        std::ofstream conf(dir / "config" / "krnsetup" / "krnsetup.conf");
+        conf << "[Main]\nStrumento=\n";
+    }
+    const std::string folder = (dir / "folder").string();
+    std::filesystem::create_directories(folder);
+    Result r = run("env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + (dir / "config").string() + " " +
+                   KRNSETUP_PATH + " --simulate --folder " + folder + " --quit-after 1500");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    for (const char* name : {"simulated-serial.nvram", "simulated-usb.nvram", "simulated-ethernet.nvram"})
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / name)) << name;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(Programs, KrnctlExitCodesAndMessages) {
     struct Case {
         std::string args;
