@@ -22,6 +22,7 @@
 #include "sim/sim_serial_port.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
+#include "support/simulated_environment.h"
 
 namespace {
 
@@ -102,14 +103,11 @@ TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {
 }
 
 TEST(SelectionDialog, ListsSimulatedUsbSerialAndEthernetInstruments) {
-    platform::SystemClock clock;
-    app::Simulation simulation(clock, "/tmp/krn-gui-test-" + std::to_string(::getpid()));
-    ASSERT_TRUE(simulation.start());
-    platform::MemorySettingsStore settings;
-    sim::SimPortEnumerator ports({simulation.ptyPath()});
-    app::Environment env{clock, settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()}, "/tmp", ""};
+    testing_support::SimulatedEnvironment s;
+    ASSERT_TRUE(s.started);
+    auto& simulation = s.simulation;
     testing_support::RecordingDialogs dialogs;
-    app::FSceltaStrumento dialog(env, dialogs);
+    app::FSceltaStrumento dialog(s.env, dialogs);
     dialog.fill({});
     EXPECT_TRUE(dialog.discovering());
     EXPECT_FALSE(dialog.okButton()->isEnabled());
@@ -128,12 +126,11 @@ TEST(SelectionDialog, ListsSimulatedUsbSerialAndEthernetInstruments) {
 }
 
 TEST(Simulate, EveryInstrumentAnswersTheClockAndTheCommunicationTest) {
-    platform::SystemClock clock;
-    app::Simulation simulation(clock, "/tmp/krn-gui-test-" + std::to_string(::getpid()));
-    ASSERT_TRUE(simulation.start());
-    platform::MemorySettingsStore settings;
-    sim::SimPortEnumerator ports({simulation.ptyPath()});
-    app::Environment env{clock, settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()}, "/tmp", "/FUL"};
+    testing_support::SimulatedEnvironment s("/FUL");
+    ASSERT_TRUE(s.started);
+    auto& simulation = s.simulation;
+    auto& env = s.env;
+    auto& clock = s.clock;
     testing_support::RecordingDialogs dialogs;
     app::FMain window(env, &dialogs);
     const std::string descriptions[] = {"USB: QX3SIM0001", "COM: 1",

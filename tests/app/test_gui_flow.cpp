@@ -21,6 +21,7 @@
 #include "app/simulation.h"
 #include "sim/sim_serial_port.h"
 #include "support/recording_dialogs.h"
+#include "support/simulated_environment.h"
 
 namespace {
 
@@ -57,12 +58,10 @@ void pick(const QString& prefix, std::function<void()> next) {
 }
 
 TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
-    platform::SystemClock clock;
-    app::Simulation simulation(clock, "/tmp/krn-gui-flow-" + std::to_string(::getpid()));
-    ASSERT_TRUE(simulation.start());
-    platform::MemorySettingsStore settings;
-    sim::SimPortEnumerator ports({simulation.ptyPath()});
-    app::Environment env{clock, settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()}, "/tmp", "/FUL"};
+    testing_support::SimulatedEnvironment s("/FUL");
+    ASSERT_TRUE(s.started);
+    auto& env = s.env;
+    auto& settings = s.settings;
     testing_support::RecordingDialogs dialogs;
 
     app::FPassword password;
