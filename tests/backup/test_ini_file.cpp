@@ -1,0 +1,226 @@
+// The INI store, checked against exact file bytes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "backup/ini_file.h"
+
+using backup::IniFile;
+
+namespace {
+
+class Ini : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("krn_ini_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+        path = (dir / "store.ini").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    void write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+    std::string read() {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    void open(IniFile& ini) {
+        ini.File1(path);
+        ini.OpenFile1(true);
+        ASSERT_TRUE(ini.OpenFile());
+    }
+    std::filesystem::path dir;
+    std::string path;
+};
+
+TEST_F(Ini, WritesEachValueTypeInItsForm) {
+    IniFile ini;
+    open(ini);
+    ini.Chiave("STRUMENTO");
+    const auto key = [&](const char* k) { ini.Target(k); };
+    key("Device"), ini.Value("KRN-Visual");
+    key("True"), ini.Value(true);
+    key("False"), ini.Value(false);
+    key("Five"), ini.Value(std::int16_t{5});
+    key("MinusFive"), ini.Value(std::int32_t{-5});
+    key("Half"), ini.Value(0.5);
+    key("MinusHalf"), ini.Value(-0.5);
+    key("Single"), ini.Value(0.1f);
+    key("Big"), ini.Value(15000000.0f);
+    key("Double"), ini.Value(1.0 / 3.0);
+    key("Tiny"), ini.Value(0.00001);
+    key("Zero"), ini.Value(0.0);
+    key("Date"), ini.Value(platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0});
+    ASSERT_TRUE(ini.Salva());
+    EXPECT_EQ(read(),
+              "[STRUMENTO]\r\nDevice=KRN-Visual\r\nTrue= 1\r\nFalse= 0\r\nFive= 5\r\nMinusFive=-5\r\n"
+              "Half= .5\r\nMinusHalf=-.5\r\nSingle= .1\r\nBig= 1.5E+07\r\nDouble= .333333333333333\r\n"
+              "Tiny= 1E-05\r\nZero= 0\r\nDate=20261206_090507\r\n");
+    EXPECT_EQ(ini.Count(), 0);
+    EXPECT_TRUE(ini.Salvato());
+}
+
+TEST_F(Ini, ReadsSectionsAndKeysIgnoringCaseButNotBlanksBeforeTheEquals) {
+    write("  [Strumento]\r\nKEY= 1\r\nSpaced = 3\r\n[Other]\r\nkey=9\r\n");
+    IniFile ini;
+    open(ini);
+    ini.Chiave("STRUMENTO");
+    EXPECT_TRUE(ini.ChiaveTrovata());
+    EXPECT_EQ(ini.Chiave(), "STRUMENTO");
+    ini.Target("key");
+    EXPECT_TRUE(ini.TargetTrovato());
+    EXPECT_EQ(ini.ValString(), " 1");
+    EXPECT_TRUE(ini.ValBoolean());
+    ini.Target("Spaced");
+    EXPECT_FALSE(ini.TargetTrovato());
+    EXPECT_EQ(ini.ValString(), "");
+    EXPECT_FALSE(ini.ValueRead().has_value());
+    ini.Chiave("other");
+    ini.Target("KEY");
+    EXPECT_EQ(ini.ValLong(), 9);
+    ini.Chiave("Missing");
+    EXPECT_FALSE(ini.ChiaveTrovata());
+    EXPECT_EQ(ini.Chiave(), "");
+}
+
+TEST_F(Ini, InsertsMissingKeysWhereTheyBelong) {
+    write("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
+    IniFile ini;
+    open(ini);
+    ini.Chiave("A");
+    ini.Target("z");
+    ini.Value(std::int16_t{3});  // before [B], after the blank line that ends [A]
+    ini.Chiave("C");
+    ini.Target("w");
+    ini.Value("new");            // a new section at the end
+    ini.Chiave("A");
+    ini.Target("x");
+    ini.Value(std::int16_t{7});  // overwritten in place
+    ASSERT_TRUE(ini.Salva());
+    EXPECT_EQ(read(), "[A]\r\nx= 7\r\n\r\nz= 3\r\n[B]\r\ny=2\r\n[C]\r\nw=new\r\n");
+}
+
+TEST_F(Ini, KeySearchIsCircularAndStopsAtTheStopPrefix) {
+    write("[S]\r\na=1\r\nb=2\r\nSTOP here\r\nc=3\r\na=4\r\n");
+    IniFile ini;
+    open(ini);
+    ini.Chiave("S");
+    ini.Target("b");
+    EXPECT_EQ(ini.Index(), 3);
+    ini.Target("a");  // found behind the last key: the second "a"
+    EXPECT_EQ(ini.Index(), 6);
+    ini.Target("a");  // wraps round to the first
+    EXPECT_EQ(ini.Index(), 2);
+    ini.StopTarget("stop");
+    ini.Target("c");  // the stop line comes first
+    EXPECT_FALSE(ini.TargetTrovato());
+    EXPECT_EQ(ini.Index(), 2);
+    ini.StopTarget("");
+    ini.Target("c");
+    EXPECT_EQ(ini.ValInteger(), 3);
+    // Nothing is written before a key was searched.
+    ini.Chiave("S");
+    ini.Value("lost");
+    EXPECT_TRUE(ini.Salvato());
+}
+
+TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
+    struct Case {
+        std::string text;
+        double value;
+    };
+    const Case cases[] = {{" 12.5", 12.5}, {"-3", -3}, {"1 000", 1000}, {"&HFF", 255}, {"&o17", 15},
+                          {"2.5E3x", 2500}, {"abc", 0}, {"", 0}, {".5", 0.5}, {"7,5", 7}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(IniFile::parseNumber(c.text), c.value) << c.text;
+
+    write("[S]\r\nh=2.5\r\nt=3.5\r\nbig=99999999999\r\nd=20261206_090507\r\nserial=46000.5\r\n");
+    IniFile ini;
+    open(ini);
+    ini.Chiave("S");
+    ini.Target("h");
+    EXPECT_EQ(ini.ValLong(), 2);  // halves to even
+    ini.Target("t");
+    EXPECT_EQ(ini.ValInteger(), 4);
+    ini.Target("big");
+    EXPECT_EQ(ini.ValLong(), 0);  // does not fit
+    ini.Target("d");
+    EXPECT_EQ(ini.ValData(), (platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0}));
+    ini.Target("serial");
+    const auto t = ini.ValData();
+    EXPECT_EQ(t.year, 2025);
+    EXPECT_EQ(t.hour, 12);
+
+    ini.Target("pw");
+    ini.ValuePassword(0x5A, "A1\x0b");  // 'A' ^ 0x5A = 1B, '1' ^ 0x5A = 6B, 0x0B ^ 0x5A = 51
+    ini.Target("pw1");
+    ini.ValuePassword(0x41, "AB");      // 00 -> "K0", 03 -> "K3"
+    ini.Target("pw");
+    EXPECT_EQ(ini.ValString(), "1B6B51");
+    EXPECT_EQ(ini.ValPassword(0x5A), "A1\x0b");
+    ini.Target("pw1");
+    EXPECT_EQ(ini.ValString(), "K0K3");
+    EXPECT_EQ(ini.ValPassword(0x41), "AB");
+}
+
+TEST_F(Ini, PointsAndMovingASectionToTheTop) {
+    IniFile ini;
+    open(ini);
+    ini.Chiave("First");
+    ini.Target("k");
+    ini.Value(std::int16_t{1});
+    ini.Chiave("Band");
+    ini.Target("points");
+    ini.Value(std::int16_t{2});
+    ini.LetPunto(1.5f, -2.0f);
+    ini.LetPunto(3.0f, 4.25f);
+    ini.Chiave("Band");
+    ini.Target("points");
+    float x = 0, y = 0;
+    ASSERT_TRUE(ini.GetPunto(x, y));
+    EXPECT_FLOAT_EQ(x, 1.5f);
+    EXPECT_FLOAT_EQ(y, -2.0f);
+    ASSERT_TRUE(ini.GetPunto(x, y));
+    EXPECT_FLOAT_EQ(y, 4.25f);
+    EXPECT_FALSE(ini.GetPunto(x, y));
+    ini.Chiave("Band");
+    ini.RinfrescaChiave();
+    ASSERT_TRUE(ini.Salva());
+    EXPECT_EQ(read(), "[Band]\r\npoints= 2\r\n1.5,-2\r\n3,4.25\r\n[First]\r\nk= 1\r\n");
+}
+
+TEST_F(Ini, LoadingLimitsSavingAndErrors) {
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; i < 200000; ++i) out << "k" << i << "=" << i << "\r\n";
+    }
+    IniFile big;
+    open(big);
+    EXPECT_EQ(big.Count(), 120001);
+    EXPECT_TRUE(big.Salva());  // nothing changed: not rewritten
+    EXPECT_EQ(std::filesystem::file_size(path), read().size());
+
+    // An empty buffer is not written.
+    IniFile empty;
+    empty.File1((dir / "new.ini").string());
+    empty.OpenFile1(true);
+    EXPECT_TRUE(empty.OpenFile());
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));  // the path was only tried
+    empty.Chiave("S");
+    empty.Target("k");
+    empty.Value(true);
+    empty.Svuota();
+    EXPECT_TRUE(empty.Salva());
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));
+
+    IniFile nowhere;
+    nowhere.File1((dir / "no" / "such" / "dir.ini").string());
+    nowhere.OpenFile1(true);
+    EXPECT_FALSE(nowhere.OpenFile());
+    EXPECT_EQ(nowhere.ERRORE(), 52);
+    EXPECT_FALSE(nowhere.Esiste());
+    IniFile unnamed;
+    EXPECT_FALSE(unnamed.Salva());
+}
+
+}  // namespace
