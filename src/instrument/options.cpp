@@ -85,6 +85,23 @@ std::int32_t Options::ValoreGruppo(std::int16_t codice) const {
     return OpzioniStrumento[static_cast<std::size_t>(kGroupEntry[group] - 1)];
 }
 
+std::pair<int, int> Options::wordAndBit(std::int16_t codice) {
+    if (codice >= 256) return {11, codice - 256};
+    const int group = codice >> 4;
+    if (group < 1 || group > 11) return {-1, 0};
+    return {kGroupEntry[group] - 1, codice & 15};
+}
+
+void Options::ImpostaOpzione(const std::string& chiave) {
+    const std::int16_t code = CodiceOpzione(chiave);
+    if (code < 0) return;
+    const auto [word, bit] = wordAndBit(code);
+    if (word == 11)
+        OpzioniEstese |= 1u << bit;
+    else if (word >= 0)
+        OpzioniStrumento[static_cast<std::size_t>(word)] = static_cast<std::int16_t>(OpzioniStrumento[static_cast<std::size_t>(word)] | (1 << bit));
+}
+
 bool Options::OpzioneAttiva(const std::string& chiave) const {
     const std::int16_t code = CodiceOpzione(chiave);
     if (code < 0) return false;

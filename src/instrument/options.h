@@ -27,6 +27,10 @@ public:
     std::int16_t CodiceOpzione(const std::string& chiave) const;
     // Whether the option is set on the instrument (false for an absent option).
     bool OpzioneAttiva(const std::string& chiave) const;
+    // Sets the option's bit in its option word (an absent option changes nothing).
+    void ImpostaOpzione(const std::string& chiave);
+    // The option word and bit of a code: entry index 0..10 (or 11 for the extended word).
+    static std::pair<int, int> wordAndBit(std::int16_t codice);
     // The value an option code's group holds.
     std::int32_t ValoreGruppo(std::int16_t codice) const;
 
