@@ -136,15 +136,7 @@ void IniFile::OpenFile1(bool open) {
     grow(50);
     std::ifstream in(nomeFile_, std::ios::binary);
     if (in) {
-        const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        for (std::string& line : platform::splitLines(raw)) {
-            if (numeroRighe_ == kMaxLines) break;
-            if (++numeroRighe_ > capacitaRighe_) grow(capacitaRighe_ + 500);
-            righe_[static_cast<std::size_t>(numeroRighe_)] = removeLeadingBlanks(platform::cp1252ToUtf8(line));
-        }
-        inizioChiave_ = 0;
-        fineChiave_ = numeroRighe_;
-        aperto_ = true;
+        Carica(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
         return;
     }
     // A file that does not exist yet is a new, empty store, once its path proves writable. A
@@ -163,6 +155,21 @@ void IniFile::OpenFile1(bool open) {
     grow(10);
     inizioChiave_ = 0;
     fineChiave_ = 0;
+    aperto_ = true;
+}
+
+void IniFile::Carica(const std::string& bytes) {
+    modificato_ = false;
+    numeroRighe_ = 0;
+    righe_.assign(1, std::string());
+    grow(50);
+    for (std::string& line : platform::splitLines(bytes)) {
+        if (numeroRighe_ == kMaxLines) break;
+        if (++numeroRighe_ > capacitaRighe_) grow(capacitaRighe_ + 500);
+        righe_[static_cast<std::size_t>(numeroRighe_)] = removeLeadingBlanks(platform::cp1252ToUtf8(line));
+    }
+    inizioChiave_ = 0;
+    fineChiave_ = numeroRighe_;
     aperto_ = true;
 }
 

@@ -19,6 +19,9 @@ public:
     ~IniFile() { OpenFile1(false); }
 
     void OpenFile1(bool open);
+    // Loads the lines from bytes already in memory, as OpenFile1(true) loads a file's bytes; the
+    // store is then open. For tests and fuzzing.
+    void Carica(const std::string& bytes);
     void Svuota();
     bool OpenFile() const { return aperto_; }
     std::int32_t Count() const { return numeroRighe_; }

@@ -19,6 +19,7 @@ void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands);
 void addListCommand(CLI::App& app, std::vector<Command>& commands);
 void addClockCommand(CLI::App& app, std::vector<Command>& commands);
 void addDataCommands(CLI::App& app, std::vector<Command>& commands);
+void addBackupCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     cli::addListCommand(app, commands);
     cli::addClockCommand(app, commands);
     cli::addDataCommands(app, commands);
+    cli::addBackupCommands(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -251,6 +251,31 @@ TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(Programs, BackupRestoreAndDiffOverAPseudoTerminal) {
+    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_bk_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string a = (dir / "a.ini").string(), b = (dir / "b.ini").string();
+    Krnsim source({"--profile", "p36e51", "--serial"});
+    Result r = run(krnctl + " --instrument 'COM: " + source.value("serial") + "' backup " + a);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "backup of KRN-36 written to " + a + "\n");
+
+    Krnsim target({"--profile", "p36e51", "--serial"});
+    const std::string k = krnctl + " --instrument 'COM: " + target.value("serial") + "' ";
+    EXPECT_EQ(run(k + "name Other").exitCode, 0);
+    r = run(k + "backup " + b);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(run(krnctl + " backup diff " + a + " " + b).out, "NOMESTRUMENTO: \"KRN-36\" -> \"Other\"\n");
+
+    r = run(k + "restore " + a + " --config < /dev/null");  // nobody to say yes
+    EXPECT_EQ(r.exitCode, 3) << r.out;
+    r = run(k + "--yes restore " + a + " --config --calibration");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(run(k + "name").out, "KRN-36\n");
+    EXPECT_EQ(run(krnctl + " backup diff " + a + " " + (dir / "none.ini").string()).exitCode, 4);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(Programs, KrnctlExitCodesAndMessages) {
     struct Case {
         std::string args;
