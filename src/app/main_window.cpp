@@ -175,6 +175,11 @@ void FMain::selectInstrument() {
     if (!d.empty()) chosen_ = d;
 }
 
+bool FMain::RichiediCollegamento() {
+    controller_->Connect(*control_, chosen_);
+    return control_->Collegato();
+}
+
 bool FMain::ApriCollegamento() {
     return instrument::ApriCollegamento(*control_, chosen_, serial_.get(), socket_.get());
 }

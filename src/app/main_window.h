@@ -50,6 +50,9 @@ public:
     void selectInstrument();
     void clockCommand();
     void communicationTest();
+    // Style A: the controller connects the chosen instrument (Retry box, clock check, lock);
+    // true when the instrument control is connected afterwards.
+    bool RichiediCollegamento();
     // Style B: the window opens the link for the chosen instrument itself.
     bool ApriCollegamento();
 

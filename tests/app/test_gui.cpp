@@ -148,6 +148,12 @@ TEST(Simulate, EveryInstrumentAnswersTheClockAndTheCommunicationTest) {
         test.tick();
         EXPECT_EQ(test.result()->text(), "OK") << d;
     }
+    // Both connection styles reach the chosen instrument.
+    window.setChosenInstrument("COM: 1");
+    ASSERT_TRUE(window.RichiediCollegamento());
+    window.controller().Disconnect(window.UCKRNVisual1());
+    ASSERT_TRUE(window.ApriCollegamento());
+    window.UCKRNVisual1().ChiudiComunicazioni00(false);
     app::FTestComm absent("USB: QX-NONE", window.UCKRNVisual1(), env.usb, window.MSComm1(), window.Winsock1());
     for (int i = 0; i < 11; ++i) absent.tick();
     EXPECT_EQ(absent.result()->text(), "NO");

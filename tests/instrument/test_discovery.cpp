@@ -159,7 +159,7 @@ struct Network {
         std::vector<SelectionRow> rows;
         instrument::InstrumentProbe probe(clock, nullptr, &probeSocket);
         krnlink::EthernetDiscovery d(moduleSocket, clock, dialogs, probe, rows,
-                                     {"255.255.255.255", 65535}, soloEthernet);
+                                     {"127.0.0.1", 65535}, soloEthernet);
         d.repeatLimit = repeatLimit;
         d.start();
         d.runToEnd();
@@ -188,8 +188,9 @@ TEST(EthernetDiscovery, ResolvesEachModuleAndProbesItsInstrument) {
     EXPECT_EQ(n.a.commandsHeard(), (std::vector<std::string>{"X", "W00AA00000001", "L", "GIP", "O",
                                                              "W00BB00000002", "L", "GIP", "O"}));
     EXPECT_EQ(n.b.commandsAnswered(), 5);  // X and the four of its own turn
-    // Module commands go to the broadcast address and the command port, as plain text.
-    EXPECT_EQ(n.moduleSocket.sent().front().host, "255.255.255.255");
+    // Module commands go to the discovery address and the command port, as plain text.
+    EXPECT_EQ(n.moduleSocket.sent().front().host, "127.0.0.1");
+    EXPECT_EQ(n.moduleSocket.sent().front().port, 65535);
     EXPECT_EQ(n.moduleSocket.sent().front().data, (platform::Bytes{'X'}));
 }
 
