@@ -8,9 +8,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target krnsim krnctl
 
 out=$(mktemp)
+backupFile=$(mktemp --suffix=.ini)
+backupFile2=$(mktemp --suffix=.ini)
 build/src/sim/krnsim --profile p36e51 --serial --udp 127.0.0.1:0 --module-port 0 --clock-offset 7 >"$out" &
 sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$out"' EXIT
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -f "$out" "$backupFile" "$backupFile2"' EXIT
 for _ in $(seq 50); do grep -q '^ready' "$out" && break; sleep 0.1; done
 cat "$out"
 pty=$(sed -n 's/^serial: //p' "$out")
@@ -28,6 +30,12 @@ run --instrument "COM: $pty" nvram write 0x5000 0x12 0x34
 run --instrument "IP: 127.0.0.1:$port" nvram read 0x5000 2
 run --instrument "COM: $pty" clock
 run --instrument "COM: $pty" clock --set
+run --instrument "COM: $pty" job show 1
+run --instrument "IP: 127.0.0.1:$port" users list
+run --instrument "COM: $pty" backup "$backupFile"
+run --instrument "COM: $pty" name "Press 8"
+run --instrument "COM: $pty" backup "$backupFile2"
+run backup diff "$backupFile" "$backupFile2"
 run --instrument "COM: $pty" exchange 15 0x23 0x01 0x00
 run --simulate p41e1072 --instrument "USB: QX3SIM0001" --json identify
 run --simulate loader --instrument "USB: QX3SIM0001" identify
