@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-serialport-dev
     libftdi1-dev libusb-1.0-0-dev
     libcli11-dev libfmt-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev
+    fonts-dejavu-core
 )
 
 missing=()
