@@ -87,6 +87,7 @@ public:
     void setRestartSilence(platform::Duration d) { restartSilence_ = d; }
     // Wire pacing at 115200 baud 8N1 in both directions.
     void setPacing(bool on) { pacing_ = on; }
+    bool pacing() const { return pacing_; }
 
     // The real-time clock: it reads `t` at time `at` and runs on from there.
     void setClock(const platform::LocalDateTime& t, platform::TimePoint at);

@@ -35,6 +35,7 @@ int bindUdp(const std::string& host, std::uint16_t port, std::uint16_t& bound) {
 }
 
 constexpr platform::Duration kSpinBelow = std::chrono::microseconds(150);
+constexpr platform::Duration kStayAwake = std::chrono::microseconds(400);
 
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
@@ -104,6 +105,7 @@ void SimServer::servePty() {
         ssize_t n = ::read(ptyMaster_, buf, sizeof buf);
         if (n <= 0) break;
         udpActive_ = false;
+        lastActivity_ = clock_.now();
         instrument_.receive(platform::ByteSpan(buf, static_cast<std::size_t>(n)), clock_.now());
     }
 }
@@ -142,6 +144,7 @@ void SimServer::flushPty() {
         ssize_t n = ::write(ptyMaster_, out.data() + done, out.size() - done);
         if (n <= 0) break;  // nobody listening: the bytes are lost, as on a real line
         done += static_cast<std::size_t>(n);
+        lastActivity_ = clock_.now();
     }
 }
 
@@ -171,6 +174,12 @@ void SimServer::pollOnce(int maxWaitMs) {
     // Timers wake up late by tens of microseconds; a paced byte would leave late every time.
     // So the sleep ends early and the last stretch before a byte is due is polled.
     wait = wait < kSpinBelow ? platform::Duration::zero() : wait - kSpinBelow;
+    {
+        // On a paced line the host's next byte follows an echo within a round trip; polling for
+        // it spares the wake-up latency that a real UART would not add.
+        std::lock_guard lock(mutex_);
+        if (instrument_.pacing() && clock_.now() - lastActivity_ < kStayAwake) wait = platform::Duration::zero();
+    }
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     int r = ::ppoll(fds, n, &ts, nullptr);

@@ -51,7 +51,8 @@ private:
     SimInstrument& instrument_;
     platform::Clock& clock_;
     SimEthernetModule module_;
-    bool udpActive_ = false;  // the last input came over UDP, so output goes there
+    bool udpActive_ = false;
+    platform::TimePoint lastActivity_{};  // the last byte that came in or went out  // the last input came over UDP, so output goes there
 
     int ptyMaster_ = -1;
     int ptySlaveKeep_ = -1;  // keeps the line up while the host has the port closed
