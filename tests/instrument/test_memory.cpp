@@ -104,11 +104,11 @@ TEST_F(Memory, WordsStringsAndAddresses) {
     EXPECT_EQ(nv[0x4100], 5);
     EXPECT_EQ(nv[0x4105], 0xE0);  // Windows-1252 à
     EXPECT_EQ(rig->control.LeggiStringaNVRam(0x4100), "Città");
-    nv[0x4200] = 192;
-    nv[0x4201] = 168;
+    nv[0x4200] = 127;
+    nv[0x4201] = 200;
     nv[0x4202] = 0;
     nv[0x4203] = 17;
-    EXPECT_EQ(rig->control.LeggiIndirizzoIP(0x4200), "192.168.0.17");
+    EXPECT_EQ(rig->control.LeggiIndirizzoIP(0x4200), "127.200.0.17");
 }
 
 TEST_F(Memory, FlashEraseRefusesUnalignedAddressesWithoutAFrame) {
