@@ -109,10 +109,3 @@ TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
