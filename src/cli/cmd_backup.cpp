@@ -17,6 +17,13 @@ struct RestoreOptions {
     bool calibration = false, config = false, cylinder = false;
 };
 
+// The controller's text for an instrument the procedure does not accept.
+int notSupported(Context& ctx, const instrument::UCKRNVisual& c) {
+    ctx.message("The instrument is not supported.\nType: " + std::to_string(c.Protocollo()) +
+                "\nRelease: " + std::to_string(c.Estensioni()));
+    return kRefused;
+}
+
 int runBackup(Context& ctx, const std::string& file) {
     backup::IniFile ini;
     ini.File1(file);
@@ -28,11 +35,7 @@ int runBackup(Context& ctx, const std::string& file) {
     Session session(ctx);
     if (int rc = session.open(false); rc != kDone) return rc;
     auto& c = ctx.instrument();
-    if (!backup::SupportoBackup(c)) {
-        ctx.message("The instrument is not supported.\nType: " + std::to_string(c.Protocollo()) +
-                    "\nRelease: " + std::to_string(c.Estensioni()));
-        return kRefused;
-    }
+    if (!backup::SupportoBackup(c)) return notSupported(ctx, c);
     if (!backup::EseguiBackup(c, ini)) {
         ctx.message("Communication error\nthe backup was not saved");
         return kInstrumentFailed;
@@ -70,11 +73,7 @@ int runRestore(Context& ctx, const RestoreOptions& o) {
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
-    if (!backup::SupportoRipristino(c)) {
-        ctx.message("The instrument is not supported.\nType: " + std::to_string(c.Protocollo()) +
-                    "\nRelease: " + std::to_string(c.Estensioni()));
-        return kRefused;
-    }
+    if (!backup::SupportoRipristino(c)) return notSupported(ctx, c);
     TerminalProgress bar(ctx.showProgress(), "Restoring");
     c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
     const bool ok = backup::EseguiRipristino(c, ini, o.calibration, o.config, o.cylinder);
