@@ -1,10 +1,10 @@
 #pragma once
-// The communication test: one attempt to reach the chosen instrument, and the dialog that
-// repeats it every 100 ms with a heartbeat bar and "OK" / "NO".
+// The communication test's dialog: repeats the attempt every 100 ms with a heartbeat bar and
+// "OK" / "NO".
 #include <QDialog>
 #include <string>
 
-#include "instrument/uckrnvisual.h"
+#include "service/command_host.h"
 
 class QLabel;
 class QProgressBar;
@@ -12,27 +12,17 @@ class QTimer;
 
 namespace app {
 
-// USB: the device opens, takes 115200 baud and one zero byte; serial and Ethernet: the link
-// opens with the configuration read. The conversation is ended afterwards in every case.
-bool communicationAttempt(instrument::UCKRNVisual& control, platform::UsbBridge& usb,
-                          const std::string& description, platform::SerialPort* serial,
-                          platform::UdpSocket* socket);
-
 class FTestComm final : public QDialog {
     Q_OBJECT
 public:
-    FTestComm(std::string description, instrument::UCKRNVisual& control, platform::UsbBridge& usb,
-              platform::SerialPort* serial, platform::UdpSocket* socket, QWidget* parent = nullptr);
+    FTestComm(std::string description, service::CommandHost& host, QWidget* parent = nullptr);
     void tick();
     QLabel* result() { return label_; }
     QProgressBar* heartbeat() { return bar_; }
 
 private:
     std::string description_;
-    instrument::UCKRNVisual& control_;
-    platform::UsbBridge& usb_;
-    platform::SerialPort* serial_;
-    platform::UdpSocket* socket_;
+    service::CommandHost& host_;
     QProgressBar* bar_;
     QLabel* label_;
     QTimer* timer_;

@@ -8,7 +8,7 @@
 #include "app/environment.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
-#include "app/program_folder.h"
+#include "service/program_folder.h"
 #include "app/qt_dialogs.h"
 #include "app/simulation.h"
 #include "platform/frame_trace.h"
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     platform::qt::QtSettingsStore settings;
     platform::qt::QtSerialPortEnumerator realPorts;
     const std::string perUser = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
-    const std::string folder = app::resolveProgramFolder(options.folder, perUser, KRN_SHIPPED_DATA);
+    const std::string folder = service::resolveProgramFolder(options.folder, perUser, KRN_SHIPPED_DATA);
 
     std::unique_ptr<app::Simulation> simulation;
     std::unique_ptr<platform::UsbBridge> usb;
@@ -85,12 +85,11 @@ int main(int argc, char** argv) {
     const app::AccessResult access = app::Verifica("Access password", env.application, settings, password, dialogs);
     if (!access.accepted) return 0;
 
-    app::FMain window(env);
+    // The trace is made before the window, so that it outlives the window's last frames.
     std::unique_ptr<platform::FrameTrace> trace;
-    if (!options.trace.empty()) {
-        trace = std::make_unique<platform::FrameTrace>(clock, options.trace);
-        window.UCKRNVisual1().link().setTrace(trace.get());
-    }
+    if (!options.trace.empty()) trace = std::make_unique<platform::FrameTrace>(clock, options.trace);
+    app::FMain window(env);
+    if (trace) window.UCKRNVisual1().link().setTrace(trace.get());
     window.SetupCustomer(access.level);
     window.SetupMenu();
     window.show();

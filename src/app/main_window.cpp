@@ -15,6 +15,7 @@
 #include "app/menu_model.h"
 #include "app/selection_dialog.h"
 #include "instrument/connection.h"
+#include "service/conversation.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
 
@@ -34,12 +35,8 @@ FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
       version_(new QLabel(this)), status_(new QLabel(this)), bar_(new QProgressBar(this)),
       cancel_(new QPushButton(tr("Cancel"), this)), exitTimer_(new QTimer(this)) {
     setObjectName("FMain");
-    controller_ = std::make_unique<CMain>(dialogs_, *this, env.clock, serial_.get(), socket_.get());
+    controller_ = std::make_unique<service::CMain>(*this);
     control_->setDialogs(&dialogs_);
-    // The instrument control's progress goes to the controller; a stop answer ends the transfer.
-    control_->Progresso = [this](bool& continua, long count) {
-        if (controller_->UpdateTransfer(count)) continua = false;
-    };
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     status_->setObjectName("lblTrasferimento");
@@ -97,9 +94,12 @@ void FMain::buildMenu() {
         a->setEnabled(true);
         connect(a, &QAction::triggered, this, slot);
     };
-    wire("mnuPreferenze", &FMain::selectInstrument);
-    wire("mnuOrologio", &FMain::clockCommand);
-    wire("mnuTestComm", &FMain::communicationTest);
+    wire("mnuPreferenze", &FMain::chooseInstrument);
+    for (const auto& [name, command] : service::menuCommands()) {
+        QAction* a = action(name);
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, [this, command = command] { run(command); });
+    }
     QAction* exit = action("mnuExit");
     exit->setEnabled(true);
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -164,19 +164,30 @@ void FMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-std::string FMain::choose(const std::string& title, krnlink::SelectionOptions options) {
+std::optional<std::string> FMain::selectInstrument(const std::string& title,
+                                                   const krnlink::SelectionOptions& options) {
     FSceltaStrumento dialog(env_, dialogs_, this);
     const auto result = dialog.LoadForm(title, options);
-    return result.ok ? result.description : std::string();
+    if (!result.ok || result.description.empty()) return std::nullopt;
+    return result.description;
 }
 
-void FMain::selectInstrument() {
-    const std::string d = choose("Select instrument", {});
-    if (!d.empty()) chosen_ = d;
+void FMain::chooseInstrument() {
+    if (auto d = service::selectInstrument(*this)) chosen_ = *d;
+}
+
+service::Outcome FMain::run(service::MenuCommand command) {
+    if (running_) return service::Outcome::Refused;
+    running_ = true;
+    menuBar()->setEnabled(false);
+    const service::Outcome outcome = service::runCommand(*this, command);
+    menuBar()->setEnabled(true);
+    running_ = false;
+    return outcome;
 }
 
 bool FMain::RichiediCollegamento() {
-    controller_->Connect(*control_, chosen_);
+    controller_->Connect(chosen_);
     return control_->Collegato();
 }
 
@@ -184,24 +195,8 @@ bool FMain::ApriCollegamento() {
     return instrument::ApriCollegamento(*control_, chosen_, serial_.get(), socket_.get());
 }
 
-void FMain::clockCommand() {
-    const std::string d = choose("Select instrument", {});
-    if (d.empty()) return;
-    if (!instrument::ApriCollegamento(*control_, d, serial_.get(), socket_.get())) {
-        dialogs_.message({"Communication error\n", "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
-        return;
-    }
-    if (!control_->ConOrologio())
-        dialogs_.message({"No clock\n", "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
-    else
-        showClockDialog(*control_);
-    control_->ChiudiComunicazioni00(false);
-}
-
-void FMain::communicationTest() {
-    const std::string d = choose("Select instrument", {});
-    if (d.empty()) return;
-    FTestComm dialog(d, *control_, env_.usb, serial_.get(), socket_.get(), this);
+void FMain::showCommunicationTest(const std::string& description) {
+    FTestComm dialog(description, *this, this);
     dialog.exec();
 }
 

@@ -1,15 +1,17 @@
 #pragma once
 // FMain: the main window with the command menu, the version label, the status label and the
 // progress bar with its Cancel button. It hosts the instrument control and its serial port and
-// socket; the controller decides the flow.
+// socket, and is the commands' host: the commands themselves live in the service layer.
 #include <QMainWindow>
 #include <map>
 #include <memory>
 
-#include "app/controller.h"
 #include "app/environment.h"
 #include "app/qt_dialogs.h"
 #include "instrument/uckrnvisual.h"
+#include "service/command_host.h"
+#include "service/controller.h"
+#include "service/menu_commands.h"
 
 class QAction;
 class QLabel;
@@ -19,7 +21,7 @@ class QTimer;
 
 namespace app {
 
-class FMain final : public QMainWindow, public MainView {
+class FMain final : public QMainWindow, public service::CommandHost, public service::ProgressView {
     Q_OBJECT
 public:
     FMain(Environment& env, platform::Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
@@ -28,7 +30,6 @@ public:
     void SetupCustomer(int level) { level_ = level; }
     void SetupMenu();
     QAction* action(const std::string& name) const;
-    CMain& controller() { return *controller_; }
     instrument::UCKRNVisual& UCKRNVisual1() { return *control_; }
     platform::SerialPort* MSComm1() { return serial_.get(); }
     platform::UdpSocket* Winsock1() { return socket_.get(); }
@@ -38,18 +39,33 @@ public:
     QLabel* statusLabel() { return status_; }
     QProgressBar* progressBar() { return bar_; }
 
-    // MainView
+    // service::CommandHost
+    platform::Dialogs& dialogs() override { return dialogs_; }
+    platform::Clock& clock() override { return env_.clock; }
+    platform::SettingsStore& settings() override { return env_.settings; }
+    const std::string& programFolder() override { return env_.folder; }
+    instrument::UCKRNVisual& control() override { return *control_; }
+    platform::SerialPort* serialPort() override { return serial_.get(); }
+    platform::UdpSocket* socket() override { return socket_.get(); }
+    platform::UsbBridge& usb() override { return env_.usb; }
+    service::CMain& controller() override { return *controller_; }
+    service::ProgressView& progressView() override { return *this; }
+    std::optional<std::string> selectInstrument(const std::string& title,
+                                                const krnlink::SelectionOptions& options) override;
+    void showClockDialog(instrument::UCKRNVisual& control) override;
+    void showCommunicationTest(const std::string& description) override;
+
+    // service::ProgressView
     void showStatus(const std::string& text) override;
     void showProgress(long maximum) override;
     void setProgress(long value) override;
     void hideProgress() override;
     void processEvents() override;
-    void showClockDialog(instrument::UCKRNVisual& control) override;
 
-    // Commands.
-    void selectInstrument();
-    void clockCommand();
-    void communicationTest();
+    // "&Select instrument...": the chosen instrument of the style A and B connections.
+    void chooseInstrument();
+    // Runs a menu command; while it runs the menu takes no other command.
+    service::Outcome run(service::MenuCommand command);
     // Style A: the controller connects the chosen instrument (Retry box, clock check, lock);
     // true when the instrument control is connected afterwards.
     bool RichiediCollegamento();
@@ -61,7 +77,6 @@ protected:
 
 private:
     void buildMenu();
-    std::string choose(const std::string& title, krnlink::SelectionOptions options);
 
     Environment& env_;
     std::unique_ptr<QtDialogs> ownDialogs_;
@@ -69,7 +84,7 @@ private:
     std::unique_ptr<platform::SerialPort> serial_;
     std::unique_ptr<platform::UdpSocket> socket_;
     std::unique_ptr<instrument::UCKRNVisual> control_;
-    std::unique_ptr<CMain> controller_;
+    std::unique_ptr<service::CMain> controller_;
     std::map<std::string, QAction*> actions_;
     QLabel* version_;
     QLabel* status_;
@@ -78,6 +93,7 @@ private:
     QTimer* exitTimer_;
     int level_ = 0;
     int unloads_ = 0;
+    bool running_ = false;
     std::string chosen_;
 };
 

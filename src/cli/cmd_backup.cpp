@@ -74,7 +74,7 @@ int runRestore(Context& ctx, const RestoreOptions& o) {
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
     if (!backup::SupportoRipristino(c)) return notSupported(ctx, c);
-    TerminalProgress bar(ctx.showProgress(), "Restoring");
+    TerminalProgress bar(ctx.progressAllowed(), "Restoring");
     c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
     const bool ok = backup::EseguiRipristino(c, ini, o.calibration, o.config, o.cylinder);
     c.Progresso = nullptr;

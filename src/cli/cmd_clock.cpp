@@ -1,10 +1,14 @@
-// krnctl clock: the instrument's date and time beside the computer's, and setting it.
+// krnctl clock: the instrument's date and time beside the computer's, and setting it; krnctl
+// comm-test: the communication test.
 #include <cstdio>
 #include <iostream>
 #include <memory>
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "service/clock_command.h"
+#include "service/communication_test.h"
+#include "service/menu_commands.h"
 
 namespace cli {
 namespace {
@@ -16,38 +20,48 @@ std::string text(const platform::LocalDateTime& t) {
     return buf;
 }
 
+// The clock dialog of krnctl: "Send" when --set was given, then one reading, printed.
 int runClock(Context& ctx, bool set) {
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (!c.ConOrologio()) {
-        ctx.message("No clock\n");
-        return kRefused;
-    }
-    if (set && !c.SicronizzaOra()) {
-        ctx.message("Communication error\nthe instrument did not take the new time");
-        return kInstrumentFailed;
-    }
-    auto instrumentTime = c.LeggiOra();
-    const platform::LocalDateTime pc = ctx.clock().localNow();
-    if (!instrumentTime) {
-        ctx.message("Communication error\n" + ctx.description());
-        return kInstrumentFailed;
-    }
-    const auto difference = platform::toEpochSeconds(*instrumentTime) - platform::toEpochSeconds(pc);
-    if (ctx.options().json) {
-        std::cout << Json::object()
-                         .add("Strumento", text(*instrumentTime))
-                         .add("PC", text(pc))
-                         .add("Differenza", static_cast<std::int64_t>(difference))
-                         .str()
-                  << "\n";
-    } else {
-        std::cout << "Instrument: " << text(*instrumentTime) << "\n"
-                  << "PC:         " << text(pc) << "\n"
-                  << "Difference: " << difference << " s\n";
-    }
-    return kDone;
+    int rc = kDone;
+    ctx.clockDialog = [&](instrument::UCKRNVisual& c) {
+        if (set && !c.SicronizzaOra()) {
+            ctx.message("Communication error\nthe instrument did not take the new time");
+            rc = kInstrumentFailed;
+            return;
+        }
+        const auto r = service::readClock(c, ctx.clock());
+        if (!r) {
+            ctx.message("Communication error\n" + ctx.description());
+            rc = kInstrumentFailed;
+            return;
+        }
+        if (ctx.options().json) {
+            std::cout << Json::object()
+                             .add("Strumento", text(r->instrument))
+                             .add("PC", text(r->pc))
+                             .add("Differenza", static_cast<std::int64_t>(r->difference))
+                             .str()
+                      << "\n";
+        } else {
+            std::cout << "Instrument: " << text(r->instrument) << "\n"
+                      << "PC:         " << text(r->pc) << "\n"
+                      << "Difference: " << r->difference << " s\n";
+        }
+    };
+    const service::Outcome outcome = service::runCommand(ctx, &service::ClockCommand);
+    if (ctx.noInstrument()) return kUsage;
+    return outcome == service::Outcome::Done ? rc : exitCode(outcome);
+}
+
+int runCommTest(Context& ctx, int count) {
+    ctx.communicationAttempts = count;
+    const service::Outcome outcome = service::runCommand(ctx, &service::CommunicationTest);
+    if (ctx.noInstrument()) return kUsage;
+    if (outcome != service::Outcome::Done) return exitCode(outcome);
+    if (ctx.options().json)
+        std::cout << Json::object().add("Tentativi", static_cast<std::int64_t>(count))
+                         .add("Riusciti", static_cast<std::int64_t>(ctx.communicationSuccesses)).str() << "\n";
+    return ctx.communicationSuccesses > 0 ? kDone : kInstrumentFailed;
 }
 
 }  // namespace
@@ -57,6 +71,12 @@ void addClockCommand(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* clock = app.add_subcommand("clock", "Show the instrument's date and time beside the computer's");
     clock->add_flag("--set", *set, "Set the instrument's clock from the computer's");
     commands.push_back({clock, [set](Context& ctx) { return runClock(ctx, *set); }});
+
+    auto count = std::make_shared<int>(1);
+    CLI::App* test = app.add_subcommand(
+        "comm-test", "Try to reach the instrument, COUNT times (0: until Ctrl-C); prints OK or NO for each try");
+    test->add_option("--count", *count, "Number of attempts (default 1)")->check(CLI::Range(0, 1000000));
+    commands.push_back({test, [count](Context& ctx) { return runCommTest(ctx, *count); }});
 }
 
 }  // namespace cli

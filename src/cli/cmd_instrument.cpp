@@ -37,7 +37,7 @@ int runNvramRead(Context& ctx, const std::string& addrText, const std::string& c
     Session session(ctx);
     if (int rc = session.open(false); rc != kDone) return rc;
     auto& c = ctx.instrument();
-    TerminalProgress bar(ctx.showProgress() && *count > 256, "Reading");
+    TerminalProgress bar(ctx.progressAllowed() && *count > 256, "Reading");
     std::vector<std::uint8_t> data;
     // Read in pieces so that the bar moves and a failure says where it happened.
     constexpr std::int32_t kPiece = 240;
@@ -140,7 +140,7 @@ int runRestart(Context& ctx) {
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
-    TerminalProgress bar(ctx.showProgress(), "Restarting");
+    TerminalProgress bar(ctx.progressAllowed(), "Restarting");
     c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
     const bool ok = c.ResetStrumento(0, 100);
     c.Progresso = nullptr;
@@ -166,7 +166,7 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
         ctx.message(std::string("krnctl: the instrument is already ") + (wanted ? "in" : "out of") + " update mode");
         return kRefused;
     }
-    TerminalProgress bar(ctx.showProgress(), "Restarting");
+    TerminalProgress bar(ctx.progressAllowed(), "Restarting");
     c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
     const bool ok = c.SetUpdateMode(wanted);
     c.Progresso = nullptr;

@@ -1,20 +1,65 @@
 #include "cli/context.h"
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
+#include "cli/progress.h"
 #include "instrument/connection.h"
 #include "platform/console/console_dialogs.h"
 #include "platform/ftdi/ftdi_usb_bridge.h"
 #include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_udp_socket.h"
+#include "service/clock_command.h"
+#include "service/messages.h"
+#include "service/communication_test.h"
+#include "service/program_folder.h"
 #include "sim/profiles.h"
 
 namespace cli {
+namespace {
 
-Context::Context(GlobalOptions options) : options_(std::move(options)) {}
+volatile std::sig_atomic_t interruptFlag = 0;
+
+extern "C" void onInterrupt(int) { interruptFlag = 1; }
+
+}  // namespace
+
+void installInterruptHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // A second Ctrl-C ends the program at once.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool interrupted() { return interruptFlag != 0; }
+
+int exitCode(service::Outcome outcome) {
+    switch (outcome) {
+        case service::Outcome::Done: return kDone;
+        case service::Outcome::Failed: return kInstrumentFailed;
+        case service::Outcome::Cancelled:
+        case service::Outcome::Refused: return kRefused;
+        case service::Outcome::FileError: return kFileError;
+    }
+    return kInstrumentFailed;
+}
+
+Context::Context(GlobalOptions options) : options_(std::move(options)) {
+    clockDialog = [this](instrument::UCKRNVisual& control) {
+        if (auto r = service::readClock(control, clock_))
+            message("krnctl: the instrument's clock is " + std::to_string(r->difference) +
+                    " s off the computer's; \"krnctl clock --set\" sets it");
+    };
+}
+
 Context::~Context() {
     if (instrument_ && instrument_->Collegato()) instrument_->ChiudiPortaComunicazione();
 }
@@ -45,6 +90,8 @@ bool Context::init() {
         usb_ = std::make_unique<platform::ftdi::FtdiUsbBridge>();
     }
     instrument_ = std::make_unique<instrument::UCKRNVisual>(clock_, usb_.get(), ports_.get());
+    instrument_->setDialogs(dialogs_.get());
+    controller_ = std::make_unique<service::CMain>(*this);
     if (!options_.trace.empty()) {
         trace_ = std::make_unique<platform::FrameTrace>(clock_, options_.trace);
         if (!trace_->ok()) {
@@ -71,32 +118,68 @@ bool Context::open(const std::string& text, bool identify) {
     return ok;
 }
 
-Session::~Session() {
-    if (!open_) return;
-    auto& control = ctx_.instrument();
-    if (locked_)
-        instrument::Disconnect(control);
-    else
-        control.ChiudiComunicazioni00(true);
+int Session::open(bool lock) {
+    const auto description = ctx_.selectInstrument(service::text::kSelectInstrument, {});
+    if (!description) return kUsage;
+    if (conversation_.open(*description) != service::Outcome::Done) {
+        ctx_.message(*description);
+        return kInstrumentFailed;
+    }
+    return lock ? exitCode(conversation_.lock()) : kDone;
 }
 
-int Session::open(bool lock) {
-    const std::string description = ctx_.description();
-    if (description.empty()) return kUsage;
-    if (!ctx_.open(description, true)) return kInstrumentFailed;
-    open_ = true;
-    if (!lock) return kDone;
-    switch (instrument::PreparaStrumento(ctx_.instrument())) {
-        case instrument::errPR_OK:
-            locked_ = true;
-            return kDone;
-        case instrument::errPR_InUse:
-            ctx_.message("Error communication for blocking the instruments.");
-            return kRefused;
-        default:
-            ctx_.message("Communication error\n" + description);
-            return kInstrumentFailed;
+std::optional<std::string> Context::selectInstrument(const std::string&, const krnlink::SelectionOptions&) {
+    std::string d = description();
+    if (d.empty()) {
+        noInstrument_ = true;
+        return std::nullopt;
     }
+    return d;
+}
+
+void Context::showClockDialog(instrument::UCKRNVisual& control) {
+    if (clockDialog) clockDialog(control);
+}
+
+void Context::showCommunicationTest(const std::string& description) {
+    communicationSuccesses = 0;
+    for (int i = 0; communicationAttempts == 0 || i < communicationAttempts; ++i) {
+        if (interrupted()) break;
+        const bool ok = service::communicationAttempt(*this, description);
+        if (ok) ++communicationSuccesses;
+        std::cout << (ok ? "OK" : "NO") << std::endl;
+    }
+}
+
+platform::SettingsStore& Context::settings() {
+    if (!settings_) settings_ = std::make_unique<platform::qt::QtSettingsStore>();
+    return *settings_;
+}
+
+const std::string& Context::programFolder() {
+    if (!folderResolved_) {
+        folder_ = service::resolveProgramFolder(options_.folder, options_.perUserFolder, options_.shippedData);
+        folderResolved_ = true;
+    }
+    return folder_;
+}
+
+void Context::showStatus(const std::string& text) { status_ = text; }
+
+void Context::showProgress(long maximum) {
+    maximum_ = maximum;
+    bar_ = std::make_unique<TerminalProgress>(progressAllowed(), status_);
+    bar_->show(0, maximum_);
+}
+
+void Context::setProgress(long value) {
+    if (bar_) bar_->show(value, maximum_);
+}
+
+void Context::hideProgress() { bar_.reset(); }
+
+void Context::processEvents() {
+    if (interrupted()) controller_->Annulla();
 }
 
 void Context::message(const std::string& text) { std::cerr << text << std::endl; }

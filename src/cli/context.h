@@ -1,6 +1,9 @@
 #pragma once
 // What every krnctl command shares: the global options, the platform adapters, the instrument
-// control and the way results and messages are printed.
+// control and the way results and messages are printed. It is the commands' host: the service
+// commands ask it for the instrument (from --instrument), for answers (from the flags or the
+// terminal) and show their progress through it.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,10 +11,16 @@
 #include "instrument/uckrnvisual.h"
 #include "platform/dialogs.h"
 #include "platform/frame_trace.h"
+#include "service/command_host.h"
+#include "service/controller.h"
+#include "service/conversation.h"
+#include "service/outcome.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_usb_bridge.h"
 
 namespace cli {
+
+class TerminalProgress;
 
 enum Exit : int {
     kDone = 0,
@@ -24,6 +33,8 @@ enum Exit : int {
 struct GlobalOptions {
     std::string instrument;  // description; KRN_INSTRUMENT when empty
     std::string folder;
+    std::string perUserFolder;  // where the per-user program folder lives
+    std::string shippedData;    // the data files that came with the program
     std::string trace;
     std::string simulate;    // profile of an in-process USB instrument
     bool json = false;
@@ -39,17 +50,53 @@ struct DiscoveryOptions {
 // The serial number of the in-process USB instrument of --simulate.
 inline constexpr const char* kSimulatedUsbSerial = "QX3SIM0001";
 
-class Context {
+// The exit code of a command's outcome.
+int exitCode(service::Outcome outcome);
+
+// Set by Ctrl-C (SIGINT) and SIGTERM: the running transfer is cancelled at its next check.
+void installInterruptHandlers();
+bool interrupted();
+
+class Context final : public service::CommandHost, public service::ProgressView {
 public:
     explicit Context(GlobalOptions options);
-    ~Context();
+    ~Context() override;
 
     const GlobalOptions& options() const { return options_; }
     instrument::UCKRNVisual& instrument() { return *instrument_; }
     platform::SerialPortEnumerator& serialPorts() { return *ports_; }
-    platform::UsbBridge& usb() { return *usb_; }
-    platform::Clock& clock() { return clock_; }
-    platform::Dialogs& dialogs() { return *dialogs_; }
+
+    // service::CommandHost
+    platform::Dialogs& dialogs() override { return *dialogs_; }
+    platform::Clock& clock() override { return clock_; }
+    platform::SettingsStore& settings() override;
+    const std::string& programFolder() override;
+    instrument::UCKRNVisual& control() override { return *instrument_; }
+    platform::SerialPort* serialPort() override { return serial_.get(); }
+    platform::UdpSocket* socket() override { return socket_.get(); }
+    platform::UsbBridge& usb() override { return *usb_; }
+    service::CMain& controller() override { return *controller_; }
+    service::ProgressView& progressView() override { return *this; }
+    // The instrument of --instrument or KRN_INSTRUMENT; nothing (with a message) without one.
+    std::optional<std::string> selectInstrument(const std::string& title,
+                                                const krnlink::SelectionOptions& options) override;
+    void showClockDialog(instrument::UCKRNVisual& control) override;
+    void showCommunicationTest(const std::string& description) override;
+
+    // service::ProgressView: a bar on the terminal; Ctrl-C becomes the Cancel of the transfer.
+    void showStatus(const std::string& text) override;
+    void showProgress(long maximum) override;
+    void setProgress(long value) override;
+    void hideProgress() override;
+    void processEvents() override;
+
+    // What the clock dialog does in krnctl; by default it tells that the clocks differ.
+    std::function<void(instrument::UCKRNVisual&)> clockDialog;
+    // How many attempts the communication test makes (0: until Ctrl-C) and what they gave.
+    int communicationAttempts = 1;
+    int communicationSuccesses = 0;
+    // True after a command asked for the instrument and none was given (a usage error).
+    bool noInstrument() const { return noInstrument_; }
     // A socket for module commands and one for probing instruments, apart from the link's.
     platform::UdpSocket& moduleSocket() { return *moduleSocket_; }
     platform::UdpSocket& probeSocket() { return *probeSocket_; }
@@ -67,7 +114,7 @@ public:
     // The system's messages go to stderr as they stand.
     void message(const std::string& text);
     // Whether a progress bar may be drawn (not with --json).
-    bool showProgress() const { return !options_.json; }
+    bool progressAllowed() const { return !options_.json; }
 
 private:
     GlobalOptions options_;
@@ -82,23 +129,27 @@ private:
     std::unique_ptr<sim::SimInstrument> simulated_;
     std::unique_ptr<platform::FrameTrace> trace_;
     std::unique_ptr<instrument::UCKRNVisual> instrument_;
+    std::unique_ptr<service::CMain> controller_;
+    std::unique_ptr<platform::SettingsStore> settings_;
+    std::unique_ptr<TerminalProgress> bar_;
+    std::string status_;
+    long maximum_ = 0;
+    std::string folder_;
+    bool folderResolved_ = false;
+    bool noInstrument_ = false;
 };
 
-// One conversation with the instrument for a command: opened with the configuration read,
-// press and keyboard locked when asked; at the end released and closed.
+// One conversation with the instrument for a command that only krnctl has: opened with the
+// configuration read, locked for the transfer when asked, and always closed at the end.
 class Session {
 public:
-    explicit Session(Context& ctx) : ctx_(ctx) {}
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    explicit Session(Context& ctx) : ctx_(ctx), conversation_(ctx) {}
     // kDone, or the exit code after the message was printed.
     int open(bool lock);
 
 private:
     Context& ctx_;
-    bool open_ = false;
-    bool locked_ = false;
+    service::Conversation conversation_;
 };
 
 // "15", "0x0F" -> 15; nullopt for anything else or a value above 255.

@@ -1,14 +1,21 @@
 // krnctl: the service commands of krnsetup for scripts and production lines.
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "cli/context.h"
 
+#ifndef KRN_SHIPPED_DATA
+#define KRN_SHIPPED_DATA ""
+#endif
+
 int main(int argc, char** argv) {
     // The Qt adapters (serial port, UDP socket) want an application object; no event loop runs.
     QCoreApplication qt(argc, argv);
+    // The same per-user program folder as the desktop program's.
+    QCoreApplication::setApplicationName("krnsetup");
 
     CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments"};
     app.require_subcommand(1);
@@ -40,6 +47,9 @@ int main(int argc, char** argv) {
         return rc == 0 ? cli::kDone : cli::kUsage;
     }
 
+    options.perUserFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
+    options.shippedData = KRN_SHIPPED_DATA;
+    cli::installInterruptHandlers();
     cli::Context ctx(options);
     if (!ctx.init()) return cli::kUsage;
     for (auto& c : commands)

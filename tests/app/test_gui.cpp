@@ -144,21 +144,21 @@ TEST(Simulate, EveryInstrumentAnswersTheClockAndTheCommunicationTest) {
         EXPECT_EQ(clockDialog.interval(), 200);
         c.ChiudiComunicazioni00(false);
 
-        app::FTestComm test(d, c, env.usb, window.MSComm1(), window.Winsock1());
+        app::FTestComm test(d, window);
         test.tick();
         EXPECT_EQ(test.result()->text(), "OK") << d;
     }
     // Both connection styles reach the chosen instrument.
     window.setChosenInstrument("COM: 1");
     ASSERT_TRUE(window.RichiediCollegamento());
-    window.controller().Disconnect(window.UCKRNVisual1());
+    window.controller().Disconnect();
     ASSERT_TRUE(window.ApriCollegamento());
     window.UCKRNVisual1().ChiudiComunicazioni00(false);
-    app::FTestComm absent("USB: QX-NONE", window.UCKRNVisual1(), env.usb, window.MSComm1(), window.Winsock1());
+    app::FTestComm absent("USB: QX-NONE", window);
     for (int i = 0; i < 11; ++i) absent.tick();
     EXPECT_EQ(absent.result()->text(), "NO");
     EXPECT_EQ(absent.heartbeat()->value(), 0);  // 1..10, then back to 0
-    app::FTestComm noPort("IP: 127.0.0.1", window.UCKRNVisual1(), env.usb, window.MSComm1(), window.Winsock1());
+    app::FTestComm noPort("IP: 127.0.0.1", window);
     noPort.tick();
     EXPECT_EQ(noPort.result()->text(), "NO");
 }

@@ -1,6 +1,7 @@
 #include "platform/console/console_dialogs.h"
 
 #include <cctype>
+#include <string>
 #include <istream>
 #include <ostream>
 
@@ -39,9 +40,14 @@ std::optional<std::string> ConsoleDialogs::ask(const std::string& prompt) {
 }
 
 MessageResult ConsoleDialogs::message(const MessageBox& box) {
-    err_ << box.text << std::endl;
+    // A box's closing line breaks are its layout; on a terminal each message is one line block.
+    std::string text = box.text;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    err_ << text << std::endl;
     if (!isQuestion(box.buttons)) return MessageResult::Ok;
-    if (assumeYes_) return positive(box.buttons);
+    // --yes answers questions, but never retries a failed link on its own: a script would wait
+    // for ever on an instrument that is not there.
+    if (assumeYes_ && box.buttons != MessageButtons::RetryCancel) return positive(box.buttons);
     auto answer = ask("[y/N] ");
     if (answer && !answer->empty() && std::tolower(static_cast<unsigned char>((*answer)[0])) == 'y')
         return positive(box.buttons);

@@ -4,11 +4,11 @@
 // directory is never written.
 #include <string>
 
-namespace app {
+namespace service {
 
 // perUserFolder: where the per-user copy lives; shipped: the data/ folder that came with the
 // program. Returns the folder to use, created when needed; "" when it cannot be created.
 std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
                                  const std::string& shipped);
 
-}  // namespace app
+}  // namespace service

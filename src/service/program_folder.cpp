@@ -1,9 +1,9 @@
-#include "app/program_folder.h"
+#include "service/program_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-namespace app {
+namespace service {
 
 std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
                                  const std::string& shipped) {
@@ -24,4 +24,4 @@ std::string resolveProgramFolder(const std::string& option, const std::string& p
     return perUserFolder;
 }
 
-}  // namespace app
+}  // namespace service

@@ -1,0 +1,65 @@
+#pragma once
+// What a command needs from the program that runs it. The desktop program answers with its
+// windows and dialogs; krnctl with its options, the terminal and stderr. The commands themselves
+// are written once, against this interface.
+#include <optional>
+#include <string>
+
+#include "instrument/uckrnvisual.h"
+#include "link/selection.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "platform/udp_socket.h"
+#include "platform/usb_bridge.h"
+
+namespace service {
+
+class CMain;
+
+// Where a transfer's status text and progress bar are drawn.
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    virtual void showStatus(const std::string& text) = 0;
+    virtual void showProgress(long maximum) = 0;
+    virtual void setProgress(long value) = 0;
+    virtual void hideProgress() = 0;  // bar and status text
+    // Lets the window repaint and take a Cancel; krnctl looks for Ctrl-C here.
+    virtual void processEvents() = 0;
+};
+
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+
+    virtual platform::Dialogs& dialogs() = 0;
+    virtual platform::Clock& clock() = 0;
+    virtual platform::SettingsStore& settings() = 0;
+    // The folder of the tool's data files and default output files.
+    virtual const std::string& programFolder() = 0;
+
+    // The main instrument control and the channels it is handed (the window's serial port and
+    // socket), and the USB bridge for the commands that talk to the chip directly.
+    virtual instrument::UCKRNVisual& control() = 0;
+    virtual platform::SerialPort* serialPort() = 0;
+    virtual platform::UdpSocket* socket() = 0;
+    virtual platform::UsbBridge& usb() = 0;
+
+    // The connection controller: connect, error boxes, transfer progress and the cancel flag.
+    virtual CMain& controller() = 0;
+    virtual ProgressView& progressView() = 0;
+
+    // The instrument selection: a description ("USB: ...", "COM: ...", "IP: host:port"), or
+    // nothing when the technician cancelled.
+    virtual std::optional<std::string> selectInstrument(const std::string& title,
+                                                        const krnlink::SelectionOptions& options) = 0;
+
+    // The clock dialog on the connected instrument, modal.
+    virtual void showClockDialog(instrument::UCKRNVisual& control) = 0;
+    // The communication test's dialog, which repeats `communicationAttempt` until closed.
+    virtual void showCommunicationTest(const std::string& description) = 0;
+};
+
+}  // namespace service

@@ -1,0 +1,19 @@
+#pragma once
+// The commands behind the main window's menu entries, by entry name. The desktop program
+// enables and wires exactly these entries; a new command adds one line here.
+#include <map>
+#include <string>
+
+#include "service/command_host.h"
+#include "service/outcome.h"
+
+namespace service {
+
+using MenuCommand = Outcome (*)(CommandHost&);
+
+const std::map<std::string, MenuCommand>& menuCommands();
+
+// Runs one command as the window does: the cancel flag down at its start.
+Outcome runCommand(CommandHost& host, MenuCommand command);
+
+}  // namespace service

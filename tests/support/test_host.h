@@ -1,0 +1,69 @@
+#pragma once
+// A command host on the simulated instrument: boxes and input boxes answered from queues, the
+// selection answered from a queue, progress and dialogs recorded.
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/settings_store.h"
+#include "service/command_host.h"
+#include "service/controller.h"
+#include "support/instrument_rig.h"
+#include "support/recording_dialogs.h"
+
+namespace testing_support {
+
+struct TestHost final : service::CommandHost, service::ProgressView {
+    explicit TestHost(InstrumentRig& rig, std::string folder = "/tmp")
+        : rig_(rig), folder_(std::move(folder)), controller_(*this) {}
+
+    platform::Dialogs& dialogs() override { return boxes; }
+    platform::Clock& clock() override { return rig_.clock; }
+    platform::SettingsStore& settings() override { return store; }
+    const std::string& programFolder() override { return folder_; }
+    instrument::UCKRNVisual& control() override { return rig_.control; }
+    platform::SerialPort* serialPort() override { return &rig_.serial; }
+    platform::UdpSocket* socket() override { return &rig_.socket; }
+    platform::UsbBridge& usb() override { return rig_.usb; }
+    service::CMain& controller() override { return controller_; }
+    service::ProgressView& progressView() override { return *this; }
+    std::optional<std::string> selectInstrument(const std::string& title, const krnlink::SelectionOptions&) override {
+        selectionTitles.push_back(title);
+        if (selections.empty()) return std::nullopt;
+        auto s = selections.front();
+        selections.pop_front();
+        return s;
+    }
+    void showClockDialog(instrument::UCKRNVisual&) override { ++clockDialogs; }
+    void showCommunicationTest(const std::string& description) override { communicationTests.push_back(description); }
+
+    void showStatus(const std::string& t) override { status = t; }
+    void showProgress(long m) override {
+        maximum = m;
+        ++progressShown;
+    }
+    void setProgress(long v) override { value = v; }
+    void hideProgress() override { status.clear(); }
+    void processEvents() override {
+        if (cancelAfterEvents >= 0 && --cancelAfterEvents < 0) controller_.Annulla();
+    }
+
+    RecordingDialogs boxes;
+    platform::MemorySettingsStore store;
+    std::deque<std::optional<std::string>> selections;
+    std::vector<std::string> selectionTitles;
+    int clockDialogs = 0;
+    std::vector<std::string> communicationTests;
+    std::string status;
+    long maximum = -1, value = -1;
+    int progressShown = 0;
+    int cancelAfterEvents = -1;  // Cancel pressed after this many events (-1: never)
+
+private:
+    InstrumentRig& rig_;
+    std::string folder_;
+    service::CMain controller_;
+};
+
+}  // namespace testing_support
