@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev
     libftdi1-dev libusb-1.0-0-dev
-    libcli11-dev libfmt-dev
+    libcli11-dev
     libgtest-dev libgmock-dev
     fonts-dejavu-core
 )

@@ -1,5 +1,8 @@
 #include "cli/json.h"
 
+#include <charconv>
+#include <cmath>
+
 #include <cstdio>
 
 namespace cli {
@@ -52,9 +55,14 @@ Json& Json::add(const std::string& k, bool value) {
 }
 Json& Json::add(const std::string& k, double value) {
     key(k);
+    // JSON has no NaN or infinity: such a value is null. The digits never follow the locale.
+    if (!std::isfinite(value)) {
+        body_ += "null";
+        return *this;
+    }
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", value);
-    body_ += buf;
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 10);
+    body_.append(buf, r.ptr);
     return *this;
 }
 Json& Json::add(const std::string& k, const Json& value) {

@@ -1,0 +1,103 @@
+// The layering of the source tree: every #include points down the layers, and Qt stays in its
+// adapters and front ends.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What each folder of src/ may include besides itself.
+const std::map<std::string, std::set<std::string>>& allowed() {
+    static const std::map<std::string, std::set<std::string>> table = {
+        {"platform", {}},
+        {"link", {"platform"}},
+        {"instrument", {"platform", "link"}},
+        {"backup", {"platform", "link", "instrument"}},
+        {"provisioning", {"platform", "link", "instrument", "backup"}},
+        {"resources", {"platform", "link", "instrument", "backup", "provisioning"}},
+        {"service", {"platform", "link", "instrument", "backup", "provisioning", "resources"}},
+        {"sim", {"platform"}},
+        {"app", {"platform", "link", "instrument", "backup", "provisioning", "resources", "service", "sim"}},
+        {"cli", {"platform", "link", "instrument", "backup", "provisioning", "resources", "service", "sim"}},
+    };
+    return table;
+}
+
+// Where Qt headers may appear.
+bool qtAllowed(const std::string& relative) {
+    return relative.rfind("platform/qt/", 0) == 0 || relative.rfind("app/", 0) == 0 || relative == "cli/main.cpp";
+}
+
+struct Include {
+    std::string header;
+    bool angled;
+};
+
+std::vector<Include> includes(const fs::path& file) {
+    static const std::regex line(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::vector<Include> out;
+    std::ifstream in(file);
+    std::string text;
+    std::smatch m;
+    while (std::getline(in, text))
+        if (std::regex_search(text, m, line)) out.push_back({m[2].str(), m[1].str() == "<"});
+    return out;
+}
+
+// The wrong includes of one file, as "file: header" lines.
+std::vector<std::string> violations(const std::string& relative, const std::vector<Include>& list) {
+    std::vector<std::string> out;
+    const std::string layer = relative.substr(0, relative.find('/'));
+    const auto rules = allowed().find(layer);
+    if (rules == allowed().end()) return {relative + ": folder without a layer"};
+    for (const Include& inc : list) {
+        if (inc.angled) {
+            if ((inc.header.rfind("Q", 0) == 0 || inc.header.rfind("qt", 0) == 0) && !qtAllowed(relative))
+                out.push_back(relative + ": <" + inc.header + ">");
+            continue;
+        }
+        const auto slash = inc.header.find('/');
+        if (slash == std::string::npos) continue;
+        const std::string target = inc.header.substr(0, slash);
+        if (target != layer && !rules->second.count(target)) out.push_back(relative + ": \"" + inc.header + "\"");
+    }
+    return out;
+}
+
+TEST(Layers, TheRulesCatchWrongIncludes) {
+    EXPECT_TRUE(violations("link/frame_link.cpp", {{"platform/clock.h", false}, {"vector", true}}).empty());
+    EXPECT_EQ(violations("instrument/nvram.cpp", {{"service/outcome.h", false}}).size(), 1u);
+    EXPECT_EQ(violations("sim/sim_server.cpp", {{"link/frame_link.h", false}}).size(), 1u);
+    EXPECT_EQ(violations("service/controller.cpp", {{"QString", true}}).size(), 1u);
+    EXPECT_EQ(violations("cli/context.cpp", {{"QCoreApplication", true}}).size(), 1u);
+    EXPECT_TRUE(violations("cli/main.cpp", {{"QCoreApplication", true}}).empty());
+    EXPECT_TRUE(violations("platform/qt/qt_serial_port.cpp", {{"QSerialPort", true}}).empty());
+    EXPECT_EQ(violations("backup/ini_file.cpp", {{"app/main_window.h", false}}).size(), 1u);
+}
+
+TEST(Layers, EverySourceFileIncludesOnlyItsOwnLayerAndTheLayersBelow) {
+    const fs::path src = KRN_SOURCE_ROOT;
+    ASSERT_TRUE(fs::is_directory(src));
+    std::vector<std::string> wrong;
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        const auto ext = entry.path().extension();
+        if (ext != ".cpp" && ext != ".h") continue;
+        ++files;
+        const std::string relative = fs::relative(entry.path(), src).generic_string();
+        for (auto& v : violations(relative, includes(entry.path()))) wrong.push_back(v);
+    }
+    EXPECT_GT(files, 50);
+    std::string report;
+    for (const auto& w : wrong) report += w + "\n";
+    EXPECT_TRUE(wrong.empty()) << report;
+}
+
+}  // namespace
