@@ -37,7 +37,7 @@ int runBackup(Context& ctx, const std::string& file) {
     auto& c = ctx.instrument();
     if (!backup::SupportoBackup(c)) return notSupported(ctx, c);
     if (!backup::EseguiBackup(c, ini)) {
-        ctx.message("Communication error\nthe backup was not saved");
+        ctx.communicationError("the backup was not saved");
         return kInstrumentFailed;
     }
     if (!ini.Salva()) {

@@ -25,13 +25,13 @@ int runClock(Context& ctx, bool set) {
     int rc = kDone;
     ctx.clockDialog = [&](instrument::UCKRNVisual& c) {
         if (set && !c.SicronizzaOra()) {
-            ctx.message("Communication error\nthe instrument did not take the new time");
+            ctx.communicationError("the instrument did not take the new time");
             rc = kInstrumentFailed;
             return;
         }
         const auto r = service::readClock(c, ctx.clock());
         if (!r) {
-            ctx.message("Communication error\n" + ctx.description());
+            ctx.communicationError(ctx.description());
             rc = kInstrumentFailed;
             return;
         }

@@ -86,7 +86,7 @@ int runJobShow(Context& ctx, int numero) {
         return kRefused;
     }
     if (!c.LeggiLavoro(numero)) {
-        ctx.message("Communication error\njob " + std::to_string(numero) + " could not be read");
+        ctx.communicationError("job " + std::to_string(numero) + " could not be read");
         return kInstrumentFailed;
     }
     const auto& j = c.lavoro();
@@ -132,14 +132,14 @@ int runJobList(Context& ctx) {
     auto total = c.LeggiTotaleLavori();
     auto stato = total ? c.LeggiStato() : std::nullopt;
     if (!stato) {
-        ctx.message("Communication error\n" + ctx.description());
+        ctx.communicationError(ctx.description());
         return kInstrumentFailed;
     }
     Json list = Json::array();
     for (int n = 1; n <= *total; ++n) {
         auto name = c.LeggiNomeLavoro(n);
         if (!name) {
-            ctx.message("Communication error\n" + ctx.description());
+            ctx.communicationError(ctx.description());
             return kInstrumentFailed;
         }
         const bool current = n == stato->LavoroCorrente;
@@ -162,7 +162,7 @@ int runUsers(Context& ctx) {
     }
     auto list = c.LeggiStatoStory() ? c.users().ElencoUtenti() : std::nullopt;
     if (!list) {
-        ctx.message("Communication error\n" + ctx.description());
+        ctx.communicationError(ctx.description());
         return kInstrumentFailed;
     }
     Json out = Json::array();

@@ -144,7 +144,7 @@ int runIdentify(Context& ctx) {
     if (int rc = session.open(false); rc != kDone) return rc;
     auto& c = ctx.instrument();
     if (!c.UpdateMode() && !c.LeggiContaColpi()) {
-        ctx.message("Communication error\n" + ctx.description());
+        ctx.communicationError(ctx.description());
         return kInstrumentFailed;
     }
     if (ctx.options().json)

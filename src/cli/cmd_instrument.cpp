@@ -45,7 +45,7 @@ int runNvramRead(Context& ctx, const std::string& addrText, const std::string& c
         const std::int32_t n = std::min<std::int32_t>(kPiece, static_cast<std::int32_t>(*count) - done);
         auto piece = c.ReadNVRamBytes(*a + done, n);
         if (!piece) {
-            ctx.message("Communication error\nNVRAM read failed at " + std::to_string(*a + done));
+            ctx.communicationError("NVRAM read failed at " + std::to_string(*a + done));
             return kInstrumentFailed;
         }
         data.insert(data.end(), piece->begin(), piece->end());
@@ -80,7 +80,7 @@ int runNvramWrite(Context& ctx, const std::string& addrText, const std::vector<s
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
     if (!ctx.instrument().WriteNVRamBytes(*a, data)) {
-        ctx.message("Communication error\nNVRAM write failed");
+        ctx.communicationError("NVRAM write failed");
         return kInstrumentFailed;
     }
     if (!ctx.options().json) std::cout << data.size() << " bytes written at " << *a << "\n";
@@ -98,7 +98,7 @@ int runName(Context& ctx, const std::optional<std::string>& newName) {
             return kRefused;
         }
         if (!c.ScriviNome(*newName)) {
-            ctx.message("Communication error\n" + ctx.description());
+            ctx.communicationError(ctx.description());
             return kInstrumentFailed;
         }
     }
@@ -126,7 +126,7 @@ int runCounter(Context& ctx, const std::optional<std::string>& newValue) {
         return kRefused;
     }
     if ((value && !c.WriteContaColpi(static_cast<std::int32_t>(*value))) || !c.LeggiContaColpi()) {
-        ctx.message("Communication error\n" + ctx.description());
+        ctx.communicationError(ctx.description());
         return kInstrumentFailed;
     }
     if (ctx.options().json)
@@ -145,7 +145,7 @@ int runRestart(Context& ctx) {
     const bool ok = c.ResetStrumento(0, 100);
     c.Progresso = nullptr;
     if (!ok) {
-        ctx.message("Communication error\nthe instrument did not answer after its restart");
+        ctx.communicationError("the instrument did not answer after its restart");
         return kInstrumentFailed;
     }
     if (!ctx.options().json) std::cout << "restarted\n";
@@ -171,7 +171,7 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
     const bool ok = c.SetUpdateMode(wanted);
     c.Progresso = nullptr;
     if (!ok) {
-        ctx.message("Communication error\nthe instrument did not change its update mode");
+        ctx.communicationError("the instrument did not change its update mode");
         return kInstrumentFailed;
     }
     if (!ctx.options().json) std::cout << "update mode " << mode << "\n";

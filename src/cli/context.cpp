@@ -114,7 +114,7 @@ std::string Context::description() {
 bool Context::open(const std::string& text, bool identify) {
     instrument_->link().skipConfigurationRead = !identify;
     const bool ok = instrument::ApriCollegamento(*instrument_, text, serial_.get(), socket_.get());
-    if (!ok) message("Communication error\n" + text);
+    if (!ok) communicationError(text);
     return ok;
 }
 
@@ -183,6 +183,10 @@ void Context::processEvents() {
 }
 
 void Context::message(const std::string& text) { std::cerr << text << std::endl; }
+
+void Context::communicationError(const std::string& detail) {
+    message(std::string(service::text::kCommunicationError) + "\n" + detail);
+}
 
 std::optional<std::int64_t> parseNumber(const std::string& text, std::int64_t max) {
     if (text.empty() || text[0] == '-' || text[0] == '+') return std::nullopt;

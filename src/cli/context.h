@@ -113,6 +113,8 @@ public:
 
     // The system's messages go to stderr as they stand.
     void message(const std::string& text);
+    // "Communication error" and, on the next line, what failed.
+    void communicationError(const std::string& detail);
     // Whether a progress bar may be drawn (not with --json).
     bool progressAllowed() const { return !options_.json; }
 

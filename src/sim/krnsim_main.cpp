@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     int modulePort = 65535;
     int restartMs = 5000;
     int clockOffset = 0;
+    int answerDelayMs = 0;
     app.add_option("--profile", profileName, "Instrument generation to simulate (see --list-profiles)");
     app.add_flag("--list-profiles", listProfiles, "List the profiles and exit");
     app.add_flag("--serial", serial, "Serve the serial line on a pseudo-terminal");
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0, 60000));
     app.add_option("--trace", tracePath, "Write every frame to FILE");
     app.add_option("--clock-offset", clockOffset, "Start the instrument's clock this many seconds off the computer's");
+    app.add_option("--answer-delay-ms", answerDelayMs, "Answer every request this many milliseconds late")
+        ->check(CLI::Range(0, 600));
     CLI11_PARSE(app, argc, argv);
 
     if (listProfiles) {
@@ -70,6 +73,7 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     sim::SimInstrument instrument(*profile);
     instrument.setPacing(pace);
+    instrument.setAnswerDelay(std::chrono::milliseconds(answerDelayMs));
     instrument.setRestartSilence(std::chrono::milliseconds(restartMs));
     instrument.setClock(platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
                         clock.now());

@@ -117,7 +117,7 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
                 if (fault->kind == Fault::Kind::Len51) frame[0] = 51;
                 if (fault->kind == Fault::Kind::WrongChecksum) ++frame.back();
             }
-            platform::TimePoint start = t;
+            platform::TimePoint start = t + answerDelay_;
             if (fault && fault->kind == Fault::Kind::Stall) start += fault->delay;
             for (std::uint8_t b : frame) sendOut(b, start);
             if (frameObserver) frameObserver(false, frame, request[1]);

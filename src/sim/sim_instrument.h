@@ -87,6 +87,9 @@ public:
     void setRestartSilence(platform::Duration d) { restartSilence_ = d; }
     // Wire pacing at 115200 baud 8N1 in both directions.
     void setPacing(bool on) { pacing_ = on; }
+    // Every answer starts this long after its request: a slow instrument, for interrupting a
+    // long transfer half-way.
+    void setAnswerDelay(platform::Duration d) { answerDelay_ = d; }
     bool pacing() const { return pacing_; }
 
     // The real-time clock: it reads `t` at time `at` and runs on from there.
@@ -147,6 +150,7 @@ private:
 
     bool silent_ = false;
     bool pacing_ = false;
+    platform::Duration answerDelay_{};
     bool pressLockRefused_ = false;
     int currentJob_ = 1;
     int jobNotifications_ = 0;

@@ -15,7 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -273,6 +275,67 @@ TEST(Programs, BackupRestoreAndDiffOverAPseudoTerminal) {
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(run(k + "name").out, "KRN-36\n");
     EXPECT_EQ(run(krnctl + " backup diff " + a + " " + (dir / "none.ini").string()).exitCode, 4);
+    std::filesystem::remove_all(dir);
+}
+
+// The frames the simulated instrument received, as "code/first argument", from its trace.
+std::vector<std::string> receivedFrames(const std::string& trace) {
+    std::vector<std::string> out;
+    std::ifstream in(trace);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto at = line.find("SIM RX ");
+        if (at == std::string::npos) continue;
+        std::istringstream bytes(line.substr(at + 7, line.find("  #") - at - 7));
+        std::vector<int> frame;
+        std::string hex;
+        while (bytes >> hex) frame.push_back(std::stoi(hex, nullptr, 16));
+        if (frame.size() >= 3) out.push_back(std::to_string(frame[1]) + "/" + std::to_string(frame[2]));
+    }
+    return out;
+}
+
+TEST(Programs, CtrlCHalfWayThroughARestoreReleasesTheInstrumentAndExitsWith3) {
+    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_int_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "a.ini").string(), simTrace = (dir / "sim.trace").string();
+    {
+        Krnsim source({"--profile", "p36e51", "--serial"});
+        ASSERT_EQ(run(krnctl + " --instrument 'COM: " + source.value("serial") + "' backup " + file).exitCode, 0);
+    }
+    // A slow instrument, so that the restore is still writing when Ctrl-C comes.
+    Krnsim sim({"--profile", "p36e51", "--serial", "--trace", simTrace, "--answer-delay-ms", "15"});
+    const std::string instrument = "COM: " + sim.value("serial");
+    std::vector<std::string> args = {krnctl, "--instrument", instrument, "--yes", "restore", file, "--config"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, KRNCTL_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Wait for the writes to be under way.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    auto writes = [&] {
+        int n = 0;
+        for (const auto& f : receivedFrames(simTrace)) n += f.rfind("14/", 0) == 0;
+        return n;
+    };
+    while (writes() < 10 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_GE(writes(), 10);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    const auto frames = receivedFrames(simTrace);
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()),
+              (std::vector<std::string>{"20/0", "18/3", "18/9"}));
     std::filesystem::remove_all(dir);
 }
 
