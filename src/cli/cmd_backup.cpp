@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "backup/backup_diff.h"
-#include "backup/backup_procedure.h"
-#include "backup/restore_procedure.h"
+#include "backup/backup_files.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/progress.h"
@@ -17,33 +16,34 @@ struct RestoreOptions {
     bool calibration = false, config = false, cylinder = false;
 };
 
-// The controller's text for an instrument the procedure does not accept.
-int notSupported(Context& ctx, const instrument::UCKRNVisual& c) {
-    ctx.message("The instrument is not supported.\nType: " + std::to_string(c.Protocollo()) +
-                "\nRelease: " + std::to_string(c.Estensioni()));
-    return kRefused;
+// The restore's progress on the terminal bar; krnctl never asks to stop.
+class BarProgress final : public platform::Progress {
+public:
+    explicit BarProgress(TerminalProgress& bar) : bar_(bar) {}
+    void start(long total) override { total_ = total; }
+    bool update(long done) override {
+        bar_.show(done, total_);
+        return true;
+    }
+    void stop(bool) override {}
+
+private:
+    TerminalProgress& bar_;
+    long total_ = 100;
+};
+
+// The procedure's own text, and its exit code.
+int failed(Context& ctx, const backup::Result& r) {
+    ctx.message(r.message);
+    return r.exitCode();
 }
 
 int runBackup(Context& ctx, const std::string& file) {
-    backup::IniFile ini;
-    ini.File1(file);
-    ini.OpenFile1(true);
-    if (!ini.OpenFile()) {
-        ctx.message("krnctl: cannot write " + file);
-        return kFileError;
-    }
     Session session(ctx);
     if (int rc = session.open(false); rc != kDone) return rc;
     auto& c = ctx.instrument();
-    if (!backup::SupportoBackup(c)) return notSupported(ctx, c);
-    if (!backup::EseguiBackup(c, ini)) {
-        ctx.message("Communication error\nthe backup was not saved");
-        return kInstrumentFailed;
-    }
-    if (!ini.Salva()) {
-        ctx.message("krnctl: cannot write " + file);
-        return kFileError;
-    }
+    const backup::Result r = backup::backupToFile(c, file);
+    if (!r) return failed(ctx, r);
     if (ctx.options().json)
         std::cout << Json::object().add("File", file).add("Protocollo", c.Protocollo()).add("Estensioni", c.Estensioni()).str() << "\n";
     else
@@ -57,44 +57,29 @@ int runRestore(Context& ctx, const RestoreOptions& o) {
         return kUsage;
     }
     backup::IniFile ini;
-    ini.File1(o.file);
-    if (!ini.Esiste()) {
-        ctx.message("krnctl: cannot read " + o.file);
-        return kFileError;
-    }
-    ini.OpenFile1(true);
-    std::string groups;
-    for (const auto& [on, name] : {std::pair{o.calibration, "calibration"}, std::pair{o.config, "configuration"},
-                                   std::pair{o.cylinder, "press limits"}})
-        if (on) groups += (groups.empty() ? "" : ", ") + std::string(name);
-    const auto answer = ctx.dialogs().message({"Restore " + groups + " from " + o.file + " into the instrument?", "",
-                                               platform::MessageIcon::Question, platform::MessageButtons::YesNo, 1});
+    if (auto error = backup::openBackupFile(ini, o.file)) return failed(ctx, *error);
+    const backup::RestoreGroups groups{o.calibration, o.config, o.cylinder};
+    const auto answer = ctx.dialogs().message({"Restore " + backup::groupNames(groups) + " from " + o.file +
+                                                   " into the instrument?",
+                                               "", platform::MessageIcon::Question, platform::MessageButtons::YesNo, 1});
     if (answer != platform::MessageResult::Yes) return kRefused;
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (!backup::SupportoRipristino(c)) return notSupported(ctx, c);
     TerminalProgress bar(ctx.showProgress(), "Restoring");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = backup::EseguiRipristino(c, ini, o.calibration, o.config, o.cylinder);
-    c.Progresso = nullptr;
-    if (!ok) {
-        ctx.message("Errore.\nthe file was refused or a write failed; restart the instrument and check it");
-        return kInstrumentFailed;
-    }
+    BarProgress progress(bar);
+    const backup::Result r = backup::restoreFromFile(ctx.instrument(), ini, groups, progress);
+    if (!r) return failed(ctx, r);
     if (ctx.options().json)
         std::cout << Json::object().add("File", o.file).add("restored", true).str() << "\n";
     else
-        std::cout << "restored " << groups << " from " << o.file << "; restart the instrument to apply it\n";
+        std::cout << r.message << "\n";
     return kDone;
 }
 
 int runDiff(Context& ctx, const std::string& a, const std::string& b) {
-    auto diff = backup::diffBackups(a, b);
-    if (!diff) {
-        ctx.message("krnctl: cannot read " + a + " or " + b);
-        return kFileError;
-    }
+    const backup::BackupComparison comparison = backup::diffBackups(a, b);
+    if (!comparison.result) return failed(ctx, comparison.result);
+    const auto* diff = &comparison.differences;
     if (ctx.options().json) {
         Json list = Json::array();
         for (const auto& d : *diff) {
