@@ -294,6 +294,8 @@ void IniFile::File1(const std::string& name) {
 bool IniFile::Esiste() const {
     if (aperto_) return true;
     if (trim(nomeFile_).empty()) return false;
+    std::error_code ec;
+    if (std::filesystem::is_directory(nomeFile_, ec)) return false;  // opens, but cannot be read
     return static_cast<bool>(std::ifstream(nomeFile_, std::ios::binary));
 }
 

@@ -111,6 +111,8 @@ TEST_F(BackupTest, FilesThatCannotBeReadAreFileErrors) {
         EXPECT_EQ(error->exitCode(), 4);
         EXPECT_EQ(error->message, "Cannot read " + c.file + ": " + c.why + ".");
         EXPECT_FALSE(ini.OpenFile());
+        EXPECT_EQ(ini.ERRORE(), c.file == path("missing.ini") ? 0 : IniFile::kErroreApertura);
+        EXPECT_EQ(ini.Esiste(), c.file == "/dev/zero" || c.file == path("big.ini"));
         const backup::BackupComparison diff = backup::diffBackups(c.file, c.file);
         EXPECT_EQ(diff.result.exitCode(), 4) << c.file;
     }
