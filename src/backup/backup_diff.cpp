@@ -1,23 +1,27 @@
 #include "backup/backup_diff.h"
 
-#include <map>
+#include <cctype>
+#include <unordered_map>
 
+#include "backup/backup_files.h"
 #include "backup/backup_keys.h"
-#include "platform/text_file.h"
+#include "backup/ini_file.h"
 
 namespace backup {
 namespace {
 
-// key -> value, in file order; the first occurrence of a key counts, as a lookup finds it.
-using Keys = std::vector<std::pair<std::string, std::string>>;
+// key -> value in file order; the first occurrence of a key counts, as a lookup finds it.
+struct Keys {
+    std::vector<std::pair<std::string, std::string>> ordered;
+    std::unordered_map<std::string, std::string> byKey;
+};
 
-std::optional<Keys> readKeys(const std::string& path) {
-    auto lines = platform::readTextLines(path);
-    if (!lines) return std::nullopt;
-    Keys keys;
+std::optional<Result> readKeys(const std::string& path, Keys& keys) {
+    IniFile ini;
+    if (auto error = openBackupFile(ini, path)) return error;
     bool inSection = false;
-    for (std::string line : *lines) {
-        line.erase(0, line.find_first_not_of(' '));
+    for (std::int32_t i = 1; i <= ini.Count(); ++i) {
+        const std::string& line = ini.Riga(i);
         if (!line.empty() && line[0] == '[' && line.find(']') != std::string::npos) {
             std::string name = line.substr(1, line.find(']') - 1);
             for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -26,32 +30,28 @@ std::optional<Keys> readKeys(const std::string& path) {
         }
         const std::size_t eq = line.find('=');
         if (!inSection || eq == std::string::npos || eq == 0) continue;
-        const std::string key = line.substr(0, eq);
-        bool seen = false;
-        for (const auto& [k, v] : keys) seen = seen || k == key;
-        if (!seen) keys.emplace_back(key, line.substr(eq + 1));
+        std::string key = line.substr(0, eq);
+        if (keys.byKey.emplace(key, line.substr(eq + 1)).second) keys.ordered.emplace_back(key, line.substr(eq + 1));
     }
-    return keys;
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<std::vector<KeyDifference>> diffBackups(const std::string& first, const std::string& second) {
-    auto a = readKeys(first);
-    auto b = readKeys(second);
-    if (!a || !b) return std::nullopt;
-    std::map<std::string, std::string> inB(b->begin(), b->end());
-    std::map<std::string, std::string> inA(a->begin(), a->end());
-    std::vector<KeyDifference> out;
-    for (const auto& [k, v] : *a) {
-        auto it = inB.find(k);
-        if (it == inB.end())
-            out.push_back({k, v, std::nullopt});
+BackupComparison diffBackups(const std::string& first, const std::string& second) {
+    BackupComparison out;
+    Keys a, b;
+    if (auto error = readKeys(first, a)) return {*error, {}};
+    if (auto error = readKeys(second, b)) return {*error, {}};
+    for (const auto& [k, v] : a.ordered) {
+        auto it = b.byKey.find(k);
+        if (it == b.byKey.end())
+            out.differences.push_back({k, v, std::nullopt});
         else if (it->second != v)
-            out.push_back({k, v, it->second});
+            out.differences.push_back({k, v, it->second});
     }
-    for (const auto& [k, v] : *b)
-        if (!inA.count(k)) out.push_back({k, std::nullopt, v});
+    for (const auto& [k, v] : b.ordered)
+        if (!a.byKey.count(k)) out.differences.push_back({k, std::nullopt, v});
     return out;
 }
 

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
+#include <system_error>
 
 #include "platform/text_file.h"
 
@@ -62,30 +65,42 @@ T roundedOrZero(double v) {
 
 std::string IniFile::formatNumber(double v, int significantDigits) {
     if (v == 0) return " 0";
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%.*G", significantDigits, v);
-    std::string s = buf;
+    // std::to_chars never looks at the locale: "." whatever the user's settings.
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, significantDigits);
+    std::string s(buf, r.ptr);
+    for (char& c : s)
+        if (c == 'e') c = 'E';
     if (s.rfind("0.", 0) == 0) s.erase(0, 1);
     if (s.rfind("-0.", 0) == 0) s.erase(1, 1);
     return v > 0 ? " " + s : s;
 }
 
-double IniFile::parseNumber(const std::string& text) {
-    std::string s;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s += c;
+namespace {
+
+struct Scanned {
+    double value = 0;
+    bool number = false;  // a number was found at the start
+    bool whole = false;   // ... and nothing follows it
+};
+
+// The longest number at the start of s (blanks already removed): &H/&O digits, or sign, digits,
+// ".", digits, exponent with E or D.
+Scanned scanNumber(const std::string& s) {
+    Scanned r;
     if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
         const int base = (s[1] == 'H' || s[1] == 'h') ? 16 : 8;
-        double v = 0;
-        for (std::size_t i = 2; i < s.size(); ++i) {
+        std::size_t i = 2;
+        for (; i < s.size(); ++i) {
             const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
-            int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : 99;
+            const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : 99;
             if (d >= base) break;
-            v = v * base + d;
+            r.value = r.value * base + d;
         }
-        return v;
+        r.number = i > 2;
+        r.whole = r.number && i == s.size();
+        return r;
     }
-    // Sign, digits, ".", digits, exponent: the longest prefix that is a number.
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     const std::size_t digitsStart = i;
@@ -94,7 +109,7 @@ double IniFile::parseNumber(const std::string& text) {
         ++i;
         while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
     }
-    if (i == digitsStart || (i == digitsStart + 1 && s[digitsStart] == '.')) return 0;
+    if (i == digitsStart || (i == digitsStart + 1 && s[digitsStart] == '.')) return r;
     std::size_t end = i;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
         std::size_t j = i + 1;
@@ -103,14 +118,35 @@ double IniFile::parseNumber(const std::string& text) {
         while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
         if (j > expStart) end = j;
     }
-    std::string number = s.substr(0, end);
+    std::string number = s.substr(s[0] == '+' ? 1 : 0, end - (s[0] == '+' ? 1 : 0));
     for (char& c : number)
         if (c == 'D' || c == 'd') c = 'E';
-    try {
-        return std::stod(number);
-    } catch (...) {
-        return 0;
+    // std::from_chars never looks at the locale either.
+    const auto parsed = std::from_chars(number.data(), number.data() + number.size(), r.value);
+    if (parsed.ec != std::errc()) {
+        r.value = 0;
+        return r;
     }
+    r.number = true;
+    r.whole = end == s.size();
+    return r;
+}
+
+std::string withoutBlanks(const std::string& text) {
+    std::string s;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s += c;
+    return s;
+}
+
+}  // namespace
+
+double IniFile::parseNumber(const std::string& text) { return scanNumber(withoutBlanks(text)).value; }
+
+std::optional<double> IniFile::parseWholeNumber(const std::string& text) {
+    const Scanned r = scanNumber(withoutBlanks(text));
+    if (!r.whole) return std::nullopt;
+    return r.value;
 }
 
 void IniFile::grow(std::int32_t capacity) {
@@ -124,33 +160,36 @@ void IniFile::OpenFile1(bool open) {
         return;
     }
     codiceErrore_ = 0;
+    motivoErrore_.clear();
     if (nomeFile_.empty()) return;
     if (aperto_) {
         inizioChiave_ = 0;
         fineChiave_ = numeroRighe_;
         return;
     }
-    modificato_ = false;
-    numeroRighe_ = 0;
-    righe_.assign(1, std::string());
-    grow(50);
+    std::error_code ec;
+    if (std::filesystem::is_directory(nomeFile_, ec)) {
+        failLoad("it is a folder");
+        return;
+    }
     std::ifstream in(nomeFile_, std::ios::binary);
     if (in) {
-        Carica(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        load(in);
         return;
     }
     // A file that does not exist yet is a new, empty store, once its path proves writable. A
     // file that exists but cannot be read is left alone.
-    std::error_code ec;
     bool writable = false;
     if (!std::filesystem::exists(nomeFile_, ec)) {
         writable = static_cast<bool>(std::ofstream(nomeFile_, std::ios::binary));
         std::filesystem::remove(nomeFile_, ec);
     }
     if (!writable) {
-        codiceErrore_ = 52;
+        failLoad(std::filesystem::exists(nomeFile_, ec) ? "it cannot be read" : "it cannot be created there");
         return;
     }
+    modificato_ = false;
+    numeroRighe_ = 0;
     righe_.assign(1, std::string());
     grow(10);
     inizioChiave_ = 0;
@@ -159,18 +198,80 @@ void IniFile::OpenFile1(bool open) {
 }
 
 void IniFile::Carica(const std::string& bytes) {
+    std::istringstream in(bytes);
+    load(in);
+}
+
+void IniFile::failLoad(const std::string& reason) {
+    numeroRighe_ = 0;
+    righe_.assign(1, std::string());
+    grow(10);
+    inizioChiave_ = fineChiave_ = -1;
+    aperto_ = false;
+    codiceErrore_ = kErroreApertura;
+    motivoErrore_ = reason;
+}
+
+// Reads line by line in blocks, so that a file is held only up to the loading limits. A line
+// ends at CR LF, CR or LF.
+bool IniFile::load(std::istream& in) {
+    codiceErrore_ = 0;
+    motivoErrore_.clear();
     modificato_ = false;
     numeroRighe_ = 0;
     righe_.assign(1, std::string());
     grow(50);
-    for (std::string& line : platform::splitLines(bytes)) {
-        if (numeroRighe_ == kMaxLines) break;
+    std::string line;
+    std::size_t loaded = 0;
+    bool pendingCr = false, complete = false;
+    auto store = [&]() {
         if (++numeroRighe_ > capacitaRighe_) grow(capacitaRighe_ + 500);
+        loaded += line.size();
         righe_[static_cast<std::size_t>(numeroRighe_)] = removeLeadingBlanks(platform::cp1252ToUtf8(line));
+        line.clear();
+        return numeroRighe_ < kMaxLines;
+    };
+    try {
+        std::vector<char> block(1 << 16);
+        while (!complete && in) {
+            in.read(block.data(), static_cast<std::streamsize>(block.size()));
+            const auto got = static_cast<std::size_t>(in.gcount());
+            for (std::size_t i = 0; i < got && !complete; ++i) {
+                const char c = block[i];
+                if (pendingCr && c == '\n') {
+                    pendingCr = false;
+                    continue;
+                }
+                pendingCr = c == '\r';
+                if (c == '\r' || c == '\n') {
+                    complete = !store();
+                    continue;
+                }
+                if (line.size() == kMaxLineBytes) {
+                    failLoad("line " + std::to_string(numeroRighe_ + 1) + " is longer than " +
+                             std::to_string(kMaxLineBytes) + " characters");
+                    return false;
+                }
+                if (loaded + line.size() >= kMaxLoadedBytes) {
+                    failLoad("it is larger than " + std::to_string(kMaxLoadedBytes >> 20) + " MB");
+                    return false;
+                }
+                line += c;
+            }
+        }
+        if (!complete && in.bad()) {
+            failLoad("it cannot be read");
+            return false;
+        }
+        if (!complete && !line.empty()) store();
+    } catch (const std::exception&) {  // out of memory, or a stream that throws
+        failLoad("it cannot be read");
+        return false;
     }
     inizioChiave_ = 0;
     fineChiave_ = numeroRighe_;
     aperto_ = true;
+    return true;
 }
 
 void IniFile::Svuota() {
@@ -193,6 +294,8 @@ void IniFile::File1(const std::string& name) {
 bool IniFile::Esiste() const {
     if (aperto_) return true;
     if (trim(nomeFile_).empty()) return false;
+    std::error_code ec;
+    if (std::filesystem::is_directory(nomeFile_, ec)) return false;  // opens, but cannot be read
     return static_cast<bool>(std::ifstream(nomeFile_, std::ios::binary));
 }
 
@@ -406,6 +509,7 @@ void IniFile::RinfrescaChiave() {
 }
 
 bool IniFile::Salva() {
+    motivoErrore_.clear();
     if (nomeFile_.empty()) return false;
     if (!aperto_ || !modificato_) return true;
     if (numeroRighe_ > 0) {
@@ -413,6 +517,8 @@ bool IniFile::Salva() {
         errno = 0;
         if (!platform::writeTextLines(nomeFile_, lines)) {
             codiceErrore_ = static_cast<std::int16_t>(errno != 0 ? errno : 75);
+            motivoErrore_ = "it cannot be written";
+            if (errno != 0) motivoErrore_ += " (" + std::generic_category().message(errno) + ")";
             return false;
         }
         numeroRighe_ = 0;

@@ -3,7 +3,9 @@
 // lines; a section (Chiave) and a key (Target) are selected by name and values are read or
 // written on the key's line. Key searches start just behind the key found last, so a file read
 // in the order it was written costs one line per lookup.
+#include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,12 +17,17 @@ namespace backup {
 class IniFile {
 public:
     static constexpr std::int32_t kMaxLines = 120001;
+    // A line longer than this, or a file whose loaded lines hold more, is not an INI file of
+    // this tool: loading stops there instead of holding it in memory.
+    static constexpr std::size_t kMaxLineBytes = 4096;
+    static constexpr std::size_t kMaxLoadedBytes = 32u << 20;
+    static constexpr std::int16_t kErroreApertura = 52;
 
     ~IniFile() { OpenFile1(false); }
 
     void OpenFile1(bool open);
     // Loads the lines from bytes already in memory, as OpenFile1(true) loads a file's bytes; the
-    // store is then open. For tests and fuzzing.
+    // store is then open unless the bytes break a loading limit. For tests and fuzzing.
     void Carica(const std::string& bytes);
     void Svuota();
     bool OpenFile() const { return aperto_; }
@@ -31,6 +38,9 @@ public:
     bool Salvato() const { return !modificato_; }
     bool Esiste() const;
     std::int16_t ERRORE() const { return codiceErrore_; }
+    // Why the last open or save failed, in words ("is a folder", "line 3 is longer than ...");
+    // empty when it did not fail.
+    const std::string& MotivoErrore() const { return motivoErrore_; }
 
     // Writing the selected key's value, formatted by its type.
     void Value(bool v);
@@ -69,8 +79,11 @@ public:
     // The short number form of the value writer: " 5", "-5", " .5", " 1.5E+07".
     static std::string formatNumber(double v, int significantDigits);
     // The lenient number reader: blanks skipped, "." decimal, &H and &O, stops at the first
-    // character that cannot continue the number; 0 without a number.
+    // character that cannot continue the number; 0 without a number. Neither the formatter nor
+    // the reader depends on the user's locale.
     static double parseNumber(const std::string& text);
+    // The same number when the whole text (blanks aside) is one, else nullopt.
+    static std::optional<double> parseWholeNumber(const std::string& text);
     // The lines, 1-based, for tests and diffs.
     const std::string& Riga(std::int32_t i) const { return righe_[static_cast<std::size_t>(i)]; }
 
@@ -80,6 +93,8 @@ private:
     std::int32_t PreparaRiga(std::int32_t i);
     void writeValue(const std::string& afterName);
     void grow(std::int32_t capacity);
+    bool load(std::istream& in);
+    void failLoad(const std::string& reason);
 
     std::vector<std::string> righe_{std::string()};  // index 0 unused
     std::int32_t numeroRighe_ = 0;
@@ -96,6 +111,7 @@ private:
     bool aperto_ = false;
     bool modificato_ = false;
     std::int16_t codiceErrore_ = 0;
+    std::string motivoErrore_;
 };
 
 }  // namespace backup

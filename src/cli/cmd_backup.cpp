@@ -3,11 +3,10 @@
 #include <memory>
 
 #include "backup/backup_diff.h"
-#include "backup/backup_procedure.h"
-#include "backup/restore_procedure.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "cli/progress.h"
+#include "service/backup_commands.h"
+#include "service/menu_commands.h"
 
 namespace cli {
 namespace {
@@ -17,37 +16,19 @@ struct RestoreOptions {
     bool calibration = false, config = false, cylinder = false;
 };
 
-// The controller's text for an instrument the procedure does not accept.
-int notSupported(Context& ctx, const instrument::UCKRNVisual& c) {
-    ctx.message("The instrument is not supported.\nType: " + std::to_string(c.Protocollo()) +
-                "\nRelease: " + std::to_string(c.Estensioni()));
-    return kRefused;
-}
+// A flow's outcome as krnctl's exit code; a missing --instrument is a usage error.
+int finish(Context& ctx, service::Outcome outcome) { return ctx.noInstrument() ? kUsage : exitCode(outcome); }
 
 int runBackup(Context& ctx, const std::string& file) {
-    backup::IniFile ini;
-    ini.File1(file);
-    ini.OpenFile1(true);
-    if (!ini.OpenFile()) {
-        ctx.message("krnctl: cannot write " + file);
-        return kFileError;
-    }
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
+    std::string summary;
+    const service::Outcome o = service::runCommand(
+        ctx, [&](service::CommandHost& host) { return service::BackupCommand(host, file, summary); });
+    if (o != service::Outcome::Done) return finish(ctx, o);
     auto& c = ctx.instrument();
-    if (!backup::SupportoBackup(c)) return notSupported(ctx, c);
-    if (!backup::EseguiBackup(c, ini)) {
-        ctx.communicationError("the backup was not saved");
-        return kInstrumentFailed;
-    }
-    if (!ini.Salva()) {
-        ctx.message("krnctl: cannot write " + file);
-        return kFileError;
-    }
     if (ctx.options().json)
         std::cout << Json::object().add("File", file).add("Protocollo", c.Protocollo()).add("Estensioni", c.Estensioni()).str() << "\n";
     else
-        std::cout << "backup of " << c.Nome() << " written to " << file << "\n";
+        std::cout << summary << "\n";
     return kDone;
 }
 
@@ -56,48 +37,28 @@ int runRestore(Context& ctx, const RestoreOptions& o) {
         ctx.message("krnctl: choose what to restore: --calibration, --config and/or --cylinder");
         return kUsage;
     }
-    backup::IniFile ini;
-    ini.File1(o.file);
-    if (!ini.Esiste()) {
-        ctx.message("krnctl: cannot read " + o.file);
-        return kFileError;
-    }
-    ini.OpenFile1(true);
-    std::string groups;
-    for (const auto& [on, name] : {std::pair{o.calibration, "calibration"}, std::pair{o.config, "configuration"},
-                                   std::pair{o.cylinder, "press limits"}})
-        if (on) groups += (groups.empty() ? "" : ", ") + std::string(name);
-    const auto answer = ctx.dialogs().message({"Restore " + groups + " from " + o.file + " into the instrument?", "",
-                                               platform::MessageIcon::Question, platform::MessageButtons::YesNo, 1});
-    if (answer != platform::MessageResult::Yes) return kRefused;
-    Session session(ctx);
-    if (int rc = session.open(true); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (!backup::SupportoRipristino(c)) return notSupported(ctx, c);
-    TerminalProgress bar(ctx.progressAllowed(), "Restoring");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = backup::EseguiRipristino(c, ini, o.calibration, o.config, o.cylinder);
-    c.Progresso = nullptr;
-    if (!ok) {
-        ctx.message("Errore.\nthe file was refused or a write failed; restart the instrument and check it");
-        return kInstrumentFailed;
-    }
+    const backup::RestoreGroups groups{o.calibration, o.config, o.cylinder};
+    std::string summary;
+    const service::Outcome outcome = service::runCommand(
+        ctx, [&](service::CommandHost& host) { return service::RestoreCommand(host, o.file, groups, summary); });
+    if (outcome != service::Outcome::Done) return finish(ctx, outcome);
     if (ctx.options().json)
         std::cout << Json::object().add("File", o.file).add("restored", true).str() << "\n";
     else
-        std::cout << "restored " << groups << " from " << o.file << "; restart the instrument to apply it\n";
+        std::cout << summary << "\n";
     return kDone;
 }
 
 int runDiff(Context& ctx, const std::string& a, const std::string& b) {
-    auto diff = backup::diffBackups(a, b);
-    if (!diff) {
-        ctx.message("krnctl: cannot read " + a + " or " + b);
-        return kFileError;
+    const backup::BackupComparison comparison = backup::diffBackups(a, b);
+    if (!comparison.result) {
+        ctx.message(comparison.result.message);
+        return comparison.result.exitCode();
     }
+    const auto& diff = comparison.differences;
     if (ctx.options().json) {
         Json list = Json::array();
-        for (const auto& d : *diff) {
+        for (const auto& d : diff) {
             Json item = Json::object().add("Chiave", d.key);
             if (d.first) item.add("Primo", *d.first);
             if (d.second) item.add("Secondo", *d.second);
@@ -106,10 +67,10 @@ int runDiff(Context& ctx, const std::string& a, const std::string& b) {
         std::cout << list.str() << "\n";
         return kDone;
     }
-    for (const auto& d : *diff)
+    for (const auto& d : diff)
         std::cout << d.key << ": " << (d.first ? "\"" + *d.first + "\"" : "(missing)") << " -> "
                   << (d.second ? "\"" + *d.second + "\"" : "(missing)") << "\n";
-    if (diff->empty()) std::cout << "no differences\n";
+    if (diff.empty()) std::cout << "no differences\n";
     return kDone;
 }
 
@@ -119,7 +80,7 @@ void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
     auto file = std::make_shared<std::string>();
     auto second = std::make_shared<std::string>();
     CLI::App* bk = app.add_subcommand("backup", "Write the instrument's configuration into a backup file");
-    bk->add_option("FILE", *file, "The backup file (an existing one is updated key by key)");
+    bk->add_option("FILE", *file, "The backup file (written anew; the old one stays whole until the new one is complete)");
     CLI::App* diff = bk->add_subcommand("diff", "Show the keys that differ between two backup files");
     diff->add_option("A", *file, "First backup file")->required();
     diff->add_option("B", *second, "Second backup file")->required();

@@ -14,7 +14,7 @@ const std::map<std::string, MenuCommand>& menuCommands() {
     return commands;
 }
 
-Outcome runCommand(CommandHost& host, MenuCommand command) {
+Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
     return command(host);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The commands behind the main window's menu entries, by entry name. The desktop program
 // enables and wires exactly these entries; a new command adds one line here.
+#include <functional>
 #include <map>
 #include <string>
 
@@ -14,6 +15,6 @@ using MenuCommand = Outcome (*)(CommandHost&);
 const std::map<std::string, MenuCommand>& menuCommands();
 
 // Runs one command as the window does: the cancel flag down at its start.
-Outcome runCommand(CommandHost& host, MenuCommand command);
+Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command);
 
 }  // namespace service

@@ -1,75 +1,10 @@
 // The configuration backup and restore against the simulated instruments.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "backup/backup_keys.h"
-#include "backup/backup_procedure.h"
-#include "backup/restore_procedure.h"
-#include "instrument/identification.h"
-#include "platform/text_file.h"
-#include "support/instrument_rig.h"
+#include "backup_fixture.h"
 
-using backup::IniFile;
-using testing_support::InstrumentRig;
+using namespace backup_testing;
 
 namespace {
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class BackupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("krn_bk_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const char* name) const { return (dir / name).string(); }
-
-    bool backupTo(InstrumentRig& rig, const std::string& file) {
-        IniFile ini;
-        ini.File1(file);
-        ini.OpenFile1(true);
-        const bool ok = backup::EseguiBackup(rig.control, ini);
-        ini.Salva();
-        return ok;
-    }
-    // A file written line by line.
-    std::string writeFile(const char* name, const std::vector<std::string>& lines) {
-        const std::string p = path(name);
-        platform::writeTextLines(p, lines);
-        return p;
-    }
-    bool restoreFrom(InstrumentRig& rig, const std::string& file, bool a, bool b, bool c) {
-        IniFile ini;
-        ini.File1(file);
-        ini.OpenFile1(true);
-        return backup::EseguiRipristino(rig.control, ini, a, b, c);
-    }
-    std::filesystem::path dir;
-};
-
-std::vector<int> writes(const InstrumentRig& rig) {
-    std::vector<int> w;
-    for (int c : rig.commands())
-        if (c == 14 || c == 40) w.push_back(c);
-    return w;
-}
-
-sim::Profile level(int protocol, int e) {
-    sim::Profile p = *sim::findProfile("p36e51");
-    p.protocol = static_cast<std::uint8_t>(protocol);
-    p.extensionByte = static_cast<std::uint8_t>(e >= 1000 ? e - 1000 : e);
-    p.formatNumber = static_cast<std::uint8_t>(instrument::formatoNVRAM(static_cast<std::int16_t>(protocol),
-                                                                        static_cast<std::int16_t>(e), false));
-    return p;
-}
 
 TEST_F(BackupTest, EachProfileGivesItsGoldenFile) {
     for (const char* profile : {"p17e23", "p36e51", "p39e1060", "p41e1072"}) {
@@ -185,18 +120,8 @@ TEST_F(BackupTest, OptionsAreOnlySetAndOldFilesUseTheOptionBytes) {
 TEST_F(BackupTest, UsersWithoutAHardwareNameGetAdmin) {
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
-    IniFile scrambler;  // the passwords as the backup scrambles them
-    scrambler.File1(path("scratch.ini"));
-    scrambler.OpenFile1(true);
-    scrambler.Chiave("S");
-    scrambler.Target("a");
-    scrambler.ValuePassword(backup::K2, "7777");
-    scrambler.Target("b");
-    scrambler.ValuePassword(backup::K4, "5555");
-    scrambler.Target("a");
-    const std::string hw = scrambler.ValString();
-    scrambler.Target("b");
-    const std::string user = scrambler.ValString();
+    const std::string hw = scrambled(backup::K2, "7777");
+    const std::string user = scrambled(backup::K4, "5555");
     ASSERT_TRUE(restoreFrom(rig, writeFile("users.ini", {"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36",
                                                         "Estensioni= 51", "TipoFile= 2", "NumeroMisure= 1",
                                                         "PWHW=" + hw, "NUTENTI= 1", "NOMEUT1=LUCA", "PWUT1=" + user,

@@ -1,0 +1,220 @@
+// The backup file flows: fresh files, refusals with their texts and exit codes, files that
+// cannot be read, the comparison, progress and cancel, and numbers whatever the locale.
+#include <clocale>
+#include <locale>
+
+#include "backup/backup_diff.h"
+#include "backup_fixture.h"
+
+using namespace backup_testing;
+
+namespace {
+
+TEST_F(BackupTest, BackupWritesAFreshFileOrLeavesTheOldOne) {
+    const std::string target = path("reused.ini");
+    writeFile("reused.ini", {"[STRUMENTO]", "Device=KRN-Visual", "optPE_STEPS= 400", "HOST_NAME=other", "[EXTRA]", "x=1"});
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    const backup::Result r = backup::backupToFile(rig.control, target);
+    ASSERT_TRUE(r) << r.message;
+    EXPECT_EQ(r.message, "The backup was written to " + target + ".");
+    EXPECT_EQ(fileBytes(target), fileBytes(std::string(KRN_GOLDEN_DIR) + "/p36e51.ini"));
+
+    // A backup that fails half way leaves the previous file as it was, and no part file.
+    const std::string previous = fileBytes(target);
+    rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 20});
+    rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 20});
+    const backup::Result failed = backup::backupToFile(rig.control, target);
+    EXPECT_EQ(failed.outcome, backup::Outcome::CommunicationFailed);
+    EXPECT_EQ(failed.exitCode(), 1);
+    EXPECT_EQ(failed.message, "Communication error\nthe backup was not saved");
+    EXPECT_EQ(fileBytes(target), previous);
+    EXPECT_FALSE(std::filesystem::exists(target + ".part"));
+}
+
+TEST_F(BackupTest, UnusableInstrumentsAreRefusedBeforeAnyWrite) {
+    struct Case {
+        const char* profile;
+        const char* why;
+    };
+    const Case cases[] = {{"unformatted", "The instrument's memory is not formatted (its signature is missing)."},
+                          {"wrongformat", "The instrument's memory has another format number than its firmware expects."},
+                          {"loader", "The instrument is in update mode (it runs its firmware loader)."}};
+    InstrumentRig source("p36e51");
+    ASSERT_TRUE(source.openSerial());
+    const std::string good = path("good.ini");
+    ASSERT_TRUE(backup::backupToFile(source.control, good));
+    for (const Case& c : cases) {
+        InstrumentRig rig(c.profile);
+        ASSERT_TRUE(rig.openSerial());
+        const backup::Result b = backup::backupToFile(rig.control, path("none.ini"));
+        EXPECT_EQ(b.outcome, backup::Outcome::Refused) << c.profile;
+        EXPECT_EQ(b.exitCode(), 3);
+        EXPECT_EQ(b.message, std::string(c.why) + "\nNothing was backed up.");
+        EXPECT_FALSE(std::filesystem::exists(path("none.ini")));
+        rig.instrument.clearLog();
+        const backup::Result r = restore(rig, good, true, true, true);
+        EXPECT_EQ(r.exitCode(), 3) << c.profile;
+        EXPECT_EQ(r.message, std::string(c.why) + "\nNothing was written.");
+        EXPECT_TRUE(writes(rig).empty()) << c.profile;
+    }
+}
+
+// Refused files say what was refused and that nothing was written; krnctl prints this text and
+// exits 3 (another device or measure count) or 4 (malformed).
+TEST_F(BackupTest, RefusedFilesSayWhyAndThatNothingWasWritten) {
+    struct Case {
+        std::vector<std::string> lines;
+        int exitCode;
+        std::string why;
+    };
+    const std::vector<Case> cases = {
+        {{"[OTHER]", "Device=KRN-Visual"}, 4, "it has no section [STRUMENTO]."},
+        {{"[STRUMENTO]", "Protocollo= 36"}, 4, "it has no key Device."},
+        {{"[STRUMENTO]", "Device=Press", "Protocollo= 36"}, 3, "it is the backup of another device (\"Press\")."},
+        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51"}, 4, "it has no key NumeroMisure."},
+        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni=x", "NumeroMisure= 1"}, 4,
+         "key Estensioni on line 4 is not a firmware level."},
+        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51", "NumeroMisure= 2"}, 3,
+         "it holds NumeroMisure= 2; only files with one measure can be restored."},
+    };
+    for (const Case& c : cases) {
+        InstrumentRig rig("p36e51");
+        ASSERT_TRUE(rig.openSerial());
+        rig.instrument.clearLog();
+        const std::string file = writeFile("refused.ini", c.lines);
+        const backup::Result r = restore(rig, file, true, true, true);
+        EXPECT_EQ(r.exitCode(), c.exitCode) << c.why;
+        EXPECT_EQ(r.message, file + " was refused: " + c.why + "\nNothing was written.");
+        EXPECT_TRUE(writes(rig).empty());
+    }
+}
+
+TEST_F(BackupTest, FilesThatCannotBeReadAreFileErrors) {
+    {
+        std::ofstream big(path("big.ini"), std::ios::binary);
+        const std::string line(4000, 'k');
+        for (int i = 0; i < 9000; ++i) big << line << "\r\n";
+    }
+    struct Case {
+        std::string file;
+        std::string why;
+    };
+    const Case cases[] = {{dir.string(), "it is a folder"},
+                          {"/dev/zero", "line 1 is longer than 4096 characters"},
+                          {path("big.ini"), "it is larger than 32 MB"},
+                          {path("missing.ini"), "it does not exist"}};
+    for (const Case& c : cases) {
+        IniFile ini;
+        const auto error = backup::openBackupFile(ini, c.file);
+        ASSERT_TRUE(error.has_value()) << c.file;
+        EXPECT_EQ(error->exitCode(), 4);
+        EXPECT_EQ(error->message, "Cannot read " + c.file + ": " + c.why + ".");
+        EXPECT_FALSE(ini.OpenFile());
+        EXPECT_EQ(ini.ERRORE(), c.file == path("missing.ini") ? 0 : IniFile::kErroreApertura);
+        EXPECT_EQ(ini.Esiste(), c.file == "/dev/zero" || c.file == path("big.ini"));
+        const backup::BackupComparison diff = backup::diffBackups(c.file, c.file);
+        EXPECT_EQ(diff.result.exitCode(), 4) << c.file;
+    }
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    const backup::Result r = backup::backupToFile(rig.control, dir.string());
+    EXPECT_EQ(r.message, "Cannot write " + dir.string() + ": it is a folder.");
+    EXPECT_EQ(r.exitCode(), 4);
+}
+
+TEST_F(BackupTest, DiffOfLargeFilesListsEveryDifferenceInOrder) {
+    std::vector<std::string> a = {"[STRUMENTO]"}, b = {"[strumento]"};
+    for (int i = 0; i < 100000; ++i) {
+        a.push_back("K" + std::to_string(i) + "= " + std::to_string(i));
+        b.push_back("K" + std::to_string(i) + "= " + std::to_string(i % 1000 == 0 ? -i : i));
+    }
+    a.push_back("K5= 99");  // a repeated key: the first one counts
+    b.push_back("ONLYB=1");
+    const backup::BackupComparison diff = backup::diffBackups(writeFile("a.ini", a), writeFile("b.ini", b));
+    ASSERT_TRUE(diff.result);
+    ASSERT_EQ(diff.differences.size(), 100u);  // K1000, K2000, ... K99000 and ONLYB
+    EXPECT_EQ(diff.differences[0].key, "K1000");
+    EXPECT_EQ(*diff.differences[0].second, " -1000");
+    EXPECT_EQ(diff.differences.back().key, "ONLYB");
+    EXPECT_FALSE(diff.differences.back().first.has_value());
+}
+
+class Recorder final : public platform::Progress {
+public:
+    explicit Recorder(int stopAt) : stopAt_(stopAt) {}
+    void start(long total) override { events.push_back("start " + std::to_string(total)); }
+    bool update(long done) override {
+        if (events.empty() || events.back() != std::to_string(done)) events.push_back(std::to_string(done));
+        return ++updates_ != stopAt_;
+    }
+    void stop(bool ok) override { events.push_back(ok ? "stop ok" : "stop failed"); }
+    std::vector<std::string> events;
+
+private:
+    int stopAt_, updates_ = 0;
+};
+
+TEST_F(BackupTest, RestoreReportsProgressAndStopsWhenAsked) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    const std::string file = path("p.ini");
+    ASSERT_TRUE(backup::backupToFile(rig.control, file));
+    IniFile ini;
+    ASSERT_FALSE(backup::openBackupFile(ini, file).has_value());
+    Recorder all(-1);
+    ASSERT_TRUE(backup::restoreFromFile(rig.control, ini, {true, true, false}, all));
+    EXPECT_EQ(all.events, (std::vector<std::string>{"start 100", "0", "20", "60", "70", "80", "100", "stop ok"}));
+
+    rig.instrument.clearLog();
+    Recorder stopping(5);  // the fifth check answers stop: four writes were made
+    const backup::Result r = backup::restoreFromFile(rig.control, ini, {true, true, false}, stopping);
+    EXPECT_EQ(r.outcome, backup::Outcome::Cancelled);
+    EXPECT_EQ(r.exitCode(), 3);
+    EXPECT_EQ(r.message,
+              "Restore cancelled after 4 writes: the instrument keeps what was written; restart it and check its configuration.");
+    EXPECT_EQ(stopping.events.back(), "stop failed");
+    EXPECT_EQ(writes(rig).size(), 4u + 2u);  // word writes are two byte writes
+}
+
+// Numbers in the file are "." decimals whatever the user's locale: formatted, read, and
+// through a backup and a restore.
+void checkNumbersIn(const std::string& where, const std::string& file) {
+    EXPECT_EQ(IniFile::formatNumber(1.5, 7), " 1.5") << where;
+    EXPECT_EQ(IniFile::formatNumber(-0.25, 15), "-.25") << where;
+    EXPECT_DOUBLE_EQ(IniFile::parseNumber("1.5"), 1.5) << where;
+    EXPECT_DOUBLE_EQ(IniFile::parseNumber("2,5"), 2) << where;
+    EXPECT_EQ(backup::versionText(3.12f), "3.12") << where;
+    InstrumentRig rig("p39e1060");
+    rig.instrument.nvram()[484] = 150;  // optPE_AUTO_ACCEL 1.5
+    ASSERT_TRUE(rig.openSerial());
+    ASSERT_TRUE(backup::backupToFile(rig.control, file));
+    const std::string text = fileBytes(file);
+    EXPECT_NE(text.find("\r\nVersione=3.12\r\n"), std::string::npos) << where;
+    EXPECT_NE(text.find("\r\noptPE_AUTO_ACCEL= 1.5\r\n"), std::string::npos) << where;
+    rig.instrument.nvram()[484] = 0;
+    IniFile ini;
+    ASSERT_FALSE(backup::openBackupFile(ini, file).has_value());
+    ASSERT_TRUE(backup::EseguiRipristino(rig.control, ini, false, true, false));
+    EXPECT_EQ(rig.instrument.nvram()[484], 150) << where;
+}
+
+TEST_F(BackupTest, NumbersIgnoreACommaCppLocale) {
+    struct Comma : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+    };
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Comma));
+    checkNumbersIn("C++ locale with a comma", path("locale.ini"));
+    std::locale::global(previous);
+}
+
+TEST_F(BackupTest, NumbersIgnoreACommaCLocale) {
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    const char* comma = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    if (!comma) comma = std::setlocale(LC_ALL, "it_IT.UTF-8");
+    if (!comma) GTEST_SKIP() << "no comma locale (de_DE.UTF-8, it_IT.UTF-8) on this machine; the C library part is not tested";
+    checkNumbersIn(comma, path("locale.ini"));
+    std::setlocale(LC_ALL, before.c_str());
+}
+
+}  // namespace
