@@ -36,7 +36,13 @@ std::optional<std::int32_t> jobMemoryInUse(instrument::UCKRNVisual& control) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(bytes, jobMemoryCapacity(control)));
 }
 
-bool SalvaLavori(CommandHost& host, const std::string& file) {
+bool SalvaLavori(CommandHost& host, const std::string& file) { return saveJobs(host, file) == Outcome::Done; }
+
+bool RipristinaLavori(CommandHost& host, const std::string& file) {
+    return restoreJobs(host, file) == Outcome::Done;
+}
+
+Outcome saveJobs(CommandHost& host, const std::string& file) {
     instrument::UCKRNVisual& c = host.control();
     auto commError = [&] {
         return host.dialogs().message({"Comm error", "", platform::MessageIcon::Critical,
@@ -44,17 +50,17 @@ bool SalvaLavori(CommandHost& host, const std::string& file) {
     };
     std::optional<std::int32_t> n;
     while (!(n = jobMemoryInUse(c)))
-        if (!commError()) return false;
+        if (!commError()) return Outcome::Failed;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) {
         tellCannotWrite(host, file);
-        return false;
+        return Outcome::FileError;
     }
     // A copy that did not finish is removed: the write-back must never take it for whole.
-    auto abandon = [&] {
+    auto abandon = [&](Outcome why) {
         out.close();
         std::remove(file.c_str());
-        return false;
+        return why;
     };
     Transfer transfer(host, "Backup of jobs...", *n);
     out << backup::shortNumber(*n) << "\r\n";
@@ -62,41 +68,40 @@ bool SalvaLavori(CommandHost& host, const std::string& file) {
     for (std::int32_t i = 0; i < *n; ++i) {
         std::optional<std::uint8_t> b;
         while (!(b = c.ReadNVRam1Byte(start + i)))
-            if (!commError()) return abandon();
+            if (!commError()) return abandon(Outcome::Failed);
         out << backup::shortNumber(*b) << "\r\n";
-        if (!transfer.step(i + 1)) return abandon();
+        if (!transfer.step(i + 1)) return abandon(Outcome::Cancelled);
     }
     out.flush();
     if (!out) {
-        abandon();
         tellCannotWrite(host, file);
-        return false;
+        return abandon(Outcome::FileError);
     }
     transfer.finish(true);
-    return true;
+    return Outcome::Done;
 }
 
-bool RipristinaLavori(CommandHost& host, const std::string& file) {
+Outcome restoreJobs(CommandHost& host, const std::string& file) {
     instrument::UCKRNVisual& c = host.control();
     const auto lines = platform::readTextLines(file);
     if (!lines) {
         tellCannotRead(host, file);
-        return false;
+        return Outcome::FileError;
     }
     const backup::JobCopy copy = backup::parseJobCopy(*lines, jobMemoryCapacity(c));
     if (copy.problem) {
         tellRefusedFile(host, file, copy.problem->line, copy.problem->reason);
-        return false;
+        return Outcome::FileError;
     }
-    if (copy.bytes.empty()) return true;
+    if (copy.bytes.empty()) return Outcome::Done;
     Transfer transfer(host, "Restore of works...", static_cast<long>(copy.bytes.size()));
     const std::int32_t start = c.IndirizzoLavori();
     for (std::size_t i = 0; i < copy.bytes.size(); ++i) {
-        if (!c.WriteNVRam1Byte(start + static_cast<std::int32_t>(i), copy.bytes[i])) return false;
-        if (!transfer.step(static_cast<long>(i) + 1)) return false;
+        if (!c.WriteNVRam1Byte(start + static_cast<std::int32_t>(i), copy.bytes[i])) return Outcome::Failed;
+        if (!transfer.step(static_cast<long>(i) + 1)) return Outcome::Cancelled;
     }
     transfer.finish(true);
-    return true;
+    return Outcome::Done;
 }
 
 bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected, std::int16_t read) {
