@@ -28,6 +28,8 @@ struct Setting {
     service::MenuCommand command;
     std::vector<std::string> keys;  // one per input box, as the JSON output names the values
     bool numeric;
+    // The value as the instrument keeps it after a write (the instrument name may be cut).
+    std::string (*stored)(Context&) = nullptr;
 };
 
 // answers: nothing to write when all of them are Keep or the list is empty.
@@ -46,7 +48,8 @@ int runSetting(Context& ctx, const Setting& s, std::vector<InputAnswer> answers)
     Json json = Json::object();
     for (std::size_t i = 0; i < s.keys.size(); ++i) {
         const bool given = write && answers[i].kind == InputAnswer::Kind::Value;
-        const std::string value = given ? answers[i].value : shown[i].initial;
+        std::string value = given ? answers[i].value : shown[i].initial;
+        if (write && s.stored) value = s.stored(ctx);
         if (ctx.options().json) addValue(json, s.keys[i], value, s.numeric);
         else std::cout << (s.keys.size() > 1 ? s.keys[i] + ": " : "") << value << "\n";
     }
@@ -65,7 +68,8 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     auto a = std::make_shared<std::string>();
     auto b = std::make_shared<std::string>();
 
-    const Setting name{&service::InstrumentNameCommand, {"Nome"}, false};
+    const Setting name{&service::InstrumentNameCommand, {"Nome"}, false,
+                       [](Context& ctx) { return ctx.control().Nome(); }};
     CLI::App* nameCmd = app.add_subcommand("name", "Show the instrument's name, or change it to NEW");
     nameCmd->add_option("NEW", *value, "The new name");
     commands.push_back({nameCmd, [=](Context& ctx) { return runSetting(ctx, name, optionalAnswer(nameCmd, "NEW", *value)); }});
