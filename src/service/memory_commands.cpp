@@ -32,11 +32,24 @@ std::optional<long long> askAddress(CommandHost& host, const char* prompt, const
     return lenientWholeNumber(*answer);
 }
 
-void writeLine(std::ofstream& out, std::int32_t address, std::optional<std::uint8_t> value) {
-    out << backup::dumpLine(address, value) << "\r\n";
-}
-
 }  // namespace
+
+bool writeMemoryDump(instrument::UCKRNVisual& c, std::int32_t from, std::int32_t to, bool blocks, std::ostream& out,
+                     const std::function<bool(long)>& step) {
+    for (std::int32_t a = from; a <= to;) {
+        const std::int32_t n = blocks ? std::min<std::int32_t>(kBlock, to - a + 1) : 1;
+        // A block that fails is read again byte by byte, so that only the unreadable bytes
+        // get their error line.
+        auto block = blocks ? c.ReadNVRamBytes(a, n) : std::nullopt;
+        for (std::int32_t i = 0; i < n; ++i) {
+            const auto value = block ? std::optional((*block)[static_cast<std::size_t>(i)]) : c.ReadNVRam1Byte(a + i);
+            out << backup::dumpLine(a + i, value) << "\r\n";
+            if (!step(a + i - from + 1)) return false;
+        }
+        a += n;
+    }
+    return true;
+}
 
 bool exportUsesBlockReads(const instrument::UCKRNVisual& control) {
     return control.Protocollo() >= 33 && control.Estensioni() >= 45;
@@ -70,21 +83,7 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
     const bool blocks = !options.perByte && exportUsesBlockReads(c);
     const auto from = static_cast<std::int32_t>(*first), to = static_cast<std::int32_t>(*last);
     Transfer transfer(host, "Backup...", std::max<long>(0, to - from + 1));
-    bool cancelled = false;
-    for (std::int32_t a = from; a <= to && !cancelled;) {
-        const std::int32_t n = blocks ? std::min<std::int32_t>(kBlock, to - a + 1) : 1;
-        // A block that fails is read again byte by byte, so that only the unreadable bytes
-        // get their error line.
-        auto block = blocks ? c.ReadNVRamBytes(a, n) : std::nullopt;
-        for (std::int32_t i = 0; i < n; ++i) {
-            writeLine(out, a + i, block ? std::optional((*block)[static_cast<std::size_t>(i)]) : c.ReadNVRam1Byte(a + i));
-            if (!transfer.step(a + i - from + 1)) {
-                cancelled = true;
-                break;
-            }
-        }
-        a += n;
-    }
+    const bool cancelled = !writeMemoryDump(c, from, to, blocks, out, [&](long done) { return transfer.step(done); });
     out.flush();
     const bool written = static_cast<bool>(out);
     out.close();

@@ -1,6 +1,8 @@
 #pragma once
 // Byte-level copies of the instrument's NVRAM: the export of an address range to "Memory.asm",
 // its import, the export of the scrambled user list, and the "&Esporta le differenze" mode.
+#include <functional>
+#include <iosfwd>
 #include <string>
 
 #include "service/command_host.h"
@@ -34,6 +36,12 @@ Outcome ExportUsersCommand(CommandHost& host);
 
 // "&Esporta le differenze": toggles the mode the NVRAM send honours (CommandHost::soloDifferenze).
 Outcome DifferencesModeCommand(CommandHost& host);
+
+// The export's loop: one dump line per address from `from` to `to` into `out`, 15 bytes per
+// frame when `blocks` (a block that fails is read again byte by byte). step(addresses done)
+// answers false to stop. False when stopped.
+bool writeMemoryDump(instrument::UCKRNVisual& control, std::int32_t from, std::int32_t to, bool blocks,
+                     std::ostream& out, const std::function<bool(long)>& step);
 
 // Whether the export reads 15 bytes per frame on this instrument.
 bool exportUsesBlockReads(const instrument::UCKRNVisual& control);
