@@ -85,6 +85,21 @@ TEST(InstrumentName, TheCurrentNameIsOfferedAndTheAnswerWritten) {
     EXPECT_TRUE(none.rig.instrument.requests().empty());
 }
 
+TEST(StyleA, AnInstrumentThatKeepsItsPressRunningIsToldAndLeftAlone) {
+    for (service::MenuCommand command : {&service::InstrumentNameCommand, &service::SetPointNameCommand,
+                                         &service::DeformationCommand, &service::CounterCommand}) {
+        Bench r;
+        r.rig.instrument.setPressLockRefused(true);
+        r.host.boxes.inputs = {"5", "5"};
+        EXPECT_EQ(r.run(command), Outcome::Refused);
+        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Error communication for blocking the instruments."});
+        EXPECT_TRUE(r.host.boxes.prompts.empty());
+        EXPECT_TRUE(byteWrites(r.rig).empty());
+        EXPECT_EQ(requestNames(r.rig).back(), "18/9");
+        EXPECT_FALSE(r.rig.control.Collegato());
+    }
+}
+
 TEST(Deformation, BothCoefficientsAreWrittenAndTheInstrumentRestarted) {
     struct Case {
         std::vector<std::optional<std::string>> answers;
