@@ -87,6 +87,17 @@ TEST(ExportMemory, ThreeAddressesGiveThreeLinesOnEveryGeneration) {
     }
 }
 
+TEST(ExportMemory, TheHiddenSettingKeepsTheByteByByteWay) {
+    for (const char* setting : {"0", "1"}) {
+        Bench r;
+        r.host.store.setValue("krnsetup", "Preferenze", "ExportPerByte", setting);
+        r.host.boxes.inputs = {"5000", "5029"};
+        EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Done);
+        EXPECT_EQ(r.count(41, 5000), setting[0] == '1' ? 0 : 2) << setting;
+        EXPECT_EQ(r.count(15, 5000), setting[0] == '1' ? 30 : 0) << setting;
+    }
+}
+
 TEST(ExportMemory, BlockAndPerByteFilesAreIdenticalAroundUnreadableBytes) {
     std::string files[2];
     for (int perByte = 0; perByte < 2; ++perByte) {
@@ -136,6 +147,16 @@ TEST(ImportMemory, WritesExactlyTheBytesOfTheFileAfterReadingEach) {
     auto reads = readAddresses(r.rig, 15);
     EXPECT_EQ(std::vector<int>(reads.end() - 3, reads.end()), (std::vector<int>{16, 17, 18}));
     EXPECT_EQ(r.rig.instrument.nvram()[16], 255);
+    EXPECT_TRUE(endedCleanly(r.rig));
+}
+
+TEST(ImportMemory, AByteThatCannotBeReadEndsTheImportThere) {
+    Bench r;
+    r.rig.instrument.setUnreadable({0x5001});
+    write(r.folder.file("Memory.asm"), "5000   255   FF\r\n5001   0   0\r\n5002   10   A\r\n");
+    EXPECT_EQ(r.run(&service::ImportMemoryCommand), Outcome::Failed);
+    EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Read file"});
+    EXPECT_EQ(byteWrites(r.rig), (std::vector<std::pair<int, int>>{{0x5000, 255}}));
     EXPECT_TRUE(endedCleanly(r.rig));
 }
 
