@@ -69,7 +69,10 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
     const auto last = askAddress(host, "Indirizzo finale", "524287");
     if (!last) return Outcome::Cancelled;
     // Addresses are 24 bits on the wire; anything else would wrap onto other bytes.
-    if (*first < 0 || *last > 0xFFFFFF) return Outcome::Refused;
+    if (*first < 0 || *last > 0xFFFFFF) {
+        tell(host, "NVRAM addresses go from 0 to 16777215 (&HFFFFFF).");
+        return Outcome::Refused;
+    }
 
     Conversation conversation(host);
     if (auto end = connectAndLock(conversation, *description)) return *end;

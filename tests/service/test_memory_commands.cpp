@@ -129,6 +129,17 @@ TEST(ExportMemory, CancelStopsTheLoopAndStillUnlocks) {
     EXPECT_TRUE(endedCleanly(r.rig));
 }
 
+TEST(ExportMemory, AddressesOutsideTheAddressSpaceAreRefusedBeforeConnecting) {
+    for (const auto& range : {std::pair<std::string, std::string>{"-1", "10"}, {"0", "&H1000000"}}) {
+        Bench r;
+        r.host.boxes.inputs = {range.first, range.second};
+        EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Refused);
+        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"NVRAM addresses go from 0 to 16777215 (&HFFFFFF)."});
+        EXPECT_TRUE(r.rig.instrument.requests().empty());
+        EXPECT_FALSE(fs::exists(r.folder.file("Memory.asm")));
+    }
+}
+
 TEST(ExportMemory, AFolderThatCannotBeWrittenIsToldAndNothingRead) {
     Bench r;
     r.host.boxes.inputs = {"5000", "5010"};
