@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <functional>
 
+#include <sstream>
+
 #include "instrument/uckrnvisual.h"
+#include "service/memory_commands.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
 #include "sim/sim_serial_port.h"
@@ -59,6 +62,19 @@ double meanEcho(instrument::UCKRNVisual& c, int n) {
     for (int i = 0; i < n; ++i) c.link().InviaByte(0, true);
     return std::chrono::duration<double>(Clock::now() - t0).count() / n;
 }
+
+// Seconds per KiB of a memory export of `bytes` addresses from 0x1000.
+double exportSecondsPerKiB(instrument::UCKRNVisual& c, int bytes, bool blocks) {
+    std::ostringstream out;
+    const auto t0 = Clock::now();
+    service::writeMemoryDump(c, 0x1000, 0x1000 + bytes - 1, blocks, out, [](long) { return true; });
+    return std::chrono::duration<double>(Clock::now() - t0).count() * 1024.0 / bytes;
+}
+
+struct ExportRow {
+    const char* what;
+    double perKiB, bound;
+};
 
 }  // namespace
 
@@ -147,6 +163,13 @@ int main(int argc, char** argv) {
     c.ApriComunicazioneETH("127.0.0.1", server.dataPort());
     const double ethWrite = meanExchange(c, write10, 300);
     const double ethRead = meanExchange(c, read15, 300);
+    const double ethExportBlocks = exportSecondsPerKiB(c, 4096, true);
+    const double ethExportBytes = exportSecondsPerKiB(c, 1024, false);
+    c.ChiudiPortaComunicazione();
+    c.HandlePorta(&serial);
+    c.ApriComunicazione232(pty);
+    const double serialExportBlocks = exportSecondsPerKiB(c, 4096, true);
+    const double serialExportBytes = exportSecondsPerKiB(c, 1024, false);
     c.ChiudiPortaComunicazione();
     server.stop();
 
@@ -187,5 +210,18 @@ int main(int argc, char** argv) {
         std::printf("| %s | %.3f ms | %.3f ms | %.3f | %.3f |\n", r.what, r.measured * 1e3,
                     r.bound * 1e3, r.measured / r.bound,
                     r.measured / (r.bound + r.echoes * roundTrip));
+
+    // The memory export: a one-byte read is 6 bytes out and 3 back, a block read 6 out and 17
+    // back for 15 bytes.
+    const double kib = 1024.0;
+    const ExportRow exports[] = {
+        {"Serial, 15 bytes per frame (command 41)", serialExportBlocks, kib / 15 * serialBound(6, 17)},
+        {"Serial, one byte per frame (command 15, --per-byte)", serialExportBytes, kib * serialBound(6, 3)},
+        {"Ethernet, 15 bytes per frame (command 41)", ethExportBlocks, kib / 15 * ethBound(6, 17)},
+        {"Ethernet, one byte per frame (command 15, --per-byte)", ethExportBytes, kib * ethBound(6, 3)},
+    };
+    std::printf("\n| Memory export, paced | Time per KiB | Wire bound per KiB | Ratio |\n|---|---|---|---|\n");
+    for (const ExportRow& r : exports)
+        std::printf("| %s | %.3f s | %.3f s | %.3f |\n", r.what, r.perKiB, r.bound, r.perKiB / r.bound);
     return 0;
 }

@@ -122,6 +122,7 @@ void FMain::SetupMenu() {
                           .arg(v.value(2, "0")));
     hideProgress();
     action("mnuSoloDifferenze")->setChecked(false);
+    soloDifferenze = false;
 }
 
 void FMain::showStatus(const std::string& text) {

@@ -1,4 +1,4 @@
-// krnctl nvram, name, counter, restart, update-mode: thin uses of the instrument control.
+// krnctl nvram, restart, update-mode: thin uses of the instrument control.
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -88,54 +88,6 @@ int runNvramWrite(Context& ctx, const std::string& addrText, const std::vector<s
     return kDone;
 }
 
-int runName(Context& ctx, const std::optional<std::string>& newName) {
-    Session session(ctx);
-    if (int rc = session.open(newName.has_value()); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (newName) {
-        if (c.UpdateMode()) {
-            ctx.message("krnctl: the instrument is in update mode; its name cannot be changed");
-            return kRefused;
-        }
-        if (!c.ScriviNome(*newName)) {
-            ctx.communicationError(ctx.description());
-            return kInstrumentFailed;
-        }
-    }
-    if (ctx.options().json)
-        std::cout << Json::object().add("Nome", c.Nome()).add("MaxLenNome", c.identity().MaxLenNome).str() << "\n";
-    else
-        std::cout << c.Nome() << "\n";
-    return kDone;
-}
-
-int runCounter(Context& ctx, const std::optional<std::string>& newValue) {
-    std::optional<std::int64_t> value;
-    if (newValue) {
-        value = parseNumber(*newValue, 2147483647);
-        if (!value) {
-            ctx.message("krnctl: the counter takes a whole number from 0 to 2147483647");
-            return kUsage;
-        }
-    }
-    Session session(ctx);
-    if (int rc = session.open(value.has_value()); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (value && c.Estensioni() <= 50) {
-        ctx.message("krnctl: this instrument has no hit counter to set");
-        return kRefused;
-    }
-    if ((value && !c.WriteContaColpi(static_cast<std::int32_t>(*value))) || !c.LeggiContaColpi()) {
-        ctx.communicationError(ctx.description());
-        return kInstrumentFailed;
-    }
-    if (ctx.options().json)
-        std::cout << Json::object().add("ContaColpi", static_cast<std::int64_t>(c.ContaColpi())).str() << "\n";
-    else
-        std::cout << c.ContaColpi() << "\n";
-    return kDone;
-}
-
 int runRestart(Context& ctx) {
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
@@ -197,18 +149,6 @@ void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands) {
     write->add_option("ADDR", *addr, "Address, decimal or 0x hex")->required();
     write->add_option("BYTE", *bytes, "Bytes, decimal or 0x hex")->required();
     commands.push_back({write, [=](Context& ctx) { return runNvramWrite(ctx, *addr, *bytes); }});
-
-    CLI::App* name = app.add_subcommand("name", "Show the instrument's name, or set it to NEW");
-    name->add_option("NEW", *value, "The new name (cut to the instrument's maximum length)");
-    commands.push_back({name, [=](Context& ctx) {
-                            return runName(ctx, name->count("NEW") ? std::optional(*value) : std::nullopt);
-                        }});
-
-    CLI::App* counter = app.add_subcommand("counter", "Show the hit counter, or set it to NEW");
-    counter->add_option("NEW", *value, "The new counter value");
-    commands.push_back({counter, [=](Context& ctx) {
-                            return runCounter(ctx, counter->count("NEW") ? std::optional(*value) : std::nullopt);
-                        }});
 
     CLI::App* restart = app.add_subcommand("restart", "Restart the instrument and wait until it answers again");
     commands.push_back({restart, [](Context& ctx) { return runRestart(ctx); }});

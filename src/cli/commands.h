@@ -20,6 +20,9 @@ void addListCommand(CLI::App& app, std::vector<Command>& commands);
 void addClockCommand(CLI::App& app, std::vector<Command>& commands);
 void addDataCommands(CLI::App& app, std::vector<Command>& commands);
 void addBackupCommands(CLI::App& app, std::vector<Command>& commands);
+void addSettingCommands(CLI::App& app, std::vector<Command>& commands);
+// After addDataCommands: "users export" joins its "users".
+void addMemoryCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

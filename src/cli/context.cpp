@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <deque>
 #include <cstdlib>
 #include <iostream>
 
@@ -28,6 +29,53 @@ volatile std::sig_atomic_t interruptFlag = 0;
 extern "C" void onInterrupt(int) { interruptFlag = 1; }
 
 }  // namespace
+
+// The terminal's dialogs with the answers krnctl took from its command line in front.
+class PreAnsweredDialogs final : public platform::Dialogs {
+public:
+    explicit PreAnsweredDialogs(platform::Dialogs& inner) : inner_(inner) {}
+
+    platform::MessageResult message(const platform::MessageBox& box) override { return inner_.message(box); }
+    std::optional<std::string> input(const std::string& prompt, const std::string& title,
+                                     const std::string& initial) override {
+        shown.push_back({prompt, initial});
+        if (answers.empty()) return inner_.input(prompt, title, initial);
+        const InputAnswer a = answers.front();
+        answers.pop_front();
+        switch (a.kind) {
+            case InputAnswer::Kind::Value: return a.value;
+            case InputAnswer::Kind::Keep: return initial.empty() ? std::nullopt : std::optional(initial);
+            case InputAnswer::Kind::Cancel: break;
+        }
+        return std::nullopt;
+    }
+    std::optional<std::string> openFile(const std::string& title, const std::string& folder,
+                                        const std::vector<platform::FileFilter>& filters) override {
+        if (auto f = takeFile()) return f;
+        return inner_.openFile(title, folder, filters);
+    }
+    std::optional<std::string> saveFile(const std::string& title, const std::string& suggested,
+                                        const std::vector<platform::FileFilter>& filters) override {
+        if (auto f = takeFile()) return f;
+        return inner_.saveFile(title, suggested, filters);
+    }
+    std::optional<platform::FontChoice> chooseFont(const platform::FontChoice& initial) override {
+        return inner_.chooseFont(initial);
+    }
+
+    std::deque<InputAnswer> answers;
+    std::deque<std::string> files;
+    std::vector<ShownInput> shown;
+
+private:
+    std::optional<std::string> takeFile() {
+        if (files.empty()) return std::nullopt;
+        std::string f = files.front();
+        files.pop_front();
+        return f;
+    }
+    platform::Dialogs& inner_;
+};
 
 void installInterruptHandlers() {
     struct sigaction action {};
@@ -70,8 +118,9 @@ bool Context::init() {
     socket_ = std::make_unique<platform::qt::QtUdpSocket>();
     moduleSocket_ = std::make_unique<platform::qt::QtUdpSocket>();
     probeSocket_ = std::make_unique<platform::qt::QtUdpSocket>();
-    dialogs_ = std::make_unique<platform::console::ConsoleDialogs>(
+    console_ = std::make_unique<platform::console::ConsoleDialogs>(
         std::cin, std::cerr, options_.yes, ::isatty(STDIN_FILENO) != 0);
+    dialogs_ = std::make_unique<PreAnsweredDialogs>(*console_);
     if (!options_.simulate.empty()) {
         const sim::Profile* profile = sim::findProfile(options_.simulate);
         if (!profile) {
@@ -102,6 +151,17 @@ bool Context::init() {
     }
     return true;
 }
+
+platform::Dialogs& Context::dialogs() { return *dialogs_; }
+
+void Context::answerInputs(std::vector<InputAnswer> answers) {
+    dialogs_->answers.assign(answers.begin(), answers.end());
+    dialogs_->shown.clear();
+}
+
+void Context::answerFile(const std::string& path) { dialogs_->files.push_back(path); }
+
+const std::vector<ShownInput>& Context::shownInputs() const { return dialogs_->shown; }
 
 std::string Context::description() {
     if (!options_.instrument.empty()) return options_.instrument;
@@ -164,11 +224,15 @@ const std::string& Context::programFolder() {
     return folder_;
 }
 
-void Context::showStatus(const std::string& text) { status_ = text; }
+void Context::showStatus(const std::string& text) {
+    status_ = text;
+    if (bar_) bar_->setLabel(text);
+}
 
 void Context::showProgress(long maximum) {
     maximum_ = maximum;
     bar_ = std::make_unique<TerminalProgress>(progressAllowed(), status_);
+    bar_->countBytes(controller_->progressScale());
     bar_->show(0, maximum_);
 }
 

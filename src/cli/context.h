@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "instrument/uckrnvisual.h"
 #include "platform/dialogs.h"
@@ -21,6 +22,7 @@
 namespace cli {
 
 class TerminalProgress;
+class PreAnsweredDialogs;
 
 enum Exit : int {
     kDone = 0,
@@ -50,6 +52,22 @@ struct DiscoveryOptions {
 // The serial number of the in-process USB instrument of --simulate.
 inline constexpr const char* kSimulatedUsbSerial = "QX3SIM0001";
 
+// An answer given on krnctl's command line to an input box before the box is shown.
+struct InputAnswer {
+    enum class Kind { Value, Keep, Cancel };
+    Kind kind = Kind::Cancel;
+    std::string value;
+    static InputAnswer of(const std::string& v) { return {Kind::Value, v}; }
+    static InputAnswer keep() { return {Kind::Keep, {}}; }
+    static InputAnswer cancel() { return {Kind::Cancel, {}}; }
+};
+
+// An input box as a command showed it.
+struct ShownInput {
+    std::string prompt;
+    std::string initial;
+};
+
 // The exit code of a command's outcome.
 int exitCode(service::Outcome outcome);
 
@@ -67,7 +85,7 @@ public:
     platform::SerialPortEnumerator& serialPorts() { return *ports_; }
 
     // service::CommandHost
-    platform::Dialogs& dialogs() override { return *dialogs_; }
+    platform::Dialogs& dialogs() override;
     platform::Clock& clock() override { return clock_; }
     platform::SettingsStore& settings() override;
     const std::string& programFolder() override;
@@ -89,6 +107,14 @@ public:
     void setProgress(long value) override;
     void hideProgress() override;
     void processEvents() override;
+
+    // Answers for the next input boxes, in order (Keep: the box's own initial value); with none
+    // left, the terminal is asked as usual. The boxes shown are recorded, so that a command run
+    // only to show a value can print what its input box offered.
+    void answerInputs(std::vector<InputAnswer> answers);
+    // The file the next save or open dialog returns.
+    void answerFile(const std::string& path);
+    const std::vector<ShownInput>& shownInputs() const;
 
     // What the clock dialog does in krnctl; by default it tells that the clocks differ.
     std::function<void(instrument::UCKRNVisual&)> clockDialog;
@@ -126,7 +152,8 @@ private:
     std::unique_ptr<platform::UdpSocket> socket_;
     std::unique_ptr<platform::UdpSocket> moduleSocket_;
     std::unique_ptr<platform::UdpSocket> probeSocket_;
-    std::unique_ptr<platform::Dialogs> dialogs_;
+    std::unique_ptr<platform::Dialogs> console_;
+    std::unique_ptr<PreAnsweredDialogs> dialogs_;
     std::unique_ptr<platform::UsbBridge> usb_;
     std::unique_ptr<sim::SimInstrument> simulated_;
     std::unique_ptr<platform::FrameTrace> trace_;

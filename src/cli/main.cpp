@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
     cli::addClockCommand(app, commands);
     cli::addDataCommands(app, commands);
     cli::addBackupCommands(app, commands);
+    cli::addSettingCommands(app, commands);
+    cli::addMemoryCommands(app, commands);
 
     try {
         app.parse(argc, argv);

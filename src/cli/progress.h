@@ -1,6 +1,7 @@
 #pragma once
 // A progress bar on the terminal for long transfers; silent with --json or when stderr is not
-// a terminal.
+// a terminal. A transfer counted in bytes also shows the bytes done, the rate and the time left.
+#include <chrono>
 #include <string>
 
 namespace cli {
@@ -9,13 +10,21 @@ class TerminalProgress {
 public:
     TerminalProgress(bool enabled, std::string label);
     ~TerminalProgress();
+    // Every step of show() stands for this many bytes (0: the steps are no bytes, e.g. percent).
+    void countBytes(long bytesPerStep) { bytesPerStep_ = bytesPerStep; }
+    void setLabel(std::string label) { label_ = std::move(label); }
     // done of total (total 100 for percentages).
     void show(long done, long total);
+
+    // The text after the bar: "  12.0 KiB/512.0 KiB  1.5 KiB/s  5:32 left".
+    static std::string byteFigures(long doneBytes, long totalBytes, double seconds);
 
 private:
     bool enabled_;
     std::string label_;
     int lastShown_ = -1;
+    long bytesPerStep_ = 0;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace cli

@@ -60,6 +60,10 @@ public:
     virtual void showClockDialog(instrument::UCKRNVisual& control) = 0;
     // The communication test's dialog, which repeats `communicationAttempt` until closed.
     virtual void showCommunicationTest(const std::string& description) = 0;
+
+    // "&Esporta le differenze" (the entry's check mark): while set, the NVRAM send compares
+    // instead of writing and logs each differing byte. Down when the program starts.
+    bool soloDifferenze = false;
 };
 
 }  // namespace service

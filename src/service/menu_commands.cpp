@@ -3,6 +3,9 @@
 #include "service/clock_command.h"
 #include "service/communication_test.h"
 #include "service/controller.h"
+#include "service/memory_commands.h"
+#include "service/setting_commands.h"
+#include "service/value_commands.h"
 
 namespace service {
 
@@ -10,6 +13,18 @@ const std::map<std::string, MenuCommand>& menuCommands() {
     static const std::map<std::string, MenuCommand> commands = {
         {"mnuOrologio", &ClockCommand},
         {"mnuTestComm", &CommunicationTest},
+        {"mnuNomeStrumento", &InstrumentNameCommand},
+        {"mnuNomeSetPoint", &SetPointNameCommand},
+        {"mnuRecuperoDeformazione", &DeformationCommand},
+        {"mnuResetContatore", &CounterCommand},
+        {"mnuFiltroF", &ForceFilterCommand},
+        {"mnuFZeroDefault", &StartForceCommand},
+        {"mnuOpzioneAspettaStop", &WaitEndCommand},
+        {"mnuOpzioniStrumento", &ClockPrescalerCommand},
+        {"mnuExportMem", &ExportMemoryCommand},
+        {"mnuImportMem", &ImportMemoryCommand},
+        {"mnuSalvaUtenti", &ExportUsersCommand},
+        {"mnuSoloDifferenze", &DifferencesModeCommand},
     };
     return commands;
 }

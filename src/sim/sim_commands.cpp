@@ -21,7 +21,7 @@ bool inRange(const std::vector<std::uint8_t>& memory, std::uint32_t a, std::size
 Bytes readNvram(SimInstrument& in, platform::ByteSpan args, std::size_t n) {
     if (args.size() != 3) return {};
     const std::uint32_t a = address(args);
-    if (!inRange(in.nvram(), a, n)) return {};
+    if (!inRange(in.nvram(), a, n) || in.unreadable(a, n)) return {};
     auto& nv = in.nvram();
     return Bytes(nv.begin() + a, nv.begin() + a + static_cast<std::ptrdiff_t>(n));
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/bytes.h"
@@ -85,6 +86,13 @@ public:
     void setSilent(bool silent) { silent_ = silent; }
     void setPressLockRefused(bool refused) { pressLockRefused_ = refused; }
     void setRestartSilence(platform::Duration d) { restartSilence_ = d; }
+    // Faulty memory cells: a read (commands 15, 16, 17, 41) that touches one is answered with
+    // no data.
+    void setUnreadable(std::set<std::uint32_t> addresses) { unreadable_ = std::move(addresses); }
+    bool unreadable(std::uint32_t address, std::size_t n) const {
+        auto it = unreadable_.lower_bound(address);
+        return it != unreadable_.end() && *it < address + n;
+    }
     // Wire pacing at 115200 baud 8N1 in both directions.
     void setPacing(bool on) { pacing_ = on; }
     // Every answer starts this long after its request: a slow instrument, for interrupting a
@@ -159,6 +167,7 @@ private:
     int restarts_ = 0;
     platform::Duration restartSilence_ = std::chrono::seconds(5);
 
+    std::set<std::uint32_t> unreadable_;
     std::vector<WireByte> wire_;
     std::vector<platform::Bytes> requests_;
 };

@@ -87,8 +87,25 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_EQ(g.window.windowTitle(), "Ferro-Luxit Setup (Debug)");
     EXPECT_FALSE(g.window.progressBar()->isVisibleTo(&g.window));
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
-    EXPECT_FALSE(g.window.action("mnuNomeStrumento")->isEnabled());  // its command comes later
+    EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
+    EXPECT_FALSE(g.window.action("mnuInviaTesto")->isEnabled());  // its command comes later
     EXPECT_TRUE(g.window.action("mnuSetTDC")->isEnabled());          // no action
+}
+
+TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
+    Gui g("/FUL");
+    g.window.SetupMenu();
+    QAction* entry = g.window.action("mnuSoloDifferenze");
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_TRUE(g.window.soloDifferenze);
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(g.window.soloDifferenze);
+    entry->trigger();
+    g.window.SetupMenu();
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(g.window.soloDifferenze);
 }
 
 TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {

@@ -2,6 +2,8 @@
 // on loopback UDP.
 #include <gtest/gtest.h>
 
+#include "e2e/programs.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -20,96 +22,9 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-struct Result {
-    int exitCode;
-    std::string out;
-};
-
-// Runs a command line through the shell and collects its stdout (stderr joins it).
-Result run(const std::string& command) {
-    Result r{-1, {}};
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    std::array<char, 512> buf;
-    while (std::fgets(buf.data(), buf.size(), p)) r.out += buf.data();
-    int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-// A krnsim process with its announced endpoints.
-class Krnsim {
-public:
-    explicit Krnsim(std::vector<std::string> args) {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        args.insert(args.begin(), KRNSIM_PATH);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, KRNSIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        out_ = fds[0];
-        readUntilReady();
-    }
-    ~Krnsim() {
-        stop();
-        if (out_ >= 0) ::close(out_);
-    }
-    int stop() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string value(const std::string& key) const {
-        auto it = values_.find(key);
-        return it == values_.end() ? std::string() : it->second;
-    }
-    std::string port(const std::string& key) const {
-        std::string v = value(key);
-        return v.substr(v.rfind(':') + 1);
-    }
-
-private:
-    void readUntilReady() {
-        std::string text;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (text.find("ready\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-            pollfd p{out_, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) continue;
-            char buf[256];
-            ssize_t n = ::read(out_, buf, sizeof buf);
-            if (n <= 0) break;
-            text.append(buf, static_cast<std::size_t>(n));
-        }
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = text.find('\n', start);
-            std::string line = text.substr(start, end - start);
-            std::size_t colon = line.find(": ");
-            if (colon != std::string::npos) values_[line.substr(0, colon)] = line.substr(colon + 2);
-            if (end == std::string::npos) break;
-            start = end + 1;
-        }
-    }
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::map<std::string, std::string> values_;
-};
-
-const std::string krnctl = KRNCTL_PATH;
+using namespace e2e;
 
 TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
     Krnsim sim({"--profile", "p41e1072", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
@@ -174,10 +89,10 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
     const Case cases[] = {
         {"name", 0, "KRN-36\n"},
         {"name 'Pressa 7 linea B'", 0, "Pressa 7 line\n"},
-        {"--json name", 0, "{\"Nome\":\"Pressa 7 line\",\"MaxLenNome\":13}\n"},
+        {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
         {"counter", 0, "123456\n"},
-        {"counter 99", 0, "99\n"},
-        {"counter -1", 2, "krnctl: the counter takes a whole number from 0 to 2147483647\n"},
+        {"counter --set 99", 0, "Writing counter done\n99\n"},
+        {"counter --set -1", 3, "Insert a number in range 0 to 2147483647.\n"},
         {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
         {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
         {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},

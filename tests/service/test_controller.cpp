@@ -6,6 +6,7 @@
 #include "service/controller.h"
 #include "service/conversation.h"
 #include "service/menu_commands.h"
+#include "service/command_log.h"
 #include "support/test_host.h"
 
 using testing_support::InstrumentRig;
@@ -14,19 +15,9 @@ using service::Outcome;
 
 namespace {
 
-// The requests the instrument received, as "code/argument" ("18/4") or "code" without argument.
-std::vector<std::string> requests(const InstrumentRig& rig) {
-    std::vector<std::string> out;
-    for (const auto& r : rig.instrument.requests()) {
-        if (r.size() < 2) continue;
-        const int code = r[1];
-        out.push_back(r.size() == 4 && (code == 18 || code == 20) ? std::to_string(code) + "/" + std::to_string(r[2])
-                                                                  : std::to_string(code));
-    }
-    return out;
-}
+std::vector<std::string> requests(const InstrumentRig& rig) { return testing_support::requestNames(rig); }
 
-// The requests after the last configuration read: what the command itself sent.
+// The last requests: what the command itself sent.
 std::vector<std::string> tail(const std::vector<std::string>& all, std::size_t n) {
     return {all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
 }

@@ -28,9 +28,13 @@ public:
                                         const std::vector<platform::FileFilter>&) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveFile(const std::string&, const std::string&,
+    std::optional<std::string> saveFile(const std::string& title, const std::string&,
                                         const std::vector<platform::FileFilter>&) override {
-        return std::nullopt;
+        fileTitles.push_back(title);
+        if (files.empty()) return std::nullopt;
+        auto f = files.front();
+        files.pop_front();
+        return f;
     }
     std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override { return std::nullopt; }
 
@@ -44,6 +48,8 @@ public:
     std::deque<platform::MessageResult> answers;
     std::vector<std::string> prompts;
     std::deque<std::optional<std::string>> inputs;
+    std::deque<std::string> files;  // answers of the save dialogs
+    std::vector<std::string> fileTitles;
 };
 
 }  // namespace testing_support

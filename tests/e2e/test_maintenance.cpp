@@ -1,0 +1,101 @@
+// The maintenance commands and the memory files through krnctl and krnsim on a pseudo-terminal:
+// the export with block reads and byte by byte gives the same file, the import writes it back,
+// the settings are read and changed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "e2e/programs.h"
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Folder {
+    Folder() : path(fs::temp_directory_path() / ("krn-e2e-maint-" + std::to_string(::getpid()))) {
+        fs::create_directories(path);
+    }
+    ~Folder() { fs::remove_all(path); }
+    fs::path path;
+};
+
+TEST(Maintenance, ExportWithBlockReadsAndPerByteGivesTheSameFile) {
+    Krnsim sim({"--profile", "p36e51", "--serial"});
+    Folder folder;
+    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
+    const std::string blocks = (folder.path / "blocks.asm").string(), single = (folder.path / "single.asm").string();
+    Result a = run(k + "memory export --from 0 --to 599 -o " + blocks);
+    ASSERT_EQ(a.exitCode, 0) << a.out;
+    EXPECT_EQ(a.out, "exported to " + blocks + "\n");
+    Result b = run(k + "memory export --from 0 --to '&H257' --per-byte -o " + single);
+    ASSERT_EQ(b.exitCode, 0) << b.out;
+    const std::string text = slurp(blocks);
+    EXPECT_EQ(text, slurp(single));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 600);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1).back(), '\n');
+    EXPECT_NE(text.find("\r\n6A   "), std::string::npos);  // the name's length byte at 106
+}
+
+TEST(Maintenance, ImportWritesTheFileAndRefusesAGarbageLine) {
+    Krnsim sim({"--profile", "p36e51", "--serial"});
+    Folder folder;
+    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
+    std::ofstream(folder.path / "Memory.asm", std::ios::binary) << "5000   7   7\r\n5001   200   C8\r\n";
+    Result ok = run(k + "memory import");
+    EXPECT_EQ(ok.exitCode, 0) << ok.out;
+    EXPECT_EQ(run(k + "nvram read 0x5000 2").out, "005000: 07 C8\n");
+    std::ofstream(folder.path / "bad.asm", std::ios::binary) << "5000   9\r\nrubbish\r\n";
+    Result bad = run(k + "memory import " + (folder.path / "bad.asm").string());
+    EXPECT_EQ(bad.exitCode, 4) << bad.out;
+    EXPECT_NE(bad.out.find("is not valid at line 2"), std::string::npos) << bad.out;
+    EXPECT_EQ(run(k + "nvram read 0x5000 1").out, "005000: 07\n");
+}
+
+TEST(Maintenance, SettingsJobsAndUsersOverAPseudoTerminal) {
+    Krnsim sim({"--profile", "p36e51", "--serial"});
+    Folder folder;
+    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
+    const std::string jobs = (folder.path / "jobs.bin").string();
+    struct Case {
+        std::string args;
+        int exitCode;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"brake-name", 0, "Freno\n"},
+        {"brake-name 'Fermo B'", 0, "Fermo B\n"},
+        {"brake-name 'Fourteen chars'", 3, "Bad name\n"},
+        {"--json brake-name", 0, "{\"NomeFreno\":\"Fermo B\"}\n"},
+        {"deformation", 0, "CoefDeformazioneA: 12\nCoefDeformazioneB: 34\n"},
+        {"--json setting wait-end", 0, "{\"CampioniAttesaFine\":10}\n"},
+        {"setting start-force 0", 3, "Insert a number in range 1 to 255.\n"},
+        {"setting start-force 40", 3, "Send new value?\n"},
+        {"--yes setting start-force 40", 0, "Send new value?\n40\n"},
+        {"setting start-force", 0, "40\n"},
+        {"--yes setting force-filter 5", 1, "Send new value?\nCommunication error.\n"},
+        {"jobs save " + jobs, 0, "jobs saved to " + jobs + "\n"},
+        {"jobs restore " + jobs, 0, "jobs written back from " + jobs + "\n"},
+        {"users export " + (folder.path / "u.atm").string(), 0,
+         "Export OK\nusers exported to " + (folder.path / "u.atm").string() + "\n"},
+        {"setting", 2, ""},
+    };
+    for (const Case& c : cases) {
+        Result r = run(k + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.out;
+        if (!c.output.empty()) {
+            EXPECT_EQ(r.out, c.output) << c.args;
+        }
+    }
+}
+
+}  // namespace
