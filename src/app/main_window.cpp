@@ -36,10 +36,6 @@ FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
     setObjectName("FMain");
     controller_ = std::make_unique<CMain>(dialogs_, *this, env.clock, serial_.get(), socket_.get());
     control_->setDialogs(&dialogs_);
-    // The instrument control's progress goes to the controller; a stop answer ends the transfer.
-    control_->Progresso = [this](bool& continua, long count) {
-        if (controller_->UpdateTransfer(count)) continua = false;
-    };
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     status_->setObjectName("lblTrasferimento");

@@ -11,7 +11,7 @@ namespace {
 // Writes while ok; each write sets ok to its result. Keys missing from the file are skipped.
 class Restorer {
 public:
-    Restorer(instrument::UCKRNVisual& c, IniFile& f) : c_(c), f_(f) {}
+    Restorer(instrument::UCKRNVisual& c, IniFile& f, platform::Progress* p) : c_(c), f_(f), progress_(p) {}
     bool ok = true;
 
     bool has(const std::string& key) {
@@ -48,12 +48,12 @@ public:
         return std::nullopt;
     }
     void progress(long percent) {
-        if (!c_.Progresso) return;
-        c_.Progresso(ok, percent);
+        if (progress_ && !progress_->update(percent)) ok = false;
     }
 
     instrument::UCKRNVisual& c_;
     IniFile& f_;
+    platform::Progress* progress_;
 };
 
 std::string numbered(const char* base, int i) { return std::string(base) + std::to_string(i); }
@@ -336,11 +336,11 @@ bool SupportoRipristino(const instrument::UCKRNVisual& control) {
 }
 
 bool EseguiRipristino(instrument::UCKRNVisual& control, IniFile& file, bool taratura, bool configStrumento,
-                      bool configCilindro) {
+                      bool configCilindro, platform::Progress* progress) {
     if (!file.OpenFile() || !SupportoRipristino(control)) return false;
     file.Chiave(kSection);
     if (!file.ChiaveTrovata()) return false;
-    Restorer r(control, file);
+    Restorer r(control, file, progress);
     if (!r.has("Device") || file.ValString() != kDevice) return false;
     if (!r.has("Protocollo") || !r.has("Estensioni")) return false;
     const int F = file.ValInteger();

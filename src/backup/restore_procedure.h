@@ -10,6 +10,6 @@ bool SupportoRipristino(const instrument::UCKRNVisual& control);
 // taratura: calibration; configStrumento: instrument configuration; configCilindro: the press
 // limits of electric presses. True when the file was accepted and every write made succeeded.
 bool EseguiRipristino(instrument::UCKRNVisual& control, IniFile& file, bool taratura, bool configStrumento,
-                      bool configCilindro);
+                      bool configCilindro, platform::Progress* progress = nullptr);
 
 }  // namespace backup

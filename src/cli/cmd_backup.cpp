@@ -75,9 +75,7 @@ int runRestore(Context& ctx, const RestoreOptions& o) {
     auto& c = ctx.instrument();
     if (!backup::SupportoRipristino(c)) return notSupported(ctx, c);
     TerminalProgress bar(ctx.showProgress(), "Restoring");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = backup::EseguiRipristino(c, ini, o.calibration, o.config, o.cylinder);
-    c.Progresso = nullptr;
+    const bool ok = backup::EseguiRipristino(c, ini, o.calibration, o.config, o.cylinder, &bar);
     if (!ok) {
         ctx.message("Errore.\nthe file was refused or a write failed; restart the instrument and check it");
         return kInstrumentFailed;

@@ -141,9 +141,7 @@ int runRestart(Context& ctx) {
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
     TerminalProgress bar(ctx.showProgress(), "Restarting");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = c.ResetStrumento(0, 100);
-    c.Progresso = nullptr;
+    const bool ok = c.ResetStrumento(0, 100, bar);
     if (!ok) {
         ctx.message("Communication error\nthe instrument did not answer after its restart");
         return kInstrumentFailed;
@@ -167,9 +165,7 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
         return kRefused;
     }
     TerminalProgress bar(ctx.showProgress(), "Restarting");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = c.SetUpdateMode(wanted);
-    c.Progresso = nullptr;
+    const bool ok = c.SetUpdateMode(wanted, bar);
     if (!ok) {
         ctx.message("Communication error\nthe instrument did not change its update mode");
         return kInstrumentFailed;

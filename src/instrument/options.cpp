@@ -1,5 +1,7 @@
 #include "instrument/options.h"
 
+#include "instrument/generations.h"
+#include "instrument/nvram_map.h"
 #include "instrument/option_table.h"
 
 namespace instrument {
@@ -12,17 +14,17 @@ struct Entry {
 
 // The option bytes in the order they are read.
 const Entry kEntries[11] = {
-    {100, [](std::int16_t e, bool) { return e > 1; }},
-    {101, [](std::int16_t e, bool) { return e > 1; }},
-    {208, [](std::int16_t e, bool) { return e > 22; }},
-    {242, [](std::int16_t e, bool) { return e > 22; }},
-    {201, [](std::int16_t e, bool) { return e > 1; }},
-    {240, [](std::int16_t e, bool) { return e > 10; }},
-    {244, [](std::int16_t e, bool) { return e > 22; }},
-    {103, [](std::int16_t e, bool) { return e > 7; }},
-    {56, [](std::int16_t e, bool) { return e >= 49; }},
-    {57, [](std::int16_t e, bool) { return e >= 49; }},
-    {511, [](std::int16_t, bool electric) { return electric; }},
+    {nvmap::Opzioni1, [](std::int16_t e, bool) { return e > 1; }},
+    {nvmap::Opzioni2, [](std::int16_t e, bool) { return e > 1; }},
+    {nvmap::Opzioni3, [](std::int16_t e, bool) { return e > 22; }},
+    {nvmap::Opzioni4, [](std::int16_t e, bool) { return e > 22; }},
+    {nvmap::Opzioni5, [](std::int16_t e, bool) { return e > 1; }},
+    {nvmap::Opzioni6, [](std::int16_t e, bool) { return e > 10; }},
+    {nvmap::Opzioni7, [](std::int16_t e, bool) { return e > 22; }},
+    {nvmap::Opzioni8, [](std::int16_t e, bool) { return e > 7; }},
+    {nvmap::Opzioni9, [](std::int16_t e, bool) { return e >= 49; }},
+    {nvmap::Opzioni10, [](std::int16_t e, bool) { return e >= 49; }},
+    {nvmap::Opzioni11, [](std::int16_t, bool electric) { return electric; }},
 };
 
 // Option groups 1..11 and the entry (1-based) that holds each.
@@ -51,7 +53,7 @@ bool Options::LeggiOpzioni() {
 
 void Options::AssegnaCodiciOpzione() {
     codici_.clear();
-    const bool newer = estensioni_ > 40;
+    const bool newer = opzioniNuove(estensioni_);
     for (const OptionRow& row : optionTable()) {
         std::int16_t code = -1;
         for (const OptionChoice& c : newer ? row.newer : row.older) {

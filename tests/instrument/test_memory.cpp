@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/protocol.h"
+#include "instrument/progress_recorder.h"
 #include "support/instrument_rig.h"
 
 using platform::Bytes;
@@ -48,17 +49,12 @@ TEST_F(Memory, BlockReadFailsOnAShortAnswer) {
 
 TEST_F(Memory, OlderInstrumentsReadByteByByteWithProgressThatCanStop) {
     open("p17e23");
-    long last = 0;
-    rig->control.Progresso = [&](bool& continua, long n) {
-        last = n;
-        if (n >= 32) continua = false;
-    };
-    EXPECT_FALSE(rig->control.ReadNVRamBytes(0x100, 40).has_value());
-    EXPECT_EQ(last, 32);
+    testing_support::ProgressRecorder progress(32);
+    EXPECT_FALSE(rig->control.ReadNVRamBytes(0x100, 40, progress).has_value());
+    EXPECT_EQ(progress.updates, (std::vector<long>{16, 32}));
     EXPECT_TRUE(rig->control.nvram().interrupted);
     EXPECT_EQ(rig->instrument.requests().size(), 32u);
     EXPECT_EQ(rig->instrument.requests()[0], frame({15, 0x00, 0x01, 0x00}));
-    rig->control.Progresso = nullptr;
     EXPECT_TRUE(rig->control.ReadNVRamBytes(0x100, 40).has_value());
     EXPECT_FALSE(rig->control.nvram().interrupted);
 }
