@@ -36,7 +36,9 @@ bool Configuration::reread(int& stato) {
         return true;
     }
     if (!ident_.ProtocolloSupportato()) return false;  // before any NVRAM access
-    bool ok = ident_.LeggiVersione();
+    // A short answer leaves the version at 0; only a failed exchange ends the read.
+    bool ok = false;
+    ident_.LeggiVersione(&ok);
     id_.IndirizzoConfigurazione = nvmap::IndirizzoConfigurazione;
     std::optional<std::vector<std::uint8_t>> header;
     if (ok) {

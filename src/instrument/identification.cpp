@@ -60,8 +60,10 @@ bool Identification::ProtocolloSupportato() const {
     return std::find(supported.begin(), supported.end(), id_.Protocollo) != supported.end();
 }
 
-bool Identification::LeggiVersione() {
-    if (link_.ComandoSemplice(platform::cmd::Version, false) && link_.BufferRx[0] >= 2) {
+bool Identification::LeggiVersione(bool* scambioRiuscito) {
+    const bool exchanged = link_.ComandoSemplice(platform::cmd::Version, false);
+    if (scambioRiuscito) *scambioRiuscito = exchanged;
+    if (exchanged && link_.BufferRx[0] >= 2) {
         id_.versione = static_cast<float>(256 * link_.BufferRx[2] + link_.BufferRx[1]) / 100.0f;
         return true;
     }

@@ -1,6 +1,9 @@
 // Identification, capabilities and memory map of every simulated generation, on every channel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "instrument/identification.h"
 #include "support/instrument_rig.h"
 
@@ -221,6 +224,39 @@ TEST(FormatoNVRAM, EveryThreshold) {
         EXPECT_EQ(instrument::formatoNVRAM(static_cast<std::int16_t>(c.p), static_cast<std::int16_t>(c.e), c.electric),
                   c.format)
             << c.p << "/" << c.e << (c.electric ? " electric" : "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEndsTheRead) {
+    using sim::Fault;
+    struct Case {
+        const char* what;
+        std::vector<Fault> faults;  // on the version request, the fifth frame of the reread
+        bool ok;
+        const char* versione;
+    };
+    const Case cases[] = {
+        {"one byte", {Fault(Fault::Kind::Replace, 0, {}, 4, {0x30})}, true, "0.00"},
+        {"no byte", {Fault(Fault::Kind::Replace, 0, {}, 4, {})}, true, "0.00"},
+        {"no answer to either attempt",
+         {Fault(Fault::Kind::NoAnswer, 0, {}, 4), Fault(Fault::Kind::NoAnswer, 0, {}, 4)}, false, "0.00"},
+    };
+    for (const Case& k : cases) {
+        InstrumentRig rig("p36e51");
+        ASSERT_TRUE(rig.openSerial());
+        rig.instrument.clearLog();
+        for (const Fault& f : k.faults) rig.instrument.addFault(f);
+        EXPECT_EQ(rig.control.LeggiConfigurazione(), k.ok) << k.what;
+        EXPECT_EQ(rig.control.Versione(), k.versione) << k.what;
+        const std::vector<int> c = rig.commands();
+        ASSERT_GE(c.size(), 5u) << k.what;
+        EXPECT_EQ(c[4], 12) << k.what;
+        // A short answer goes on to the NVRAM header and the rest; a failed exchange stops.
+        EXPECT_EQ(c.back() == 7, k.ok) << k.what;
+    }
 }
 
 }  // namespace
