@@ -4,6 +4,7 @@
 
 #include "instrument/generations.h"
 #include "platform/protocol.h"
+#include "platform/text_file.h"
 
 namespace instrument {
 namespace {
@@ -143,9 +144,9 @@ bool Configuration::LeggiInfoStrumento() {
     if (!ident_.LeggiCapacita() || !readUnits()) return false;
     const std::int16_t e = link_.flags.Estensioni;
     if (conNomeFreno(id_.Protocollo, e)) {
-        auto name = nvram_.LeggiStringaNVRam(nvmap::NomeFreno);
+        auto name = nvram_.LeggiStringaNVRam(nvmap::NomeFreno, nvmap::MaxLenNomeFreno);
         if (!name) return false;
-        v_.NomeFreno = name->substr(0, nvmap::MaxLenNomeFreno);
+        v_.NomeFreno = *name;
     } else {
         v_.NomeFreno = "Brake";
     }
@@ -162,7 +163,7 @@ bool Configuration::LeggiInfoStrumento() {
             v_.NomeUscitaSetPoint[static_cast<std::size_t>(i)] = kSetPointDefaults[i];
             continue;
         }
-        auto name = nvram_.LeggiStringaNVRam(nvmap::nomeUscitaSetPoint(i + 1));
+        auto name = nvram_.LeggiStringaNVRam(nvmap::nomeUscitaSetPoint(i + 1), nvmap::MaxLenNomeUscitaSetPoint);
         if (!name) return false;
         v_.NomeUscitaSetPoint[static_cast<std::size_t>(i)] = *name;
     }
@@ -170,10 +171,11 @@ bool Configuration::LeggiInfoStrumento() {
 }
 
 bool Configuration::LeggiNomeStrumento() {
-    auto name = nvram_.LeggiStringaNVRam(nvmap::Nome);
+    // Cut in characters: the Windows-1252 text has one byte per character.
+    auto name = nvram_.LeggiTestoNVRam(nvmap::Nome);
     if (!name) return false;
     if (name->size() > 64) name->resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.MaxLenNome, 0)));
-    link_.setNome(*name);
+    link_.setNome(platform::cp1252ToUtf8(*name));
     return true;
 }
 

@@ -68,12 +68,20 @@ std::optional<std::vector<std::uint8_t>> Nvram::ReadNVRamBytes(std::int32_t indi
     return dati;
 }
 
-std::optional<std::string> Nvram::LeggiStringaNVRam(std::int32_t indirizzo) {
+std::optional<std::string> Nvram::readText(std::int32_t indirizzo, int massimo) {
     auto length = ReadNVRam1Byte(indirizzo);
     if (!length) return std::nullopt;
-    auto chars = ReadNVRamBytes(indirizzo + 1, *length);
+    auto chars = ReadNVRamBytes(indirizzo + 1, std::min<int>(*length, std::max(massimo, 0)));
     if (!chars) return std::nullopt;
-    return platform::cp1252ToUtf8(std::string(chars->begin(), chars->end()));
+    return std::string(chars->begin(), chars->end());
+}
+
+std::optional<std::string> Nvram::LeggiTestoNVRam(std::int32_t indirizzo) { return readText(indirizzo, 255); }
+
+std::optional<std::string> Nvram::LeggiStringaNVRam(std::int32_t indirizzo, int massimo) {
+    auto text = readText(indirizzo, massimo);
+    if (!text) return std::nullopt;
+    return platform::cp1252ToUtf8(*text);
 }
 
 std::optional<std::string> Nvram::LeggiIndirizzoIP(std::int32_t indirizzo) {

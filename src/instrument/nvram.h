@@ -21,7 +21,10 @@ public:
     // bytes read every 16 bytes; a stop answer ends the read (interrupted).
     std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t indirizzo, std::int32_t quanti,
                                                             platform::Progress& progress = nessunProgresso());
-    std::optional<std::string> LeggiStringaNVRam(std::int32_t indirizzo);
+    // A length-prefixed string as the instrument keeps it: Windows-1252 bytes, one per character.
+    std::optional<std::string> LeggiTestoNVRam(std::int32_t indirizzo);
+    // The same as UTF-8, cut to at most `massimo` characters (only those are read).
+    std::optional<std::string> LeggiStringaNVRam(std::int32_t indirizzo, int massimo = 255);
     std::optional<std::string> LeggiIndirizzoIP(std::int32_t indirizzo);
 
     bool WriteNVRam1Byte(std::int32_t indirizzo, std::uint8_t dato);
@@ -44,6 +47,7 @@ private:
     void prepare(std::uint8_t command, std::int32_t indirizzo);
     bool writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
                           platform::Progress& progress, std::size_t before);
+    std::optional<std::string> readText(std::int32_t indirizzo, int massimo);
 
     krnlink::FrameLink& link_;
     const Identity& id_;

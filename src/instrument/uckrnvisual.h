@@ -85,7 +85,9 @@ public:
                                                             platform::Progress& p = nessunProgresso()) {
         return nvram_.ReadNVRamBytes(a, n, p);
     }
-    std::optional<std::string> LeggiStringaNVRam(std::int32_t a) { return nvram_.LeggiStringaNVRam(a); }
+    std::optional<std::string> LeggiStringaNVRam(std::int32_t a, int massimo = 255) {
+        return nvram_.LeggiStringaNVRam(a, massimo);
+    }
     std::optional<std::string> LeggiIndirizzoIP(std::int32_t a) { return nvram_.LeggiIndirizzoIP(a); }
     bool WriteNVRam1Byte(std::int32_t a, std::uint8_t v) { return nvram_.WriteNVRam1Byte(a, v); }
     bool WriteNVRam2Bytes(std::int32_t a, std::int32_t v) { return nvram_.WriteNVRam2Bytes(a, v); }

@@ -259,4 +259,59 @@ TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEnd
     }
 }
 
+// Instrument texts are Windows-1252 bytes in NVRAM: one byte per character, cut by characters.
+TEST(Configuration, InstrumentTextsAreCutInCharactersNotInUtf8Bytes) {
+    const std::string e9 = "\xC3\xA9";  // "é" in UTF-8, 0xE9 in Windows-1252
+    auto times = [](const std::string& s, int n) {
+        std::string r;
+        for (int i = 0; i < n; ++i) r += s;
+        return r;
+    };
+    struct Case {
+        const char* what;
+        std::int32_t address;
+        int length;  // length byte; the characters are all 0xE9
+        std::string expected;
+        std::function<std::string(InstrumentRig&)> read;
+    };
+    auto nome = [](InstrumentRig& r) { return r.control.Nome(); };
+    const Case cases[] = {
+        {"name of 40 characters (kept whole)", 106, 40, times(e9, 40), nome},
+        {"name above 64 characters (cut to 13)", 106, 70, times(e9, 13), nome},
+        {"set-point function name", 255, 13, times(e9, 13), [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
+        {"set-point function name too long", 255, 20, times(e9, 13),
+         [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
+        {"set-point output name too long for its slot", 412, 20, times(e9, 13),
+         [](InstrumentRig& r) { return r.control.values().NomeUscitaSetPoint[1]; }},
+    };
+    for (const Case& k : cases) {
+        InstrumentRig rig("p36e51");
+        auto& nv = rig.instrument.nvram();
+        nv[static_cast<std::size_t>(k.address)] = static_cast<std::uint8_t>(k.length);
+        std::fill_n(nv.begin() + k.address + 1, k.length, 0xE9);
+        ASSERT_TRUE(rig.openSerial()) << k.what;
+        EXPECT_EQ(k.read(rig), k.expected) << k.what;
+    }
+}
+
+TEST(Configuration, ANewNameIsCutInCharactersAndStoredInWindows1252) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    std::string name;
+    for (int i = 0; i < 20; ++i) name += "\xC3\xA9";  // 20 x "é"
+    name += "\xE2\x82\xAC";                        // "€": 0x80 in Windows-1252
+    ASSERT_TRUE(rig.control.ScriviNome(name));
+    const auto& nv = rig.instrument.nvram();
+    EXPECT_EQ(nv[106], 13);
+    EXPECT_EQ(std::count(nv.begin() + 107, nv.begin() + 120, 0xE9), 13);
+    std::string expected;
+    for (int i = 0; i < 13; ++i) expected += "\xC3\xA9";
+    EXPECT_EQ(rig.control.Nome(), expected);
+
+    // A character Windows-1252 cannot hold is stored as "?".
+    ASSERT_TRUE(rig.control.ScriviNome("A\xE2\x86\x92" "B"));  // "A→B"
+    EXPECT_EQ(std::string(nv.begin() + 107, nv.begin() + 110), "A?B");
+    EXPECT_EQ(rig.control.Nome(), "A?B");
+}
+
 }  // namespace
