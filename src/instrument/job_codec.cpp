@@ -142,12 +142,11 @@ std::string decodeName(const Bytes& bytes, std::size_t at, std::size_t room) {
 }
 
 void sizePhase(const Identity& id, FaseLavoro& f) {
-    f.TestInput.assign(static_cast<std::size_t>(std::max<std::int16_t>(id.NumeroMassimoTestInput, 0)), 0);
-    f.EnableInput.assign(static_cast<std::size_t>(std::max<std::int16_t>(id.NumeroMassimoEnableInput, 0)), 0);
-    f.checkPoint.assign(static_cast<std::size_t>(std::max<std::int16_t>(id.NumeroMassimoCheckPoint, 0)), {});
-    f.bordoInferiore.assign(101, {});
-    f.bordoSuperiore.assign(101, {});
-    f.PuntiBordoInferiore = f.PuntiBordoSuperiore = 0;
+    f.TestInput.resize(static_cast<std::size_t>(std::max<std::int16_t>(id.NumeroMassimoTestInput, 0)), 0);
+    f.EnableInput.resize(static_cast<std::size_t>(std::max<std::int16_t>(id.NumeroMassimoEnableInput, 0)), 0);
+    f.checkPoint.resize(static_cast<std::size_t>(std::max<std::int16_t>(id.NumeroMassimoCheckPoint, 0)));
+    for (auto* edge : {&f.bordoInferiore, &f.bordoSuperiore})
+        if (edge->size() < 101) edge->resize(101);
 }
 
 void decodeHeader(const JobContext& ctx, const Bytes& b, JobImage& job) {

@@ -52,7 +52,8 @@ void Jobs::decodeRecord(const std::vector<std::uint8_t>& record, JobImage& job) 
 
 bool Jobs::LeggiLavoro(std::int32_t numero, platform::Progress& progress) {
     interrupted = false;
-    preparaImmagine();
+    // Not cleared: what this generation does not store, or stores invalid, keeps its value.
+    dimensionaImmagine();
     if (numero <= 0) {
         if (id_.DimTestataLavoro <= 0) return false;
         auto stato = LeggiStato();

@@ -35,7 +35,8 @@ public:
 
     // An empty image sized for the connected instrument.
     void preparaImmagine();
-    // Loads job `numero` (<= 0: the current job) into the image, reporting the phases read.
+    // Loads job `numero` (<= 0: the current job) into the image, reporting the phases read. A
+    // field the generation does not store, or an invalid stored date, keeps its value.
     bool LeggiLavoro(std::int32_t numero, platform::Progress& progress = nessunProgresso());
     // Writes the image as job `numero` (<= 0: the current job), reporting the phases written.
     bool ScriviLavoro(std::int32_t numero, platform::Progress& progress = nessunProgresso());
@@ -60,6 +61,7 @@ private:
     JobContext context() const { return {id_, link_.flags.Estensioni, values_}; }
     bool phaseChecks(std::int32_t numero, int fase);
     bool writeFields(std::int32_t base, const std::vector<FieldWrite>& fields);
+    // Sizes the image for the instrument, keeping the values it holds.
     void dimensionaImmagine();
     bool phaseDone(std::size_t fase, platform::Progress& progress);
 

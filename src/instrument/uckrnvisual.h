@@ -134,7 +134,8 @@ public:
     bool LeggiIdentita() { return ident_.LeggiIdentita(); }
 
     // --- configuration ---
-    bool LeggiConfigurazione() { return config_.LeggiConfigurazione(); }
+    // The configuration read of every open; the job image starts empty, sized for the instrument.
+    bool LeggiConfigurazione();
     bool RileggiConfigurazione(int& stato) { return config_.RileggiConfigurazione(stato); }
     bool LeggiMainInfo() { return config_.LeggiMainInfo(); }
     // 0 normal, 3 NVRAM signature missing, 4 NVRAM format number differs (last reread).

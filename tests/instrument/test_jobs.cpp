@@ -264,4 +264,26 @@ TEST(CurveChecks, EditingRules) {
     EXPECT_EQ(rig.control.lavoro().fasi[0].PuntiBordoInferiore, 20);
 }
 
+TEST(Jobs, AnInvalidDateKeepsTheDateOfTheJobReadBefore) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    auto& nv = rig.instrument.nvram();
+    auto dateOf = [&](int job) {
+        return nv.begin() + rig.control.IndirizzoLavori() + (job - 1) * rig.control.DimensioneLavori() + 24;
+    };
+    const std::uint8_t valid[6] = {0x09, 0x05, 0x14, 0x30, 0x11, 0x26};    // 2026-11-30 14:05:09
+    const std::uint8_t invalid[6] = {0x00, 0x00, 0x12, 0x01, 0x13, 0x26};  // month 13
+    std::copy(valid, valid + 6, dateOf(1));
+    std::copy(invalid, invalid + 6, dateOf(2));
+    auto date = [&] {
+        const auto& d = rig.control.lavoro().DataModifiche;
+        return std::vector<int>{d.year, d.month, d.day, d.hour, d.minute, d.second};
+    };
+    ASSERT_TRUE(rig.control.LeggiLavoro(1));
+    EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
+    ASSERT_TRUE(rig.control.LeggiLavoro(2));
+    EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB 2");
+    EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
+}
+
 }  // namespace
