@@ -120,8 +120,10 @@ constexpr bool dataLavoroScritta(std::int16_t e) { return e >= 13; }
 // Protocol 15 to 30 from extension 13: the header carries a 16-bit JobID, Parametro and the
 // self-verification fields.
 constexpr bool testataIntermedia(std::int16_t p, std::int16_t e) { return p >= 15 && p <= 30 && e >= 13; }
-// From protocol 31 the JobID has three bytes.
+// From protocol 31 the JobID has three bytes and the header has no Parametro and no
+// self-verification fields: they read as 0.
 constexpr bool jobIdTreByte(std::int16_t p) { return p >= 31; }
+constexpr bool testataSenzaAutoverifica(std::int16_t p) { return p >= 31; }
 // All but the first instruments (protocol 9 and below with extension below 9) keep the flag byte.
 constexpr bool conFlagLavoro(std::int16_t p, std::int16_t e) { return !(p <= 9 && e < 9); }
 // Header fields of later generations.

@@ -97,14 +97,21 @@ Scala setPointKind(const JobContext& ctx, const FaseLavoro& f) {
     return Scala::Forza;
 }
 
+// A field of the fixed part lies inside the generation's phase base; when decoding, also inside
+// the record given.
 bool fits(const JobContext& ctx, std::int32_t offset, int width) {
     return offset + width <= ctx.id.DimFaseBase;
 }
-bool fits(const JobContext& ctx, const Bytes&, std::int32_t offset, int width) { return fits(ctx, offset, width); }
-bool inside(const Bytes&, std::size_t, std::size_t) { return true; }
+bool fits(const JobContext& ctx, const Bytes& b, std::int32_t offset, int width) {
+    return fits(ctx, offset, width) && static_cast<std::size_t>(offset + width) <= b.size();
+}
+bool inside(const Bytes& b, std::size_t at, std::size_t width) { return at + width <= b.size(); }
 
 bool hasExtension(const JobContext& ctx) { return ctx.id.DimFaseExtra >= static_cast<int>(kExtensionSize); }
-bool hasExtension(const JobContext& ctx, const Bytes&) { return hasExtension(ctx); }
+bool hasExtension(const JobContext& ctx, const Bytes& b) {
+    return hasExtension(ctx) && ctx.id.DimFaseBase >= 0 &&
+           inside(b, static_cast<std::size_t>(ctx.id.DimFaseBase), kExtensionSize);
+}
 
 // Flag bytes first: they decide the phase's scaling.
 void decodePhaseFlags(const JobContext& ctx, const Bytes& b, FaseLavoro& f) {
@@ -134,9 +141,10 @@ void decodePhaseFlags(const JobContext& ctx, const Bytes& b, FaseLavoro& f) {
 }  // namespace
 
 std::string decodeName(const Bytes& bytes, std::size_t at, std::size_t room) {
+    if (at >= bytes.size()) return "";
     const std::size_t len = bytes[at];
     if (len >= 15) return "<?>";
-    const std::size_t n = std::min(len, room);
+    const std::size_t n = std::min({len, room, bytes.size() - at - 1});
     return platform::cp1252ToUtf8(std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at) + 1,
                                               bytes.begin() + static_cast<std::ptrdiff_t>(at + 1 + n)));
 }
@@ -149,6 +157,7 @@ void sizePhase(const Identity& id, FaseLavoro& f) {
         if (edge->size() < 101) edge->resize(101);
 }
 
+// Only the fields that lie inside the header given are decoded; the others keep their values.
 void decodeHeader(const JobContext& ctx, const Bytes& b, JobImage& job) {
     const std::int16_t p = ctx.id.Protocollo, e = ctx.estensioni;
     if (inside(b, 0, 1)) job.NomeLavoro = decodeName(b, 0, 13);
@@ -167,8 +176,10 @@ void decodeHeader(const JobContext& ctx, const Bytes& b, JobImage& job) {
         job.SpecialJob = b[32] & 0x80;
     }
     if (jobIdTreByte(p) && inside(b, 33, 3)) job.JobID = static_cast<std::int32_t>(le(b, 33, 3));
-    job.Parametro = job.CampioniAutover = 0;
-    job.AutoverNoBuoni = job.AutoverNoScarti = false;
+    if (testataSenzaAutoverifica(p)) {
+        job.Parametro = job.CampioniAutover = 0;
+        job.AutoverNoBuoni = job.AutoverNoScarti = false;
+    }
     if (testataIntermedia(p, e) && inside(b, 33, 7)) {
         job.JobID = static_cast<std::int32_t>(le(b, 33, 2));
         job.Parametro = static_cast<std::int32_t>(le(b, 35, 3));
@@ -226,6 +237,8 @@ std::vector<FieldWrite> encodeHeader(const JobContext& ctx, const JobImage& job,
     return w;
 }
 
+// Only the fields that lie inside the phase base (and the record given) are decoded; the
+// others keep their values.
 void decodePhase(const JobContext& ctx, const Bytes& b, FaseLavoro& f) {
     const std::int16_t e = ctx.estensioni;
     decodePhaseFlags(ctx, b, f);
@@ -286,6 +299,10 @@ std::vector<FieldWrite> encodePhase(const JobContext& ctx, const FaseLavoro& f) 
     if (fits(ctx, 67, 1)) w.push_back(number(67, static_cast<std::uint32_t>(f.Pressione), 1));
     if (fits(ctx, 68, 1))
         w.push_back(number(68, (f.UsaTastatore ? 1u : 0u) | (f.AttivaFrenoSuForza ? 2u : 0u) | (f.AttivaFrenoSuQuota ? 4u : 0u), 1));
+    // Nothing of the fixed part may stray beyond the phase base.
+    std::erase_if(w, [&](const FieldWrite& x) {
+        return x.offset + static_cast<std::int32_t>(x.bytes.size()) > ctx.id.DimFaseBase;
+    });
     if (hasExtension(ctx)) {
         const std::int32_t base = ctx.id.DimFaseBase;
         for (const FloatField& field : kExtension)

@@ -37,15 +37,23 @@ std::optional<StatoStrumento> Jobs::LeggiStato() {
     return std::nullopt;
 }
 
+namespace {
+// The bytes [from, from + n) of a record, as far as the record reaches.
+std::vector<std::uint8_t> slice(const std::vector<std::uint8_t>& record, std::size_t from, std::size_t n) {
+    if (from >= record.size()) return {};
+    const auto begin = record.begin() + static_cast<std::ptrdiff_t>(from);
+    return std::vector<std::uint8_t>(begin, begin + static_cast<std::ptrdiff_t>(std::min(n, record.size() - from)));
+}
+}  // namespace
+
 void Jobs::decodeRecord(const std::vector<std::uint8_t>& record, JobImage& job) const {
     const JobContext ctx = context();
-    const std::size_t header = static_cast<std::size_t>(id_.DimTestataLavoro);
-    decodeHeader(ctx, std::vector<std::uint8_t>(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(header)), job);
-    const std::size_t dim = static_cast<std::size_t>(id_.DimFase());
+    const std::size_t header = static_cast<std::size_t>(std::max<std::int16_t>(id_.DimTestataLavoro, 0));
+    decodeHeader(ctx, slice(record, 0, header), job);
+    const std::size_t dim = static_cast<std::size_t>(std::max<std::int16_t>(id_.DimFase(), 0));
     for (std::size_t p = 0; p < job.fasi.size(); ++p) {
-        const auto at = record.begin() + static_cast<std::ptrdiff_t>(header + p * dim);
         const bool enabled = job.fasi[p].FaseAbilitata;
-        decodePhase(ctx, std::vector<std::uint8_t>(at, at + static_cast<std::ptrdiff_t>(dim)), job.fasi[p]);
+        decodePhase(ctx, slice(record, header + p * dim, dim), job.fasi[p]);
         job.fasi[p].FaseAbilitata = enabled;
     }
 }

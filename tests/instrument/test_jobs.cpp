@@ -286,4 +286,84 @@ TEST(Jobs, AnInvalidDateKeepsTheDateOfTheJobReadBefore) {
     EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
 }
 
+// The decoders look only at the bytes they are given, whatever the record sizes claim.
+TEST(Jobs, DecodersStayInsideTheRecordTheyAreGiven) {
+    instrument::Identity id;
+    id.Protocollo = 17;
+    id.DimTestataLavoro = 5;
+    id.DimFaseBase = 56;
+    id.NumeroMassimoPuntiFascia = 10;
+    instrument::ConfigurationValues v;
+    const instrument::JobContext ctx{id, 23, v};
+    JobImage job;
+    job.fasi.resize(4);
+    job.JobID = 77;
+    job.CampioniAutover = 5;
+    // A header of 5 bytes whose memory goes on with 0xFF beyond its end.
+    Bytes header(64, 0xFF);
+    header.resize(5);
+    const Bytes stored = {4, 'A', 'B', 'C', 'D'};
+    std::copy(stored.begin(), stored.end(), header.begin());
+    instrument::decodeHeader(ctx, header, job);
+    EXPECT_EQ(job.NomeLavoro, "ABCD");
+    EXPECT_EQ(job.JobID, 77);
+    EXPECT_EQ(job.CampioniAutover, 5);
+    EXPECT_FALSE(job.ChiediCodice);
+    for (const FaseLavoro& f : job.fasi) EXPECT_FALSE(f.FaseAbilitata);
+
+    // A phase record cut short: the fields beyond its end keep their values.
+    FaseLavoro f;
+    f.ForzaMax = 12;
+    f.StopDelay = 3;
+    Bytes phase(200, 0xFF);
+    phase.resize(20);
+    phase[0] = 2;
+    phase[1] = 'P';
+    phase[2] = '1';
+    instrument::decodePhase(ctx, phase, f);
+    EXPECT_EQ(f.NomeFase, "P1");
+    EXPECT_EQ(f.ForzaMax, 12);
+    EXPECT_EQ(f.StopDelay, 3);
+    EXPECT_EQ(f.PuntiBordoInferiore, 0);
+}
+
+TEST(Jobs, AFiveByteJobHeaderReadsAndWritesWithinItsRecord) {
+    sim::Profile p = *sim::findProfile("p17e23");
+    p.oldCapability[0] = 5;  // NVRAM 46: the job header size
+    InstrumentRig rig(p);
+    ASSERT_TRUE(rig.openSerial());
+    ASSERT_EQ(rig.control.identity().DimTestataLavoro, 5);
+    ASSERT_TRUE(rig.control.LeggiLavoro(1));
+    EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB ");  // what the header holds of "JOB 1"
+    EXPECT_FALSE(rig.control.lavoro().ChiediCodice);
+
+    // Writing it back changes the name and nothing else of the header.
+    rig.control.lavoro().NomeLavoro = "AB";
+    auto& nv = rig.instrument.nvram();
+    ASSERT_TRUE(rig.control.ScriviLavoro(1));
+    const auto start = nv.begin() + rig.control.IndirizzoLavori();
+    EXPECT_EQ(std::vector<std::uint8_t>(start, start + 5), (std::vector<std::uint8_t>{2, 'A', 'B', 'B', ' '}));
+    ASSERT_TRUE(rig.control.LeggiLavoro(1));
+    EXPECT_EQ(rig.control.lavoro().NomeLavoro, "AB");
+}
+
+// A phase base too small for a field: the field is neither decoded nor written.
+TEST(Jobs, PhaseFieldsBeyondASmallPhaseBaseAreNotWritten) {
+    instrument::Identity id;
+    id.Protocollo = 17;
+    id.DimTestataLavoro = 64;
+    id.DimFaseBase = 10;
+    id.NumeroMassimoPuntiFascia = 10;
+    instrument::ConfigurationValues v;
+    const instrument::JobContext ctx{id, 23, v};
+    FaseLavoro f;
+    f.NomeFase = "PH1";
+    f.SetPoint = 321;
+    f.FondoScalaForzaIndice = 3;
+    std::vector<std::int32_t> offsets;
+    for (const auto& w : instrument::encodePhase(ctx, f)) offsets.push_back(w.offset);
+    // The name, then the two band edges right after the phase base.
+    EXPECT_EQ(offsets, (std::vector<std::int32_t>{0, 10, 10 + 1 + 4 * 10}));
+}
+
 }  // namespace
