@@ -286,15 +286,23 @@ TEST(Jobs, AnInvalidDateKeepsTheDateOfTheJobReadBefore) {
     EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
 }
 
+// A protocol 17, extension 23 instrument with the record sizes given and 10 band points.
+struct SmallRecords {
+    SmallRecords(std::int16_t header, std::int16_t phaseBase) {
+        id.Protocollo = 17;
+        id.DimTestataLavoro = header;
+        id.DimFaseBase = phaseBase;
+        id.NumeroMassimoPuntiFascia = 10;
+    }
+    instrument::Identity id;
+    instrument::ConfigurationValues v;
+    instrument::JobContext ctx{id, 23, v};
+};
+
 // The decoders look only at the bytes they are given, whatever the record sizes claim.
 TEST(Jobs, DecodersStayInsideTheRecordTheyAreGiven) {
-    instrument::Identity id;
-    id.Protocollo = 17;
-    id.DimTestataLavoro = 5;
-    id.DimFaseBase = 56;
-    id.NumeroMassimoPuntiFascia = 10;
-    instrument::ConfigurationValues v;
-    const instrument::JobContext ctx{id, 23, v};
+    const SmallRecords small(5, 56);
+    const instrument::JobContext& ctx = small.ctx;
     JobImage job;
     job.fasi.resize(4);
     job.JobID = 77;
@@ -349,13 +357,8 @@ TEST(Jobs, AFiveByteJobHeaderReadsAndWritesWithinItsRecord) {
 
 // A phase base too small for a field: the field is neither decoded nor written.
 TEST(Jobs, PhaseFieldsBeyondASmallPhaseBaseAreNotWritten) {
-    instrument::Identity id;
-    id.Protocollo = 17;
-    id.DimTestataLavoro = 64;
-    id.DimFaseBase = 10;
-    id.NumeroMassimoPuntiFascia = 10;
-    instrument::ConfigurationValues v;
-    const instrument::JobContext ctx{id, 23, v};
+    const SmallRecords small(64, 10);
+    const instrument::JobContext& ctx = small.ctx;
     FaseLavoro f;
     f.NomeFase = "PH1";
     f.SetPoint = 321;
