@@ -1,7 +1,10 @@
 // Jobs and phases, checkpoints and bands: the job image against the simulated NVRAM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "instrument/job_codec.h"
+#include "instrument/progress_recorder.h"
 #include "platform/protocol.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
@@ -284,6 +287,27 @@ TEST(Jobs, AnInvalidDateKeepsTheDateOfTheJobReadBefore) {
     ASSERT_TRUE(rig.control.LeggiLavoro(2));
     EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB 2");
     EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
+}
+
+TEST(Jobs, ReadAndWriteReportThePhasesAndStopWhenAsked) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    testing_support::ProgressRecorder all;
+    ASSERT_TRUE(rig.control.LeggiLavoro(1, all));
+    EXPECT_EQ(all.updates, (std::vector<long>{1, 2, 3, 4}));
+    ASSERT_TRUE(rig.control.ScriviLavoro(1, all));
+    EXPECT_EQ(all.updates, (std::vector<long>{1, 2, 3, 4, 1, 2, 3, 4}));
+
+    testing_support::ProgressRecorder stop(2);
+    EXPECT_FALSE(rig.control.LeggiLavoro(1, stop));
+    EXPECT_TRUE(rig.control.jobs().interrupted);
+    rig.instrument.clearLog();
+    EXPECT_FALSE(rig.control.ScriviLavoro(1, stop));
+    EXPECT_TRUE(rig.control.jobs().interrupted);
+    // Stopped after the second phase: no job-change notification, no end of the remote change.
+    const auto c = rig.commands();
+    EXPECT_EQ(std::count(c.begin(), c.end(), 23), 0);
+    EXPECT_EQ(std::count(c.begin(), c.end(), 6), 0);
 }
 
 // A protocol 17, extension 23 instrument with the record sizes given and 10 band points.

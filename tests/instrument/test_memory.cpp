@@ -87,6 +87,29 @@ TEST_F(Memory, OlderInstrumentsWriteByteByByte) {
     EXPECT_EQ(rig->instrument.requests().size(), 10u);
 }
 
+TEST_F(Memory, BlockWriteReportsItsBytesAndStopsWhenAsked) {
+    struct Case {
+        const char* profile;
+        long stopAt;
+        bool ok;
+        std::vector<long> updates;
+        std::size_t frames;
+    };
+    const Case cases[] = {
+        {"p36e51", 0, true, {10, 20, 21, 22, 23}, 5},
+        {"p36e51", 20, false, {10, 20}, 2},
+        {"p17e23", 3, false, {1, 2, 3}, 3},
+    };
+    for (const Case& k : cases) {
+        open(k.profile);
+        testing_support::ProgressRecorder progress(k.stopAt);
+        EXPECT_EQ(rig->control.WriteNVRamBytes(0x3000, std::vector<std::uint8_t>(23, 9), progress), k.ok) << k.profile;
+        EXPECT_EQ(progress.updates, k.updates) << k.profile;
+        EXPECT_EQ(rig->control.nvram().interrupted, !k.ok) << k.profile;
+        EXPECT_EQ(rig->instrument.requests().size(), k.frames) << k.profile;
+    }
+}
+
 TEST_F(Memory, WordsStringsAndAddresses) {
     open("p36e51");
     ASSERT_TRUE(rig->control.WriteNVRam3Bytes(0x4000, 0x123456));
