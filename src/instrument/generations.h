@@ -80,6 +80,13 @@ constexpr bool conCoefDeformazione(std::int16_t e) { return e > 30; }
 constexpr bool conContaColpi(std::int16_t e) { return e >= 51; }
 // The force filter can be written from firmware 2.49.
 constexpr bool filtroForzaScrivibile(float versione) { return versione > 2.48f; }
+// The option bytes each generation keeps: NVRAM 100, 101 and 201 above extension 1; 103 above
+// 7; 240 above 10; 208, 242 and 244 above 22; 56 and 57 from 49 on.
+constexpr bool conOpzioniBase(std::int16_t e) { return e > 1; }
+constexpr bool conOpzioni103(std::int16_t e) { return e > 7; }
+constexpr bool conOpzioni240(std::int16_t e) { return e > 10; }
+constexpr bool conOpzioniEstese(std::int16_t e) { return e > 22; }
+constexpr bool conOpzioni56e57(std::int16_t e) { return e >= 49; }
 // Above extension 40 the option codes follow the newer assignment.
 constexpr bool opzioniNuove(std::int16_t e) { return e > 40; }
 

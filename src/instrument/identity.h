@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "instrument/nvram_map.h"
 #include "platform/dialogs.h"
 
 namespace instrument {
@@ -38,7 +39,7 @@ struct Identity {
     std::int16_t LunghezzaCodiceLavoro = 13;
     std::int16_t PosizioneCodiceLavoro = 44;
 
-    std::int32_t IndirizzoConfigurazione = 46;
+    std::int32_t IndirizzoConfigurazione = nvmap::IndirizzoConfigurazione;
     std::int32_t FineConfigurazione = 0;
     std::int32_t IndirizzoLavori = 0;
     std::int32_t FineMemoriaLavori = 0;
