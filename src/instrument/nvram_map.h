@@ -1,8 +1,9 @@
 #pragma once
 // Fixed NVRAM addresses of the instrument (byte addresses). The identification, the
-// configuration values, the jobs, the operators and the I/O tables read them here; the NVRAM
-// image, the backup and the provisioning use the same names. Widths are in the comments; multi-
-// byte values are little-endian, strings are a length byte followed by Windows-1252 characters.
+// configuration values, the jobs, the operators and the I/O tables take them from here, and so
+// should every other reader or writer of these places (NVRAM image, backup, format and send).
+// Widths are in the comments; multi-byte values are little-endian, strings are a length byte
+// followed by Windows-1252 characters.
 #include <cstdint>
 
 namespace instrument::nvmap {
