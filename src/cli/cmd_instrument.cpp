@@ -93,9 +93,7 @@ int runRestart(Context& ctx) {
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
     TerminalProgress bar(ctx.progressAllowed(), "Restarting");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = c.ResetStrumento(0, 100);
-    c.Progresso = nullptr;
+    const bool ok = c.ResetStrumento(0, 100, bar);
     if (!ok) {
         ctx.communicationError("the instrument did not answer after its restart");
         return kInstrumentFailed;
@@ -119,9 +117,7 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
         return kRefused;
     }
     TerminalProgress bar(ctx.progressAllowed(), "Restarting");
-    c.Progresso = [&](bool&, long percent) { bar.show(percent, 100); };
-    const bool ok = c.SetUpdateMode(wanted);
-    c.Progresso = nullptr;
+    const bool ok = c.SetUpdateMode(wanted, bar);
     if (!ok) {
         ctx.communicationError("the instrument did not change its update mode");
         return kInstrumentFailed;

@@ -4,9 +4,11 @@
 #include <chrono>
 #include <string>
 
+#include "platform/dialogs.h"
+
 namespace cli {
 
-class TerminalProgress {
+class TerminalProgress : public platform::Progress {
 public:
     TerminalProgress(bool enabled, std::string label);
     ~TerminalProgress();
@@ -15,6 +17,13 @@ public:
     void setLabel(std::string label) { label_ = std::move(label); }
     // done of total (total 100 for percentages).
     void show(long done, long total);
+    // As the instrument control's progress: done of the total started (100 unless started).
+    void start(long total) override { total_ = total; }
+    bool update(long done) override {
+        show(done, total_);
+        return true;
+    }
+    void stop(bool) override {}
 
     // The text after the bar: "  12.0 KiB/512.0 KiB  1.5 KiB/s  5:32 left".
     static std::string byteFigures(long doneBytes, long totalBytes, double seconds);
@@ -25,6 +34,7 @@ private:
     int lastShown_ = -1;
     long bytesPerStep_ = 0;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    long total_ = 100;
 };
 
 }  // namespace cli

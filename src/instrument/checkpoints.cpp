@@ -37,8 +37,10 @@ std::size_t bandBase(const JobContext& ctx) {
 
 void decodeCurveChecks(const JobContext& ctx, const ScalaFase& s, const Bytes& b, FaseLavoro& f) {
     const std::size_t dim = static_cast<std::size_t>(ctx.id.DimCheckPoint);
+    // Only the slots and band points that lie inside the record given are decoded.
     for (std::size_t k = 0; k < f.checkPoint.size() && dim >= 7; ++k) {
         const std::size_t at = checkPointBase(ctx) + k * dim;
+        if (at + 7 > b.size()) break;
         CheckPoint cp;
         const int stored = (b[at + 6] & 0x07) + 1;
         if (stored <= 6) {  // codes 6 and 7 mark an empty slot
@@ -61,7 +63,10 @@ void decodeCurveChecks(const JobContext& ctx, const ScalaFase& s, const Bytes& b
     std::vector<PuntoFascia>* edges[2] = {&f.bordoInferiore, &f.bordoSuperiore};
     for (int e = 0; e < 2; ++e) {
         const std::size_t at = bandBase(ctx) + static_cast<std::size_t>(e) * pointBytes;
-        const auto n = static_cast<std::int16_t>(std::min<int>(b[at], ctx.id.NumeroMassimoPuntiFascia));
+        if (at >= b.size()) break;
+        const std::size_t room = (b.size() - at - 1) / 4;
+        const auto n = static_cast<std::int16_t>(
+            std::min<std::size_t>({b[at], static_cast<std::size_t>(std::max<std::int16_t>(ctx.id.NumeroMassimoPuntiFascia, 0)), room}));
         *counts[e] = n;
         if (edges[e]->size() < static_cast<std::size_t>(n)) edges[e]->resize(static_cast<std::size_t>(n));
         for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {

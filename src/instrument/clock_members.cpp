@@ -1,5 +1,7 @@
 #include "instrument/clock_members.h"
 
+#include "platform/protocol.h"
+
 namespace instrument {
 namespace {
 
@@ -27,7 +29,7 @@ std::array<std::uint8_t, 7> encodeClock(const platform::LocalDateTime& t) {
 }
 
 std::optional<platform::LocalDateTime> LeggiOra(krnlink::FrameLink& link) {
-    if (!link.ComandoSemplice(27, false) || link.BufferRx[0] != 7) return std::nullopt;
+    if (!link.ComandoSemplice(platform::cmd::ReadClock, false) || link.BufferRx[0] != 7) return std::nullopt;
     std::array<std::uint8_t, 7> b{};
     std::copy_n(link.BufferRx.begin() + 1, 7, b.begin());
     return decodeClock(b);
@@ -36,7 +38,7 @@ std::optional<platform::LocalDateTime> LeggiOra(krnlink::FrameLink& link) {
 bool SicronizzaOra(krnlink::FrameLink& link) {
     const auto bytes = encodeClock(link.clock().localNow());
     link.BufferTx[0] = 8;
-    link.BufferTx[1] = 28;
+    link.BufferTx[1] = platform::cmd::SetClock;
     std::copy(bytes.begin(), bytes.end(), link.BufferTx.begin() + 2);
     return link.ComandoConConferma();
 }

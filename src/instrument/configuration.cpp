@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "instrument/generations.h"
+#include "platform/protocol.h"
+#include "platform/text_file.h"
+
 namespace instrument {
 namespace {
 constexpr const char* kSetPointDefaults[3] = {"SetPoint 1", "SetPoint 2", "SetPoint 3"};
@@ -33,16 +37,18 @@ bool Configuration::reread(int& stato) {
         return true;
     }
     if (!ident_.ProtocolloSupportato()) return false;  // before any NVRAM access
-    bool ok = ident_.LeggiVersione();
-    id_.IndirizzoConfigurazione = 46;
+    // A short answer leaves the version at 0; only a failed exchange ends the read.
+    bool ok = false;
+    ident_.LeggiVersione(&ok);
+    id_.IndirizzoConfigurazione = nvmap::IndirizzoConfigurazione;
     std::optional<std::vector<std::uint8_t>> header;
     if (ok) {
-        header = nvram_.ReadNVRamBytes(7, 5);
+        header = nvram_.ReadNVRamBytes(nvmap::Firma, nvmap::LunghezzaFirma + 1);
         ok = header.has_value();
     }
     if (ok) {
-        const bool signature = std::equal(header->begin(), header->begin() + 4, "KRNV");
-        const bool format = (*header)[4] == ident_.FormatoNVRAM();
+        const bool signature = std::equal(header->begin(), header->begin() + nvmap::LunghezzaFirma, "KRNV");
+        const bool format = (*header)[nvmap::LunghezzaFirma] == ident_.FormatoNVRAM();
         if (!signature || !format) {
             link_.flags.UpdateMode = true;
             stato = format ? 3 : 4;
@@ -53,14 +59,14 @@ bool Configuration::reread(int& stato) {
     }
     if (ok && !link_.flags.UpdateMode) {
         ok = LeggiInfoStrumento() && LeggiNomeStrumento() && LeggiVelocitaMotore() &&
-             link_.ComandoSemplice(7, false);
+             link_.ComandoSemplice(platform::cmd::ChangeFlags, false);
     }
     resetFactorTables();
     return ok;
 }
 
 bool Configuration::LeggiStatoFunzionamento() {
-    if (!link_.ComandoSemplice(21, false)) return false;
+    if (!link_.ComandoSemplice(platform::cmd::OperatingState, false)) return false;
     if (!(link_.BufferRx[0] >= 1 && link_.BufferRx[1] == 1)) link_.flags.UpdateMode = true;
     return true;
 }
@@ -71,9 +77,12 @@ bool Configuration::readUnits() {
         std::uint8_t* target;
         bool isIndex;
     };
-    const Unit units[] = {{58, &v_.decimaliForza, false}, {59, &v_.umForzaIndice, true},
-                          {64, &v_.decimaliQuota, false}, {65, &v_.umQuotaIndice, true},
-                          {70, &v_.decimaliSuppl, false}, {71, &v_.umSupplIndice, false}};
+    const Unit units[] = {{nvmap::DecimaliForza, &v_.decimaliForza, false},
+                          {nvmap::UnitaForza, &v_.umForzaIndice, true},
+                          {nvmap::DecimaliQuota, &v_.decimaliQuota, false},
+                          {nvmap::UnitaQuota, &v_.umQuotaIndice, true},
+                          {nvmap::DecimaliSuppl, &v_.decimaliSuppl, false},
+                          {nvmap::UnitaSuppl, &v_.umSupplIndice, false}};
     for (const Unit& u : units) {
         auto b = nvram_.ReadNVRam1Byte(u.address);
         if (!b) return false;
@@ -81,9 +90,9 @@ bool Configuration::readUnits() {
     }
     v_.decimaliForza2 = v_.decimaliForza;
     v_.umForza2Indice = v_.umForzaIndice;
-    if (link_.flags.Estensioni >= 1069) {
-        auto d = nvram_.ReadNVRam1Byte(76);
-        auto u = d ? nvram_.ReadNVRam1Byte(77) : std::nullopt;
+    if (secondoCanaleForza(link_.flags.Estensioni)) {
+        auto d = nvram_.ReadNVRam1Byte(nvmap::DecimaliForza2);
+        auto u = d ? nvram_.ReadNVRam1Byte(nvmap::UnitaForza2) : std::nullopt;
         if (!u) return false;
         v_.decimaliForza2 = *d;
         v_.umForza2Indice = std::min<std::uint8_t>(*u, 3);
@@ -93,31 +102,32 @@ bool Configuration::readUnits() {
 
 bool Configuration::readDerivedCounts() {
     if (!options_.LeggiOpzioni()) return false;
-    auto b102 = nvram_.ReadNVRam1Byte(102);
+    auto b102 = nvram_.ReadNVRam1Byte(nvmap::LavoriSelezionabili);
     if (!b102) return false;
     const std::int16_t e = link_.flags.Estensioni;
-    const std::uint8_t selectable = id_.Protocollo < 17 ? (*b102 & 0x0F) : *b102;
+    const bool shared = byte102Condiviso(id_.Protocollo);
+    const std::uint8_t selectable = shared ? (*b102 & 0x0F) : *b102;
     id_.NumeroLavoriSelezionabili = static_cast<std::int16_t>(selectable == 0 ? 0 : selectable + 1);
-    if (id_.Protocollo < 17) {
+    if (shared) {
         id_.NumeroMassimoFasi = static_cast<std::int16_t>(((*b102 >> 4) & 0x03) + 1);
-    } else if (e < 1066) {
-        auto b244 = nvram_.ReadNVRam1Byte(244);
+    } else if (!mappaMemoriaNuova(e)) {
+        auto b244 = nvram_.ReadNVRam1Byte(nvmap::NumeroFasi);
         if (!b244) return false;
         id_.NumeroMassimoFasi = static_cast<std::int16_t>((*b244 & 0x03) + 1);
     }
-    id_.NumeroMassimoRipetizioni = id_.Protocollo < 36 ? 1 : e < 1072 ? 10 : 100;
+    id_.NumeroMassimoRipetizioni = numeroMassimoRipetizioni(id_.Protocollo, e);
     return true;
 }
 
 bool Configuration::readMemoryMap() {
-    auto end = nvram_.ReadNVRamBytes(16, 2);
-    auto jobs = end ? nvram_.ReadNVRamBytes(44, 2) : std::nullopt;
+    auto end = nvram_.ReadNVRamBytes(nvmap::FineConfigurazione, 2);
+    auto jobs = end ? nvram_.ReadNVRamBytes(nvmap::IndirizzoLavori, 2) : std::nullopt;
     if (!jobs) return false;
     id_.FineConfigurazione = (*end)[0] + 256 * (*end)[1];
     id_.IndirizzoLavori = (*jobs)[0] + 256 * (*jobs)[1];
     const std::int16_t e = link_.flags.Estensioni;
-    if (e >= 47) {
-        auto top = nvram_.ReadNVRamBytes(e >= 1066 ? 41 : 18, 3);
+    if (fineLavoriInNVRAM(e)) {
+        auto top = nvram_.ReadNVRamBytes(mappaMemoriaNuova(e) ? nvmap::FineMemoriaLavoriNuova : nvmap::FineMemoriaLavori, 3);
         if (!top) return false;
         id_.FineMemoriaLavori = (*top)[0] + 256 * (*top)[1] + 65536 * (*top)[2];
     } else {
@@ -133,27 +143,27 @@ bool Configuration::LeggiInfoStrumento() {
     id_.MaxLenNome = 13;
     if (!ident_.LeggiCapacita() || !readUnits()) return false;
     const std::int16_t e = link_.flags.Estensioni;
-    if (id_.Protocollo >= 17 && e >= 20) {
-        auto name = nvram_.LeggiStringaNVRam(255);
+    if (conNomeFreno(id_.Protocollo, e)) {
+        auto name = nvram_.LeggiStringaNVRam(nvmap::NomeFreno, nvmap::MaxLenNomeFreno);
         if (!name) return false;
-        v_.NomeFreno = name->substr(0, 13);
+        v_.NomeFreno = *name;
     } else {
         v_.NomeFreno = "Brake";
     }
     if (!readDerivedCounts()) return false;
-    if (e >= 1068) {
-        if (!link_.ComandoSemplice(49, false)) return false;
+    if (conListaLavori(e)) {
+        if (!link_.ComandoSemplice(platform::cmd::JobList, false)) return false;
         if (link_.BufferRx[0] >= 1) id_.MaxLenNome = link_.BufferRx[1];
     }
     options_.AssegnaCodiciOpzione();
     if (!io_.LeggiFunzioniIO()) return false;
-    const bool namedOutputs = id_.Protocollo >= 33 && e >= 44;
+    const bool namedOutputs = conNomiUscitaSetPoint(id_.Protocollo, e);
     for (int i = 0; i < 3; ++i) {
         if (!namedOutputs) {
             v_.NomeUscitaSetPoint[static_cast<std::size_t>(i)] = kSetPointDefaults[i];
             continue;
         }
-        auto name = nvram_.LeggiStringaNVRam(398 + 14 * i);
+        auto name = nvram_.LeggiStringaNVRam(nvmap::nomeUscitaSetPoint(i + 1), nvmap::MaxLenNomeUscitaSetPoint);
         if (!name) return false;
         v_.NomeUscitaSetPoint[static_cast<std::size_t>(i)] = *name;
     }
@@ -161,16 +171,17 @@ bool Configuration::LeggiInfoStrumento() {
 }
 
 bool Configuration::LeggiNomeStrumento() {
-    auto name = nvram_.LeggiStringaNVRam(106);
+    // Cut in characters: the Windows-1252 text has one byte per character.
+    auto name = nvram_.LeggiTestoNVRam(nvmap::Nome);
     if (!name) return false;
     if (name->size() > 64) name->resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.MaxLenNome, 0)));
-    link_.setNome(*name);
+    link_.setNome(platform::cp1252ToUtf8(*name));
     return true;
 }
 
 bool Configuration::LeggiVelocitaMotore() {
     if (!id_.PressaElettrica) return true;
-    auto word = nvram_.ReadNVRamBytes(498, 2);
+    auto word = nvram_.ReadNVRamBytes(nvmap::MotorMaxSpeed, 2);
     if (!word) return false;
     v_.MotorMaxSpeed = static_cast<float>((*word)[0] + 256 * (*word)[1]) / 10.0f;
     return true;
@@ -184,16 +195,16 @@ bool Configuration::LeggiMainInfo() {
 }
 
 bool Configuration::WriteFiltroForza(std::uint8_t v) {
-    if (!(id_.versione > 2.48f)) return false;
-    return nvram_.WriteNVRam1Byte(243, v);
+    if (!filtroForzaScrivibile(id_.versione)) return false;
+    return nvram_.WriteNVRam1Byte(nvmap::FiltroForza, v);
 }
 
 bool Configuration::LeggiCoefDeformazione() {
     v_.CoefDeformazioneA = 0;
     v_.CoefDeformazioneB = 0;
-    if (link_.flags.Estensioni <= 30) return false;
-    auto a = nvram_.ReadNVRam1Byte(269);
-    auto b = a ? nvram_.ReadNVRam1Byte(270) : std::nullopt;
+    if (!conCoefDeformazione(link_.flags.Estensioni)) return false;
+    auto a = nvram_.ReadNVRam1Byte(nvmap::CoefDeformazioneA);
+    auto b = a ? nvram_.ReadNVRam1Byte(nvmap::CoefDeformazioneB) : std::nullopt;
     if (!b) return false;
     v_.CoefDeformazioneA = *a;
     v_.CoefDeformazioneB = *b;
@@ -201,17 +212,18 @@ bool Configuration::LeggiCoefDeformazione() {
 }
 
 bool Configuration::WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
-    if (link_.flags.Estensioni <= 30) return false;
-    if (!nvram_.WriteNVRam1Byte(269, a) || !nvram_.WriteNVRam1Byte(270, b)) return false;
+    if (!conCoefDeformazione(link_.flags.Estensioni)) return false;
+    if (!nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneA, a) || !nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneB, b))
+        return false;
     return press_.ResetStrumento(0, 100);
 }
 
 bool Configuration::LeggiContaColpi() {
     v_.ContaColpi = 0;
-    auto format = nvram_.ReadNVRam1Byte(11);
+    auto format = nvram_.ReadNVRam1Byte(nvmap::Formato);
     if (!format) return false;
-    if (link_.flags.Estensioni >= 51 && *format > 10 && *format < 255) {
-        auto c = nvram_.ReadNVRamBytes(72, 4);
+    if (conContaColpi(link_.flags.Estensioni) && *format > 10 && *format < 255) {
+        auto c = nvram_.ReadNVRamBytes(nvmap::ContaColpi, 4);
         if (!c) return false;
         v_.ContaColpi = (*c)[0] + 256 * (*c)[1] + 65536 * (*c)[2] + 16777216 * ((*c)[3] & 127);
     }
@@ -219,15 +231,15 @@ bool Configuration::LeggiContaColpi() {
 }
 
 bool Configuration::WriteContaColpi(std::int32_t contatore) {
-    if (link_.flags.Estensioni <= 50) return true;
+    if (!conContaColpi(link_.flags.Estensioni)) return true;
     for (int i = 0; i < 4; ++i)
-        if (!nvram_.WriteNVRam1Byte(72 + i, static_cast<std::uint8_t>((contatore >> (8 * i)) & 0xFF)))
+        if (!nvram_.WriteNVRam1Byte(nvmap::ContaColpi + i, static_cast<std::uint8_t>((contatore >> (8 * i)) & 0xFF)))
             return false;
     return true;
 }
 
 bool Configuration::ScriviNome(const std::string& nome) {
-    return nvram_.ScriviStringaNVRam(106, nome, id_.MaxLenNome) && LeggiNomeStrumento();
+    return nvram_.ScriviStringaNVRam(nvmap::Nome, nome, id_.MaxLenNome) && LeggiNomeStrumento();
 }
 
 std::int16_t Configuration::umForza() const {

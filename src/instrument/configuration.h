@@ -9,6 +9,7 @@
 #include "instrument/identification.h"
 #include "instrument/identity.h"
 #include "instrument/io_functions.h"
+#include "instrument/nvram_map.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"
@@ -49,14 +50,14 @@ public:
     // stato of the last reread: 0, 3 or 4.
     int ultimoStato() const { return ultimoStato_; }
 
-    std::optional<std::uint8_t> CampioniValidi() { return nvram_.ReadNVRam1Byte(52); }
-    bool WriteCampioniValidi(std::uint8_t v) { return nvram_.WriteNVRam1Byte(52, v); }
-    std::optional<std::uint8_t> CampioniAttesaFine() { return nvram_.ReadNVRam1Byte(53); }
-    bool WriteCampioniAttesaFine(std::uint8_t v) { return nvram_.WriteNVRam1Byte(53, v); }
-    std::optional<std::uint8_t> FiltroForza() { return nvram_.ReadNVRam1Byte(243); }
+    std::optional<std::uint8_t> CampioniValidi() { return nvram_.ReadNVRam1Byte(nvmap::CampioniValidi); }
+    bool WriteCampioniValidi(std::uint8_t v) { return nvram_.WriteNVRam1Byte(nvmap::CampioniValidi, v); }
+    std::optional<std::uint8_t> CampioniAttesaFine() { return nvram_.ReadNVRam1Byte(nvmap::CampioniAttesaFine); }
+    bool WriteCampioniAttesaFine(std::uint8_t v) { return nvram_.WriteNVRam1Byte(nvmap::CampioniAttesaFine, v); }
+    std::optional<std::uint8_t> FiltroForza() { return nvram_.ReadNVRam1Byte(nvmap::FiltroForza); }
     bool WriteFiltroForza(std::uint8_t v);
-    std::optional<std::uint8_t> DefaultForzaInizio() { return nvram_.ReadNVRam1Byte(284); }
-    bool WriteDefaultForzaInizio(std::uint8_t v) { return nvram_.WriteNVRam1Byte(284, v); }
+    std::optional<std::uint8_t> DefaultForzaInizio() { return nvram_.ReadNVRam1Byte(nvmap::DefaultForzaInizio); }
+    bool WriteDefaultForzaInizio(std::uint8_t v) { return nvram_.WriteNVRam1Byte(nvmap::DefaultForzaInizio, v); }
     bool LeggiCoefDeformazione();
     bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b);
     bool LeggiContaColpi();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "instrument/nvram.h"
+#include "platform/protocol.h"
 
 namespace instrument {
 
@@ -28,7 +29,7 @@ bool Flash::CloseWriteFlash() {
     if (FlashBloccoChiuso) return true;
     FlashBloccoChiuso = true;
     link_.BufferTx[0] = 12;
-    link_.BufferTx[1] = 26;
+    link_.BufferTx[1] = platform::cmd::WriteFlashBlock;
     putAddress(link_.BufferTx, 2, FlashIndirizzoBlocco);
     std::copy(FlashBuffer.begin(), FlashBuffer.end(), link_.BufferTx.begin() + 5);
     if (!link_.ComandoConConferma()) return false;
@@ -45,7 +46,7 @@ bool Flash::CloseWriteFlash() {
 bool Flash::ClearFlash(std::int32_t indirizzo) {
     if (indirizzo < 0 || indirizzo % 64 != 0) return false;
     link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = 25;
+    link_.BufferTx[1] = platform::cmd::ClearFlash;
     putAddress(link_.BufferTx, 2, indirizzo);
     if (!link_.ComandoConConferma()) return false;
     constexpr std::uint8_t erased = 0xFF ^ kFlashReadMask;
@@ -58,7 +59,7 @@ bool Flash::ClearFlash(std::int32_t indirizzo) {
 
 std::optional<std::uint8_t> Flash::readByte(std::int32_t indirizzo) {
     link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = 24;
+    link_.BufferTx[1] = platform::cmd::ReadFlash;
     putAddress(link_.BufferTx, 2, indirizzo);
     if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 1) return std::nullopt;
     return link_.BufferRx[1];

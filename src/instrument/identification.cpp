@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "instrument/generations.h"
+#include "instrument/nvram_map.h"
+#include "platform/protocol.h"
+
 namespace instrument {
 namespace {
 
@@ -26,13 +30,13 @@ std::int16_t lookUp(const std::array<Row, N>& rows, std::int16_t e) {
 }  // namespace
 
 std::int16_t formatoNVRAM(std::int16_t p, std::int16_t e, bool electric) {
-    if (e <= 1000 && p < 15) return 1;
+    if (!nuovaGenerazione(e) && !conInterrogazioniCapacita(p)) return 1;
     constexpr std::array<Row, 6> early = {{{23, 2}, {26, 3}, {29, 4}, {32, 5}, {42, 6}, {43, 7}}};
     if (e <= 43) return lookUp(early, e);
-    if (p < 34) return 8;
+    if (memoriaPiccola(p)) return 8;
     if (e <= 47) return 9;
     if (e <= 50) return 10;
-    if (e <= 1000) return 11;
+    if (!nuovaGenerazione(e)) return 11;
     return electric ? lookUp(kElectric, e) : lookUp(kOtherPresses, e);
 }
 
@@ -40,7 +44,7 @@ std::int16_t Identification::FormatoNVRAM() const {
     return formatoNVRAM(id_.Protocollo, link_.flags.Estensioni, id_.PressaElettrica);
 }
 
-std::int16_t Identification::FormatoFONT() const { return link_.flags.Estensioni >= 1069 ? 2 : 1; }
+std::int16_t Identification::FormatoFONT() const { return fontSecondoFormato(link_.flags.Estensioni) ? 2 : 1; }
 
 bool Identification::MemoriaPerLavoro(std::int32_t numeroLavori) const {
     return static_cast<std::int64_t>(id_.IndirizzoLavori) +
@@ -51,12 +55,15 @@ bool Identification::MemoriaPerLavoro(std::int32_t numeroLavori) const {
 
 bool Identification::ProtocolloSupportato() const {
     static constexpr std::array<std::int16_t, 12> supported = {3, 9, 15, 17, 30, 31, 33, 34, 36, 38, 39, 41};
-    if (id_.Protocollo == 11) return link_.flags.Estensioni < 10;
+    // Protocol 11 only in its first generation.
+    if (id_.Protocollo == 11) return loaderVecchio(id_.Protocollo, link_.flags.Estensioni);
     return std::find(supported.begin(), supported.end(), id_.Protocollo) != supported.end();
 }
 
-bool Identification::LeggiVersione() {
-    if (link_.ComandoSemplice(12, false) && link_.BufferRx[0] >= 2) {
+bool Identification::LeggiVersione(bool* scambioRiuscito) {
+    const bool exchanged = link_.ComandoSemplice(platform::cmd::Version, false);
+    if (scambioRiuscito) *scambioRiuscito = exchanged;
+    if (exchanged && link_.BufferRx[0] >= 2) {
         id_.versione = static_cast<float>(256 * link_.BufferRx[2] + link_.BufferRx[1]) / 100.0f;
         return true;
     }
@@ -85,23 +92,23 @@ bool Identification::LeggiIdentita() {
     f.UpdateMode = false;
     calibrateUsbDelay();
 
-    if (!link_.ComandoSemplice(1, false) || link_.BufferRx[0] < 2) return false;
+    if (!link_.ComandoSemplice(platform::cmd::Identify, false) || link_.BufferRx[0] < 2) return false;
     id_.Protocollo = link_.BufferRx[2];
     const std::uint8_t first = link_.BufferRx[1];
-    if (id_.Protocollo >= 41) {
+    if (identificazioneEstesa(id_.Protocollo)) {
         f.Estensioni = first;
     } else {
         f.UpdateMode = (first & 0x80) != 0;
         f.Estensioni = first & 0x7F;
     }
-    if (id_.Protocollo >= 39) f.Estensioni = static_cast<std::int16_t>(f.Estensioni + 1000);
+    if (protocolloNuovaGenerazione(id_.Protocollo)) f.Estensioni = static_cast<std::int16_t>(f.Estensioni + 1000);
     if (f.UpdateMode) return true;  // the loader answers nothing else
 
     bool last = true;
-    if (id_.Protocollo >= 15) {
+    if (conInterrogazioniCapacita(id_.Protocollo)) {
         bool done = false;
-        if (id_.Protocollo >= 41) {
-            last = link_.ComandoSemplice(31, false);
+        if (identificazioneEstesa(id_.Protocollo)) {
+            last = link_.ComandoSemplice(platform::cmd::ExtendedCapabilities, false);
             if (last && link_.BufferRx[0] >= 8) {
                 id_.ConOrologio = (link_.BufferRx[1] & 1) != 0;
                 done = true;
@@ -109,12 +116,12 @@ bool Identification::LeggiIdentita() {
                 return false;
             }
         }
-        if (!done && f.Estensioni >= 13) {
-            last = link_.ComandoSemplice(29, false);
+        if (!done && conInterrogazioneOrologio(f.Estensioni)) {
+            last = link_.ComandoSemplice(platform::cmd::ClockQuery, false);
             if (last && link_.BufferRx[0] >= 1) id_.ConOrologio = link_.BufferRx[1] != 0;
         }
-        if (!done && last && f.Estensioni >= 17 && f.Estensioni < 1072) {
-            last = link_.ComandoSemplice(31, false) && link_.BufferRx[0] >= 1;
+        if (!done && last && conInterrogazionePLC(f.Estensioni)) {
+            last = link_.ComandoSemplice(platform::cmd::ExtendedCapabilities, false) && link_.BufferRx[0] >= 1;
             if (!last) return false;
             id_.ConPLC = link_.BufferRx[1] != 0;
         }
@@ -123,7 +130,7 @@ bool Identification::LeggiIdentita() {
 }
 
 void Identification::DecodificaEstensioni(std::uint8_t flag) {
-    if (id_.Protocollo < 31) return;
+    if (!conRecordCapacita(id_.Protocollo)) return;
     id_.FlagCapacita = flag;
     id_.StrumentoConIOT = (flag & 0x01) != 0;
     id_.StrumentoConVIOBUS = (flag & 0x04) != 0;
@@ -145,10 +152,10 @@ void Identification::DecodificaEstensioni(std::uint8_t flag) {
 bool Identification::LeggiCapacita() {
     id_.FielBusMemorySize = 0;
     DecodificaEstensioni(0);
-    id_.MemorySize = id_.Protocollo < 34 ? 512512 : 512768;
+    id_.MemorySize = memoriaPiccola(id_.Protocollo) ? 512512 : 512768;
     bool ok = true;
-    if (id_.Protocollo >= 31) {
-        ok = link_.ComandoSemplice(39, false);
+    if (conRecordCapacita(id_.Protocollo)) {
+        ok = link_.ComandoSemplice(platform::cmd::CapabilityRecord, false);
         if (ok) {
             const auto& rx = link_.BufferRx;
             const int len = rx[0];
@@ -178,14 +185,14 @@ bool Identification::LeggiCapacita() {
         std::int16_t* targets[4] = {&id_.DimTestataLavoro, &id_.DimFaseBase,
                                     &id_.NumeroMassimoPuntiFascia, &id_.DimStatoStrumento};
         for (int i = 0; i < 4 && ok; ++i) {
-            auto b = nvram_.ReadNVRam1Byte(id_.IndirizzoConfigurazione + i);
+            auto b = nvram_.ReadNVRam1Byte(nvmap::DimTestataLavoro + i);
             ok = b.has_value();
             if (ok) *targets[i] = *b;
         }
-        if (id_.versione > 2.13f && id_.versione < 2.2f) id_.DimTestataLavoro = 74;
-        if (link_.flags.Estensioni == 2 && id_.Protocollo == 9) id_.DimFaseBase = 46;
+        if (testataLavoroFissa(id_.Protocollo, id_.versione)) id_.DimTestataLavoro = 74;
+        if (faseBaseFissa(id_.Protocollo, link_.flags.Estensioni)) id_.DimFaseBase = 46;
     }
-    const bool three = link_.flags.Estensioni >= 43;
+    const bool three = treIngressiPerFase(link_.flags.Estensioni);
     id_.NumeroMassimoTestInput = three ? 3 : 1;
     id_.NumeroMassimoEnableInput = three ? 3 : 0;
     return ok;

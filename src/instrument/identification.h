@@ -17,7 +17,9 @@ public:
     bool LeggiIdentita();
     bool LeggiCapacita();
     void DecodificaEstensioni(std::uint8_t flag);
-    bool LeggiVersione();
+    // True with an answer of at least two bytes; otherwise the version is 0. `scambioRiuscito`
+    // tells a short answer (the exchange succeeded) from a failed exchange.
+    bool LeggiVersione(bool* scambioRiuscito = nullptr);
 
     std::int16_t FormatoNVRAM() const;
     std::int16_t FormatoFONT() const;

@@ -3,8 +3,10 @@
 // limits and memory map. Estensioni, UpdateMode and TastatoreCollegato live in the link's
 // flags, where the USB write mode reads them.
 #include <cstdint>
-#include <functional>
 #include <string>
+
+#include "instrument/nvram_map.h"
+#include "platform/dialogs.h"
 
 namespace instrument {
 
@@ -37,7 +39,7 @@ struct Identity {
     std::int16_t LunghezzaCodiceLavoro = 13;
     std::int16_t PosizioneCodiceLavoro = 44;
 
-    std::int32_t IndirizzoConfigurazione = 46;
+    std::int32_t IndirizzoConfigurazione = nvmap::IndirizzoConfigurazione;
     std::int32_t FineConfigurazione = 0;
     std::int32_t IndirizzoLavori = 0;
     std::int32_t FineMemoriaLavori = 0;
@@ -58,8 +60,13 @@ struct Identity {
     }
 };
 
-// The instrument control's progress event: a count or percentage, and a continue flag the
-// handler may clear to stop the running transfer.
-using ProgressEvent = std::function<void(bool& continua, long valore)>;
+// Long operations report on a platform::Progress given by their caller: they only call
+// update(done), with the count or percentage their comment names, and stop when it answers
+// false; start(total) and stop(ok) belong to the caller, who owns the display. Callers that do
+// not show progress pass nothing and get this one.
+inline platform::Progress& nessunProgresso() {
+    static platform::NoProgress none;
+    return none;
+}
 
 }  // namespace instrument

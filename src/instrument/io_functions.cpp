@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "instrument/generations.h"
+#include "instrument/nvram_map.h"
+
 namespace instrument {
 namespace {
 
@@ -29,12 +32,12 @@ std::string nomeFunzioneInput(int code, std::int16_t e, bool elettrica) {
     switch (code) {
         case 16: return elettrica ? "START RETURN" : "MOLT INDIETRO";
         case 17: return elettrica ? "START TO ZERO" : "MOLT AVANTI";
-        case 26: return e < 1062 ? "START RETURN" : "REP_SELECTOR";
-        case 27: return e < 1062 ? "START TO ZERO" : "RESERVED";
-        case 28: return e >= 1062 ? "EVENT INPUT" : "";
-        case 29: return e >= 1062 ? "DRIVER ACTIVE" : "";
-        case 30: return e >= 1062 ? "DRIVER NOFAULT" : "";
-        case 31: return e >= 1062 ? "IN POSITION" : "";
+        case 26: return !nomiIngressoAzionamento(e) ? "START RETURN" : "REP_SELECTOR";
+        case 27: return !nomiIngressoAzionamento(e) ? "START TO ZERO" : "RESERVED";
+        case 28: return nomiIngressoAzionamento(e) ? "EVENT INPUT" : "";
+        case 29: return nomiIngressoAzionamento(e) ? "DRIVER ACTIVE" : "";
+        case 30: return nomiIngressoAzionamento(e) ? "DRIVER NOFAULT" : "";
+        case 31: return nomiIngressoAzionamento(e) ? "IN POSITION" : "";
         default: break;
     }
     if (code >= 0 && code < static_cast<int>(std::size(kInputs)) && kInputs[code]) return kInputs[code];
@@ -53,14 +56,14 @@ bool IoFunctions::LeggiFunzioniIO() {
     conEventoPezzoFinito_ = true;
     int count = 0;
     std::int32_t inputs = 0, outputs = 0;
-    if (estensioni_ >= 51) {
+    if (funzioniIO16(estensioni_)) {
         count = 16;
-        inputs = 448;
-        outputs = 464;
-    } else if (estensioni_ >= 40) {
+        inputs = nvmap::FunzioniInput16;
+        outputs = nvmap::FunzioniOutput16;
+    } else if (funzioniIO8(estensioni_)) {
         count = 8;
-        inputs = 285;
-        outputs = 293;
+        inputs = nvmap::FunzioniInput8;
+        outputs = nvmap::FunzioniOutput8;
     }
     bool ok = true;
     for (int i = 0; i < count && ok; ++i) {
@@ -73,7 +76,7 @@ bool IoFunctions::LeggiFunzioniIO() {
         ok = b.has_value();
         if (ok) FunzioniOutput[static_cast<std::size_t>(i)] = *b;
     }
-    if (estensioni_ < 1072)
+    if (codiciIngressoVecchi(estensioni_))
         for (auto& code : FunzioniInput)
             if (code == 26 || code == 27) code -= 10;
     const bool four = std::find(FunzioniInput.begin(), FunzioniInput.end(), 4) != FunzioniInput.end();

@@ -27,7 +27,8 @@ std::vector<FieldWrite> encodePhase(const JobContext& ctx, const FaseLavoro& f);
 // A stored name: "<?>" when its length byte is 15 or more.
 std::string decodeName(const std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t room);
 
-// Sizes a phase entry for the instrument: test and enable inputs, checkpoints, 101 band points.
+// Sizes a phase entry for the instrument, keeping what it holds: test and enable inputs,
+// checkpoints, at least 101 band points per edge.
 void sizePhase(const Identity& id, FaseLavoro& f);
 
 }  // namespace instrument

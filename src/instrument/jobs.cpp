@@ -1,19 +1,34 @@
 #include "instrument/jobs.h"
 
+#include "instrument/generations.h"
 #include "instrument/job_codec.h"
+#include "instrument/nvram_map.h"
+#include "platform/protocol.h"
 
 namespace instrument {
 
+namespace cmd = platform::cmd;
+
 void Jobs::preparaImmagine() {
     image_ = JobImage{};
+    dimensionaImmagine();
+}
+
+void Jobs::dimensionaImmagine() {
     image_.fasi.resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.NumeroMassimoFasi, 0)));
     for (FaseLavoro& f : image_.fasi) sizePhase(id_, f);
+}
+
+bool Jobs::phaseDone(std::size_t fase, platform::Progress& progress) {
+    if (progress.update(static_cast<long>(fase + 1))) return true;
+    interrupted = true;
+    return false;
 }
 
 std::optional<StatoStrumento> Jobs::LeggiStato() {
     for (int attempt = 1; attempt <= 3; ++attempt) {
         if (attempt == 2 && link_.currentChannel() == krnlink::Channel::Usb) link_.RiapriUSB();
-        if (link_.ComandoSemplice(9, false) && link_.BufferRx[0] == 4) {
+        if (link_.ComandoSemplice(cmd::Status, false) && link_.BufferRx[0] == 4) {
             const auto& rx = link_.BufferRx;
             return StatoStrumento{rx[1], rx[2], rx[3], static_cast<std::uint8_t>(rx[4] & 0x0F),
                                   static_cast<std::uint8_t>(rx[4] >> 4)};
@@ -22,22 +37,31 @@ std::optional<StatoStrumento> Jobs::LeggiStato() {
     return std::nullopt;
 }
 
+namespace {
+// The bytes [from, from + n) of a record, as far as the record reaches.
+std::vector<std::uint8_t> slice(const std::vector<std::uint8_t>& record, std::size_t from, std::size_t n) {
+    if (from >= record.size()) return {};
+    const auto begin = record.begin() + static_cast<std::ptrdiff_t>(from);
+    return std::vector<std::uint8_t>(begin, begin + static_cast<std::ptrdiff_t>(std::min(n, record.size() - from)));
+}
+}  // namespace
+
 void Jobs::decodeRecord(const std::vector<std::uint8_t>& record, JobImage& job) const {
     const JobContext ctx = context();
-    const std::size_t header = static_cast<std::size_t>(id_.DimTestataLavoro);
-    decodeHeader(ctx, std::vector<std::uint8_t>(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(header)), job);
-    const std::size_t dim = static_cast<std::size_t>(id_.DimFase());
+    const std::size_t header = static_cast<std::size_t>(std::max<std::int16_t>(id_.DimTestataLavoro, 0));
+    decodeHeader(ctx, slice(record, 0, header), job);
+    const std::size_t dim = static_cast<std::size_t>(std::max<std::int16_t>(id_.DimFase(), 0));
     for (std::size_t p = 0; p < job.fasi.size(); ++p) {
-        const auto at = record.begin() + static_cast<std::ptrdiff_t>(header + p * dim);
         const bool enabled = job.fasi[p].FaseAbilitata;
-        decodePhase(ctx, std::vector<std::uint8_t>(at, at + static_cast<std::ptrdiff_t>(dim)), job.fasi[p]);
+        decodePhase(ctx, slice(record, header + p * dim, dim), job.fasi[p]);
         job.fasi[p].FaseAbilitata = enabled;
     }
 }
 
-bool Jobs::LeggiLavoro(std::int32_t numero) {
+bool Jobs::LeggiLavoro(std::int32_t numero, platform::Progress& progress) {
     interrupted = false;
-    preparaImmagine();
+    // Not cleared: what this generation does not store, or stores invalid, keeps its value.
+    dimensionaImmagine();
     if (numero <= 0) {
         if (id_.DimTestataLavoro <= 0) return false;
         auto stato = LeggiStato();
@@ -57,21 +81,14 @@ bool Jobs::LeggiLavoro(std::int32_t numero) {
         const bool enabled = image_.fasi[p].FaseAbilitata;
         decodePhase(ctx, *bytes, image_.fasi[p]);
         image_.fasi[p].FaseAbilitata = enabled;
-        if (progress_) {
-            bool continua = true;
-            progress_(continua, static_cast<long>(p + 1));
-            if (!continua) {
-                interrupted = true;
-                return false;
-            }
-        }
+        if (!phaseDone(p, progress)) return false;
     }
     return true;
 }
 
 bool Jobs::phaseChecks(std::int32_t numero, int fase) {
     const std::int16_t e = link_.flags.Estensioni;
-    const int maxTipo = e >= 1069 ? 4 : e == 1068 ? 3 : 0;
+    const int maxTipo = tipoFaseMassimo(e);
     const FaseLavoro& f = image_.fasi[static_cast<std::size_t>(fase - 1)];
     std::vector<std::string> failures;
     if (fase < 1 || fase > id_.NumeroMassimoFasi) failures.push_back("ERROR\nPhase number: " + std::to_string(fase));
@@ -100,7 +117,8 @@ bool Jobs::writeFields(std::int32_t base, const std::vector<FieldWrite>& fields)
     return true;
 }
 
-bool Jobs::ScriviLavoro(std::int32_t numero) {
+bool Jobs::ScriviLavoro(std::int32_t numero, platform::Progress& progress) {
+    interrupted = false;
     auto stato = LeggiStato();
     if (!stato) return false;
     std::int32_t totale = 0;
@@ -131,10 +149,11 @@ bool Jobs::ScriviLavoro(std::int32_t numero) {
         if (nuovo && !nvram_.WriteNVRamBytes(at, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimFase()), 0)))
             return false;
         if (!writeFields(at, encodePhase(ctx, image_.fasi[p]))) return false;
+        if (!phaseDone(p, progress)) return false;
     }
-    if (nuovo && !nvram_.WriteNVRam1Byte(105, static_cast<std::uint8_t>(totale + 1))) return false;
+    if (nuovo && !nvram_.WriteNVRam1Byte(nvmap::TotaleLavori, static_cast<std::uint8_t>(totale + 1))) return false;
     link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = 23;
+    link_.BufferTx[1] = cmd::JobChanged;
     link_.BufferTx[2] = static_cast<std::uint8_t>(numero & 0xFF);
     link_.BufferTx[3] = static_cast<std::uint8_t>((numero >> 8) & 0xFF);
     link_.BufferTx[4] = 0;
@@ -145,7 +164,7 @@ bool Jobs::ScriviLavoro(std::int32_t numero) {
 }
 
 std::optional<std::int32_t> Jobs::LeggiTotaleLavori() {
-    auto b = nvram_.ReadNVRam1Byte(105);
+    auto b = nvram_.ReadNVRam1Byte(nvmap::TotaleLavori);
     if (!b) return std::nullopt;
     return *b;
 }
@@ -166,21 +185,21 @@ std::optional<std::uint8_t> Jobs::LeggiRipetizioniFase(std::int32_t numero, int 
 
 bool Jobs::SetModificaRemota() {
     link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = 6;
+    link_.BufferTx[1] = cmd::RemoteChange;
     link_.BufferTx[2] = 1;
     return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
 }
 
 bool Jobs::ResetModificaRemota() {
     link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = 6;
+    link_.BufferTx[1] = cmd::RemoteChange;
     link_.BufferTx[2] = 0;
     return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
 }
 
 bool Jobs::CambiaLavoro3(std::uint8_t numero) {
     link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = 42;
+    link_.BufferTx[1] = cmd::ChangeJob;
     link_.BufferTx[2] = numero;
     return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
 }

@@ -27,16 +27,19 @@ struct StatoStrumento {
 class Jobs {
 public:
     Jobs(krnlink::FrameLink& link, Nvram& nvram, const Identity& id, const Identification& ident,
-         const ConfigurationValues& values, const ProgressEvent& progress)
-        : link_(link), nvram_(nvram), id_(id), ident_(ident), values_(values), progress_(progress) {}
+         const ConfigurationValues& values)
+        : link_(link), nvram_(nvram), id_(id), ident_(ident), values_(values) {}
 
     JobImage& image() { return image_; }
     void setDialogs(platform::Dialogs* d) { dialogs_ = d; }
 
     // An empty image sized for the connected instrument.
     void preparaImmagine();
-    bool LeggiLavoro(std::int32_t numero);
-    bool ScriviLavoro(std::int32_t numero);
+    // Loads job `numero` (<= 0: the current job) into the image, reporting the phases read. A
+    // field the generation does not store, or an invalid stored date, keeps its value.
+    bool LeggiLavoro(std::int32_t numero, platform::Progress& progress = nessunProgresso());
+    // Writes the image as job `numero` (<= 0: the current job), reporting the phases written.
+    bool ScriviLavoro(std::int32_t numero, platform::Progress& progress = nessunProgresso());
     std::optional<StatoStrumento> LeggiStato();
     std::optional<std::int32_t> LeggiTotaleLavori();
     std::optional<std::string> LeggiNomeLavoro(std::int32_t numero);
@@ -58,13 +61,15 @@ private:
     JobContext context() const { return {id_, link_.flags.Estensioni, values_}; }
     bool phaseChecks(std::int32_t numero, int fase);
     bool writeFields(std::int32_t base, const std::vector<FieldWrite>& fields);
+    // Sizes the image for the instrument, keeping the values it holds.
+    void dimensionaImmagine();
+    bool phaseDone(std::size_t fase, platform::Progress& progress);
 
     krnlink::FrameLink& link_;
     Nvram& nvram_;
     const Identity& id_;
     const Identification& ident_;
     const ConfigurationValues& values_;
-    const ProgressEvent& progress_;
     platform::Dialogs* dialogs_ = nullptr;
     JobImage image_;
 };

@@ -12,37 +12,45 @@ namespace instrument {
 
 class Nvram {
 public:
-    Nvram(krnlink::FrameLink& link, const Identity& id, const ProgressEvent& progress)
-        : link_(link), id_(id), progress_(progress) {}
+    Nvram(krnlink::FrameLink& link, const Identity& id) : link_(link), id_(id) {}
 
     std::optional<std::uint8_t> ReadNVRam1Byte(std::int32_t indirizzo);
     std::optional<std::int32_t> ReadNVRam2Bytes(std::int32_t indirizzo);
     std::optional<std::int32_t> ReadNVRam3Bytes(std::int32_t indirizzo);
-    // Command 41 in frames of 15 on instruments that have it, else byte by byte with progress.
-    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t indirizzo, std::int32_t quanti);
-    std::optional<std::string> LeggiStringaNVRam(std::int32_t indirizzo);
+    // Command 41 in frames of 15 on instruments that have it, else byte by byte, reporting the
+    // bytes read every 16 bytes; a stop answer ends the read (interrupted).
+    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t indirizzo, std::int32_t quanti,
+                                                            platform::Progress& progress = nessunProgresso());
+    // A length-prefixed string as the instrument keeps it: Windows-1252 bytes, one per character.
+    std::optional<std::string> LeggiTestoNVRam(std::int32_t indirizzo);
+    // The same as UTF-8, cut to at most `massimo` characters (only those are read).
+    std::optional<std::string> LeggiStringaNVRam(std::int32_t indirizzo, int massimo = 255);
     std::optional<std::string> LeggiIndirizzoIP(std::int32_t indirizzo);
 
     bool WriteNVRam1Byte(std::int32_t indirizzo, std::uint8_t dato);
     bool WriteNVRam2Bytes(std::int32_t indirizzo, std::int32_t valore);
     bool WriteNVRam3Bytes(std::int32_t indirizzo, std::int32_t valore);
     bool WriteNVRam10Bytes(std::int32_t indirizzo, const std::uint8_t (&dati)[10]);
-    bool WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8_t>& dati);
+    // Frames of 10 on instruments that have them, the rest byte by byte, reporting the bytes
+    // written after each frame; a stop answer ends the write (interrupted).
+    bool WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8_t>& dati,
+                         platform::Progress& progress = nessunProgresso());
     // Length byte (at most lunghezzaMassima) then the characters, one Windows-1252 byte each.
     bool ScriviStringaNVRam(std::int32_t indirizzo, const std::string& testo, int lunghezzaMassima);
 
-    // Set when a progress handler stopped a byte-by-byte read.
+    // Set when the progress asked to stop a block read or write.
     bool interrupted = false;
 
 private:
     bool usesBlockRead() const;
     bool usesBlockWrite() const;
     void prepare(std::uint8_t command, std::int32_t indirizzo);
-    bool writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n);
+    bool writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
+                          platform::Progress& progress, std::size_t before);
+    std::optional<std::string> readText(std::int32_t indirizzo, int massimo);
 
     krnlink::FrameLink& link_;
     const Identity& id_;
-    const ProgressEvent& progress_;
 };
 
 // Three address bytes, least significant first.

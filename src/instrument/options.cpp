@@ -1,5 +1,7 @@
 #include "instrument/options.h"
 
+#include "instrument/generations.h"
+#include "instrument/nvram_map.h"
 #include "instrument/option_table.h"
 
 namespace instrument {
@@ -7,22 +9,17 @@ namespace {
 
 struct Entry {
     std::int32_t address;
-    bool (*present)(std::int16_t e, bool electric);
+    bool (*present)(std::int16_t e);  // nullptr: only on an electric press
 };
 
 // The option bytes in the order they are read.
 const Entry kEntries[11] = {
-    {100, [](std::int16_t e, bool) { return e > 1; }},
-    {101, [](std::int16_t e, bool) { return e > 1; }},
-    {208, [](std::int16_t e, bool) { return e > 22; }},
-    {242, [](std::int16_t e, bool) { return e > 22; }},
-    {201, [](std::int16_t e, bool) { return e > 1; }},
-    {240, [](std::int16_t e, bool) { return e > 10; }},
-    {244, [](std::int16_t e, bool) { return e > 22; }},
-    {103, [](std::int16_t e, bool) { return e > 7; }},
-    {56, [](std::int16_t e, bool) { return e >= 49; }},
-    {57, [](std::int16_t e, bool) { return e >= 49; }},
-    {511, [](std::int16_t, bool electric) { return electric; }},
+    {nvmap::Opzioni1, conOpzioniBase},   {nvmap::Opzioni2, conOpzioniBase},
+    {nvmap::Opzioni3, conOpzioniEstese}, {nvmap::Opzioni4, conOpzioniEstese},
+    {nvmap::Opzioni5, conOpzioniBase},   {nvmap::Opzioni6, conOpzioni240},
+    {nvmap::Opzioni7, conOpzioniEstese}, {nvmap::Opzioni8, conOpzioni103},
+    {nvmap::Opzioni9, conOpzioni56e57},  {nvmap::Opzioni10, conOpzioni56e57},
+    {nvmap::Opzioni11, nullptr},
 };
 
 // Option groups 1..11 and the entry (1-based) that holds each.
@@ -41,8 +38,9 @@ bool Options::LeggiOpzioni() {
     OpzioniStrumento.fill(0);
     OpzioniEstese = 0;
     for (int i = 0; i < 11; ++i) {
-        if (!kEntries[i].present(estensioni_, id_.PressaElettrica)) continue;
-        auto b = nvram_.ReadNVRam1Byte(kEntries[i].address);
+        const Entry& entry = kEntries[i];
+        if (!(entry.present ? entry.present(estensioni_) : id_.PressaElettrica)) continue;
+        auto b = nvram_.ReadNVRam1Byte(entry.address);
         if (!b) return false;
         OpzioniStrumento[static_cast<std::size_t>(i)] = *b;
     }
@@ -51,7 +49,7 @@ bool Options::LeggiOpzioni() {
 
 void Options::AssegnaCodiciOpzione() {
     codici_.clear();
-    const bool newer = estensioni_ > 40;
+    const bool newer = opzioniNuove(estensioni_);
     for (const OptionRow& row : optionTable()) {
         std::int16_t code = -1;
         for (const OptionChoice& c : newer ? row.newer : row.older) {

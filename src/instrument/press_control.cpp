@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "instrument/generations.h"
+#include "instrument/nvram_map.h"
+#include "platform/protocol.h"
+
 namespace instrument {
+
+namespace cmd = platform::cmd;
+
 namespace {
 // Nearest integer, halves to the even neighbour.
 int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
@@ -19,49 +26,44 @@ bool PressControl::oneByteAnswer(std::uint8_t code, std::uint8_t arg, bool senza
 
 PressLock PressControl::BloccaPressa() {
     PressLock r;
-    r.ok = oneByteAnswer(18, 4, false);
+    r.ok = oneByteAnswer(cmd::PressControl, platform::press::Lock, false);
     r.locked = r.ok && link_.BufferRx[1] == 1;
     link_.flags.PressaBloccata = r.locked;
     return r;
 }
 
 bool PressControl::SbloccaPressa(bool senzaRitentativi) {
-    return oneByteAnswer(18, 3, senzaRitentativi) && link_.BufferRx[1] == 1;
+    return oneByteAnswer(cmd::PressControl, platform::press::Release, senzaRitentativi) && link_.BufferRx[1] == 1;
 }
 
 bool PressControl::ChiudiComunicazioni00(bool senzaRitentativi) {
-    const bool ok = oneByteAnswer(18, 9, senzaRitentativi) && link_.BufferRx[1] == 1;
+    const bool ok = oneByteAnswer(cmd::PressControl, platform::press::EndConversation, senzaRitentativi) &&
+                    link_.BufferRx[1] == 1;
     link_.ChiudiPortaComunicazione();
     return ok;
 }
 
 bool PressControl::BloccaTastiera() {
     link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = 20;
+    link_.BufferTx[1] = cmd::Keyboard;
     link_.BufferTx[2] = 1;
     return link_.EseguiTransazione(false);
 }
 
 bool PressControl::SbloccaTastiera(bool senzaRitentativi) {
     link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = 20;
+    link_.BufferTx[1] = cmd::Keyboard;
     link_.BufferTx[2] = 0;
     return link_.EseguiTransazione(senzaRitentativi);
 }
 
-void PressControl::raise(long valore) {
-    if (!progress_) return;
-    bool continua = true;  // a restart cannot be stopped half-way
-    progress_(continua, valore);
-}
-
-void PressControl::AttendiConProgresso(double secondi, int da, int a) {
+void PressControl::AttendiConProgresso(double secondi, int da, int a, platform::Progress& progress) {
     platform::Clock& clock = link_.clock();
     const platform::TimePoint start = clock.now();
     while (true) {
         const double elapsed = clock.secondsSince(start);
         const double p = secondi > 0 ? std::min(100.0, elapsed / secondi * 100.0) : 100.0;
-        raise(roundEven(da + (a - da) * p / 100.0));
+        progress.update(roundEven(da + (a - da) * p / 100.0));
         if (elapsed >= secondi) return;
         const auto left = std::chrono::duration_cast<platform::Duration>(
             std::chrono::duration<double>(secondi - elapsed));
@@ -69,51 +71,50 @@ void PressControl::AttendiConProgresso(double secondi, int da, int a) {
     }
 }
 
-bool PressControl::ResetStrumento(int da, int a) {
-    bool ok = link_.ComandoSemplice(1, false);
-    if (id_.Protocollo == 11)
-        link_.ComandoSemplice(13, false);
+bool PressControl::ResetStrumento(int da, int a, platform::Progress& progress) {
+    bool ok = link_.ComandoSemplice(cmd::Identify, false);
+    if (riavvioConComando13(id_.Protocollo))
+        link_.ComandoSemplice(cmd::RestartOrDiagnostic, false);
     else
-        link_.ComandoSemplice(19, true);  // the instrument restarts and may not answer
+        link_.ComandoSemplice(cmd::Restart, true);  // the instrument restarts and may not answer
     int mid = roundEven(da + (a - da) * 0.8);
-    AttendiConProgresso(14.0, da, mid);
+    AttendiConProgresso(14.0, da, mid, progress);
     if (ok) {
         const int step = roundEven((95 - mid) / 10.0);
         for (int i = 0; i < 10; ++i) {
-            AttendiConProgresso(1.5, mid, mid + step);
+            AttendiConProgresso(1.5, mid, mid + step, progress);
             mid += step;
             if (link_.Risincronizza()) break;
         }
     }
-    AttendiConProgresso(1.0, mid, a);
+    AttendiConProgresso(1.0, mid, a, progress);
     if (ok) {
-        ok = link_.ComandoSemplice(1, false);
-        raise(a);
+        ok = link_.ComandoSemplice(cmd::Identify, false);
+        progress.update(a);
     }
     return ok;
 }
 
-bool PressControl::SetUpdateMode(bool richiesto) {
+bool PressControl::SetUpdateMode(bool richiesto, platform::Progress& progress) {
     if (!ident_.LeggiIdentita() || link_.flags.UpdateMode == richiesto) return false;
-    const bool oldLoader =
-        (id_.Protocollo == 9 || id_.Protocollo == 11) && link_.flags.Estensioni < 10;
+    const bool oldLoader = loaderVecchio(id_.Protocollo, link_.flags.Estensioni);
     bool written = false;
     if (oldLoader) {
         if (richiesto) {
-            written = nvram_.WriteNVRam1Byte(11, 250);
+            written = nvram_.WriteNVRam1Byte(nvmap::Formato, 250);
         } else {
             link_.BufferTx[0] = 6;
-            link_.BufferTx[1] = 14;
-            putAddress(link_.BufferTx, 2, 11);
+            link_.BufferTx[1] = cmd::WriteNVRam;
+            putAddress(link_.BufferTx, 2, nvmap::Formato);
             link_.BufferTx[5] = 0;
             link_.BufferTx[6] = 1;
             written = link_.EseguiTransazione(false);
         }
-    } else if (auto b = nvram_.ReadNVRam1Byte(11)) {
+    } else if (auto b = nvram_.ReadNVRam1Byte(nvmap::Formato)) {
         const std::uint8_t v = richiesto ? (*b | 0x80) : (*b & 0x7F);
-        written = nvram_.WriteNVRam1Byte(11, v);
+        written = nvram_.WriteNVRam1Byte(nvmap::Formato, v);
     }
-    if (written) ResetStrumento(0, 100);
+    if (written) ResetStrumento(0, 100, progress);
     return ident_.LeggiIdentita() && link_.flags.UpdateMode == richiesto;
 }
 

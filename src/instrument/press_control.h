@@ -17,9 +17,8 @@ struct PressLock {
 
 class PressControl {
 public:
-    PressControl(krnlink::FrameLink& link, Nvram& nvram, Identity& id, Identification& ident,
-                 const ProgressEvent& progress)
-        : link_(link), nvram_(nvram), id_(id), ident_(ident), progress_(progress) {}
+    PressControl(krnlink::FrameLink& link, Nvram& nvram, Identity& id, Identification& ident)
+        : link_(link), nvram_(nvram), id_(id), ident_(ident) {}
 
     PressLock BloccaPressa();
     bool SbloccaPressa(bool senzaRitentativi);
@@ -27,20 +26,20 @@ public:
     bool ChiudiComunicazioni00(bool senzaRitentativi);
     bool BloccaTastiera();
     bool SbloccaTastiera(bool senzaRitentativi);
-    // Restarts the instrument and waits for it, reporting progress from `da` to `a` percent.
-    bool ResetStrumento(int da, int a);
-    void AttendiConProgresso(double secondi, int da, int a);
-    bool SetUpdateMode(bool richiesto);
+    // Restarts the instrument and waits for it, reporting percentages from `da` to `a`. A restart
+    // cannot be stopped half-way: a stop answer is not heeded.
+    bool ResetStrumento(int da, int a, platform::Progress& progress = nessunProgresso());
+    void AttendiConProgresso(double secondi, int da, int a, platform::Progress& progress = nessunProgresso());
+    // Switches into or out of the firmware loader; the restart reports 0 to 100 percent.
+    bool SetUpdateMode(bool richiesto, platform::Progress& progress = nessunProgresso());
 
 private:
     bool oneByteAnswer(std::uint8_t code, std::uint8_t arg, bool senzaRitentativi);
-    void raise(long valore);
 
     krnlink::FrameLink& link_;
     Nvram& nvram_;
     Identity& id_;
     Identification& ident_;
-    const ProgressEvent& progress_;
 };
 
 }  // namespace instrument

@@ -7,22 +7,28 @@ namespace instrument {
 UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
                          platform::SerialPortEnumerator* ports)
     : link_(clock, usb, ports),
-      nvram_(link_, id_, Progresso),
+      nvram_(link_, id_),
       flash_(link_),
       ident_(link_, nvram_, id_),
       options_(nvram_, id_, link_.flags.Estensioni),
-      press_(link_, nvram_, id_, ident_, Progresso),
+      press_(link_, nvram_, id_, ident_),
       io_(nvram_, id_, link_.flags.Estensioni),
       config_(link_, nvram_, id_, ident_, options_, press_, io_, values_),
-      jobs_(link_, nvram_, id_, ident_, values_, Progresso),
+      jobs_(link_, nvram_, id_, ident_, values_),
       users_(nvram_, id_, options_, link_.flags.Estensioni, jobs_) {
-    link_.configurationReader = [this] { return config_.LeggiConfigurazione(); };
+    link_.configurationReader = [this] { return LeggiConfigurazione(); };
     link_.onClose = [this] {
         // Nothing learnt about one instrument may be taken for the next.
         id_ = Identity{};
         link_.flags = {};
         users_.reset();
     };
+}
+
+bool UCKRNVisual::LeggiConfigurazione() {
+    const bool ok = config_.LeggiConfigurazione();
+    jobs_.preparaImmagine();
+    return ok;
 }
 
 std::string UCKRNVisual::Versione() const {

@@ -43,8 +43,8 @@ public:
     void setDialogs(platform::Dialogs* d) { jobs_.setDialogs(d); }
     const ConfigurationValues& values() const { return values_; }
 
-    // Progress of long operations (count or percentage) with a continue flag.
-    ProgressEvent Progresso;
+    // Long operations take the caller's platform::Progress as their last parameter and only
+    // report update(done) on it (see nessunProgresso); without one they report nothing.
 
     // --- link primitives ---
     krnlink::FrameBuffer& BufferTx() { return link_.BufferTx; }
@@ -81,10 +81,13 @@ public:
     std::optional<std::uint8_t> ReadNVRam1Byte(std::int32_t a) { return nvram_.ReadNVRam1Byte(a); }
     std::optional<std::int32_t> ReadNVRam2Bytes(std::int32_t a) { return nvram_.ReadNVRam2Bytes(a); }
     std::optional<std::int32_t> ReadNVRam3Bytes(std::int32_t a) { return nvram_.ReadNVRam3Bytes(a); }
-    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t a, std::int32_t n) {
-        return nvram_.ReadNVRamBytes(a, n);
+    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t a, std::int32_t n,
+                                                            platform::Progress& p = nessunProgresso()) {
+        return nvram_.ReadNVRamBytes(a, n, p);
     }
-    std::optional<std::string> LeggiStringaNVRam(std::int32_t a) { return nvram_.LeggiStringaNVRam(a); }
+    std::optional<std::string> LeggiStringaNVRam(std::int32_t a, int massimo = 255) {
+        return nvram_.LeggiStringaNVRam(a, massimo);
+    }
     std::optional<std::string> LeggiIndirizzoIP(std::int32_t a) { return nvram_.LeggiIndirizzoIP(a); }
     bool WriteNVRam1Byte(std::int32_t a, std::uint8_t v) { return nvram_.WriteNVRam1Byte(a, v); }
     bool WriteNVRam2Bytes(std::int32_t a, std::int32_t v) { return nvram_.WriteNVRam2Bytes(a, v); }
@@ -92,13 +95,16 @@ public:
     bool WriteNVRam10Bytes(std::int32_t a, const std::uint8_t (&d)[10]) {
         return nvram_.WriteNVRam10Bytes(a, d);
     }
-    bool WriteNVRamBytes(std::int32_t a, const std::vector<std::uint8_t>& d) {
-        return nvram_.WriteNVRamBytes(a, d);
+    bool WriteNVRamBytes(std::int32_t a, const std::vector<std::uint8_t>& d,
+                         platform::Progress& p = nessunProgresso()) {
+        return nvram_.WriteNVRamBytes(a, d, p);
     }
     bool ScriviStringaNVRam(std::int32_t a, const std::string& t, int max) {
         return nvram_.ScriviStringaNVRam(a, t, max);
     }
-    bool SetUpdateMode(bool richiesto) { return press_.SetUpdateMode(richiesto); }
+    bool SetUpdateMode(bool richiesto, platform::Progress& p = nessunProgresso()) {
+        return press_.SetUpdateMode(richiesto, p);
+    }
     bool OpenWriteFlash() { return flash_.OpenWriteFlash(); }
     bool WriteFlash(std::int32_t a, std::uint8_t v) { return flash_.WriteFlash(a, v); }
     bool CloseWriteFlash() { return flash_.CloseWriteFlash(); }
@@ -128,7 +134,8 @@ public:
     bool LeggiIdentita() { return ident_.LeggiIdentita(); }
 
     // --- configuration ---
-    bool LeggiConfigurazione() { return config_.LeggiConfigurazione(); }
+    // The configuration read of every open; the job image starts empty, sized for the instrument.
+    bool LeggiConfigurazione();
     bool RileggiConfigurazione(int& stato) { return config_.RileggiConfigurazione(stato); }
     bool LeggiMainInfo() { return config_.LeggiMainInfo(); }
     // 0 normal, 3 NVRAM signature missing, 4 NVRAM format number differs (last reread).
@@ -145,8 +152,12 @@ public:
 
     // --- jobs, phases, checkpoints, bands ---
     JobImage& lavoro() { return jobs_.image(); }
-    bool LeggiLavoro(std::int32_t numero) { return jobs_.LeggiLavoro(numero); }
-    bool ScriviLavoro(std::int32_t numero) { return jobs_.ScriviLavoro(numero); }
+    bool LeggiLavoro(std::int32_t numero, platform::Progress& p = nessunProgresso()) {
+        return jobs_.LeggiLavoro(numero, p);
+    }
+    bool ScriviLavoro(std::int32_t numero, platform::Progress& p = nessunProgresso()) {
+        return jobs_.ScriviLavoro(numero, p);
+    }
     std::optional<std::int32_t> LeggiTotaleLavori() { return jobs_.LeggiTotaleLavori(); }
     std::optional<std::string> LeggiNomeLavoro(std::int32_t n) { return jobs_.LeggiNomeLavoro(n); }
     std::optional<StatoStrumento> LeggiStato() { return jobs_.LeggiStato(); }
@@ -177,8 +188,12 @@ public:
     }
     bool BloccaTastiera() { return press_.BloccaTastiera(); }
     bool SbloccaTastiera(bool senzaRitentativi) { return press_.SbloccaTastiera(senzaRitentativi); }
-    bool ResetStrumento(int da, int a) { return press_.ResetStrumento(da, a); }
-    void AttendiConProgresso(double secondi, int da, int a) { press_.AttendiConProgresso(secondi, da, a); }
+    bool ResetStrumento(int da, int a, platform::Progress& p = nessunProgresso()) {
+        return press_.ResetStrumento(da, a, p);
+    }
+    void AttendiConProgresso(double secondi, int da, int a, platform::Progress& p = nessunProgresso()) {
+        press_.AttendiConProgresso(secondi, da, a, p);
+    }
     bool PressaBloccata() const { return link_.flags.PressaBloccata; }
 
     // --- clock ---

@@ -2,22 +2,24 @@
 
 #include <algorithm>
 
+#include "instrument/generations.h"
 #include "link/instrument_description.h"
+#include "platform/protocol.h"
 #include "platform/text_file.h"
 
 namespace instrument {
 
-bool Users::ConUtenti() const { return estensioni_ > 52 || options_.OpzioneAttiva("opstH_UTENTI"); }
+bool Users::ConUtenti() const { return utentiSempre(estensioni_) || options_.OpzioneAttiva("opstH_UTENTI"); }
 
 bool Users::LeggiStatoStory(krnlink::FrameLink& link) {
     if (statoLetto_) return true;
-    auto story = nvram_.ReadNVRam3Bytes(18);
-    auto jobs = story ? nvram_.ReadNVRam1Byte(241) : std::nullopt;
+    auto story = nvram_.ReadNVRam3Bytes(nvmap::AddressStory);
+    auto jobs = story ? nvram_.ReadNVRam1Byte(nvmap::LavoriConStory) : std::nullopt;
     if (!jobs) return false;
     AddressStory = *story;
     LavoriConStory = *jobs;
     CopieStory.assign(static_cast<std::size_t>(LavoriConStory), 0);
-    if (!link.ComandoSemplice(30, false) || link.BufferRx[0] != 7) return false;
+    if (!link.ComandoSemplice(platform::cmd::HistoryState, false) || link.BufferRx[0] != 7) return false;
     const auto& rx = link.BufferRx;
     SizeDatiUtente = rx[1] + 256 * rx[2];
     SizePuntatori = rx[3];
@@ -25,10 +27,10 @@ bool Users::LeggiStatoStory(krnlink::FrameLink& link) {
     DimRecordStory = rx[5] + 256 * rx[6];
     GeometriaRiservata = rx[7];
     const std::int32_t pointersEnd = AddressStory + LavoriConStory * SizePuntatori;
-    if (estensioni_ < 47) {
+    if (!fineLavoriInNVRAM(estensioni_)) {
         AddressListaUtenti = pointersEnd;
     } else {
-        auto list = nvram_.ReadNVRam3Bytes(38);
+        auto list = nvram_.ReadNVRam3Bytes(nvmap::ListaUtenti);
         if (!list) return false;
         AddressListaUtenti = *list;
         if (AddressListaUtenti > AddressStory) return false;
@@ -47,18 +49,18 @@ bool Users::LeggiStatoStory(krnlink::FrameLink& link) {
 std::optional<int> Users::LeggiNumeroUtentiTotale() {
     auto count = nvram_.ReadNVRam1Byte(AddressListaUtenti);
     if (!count) return std::nullopt;
-    return *count + (estensioni_ < 46 ? 1 : 0);
+    return *count + (amministratoreDaPassword(estensioni_) ? 1 : 0);
 }
 
 std::optional<Operatore> Users::LeggiDatiUtente(int indice) {
     auto count = nvram_.ReadNVRam1Byte(AddressListaUtenti);
     if (!count || indice < 1) return std::nullopt;
-    if (estensioni_ < 46 && indice == *count + 1) {
+    if (amministratoreDaPassword(estensioni_) && indice == *count + 1) {
         auto password = LeggiPasswordConfigurazione();
         if (!password) return std::nullopt;
         return Operatore{static_cast<std::int32_t>(krnlink::leadingNumber(*password)), "ADMIN", kTuttiDiritti};
     }
-    if (estensioni_ < 46 && indice > *count) return std::nullopt;
+    if (amministratoreDaPassword(estensioni_) && indice > *count) return std::nullopt;
     auto rec = nvram_.ReadNVRamBytes(AddressListaUtenti + 1 + (indice - 1) * kDimRecord, kDimRecord);
     if (!rec) return std::nullopt;
     const auto& r = *rec;
@@ -99,10 +101,10 @@ bool Users::AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const 
 
 bool Users::EliminaUtenti(krnlink::FrameLink& link) {
     if (!LeggiStatoStory(link)) return false;
-    if (id_.Protocollo >= 23 && estensioni_ >= 17) {
-        auto b101 = nvram_.ReadNVRam1Byte(101);
+    if (listaUtentiFacoltativa(id_.Protocollo, estensioni_)) {
+        auto b101 = nvram_.ReadNVRam1Byte(nvmap::Opzioni2);
         if (!b101) return false;
-        if (!(*b101 & 0x08) && estensioni_ <= 52) return true;  // no operator list in use
+        if (!(*b101 & 0x08) && !utentiSempre(estensioni_)) return true;  // no operator list in use
     }
     // Empty records are all zero: code 0, no name, no rights.
     return nvram_.WriteNVRamBytes(AddressListaUtenti + 1, std::vector<std::uint8_t>(kMassimoOperatori * kDimRecord, 0)) &&
@@ -110,7 +112,7 @@ bool Users::EliminaUtenti(krnlink::FrameLink& link) {
 }
 
 bool Users::PasswordValida(std::int32_t codice) {
-    if (estensioni_ < 45) return false;
+    if (!conAreeProtette(estensioni_)) return false;
     auto list = ElencoUtenti();
     if (!list) return false;
     return std::any_of(list->begin(), list->end(), [&](const Operatore& o) { return o.Codice == codice; });
@@ -118,10 +120,10 @@ bool Users::PasswordValida(std::int32_t codice) {
 
 bool Users::LeggiAreeConPassword() {
     mascheraAree_ = 0;
-    if (estensioni_ < 45) return true;
-    auto b = nvram_.ReadNVRam1Byte(48);
+    if (!conAreeProtette(estensioni_)) return true;
+    auto b = nvram_.ReadNVRam1Byte(nvmap::AreeConPassword);
     if (!b) return false;
-    if (estensioni_ < 55) {
+    if (!areeProtetteCompatte(estensioni_)) {
         mascheraAree_ = *b;
         return true;
     }
@@ -145,7 +147,7 @@ std::optional<std::int32_t> Users::recordAddress(krnlink::FrameLink& link, int l
     if (!LeggiStatoStory(link) || lavoro < 1 || lavoro > LavoriConStory || versione < 1 ||
         versione > CopieStory[static_cast<std::size_t>(lavoro) - 1] || versione > CopieMassime)
         return std::nullopt;
-    const std::int32_t records = AddressStory + LavoriConStory * SizePuntatori + (estensioni_ < 47 ? SizeDatiUtente : 0);
+    const std::int32_t records = AddressStory + LavoriConStory * SizePuntatori + (fineLavoriInNVRAM(estensioni_) ? 0 : SizeDatiUtente);
     return records + ((lavoro - 1) * CopieMassime + (versione - 1)) * DimRecordStory;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "instrument/jobs.h"
+#include "instrument/nvram_map.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 
@@ -45,9 +46,9 @@ public:
     bool EliminaUtenti(krnlink::FrameLink& link);
     bool PasswordValida(std::int32_t codice);
 
-    std::optional<std::string> LeggiPasswordModificaLavoro() { return nvram_.LeggiStringaNVRam(86); }
-    std::optional<std::string> LeggiPasswordConfigurazione() { return nvram_.LeggiStringaNVRam(93); }
-    std::optional<std::string> LeggiPasswordSbloccaScarto() { return nvram_.LeggiStringaNVRam(194); }
+    std::optional<std::string> LeggiPasswordModificaLavoro() { return nvram_.LeggiStringaNVRam(nvmap::PasswordModificaLavoro); }
+    std::optional<std::string> LeggiPasswordConfigurazione() { return nvram_.LeggiStringaNVRam(nvmap::PasswordConfigurazione); }
+    std::optional<std::string> LeggiPasswordSbloccaScarto() { return nvram_.LeggiStringaNVRam(nvmap::PasswordSbloccaScarto); }
     bool LeggiAreeConPassword();
     bool PasswordForJobEdit() const { return mascheraAree_ & 0x01; }
     bool PasswordForConfiguration() const { return mascheraAree_ & 0x04; }

@@ -1,6 +1,7 @@
 // Opening, checking and closing the three channels.
 #include "link/frame_link.h"
 #include "link/zenko_usb.h"
+#include "platform/protocol.h"
 
 namespace krnlink {
 
@@ -18,7 +19,7 @@ void FrameLink::HandlePortaUSB(platform::FtHandle h) {
 bool FrameLink::readConfiguration() {
     if (skipConfigurationRead) return true;
     if (configurationReader) return configurationReader();
-    return ComandoSemplice(1, false) && BufferRx[0] >= 2;
+    return ComandoSemplice(platform::cmd::Identify, false) && BufferRx[0] >= 2;
 }
 
 bool FrameLink::ApriComunicazione232(int portNumber) {

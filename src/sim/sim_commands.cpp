@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/protocol.h"
 #include "sim/nvram_image.h"
 #include "sim/sim_instrument.h"
 
@@ -9,6 +10,7 @@ namespace sim {
 namespace {
 
 using platform::Bytes;
+namespace cmd = platform::cmd;
 
 std::uint32_t address(platform::ByteSpan args) {
     return args[0] | (args[1] << 8) | (static_cast<std::uint32_t>(args[2]) << 16);
@@ -38,12 +40,12 @@ Bytes writeNvram(SimInstrument& in, platform::ByteSpan args, std::size_t exactly
 Bytes pressControl(SimInstrument& in, platform::ByteSpan args) {
     if (args.size() != 1) return {0};
     switch (args[0]) {
-        case 3: in.setPressLocked(false); return {1};
-        case 4:
+        case platform::press::Release: in.setPressLocked(false); return {1};
+        case platform::press::Lock:
             if (in.pressLockRefused()) return {0};
             in.setPressLocked(true);
             return {1};
-        case 9: return {1};
+        case platform::press::EndConversation: return {1};
         default: return {0};
     }
 }
@@ -55,14 +57,14 @@ Bytes flashCommand(SimInstrument& in, std::uint8_t code, platform::ByteSpan args
     const std::uint32_t a = address(args);
     auto& flash = in.flash();
     switch (code) {
-        case 24:
+        case cmd::ReadFlash:
             if (args.size() != 3 || !inRange(flash, a, 1)) return {};
             return {static_cast<std::uint8_t>(flash[a] ^ kFlashReadMask)};
-        case 25:
+        case cmd::ClearFlash:
             if (args.size() != 3 || a % 64 != 0 || !inRange(flash, a, 64)) return {0};
             std::fill_n(flash.begin() + a, 64, 0xFF);
             return {1};
-        default:  // 26
+        default:  // cmd::WriteFlashBlock
             if (args.size() != 11 || a % 8 != 0 || !inRange(flash, a, 8)) return {0};
             for (std::size_t i = 0; i < 8; ++i) flash[a + i] &= args[3 + i];
             return {1};
@@ -118,9 +120,9 @@ Bytes setClock(SimInstrument& in, platform::TimePoint t, platform::ByteSpan a) {
 
 std::optional<Bytes> restartCommand(SimInstrument& in, platform::TimePoint t, std::uint8_t code,
                                     platform::ByteSpan args) {
-    if (code == 13 && !args.empty()) return Bytes(7, 0);  // diagnostic flags, all at rest
+    if (code == cmd::RestartOrDiagnostic && !args.empty()) return Bytes(7, 0);  // diagnostic flags, all at rest
     in.restart(t);
-    if (code == 19) return std::nullopt;
+    if (code == cmd::Restart) return std::nullopt;
     return Bytes{1};
 }
 
@@ -130,62 +132,62 @@ std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std
                                    platform::ByteSpan args) {
     const Profile& p = in.profile();
     switch (code) {
-        case 1:
+        case cmd::Identify:
             return Bytes{static_cast<std::uint8_t>(p.extensionByte | (in.loaderActive() ? 0x80 : 0)),
                          p.protocol};
-        case 13:
-        case 19: return restartCommand(in, t, code, args);
-        case 14: return writeNvram(in, args, 0);
-        case 15: return readNvram(in, args, 1);
-        case 24:
-        case 25:
-        case 26: return flashCommand(in, code, args);
+        case cmd::RestartOrDiagnostic:
+        case cmd::Restart: return restartCommand(in, t, code, args);
+        case cmd::WriteNVRam: return writeNvram(in, args, 0);
+        case cmd::ReadNVRam1Byte: return readNvram(in, args, 1);
+        case cmd::ReadFlash:
+        case cmd::ClearFlash:
+        case cmd::WriteFlashBlock: return flashCommand(in, code, args);
         default: break;
     }
     // The loader serves identification, byte access to NVRAM, flash and restarts; anything else
     // gets a single 0.
     if (in.loaderActive()) return Bytes{0};
     switch (code) {
-        case 6: return Bytes{1};
-        case 7: return Bytes{0};
-        case 9: return Bytes{0, 0, static_cast<std::uint8_t>(in.currentJob()), 0};
-        case 23:
+        case cmd::RemoteChange: return Bytes{1};
+        case cmd::ChangeFlags: return Bytes{0};
+        case cmd::Status: return Bytes{0, 0, static_cast<std::uint8_t>(in.currentJob()), 0};
+        case cmd::JobChanged:
             in.notifyJob();
             return Bytes{1};
-        case 30: {
+        case cmd::HistoryState: {
             const std::uint32_t record = jobGeometry(p).jobSize() + 8;
             return Bytes{static_cast<std::uint8_t>(kUserAreaSize & 0xFF), static_cast<std::uint8_t>(kUserAreaSize >> 8),
                          kPointerSize, kVersionsPerJob, static_cast<std::uint8_t>(record & 0xFF),
                          static_cast<std::uint8_t>(record >> 8), 0};
         }
-        case 42:
+        case cmd::ChangeJob:
             if (args.size() != 1 || args[0] == 0) return Bytes{0};
             in.setCurrentJob(args[0]);
             return Bytes{1};
-        case 12: return Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
+        case cmd::Version: return Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
                               static_cast<std::uint8_t>(p.version >> 8)};
-        case 16: return readNvram(in, args, 2);
-        case 17: return readNvram(in, args, 3);
-        case 18: return pressControl(in, args);
-        case 20:
+        case cmd::ReadNVRam2Bytes: return readNvram(in, args, 2);
+        case cmd::ReadNVRam3Bytes: return readNvram(in, args, 3);
+        case cmd::PressControl: return pressControl(in, args);
+        case cmd::Keyboard:
             if (args.size() != 1) return Bytes{0};
             in.setKeyboardLocked(args[0] != 0);
             return Bytes{1};
-        case 21: return Bytes{1};  // running normally
-        case 27:
+        case cmd::OperatingState: return Bytes{1};  // running normally
+        case cmd::ReadClock:
             if (!p.hasClock) return Bytes{};
             return readClock(in, t);
-        case 28:
+        case cmd::SetClock:
             if (!p.hasClock) return Bytes{0};
             return setClock(in, t, args);
-        case 29: return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0)};
-        case 31:
+        case cmd::ClockQuery: return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0)};
+        case cmd::ExtendedCapabilities:
             if (p.protocol >= 41) return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0), 0, 0, 0, 0, 0, 0, 0};
             return Bytes{static_cast<std::uint8_t>(p.hasPlc ? 1 : 0)};
-        case 39: return capabilityRecord(p);
-        case 40: return writeNvram(in, args, 10);
-        case 41: return readNvram(in, args, 15);
-        case 49:
+        case cmd::CapabilityRecord: return capabilityRecord(p);
+        case cmd::WriteNVRam10Bytes: return writeNvram(in, args, 10);
+        case cmd::ReadNVRamBlock: return readNvram(in, args, 15);
+        case cmd::JobList:
             if (p.maxNameLength == 0) return Bytes{};
             return Bytes{p.maxNameLength};
         default: return Bytes{};

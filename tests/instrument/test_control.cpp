@@ -1,6 +1,7 @@
 // Options, single configuration values, press and keyboard locks, restart, loader switch.
 #include <gtest/gtest.h>
 
+#include "instrument/progress_recorder.h"
 #include "support/instrument_rig.h"
 
 using testing_support::InstrumentRig;
@@ -192,8 +193,9 @@ TEST(Restart, ProgressRunsToEightyThenStepsOfTwoThenToTheEnd) {
     };
     std::vector<Event> events;
     const auto t0 = rig.clock.now();
-    rig.control.Progresso = [&](bool&, long v) { events.push_back({rig.clock.secondsSince(t0), v}); };
-    ASSERT_TRUE(rig.control.ResetStrumento(0, 100));
+    testing_support::ProgressRecorder progress;
+    progress.onUpdate = [&](long v) { events.push_back({rig.clock.secondsSince(t0), v}); };
+    ASSERT_TRUE(rig.control.ResetStrumento(0, 100, progress));
 
     long expected = 0;
     std::vector<long> pausedAt;

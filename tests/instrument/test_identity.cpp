@@ -1,6 +1,9 @@
 // Identification, capabilities and memory map of every simulated generation, on every channel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "instrument/identification.h"
 #include "support/instrument_rig.h"
 
@@ -221,6 +224,94 @@ TEST(FormatoNVRAM, EveryThreshold) {
         EXPECT_EQ(instrument::formatoNVRAM(static_cast<std::int16_t>(c.p), static_cast<std::int16_t>(c.e), c.electric),
                   c.format)
             << c.p << "/" << c.e << (c.electric ? " electric" : "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEndsTheRead) {
+    using sim::Fault;
+    struct Case {
+        const char* what;
+        std::vector<Fault> faults;  // on the version request, the fifth frame of the reread
+        bool ok;
+        const char* versione;
+    };
+    const Case cases[] = {
+        {"one byte", {Fault(Fault::Kind::Replace, 0, {}, 4, {0x30})}, true, "0.00"},
+        {"no byte", {Fault(Fault::Kind::Replace, 0, {}, 4, {})}, true, "0.00"},
+        {"no answer to either attempt",
+         {Fault(Fault::Kind::NoAnswer, 0, {}, 4), Fault(Fault::Kind::NoAnswer, 0, {}, 4)}, false, "0.00"},
+    };
+    for (const Case& k : cases) {
+        InstrumentRig rig("p36e51");
+        ASSERT_TRUE(rig.openSerial());
+        rig.instrument.clearLog();
+        for (const Fault& f : k.faults) rig.instrument.addFault(f);
+        EXPECT_EQ(rig.control.LeggiConfigurazione(), k.ok) << k.what;
+        EXPECT_EQ(rig.control.Versione(), k.versione) << k.what;
+        const std::vector<int> c = rig.commands();
+        ASSERT_GE(c.size(), 5u) << k.what;
+        EXPECT_EQ(c[4], 12) << k.what;
+        // A short answer goes on to the NVRAM header and the rest; a failed exchange stops.
+        EXPECT_EQ(c.back() == 7, k.ok) << k.what;
+    }
+}
+
+// Instrument texts are Windows-1252 bytes in NVRAM: one byte per character, cut by characters.
+TEST(Configuration, InstrumentTextsAreCutInCharactersNotInUtf8Bytes) {
+    const std::string e9 = "\xC3\xA9";  // "é" in UTF-8, 0xE9 in Windows-1252
+    auto times = [](const std::string& s, int n) {
+        std::string r;
+        for (int i = 0; i < n; ++i) r += s;
+        return r;
+    };
+    struct Case {
+        const char* what;
+        std::int32_t address;
+        int length;  // length byte; the characters are all 0xE9
+        std::string expected;
+        std::function<std::string(InstrumentRig&)> read;
+    };
+    auto nome = [](InstrumentRig& r) { return r.control.Nome(); };
+    const Case cases[] = {
+        {"name of 40 characters (kept whole)", 106, 40, times(e9, 40), nome},
+        {"name above 64 characters (cut to 13)", 106, 70, times(e9, 13), nome},
+        {"set-point function name", 255, 13, times(e9, 13), [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
+        {"set-point function name too long", 255, 20, times(e9, 13),
+         [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
+        {"set-point output name too long for its slot", 412, 20, times(e9, 13),
+         [](InstrumentRig& r) { return r.control.values().NomeUscitaSetPoint[1]; }},
+    };
+    for (const Case& k : cases) {
+        InstrumentRig rig("p36e51");
+        auto& nv = rig.instrument.nvram();
+        nv[static_cast<std::size_t>(k.address)] = static_cast<std::uint8_t>(k.length);
+        std::fill_n(nv.begin() + k.address + 1, k.length, 0xE9);
+        ASSERT_TRUE(rig.openSerial()) << k.what;
+        EXPECT_EQ(k.read(rig), k.expected) << k.what;
+    }
+}
+
+TEST(Configuration, ANewNameIsCutInCharactersAndStoredInWindows1252) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    std::string name;
+    for (int i = 0; i < 20; ++i) name += "\xC3\xA9";  // 20 x "é"
+    name += "\xE2\x82\xAC";                        // "€": 0x80 in Windows-1252
+    ASSERT_TRUE(rig.control.ScriviNome(name));
+    const auto& nv = rig.instrument.nvram();
+    EXPECT_EQ(nv[106], 13);
+    EXPECT_EQ(std::count(nv.begin() + 107, nv.begin() + 120, 0xE9), 13);
+    std::string expected;
+    for (int i = 0; i < 13; ++i) expected += "\xC3\xA9";
+    EXPECT_EQ(rig.control.Nome(), expected);
+
+    // A character Windows-1252 cannot hold is stored as "?".
+    ASSERT_TRUE(rig.control.ScriviNome("A\xE2\x86\x92" "B"));  // "A→B"
+    EXPECT_EQ(std::string(nv.begin() + 107, nv.begin() + 110), "A?B");
+    EXPECT_EQ(rig.control.Nome(), "A?B");
 }
 
 }  // namespace

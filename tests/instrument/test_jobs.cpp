@@ -1,7 +1,10 @@
 // Jobs and phases, checkpoints and bands: the job image against the simulated NVRAM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "instrument/job_codec.h"
+#include "instrument/progress_recorder.h"
 #include "platform/protocol.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
@@ -262,6 +265,132 @@ TEST(CurveChecks, EditingRules) {
     rig.instrument.nvram()[bands] = 200;
     ASSERT_TRUE(rig.control.LeggiLavoro(1));
     EXPECT_EQ(rig.control.lavoro().fasi[0].PuntiBordoInferiore, 20);
+}
+
+TEST(Jobs, AnInvalidDateKeepsTheDateOfTheJobReadBefore) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    auto& nv = rig.instrument.nvram();
+    auto dateOf = [&](int job) {
+        return nv.begin() + rig.control.IndirizzoLavori() + (job - 1) * rig.control.DimensioneLavori() + 24;
+    };
+    const std::uint8_t valid[6] = {0x09, 0x05, 0x14, 0x30, 0x11, 0x26};    // 2026-11-30 14:05:09
+    const std::uint8_t invalid[6] = {0x00, 0x00, 0x12, 0x01, 0x13, 0x26};  // month 13
+    std::copy(valid, valid + 6, dateOf(1));
+    std::copy(invalid, invalid + 6, dateOf(2));
+    auto date = [&] {
+        const auto& d = rig.control.lavoro().DataModifiche;
+        return std::vector<int>{d.year, d.month, d.day, d.hour, d.minute, d.second};
+    };
+    ASSERT_TRUE(rig.control.LeggiLavoro(1));
+    EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
+    ASSERT_TRUE(rig.control.LeggiLavoro(2));
+    EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB 2");
+    EXPECT_EQ(date(), (std::vector<int>{2026, 11, 30, 14, 5, 9}));
+}
+
+TEST(Jobs, ReadAndWriteReportThePhasesAndStopWhenAsked) {
+    InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    testing_support::ProgressRecorder all;
+    ASSERT_TRUE(rig.control.LeggiLavoro(1, all));
+    EXPECT_EQ(all.updates, (std::vector<long>{1, 2, 3, 4}));
+    ASSERT_TRUE(rig.control.ScriviLavoro(1, all));
+    EXPECT_EQ(all.updates, (std::vector<long>{1, 2, 3, 4, 1, 2, 3, 4}));
+
+    testing_support::ProgressRecorder stop(2);
+    EXPECT_FALSE(rig.control.LeggiLavoro(1, stop));
+    EXPECT_TRUE(rig.control.jobs().interrupted);
+    rig.instrument.clearLog();
+    EXPECT_FALSE(rig.control.ScriviLavoro(1, stop));
+    EXPECT_TRUE(rig.control.jobs().interrupted);
+    // Stopped after the second phase: no job-change notification, no end of the remote change.
+    const auto c = rig.commands();
+    EXPECT_EQ(std::count(c.begin(), c.end(), 23), 0);
+    EXPECT_EQ(std::count(c.begin(), c.end(), 6), 0);
+}
+
+// A protocol 17, extension 23 instrument with the record sizes given and 10 band points.
+struct SmallRecords {
+    SmallRecords(std::int16_t header, std::int16_t phaseBase) {
+        id.Protocollo = 17;
+        id.DimTestataLavoro = header;
+        id.DimFaseBase = phaseBase;
+        id.NumeroMassimoPuntiFascia = 10;
+    }
+    instrument::Identity id;
+    instrument::ConfigurationValues v;
+    instrument::JobContext ctx{id, 23, v};
+};
+
+// The decoders look only at the bytes they are given, whatever the record sizes claim.
+TEST(Jobs, DecodersStayInsideTheRecordTheyAreGiven) {
+    const SmallRecords small(5, 56);
+    const instrument::JobContext& ctx = small.ctx;
+    JobImage job;
+    job.fasi.resize(4);
+    job.JobID = 77;
+    job.CampioniAutover = 5;
+    // A header of 5 bytes whose memory goes on with 0xFF beyond its end.
+    Bytes header(64, 0xFF);
+    header.resize(5);
+    const Bytes stored = {4, 'A', 'B', 'C', 'D'};
+    std::copy(stored.begin(), stored.end(), header.begin());
+    instrument::decodeHeader(ctx, header, job);
+    EXPECT_EQ(job.NomeLavoro, "ABCD");
+    EXPECT_EQ(job.JobID, 77);
+    EXPECT_EQ(job.CampioniAutover, 5);
+    EXPECT_FALSE(job.ChiediCodice);
+    for (const FaseLavoro& f : job.fasi) EXPECT_FALSE(f.FaseAbilitata);
+
+    // A phase record cut short: the fields beyond its end keep their values.
+    FaseLavoro f;
+    f.ForzaMax = 12;
+    f.StopDelay = 3;
+    Bytes phase(200, 0xFF);
+    phase.resize(20);
+    phase[0] = 2;
+    phase[1] = 'P';
+    phase[2] = '1';
+    instrument::decodePhase(ctx, phase, f);
+    EXPECT_EQ(f.NomeFase, "P1");
+    EXPECT_EQ(f.ForzaMax, 12);
+    EXPECT_EQ(f.StopDelay, 3);
+    EXPECT_EQ(f.PuntiBordoInferiore, 0);
+}
+
+TEST(Jobs, AFiveByteJobHeaderReadsAndWritesWithinItsRecord) {
+    sim::Profile p = *sim::findProfile("p17e23");
+    p.oldCapability[0] = 5;  // NVRAM 46: the job header size
+    InstrumentRig rig(p);
+    ASSERT_TRUE(rig.openSerial());
+    ASSERT_EQ(rig.control.identity().DimTestataLavoro, 5);
+    ASSERT_TRUE(rig.control.LeggiLavoro(1));
+    EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB ");  // what the header holds of "JOB 1"
+    EXPECT_FALSE(rig.control.lavoro().ChiediCodice);
+
+    // Writing it back changes the name and nothing else of the header.
+    rig.control.lavoro().NomeLavoro = "AB";
+    auto& nv = rig.instrument.nvram();
+    ASSERT_TRUE(rig.control.ScriviLavoro(1));
+    const auto start = nv.begin() + rig.control.IndirizzoLavori();
+    EXPECT_EQ(std::vector<std::uint8_t>(start, start + 5), (std::vector<std::uint8_t>{2, 'A', 'B', 'B', ' '}));
+    ASSERT_TRUE(rig.control.LeggiLavoro(1));
+    EXPECT_EQ(rig.control.lavoro().NomeLavoro, "AB");
+}
+
+// A phase base too small for a field: the field is neither decoded nor written.
+TEST(Jobs, PhaseFieldsBeyondASmallPhaseBaseAreNotWritten) {
+    const SmallRecords small(64, 10);
+    const instrument::JobContext& ctx = small.ctx;
+    FaseLavoro f;
+    f.NomeFase = "PH1";
+    f.SetPoint = 321;
+    f.FondoScalaForzaIndice = 3;
+    std::vector<std::int32_t> offsets;
+    for (const auto& w : instrument::encodePhase(ctx, f)) offsets.push_back(w.offset);
+    // The name, then the two band edges right after the phase base.
+    EXPECT_EQ(offsets, (std::vector<std::int32_t>{0, 10, 10 + 1 + 4 * 10}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/protocol.h"
+#include "instrument/progress_recorder.h"
 #include "support/instrument_rig.h"
 
 using platform::Bytes;
@@ -48,17 +49,12 @@ TEST_F(Memory, BlockReadFailsOnAShortAnswer) {
 
 TEST_F(Memory, OlderInstrumentsReadByteByByteWithProgressThatCanStop) {
     open("p17e23");
-    long last = 0;
-    rig->control.Progresso = [&](bool& continua, long n) {
-        last = n;
-        if (n >= 32) continua = false;
-    };
-    EXPECT_FALSE(rig->control.ReadNVRamBytes(0x100, 40).has_value());
-    EXPECT_EQ(last, 32);
+    testing_support::ProgressRecorder progress(32);
+    EXPECT_FALSE(rig->control.ReadNVRamBytes(0x100, 40, progress).has_value());
+    EXPECT_EQ(progress.updates, (std::vector<long>{16, 32}));
     EXPECT_TRUE(rig->control.nvram().interrupted);
     EXPECT_EQ(rig->instrument.requests().size(), 32u);
     EXPECT_EQ(rig->instrument.requests()[0], frame({15, 0x00, 0x01, 0x00}));
-    rig->control.Progresso = nullptr;
     EXPECT_TRUE(rig->control.ReadNVRamBytes(0x100, 40).has_value());
     EXPECT_FALSE(rig->control.nvram().interrupted);
 }
@@ -89,6 +85,29 @@ TEST_F(Memory, OlderInstrumentsWriteByteByByte) {
     rig->instrument.clearLog();
     ASSERT_TRUE(rig->control.WriteNVRam10Bytes(0x3000, ten));
     EXPECT_EQ(rig->instrument.requests().size(), 10u);
+}
+
+TEST_F(Memory, BlockWriteReportsItsBytesAndStopsWhenAsked) {
+    struct Case {
+        const char* profile;
+        long stopAt;
+        bool ok;
+        std::vector<long> updates;
+        std::size_t frames;
+    };
+    const Case cases[] = {
+        {"p36e51", 0, true, {10, 20, 21, 22, 23}, 5},
+        {"p36e51", 20, false, {10, 20}, 2},
+        {"p17e23", 3, false, {1, 2, 3}, 3},
+    };
+    for (const Case& k : cases) {
+        open(k.profile);
+        testing_support::ProgressRecorder progress(k.stopAt);
+        EXPECT_EQ(rig->control.WriteNVRamBytes(0x3000, std::vector<std::uint8_t>(23, 9), progress), k.ok) << k.profile;
+        EXPECT_EQ(progress.updates, k.updates) << k.profile;
+        EXPECT_EQ(rig->control.nvram().interrupted, !k.ok) << k.profile;
+        EXPECT_EQ(rig->instrument.requests().size(), k.frames) << k.profile;
+    }
 }
 
 TEST_F(Memory, WordsStringsAndAddresses) {
