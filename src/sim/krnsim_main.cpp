@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
 
     platform::SystemClock clock;
     sim::SimInstrument instrument(*profile);
+    instrument.setHistoryLimit(0, 0);  // it serves for hours; --trace is its record
     instrument.setPacing(pace);
     instrument.setRestartSilence(std::chrono::milliseconds(restartMs));
     instrument.setClock(platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
