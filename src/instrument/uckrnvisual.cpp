@@ -6,7 +6,7 @@ namespace instrument {
 
 UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
                          platform::SerialPortEnumerator* ports)
-    : link_(clock, usb, ports),
+    : link_(clock, usb, ports, flags_),
       nvram_(link_, id_, Progresso),
       flash_(link_),
       ident_(link_, nvram_, id_),
@@ -23,6 +23,13 @@ UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
         link_.flags = {};
         users_.reset();
     };
+}
+
+UCKRNVisual::~UCKRNVisual() {
+    link_.onClose = nullptr;
+    link_.onNoise = nullptr;
+    link_.configurationReader = nullptr;
+    link_.ChiudiPortaComunicazione();
 }
 
 std::string UCKRNVisual::Versione() const {
