@@ -134,7 +134,7 @@ bool FrameLink::sendRequest(UsbWriteMode mode) {
     if (mode == UsbWriteMode::PerByte) {
         for (std::uint8_t b : request)
             if (!transport_->sendByte(b, true, ConteggioAttesa)) {
-                traceNote("no echo of " + platform::toHex(std::span(&b, 1)));
+                traceNote("no matching echo of " + platform::toHex(std::span(&b, 1)));
                 return false;
             }
         return true;

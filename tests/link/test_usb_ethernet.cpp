@@ -308,4 +308,34 @@ TEST(SerialOpen, ClosesThePortWhenTheInstrumentDoesNotAnswer) {
     EXPECT_FALSE(rig.serial.isOpen());
 }
 
+TEST(ChannelChange, HandingOverAnotherChannelEndsTheConversationInsteadOfMovingIt) {
+    struct Case {
+        krnlink::Channel open;
+        bool handSerialPort;  // else the socket
+    };
+    const Case cases[] = {{krnlink::Channel::Usb, true},
+                          {krnlink::Channel::Ethernet, true},
+                          {krnlink::Channel::Serial, false},
+                          {krnlink::Channel::Usb, false}};
+    for (const Case& c : cases) {
+        Rig rig;
+        sim::SimSerialPort spare(rig.instrument, rig.clock, testing_support::kPortPath);
+        ASSERT_TRUE(rig.open(c.open));
+        if (c.handSerialPort)
+            rig.link.HandlePorta(&spare);
+        else
+            rig.link.SetupPortaEth(&rig.socket);
+        const std::string what = std::string(krnlink::channelName(c.open)) + (c.handSerialPort ? " + port" : " + socket");
+        EXPECT_FALSE(rig.link.Collegato()) << what;
+        EXPECT_EQ(rig.usb.openHandles(), 0) << what;
+        EXPECT_FALSE(rig.serial.isOpen()) << what;
+        rig.instrument.clearLog();
+        rig.socket.clearSent();
+        EXPECT_FALSE(rig.exchange({1})) << what;
+        EXPECT_TRUE(rig.instrument.hostBytes().empty()) << what;
+        EXPECT_TRUE(rig.socket.sent().empty()) << what;
+        EXPECT_EQ(spare.opens(), 0) << what;
+    }
+}
+
 }  // namespace
