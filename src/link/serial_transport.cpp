@@ -9,6 +9,8 @@ constexpr platform::Duration kByteWait = std::chrono::milliseconds(700);
 // The zero burst of a resynchronisation stops early when the line takes this long.
 constexpr platform::Duration kResyncBurst = std::chrono::seconds(5);
 constexpr std::size_t kBurstBytes = 256;
+// More than the port's input can hold between two looks at it.
+constexpr std::size_t kDropChunk = 65536;
 }  // namespace
 
 platform::Duration SerialTransport::waitLimit() const { return kByteWait; }
@@ -56,12 +58,13 @@ bool SerialTransport::read(std::uint8_t* out, std::size_t n, platform::Duration 
     // Each byte may take up to the limit after the one before it.
     std::size_t got = 0;
     while (got < n) {
-        std::int32_t polls = 0;
-        if (!waitFor(1, limit, polls)) {
+        const platform::Bytes chunk = port_.read(n - got);
+        if (chunk.empty()) {
+            std::int32_t polls = 0;
+            if (waitFor(1, limit, polls)) continue;
             traceNote("no byte within " + std::to_string(limit.count() / 1000000) + " ms");
             return false;
         }
-        const platform::Bytes chunk = port_.read(n - got);
         traceBytes(platform::FrameTrace::Direction::Rx, chunk);
         std::copy(chunk.begin(), chunk.end(), out + got);
         got += chunk.size();
@@ -71,9 +74,11 @@ bool SerialTransport::read(std::uint8_t* out, std::size_t n, platform::Duration 
 
 void SerialTransport::discard() {
     if (!port_.isOpen()) return;
-    const platform::Bytes dropped = port_.read(port_.bytesAvailable());
+    if (trace_) {
+        const platform::Bytes dropped = port_.read(kDropChunk);
+        if (!dropped.empty()) traceNote("dropped " + platform::FrameTrace::hex(dropped));
+    }
     port_.discardInput();
-    if (!dropped.empty()) traceNote("dropped " + platform::FrameTrace::hex(dropped));
 }
 
 bool SerialTransport::resynchronise() {

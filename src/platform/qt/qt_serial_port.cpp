@@ -70,7 +70,7 @@ bool QtSerialPort::waitForReadyRead(std::chrono::milliseconds timeout) {
 
 void QtSerialPort::discardInput() {
     if (!port_->isOpen()) return;
-    collect();
+    // The driver's input is flushed, then what the buffer holds is dropped.
     port_->clear(QSerialPort::Input);
     port_->readAll();
 }
