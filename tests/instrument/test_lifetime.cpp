@@ -25,8 +25,12 @@ TEST_P(ControlLifetime, DestroyingAConnectedControlClosesItsChannelAndSendsNothi
     ASSERT_TRUE(control->BloccaPressa().locked);
     bench.instrument.clearLog();
     bench.socket.clearSent();
+    // A callback the link would still raise while the control's members are being destroyed.
+    int calledBack = 0;
+    control->link().onClose = [&] { ++calledBack; };
 
     control.reset();
+    EXPECT_EQ(calledBack, 0);
     EXPECT_FALSE(bench.serial.isOpen());
     EXPECT_EQ(bench.usb.openHandles(), 0);
     EXPECT_TRUE(bench.instrument.hostBytes().empty());
