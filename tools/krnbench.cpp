@@ -131,6 +131,14 @@ int main(int argc, char** argv) {
     const double serialWall = std::chrono::duration<double>(Clock::now() - w0).count();
     const double serialCpu = threadCpuSeconds() - cpu0;
     server.withInstrument([](sim::SimInstrument& i) { i.setSilent(false); });
+
+    // A resynchronisation: one zero, the port reopened, the 256-byte zero burst whose echoes
+    // are awaited, one zero with echo check.
+    cpu0 = threadCpuSeconds();
+    w0 = Clock::now();
+    if (!c.Risincronizza()) std::fprintf(stderr, "resynchronisation failed\n");
+    const double resyncWall = std::chrono::duration<double>(Clock::now() - w0).count();
+    const double resyncCpu = threadCpuSeconds() - cpu0;
     c.ChiudiPortaComunicazione();
 
     c.SetupPortaEth(&socket);
@@ -139,7 +147,7 @@ int main(int argc, char** argv) {
     server.withInstrument([](sim::SimInstrument& i) { i.setSilent(true); });
     cpu0 = threadCpuSeconds();
     w0 = Clock::now();
-    c.link().AttendiByteEth(1);
+    c.link().AttendiByte(1);
     const double ethWall = std::chrono::duration<double>(Clock::now() - w0).count();
     const double ethCpu = threadCpuSeconds() - cpu0;
     server.withInstrument([](sim::SimInstrument& i) { i.setSilent(false); });
@@ -195,6 +203,9 @@ int main(int argc, char** argv) {
     std::printf("| Timed-out serial byte wait: wall time | %.3f s |\n", serialWall);
     std::printf("| Timed-out serial byte wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
                 serialCpu, 100.0 * serialCpu / serialWall);
+    std::printf("| Serial resynchronisation over a pseudo-terminal: wall time | %.3f s |\n", resyncWall);
+    std::printf("| Serial resynchronisation: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
+                resyncCpu, 100.0 * resyncCpu / resyncWall);
     std::printf("| Timed-out Ethernet wait: wall time | %.3f s |\n", ethWall);
     std::printf("| Timed-out Ethernet wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
                 ethCpu, 100.0 * ethCpu / ethWall);

@@ -6,7 +6,7 @@ namespace instrument {
 
 UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
                          platform::SerialPortEnumerator* ports)
-    : link_(clock, usb, ports),
+    : link_(clock, usb, ports, flags_),
       nvram_(link_, id_),
       flash_(link_),
       ident_(link_, nvram_, id_),
@@ -29,6 +29,13 @@ bool UCKRNVisual::LeggiConfigurazione() {
     const bool ok = config_.LeggiConfigurazione();
     jobs_.preparaImmagine();
     return ok;
+}
+
+UCKRNVisual::~UCKRNVisual() {
+    link_.onClose = nullptr;
+    link_.onNoise = nullptr;
+    link_.configurationReader = nullptr;
+    link_.ChiudiPortaComunicazione();
 }
 
 std::string UCKRNVisual::Versione() const {

@@ -26,6 +26,8 @@ class UCKRNVisual {
 public:
     UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
                 platform::SerialPortEnumerator* ports);
+    // Closes the channel while every member is still there; the link calls nothing back after.
+    ~UCKRNVisual();
     UCKRNVisual(const UCKRNVisual&) = delete;
     UCKRNVisual& operator=(const UCKRNVisual&) = delete;
 
@@ -201,6 +203,8 @@ public:
     bool SicronizzaOra() { return instrument::SicronizzaOra(link_); }
 
 private:
+    // What the USB write mode follows; kept here, read by the link.
+    krnlink::InstrumentFlags flags_;
     krnlink::FrameLink link_;
     Identity id_;
     ConfigurationValues values_;

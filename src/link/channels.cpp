@@ -1,19 +1,61 @@
 // Opening, checking and closing the three channels.
+#include "link/eth_transport.h"
 #include "link/frame_link.h"
+#include "link/serial_transport.h"
+#include "link/usb_transport.h"
 #include "link/zenko_usb.h"
 #include "platform/protocol.h"
 
 namespace krnlink {
 
-void FrameLink::HandlePorta(platform::SerialPort* port) {
-    serial_ = port;
-    usbHandle_ = 0;
-    ethernetMode_ = false;
+Channel FrameLink::currentChannel() const { return transport_ ? transport_->channel() : selected_; }
+
+platform::FtHandle FrameLink::HandlePortaUSB() const {
+    const auto* usb = dynamic_cast<const UsbTransport*>(transport_.get());
+    return usb ? usb->handle() : 0;
 }
 
-void FrameLink::HandlePortaUSB(platform::FtHandle h) {
-    usbHandle_ = h;
-    ethernetMode_ = false;
+void FrameLink::HandlePorta(platform::SerialPort* port) {
+    selected_ = Channel::Serial;
+    if (port == serial_) return;
+    serial_ = port;
+    if (!transport_) return;
+    const auto* current = dynamic_cast<const SerialTransport*>(transport_.get());
+    if (!current || !port) {
+        ChiudiPortaComunicazione();
+        return;
+    }
+    // The serial conversation goes on through the new port, at the same location.
+    const std::string location = current->location();
+    transport_->close();
+    transport_ = std::make_unique<SerialTransport>(clock_, *port, location);
+    transport_->setTrace(trace_);
+}
+
+void FrameLink::SetupPortaEth(platform::UdpSocket* socket) {
+    selected_ = Channel::Ethernet;
+    if (transport_ && (transport_->channel() != Channel::Ethernet || socket != socket_))
+        ChiudiPortaComunicazione();
+    socket_ = socket;
+}
+
+void FrameLink::dropTransport() {
+    if (transport_) transport_->close();
+    transport_.reset();
+    connected_ = false;
+}
+
+bool FrameLink::startConversation(std::unique_ptr<Transport> transport) {
+    transport_ = std::move(transport);
+    transport_->setTrace(trace_);
+    if (transport_->open()) return true;
+    dropTransport();
+    return false;
+}
+
+bool FrameLink::finishOpen() {
+    if (!connected_) dropTransport();
+    return connected_;
 }
 
 bool FrameLink::readConfiguration() {
@@ -25,106 +67,53 @@ bool FrameLink::readConfiguration() {
 bool FrameLink::ApriComunicazione232(int portNumber) {
     std::string location;
     if (portNumber >= 1 && ports_) location = platform::serialLocationForNumber(*ports_, portNumber);
-    return openSerialAndCheck(location);
+    return ApriComunicazione232(location);
 }
 
 bool FrameLink::ApriComunicazione232(const std::string& location) {
-    return openSerialAndCheck(location);
-}
-
-bool FrameLink::openSerialAndCheck(const std::string& location) {
     name_.clear();
-    if (ethernetMode_) {
-        if (socket_) socket_->close();
-        ethernetMode_ = false;
-    }
-    if (usbHandle_ != 0) {
-        usb_->Close(usbHandle_);
-        usbHandle_ = 0;
-    }
-    connected_ = false;
+    dropTransport();
+    selected_ = Channel::Serial;
     // A port that does not exist (number below 1, or beyond the list) is never touched.
     if (!serial_ || location.empty()) return false;
-    if (serial_->isOpen()) serial_->close();
-    serialLocation_ = location;
-    serial_->open(location);
-    serial_->discardInput();
-    connected_ = serial_->isOpen() && readConfiguration();
-    if (!connected_ && serial_->isOpen()) serial_->close();
-    return connected_;
+    if (!startConversation(std::make_unique<SerialTransport>(clock_, *serial_, location))) return false;
+    connected_ = readConfiguration();
+    return finishOpen();
 }
 
 bool FrameLink::ApriComunicazioneUSB(const std::string& serialNumber) {
     name_.clear();
-    connected_ = false;
-    if (usbHandle_ != 0) {
-        usb_->Close(usbHandle_);
-        usbHandle_ = 0;
-    }
+    dropTransport();
+    selected_ = Channel::Serial;
     if (!usb_) return false;
-    platform::FtHandle h = ApriUSBPerNumeroSerie(*usb_, serialNumber);
-    if (h == 0) return false;
-    HandlePortaUSB(h);
-    usbSerial_ = serialNumber;
-    bool baudSet = usb_->SetBaudRate(h, 115200) == platform::FtStatus::Ok;
-    InviaByte(0, true);
-    if (baudSet) {
-        int waiting = ByteInIngresso();
-        for (int i = 0; i < waiting; ++i) {
-            std::uint8_t b;
-            std::uint32_t got = 0;
-            usb_->Read(usbHandle_, &b, 1, got);
-        }
-        connected_ = readConfiguration();
-    }
-    if (!connected_) {
-        usb_->Close(usbHandle_);
-        usbHandle_ = 0;
-    }
-    return connected_;
-}
-
-void FrameLink::SetupPortaEth(platform::UdpSocket* socket) {
-    usbHandle_ = 0;
-    ethernetMode_ = true;
-    socket_ = socket;
+    if (!startConversation(std::make_unique<UsbTransport>(clock_, *usb_, serialNumber))) return false;
+    connected_ = readConfiguration();
+    return finishOpen();
 }
 
 bool FrameLink::ApriComunicazioneETH(const std::string& host, std::int32_t port,
                                      const std::string& localAddress) {
     name_.clear();
-    if (usbHandle_ != 0) {
-        usb_->Close(usbHandle_);
-        usbHandle_ = 0;
-    }
-    connected_ = false;
+    dropTransport();
     if (!socket_ || port < 1 || port > 65535) return false;
-    socket_->close();
-    if (!localAddress.empty()) socket_->bind(localAddress, 0);
-    remoteHost_ = host;
-    remotePort_ = static_cast<std::uint16_t>(port);
-    remoteAddress_ = socket_->resolve(host);
-    if (remoteAddress_.empty()) return false;
-
-    resyncEthernet();  // one zero byte, the instrument's idle filler; its echo is not needed
-
+    if (!startConversation(std::make_unique<EthernetTransport>(
+            clock_, *socket_, host, static_cast<std::uint16_t>(port), localAddress)))
+        return false;
     connected_ = readConfiguration();
+    // The module may have its link to the PC switched off; the command switches it on.
     if (!connected_ && ComandoUDP("ENCOMMPC")) connected_ = readConfiguration();
-    return connected_;
+    return finishOpen();
+}
+
+std::optional<std::string> FrameLink::ComandoUDP(const std::string& command) {
+    auto* eth = dynamic_cast<EthernetTransport*>(transport_.get());
+    if (!eth) return std::nullopt;
+    return eth->command(command);
 }
 
 void FrameLink::ChiudiPortaComunicazione() {
     if (onClose) onClose();
-    flags.Estensioni = 0;
-    if (usbHandle_ != 0) {
-        usb_->Close(usbHandle_);
-        usbHandle_ = 0;
-    } else if (ethernetMode_) {
-        if (socket_) socket_->close();
-    } else if (serial_) {
-        serial_->close();
-    }
-    connected_ = false;
+    dropTransport();
 }
 
 }  // namespace krnlink

@@ -1,32 +1,61 @@
-// The exchange common to all channels, the serial channel's exchange and resynchronisation, and
-// the serial/USB byte operations.
+// The exchange: the attempts each channel allows, the request as the channel sends it, the one
+// answer reader (LEN, data and CHK) and the byte operations on the open channel.
 #include "link/frame_link.h"
+
+#include <algorithm>
 
 #include "platform/protocol.h"
 
 namespace krnlink {
 
-const char* channelName(Channel c) {
+UsbWriteMode usbWriteMode(const InstrumentFlags& f) {
+    if (f.Estensioni == 0) return UsbWriteMode::PerByte;
+    if (f.Estensioni >= 1060) return UsbWriteMode::Block;
+    if (f.UpdateMode && f.Estensioni < 32) return UsbWriteMode::PerByte;
+    if (!f.TastatoreCollegato) return UsbWriteMode::Block;
+    if (f.UpdateMode) return UsbWriteMode::Block;
+    if (f.PressaBloccata) return UsbWriteMode::Paced;
+    return UsbWriteMode::PerByte;
+}
+
+// How many attempts an exchange gets on a channel and what happens between them.
+struct FrameLink::AttemptPolicy {
+    int attempts;
+    bool senzaRitentativiCounts;     // senzaRitentativi stops after the first failed attempt
+    bool answerFailureIsFinal;       // once a valid LEN came, a failure ends the exchange
+    bool recoversAfterLastAttempt;   // the recovery follows the last failed attempt too
+    bool raisesNoise;                // the recovery raises onNoise
+    bool closesWhenRecoveryFails;    // a channel that cannot be recovered is gone
+};
+
+const FrameLink::AttemptPolicy& FrameLink::policyFor(Channel c) {
+    static const AttemptPolicy serial{2, false, true, false, false, false};
+    static const AttemptPolicy usb{2, true, false, false, true, true};
+    static const AttemptPolicy ethernet{4, true, false, true, false, false};
     switch (c) {
-        case Channel::Serial: return "COM";
-        case Channel::Usb: return "USB";
-        case Channel::Ethernet: return "ETH";
+        case Channel::Usb: return usb;
+        case Channel::Ethernet: return ethernet;
+        case Channel::Serial: break;
     }
-    return "?";
+    return serial;
+}
+
+UsbWriteMode FrameLink::writeModeFor(Channel c) const {
+    switch (c) {
+        case Channel::Usb: return usbWriteMode(flags);
+        case Channel::Ethernet: return UsbWriteMode::Block;
+        case Channel::Serial: break;
+    }
+    return UsbWriteMode::PerByte;
 }
 
 FrameLink::FrameLink(platform::Clock& clock, platform::UsbBridge* usb,
-                     platform::SerialPortEnumerator* ports)
-    : clock_(clock), usb_(usb), ports_(ports) {}
+                     platform::SerialPortEnumerator* ports, InstrumentFlags& facts)
+    : flags(facts), clock_(clock), usb_(usb), ports_(ports) {}
 
 FrameLink::~FrameLink() {
-    if (connected_) ChiudiPortaComunicazione();
-}
-
-Channel FrameLink::currentChannel() const {
-    if (usbHandle_ != 0) return Channel::Usb;
-    if (ethernetMode_) return Channel::Ethernet;
-    return Channel::Serial;
+    // The owner has had its onClose when it closed the link; nothing is called back from here.
+    if (transport_) transport_->close();
 }
 
 void FrameLink::AggiungiChecksum() {
@@ -46,32 +75,97 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     BufferRx[0] = 0;
     if (BufferTx[0] < 1 || BufferTx[0] > 49) return false;
     AggiungiChecksum();
+    const Channel channel = currentChannel();
+    traceFrame(channel, platform::FrameTrace::Direction::Tx, true);
     bool ok = false;
-    switch (currentChannel()) {
-        case Channel::Serial: ok = exchangeSerial(); break;
-        case Channel::Usb: ok = exchangeUsb(senzaRitentativi); break;
-        case Channel::Ethernet: ok = exchangeEthernet(senzaRitentativi); break;
+    if (transport_ && transport_->ready()) {
+        const AttemptPolicy& policy = policyFor(channel);
+        for (int n = 1; n <= policy.attempts && transport_; ++n) {
+            traceNote("attempt " + std::to_string(n) + " of " + std::to_string(policy.attempts));
+            bool answerBegun = false;
+            if (attempt(answerBegun)) {
+                ok = true;
+                break;
+            }
+            if (answerBegun && policy.answerFailureIsFinal) break;
+            if (senzaRitentativi && policy.senzaRitentativiCounts) break;
+            if (n == policy.attempts && !policy.recoversAfterLastAttempt) break;
+            if (!recoverAfterFailedAttempt(policy)) break;
+        }
+    } else {
+        traceNote("no open channel");
     }
-    traceExchange(ok);
+    traceFrame(channel, platform::FrameTrace::Direction::Rx, ok);
     return ok;
 }
 
-void FrameLink::traceExchange(bool ok) {
-    if (!trace_) return;
-    const char* ch = channelName(currentChannel());
-    std::uint8_t cmd = BufferTx[1];
-    trace_->frame(ch, platform::FrameTrace::Direction::Tx,
-                  std::span(BufferTx.data(), static_cast<std::size_t>(BufferTx[0]) + 1), cmd);
-    if (ok) {
-        // Rebuild the answer frame as it was on the wire: LEN, data, CHK.
-        platform::Bytes answer;
-        answer.push_back(static_cast<std::uint8_t>(BufferRx[0] + 1));
-        answer.insert(answer.end(), BufferRx.begin() + 1, BufferRx.begin() + 1 + BufferRx[0]);
-        answer.push_back(platform::frameChecksum(answer));
-        trace_->frame(ch, platform::FrameTrace::Direction::Rx, answer, cmd);
-    } else {
-        trace_->note(ch, "exchange failed");
+bool FrameLink::attempt(bool& answerBegun) {
+    if (!sendRequest(writeModeFor(transport_->channel()))) return false;
+    // LEN, then LEN bytes: the data and the CHK.
+    const platform::Duration limit = transport_->waitLimit();
+    std::uint8_t len = 0;
+    if (!transport_->read(&len, 1, limit)) return false;
+    if (len < 1 || len > 50) {
+        traceNote("answer length " + std::to_string(len) + " refused");
+        return false;
     }
+    answerBegun = true;
+    BufferRx[0] = len;
+    if (!transport_->read(BufferRx.data() + 1, len, limit)) return false;
+    if (!checksumOk(len)) {
+        traceNote("wrong checksum");
+        return false;
+    }
+    BufferRx[0] = static_cast<std::uint8_t>(len - 1);
+    return true;
+}
+
+namespace {
+// Empty loop passes between the bytes of a paced write; the instrument's firmware needs the gap.
+void pacingDelay(std::int32_t passes) {
+    static volatile std::int32_t sink = 0;
+    for (std::int32_t k = 0; k < passes; ++k) sink = sink + 1;
+}
+}  // namespace
+
+bool FrameLink::sendRequest(UsbWriteMode mode) {
+    const std::size_t requestBytes = BufferTx[0] + 1u;
+    const platform::ByteSpan request(BufferTx.data(), requestBytes);
+    if (mode == UsbWriteMode::PerByte) {
+        for (std::uint8_t b : request)
+            if (!transport_->sendByte(b, true, ConteggioAttesa)) {
+                traceNote("no matching echo of " + platform::toHex(std::span(&b, 1)));
+                return false;
+            }
+        return true;
+    }
+    transport_->discard();
+    if (mode == UsbWriteMode::Block) {
+        if (!transport_->send(request)) return false;
+    } else {
+        for (std::size_t i = 0; i < requestBytes; ++i) {
+            if (i > 0) pacingDelay(CostanteRitardoUSB / 100000);
+            if (!transport_->send(request.subspan(i, 1))) return false;
+        }
+    }
+    std::array<std::uint8_t, 51> echo{};
+    if (!transport_->read(echo.data(), requestBytes, transport_->waitLimit())) return false;
+    if (!std::equal(request.begin(), request.end(), echo.begin())) {
+        traceNote("wrong echo");
+        return false;
+    }
+    return true;
+}
+
+bool FrameLink::recoverAfterFailedAttempt(const AttemptPolicy& policy) {
+    if (policy.raisesNoise && onNoise) onNoise();
+    if (transport_->recover()) return true;
+    if (policy.closesWhenRecoveryFails) {
+        // The exchange never moves to another channel: without its device the link is closed.
+        traceNote("channel lost; link closed");
+        dropTransport();
+    }
+    return false;
 }
 
 bool FrameLink::ComandoSemplice(std::uint8_t codice, bool senzaRitentativi) {
@@ -84,133 +178,61 @@ bool FrameLink::ComandoConConferma() {
     return EseguiTransazione(false) && BufferRx[0] == 1 && BufferRx[1] == 1;
 }
 
-// --- serial channel -------------------------------------------------------------------------
+bool FrameLink::Risincronizza() { return transport_ && transport_->resynchronise(); }
 
-bool FrameLink::ensureSerialOpen() {
-    if (!serial_) return false;
-    if (serial_->isOpen()) return true;
-    if (serialLocation_.empty()) return false;
-    serial_->open(serialLocation_);
-    return serial_->isOpen();
-}
-
-bool FrameLink::receiveAnswerBody(int len) {
-    // LEN is in BufferRx[0]; LEN-1 data bytes and the CHK follow.
-    for (int i = 1; i <= len; ++i) {
-        auto b = RiceviByte();
-        if (!b) return false;
-        BufferRx[static_cast<std::size_t>(i)] = *b;
-    }
-    if (!checksumOk(len)) return false;
-    BufferRx[0] = static_cast<std::uint8_t>(len - 1);
+bool FrameLink::RiapriUSB() {
+    if (transport_ && transport_->channel() == Channel::Usb)
+        recoverAfterFailedAttempt(policyFor(Channel::Usb));
     return true;
 }
 
-bool FrameLink::exchangeSerial() {
-    if (!ensureSerialOpen()) return false;
-    const int requestBytes = BufferTx[0] + 1;
-    for (int attempt = 1; attempt <= 2; ++attempt) {
-        bool sent = true;
-        for (int i = 0; i < requestBytes && sent; ++i) sent = InviaByte(BufferTx[static_cast<std::size_t>(i)], true);
-        if (sent) {
-            auto len = RiceviByte();
-            if (len && *len >= 1 && *len <= 50) {
-                BufferRx[0] = *len;
-                return receiveAnswerBody(*len);
-            }
-        }
-        if (attempt == 2 || !Risincronizza()) return false;
-    }
-    return false;
-}
+// --- byte operations ------------------------------------------------------------------------
 
-bool FrameLink::Risincronizza() {
-    if (currentChannel() == Channel::Ethernet) return resyncEthernet();
-    if (usbHandle_ != 0) {
-        const std::vector<std::uint8_t> zeros(256, 0);
-        usbWriteAll(zeros.data(), 256);
-        AttendiByte(256);
-        return InviaByte(0, true);
-    }
-    if (!serial_) return false;
-    InviaByte(0, false);
-    serial_->close();
-    serial_->open(serialLocation_);
-    const platform::TimePoint reopened = clock_.now();
-    for (int i = 0; i < 256 && clock_.now() - reopened < kResyncBurst; ++i) InviaByte(0, false);
-    AttendiByte(256);
-    return InviaByte(0, true);
-}
-
-// --- serial and USB byte operations ---------------------------------------------------------
-
-int FrameLink::ByteInIngresso() {
-    if (usbHandle_ != 0) {
-        std::uint32_t n = 0;
-        if (usb_->GetQueueStatus(usbHandle_, n) != platform::FtStatus::Ok) return 0;
-        return static_cast<int>(n);
-    }
-    if (!serial_ || !serial_->isOpen()) return 0;
-    return static_cast<int>(serial_->bytesAvailable());
-}
+int FrameLink::ByteInIngresso() { return transport_ ? static_cast<int>(transport_->waiting()) : 0; }
 
 bool FrameLink::AttendiByte(int n) {
-    const platform::TimePoint start = clock_.now();
     ConteggioAttesa = 0;
-    while (true) {
-        ++ConteggioAttesa;
-        if (ByteInIngresso() >= n) return true;
-        platform::Duration left = kByteWait - (clock_.now() - start);
-        if (left <= platform::Duration::zero()) return false;
-        if (usbHandle_ != 0 || !serial_) {
-            // The bridge has no blocking wait; poll at the chip's latency.
-            clock_.sleepFor(std::min<platform::Duration>(left, std::chrono::milliseconds(1)));
-        } else {
-            auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left);
-            serial_->waitForReadyRead(std::max(ms, std::chrono::milliseconds(1)));
-        }
-    }
-}
-
-void FrameLink::discardInput() {
-    if (usbHandle_ != 0) {
-        int n = ByteInIngresso();
-        for (int i = 0; i < n; ++i) {
-            std::uint8_t b;
-            std::uint32_t got = 0;
-            usb_->Read(usbHandle_, &b, 1, got);
-        }
-        return;
-    }
-    if (serial_ && serial_->isOpen()) serial_->discardInput();
+    return transport_ && n >= 0 &&
+           transport_->waitFor(static_cast<std::size_t>(n), transport_->waitLimit(), ConteggioAttesa);
 }
 
 bool FrameLink::InviaByte(std::uint8_t b, bool conEco) {
-    // An echo is only recognisable on a quiet line; bytes sent without echo check leave their
-    // echoes waiting (the resynchronisation counts them).
-    if (conEco) discardInput();
-    if (usbHandle_ != 0) {
-        if (!usbWriteAll(&b, 1)) return false;
-    } else {
-        if (!serial_ || !serial_->write(std::span(&b, 1))) return false;
-    }
-    if (!conEco) return true;
-    auto echo = RiceviByte();
-    return echo && *echo == b;
+    return transport_ && transport_->sendByte(b, conEco, ConteggioAttesa);
 }
 
 std::optional<std::uint8_t> FrameLink::RiceviByte() {
-    if (!AttendiByte(1)) return std::nullopt;
-    if (usbHandle_ != 0) {
-        std::uint8_t b = 0;
-        std::uint32_t got = 0;
-        if (usb_->Read(usbHandle_, &b, 1, got) != platform::FtStatus::Ok || got != 1)
-            return std::nullopt;
-        return b;
+    std::uint8_t b = 0;
+    if (!AttendiByte(1) || !transport_->read(&b, 1, transport_->waitLimit())) return std::nullopt;
+    return b;
+}
+
+// --- trace ----------------------------------------------------------------------------------
+
+void FrameLink::setTrace(platform::FrameTrace* trace) {
+    trace_ = trace;
+    if (transport_) transport_->setTrace(trace);
+}
+
+void FrameLink::traceFrame(Channel channel, platform::FrameTrace::Direction dir, bool ok) {
+    if (!trace_) return;
+    const char* ch = channelName(channel);
+    const std::uint8_t cmd = BufferTx[1];
+    if (dir == platform::FrameTrace::Direction::Tx) {
+        trace_->frame(ch, dir, std::span(BufferTx.data(), static_cast<std::size_t>(BufferTx[0]) + 1), cmd);
+    } else if (ok) {
+        // The answer frame as it was on the wire: LEN, data, CHK.
+        platform::Bytes answer;
+        answer.push_back(static_cast<std::uint8_t>(BufferRx[0] + 1));
+        answer.insert(answer.end(), BufferRx.begin() + 1, BufferRx.begin() + 1 + BufferRx[0]);
+        answer.push_back(platform::frameChecksum(answer));
+        trace_->frame(ch, dir, answer, cmd);
+    } else {
+        trace_->note(ch, "exchange failed");
     }
-    platform::Bytes one = serial_->read(1);
-    if (one.size() != 1) return std::nullopt;
-    return one[0];
+}
+
+void FrameLink::traceNote(const std::string& text) {
+    if (trace_) trace_->note(channelName(currentChannel()), text);
 }
 
 }  // namespace krnlink

@@ -1,13 +1,15 @@
 #pragma once
-// The link to one instrument: the frame buffers, the exchange with its attempts and recovery on
-// each of the three channels, and the opening and closing of those channels.
+// The link to one instrument: the frame buffers, the exchange with its attempts and its answer
+// reader, and the opening and closing of the channel. The bytes travel through one transport
+// (serial, USB or Ethernet) for the whole conversation; an exchange never changes channel.
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "link/transport.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/frame_trace.h"
@@ -19,12 +21,14 @@ namespace krnlink {
 
 using FrameBuffer = std::array<std::uint8_t, 51>;
 
-enum class Channel { Serial, Usb, Ethernet };
-const char* channelName(Channel c);
-
-// How a request goes out on USB, chosen per exchange from what the instrument is.
+// How a request goes out: byte by byte with each echo checked, in one write, or byte by byte
+// with a pause between bytes; in the last two the echo of the whole request is read at once.
+// The serial channel always sends byte by byte, Ethernet in one datagram; on USB the mode
+// follows what the instrument is.
 enum class UsbWriteMode { PerByte, Block, Paced };
 
+// What the instrument control knows about the connected instrument that chooses the USB write
+// mode. The instrument control keeps these facts; the link is given them and only reads them.
 struct InstrumentFlags {
     std::int16_t Estensioni = 0;
     bool UpdateMode = false;
@@ -34,16 +38,11 @@ struct InstrumentFlags {
 
 UsbWriteMode usbWriteMode(const InstrumentFlags& f);
 
-// Limits of the waits.
-inline constexpr platform::Duration kByteWait = std::chrono::milliseconds(700);
-inline constexpr platform::Duration kEthWait = std::chrono::milliseconds(1000);
-inline constexpr platform::Duration kModuleCommandWait = std::chrono::seconds(2);
-inline constexpr platform::Duration kResyncBurst = std::chrono::seconds(5);
-
 class FrameLink {
 public:
+    // `facts` belongs to the owner (the instrument control) and must outlive the link.
     FrameLink(platform::Clock& clock, platform::UsbBridge* usb,
-              platform::SerialPortEnumerator* ports);
+              platform::SerialPortEnumerator* ports, InstrumentFlags& facts);
     ~FrameLink();
     FrameLink(const FrameLink&) = delete;
     FrameLink& operator=(const FrameLink&) = delete;
@@ -53,7 +52,8 @@ public:
     FrameBuffer BufferRx{};
     std::int32_t ConteggioAttesa = 0;
     std::int32_t CostanteRitardoUSB = 0x7FFFFF;
-    InstrumentFlags flags;
+    // The instrument's facts, as given at construction.
+    InstrumentFlags& flags;
 
     static constexpr std::int16_t DimMaxBuffer() { return 50; }
     void AggiungiChecksum();
@@ -61,17 +61,17 @@ public:
     bool ComandoSemplice(std::uint8_t codice, bool senzaRitentativi);
     bool ComandoConConferma();
     bool Risincronizza();
+    // The USB recovery between attempts; reports true. When the device cannot be reopened the
+    // link is closed, so every further exchange fails.
     bool RiapriUSB();
 
-    // Serial and USB byte operations.
+    // Byte operations on the open channel.
     bool InviaByte(std::uint8_t b, bool conEco);
     std::optional<std::uint8_t> RiceviByte();
+    // Waits until n bytes are waiting (0.7 s serial and USB, 1.0 s Ethernet); the number of
+    // looks at the input is left in ConteggioAttesa.
     bool AttendiByte(int n);
     int ByteInIngresso();
-    // Ethernet byte operations.
-    bool InviaTramaEth();
-    bool AttendiByteEth(int n);
-    std::uint8_t LeggiByteEth();
 
     // --- channels ---
     bool ApriComunicazione232(int portNumber);
@@ -87,9 +87,12 @@ public:
     const std::string& Nome() const { return name_; }
     void setNome(std::string name) { name_ = std::move(name); }
     platform::SerialPort* HandlePorta() const { return serial_; }
+    // Hands over the serial port for the next serial conversation. A serial conversation under
+    // way goes on through the new port at the same location; any other channel is closed.
     void HandlePorta(platform::SerialPort* port);
-    platform::FtHandle HandlePortaUSB() const { return usbHandle_; }
-    void HandlePortaUSB(platform::FtHandle h);
+    // The open USB device, 0 when the link is not on USB.
+    platform::FtHandle HandlePortaUSB() const;
+    // The channel of the open conversation, or the one the next open would use.
     Channel currentChannel() const;
 
     // What every open ends with; the instrument control puts its configuration read here.
@@ -103,28 +106,23 @@ public:
     // Opens skip the configuration read (raw access for diagnostics).
     bool skipConfigurationRead = false;
 
-    void setTrace(platform::FrameTrace* trace) { trace_ = trace; }
+    void setTrace(platform::FrameTrace* trace);
     platform::Clock& clock() { return clock_; }
 
 private:
-    bool readConfiguration();
-    bool exchangeSerial();
-    bool exchangeUsb(bool senzaRitentativi);
-    bool exchangeEthernet(bool senzaRitentativi);
-    bool usbAttempt();
-    bool usbTimedRead(std::uint8_t* out, std::uint32_t count);
-    bool usbWriteAll(const std::uint8_t* data, std::uint32_t count);
-    bool receiveAnswerBody(int len);
+    struct AttemptPolicy;
+    static const AttemptPolicy& policyFor(Channel c);
+    UsbWriteMode writeModeFor(Channel c) const;
+    bool attempt(bool& answerBegun);
+    bool sendRequest(UsbWriteMode mode);
     bool checksumOk(int len) const;
-    void discardInput();
-    bool ethCollect(int n, int offset);
-    void ethTakeDatagrams();
-    void ethDrain();
-    bool resyncEthernet();
-    bool ensureSerialOpen();
-    bool openSerialAndCheck(const std::string& location);
-    bool reopenUsbDevice();
-    void traceExchange(bool ok);
+    bool recoverAfterFailedAttempt(const AttemptPolicy& policy);
+    bool readConfiguration();
+    bool startConversation(std::unique_ptr<Transport> transport);
+    bool finishOpen();
+    void dropTransport();
+    void traceFrame(Channel channel, platform::FrameTrace::Direction dir, bool ok);
+    void traceNote(const std::string& text);
 
     platform::Clock& clock_;
     platform::UsbBridge* usb_;
@@ -133,14 +131,8 @@ private:
     platform::UdpSocket* socket_ = nullptr;
     platform::FrameTrace* trace_ = nullptr;
 
-    std::string serialLocation_;
-    platform::FtHandle usbHandle_ = 0;
-    std::string usbSerial_;
-    bool ethernetMode_ = false;
-    std::string remoteHost_;      // as given
-    std::string remoteAddress_;   // numeric, for matching answers
-    std::uint16_t remotePort_ = 0;
-    std::deque<std::uint8_t> ethRx_;  // bytes of accepted datagrams not yet taken
+    std::unique_ptr<Transport> transport_;  // the open channel, none when closed
+    Channel selected_ = Channel::Serial;     // the channel of the next open
     bool connected_ = false;
     std::string name_;
 };

@@ -1,5 +1,6 @@
 #include "platform/frame_trace.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/protocol.h"
@@ -27,6 +28,21 @@ void FrameTrace::frame(std::string_view channel, Direction dir, ByteSpan bytes,
     stamp();
     out_ << channel << ' ' << (dir == Direction::Tx ? "TX" : "RX") << ' ' << toHex(bytes) << "  # "
          << static_cast<int>(command) << ' ' << commandName(command) << '\n'
+         << std::flush;
+}
+
+std::string FrameTrace::hex(ByteSpan bytes) {
+    constexpr std::size_t kShortestRun = 8;
+    if (bytes.size() >= kShortestRun &&
+        std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return b == bytes[0]; }))
+        return toHex(bytes.first(1)) + " x" + std::to_string(bytes.size());
+    return toHex(bytes);
+}
+
+void FrameTrace::bytes(std::string_view channel, Direction dir, ByteSpan bytes) {
+    if (!out_) return;
+    stamp();
+    out_ << channel << (dir == Direction::Tx ? " out " : " in  ") << hex(bytes) << '\n'
          << std::flush;
 }
 

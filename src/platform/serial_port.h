@@ -26,12 +26,14 @@ public:
     virtual bool open(const std::string& location) = 0;
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
+    // Every byte that has arrived and is not read yet.
     virtual std::size_t bytesAvailable() = 0;
     // Takes up to max bytes that have arrived.
     virtual Bytes read(std::size_t max) = 0;
     // Sends all bytes; false when the port took fewer.
     virtual bool write(ByteSpan bytes) = 0;
     // Blocks until new input arrives or the time is up, without spinning; true when it arrived.
+    // Input that is there unread already does not end the wait.
     virtual bool waitForReadyRead(std::chrono::milliseconds timeout) = 0;
     // Drops every byte received so far.
     virtual void discardInput() = 0;

@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
 
     platform::SystemClock clock;
     sim::SimInstrument instrument(*profile);
+    instrument.setHistoryLimit(0, 0);  // it serves for hours; --trace is its record
     instrument.setPacing(pace);
     instrument.setAnswerDelay(std::chrono::milliseconds(answerDelayMs));
     instrument.setRestartSilence(std::chrono::milliseconds(restartMs));

@@ -27,7 +27,7 @@ void SimInstrument::receive(platform::ByteSpan bytes, platform::TimePoint t) {
             arrival = std::max(t, lineInFree_) + kByteTime;
             lineInFree_ = arrival;
         }
-        wire_.push_back({arrival, true, b});
+        record({arrival, true, b});
         onByte(b, arrival);
     }
 }
@@ -91,11 +91,11 @@ void SimInstrument::sendOut(std::uint8_t b, platform::TimePoint earliest) {
     if (pacing_) t += kByteTime;
     lineOutFree_ = t;
     out_.push_back({t, b});
-    wire_.push_back({t, false, b});
+    record({t, false, b});
 }
 
 void SimInstrument::completeFrame(platform::TimePoint t) {
-    requests_.push_back(frame_);
+    recordRequest(frame_);
     const platform::Bytes request = frame_;
     frame_.clear();
     const std::size_t n = request.size();
@@ -189,6 +189,34 @@ std::optional<platform::TimePoint> SimInstrument::nextOutputTimeAfter(platform::
 }
 
 void SimInstrument::dropOutput() { out_.clear(); }
+
+namespace {
+// Keeps the last `limit` entries, dropping the older ones once twice as many have gathered.
+template <typename T>
+void keepRecent(std::vector<T>& history, std::size_t limit) {
+    if (history.size() > 2 * limit)
+        history.erase(history.begin(), history.end() - static_cast<std::ptrdiff_t>(limit));
+}
+}  // namespace
+
+void SimInstrument::setHistoryLimit(std::size_t wireBytes, std::size_t requests) {
+    wireLimit_ = wireBytes;
+    requestLimit_ = requests;
+    keepRecent(wire_, wireLimit_);
+    keepRecent(requests_, requestLimit_);
+}
+
+void SimInstrument::record(const WireByte& w) {
+    if (wireLimit_ == 0) return;
+    wire_.push_back(w);
+    keepRecent(wire_, wireLimit_);
+}
+
+void SimInstrument::recordRequest(const platform::Bytes& frame) {
+    if (requestLimit_ == 0) return;
+    requests_.push_back(frame);
+    keepRecent(requests_, requestLimit_);
+}
 
 platform::Bytes SimInstrument::hostBytes() const {
     platform::Bytes bytes;

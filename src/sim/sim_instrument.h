@@ -118,9 +118,16 @@ public:
     void restart(platform::TimePoint t);
     int restarts() const { return restarts_; }
 
-    // Every byte on the wire, both directions, and every complete request frame received.
     // Told of every complete request (request = true) and every answer frame sent.
     std::function<void(bool request, const platform::Bytes& frame, std::uint8_t code)> frameObserver;
+
+    // The recent history of the line: the bytes on the wire, both directions, and the complete
+    // request frames received. At most the last `wireBytes` bytes and `requests` frames are
+    // kept (older ones are dropped in batches, so up to twice as many may be held for a
+    // while); 0 keeps none. A served instrument keeps none; its trace is the record.
+    void setHistoryLimit(std::size_t wireBytes, std::size_t requests);
+    static constexpr std::size_t kWireHistory = 65536;
+    static constexpr std::size_t kRequestHistory = 4096;
 
     const std::vector<WireByte>& wire() const { return wire_; }
     const std::vector<platform::Bytes>& requests() const { return requests_; }
@@ -168,6 +175,11 @@ private:
     platform::Duration restartSilence_ = std::chrono::seconds(5);
 
     std::set<std::uint32_t> unreadable_;
+    void record(const WireByte& w);
+    void recordRequest(const platform::Bytes& frame);
+
+    std::size_t wireLimit_ = kWireHistory;
+    std::size_t requestLimit_ = kRequestHistory;
     std::vector<WireByte> wire_;
     std::vector<platform::Bytes> requests_;
 };

@@ -34,6 +34,8 @@ public:
     // Called after every datagram the host sends, once the modules have taken it.
     std::function<void()> afterSend;
     void clearSent() { sent_.clear(); }
+    // How often a host name (not a numeric address) was looked up, by the host or by sendTo.
+    int nameLookups() const { return nameLookups_; }
 
     bool bind(const std::string& localAddress, std::uint16_t port) override;
     void close() override;
@@ -52,6 +54,7 @@ private:
     std::deque<platform::Datagram> pending_;
     std::vector<Sent> sent_;
     bool bound_ = false;
+    int nameLookups_ = 0;
 };
 
 }  // namespace sim

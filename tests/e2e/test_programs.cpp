@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -298,13 +299,15 @@ TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
         Result r = run(krnctl + " --instrument 'COM: " + sim.value("serial") + "' exchange 15 0x23 0x01 0x00");
         EXPECT_EQ(r.out, "5A\n");
     }
+    // The request and its answer, with the bytes on the line between them.
     std::ifstream ctl(ctlTrace);
-    std::string header, tx, rx;
-    std::getline(ctl, header);
-    std::getline(ctl, tx);
-    std::getline(ctl, rx);
-    EXPECT_NE(tx.find("COM TX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte"), std::string::npos) << tx;
-    EXPECT_NE(rx.find("COM RX 02 01 03  # 14 WriteNVRam1Byte"), std::string::npos) << rx;
+    const std::string ctlText((std::istreambuf_iterator<char>(ctl)), std::istreambuf_iterator<char>());
+    const auto tx = ctlText.find("COM TX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte\n");
+    const auto out = ctlText.find("COM out 06\n", tx);
+    const auto rx = ctlText.find("COM RX 02 01 03  # 14 WriteNVRam1Byte\n", out);
+    EXPECT_NE(tx, std::string::npos) << ctlText;
+    EXPECT_NE(out, std::string::npos) << ctlText;
+    EXPECT_NE(rx, std::string::npos) << ctlText;
     std::ifstream simt(simTrace);
     std::string line;
     std::getline(simt, line);

@@ -112,6 +112,38 @@ TEST(UsbExchange, SenzaRitentativiMakesOneAttemptWithoutRecovery) {
     EXPECT_EQ(callsFrom(rig.usb, from), std::vector<std::string>{"Write 6"});
 }
 
+TEST(UsbExchange, ADeviceThatCannotBeReopenedClosesTheLinkAndNeverFallsBackToSerial) {
+    Rig rig;
+    // An earlier conversation with another instrument on the serial port.
+    sim::SimInstrument other(*sim::findProfile("p36e51"));
+    sim::SimSerialPort otherPort(other, rig.clock, testing_support::kPortPath);
+    rig.link.HandlePorta(&otherPort);
+    ASSERT_TRUE(rig.link.ApriComunicazione232(testing_support::kPortPath));
+    rig.link.ChiudiPortaComunicazione();
+    other.clearLog();
+    const int opens = otherPort.opens();
+
+    ASSERT_TRUE(rig.openUsb());
+    rig.link.flags = {1072, false, false, false};
+    rig.usb.devices()[0].failReset = true;
+    rig.usb.devices()[0].failOpen = true;  // unplugged: it cannot be opened again
+    rig.instrument.addFault({Fault::Kind::NoAnswer});
+    const std::size_t from = rig.usb.calls().size();
+    EXPECT_FALSE(rig.exchange({15, 0x23, 0x01, 0x00}));
+    EXPECT_EQ(callsFrom(rig.usb, from),
+              (std::vector<std::string>{"Write 6", "ResetDevice", "Close", "OpenEx QX3000001"}));
+    EXPECT_FALSE(rig.link.Collegato());
+    EXPECT_EQ(rig.link.HandlePortaUSB(), 0u);
+
+    // The closing commands fail as well, and none of them reaches the serial port.
+    EXPECT_FALSE(rig.exchange({20, 0}, true));
+    EXPECT_FALSE(rig.exchange({18, 3}, true));
+    EXPECT_FALSE(rig.exchange({18, 9}, true));
+    EXPECT_EQ(otherPort.opens(), opens);
+    EXPECT_TRUE(other.hostBytes().empty());
+    EXPECT_EQ(rig.usb.openHandles(), 0);
+}
+
 TEST(UsbOpen, OpensWithTheSetUpStepsChecksTheEchoAndClosesOnFailure) {
     Rig rig;
     ASSERT_TRUE(rig.openUsb());
@@ -232,6 +264,18 @@ TEST(EthernetOpen, ModuleAnswerWithoutCarriageReturnCounts) {
     EXPECT_NEAR(rig.elapsed(t0), 2.0, 0.01);
 }
 
+TEST(EthernetOpen, ResolvesTheHostNameOnceForTheWholeConversation) {
+    Rig rig;
+    rig.link.SetupPortaEth(&rig.socket);
+    ASSERT_TRUE(rig.link.ApriComunicazioneETH("localhost", testing_support::kDataPort));
+    EXPECT_EQ(rig.socket.nameLookups(), 1);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
+    rig.instrument.setSilent(true);
+    EXPECT_FALSE(rig.exchange({15, 0x23, 0x01, 0x00}));  // four attempts, each with its zeros
+    EXPECT_TRUE(rig.link.ComandoUDP("ENCOMMPC").has_value());
+    EXPECT_EQ(rig.socket.nameLookups(), 1);
+}
+
 TEST(EthernetOpen, RefusesPortsOutsideTheUdpRangeWithoutSending) {
     Rig rig;
     rig.link.SetupPortaEth(&rig.socket);
@@ -262,6 +306,36 @@ TEST(SerialOpen, ClosesThePortWhenTheInstrumentDoesNotAnswer) {
     rig.link.HandlePorta(&rig.serial);
     EXPECT_FALSE(rig.link.ApriComunicazione232(testing_support::kPortPath));
     EXPECT_FALSE(rig.serial.isOpen());
+}
+
+TEST(ChannelChange, HandingOverAnotherChannelEndsTheConversationInsteadOfMovingIt) {
+    struct Case {
+        krnlink::Channel open;
+        bool handSerialPort;  // else the socket
+    };
+    const Case cases[] = {{krnlink::Channel::Usb, true},
+                          {krnlink::Channel::Ethernet, true},
+                          {krnlink::Channel::Serial, false},
+                          {krnlink::Channel::Usb, false}};
+    for (const Case& c : cases) {
+        Rig rig;
+        sim::SimSerialPort spare(rig.instrument, rig.clock, testing_support::kPortPath);
+        ASSERT_TRUE(rig.open(c.open));
+        if (c.handSerialPort)
+            rig.link.HandlePorta(&spare);
+        else
+            rig.link.SetupPortaEth(&rig.socket);
+        const std::string what = std::string(krnlink::channelName(c.open)) + (c.handSerialPort ? " + port" : " + socket");
+        EXPECT_FALSE(rig.link.Collegato()) << what;
+        EXPECT_EQ(rig.usb.openHandles(), 0) << what;
+        EXPECT_FALSE(rig.serial.isOpen()) << what;
+        rig.instrument.clearLog();
+        rig.socket.clearSent();
+        EXPECT_FALSE(rig.exchange({1})) << what;
+        EXPECT_TRUE(rig.instrument.hostBytes().empty()) << what;
+        EXPECT_TRUE(rig.socket.sent().empty()) << what;
+        EXPECT_EQ(spare.opens(), 0) << what;
+    }
 }
 
 }  // namespace

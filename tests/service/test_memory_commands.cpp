@@ -2,6 +2,8 @@
 // log: exact file bytes, the frames used, refused files with nothing written, cancel.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -252,6 +254,7 @@ TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
 
         for (std::size_t i = 0; i < size + 50; ++i) nv[start + i] = 0xEE;
         r.rig.instrument.clearLog();
+        r.rig.instrument.setHistoryLimit(SIZE_MAX, SIZE_MAX);  // every write is counted
         ASSERT_TRUE(service::RipristinaLavori(r.host, file)) << profile;
         EXPECT_EQ(byteWrites(r.rig).size(), size);
         for (std::size_t i = 0; i < size; ++i) ASSERT_EQ(nv[start + i], before[start + i]) << profile << " " << i;

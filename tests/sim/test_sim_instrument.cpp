@@ -150,4 +150,27 @@ TEST(SimInstrument, OutputBurstsAreSplitAtQuietGaps) {
     EXPECT_EQ(*s.in.burstEnd(gap), s.t + std::chrono::milliseconds(50));
 }
 
+TEST(SimInstrument, KeepsOnlyARecentHistoryOfTheLine) {
+    // 300 kB read in 15-byte blocks: about 580000 bytes on the wire, both directions.
+    Sim s;
+    const Bytes blockRead = frame({41, 0x00, 0x10, 0x00});
+    const int frames = 300000 / 15;
+    for (int i = 0; i < frames; ++i) {
+        s.send(blockRead);
+        s.t += std::chrono::milliseconds(1);
+    }
+    EXPECT_LE(s.in.wire().size(), 2 * sim::SimInstrument::kWireHistory);
+    EXPECT_LE(s.in.requests().size(), 2 * sim::SimInstrument::kRequestHistory);
+    // What is kept is the end of the history.
+    EXPECT_EQ(s.in.requests().back(), blockRead);
+    EXPECT_EQ(s.in.wire().back().time, s.t - std::chrono::milliseconds(1));
+
+    // A served instrument keeps none.
+    s.in.setHistoryLimit(0, 0);
+    EXPECT_TRUE(s.in.wire().empty());
+    s.send(blockRead);
+    EXPECT_TRUE(s.in.wire().empty());
+    EXPECT_TRUE(s.in.requests().empty());
+}
+
 }  // namespace

@@ -9,7 +9,7 @@ namespace testing_support {
 struct Rig : SimBench {
     explicit Rig(const std::string& profile = "p36e51") : Rig(*sim::findProfile(profile)) {}
     explicit Rig(const sim::Profile& profile)
-        : SimBench(profile, {"/dev/ttyS0", kPortPath}), link(clock, &usb, &ports) {}
+        : SimBench(profile, {"/dev/ttyS0", kPortPath}), link(clock, &usb, &ports, facts) {}
 
     bool open(krnlink::Channel c) { return openOn(link, c, 2); }
     bool openSerial() { return open(krnlink::Channel::Serial); }
@@ -27,6 +27,7 @@ struct Rig : SimBench {
         return platform::Bytes(link.BufferRx.begin() + 1, link.BufferRx.begin() + 1 + link.BufferRx[0]);
     }
 
+    krnlink::InstrumentFlags facts;  // what the instrument control would know
     krnlink::FrameLink link;
 };
 

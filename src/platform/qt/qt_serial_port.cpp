@@ -32,17 +32,21 @@ void QtSerialPort::close() {
     if (port_->isOpen()) port_->close();
 }
 
+void QtSerialPort::collect() {
+    // Input reaches QSerialPort's buffer only inside waitForReadyRead; a zero wait moves what
+    // the driver holds into it without blocking, whatever the buffer holds already.
+    port_->waitForReadyRead(0);
+}
+
 std::size_t QtSerialPort::bytesAvailable() {
     if (!port_->isOpen()) return 0;
-    // Input reaches QSerialPort's buffer only inside waitForReadyRead; a zero wait collects what
-    // the driver holds without blocking.
-    if (port_->bytesAvailable() == 0) port_->waitForReadyRead(0);
+    collect();
     return static_cast<std::size_t>(port_->bytesAvailable());
 }
 
 Bytes QtSerialPort::read(std::size_t max) {
     if (!port_->isOpen()) return {};
-    if (port_->bytesAvailable() == 0) port_->waitForReadyRead(0);
+    if (static_cast<std::size_t>(port_->bytesAvailable()) < max) collect();
     QByteArray data = port_->read(static_cast<qint64>(max));
     return Bytes(data.begin(), data.end());
 }
@@ -59,13 +63,14 @@ bool QtSerialPort::write(ByteSpan bytes) {
 
 bool QtSerialPort::waitForReadyRead(std::chrono::milliseconds timeout) {
     if (!port_->isOpen()) return false;
-    if (port_->bytesAvailable() > 0) return true;
+    // Blocks in the driver until bytes arrive that are not in the buffer yet; input that is
+    // there unread does not end the wait, so a wait for more input never spins.
     return port_->waitForReadyRead(static_cast<int>(timeout.count()));
 }
 
 void QtSerialPort::discardInput() {
     if (!port_->isOpen()) return;
-    port_->waitForReadyRead(0);
+    // The driver's input is flushed, then what the buffer holds is dropped.
     port_->clear(QSerialPort::Input);
     port_->readAll();
 }

@@ -8,7 +8,8 @@ class QSerialPort;
 namespace platform::qt {
 
 // QSerialPort behind the SerialPort interface. It works without an event loop: new input is
-// looked for with waitForReadyRead and every write is pushed out with waitForBytesWritten.
+// fetched from the driver with waitForReadyRead (a zero wait whenever the input is looked at)
+// and every write is pushed out with waitForBytesWritten.
 class QtSerialPort final : public SerialPort {
 public:
     QtSerialPort();
@@ -24,6 +25,7 @@ public:
     void discardInput() override;
 
 private:
+    void collect();
     std::unique_ptr<QSerialPort> port_;
 };
 
