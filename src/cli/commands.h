@@ -20,6 +20,8 @@ void addListCommand(CLI::App& app, std::vector<Command>& commands);
 void addClockCommand(CLI::App& app, std::vector<Command>& commands);
 void addDataCommands(CLI::App& app, std::vector<Command>& commands);
 void addBackupCommands(CLI::App& app, std::vector<Command>& commands);
+void addTextsCommands(CLI::App& app, std::vector<Command>& commands);
+void addFontsCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

@@ -60,6 +60,16 @@ public:
     virtual void showClockDialog(instrument::UCKRNVisual& control) = 0;
     // The communication test's dialog, which repeats `communicationAttempt` until closed.
     virtual void showCommunicationTest(const std::string& description) = 0;
+
+    // The language choice (FLingua): an index 0..5 of the language table, or nothing when the
+    // technician closed it. availability: only the languages whose display-text file is complete.
+    virtual std::optional<int> chooseLanguage(const std::string& title, bool availability) {
+        (void)title;
+        (void)availability;
+        return std::nullopt;
+    }
+    // The font builder's dialog, modal.
+    virtual void showFontBuilder() {}
 };
 
 }  // namespace service

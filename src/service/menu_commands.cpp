@@ -3,6 +3,7 @@
 #include "service/clock_command.h"
 #include "service/communication_test.h"
 #include "service/controller.h"
+#include "service/display_texts.h"
 
 namespace service {
 
@@ -10,6 +11,11 @@ const std::map<std::string, MenuCommand>& menuCommands() {
     static const std::map<std::string, MenuCommand> commands = {
         {"mnuOrologio", &ClockCommand},
         {"mnuTestComm", &CommunicationTest},
+        {"mnuImportaTradotto", &ImportTranslatedFile},
+        {"mnuImportaTradotti", &ImportAllTranslatedFiles},
+        {"mnuCreaFileTraduzione", &CreateTranslationFile},
+        {"mnuCreaFormatoMenu", &CreateMenuFormatFile},
+        {"mnuCreaFont", &FontBuilderCommand},
     };
     return commands;
 }
