@@ -76,6 +76,7 @@ private:
     std::size_t referenceNext_ = 0;
     std::optional<std::string> referenceLine_;  // the reference line read for this line
     std::optional<long> expected_;
+    std::optional<long> parsedNumber_;  // the number of the line being parsed, once known
 
     std::vector<std::string> texts_;
     std::vector<std::string> records_;
@@ -84,6 +85,7 @@ private:
 };
 
 std::optional<TranslationLine> Compiler::parse(const std::string& line) {
+    parsedNumber_.reset();
     const std::size_t blank = line.find(' ');
     if (blank == std::string::npos) {
         problem(boxLines({"La linea ", utf8(line), "successiva alla " + std::to_string(previous_) + " non ha tutti i campi."}));
@@ -95,6 +97,7 @@ std::optional<TranslationLine> Compiler::parse(const std::string& line) {
     }
     TranslationLine t;
     t.number = leadingValue(line.substr(0, blank));
+    parsedNumber_ = t.number;
     const std::size_t open = line.find('"');
     const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
     if (close == std::string::npos) {
@@ -134,12 +137,12 @@ bool Compiler::sequence(const TranslationLine& t, const std::string& line) {
         return false;
     }
     while (t.number > *expected_) {
-        if (!limits_.lookup(*expected_).keepReference) {
+        if (limits_.lookup(*expected_).keepReference) {
+            texts_.push_back(*referenceLine_);
+        } else {
             problem(boxLines({path_, "Manca la linea numero " + std::to_string(*expected_), utf8(*referenceLine_) + "."}));
-            expected_ = t.number;  // checking goes on from this line
-            return mode_ == CompileMode::Check;
+            if (mode_ == CompileMode::Compile) return false;
         }
-        texts_.push_back(*referenceLine_);
         ++*expected_;
         nextReference();
         if (unnumbered()) expected_ = t.number;
@@ -175,7 +178,6 @@ void Compiler::displayText(const TranslationLine& t) {
         if (!checkCharacters(text)) return;
         texts_.push_back(std::to_string(t.number) + "\t" + kQuote + text + kQuote);
     }
-    if (expected_) ++*expected_;
 }
 
 int Compiler::menuLineCode(const std::string& line) {
@@ -281,11 +283,18 @@ CompileResult Compiler::run() {
         line = trimBlanks(line);
         if (line.empty()) continue;
         const auto t = parse(line);
-        if (!t) continue;
+        if (!t) {
+            // A check goes on in step with the reference when the failing line has its number.
+            if (mode_ == CompileMode::Check && parsedNumber_ && language_ != kItalian &&
+                sequence({*parsedNumber_, {}}, line) && *parsedNumber_ <= kLastDisplayText && expected_)
+                ++*expected_;
+            continue;
+        }
         if (language_ != kItalian && !sequence(*t, line)) continue;
-        if (t->number <= kLastDisplayText)
+        if (t->number <= kLastDisplayText) {
             displayText(*t);
-        else
+            if (expected_) ++*expected_;
+        } else
             menuEntry(*t);
         previous_ = t->number;
     }
