@@ -260,6 +260,19 @@ TEST(TranslationCompiler, ACheckListsEveryProblemAndWritesNothing) {
     EXPECT_FALSE(f.exists("MenuIng.asm"));
 }
 
+// Line codes from 1000 on are the placeholders, so the table stops at 999 lines.
+TEST(TranslationCompiler, TheMenuLineTableStopsBeforeThePlaceholderCodes) {
+    ResourceFolder f;
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 1000; ++i) lines.push_back(std::to_string(1000 + i) + " \"L" + std::to_string(i) + "\"");
+    auto r = compile(f, lines);
+    EXPECT_EQ(boxes(r.result), std::vector<std::string>{"Il menu ha più di 999 linee diverse.\nLinea 2000"});
+    lines.pop_back();
+    r = compile(f, lines);
+    ASSERT_EQ(r.result.status, CompileStatus::Done);
+    EXPECT_NE(r.menu.find("\"L999\"\t999\r\n1,0,0,1\t\tL1\t1\r\n"), std::string::npos);
+}
+
 TEST(TranslationCompiler, AnUnreadableTranslationFileIsAFileError) {
     ResourceFolder f;
     const auto r = resources::compileTranslation(f.str(), f.file("absent.txt"), kItalian);
