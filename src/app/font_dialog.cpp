@@ -44,7 +44,8 @@ FCreaFontKRNV::FCreaFontKRNV(service::CommandHost& host, QWidget* parent)
 
     picture_ = new QLabel(this);
     picture_->setObjectName("picFont");
-    picture_->setMinimumSize(resources::kSurfaceWidth * kPreviewScale, kPreviewHeight * kPreviewScale);
+    picture_->setMinimumSize(resources::kSurfaceWidth * kPreviewScale,
+                             kPreviewHeight * kPreviewScale);
     layout->addWidget(picture_);
 
     fontLabel_ = new QLabel(this);
@@ -109,14 +110,16 @@ void FCreaFontKRNV::moveOffset(int dx, int dy) {
 }
 
 void FCreaFontKRNV::cmdFont_Click() {
-    if (auto chosen = service::pickFont(host_.dialogs(), renderer_, current())) prefs_.font(format()) = *chosen;
+    if (auto chosen = service::pickFont(host_.dialogs(), renderer_, current()))
+        prefs_.font(format()) = *chosen;
     preview();
 }
 
 void FCreaFontKRNV::cmdCrea_Click() {
     const auto b = service::createFontFile(host_, renderer_, format(), current());
     if (b.outcome == service::Outcome::Done)
-        resultLabel_->setText(QString::fromStdString(b.path + ": " + std::to_string(b.glyphs.size()) + " characters"));
+        resultLabel_->setText(QString::fromStdString(
+            b.path + ": " + std::to_string(b.glyphs.size()) + " characters"));
     preview();
 }
 
@@ -132,17 +135,23 @@ void FCreaFontKRNV::preview() {
         return;
     }
     resources::drawFont(renderer_, format(), f);
-    const QImage part = renderer_.image().copy(0, kPreviewTop, resources::kSurfaceWidth, kPreviewHeight);
-    picture_->setPixmap(QPixmap::fromImage(part.scaled(part.width() * kPreviewScale, part.height() * kPreviewScale)));
+    const QImage part =
+        renderer_.image().copy(0, kPreviewTop, resources::kSurfaceWidth, kPreviewHeight);
+    picture_->setPixmap(QPixmap::fromImage(
+        part.scaled(part.width() * kPreviewScale, part.height() * kPreviewScale)));
     const QString used = QString::fromStdString(renderer_.actualFamily());
-    QString text = "Font: " + QString::fromStdString(f.name) + ", " + QString::number(f.size) + " pt" +
-                   (f.bold ? ", bold" : "") + (f.italic ? ", italic" : "");
+    QString text = "Font: " + QString::fromStdString(f.name) + ", " + QString::number(f.size) +
+                   " pt" + (f.bold ? ", bold" : "") + (f.italic ? ", italic" : "");
     if (used != QString::fromStdString(f.name)) text += "  -  drawn with " + used;
     fontLabel_->setText(text);
     offsetLabel_->setText(QString("X %1   Y %2").arg(f.xOffset).arg(f.yOffset));
 }
 
-QString FCreaFontKRNV::fontShown() const { return fontLabel_->text(); }
-QString FCreaFontKRNV::resultShown() const { return resultLabel_->text(); }
+QString FCreaFontKRNV::fontShown() const {
+    return fontLabel_->text();
+}
+QString FCreaFontKRNV::resultShown() const {
+    return resultLabel_->text();
+}
 
 }  // namespace app

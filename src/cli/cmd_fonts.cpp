@@ -40,10 +40,12 @@ int runBuild(Context& ctx, const FontOptions& o, CLI::App* app) {
     const service::FontBuild b = service::createFontFile(ctx, renderer, format, font, o.output);
     if (b.outcome != service::Outcome::Done) return exitCode(b.outcome);
     const auto g = resources::fontGeometry(format);
-    const std::string caption = o.format + "  " + b.family + " " + std::to_string(font.size) + (font.bold ? " bold" : "") +
-                                (font.italic ? " italic" : "") + "  x " + std::to_string(font.xOffset) + " y " +
+    const std::string caption = o.format + "  " + b.family + " " + std::to_string(font.size) +
+                                (font.bold ? " bold" : "") + (font.italic ? " italic" : "") +
+                                "  x " + std::to_string(font.xOffset) + " y " +
                                 std::to_string(font.yOffset);
-    if (!o.preview.empty() && !platform::qt::writeGlyphSheet(o.preview, b.glyphs, g.width, caption)) {
+    if (!o.preview.empty() &&
+        !platform::qt::writeGlyphSheet(o.preview, b.glyphs, g.width, caption)) {
         ctx.message("krnctl: cannot write " + o.preview);
         return kFileError;
     }
@@ -57,7 +59,8 @@ int runBuild(Context& ctx, const FontOptions& o, CLI::App* app) {
                          .str()
                   << "\n";
     } else {
-        std::cout << "Font: " << b.family << (b.family == font.name ? "" : " (asked for " + font.name + ")") << "\n"
+        std::cout << "Font: " << b.family
+                  << (b.family == font.name ? "" : " (asked for " + font.name + ")") << "\n"
                   << "Written: " << b.path << " (" << b.glyphs.size() << " characters)\n";
         if (!o.preview.empty()) std::cout << "Preview: " << o.preview << "\n";
     }
@@ -70,18 +73,28 @@ void addFontsCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* fonts = app.add_subcommand("fonts", "Bitmap fonts of the instrument's display");
     fonts->require_subcommand(1);
     auto o = std::make_shared<FontOptions>();
-    CLI::App* build = fonts->add_subcommand("build", "Draw the characters with a system font and write the font file");
-    build->add_option("--format", o->format, "6x6 (digits, Font6x6.asm), 8x10 or 8x11 (Font8x10.asm)")
+    CLI::App* build = fonts->add_subcommand(
+        "build", "Draw the characters with a system font and write the font file");
+    build
+        ->add_option("--format", o->format,
+                     "6x6 (digits, Font6x6.asm), 8x10 or 8x11 (Font8x10.asm)")
         ->check(CLI::IsMember({"6x6", "8x10", "8x11"}));
-    build->add_option("--font", o->font, "Font family (default: Small Fonts for 6x6, Lucida Console otherwise)");
-    build->add_option("--size", o->size, "Point size (default 6 for 6x6, 8 otherwise)")->check(CLI::Range(1, 72));
+    build->add_option("--font", o->font,
+                      "Font family (default: Small Fonts for 6x6, Lucida Console otherwise)");
+    build->add_option("--size", o->size, "Point size (default 6 for 6x6, 8 otherwise)")
+        ->check(CLI::Range(1, 72));
     build->add_flag("--bold", o->bold, "Bold");
     build->add_flag("--italic", o->italic, "Italic");
-    build->add_option("--x", o->x, "Horizontal offset in the cell, pixels (default 0)")->check(CLI::Range(-20, 20));
-    build->add_option("--y", o->y, "Vertical offset in the cell, pixels (default -2 for 6x6, -3 otherwise)")
+    build->add_option("--x", o->x, "Horizontal offset in the cell, pixels (default 0)")
         ->check(CLI::Range(-20, 20));
-    build->add_option("--preview", o->preview, "Also write an enlarged picture of every glyph (PNG)");
-    build->add_option("-o,--output", o->output, "File to write (default: the format's file in the program folder)");
+    build
+        ->add_option("--y", o->y,
+                     "Vertical offset in the cell, pixels (default -2 for 6x6, -3 otherwise)")
+        ->check(CLI::Range(-20, 20));
+    build->add_option("--preview", o->preview,
+                      "Also write an enlarged picture of every glyph (PNG)");
+    build->add_option("-o,--output", o->output,
+                      "File to write (default: the format's file in the program folder)");
     commands.push_back({build, [o, build](Context& ctx) { return runBuild(ctx, *o, build); }});
 }
 

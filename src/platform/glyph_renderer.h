@@ -18,7 +18,8 @@ public:
     virtual void clear(int width, int height) = 0;
     // A one-pixel black rectangle outline through the corners (left, top) and (right, bottom).
     virtual void drawFrame(int left, int top, int right, int bottom) = 0;
-    // One Windows-1252 character, black and not smoothed, the top left of its character box at (x, y).
+    // One Windows-1252 character, black and not smoothed, the top left of its character box at (x,
+    // y).
     virtual void drawCharacter(int x, int y, unsigned char character) = 0;
     // The colour of a pixel as R + 256 G + 65536 B; white outside the surface.
     virtual long colour(int x, int y) const = 0;

@@ -28,7 +28,8 @@ void cellOrigin(int index, int width, int& x, int& y) {
     y = index < kCellsPerRow ? kTopFirst : kTopSecond;
 }
 
-std::vector<std::uint8_t> scanCell(const GlyphRenderer& renderer, int x, int y, int width, int rows) {
+std::vector<std::uint8_t> scanCell(const GlyphRenderer& renderer, int x, int y, int width,
+                                   int rows) {
     std::vector<std::uint8_t> scanned;
     for (int r = 0; r <= rows; ++r) {
         int value = 0;
@@ -53,7 +54,8 @@ std::vector<std::uint8_t> outputRows(const std::vector<std::uint8_t>& scanned, F
         }
         first = 1;
     }
-    return {r.begin() + static_cast<std::ptrdiff_t>(first), r.begin() + static_cast<std::ptrdiff_t>(first + rows)};
+    return {r.begin() + static_cast<std::ptrdiff_t>(first),
+            r.begin() + static_cast<std::ptrdiff_t>(first + rows)};
 }
 
 namespace {
@@ -82,7 +84,8 @@ void drawFont(GlyphRenderer& renderer, FontFormat format, const FontSettings& fo
     forEachCell(renderer, format, font, [](int, int, const FontGeometry&) {});
 }
 
-std::vector<std::vector<std::uint8_t>> buildFont(GlyphRenderer& renderer, FontFormat format, const FontSettings& font) {
+std::vector<std::vector<std::uint8_t>> buildFont(GlyphRenderer& renderer, FontFormat format,
+                                                 const FontSettings& font) {
     std::vector<std::vector<std::uint8_t>> glyphs;
     forEachCell(renderer, format, font, [&](int x, int y, const FontGeometry& g) {
         glyphs.push_back(outputRows(scanCell(renderer, x, y, g.width, g.rows), format));

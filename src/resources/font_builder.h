@@ -19,9 +19,9 @@ inline constexpr int kSurfaceHeight = 170;
 using platform::GlyphRenderer;
 
 struct FontGeometry {
-    int width;   // pixels
-    int rows;    // rows written per character
-    int count;   // characters
+    int width;  // pixels
+    int rows;   // rows written per character
+    int count;  // characters
     const char* file;
 };
 
@@ -35,7 +35,8 @@ void cellOrigin(int index, int width, int& x, int& y);
 inline constexpr long kDarkThreshold = 1000;
 
 // Rows 0 .. rows (one more than is written) of the cell at (x, y).
-std::vector<std::uint8_t> scanCell(const GlyphRenderer& renderer, int x, int y, int width, int rows);
+std::vector<std::uint8_t> scanCell(const GlyphRenderer& renderer, int x, int y, int width,
+                                   int rows);
 // The rows written for a scanned cell (rows + 1 values): rows 0 .. rows-1, or, for the 8x11
 // source, the glyph compressed to ten rows when it uses its extra bottom row.
 std::vector<std::uint8_t> outputRows(const std::vector<std::uint8_t>& scanned, FontFormat format);
@@ -45,7 +46,8 @@ platform::FontChoice fontChoice(const FontSettings& font);
 // Draws every character of the format (frame, then the character at its offsets): the preview.
 void drawFont(GlyphRenderer& renderer, FontFormat format, const FontSettings& font);
 // Draws and scans every character: its written rows, in character order.
-std::vector<std::vector<std::uint8_t>> buildFont(GlyphRenderer& renderer, FontFormat format, const FontSettings& font);
+std::vector<std::vector<std::uint8_t>> buildFont(GlyphRenderer& renderer, FontFormat format,
+                                                 const FontSettings& font);
 // One decimal value per line, characters in order, rows top to bottom.
 std::vector<std::string> fontFileLines(const std::vector<std::vector<std::uint8_t>>& glyphs);
 

@@ -25,9 +25,12 @@ bool flag(const std::string& text, bool fallback) {
 
 const char* CPreferenze::suffix(FontFormat format) {
     switch (format) {
-        case FontFormat::F6x6: return "6x6";
-        case FontFormat::F8x11: return "8x11";
-        case FontFormat::F8x10: return "8x10";
+        case FontFormat::F6x6:
+            return "6x6";
+        case FontFormat::F8x11:
+            return "8x11";
+        case FontFormat::F8x10:
+            return "8x10";
     }
     return "8x10";
 }
@@ -58,7 +61,9 @@ void CPreferenze::Salva() {
     for (FontFormat f : {FontFormat::F6x6, FontFormat::F8x11, FontFormat::F8x10}) {
         const std::string s = suffix(f);
         const FontSettings& v = font(f);
-        auto set = [&](const char* key, const std::string& value) { store_.setValue(application_, kSection, key + s, value); };
+        auto set = [&](const char* key, const std::string& value) {
+            store_.setValue(application_, kSection, key + s, value);
+        };
         set("FontName", v.name);
         set("FontBold", v.bold ? "-1" : "0");
         set("FontItalic", v.italic ? "-1" : "0");

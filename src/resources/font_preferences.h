@@ -25,7 +25,9 @@ public:
     // Loads the eighteen keys, each with its default when absent or not a number.
     explicit CPreferenze(platform::SettingsStore& store, std::string application = "krnsetup");
     FontSettings& font(FontFormat format) { return fonts_[static_cast<std::size_t>(format)]; }
-    const FontSettings& font(FontFormat format) const { return fonts_[static_cast<std::size_t>(format)]; }
+    const FontSettings& font(FontFormat format) const {
+        return fonts_[static_cast<std::size_t>(format)];
+    }
     void Salva();
 
     static FontSettings defaults(FontFormat format);

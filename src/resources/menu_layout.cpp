@@ -64,7 +64,8 @@ MenuWords splitMenuText(const std::string& text) {
     return m;
 }
 
-std::optional<std::vector<std::string>> layMenuLines(const std::vector<std::string>& words, int available) {
+std::optional<std::vector<std::string>> layMenuLines(const std::vector<std::string>& words,
+                                                     int available) {
     if (available < 0) available = 0;
     const auto limit = static_cast<std::size_t>(available);
     for (std::size_t threshold = 0; threshold <= kMenuLineWidth + 1; ++threshold) {

@@ -32,7 +32,8 @@ MenuWords splitMenuText(const std::string& text);
 
 // Joins neighbouring words until at most `available` lines remain, with the threshold passes.
 // Nothing when no pass fits.
-std::optional<std::vector<std::string>> layMenuLines(const std::vector<std::string>& words, int available);
+std::optional<std::vector<std::string>> layMenuLines(const std::vector<std::string>& words,
+                                                     int available);
 
 // The translator's form of a record text: field names back to their short placeholders.
 std::string translatorMenuText(const std::string& recordText);

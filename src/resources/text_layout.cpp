@@ -25,7 +25,8 @@ std::optional<std::pair<long, std::string>> splitEntry(const std::string& raw) {
     const char first = line[0];
     if (!std::isdigit(static_cast<unsigned char>(first)) && first != '-') return std::nullopt;
     const std::size_t blank = line.find(' ');
-    const std::string rest = blank == std::string::npos ? std::string() : trimBlanks(line.substr(blank));
+    const std::string rest =
+        blank == std::string::npos ? std::string() : trimBlanks(line.substr(blank));
     return std::make_pair(leadingValue(line), upper(rest));
 }
 
@@ -74,7 +75,8 @@ MenuFormats::MenuFormats(const std::vector<std::string>& lines) {
     for (const auto& raw : lines) {
         auto entry = splitEntry(raw);
         if (!entry || marks_.count(entry->first)) continue;
-        marks_[entry->first] = MenuMarks{markValue(entry->second, "VALORE:"), markValue(entry->second, "ICONA:")};
+        marks_[entry->first] =
+            MenuMarks{markValue(entry->second, "VALORE:"), markValue(entry->second, "ICONA:")};
     }
 }
 

@@ -9,7 +9,7 @@
 namespace resources {
 
 struct TextLimit {
-    long limit = 0;     // 0: no check; > 0: at most; < 0: right-aligned to -limit
+    long limit = 0;              // 0: no check; > 0: at most; < 0: right-aligned to -limit
     bool keepReference = false;  // "ING": other languages keep the reference text
 };
 

@@ -21,7 +21,9 @@ constexpr long kMenuBase = 1000;
 constexpr std::size_t kMaxMenuLines = 999;  // codes from 1000 on are the placeholders
 const std::string kQuote = "\"";
 
-std::string utf8(const std::string& cp1252) { return platform::cp1252ToUtf8(cp1252); }
+std::string utf8(const std::string& cp1252) {
+    return platform::cp1252ToUtf8(cp1252);
+}
 
 std::string boxLines(std::initializer_list<std::string> lines) {
     std::string out;
@@ -44,8 +46,12 @@ struct TranslationLine {
 class Compiler {
 public:
     Compiler(const std::string& folder, const std::string& path, int language, CompileMode mode)
-        : folder_(folder), path_(path), language_(language), mode_(mode),
-          limits_(TextLimits::load(folder)), formats_(MenuFormats::load(folder)) {}
+        : folder_(folder),
+          path_(path),
+          language_(language),
+          mode_(mode),
+          limits_(TextLimits::load(folder)),
+          formats_(MenuFormats::load(folder)) {}
 
     CompileResult run();
 
@@ -56,6 +62,7 @@ private:
     std::optional<TranslationLine> parse(const std::string& line);
     bool sequence(const TranslationLine& t, const std::string& line);
     void nextReference();
+    std::optional<std::string> referenceFor(long number) const;
     bool checkCharacters(const std::string& text);
     void displayText(const TranslationLine& t);
     void menuEntry(const TranslationLine& t);
@@ -88,11 +95,14 @@ std::optional<TranslationLine> Compiler::parse(const std::string& line) {
     parsedNumber_.reset();
     const std::size_t blank = line.find(' ');
     if (blank == std::string::npos) {
-        problem(boxLines({"La linea ", utf8(line), "successiva alla " + std::to_string(previous_) + " non ha tutti i campi."}));
+        problem(
+            boxLines({"La linea ", utf8(line),
+                      "successiva alla " + std::to_string(previous_) + " non ha tutti i campi."}));
         return std::nullopt;
     }
     if (!isEntryNumber(line.substr(0, blank))) {
-        problem(boxLines({"La linea ", utf8(line), "successiva alla " + std::to_string(previous_) + " non ha l'indice."}));
+        problem(boxLines({"La linea ", utf8(line),
+                          "successiva alla " + std::to_string(previous_) + " non ha l'indice."}));
         return std::nullopt;
     }
     TranslationLine t;
@@ -106,11 +116,25 @@ std::optional<TranslationLine> Compiler::parse(const std::string& line) {
         return std::nullopt;
     }
     if (line.find('"', close + 1) != std::string::npos) {
-        problem(boxLines({"La linea " + std::to_string(t.number), utf8(line), "ha troppe virgolette (" + kQuote + ")."}));
+        problem(boxLines({"La linea " + std::to_string(t.number), utf8(line),
+                          "ha troppe virgolette (" + kQuote + ")."}));
         return std::nullopt;
     }
     t.text = line.substr(open + 1, close - open - 1);
     return t;
+}
+
+// The reference line of an entry: normally the line read for it; after an empty reference line
+// the one with its number. Nothing when the language has no such text yet (a new language then
+// takes the translation's text).
+std::optional<std::string> Compiler::referenceFor(long number) const {
+    auto numbered = [number](const std::string& l) {
+        return !trimBlanks(l).empty() && leadingValue(l) == number;
+    };
+    if (referenceLine_ && numbered(*referenceLine_)) return referenceLine_;
+    for (const auto& l : reference_)
+        if (numbered(l)) return l;
+    return std::nullopt;
 }
 
 void Compiler::nextReference() {
@@ -131,8 +155,8 @@ bool Compiler::sequence(const TranslationLine& t, const std::string& line) {
     }
     if (t.number < *expected_) {
         problem(boxLines({"La linea:", utf8(line),
-                          "ha l'indice (" + std::to_string(t.number) + ") inferiore a quello previsto (" +
-                              std::to_string(*expected_) + ").",
+                          "ha l'indice (" + std::to_string(t.number) +
+                              ") inferiore a quello previsto (" + std::to_string(*expected_) + ").",
                           path_}));
         return false;
     }
@@ -140,7 +164,8 @@ bool Compiler::sequence(const TranslationLine& t, const std::string& line) {
         if (limits_.lookup(*expected_).keepReference) {
             texts_.push_back(*referenceLine_);
         } else {
-            problem(boxLines({path_, "Manca la linea numero " + std::to_string(*expected_), utf8(*referenceLine_) + "."}));
+            problem(boxLines({path_, "Manca la linea numero " + std::to_string(*expected_),
+                              utf8(*referenceLine_) + "."}));
             if (mode_ == CompileMode::Compile) return false;
         }
         ++*expected_;
@@ -155,7 +180,8 @@ bool Compiler::checkCharacters(const std::string& text) {
     for (char c : text) {
         const auto w = static_cast<unsigned char>(c);
         if (instrumentCode(w) <= kLastDisplayCode) continue;
-        problem("Non è possibile usare il carattere " + utf8(std::string(1, c)) + " (" + std::to_string(w) + ")");
+        problem("Non è possibile usare il carattere " + utf8(std::string(1, c)) + " (" +
+                std::to_string(w) + ")");
         ok = false;
     }
     return ok;
@@ -163,15 +189,17 @@ bool Compiler::checkCharacters(const std::string& text) {
 
 void Compiler::displayText(const TranslationLine& t) {
     const TextLimit limit = limits_.lookup(t.number);
-    if (language_ != kItalian && limit.keepReference && referenceLine_) {
-        texts_.push_back(*referenceLine_);
+    const std::optional<std::string> kept =
+        language_ != kItalian && limit.keepReference ? referenceFor(t.number) : std::nullopt;
+    if (kept) {
+        texts_.push_back(*kept);
     } else {
         std::string text = t.text;
         std::size_t maximum = static_cast<std::size_t>(std::abs(limit.limit));
         if (limit.limit < 0 && text.size() < maximum) text.insert(0, maximum - text.size(), ' ');
         if (maximum > 0 && text.size() > maximum) {
-            problem(boxLines({"Il testo " + kQuote + utf8(text) + kQuote + " della linea " + std::to_string(t.number) +
-                                  " è troppo lungo.",
+            problem(boxLines({"Il testo " + kQuote + utf8(text) + kQuote + " della linea " +
+                                  std::to_string(t.number) + " è troppo lungo.",
                               "Massimo " + std::to_string(maximum) + " caratteri", path_}));
             return;
         }
@@ -198,19 +226,24 @@ void Compiler::menuEntry(const TranslationLine& t) {
     const std::string entryLine = "Linea " + std::to_string(t.number);
     for (const auto& w : m.words) {
         if (w.size() <= kMenuLineWidth) continue;
-        problem(boxLines({path_, "La parola " + utf8(w) + " del menu " + utf8(m.recordText) + " è troppo lunga.", entryLine}));
+        problem(boxLines(
+            {path_, "La parola " + utf8(w) + " del menu " + utf8(m.recordText) + " è troppo lunga.",
+             entryLine}));
         return;
     }
     const auto lines = layMenuLines(m.words, available);
     if (!lines) {
-        problem(boxLines({"Il testo del menu " + utf8(m.recordText) + " non può essere scritto su " +
-                              std::to_string(std::max(available, 0)) + " linee.",
-                          entryLine}));
+        problem(
+            boxLines({"Il testo del menu " + utf8(m.recordText) + " non può essere scritto su " +
+                          std::to_string(std::max(available, 0)) + " linee.",
+                      entryLine}));
         return;
     }
     for (const auto& l : *lines) {
         if (l.size() <= kMenuLineWidth) continue;
-        problem(boxLines({"La linea " + utf8(l) + " del menu " + utf8(m.recordText) + " è troppo lunga.", entryLine}));
+        problem(boxLines(
+            {"La linea " + utf8(l) + " del menu " + utf8(m.recordText) + " è troppo lunga.",
+             entryLine}));
         return;
     }
     if (!checkCharacters(m.recordText)) return;
@@ -218,7 +251,9 @@ void Compiler::menuEntry(const TranslationLine& t) {
     for (const auto& l : *lines) {
         const int code = menuLineCode(l);
         if (code == 0) {
-            problem(boxLines({"Il menu ha più di " + std::to_string(kMaxMenuLines) + " linee diverse.", entryLine}));
+            problem(
+                boxLines({"Il menu ha più di " + std::to_string(kMaxMenuLines) + " linee diverse.",
+                          entryLine}));
             return;
         }
         codes.push_back(code);
@@ -231,7 +266,8 @@ void Compiler::menuEntry(const TranslationLine& t) {
         fields = std::to_string(codes.size()) + ",0," + std::to_string(marks.valueField);
         for (int c : codes) fields += "," + std::to_string(c);
     }
-    records_.push_back(fields + "\t\t" + m.recordText + "\t" + std::to_string(t.number - kMenuBase));
+    records_.push_back(fields + "\t\t" + m.recordText + "\t" +
+                       std::to_string(t.number - kMenuBase));
 }
 
 bool Compiler::finish() {
@@ -247,7 +283,8 @@ bool Compiler::finish() {
     if (!writeRawLines(menuWork, records_)) return cannotWrite(menuWork);
     if (!result_.problems.empty()) return false;
     std::vector<std::string> menu;
-    for (std::size_t i = 0; i < menuLines_.size(); ++i) menu.push_back(kQuote + menuLines_[i] + kQuote + "\t" + std::to_string(i + 1));
+    for (std::size_t i = 0; i < menuLines_.size(); ++i)
+        menu.push_back(kQuote + menuLines_[i] + kQuote + "\t" + std::to_string(i + 1));
     menu.insert(menu.end(), records_.begin(), records_.end());
     const std::string textFile = joinPath(folder_, files.textFile);
     const std::string menuFile = joinPath(folder_, files.menuFile);
@@ -272,8 +309,10 @@ CompileResult Compiler::run() {
     }
     // Italian is the reference language: its own current file is not looked at.
     if (language_ != kItalian) {
-        reference_ = readRawLines(joinPath(folder_, files->textFile)).value_or(std::vector<std::string>{});
-        if (!reference_.empty() && !trimBlanks(reference_.front()).empty()) expected_ = leadingValue(reference_.front());
+        reference_ =
+            readRawLines(joinPath(folder_, files->textFile)).value_or(std::vector<std::string>{});
+        if (!reference_.empty() && !trimBlanks(reference_.front()).empty())
+            expected_ = leadingValue(reference_.front());
     }
     for (const std::string& raw : *lines) {
         ++lineNo_;
@@ -286,7 +325,8 @@ CompileResult Compiler::run() {
         if (!t) {
             // A check goes on in step with the reference when the failing line has its number.
             if (mode_ == CompileMode::Check && parsedNumber_ && language_ != kItalian &&
-                sequence({*parsedNumber_, {}}, line) && *parsedNumber_ <= kLastDisplayText && expected_)
+                sequence({*parsedNumber_, {}}, line) && *parsedNumber_ <= kLastDisplayText &&
+                expected_)
                 ++*expected_;
             continue;
         }
@@ -309,8 +349,8 @@ CompileResult Compiler::run() {
 
 }  // namespace
 
-CompileResult compileTranslation(const std::string& folder, const std::string& translationPath, int language,
-                                 CompileMode mode) {
+CompileResult compileTranslation(const std::string& folder, const std::string& translationPath,
+                                 int language, CompileMode mode) {
     return Compiler(folder, translationPath, language, mode).run();
 }
 

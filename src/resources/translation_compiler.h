@@ -9,8 +9,8 @@
 namespace resources {
 
 struct CompileProblem {
-    int line = 0;      // line number in the translation file (1 = first)
-    std::string box;   // the box text, UTF-8, lines separated by "\n"
+    int line = 0;     // line number in the translation file (1 = first)
+    std::string box;  // the box text, UTF-8, lines separated by "\n"
 };
 
 enum class CompileStatus {
@@ -27,12 +27,13 @@ struct CompileResult {
 };
 
 enum class CompileMode {
-    Compile,  // stop at the first failing line; write the work files, and the language's files on success
+    Compile,  // stop at the first failing line; write the work files, and the language's files on
+              // success
     Check,    // go on after a failing line; write nothing
 };
 
 // Compiles `translationPath` into language `language` (0..5) of `folder`.
-CompileResult compileTranslation(const std::string& folder, const std::string& translationPath, int language,
-                                 CompileMode mode = CompileMode::Compile);
+CompileResult compileTranslation(const std::string& folder, const std::string& translationPath,
+                                 int language, CompileMode mode = CompileMode::Compile);
 
 }  // namespace resources

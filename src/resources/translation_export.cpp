@@ -21,7 +21,9 @@ std::vector<long> commaNumbers(const std::string& s) {
     return out;
 }
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 }  // namespace
 
@@ -31,17 +33,20 @@ std::vector<DisplayText> readDisplayTexts(const std::vector<std::string>& lines)
         const std::size_t open = line.find('"');
         const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
         if (close == std::string::npos) continue;
-        out.push_back({leadingValue(line.substr(0, open)), line.substr(open + 1, close - open - 1)});
+        out.push_back(
+            {leadingValue(line.substr(0, open)), line.substr(open + 1, close - open - 1)});
     }
     return out;
 }
 
-void readMenuFile(const std::vector<std::string>& lines, std::vector<std::string>& table, std::vector<MenuRecord>& records) {
+void readMenuFile(const std::vector<std::string>& lines, std::vector<std::string>& table,
+                  std::vector<MenuRecord>& records) {
     for (const auto& line : lines) {
         if (line.empty()) continue;
         if (line[0] == '"') {  // a menu line: "text", tab, its number
             const std::size_t close = line.find('"', 1);
-            table.push_back(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            table.push_back(
+                line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             continue;
         }
         const std::size_t fieldsEnd = line.find('\t');
@@ -64,12 +69,14 @@ std::optional<std::vector<std::string>> translationLines(const std::string& fold
     const auto menu = readRawLines(joinPath(folder, files->menuFile));
     if (!texts || !menu) return std::nullopt;
     std::vector<std::string> out;
-    for (const auto& t : readDisplayTexts(*texts)) out.push_back(std::to_string(t.number) + "\t" + quoted(t.text));
+    for (const auto& t : readDisplayTexts(*texts))
+        out.push_back(std::to_string(t.number) + "\t" + quoted(t.text));
     std::vector<std::string> table;
     std::vector<MenuRecord> records;
     readMenuFile(*menu, table, records);
     for (const auto& r : records)
-        out.push_back(std::to_string(r.menu + kMenuBase) + "\t" + quoted(translatorMenuText(r.text)));
+        out.push_back(std::to_string(r.menu + kMenuBase) + "\t" +
+                      quoted(translatorMenuText(r.text)));
     return out;
 }
 
@@ -83,7 +90,8 @@ std::optional<std::vector<std::string>> menuFormatLines(const std::string& folde
     readMenuFile(*menu, table, records);
     std::vector<std::string> out;
     for (const auto& r : records) {
-        MenuMarks marks{r.fields.size() > 2 ? r.fields[2] : 0, r.fields.size() > 1 ? r.fields[1] : 0};
+        MenuMarks marks{r.fields.size() > 2 ? r.fields[2] : 0,
+                        r.fields.size() > 1 ? r.fields[1] : 0};
         if (auto line = menuFormatLine(r.menu + kMenuBase, marks)) out.push_back(*line);
     }
     return out;

@@ -22,7 +22,8 @@ struct DisplayText {
 // The display texts of a display-text file, in file order (lines without a quoted text skipped).
 std::vector<DisplayText> readDisplayTexts(const std::vector<std::string>& lines);
 // The menu line table and the records of a menu file.
-void readMenuFile(const std::vector<std::string>& lines, std::vector<std::string>& table, std::vector<MenuRecord>& records);
+void readMenuFile(const std::vector<std::string>& lines, std::vector<std::string>& table,
+                  std::vector<MenuRecord>& records);
 
 // Translation file lines of a language (number, tab, quoted text): its display texts, then its
 // menu entries with the placeholders in their short forms. Nothing when its files cannot be read.

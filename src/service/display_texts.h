@@ -22,10 +22,13 @@ Outcome FontBuilderCommand(CommandHost& host);
 
 // The steps of those commands with their answers given (krnctl calls these). Each shows its own
 // boxes; `done` adds the closing "Eseguito!".
-Outcome importTranslation(CommandHost& host, const std::string& path, int language, bool done = true);
+Outcome importTranslation(CommandHost& host, const std::string& path, int language,
+                          bool done = true);
 Outcome importAllTranslations(CommandHost& host);
-Outcome writeTranslationFile(CommandHost& host, int language, const std::string& path, bool done = true);
-Outcome writeMenuFormatFile(CommandHost& host, int language, const std::string& path, bool done = true);
+Outcome writeTranslationFile(CommandHost& host, int language, const std::string& path,
+                             bool done = true);
+Outcome writeMenuFormatFile(CommandHost& host, int language, const std::string& path,
+                            bool done = true);
 
 inline constexpr const char* kEseguito = "Eseguito!";
 

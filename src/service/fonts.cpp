@@ -5,7 +5,8 @@
 
 namespace service {
 
-std::optional<resources::FontSettings> pickFont(platform::Dialogs& dialogs, platform::GlyphRenderer& renderer,
+std::optional<resources::FontSettings> pickFont(platform::Dialogs& dialogs,
+                                                platform::GlyphRenderer& renderer,
                                                 const resources::FontSettings& current) {
     for (;;) {
         const auto choice = dialogs.chooseFont(resources::fontChoice(current));
@@ -18,27 +19,32 @@ std::optional<resources::FontSettings> pickFont(platform::Dialogs& dialogs, plat
             chosen.italic = choice->italic;
             return chosen;
         }
-        const auto again = dialogs.message({"Riprovo?", "", platform::MessageIcon::Question,
-                                            platform::MessageButtons::YesNo, 0});
+        const auto again = dialogs.message(
+            {"Riprovo?", "", platform::MessageIcon::Question, platform::MessageButtons::YesNo, 0});
         if (again != platform::MessageResult::Yes) return std::nullopt;
     }
 }
 
-FontBuild createFontFile(CommandHost& host, platform::GlyphRenderer& renderer, resources::FontFormat format,
-                         const resources::FontSettings& font, const std::string& path) {
+FontBuild createFontFile(CommandHost& host, platform::GlyphRenderer& renderer,
+                         resources::FontFormat format, const resources::FontSettings& font,
+                         const std::string& path) {
     FontBuild b;
-    b.path = path.empty() ? resources::joinPath(host.programFolder(), resources::fontGeometry(format).file) : path;
+    b.path = path.empty()
+                 ? resources::joinPath(host.programFolder(), resources::fontGeometry(format).file)
+                 : path;
     if (!renderer.selectFont(resources::fontChoice(font))) {
-        host.dialogs().message({"Font non disponibile: " + font.name, "", platform::MessageIcon::Exclamation,
-                                platform::MessageButtons::Ok, 0});
+        host.dialogs().message({"Font non disponibile: " + font.name, "",
+                                platform::MessageIcon::Exclamation, platform::MessageButtons::Ok,
+                                0});
         b.outcome = Outcome::Refused;
         return b;
     }
     b.family = renderer.actualFamily();
     b.glyphs = resources::buildFont(renderer, format, font);
     if (!resources::replaceRawLines(b.path, resources::fontFileLines(b.glyphs))) {
-        host.dialogs().message({std::string(text::kCannotWriteFile) + b.path, "", platform::MessageIcon::Exclamation,
-                                platform::MessageButtons::Ok, 0});
+        host.dialogs().message({std::string(text::kCannotWriteFile) + b.path, "",
+                                platform::MessageIcon::Exclamation, platform::MessageButtons::Ok,
+                                0});
         b.outcome = Outcome::FileError;
     }
     return b;

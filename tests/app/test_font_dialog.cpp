@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "../resources/resource_folder.h"
 #include "app/font_dialog.h"
 #include "platform/qt/qt_glyph_renderer.h"
 #include "resources/font_builder.h"
 #include "support/test_host.h"
-#include "../resources/resource_folder.h"
 
 using resources::FontFormat;
 using testing_support::InstrumentRig;
@@ -28,7 +28,8 @@ TEST(QtFontBuilder, RendersFilesWithTheExactLineCount) {
     EXPECT_EQ(resources::fontFileLines(wide).size(), 1230u);
     EXPECT_EQ(wide[32], std::vector<std::uint8_t>(10, 0));  // the blank
     EXPECT_NE(wide['H'], std::vector<std::uint8_t>(10, 0));
-    const auto digits = resources::buildFont(r, FontFormat::F6x6, {"DejaVu Sans Mono", true, false, 5, 0, -1});
+    const auto digits =
+        resources::buildFont(r, FontFormat::F6x6, {"DejaVu Sans Mono", true, false, 5, 0, -1});
     EXPECT_EQ(resources::fontFileLines(digits).size(), 72u);
     EXPECT_FALSE(r.selectFont({"", 8, false, false}));
 }
@@ -59,12 +60,14 @@ TEST(FontDialog, ArrowsCreateAndChiudi) {
     dialog.findChild<QPushButton*>("cmdCrea")->click();
     const std::string file = f.read("Font8x10.asm");
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 1230);
-    EXPECT_EQ(dialog.resultShown(), QString::fromStdString(f.file("Font8x10.asm") + ": 123 characters"));
+    EXPECT_EQ(dialog.resultShown(),
+              QString::fromStdString(f.file("Font8x10.asm") + ": 123 characters"));
 
     // A font the system does not have: Qt substitutes one, and the dialog says which.
     dialog.setFormat(FontFormat::F6x6);
-    EXPECT_TRUE(dialog.fontShown().startsWith("Font: No Such Font At All, 6 pt, bold  -  drawn with ")) <<
-        dialog.fontShown().toStdString();
+    EXPECT_TRUE(
+        dialog.fontShown().startsWith("Font: No Such Font At All, 6 pt, bold  -  drawn with "))
+        << dialog.fontShown().toStdString();
     dialog.findChild<QPushButton*>("cmdGiu")->click();
 
     dialog.findChild<QPushButton*>("cmdChiudi")->click();

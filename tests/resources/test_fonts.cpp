@@ -39,11 +39,14 @@ public:
                 if (it->second[r] & (0x80 >> col)) set(x + col, y + static_cast<int>(r), ink);
     }
     long colour(int x, int y) const override {
-        if (x < 0 || y < 0 || x >= width || static_cast<std::size_t>(y * width + x) >= pixels.size()) return 0xFFFFFF;
+        if (x < 0 || y < 0 || x >= width ||
+            static_cast<std::size_t>(y * width + x) >= pixels.size())
+            return 0xFFFFFF;
         return pixels[static_cast<std::size_t>(y * width + x)];
     }
     void set(int x, int y, long c) {
-        if (x >= 0 && y >= 0 && x < width && static_cast<std::size_t>(y * width + x) < pixels.size())
+        if (x >= 0 && y >= 0 && x < width &&
+            static_cast<std::size_t>(y * width + x) < pixels.size())
             pixels[static_cast<std::size_t>(y * width + x)] = c;
     }
 
@@ -60,7 +63,9 @@ public:
     long ink = 0;
 };
 
-resources::FontSettings noOffsets() { return {"Test", false, false, 8, 0, 0}; }
+resources::FontSettings noOffsets() {
+    return {"Test", false, false, 8, 0, 0};
+}
 
 TEST(FontBuilder, ABlankGlyphIsWrittenAsZeros) {
     for (FontFormat f : {FontFormat::F6x6, FontFormat::F8x10, FontFormat::F8x11}) {
@@ -68,7 +73,8 @@ TEST(FontBuilder, ABlankGlyphIsWrittenAsZeros) {
         const auto glyphs = resources::buildFont(r, f, noOffsets());
         const auto g = resources::fontGeometry(f);
         ASSERT_EQ(glyphs.size(), static_cast<std::size_t>(g.count));
-        for (const auto& glyph : glyphs) EXPECT_EQ(glyph, std::vector<std::uint8_t>(static_cast<std::size_t>(g.rows), 0));
+        for (const auto& glyph : glyphs)
+            EXPECT_EQ(glyph, std::vector<std::uint8_t>(static_cast<std::size_t>(g.rows), 0));
         const auto lines = resources::fontFileLines(glyphs);
         EXPECT_EQ(lines.size(), static_cast<std::size_t>(g.count * g.rows));
         EXPECT_EQ(lines.front(), "0");
@@ -90,7 +96,8 @@ TEST(FontBuilder, CharacterCountsOrderAndCells) {
 
     resources::buildFont(r, FontFormat::F8x10, noOffsets());
     ASSERT_EQ(r.drawn.size(), 123u);
-    for (int i = 0; i < 123; ++i) EXPECT_EQ(r.drawn[static_cast<std::size_t>(i)].c, resources::windowsCharacter(i)) << i;
+    for (int i = 0; i < 123; ++i)
+        EXPECT_EQ(r.drawn[static_cast<std::size_t>(i)].c, resources::windowsCharacter(i)) << i;
     EXPECT_EQ(r.drawn[15].c, 237);  // í, not ¡
     EXPECT_EQ(r.drawn[65].c, 'A');
     EXPECT_EQ(r.drawn[62].x, 8 + 62 * 9);
@@ -123,25 +130,37 @@ TEST(FontBuilder, The8x11SourceIsCompressedToTenRows) {
         std::vector<std::uint8_t> scanned;  // eleven rows
         std::vector<std::uint8_t> written;
     } cases[] = {
-        {"one of two equal middle rows goes, the blank top row stays", FontFormat::F8x11,
+        {"one of two equal middle rows goes, the blank top row stays",
+         FontFormat::F8x11,
          {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE},
          {0, 0x10, 0x28, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE}},
-        {"the lowest pair is taken", FontFormat::F8x11,
+        {"the lowest pair is taken",
+         FontFormat::F8x11,
          {0, 0x10, 0x10, 0x44, 0x7C, 0x7C, 0x44, 0x28, 0x44, 0x28, 0xFE},
          {0, 0x10, 0x10, 0x44, 0x7C, 0x44, 0x28, 0x44, 0x28, 0xFE}},
-        {"without an equal pair the blank top row goes", FontFormat::F8x11,
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-        {"the extra row unused: rows 0..9", FontFormat::F8x11,
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {"the extra row equal to the row above: rows 0..9", FontFormat::F8x11,
-         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9, 9}, {0, 1, 1, 3, 4, 5, 6, 7, 8, 9}},
-        {"the top row used: rows 0..9", FontFormat::F8x11,
-         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 2, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {"the 8x10 format never compresses", FontFormat::F8x10,
+        {"without an equal pair the blank top row goes",
+         FontFormat::F8x11,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"the extra row unused: rows 0..9",
+         FontFormat::F8x11,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0},
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {"the extra row equal to the row above: rows 0..9",
+         FontFormat::F8x11,
+         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9, 9},
+         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9}},
+        {"the top row used: rows 0..9",
+         FontFormat::F8x11,
+         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {"the 8x10 format never compresses",
+         FontFormat::F8x10,
          {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE},
          {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C}},
     };
-    for (const auto& c : cases) EXPECT_EQ(resources::outputRows(c.scanned, c.format), c.written) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(resources::outputRows(c.scanned, c.format), c.written) << c.name;
 
     // The same through the drawing surface: the glyph reaches the eleventh row.
     SyntheticRenderer r;
@@ -164,12 +183,21 @@ TEST(FontPreferences, EighteenKeysWithTheirDefaults) {
     p.font(FontFormat::F8x11) = {"DejaVu Sans Mono", false, true, 7, 1, -1};
     p.Salva();
     const std::map<std::string, std::string> expected = {
-        {"FontName8x11", "DejaVu Sans Mono"}, {"FontBold8x11", "0"},     {"FontItalic8x11", "-1"},
-        {"FontSize8x11", "7"},                {"FontXoffset8x11", "1"},  {"FontYoffset8x11", "-1"},
-        {"FontName6x6", "Small Fonts"},       {"FontBold6x6", "-1"},     {"FontYoffset6x6", "-2"},
-        {"FontName8x10", "Lucida Console"},   {"FontSize8x10", "8"},     {"FontYoffset8x10", "-3"},
+        {"FontName8x11", "DejaVu Sans Mono"},
+        {"FontBold8x11", "0"},
+        {"FontItalic8x11", "-1"},
+        {"FontSize8x11", "7"},
+        {"FontXoffset8x11", "1"},
+        {"FontYoffset8x11", "-1"},
+        {"FontName6x6", "Small Fonts"},
+        {"FontBold6x6", "-1"},
+        {"FontYoffset6x6", "-2"},
+        {"FontName8x10", "Lucida Console"},
+        {"FontSize8x10", "8"},
+        {"FontYoffset8x10", "-3"},
     };
-    for (const auto& [key, value] : expected) EXPECT_EQ(store.value("krnsetup", "Preferenze", key), value) << key;
+    for (const auto& [key, value] : expected)
+        EXPECT_EQ(store.value("krnsetup", "Preferenze", key), value) << key;
     resources::CPreferenze again(store);
     EXPECT_EQ(again.font(FontFormat::F8x11).name, "DejaVu Sans Mono");
     EXPECT_TRUE(again.font(FontFormat::F8x11).italic);

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "platform/text_file.h"
+#include "resource_folder.h"
 #include "resources/language_files.h"
 #include "resources/translation_compiler.h"
 #include "resources/translation_export.h"
-#include "resource_folder.h"
 
 using testing_support::ResourceFolder;
 
@@ -39,9 +39,12 @@ protected:
 
 TEST_P(ShippedLanguage, TranslationCompilesIntoTheShippedFiles) {
     ResourceFolder f;
-    copyShipped(f, {"TestoLimiti.asm", "TrasformaMenu.asm", files().textFile, files().translationFile});
-    const auto r = resources::compileTranslation(f.str(), f.file(files().translationFile), GetParam());
-    ASSERT_EQ(r.status, resources::CompileStatus::Done) << (r.problems.empty() ? r.fileError : r.problems[0].box);
+    copyShipped(
+        f, {"TestoLimiti.asm", "TrasformaMenu.asm", files().textFile, files().translationFile});
+    const auto r =
+        resources::compileTranslation(f.str(), f.file(files().translationFile), GetParam());
+    ASSERT_EQ(r.status, resources::CompileStatus::Done)
+        << (r.problems.empty() ? r.fileError : r.problems[0].box);
     EXPECT_EQ(f.read(files().textFile), shipped(files().textFile));
     EXPECT_EQ(f.read(files().menuFile), shipped(files().menuFile));
 }
@@ -54,7 +57,8 @@ TEST_P(ShippedLanguage, CreatedTranslationFileCompilesBackToTheSameFiles) {
     copyShipped(to, {"TestoLimiti.asm", "TrasformaMenu.asm", files().textFile});
     to.write("Created.txt", *lines);
     const auto r = resources::compileTranslation(to.str(), to.file("Created.txt"), GetParam());
-    ASSERT_EQ(r.status, resources::CompileStatus::Done) << (r.problems.empty() ? r.fileError : r.problems[0].box);
+    ASSERT_EQ(r.status, resources::CompileStatus::Done)
+        << (r.problems.empty() ? r.fileError : r.problems[0].box);
     EXPECT_EQ(to.read(files().textFile), shipped(files().textFile));
     EXPECT_EQ(to.read(files().menuFile), shipped(files().menuFile));
 }
@@ -72,12 +76,14 @@ TEST_P(ShippedLanguage, MenuFormatReproducesTheShippedLayoutFile) {
 TEST_P(ShippedLanguage, DisplayTextsAreNumberedAsTheImageBuilderExpects) {
     const auto texts = resources::readDisplayTexts(platform::splitLines(shipped(files().textFile)));
     ASSERT_EQ(texts.size(), 96u);
-    for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(texts[i].number, static_cast<long>(i) - 24);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(texts[i].number, static_cast<long>(i) - 24);
     std::vector<std::string> table;
     std::vector<resources::MenuRecord> records;
     resources::readMenuFile(platform::splitLines(shipped(files().menuFile)), table, records);
     EXPECT_EQ(records.size(), 36u);
-    for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(records[i].menu, static_cast<long>(i) + 1);
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EXPECT_EQ(records[i].menu, static_cast<long>(i) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguage, testing::Range(0, resources::kLanguageCount));

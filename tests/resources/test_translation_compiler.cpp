@@ -1,9 +1,9 @@
 // The translation compiler against exact file bytes and exact box texts.
 #include <gtest/gtest.h>
 
+#include "resource_folder.h"
 #include "resources/menu_layout.h"
 #include "resources/translation_compiler.h"
-#include "resource_folder.h"
 
 using resources::CompileMode;
 using resources::CompileStatus;
@@ -26,8 +26,8 @@ struct Compiled {
     std::string menu;   // its menu file afterwards
 };
 
-Compiled compile(ResourceFolder& f, const std::vector<std::string>& translation, int language = kItalian,
-                 CompileMode mode = CompileMode::Compile) {
+Compiled compile(ResourceFolder& f, const std::vector<std::string>& translation,
+                 int language = kItalian, CompileMode mode = CompileMode::Compile) {
     f.write("Trad.txt", translation);
     Compiled c;
     c.result = resources::compileTranslation(f.str(), f.file("Trad.txt"), language, mode);
@@ -77,14 +77,17 @@ TEST(TranslationCompiler, ItalianIsNotCheckedAgainstItsCurrentFile) {
 }
 
 TEST(TranslationCompiler, AMissingLineStopsOtherLanguagesUnlessItKeepsTheReferenceText) {
-    const std::vector<std::string> reference = {"1\t\"One\"", "2\t\"Two\"", "3\t\"KRN\"", "4\t\"Four\""};
+    const std::vector<std::string> reference = {"1\t\"One\"", "2\t\"Two\"", "3\t\"KRN\"",
+                                                "4\t\"Four\""};
     const std::vector<std::string> translation = {"1 \"Uno\"", "2 \"Due\"", "4 \"Quattro\""};
     {
         ResourceFolder f;
         f.write("TestoIng.asm", reference);
         const auto r = compile(f, translation, kEnglish);
         EXPECT_EQ(r.result.status, CompileStatus::Refused);
-        EXPECT_EQ(boxes(r.result), std::vector<std::string>{f.file("Trad.txt") + "\nManca la linea numero 3\n3\t\"KRN\"."});
+        EXPECT_EQ(boxes(r.result),
+                  std::vector<std::string>{f.file("Trad.txt") +
+                                           "\nManca la linea numero 3\n3\t\"KRN\"."});
         EXPECT_EQ(r.texts, "1\t\"One\"\r\n2\t\"Two\"\r\n3\t\"KRN\"\r\n4\t\"Four\"\r\n");
     }
     {
@@ -103,12 +106,16 @@ TEST(TranslationCompiler, SequenceAgainstTheReferenceFile) {
     // A lower number than the expected one.
     auto r = compile(f, {"-2 \"A\"", "-2 \"B\""}, kEnglish);
     EXPECT_EQ(boxes(r.result),
-              std::vector<std::string>{"La linea:\n-2 \"B\"\nha l'indice (-2) inferiore a quello previsto (-1).\n" +
-                                       f.file("Trad.txt")});
+              std::vector<std::string>{
+                  "La linea:\n-2 \"B\"\nha l'indice (-2) inferiore a quello previsto (-1).\n" +
+                  f.file("Trad.txt")});
     // After an empty reference line, and past the reference's end, the translation numbers itself.
-    r = compile(f, {"-2 \"A\"", "-1 \"B\"", "0 \"C\"", "9 \"D\"", "10 \"E\"", "11 \"F\"", "1001 \"Menu\""}, kEnglish);
+    r = compile(
+        f, {"-2 \"A\"", "-1 \"B\"", "0 \"C\"", "9 \"D\"", "10 \"E\"", "11 \"F\"", "1001 \"Menu\""},
+        kEnglish);
     ASSERT_EQ(r.result.status, CompileStatus::Done);
-    EXPECT_EQ(r.texts, "-2\t\"A\"\r\n-1\t\"B\"\r\n0\t\"C\"\r\n9\t\"D\"\r\n10\t\"E\"\r\n11\t\"F\"\r\n");
+    EXPECT_EQ(r.texts,
+              "-2\t\"A\"\r\n-1\t\"B\"\r\n0\t\"C\"\r\n9\t\"D\"\r\n10\t\"E\"\r\n11\t\"F\"\r\n");
 }
 
 TEST(TranslationCompiler, KeptReferenceTextsStayAsTheLanguageHasThem) {
@@ -120,19 +127,35 @@ TEST(TranslationCompiler, KeptReferenceTextsStayAsTheLanguageHasThem) {
     EXPECT_EQ(r.texts, "0\t\"KRN Visual\"\r\n1\t\"Kraft\"\r\n");
 }
 
+TEST(TranslationCompiler, AKeptTextIsTheReferenceLineOfItsOwnNumber) {
+    ResourceFolder f;
+    // After the empty reference line the translation numbers itself; entry 5 is still found.
+    f.write("TestoIng.asm", {"0\t\"a\"", "", "5\t\"KRN\"", "6\t\"b\""});
+    f.write("TestoLimiti.asm", {"5 ING 10", "7 ING 10"});
+    const auto r = compile(f, {"0 \"A\"", "5 \"Altro\"", "6 \"B\"", "7 \"Nuovo\""}, kEnglish);
+    ASSERT_EQ(r.result.status, CompileStatus::Done);
+    // 7 is new to the language: the translation's text.
+    EXPECT_EQ(r.texts, "0\t\"A\"\r\n5\t\"KRN\"\r\n6\t\"B\"\r\n7\t\"Nuovo\"\r\n");
+}
+
 TEST(TranslationCompiler, LengthLimitsAndRightAlignment) {
     ResourceFolder f;
     f.write("TestoLimiti.asm", {"5 -8", "6 4", "7 abc", "8 0"});
     auto r = compile(f, {"5 \"abc\"", "6 \"abcd\"", "7 \"no limit at all\"", "8 \"none either\""});
     ASSERT_EQ(r.result.status, CompileStatus::Done);
-    EXPECT_EQ(r.texts, "5\t\"     abc\"\r\n6\t\"abcd\"\r\n7\t\"no limit at all\"\r\n8\t\"none either\"\r\n");
+    EXPECT_EQ(r.texts,
+              "5\t\"     abc\"\r\n6\t\"abcd\"\r\n7\t\"no limit at all\"\r\n8\t\"none either\"\r\n");
 
     r = compile(f, {"5 \"abcdefghi\""});
-    EXPECT_EQ(boxes(r.result), std::vector<std::string>{"Il testo \"abcdefghi\" della linea 5 è troppo lungo.\n"
-                                                        "Massimo 8 caratteri\n" + f.file("Trad.txt")});
+    EXPECT_EQ(boxes(r.result),
+              std::vector<std::string>{"Il testo \"abcdefghi\" della linea 5 è troppo lungo.\n"
+                                       "Massimo 8 caratteri\n" +
+                                       f.file("Trad.txt")});
     r = compile(f, {"6 \"abcde\""});
-    EXPECT_EQ(boxes(r.result), std::vector<std::string>{"Il testo \"abcde\" della linea 6 è troppo lungo.\n"
-                                                        "Massimo 4 caratteri\n" + f.file("Trad.txt")});
+    EXPECT_EQ(boxes(r.result),
+              std::vector<std::string>{"Il testo \"abcde\" della linea 6 è troppo lungo.\n"
+                                       "Massimo 4 caratteri\n" +
+                                       f.file("Trad.txt")});
 }
 
 TEST(TranslationCompiler, CharactersTheDisplayCannotShowGetOneBoxEach) {
@@ -143,8 +166,10 @@ TEST(TranslationCompiler, CharactersTheDisplayCannotShowGetOneBoxEach) {
         {"K\xE4se", {"Non è possibile usare il carattere ä (228)"}},
         {"a{b", {}},
         {"a|b", {"Non è possibile usare il carattere | (124)"}},
-        {"\xE4\xDF~", {"Non è possibile usare il carattere ä (228)", "Non è possibile usare il carattere ß (223)",
-                       "Non è possibile usare il carattere ~ (126)"}},
+        {"\xE4\xDF~",
+         {"Non è possibile usare il carattere ä (228)",
+          "Non è possibile usare il carattere ß (223)",
+          "Non è possibile usare il carattere ~ (126)"}},
         {"\xE0\xE8\xE9\xEC\xF9\xB0\xB5\x80", {}},  // à è é ì ù ° µ €: their own instrument codes
         {"\xF2", {"Non è possibile usare il carattere ò (242)"}},
     };
@@ -163,22 +188,41 @@ TEST(TranslationCompiler, MenuLinesAndRecords) {
         std::string text;
         std::string menu;  // the menu file
     } cases[] = {
-        {"5-2-5 with a value field: both joins have 8 characters, the first wins", {"1001 VALORE:174"},
-         "aaaaa bb ccccc", "\"aaaaa bb\"\t1\r\n\"ccccc\"\t2\r\n2,0,174,1,2\t\taaaaa bb ccccc\t1\r\n"},
-        {"5-2-5 on three lines", {}, "aaaaa bb ccccc",
+        {"5-2-5 with a value field: both joins have 8 characters, the first wins",
+         {"1001 VALORE:174"},
+         "aaaaa bb ccccc",
+         "\"aaaaa bb\"\t1\r\n\"ccccc\"\t2\r\n2,0,174,1,2\t\taaaaa bb ccccc\t1\r\n"},
+        {"5-2-5 on three lines",
+         {},
+         "aaaaa bb ccccc",
          "\"aaaaa\"\t1\r\n\"bb\"\t2\r\n\"ccccc\"\t3\r\n3,0,0,1,2,3\t\taaaaa bb ccccc\t1\r\n"},
-        {"an icon leaves one line", {"1001 ICONA:4"}, "Misura",
+        {"an icon leaves one line",
+         {"1001 ICONA:4"},
+         "Misura",
          "\"Misura\"\t1\r\n3,4,0,1,0,0\t\tMisura\t1\r\n"},
-        {"icon and value field leave no line", {"1001 valore:50 icona:6"}, "", "3,6,50,0,0,0\t\t\t1\r\n"},
-        {"the shortest first join fails, a longer threshold fits", {"1001 VALORE:1"}, "aaa bbbb cc dddd",
+        {"icon and value field leave no line",
+         {"1001 valore:50 icona:6"},
+         "",
+         "3,6,50,0,0,0\t\t\t1\r\n"},
+        {"the shortest first join fails, a longer threshold fits",
+         {"1001 VALORE:1"},
+         "aaa bbbb cc dddd",
          "\"aaa bbbb\"\t1\r\n\"cc dddd\"\t2\r\n2,0,1,1,2\t\taaa bbbb cc dddd\t1\r\n"},
-        {"placeholders widen and carry their field names", {}, "Lavoro wwwwwww",
+        {"placeholders widen and carry their field names",
+         {},
+         "Lavoro wwwwwww",
          "\"Lavoro\"\t1\r\n2,0,0,1,1001\t\tLavoro \"NomeLavoro\"\t1\r\n"},
-        {"every short form", {}, "ssssss1 bbbbbb2 ssssss3",
+        {"every short form",
+         {},
+         "ssssss1 bbbbbb2 ssssss3",
          "3,0,0,1000,1007,1005\t\t\"Supplementare1\" \"CheckPoint2\" \"Supplementare3\"\t1\r\n"},
-        {"a ten-character form keeps its code and stands as written", {}, "ssssssssss fffffff",
+        {"a ten-character form keeps its code and stands as written",
+         {},
+         "ssssssssss fffffff",
          "2,0,0,1000,1002\t\tssssssssss \"NomeFase\"\t1\r\n"},
-        {"a mark's number followed by more text", {"1001 VALORE:12 (forza)"}, "Forza",
+        {"a mark's number followed by more text",
+         {"1001 VALORE:12 (forza)"},
+         "Forza",
          "\"Forza\"\t1\r\n1,0,12,1\t\tForza\t1\r\n"},
     };
     for (const auto& c : cases) {
@@ -192,11 +236,13 @@ TEST(TranslationCompiler, MenuLinesAndRecords) {
 
 TEST(TranslationCompiler, MenuLinesAreSharedInOrderOfFirstUse) {
     ResourceFolder f;
-    const auto r = compile(f, {"1001 \"Banda superiore\"", "1002 \"Banda inferiore\"", "1005 \"Lavoro\""});
+    const auto r =
+        compile(f, {"1001 \"Banda superiore\"", "1002 \"Banda inferiore\"", "1005 \"Lavoro\""});
     ASSERT_EQ(r.result.status, CompileStatus::Done);
     EXPECT_EQ(r.menu,
               "\"Banda\"\t1\r\n\"superiore\"\t2\r\n\"inferiore\"\t3\r\n\"Lavoro\"\t4\r\n"
-              "2,0,0,1,2\t\tBanda superiore\t1\r\n2,0,0,1,3\t\tBanda inferiore\t2\r\n1,0,0,4\t\tLavoro\t5\r\n");
+              "2,0,0,1,2\t\tBanda superiore\t1\r\n2,0,0,1,3\t\tBanda "
+              "inferiore\t2\r\n1,0,0,4\t\tLavoro\t5\r\n");
 }
 
 TEST(TranslationCompiler, MenuBoxes) {
@@ -205,10 +251,15 @@ TEST(TranslationCompiler, MenuBoxes) {
         std::string text;
         std::string box;
     } cases[] = {
-        {{}, "Conferma abcdefghijk", "@\nLa parola abcdefghijk del menu Conferma abcdefghijk è troppo lunga.\nLinea 1001"},
-        {{"1001 ICONA:2"}, "Fondo scala",
+        {{},
+         "Conferma abcdefghijk",
+         "@\nLa parola abcdefghijk del menu Conferma abcdefghijk è troppo lunga.\nLinea 1001"},
+        {{"1001 ICONA:2"},
+         "Fondo scala",
          "Il testo del menu Fondo scala non può essere scritto su 1 linee.\nLinea 1001"},
-        {{"1001 VALORE:3 ICONA:2"}, "Forza", "Il testo del menu Forza non può essere scritto su 0 linee.\nLinea 1001"},
+        {{"1001 VALORE:3 ICONA:2"},
+         "Forza",
+         "Il testo del menu Forza non può essere scritto su 0 linee.\nLinea 1001"},
         {{}, "a\xE4 b", "Non è possibile usare il carattere ä (228)"},
     };
     for (const auto& c : cases) {
@@ -248,13 +299,15 @@ TEST(TranslationCompiler, ACheckListsEveryProblemAndWritesNothing) {
     ResourceFolder f;
     f.write("TestoLimiti.asm", {"2 4"});
     f.write("TestoIng.asm", {"0\t\"a\"", "1\t\"b\"", "2\t\"c\"", "3\t\"d\"", "4\t\"e\""});
-    const auto r = compile(f, {"0 \"Zero\"", "1 One", "2 \"Two!!\"", "4 \"F\xE4\xDFr\"", "1001 \"abcdefghijkl\""},
-                           kEnglish, CompileMode::Check);
+    const auto r = compile(
+        f, {"0 \"Zero\"", "1 One", "2 \"Two!!\"", "4 \"F\xE4\xDFr\"", "1001 \"abcdefghijkl\""},
+        kEnglish, CompileMode::Check);
     EXPECT_EQ(r.result.status, CompileStatus::Refused);
     std::vector<int> lines;
     for (const auto& p : r.result.problems) lines.push_back(p.line);
     EXPECT_EQ(lines, (std::vector<int>{2, 3, 4, 4, 4, 5}));
-    EXPECT_EQ(r.result.problems[2].box, f.file("Trad.txt") + "\nManca la linea numero 3\n3\t\"d\".");
+    EXPECT_EQ(r.result.problems[2].box,
+              f.file("Trad.txt") + "\nManca la linea numero 3\n3\t\"d\".");
     EXPECT_EQ(r.texts, "0\t\"a\"\r\n1\t\"b\"\r\n2\t\"c\"\r\n3\t\"d\"\r\n4\t\"e\"\r\n");
     EXPECT_FALSE(f.exists("Temp testo.asm"));
     EXPECT_FALSE(f.exists("MenuIng.asm"));
@@ -264,9 +317,11 @@ TEST(TranslationCompiler, ACheckListsEveryProblemAndWritesNothing) {
 TEST(TranslationCompiler, TheMenuLineTableStopsBeforeThePlaceholderCodes) {
     ResourceFolder f;
     std::vector<std::string> lines;
-    for (int i = 1; i <= 1000; ++i) lines.push_back(std::to_string(1000 + i) + " \"L" + std::to_string(i) + "\"");
+    for (int i = 1; i <= 1000; ++i)
+        lines.push_back(std::to_string(1000 + i) + " \"L" + std::to_string(i) + "\"");
     auto r = compile(f, lines);
-    EXPECT_EQ(boxes(r.result), std::vector<std::string>{"Il menu ha più di 999 linee diverse.\nLinea 2000"});
+    EXPECT_EQ(boxes(r.result),
+              std::vector<std::string>{"Il menu ha più di 999 linee diverse.\nLinea 2000"});
     lines.pop_back();
     r = compile(f, lines);
     ASSERT_EQ(r.result.status, CompileStatus::Done);
@@ -281,7 +336,8 @@ TEST(TranslationCompiler, AnUnreadableTranslationFileIsAFileError) {
 }
 
 TEST(MenuLayout, TranslatorTextGivesBackTheShortForms) {
-    EXPECT_EQ(resources::translatorMenuText("Copia \"NomeLavoro\" \"Supplementare1\" sssssssss2 \"Altro\""),
+    EXPECT_EQ(resources::translatorMenuText(
+                  "Copia \"NomeLavoro\" \"Supplementare1\" sssssssss2 \"Altro\""),
               "Copia wwwwwww sssssss sssssssss2 \"Altro\"");
 }
 

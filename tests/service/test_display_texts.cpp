@@ -1,12 +1,12 @@
 // The display-text menu commands and the font builder's picker, through the command host.
 #include <gtest/gtest.h>
 
+#include "../resources/resource_folder.h"
 #include "resources/font_builder.h"
 #include "service/display_texts.h"
 #include "service/fonts.h"
 #include "service/menu_commands.h"
 #include "support/test_host.h"
-#include "../resources/resource_folder.h"
 
 using service::Outcome;
 using testing_support::InstrumentRig;
@@ -18,7 +18,8 @@ namespace {
 const char* kTranslations[] = {"TradIta.txt", "TradIng.txt", "TradFra.txt", "TradSpa.txt"};
 
 void writeTranslations(const ResourceFolder& f) {
-    for (const char* name : kTranslations) f.write(name, {"0\t\"KRN\"", std::string("1\t\"") + name + "\""});
+    for (const char* name : kTranslations)
+        f.write(name, {"0\t\"KRN\"", std::string("1\t\"") + name + "\""});
 }
 
 TEST(DisplayTextCommands, ImportAllCompilesTheFourFilesAndSaysEseguitoOnlyAfterTheFourth) {
@@ -27,7 +28,8 @@ TEST(DisplayTextCommands, ImportAllCompilesTheFourFilesAndSaysEseguitoOnlyAfterT
     TestHost host(rig, f.str());
     writeTranslations(f);
     f.write("TradTed.txt", {"0 \"KRN\""});
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")), Outcome::Done);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")),
+              Outcome::Done);
     EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Eseguito!"});
     EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(f.read("TestoSpa.asm"), "0\t\"KRN\"\r\n1\t\"TradSpa.txt\"\r\n");
@@ -41,9 +43,11 @@ TEST(DisplayTextCommands, ImportAllStopsAtTheFirstFileThatFails) {
     TestHost host(rig, f.str());
     writeTranslations(f);
     f.write("TradIng.txt", {"0 \"KRN\"", "1 Force"});
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")), Outcome::FileError);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")),
+              Outcome::FileError);
     EXPECT_EQ(host.boxes.texts(),
-              std::vector<std::string>{"La linea 1\n1 Force\nnon ha il testo racchiuso tra virgolette (\")."});
+              std::vector<std::string>{
+                  "La linea 1\n1 Force\nnon ha il testo racchiuso tra virgolette (\")."});
     EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
     EXPECT_TRUE(f.exists("TestoIta.asm"));
     EXPECT_FALSE(f.exists("TestoIng.asm"));
@@ -57,16 +61,20 @@ TEST(DisplayTextCommands, ImportOneFileAsksForTheFileAndTheLanguage) {
     f.write("mine.txt", {"0 \"KRN\"", "1001 \"Lavoro wwwwwww\""});
     host.boxes.files = {f.file("mine.txt")};
     host.languages = {3};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")), Outcome::Done);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
+              Outcome::Done);
     EXPECT_EQ(host.boxes.fileTitles, std::vector<std::string>{"Traslated text file"});
     EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Eseguito!"});
-    EXPECT_EQ(f.read("MenuSpa.asm"), "\"Lavoro\"\t1\r\n2,0,0,1,1001\t\tLavoro \"NomeLavoro\"\t1\r\n");
+    EXPECT_EQ(f.read("MenuSpa.asm"),
+              "\"Lavoro\"\t1\r\n2,0,0,1,1001\t\tLavoro \"NomeLavoro\"\t1\r\n");
 
     // No file, or no language: nothing happens.
     host.boxes.boxes.clear();
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")), Outcome::Cancelled);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
+              Outcome::Cancelled);
     host.boxes.files = {f.file("mine.txt")};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")), Outcome::Cancelled);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
+              Outcome::Cancelled);
     EXPECT_TRUE(host.boxes.boxes.empty());
 }
 
@@ -80,10 +88,13 @@ TEST(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
 
     host.languages = {0, 0};
     host.boxes.files = {f.file("out.txt"), f.file("format.asm")};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")), Outcome::Done);
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFormatoMenu")), Outcome::Done);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
+              Outcome::Done);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFormatoMenu")),
+              Outcome::Done);
     EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Eseguito!", "Eseguito!"}));
-    EXPECT_EQ(host.boxes.suggestedFiles, (std::vector<std::string>{f.file("TradIta.txt"), f.file("TrasformaMenu.asm")}));
+    EXPECT_EQ(host.boxes.suggestedFiles,
+              (std::vector<std::string>{f.file("TradIta.txt"), f.file("TrasformaMenu.asm")}));
     EXPECT_EQ(f.read("out.txt"), "0\t\"KRN\"\r\n1001\t\"Copia wwwwwww\"\r\n1002\t\"Forza\"\r\n");
     EXPECT_EQ(f.read("format.asm"), "1002 VALORE:7\r\n");
 
@@ -91,8 +102,10 @@ TEST(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
     host.boxes.boxes.clear();
     host.languages = {4};
     host.boxes.files = {f.file("out.txt")};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")), Outcome::FileError);
-    EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Impossibile leggere i file TestoTed.asm, MenuTed.asm"});
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
+              Outcome::FileError);
+    EXPECT_EQ(host.boxes.texts(),
+              std::vector<std::string>{"Impossibile leggere i file TestoTed.asm, MenuTed.asm"});
 }
 
 // A surface that refuses the first fonts it is given.
@@ -106,7 +119,6 @@ struct RefusingRenderer final : platform::GlyphRenderer {
     long colour(int, int) const override { return 0xFFFFFF; }
 };
 
-
 TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
     struct Picker : platform::Dialogs {
         std::deque<std::optional<platform::FontChoice>> fonts;
@@ -118,9 +130,18 @@ TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
             answers.pop_front();
             return a;
         }
-        std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override { return {}; }
-        std::optional<std::string> openFile(const std::string&, const std::string&, const std::vector<platform::FileFilter>&) override { return {}; }
-        std::optional<std::string> saveFile(const std::string&, const std::string&, const std::vector<platform::FileFilter>&) override { return {}; }
+        std::optional<std::string> input(const std::string&, const std::string&,
+                                         const std::string&) override {
+            return {};
+        }
+        std::optional<std::string> openFile(const std::string&, const std::string&,
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
+        std::optional<std::string> saveFile(const std::string&, const std::string&,
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
         std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
             auto f = fonts.front();
             fonts.pop_front();
@@ -132,7 +153,8 @@ TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
         Picker d;
         RefusingRenderer r;
         r.refusals = 1;
-        d.fonts = {platform::FontChoice{"Bad", 8, false, false}, platform::FontChoice{"Good", 9, false, true}};
+        d.fonts = {platform::FontChoice{"Bad", 8, false, false},
+                   platform::FontChoice{"Good", 9, false, true}};
         d.answers = {platform::MessageResult::Yes};
         const auto chosen = service::pickFont(d, r, current);
         ASSERT_TRUE(chosen);

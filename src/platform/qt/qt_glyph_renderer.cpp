@@ -1,16 +1,17 @@
 #include "platform/qt/qt_glyph_renderer.h"
 
 #include <QFont>
-#include <algorithm>
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/text_file.h"
 
 namespace platform::qt {
 
-QtGlyphRenderer::QtGlyphRenderer() : image_(std::make_unique<QImage>()), font_(std::make_unique<QFont>()) {}
+QtGlyphRenderer::QtGlyphRenderer()
+    : image_(std::make_unique<QImage>()), font_(std::make_unique<QFont>()) {}
 
 QtGlyphRenderer::~QtGlyphRenderer() = default;
 
@@ -27,7 +28,9 @@ bool QtGlyphRenderer::selectFont(const FontChoice& font) {
     return true;
 }
 
-std::string QtGlyphRenderer::actualFamily() const { return QFontInfo(*font_).family().toStdString(); }
+std::string QtGlyphRenderer::actualFamily() const {
+    return QFontInfo(*font_).family().toStdString();
+}
 
 void QtGlyphRenderer::clear(int width, int height) {
     *image_ = QImage(width, height, QImage::Format_RGB32);
@@ -45,7 +48,8 @@ void QtGlyphRenderer::drawCharacter(int x, int y, unsigned char character) {
     p.setRenderHint(QPainter::TextAntialiasing, false);
     p.setPen(Qt::black);
     p.setFont(*font_);
-    const QString text = QString::fromStdString(cp1252ToUtf8(std::string(1, static_cast<char>(character))));
+    const QString text =
+        QString::fromStdString(cp1252ToUtf8(std::string(1, static_cast<char>(character))));
     p.drawText(QRect(x, y, 64, 64), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
@@ -55,8 +59,8 @@ long QtGlyphRenderer::colour(int x, int y) const {
     return qRed(c) + 256L * qGreen(c) + 65536L * qBlue(c);
 }
 
-bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std::uint8_t>>& glyphs, int width,
-                     const std::string& caption) {
+bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std::uint8_t>>& glyphs,
+                     int width, const std::string& caption) {
     constexpr int kScale = 6, kPerRow = 16, kGap = 18, kMargin = 10, kCaption = 24;
     const int rows = glyphs.empty() ? 0 : static_cast<int>(glyphs.front().size());
     const int cellW = width * kScale + kGap, cellH = rows * kScale + kGap;
@@ -69,10 +73,11 @@ bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std:
     label.setPixelSize(10);
     p.setFont(label);
     p.setPen(Qt::black);
-    p.drawText(QRect(kMargin, kMargin, sheet.width() - 2 * kMargin, kCaption), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromStdString(caption));
+    p.drawText(QRect(kMargin, kMargin, sheet.width() - 2 * kMargin, kCaption),
+               Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(caption));
     for (int i = 0; i < static_cast<int>(glyphs.size()); ++i) {
-        const int ox = kMargin + (i % kPerRow) * cellW, oy = kMargin + kCaption + (i / kPerRow) * cellH;
+        const int ox = kMargin + (i % kPerRow) * cellW,
+                  oy = kMargin + kCaption + (i / kPerRow) * cellH;
         p.setPen(QColor(200, 200, 200));
         p.drawRect(ox - 1, oy - 1, width * kScale + 1, rows * kScale + 1);
         for (int r = 0; r < rows; ++r)
@@ -80,8 +85,8 @@ bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std:
                 if (glyphs[static_cast<std::size_t>(i)][static_cast<std::size_t>(r)] & (0x80 >> c))
                     p.fillRect(ox + c * kScale, oy + r * kScale, kScale, kScale, Qt::black);
         p.setPen(Qt::darkBlue);
-        p.drawText(QRect(ox, oy + rows * kScale + 1, width * kScale + kGap, kGap - 4), Qt::AlignLeft | Qt::AlignTop,
-                   QString::number(i));
+        p.drawText(QRect(ox, oy + rows * kScale + 1, width * kScale + kGap, kGap - 4),
+                   Qt::AlignLeft | Qt::AlignTop, QString::number(i));
     }
     p.end();
     return sheet.save(QString::fromStdString(path), "PNG");

@@ -34,7 +34,7 @@ private:
 
 // An enlarged picture of every glyph (rows of bytes, leftmost pixel in bit 7) with its number
 // below it, saved as PNG; false when it cannot be written.
-bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std::uint8_t>>& glyphs, int width,
-                     const std::string& caption);
+bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std::uint8_t>>& glyphs,
+                     int width, const std::string& caption);
 
 }  // namespace platform::qt
