@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "app/clock_dialog.h"
+#include "app/font_dialog.h"
 #include "app/main_window.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
@@ -72,5 +73,12 @@ int main(int argc, char** argv) {
         ok = save(clockDialog, dir, "clock.png", true) && ok;
         control.ChiudiComunicazioni00(false);
     }
+    // The font builder with the settings the shipped Font8x10.asm was made with.
+    for (const auto& [key, value] : {std::pair<const char*, const char*>{"FontName8x10", "DejaVu Sans Mono"},
+                                     {"FontSize8x10", "7"}, {"FontYoffset8x10", "-1"}})
+        settings.setValue("krnsetup", "Preferenze", key, value);
+    app::FCreaFontKRNV fonts(window, &window);
+    fonts.show();
+    ok = save(fonts, dir, "font-dialog.png", true) && ok;
     return ok ? 0 : 1;
 }

@@ -12,6 +12,8 @@
 
 #include "app/clock_dialog.h"
 #include "app/comm_test.h"
+#include "app/font_dialog.h"
+#include "app/language_dialog.h"
 #include "app/menu_model.h"
 #include "app/selection_dialog.h"
 #include "instrument/connection.h"
@@ -198,6 +200,18 @@ bool FMain::ApriCollegamento() {
 
 void FMain::showCommunicationTest(const std::string& description) {
     FTestComm dialog(description, *this, this);
+    dialog.exec();
+}
+
+std::optional<int> FMain::chooseLanguage(const std::string& title, bool availability) {
+    FLingua dialog(env_.folder, this);
+    const int chosen = dialog.ShowForm(title, availability);
+    if (chosen < 0) return std::nullopt;
+    return chosen;
+}
+
+void FMain::showFontBuilder() {
+    FCreaFontKRNV dialog(*this, this);
     dialog.exec();
 }
 

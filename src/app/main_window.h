@@ -54,6 +54,8 @@ public:
                                                 const krnlink::SelectionOptions& options) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
+    std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
+    void showFontBuilder() override;
 
     // service::ProgressView
     void showStatus(const std::string& text) override;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "resources/language_files.h"
+
 namespace app {
 namespace {
 
@@ -100,14 +102,15 @@ const std::vector<MenuEntry>& menuTable() {
 }
 
 const std::vector<Language>& languageTable() {
-    static const std::vector<Language> table = {
-        {"Italiano", "TestoIta.asm", "MenuIta.asm", "TradIta.txt"},
-        {"English", "TestoIng.asm", "MenuIng.asm", "TradIng.txt"},
-        {"Français", "TestoFra.asm", "MenuFra.asm", "TradFra.txt"},
-        {"Español", "TestoSpa.asm", "MenuSpa.asm", "TradSpa.txt"},
-        {"Deutsch", "TestoTed.asm", "MenuTed.asm", "TradTed.txt"},
-        {"Ceská", "TestoCec.asm", "MenuCec.asm", "TradCec.txt"},
-    };
+    // The table itself lives with the display-text files it names.
+    static const std::vector<Language> table = [] {
+        std::vector<Language> t;
+        for (int i = 0; i < resources::kLanguageCount; ++i) {
+            const resources::LanguageFiles& l = *resources::language(i);
+            t.push_back({l.name, l.textFile, l.menuFile, l.translationFile});
+        }
+        return t;
+    }();
     return table;
 }
 

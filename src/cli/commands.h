@@ -23,6 +23,8 @@ void addBackupCommands(CLI::App& app, std::vector<Command>& commands);
 void addSettingCommands(CLI::App& app, std::vector<Command>& commands);
 // After addDataCommands: "users export" joins its "users".
 void addMemoryCommands(CLI::App& app, std::vector<Command>& commands);
+void addTextsCommands(CLI::App& app, std::vector<Command>& commands);
+void addFontsCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

@@ -1,8 +1,12 @@
 // krnctl: the service commands of krnsetup for scripts and production lines.
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStandardPaths>
+#include <algorithm>
 #include <iostream>
+#include <memory>
+#include <string>
 
 #include "cli/commands.h"
 #include "cli/context.h"
@@ -13,7 +17,16 @@
 
 int main(int argc, char** argv) {
     // The Qt adapters (serial port, UDP socket) want an application object; no event loop runs.
-    QCoreApplication qt(argc, argv);
+    // The font builder draws with QFont on a QImage, which needs a QGuiApplication: "fonts" gets
+    // one, on the "offscreen" platform unless QT_QPA_PLATFORM says otherwise (krnctl shows no
+    // window); every other command keeps the plain QCoreApplication.
+    std::unique_ptr<QCoreApplication> qt;
+    if (std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "fonts"; })) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        qt = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        qt = std::make_unique<QCoreApplication>(argc, argv);
+    }
     // The same per-user program folder as the desktop program's.
     QCoreApplication::setApplicationName("krnsetup");
 
@@ -41,6 +54,8 @@ int main(int argc, char** argv) {
     cli::addBackupCommands(app, commands);
     cli::addSettingCommands(app, commands);
     cli::addMemoryCommands(app, commands);
+    cli::addTextsCommands(app, commands);
+    cli::addFontsCommands(app, commands);
 
     try {
         app.parse(argc, argv);

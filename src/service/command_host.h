@@ -64,6 +64,15 @@ public:
     // "&Esporta le differenze" (the entry's check mark): while set, the NVRAM send compares
     // instead of writing and logs each differing byte. Down when the program starts.
     bool soloDifferenze = false;
+    // The language choice (FLingua): an index 0..5 of the language table, or nothing when the
+    // technician closed it. availability: only the languages whose display-text file is complete.
+    virtual std::optional<int> chooseLanguage(const std::string& title, bool availability) {
+        (void)title;
+        (void)availability;
+        return std::nullopt;
+    }
+    // The font builder's dialog, modal.
+    virtual void showFontBuilder() {}
 };
 
 }  // namespace service

@@ -3,6 +3,7 @@
 #include "service/clock_command.h"
 #include "service/communication_test.h"
 #include "service/controller.h"
+#include "service/display_texts.h"
 #include "service/memory_commands.h"
 #include "service/setting_commands.h"
 #include "service/value_commands.h"
@@ -25,6 +26,11 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuImportMem", &ImportMemoryCommand},
         {"mnuSalvaUtenti", &ExportUsersCommand},
         {"mnuSoloDifferenze", &DifferencesModeCommand},
+        {"mnuImportaTradotto", &ImportTranslatedFile},
+        {"mnuImportaTradotti", &ImportAllTranslatedFiles},
+        {"mnuCreaFileTraduzione", &CreateTranslationFile},
+        {"mnuCreaFormatoMenu", &CreateMenuFormatFile},
+        {"mnuCreaFont", &FontBuilderCommand},
     };
     return commands;
 }

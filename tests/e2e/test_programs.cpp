@@ -316,4 +316,42 @@ TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(Programs, KrnctlTextsAndFonts) {
+    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_texts_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string k = krnctl + " --folder " + dir.string() + " ";
+    {
+        std::ofstream(dir / "TestoLimiti.asm", std::ios::binary) << "2 4\r\n";
+        std::ofstream(dir / "TradIta.txt", std::ios::binary)
+            << "0 \"KRN\"\r\n1 Forza\r\n2 \"Quota\"\r\n3 \"K\xE4se\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
+    }
+    const std::string trad = (dir / "TradIta.txt").string();
+    Result r = run(k + "texts check " + trad + " --language 0");
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.out, trad + ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette (\").\n" +
+                         trad + ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 caratteri\n    " +
+                         trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "TestoIta.asm"));
+    r = run(k + "texts compile " + trad + " --language 0");
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n");
+
+    {
+        std::ofstream(dir / "TradIta.txt", std::ios::binary) << "0 \"KRN\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
+    }
+    r = run(k + "texts compile " + trad + " --language 0");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Eseguito!\n");
+    EXPECT_EQ(run(k + "texts export --language 0").out, "0\t\"KRN\"\n1001\t\"Lavoro wwwwwww\"\n");
+    EXPECT_EQ(run(k + "texts export --language 4").exitCode, 4);
+
+    const std::string sheet = (dir / "sheet.png").string();
+    r = run(k + "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --bold --y -1 --preview " + sheet);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Written: " + (dir / "Font6x6.asm").string() + " (12 characters)"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(sheet));
+    EXPECT_EQ(run(k + "fonts build --format 9x9").exitCode, 2);
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace

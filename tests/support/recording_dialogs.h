@@ -24,18 +24,26 @@ public:
         inputs.pop_front();
         return a;
     }
-    std::optional<std::string> openFile(const std::string&, const std::string&,
+    std::optional<std::string> openFile(const std::string& title, const std::string&,
                                         const std::vector<platform::FileFilter>&) override {
-        return std::nullopt;
+        return nextFile(title);
     }
-    std::optional<std::string> saveFile(const std::string& title, const std::string&,
+    std::optional<std::string> saveFile(const std::string& title, const std::string& suggested,
                                         const std::vector<platform::FileFilter>&) override {
+        suggestedFiles.push_back(suggested);
+        return nextFile(title);
+    }
+    // File dialogs: their titles, and the answers queued (none: cancelled).
+    std::optional<std::string> nextFile(const std::string& title) {
         fileTitles.push_back(title);
         if (files.empty()) return std::nullopt;
-        auto f = files.front();
+        auto a = files.front();
         files.pop_front();
-        return f;
+        return a;
     }
+    std::deque<std::optional<std::string>> files;
+    std::vector<std::string> fileTitles;
+    std::vector<std::string> suggestedFiles;
     std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override { return std::nullopt; }
 
     std::vector<std::string> texts() const {
@@ -48,8 +56,6 @@ public:
     std::deque<platform::MessageResult> answers;
     std::vector<std::string> prompts;
     std::deque<std::optional<std::string>> inputs;
-    std::deque<std::string> files;  // answers of the save dialogs
-    std::vector<std::string> fileTitles;
 };
 
 }  // namespace testing_support

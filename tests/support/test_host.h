@@ -37,6 +37,14 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     }
     void showClockDialog(instrument::UCKRNVisual&) override { ++clockDialogs; }
     void showCommunicationTest(const std::string& description) override { communicationTests.push_back(description); }
+    std::optional<int> chooseLanguage(const std::string& title, bool availability) override {
+        languageTitles.push_back(title + (availability ? " (available)" : ""));
+        if (languages.empty()) return std::nullopt;
+        auto l = languages.front();
+        languages.pop_front();
+        return l;
+    }
+    void showFontBuilder() override { ++fontBuilders; }
 
     void showStatus(const std::string& t) override { status = t; }
     void showProgress(long m) override {
@@ -59,6 +67,9 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     long maximum = -1, value = -1;
     int progressShown = 0;
     int cancelAfterEvents = -1;  // Cancel pressed after this many events (-1: never)
+    std::deque<std::optional<int>> languages;  // answers of the language choice
+    std::vector<std::string> languageTitles;
+    int fontBuilders = 0;
 
 private:
     InstrumentRig& rig_;

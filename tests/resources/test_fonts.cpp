@@ -1,0 +1,210 @@
+// The font builder on synthetic glyphs: scanning, row bytes, the 8x11 compression, character
+// counts and order, the file lines; the preferences' keys and defaults.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/settings_store.h"
+#include "resources/display_charset.h"
+#include "resources/font_builder.h"
+
+using resources::FontFormat;
+
+namespace {
+
+// A surface that records the drawing and "draws" a character as given rows of pixels.
+class SyntheticRenderer final : public platform::GlyphRenderer {
+public:
+    bool selectFont(const platform::FontChoice& f) override {
+        chosen = f;
+        return true;
+    }
+    std::string actualFamily() const override { return chosen.family; }
+    void clear(int w, int h) override {
+        width = w;
+        pixels.assign(static_cast<std::size_t>(w * h), 0xFFFFFF);
+        drawn.clear();
+    }
+    void drawFrame(int left, int top, int right, int bottom) override {
+        frames.push_back({left, top, right, bottom});
+        for (int x = left; x <= right; ++x) set(x, top, 0), set(x, bottom, 0);
+        for (int y = top; y <= bottom; ++y) set(left, y, 0), set(right, y, 0);
+    }
+    void drawCharacter(int x, int y, unsigned char c) override {
+        drawn.push_back({x, y, c});
+        auto it = glyphs.find(c);
+        if (it == glyphs.end()) return;
+        for (std::size_t r = 0; r < it->second.size(); ++r)
+            for (int col = 0; col < 8; ++col)
+                if (it->second[r] & (0x80 >> col)) set(x + col, y + static_cast<int>(r), ink);
+    }
+    long colour(int x, int y) const override {
+        if (x < 0 || y < 0 || x >= width ||
+            static_cast<std::size_t>(y * width + x) >= pixels.size())
+            return 0xFFFFFF;
+        return pixels[static_cast<std::size_t>(y * width + x)];
+    }
+    void set(int x, int y, long c) {
+        if (x >= 0 && y >= 0 && x < width &&
+            static_cast<std::size_t>(y * width + x) < pixels.size())
+            pixels[static_cast<std::size_t>(y * width + x)] = c;
+    }
+
+    struct Drawn {
+        int x, y;
+        unsigned char c;
+    };
+    platform::FontChoice chosen;
+    int width = 0;
+    std::vector<long> pixels;
+    std::vector<Drawn> drawn;
+    std::vector<std::array<int, 4>> frames;
+    std::map<unsigned char, std::vector<std::uint8_t>> glyphs;  // rows, leftmost pixel in bit 7
+    long ink = 0;
+};
+
+resources::FontSettings noOffsets() {
+    return {"Test", false, false, 8, 0, 0};
+}
+
+TEST(FontBuilder, ABlankGlyphIsWrittenAsZeros) {
+    for (FontFormat f : {FontFormat::F6x6, FontFormat::F8x10, FontFormat::F8x11}) {
+        SyntheticRenderer r;
+        const auto glyphs = resources::buildFont(r, f, noOffsets());
+        const auto g = resources::fontGeometry(f);
+        ASSERT_EQ(glyphs.size(), static_cast<std::size_t>(g.count));
+        for (const auto& glyph : glyphs)
+            EXPECT_EQ(glyph, std::vector<std::uint8_t>(static_cast<std::size_t>(g.rows), 0));
+        const auto lines = resources::fontFileLines(glyphs);
+        EXPECT_EQ(lines.size(), static_cast<std::size_t>(g.count * g.rows));
+        EXPECT_EQ(lines.front(), "0");
+    }
+}
+
+TEST(FontBuilder, CharacterCountsOrderAndCells) {
+    SyntheticRenderer r;
+    resources::FontSettings font = noOffsets();
+    font.xOffset = 1;
+    font.yOffset = -3;
+    resources::buildFont(r, FontFormat::F6x6, font);
+    std::string digits;
+    for (const auto& d : r.drawn) digits += static_cast<char>(d.c);
+    EXPECT_EQ(digits, "0123456789 .");
+    EXPECT_EQ(r.drawn[2].x, 8 + 2 * 7 + 1);
+    EXPECT_EQ(r.drawn[2].y, 100 - 3);
+    EXPECT_EQ(r.frames[0], (std::array<int, 4>{7, 99, 14, 107}));
+
+    resources::buildFont(r, FontFormat::F8x10, noOffsets());
+    ASSERT_EQ(r.drawn.size(), 123u);
+    for (int i = 0; i < 123; ++i)
+        EXPECT_EQ(r.drawn[static_cast<std::size_t>(i)].c, resources::windowsCharacter(i)) << i;
+    EXPECT_EQ(r.drawn[15].c, 237);  // í, not ¡
+    EXPECT_EQ(r.drawn[65].c, 'A');
+    EXPECT_EQ(r.drawn[62].x, 8 + 62 * 9);
+    EXPECT_EQ(r.drawn[62].y, 100);
+    EXPECT_EQ(r.drawn[63].x, 8);
+    EXPECT_EQ(r.drawn[63].y, 140);
+}
+
+TEST(FontBuilder, RowsAreReadMostSignificantBitFirstBelowTheDarkThreshold) {
+    SyntheticRenderer r;
+    r.glyphs['A'] = {0x80, 0x01, 0xFF, 0x3C};
+    r.glyphs['0'] = {0xFC, 0x84};
+    const auto wide = resources::buildFont(r, FontFormat::F8x10, noOffsets());
+    EXPECT_EQ(wide[65], (std::vector<std::uint8_t>{0x80, 0x01, 0xFF, 0x3C, 0, 0, 0, 0, 0, 0}));
+    // Six columns are read; a seventh pixel does not count.
+    r.glyphs['0'] = {0xFE, 0x84};
+    const auto digits = resources::buildFont(r, FontFormat::F6x6, noOffsets());
+    EXPECT_EQ(digits[0], (std::vector<std::uint8_t>{0xFC, 0x84, 0, 0, 0, 0}));
+    // Grey is not dark: 999 counts, 1000 does not.
+    r.ink = 999;
+    EXPECT_EQ(resources::buildFont(r, FontFormat::F6x6, noOffsets())[0][0], 0xFC);
+    r.ink = 1000;
+    EXPECT_EQ(resources::buildFont(r, FontFormat::F6x6, noOffsets())[0][0], 0);
+}
+
+TEST(FontBuilder, The8x11SourceIsCompressedToTenRows) {
+    struct Case {
+        const char* name;
+        FontFormat format;
+        std::vector<std::uint8_t> scanned;  // eleven rows
+        std::vector<std::uint8_t> written;
+    } cases[] = {
+        {"one of two equal middle rows goes, the blank top row stays",
+         FontFormat::F8x11,
+         {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE},
+         {0, 0x10, 0x28, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE}},
+        {"the lowest pair is taken",
+         FontFormat::F8x11,
+         {0, 0x10, 0x10, 0x44, 0x7C, 0x7C, 0x44, 0x28, 0x44, 0x28, 0xFE},
+         {0, 0x10, 0x10, 0x44, 0x7C, 0x44, 0x28, 0x44, 0x28, 0xFE}},
+        {"without an equal pair the blank top row goes",
+         FontFormat::F8x11,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"the extra row unused: rows 0..9",
+         FontFormat::F8x11,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0},
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {"the extra row equal to the row above: rows 0..9",
+         FontFormat::F8x11,
+         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9, 9},
+         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9}},
+        {"the top row used: rows 0..9",
+         FontFormat::F8x11,
+         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {"the 8x10 format never compresses",
+         FontFormat::F8x10,
+         {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE},
+         {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(resources::outputRows(c.scanned, c.format), c.written) << c.name;
+
+    // The same through the drawing surface: the glyph reaches the eleventh row.
+    SyntheticRenderer r;
+    r.glyphs['H'] = cases[0].scanned;
+    EXPECT_EQ(resources::buildFont(r, FontFormat::F8x11, noOffsets())[72], cases[0].written);
+}
+
+TEST(FontPreferences, EighteenKeysWithTheirDefaults) {
+    platform::MemorySettingsStore store;
+    resources::CPreferenze p(store);
+    EXPECT_EQ(p.font(FontFormat::F6x6).name, "Small Fonts");
+    EXPECT_EQ(p.font(FontFormat::F8x11).name, "Lucida Console");
+    EXPECT_EQ(p.font(FontFormat::F8x10).size, 8);
+    EXPECT_EQ(p.font(FontFormat::F6x6).size, 6);
+    EXPECT_EQ(p.font(FontFormat::F6x6).yOffset, -2);
+    EXPECT_EQ(p.font(FontFormat::F8x10).yOffset, -3);
+    EXPECT_TRUE(p.font(FontFormat::F8x11).bold);
+    EXPECT_FALSE(p.font(FontFormat::F8x11).italic);
+
+    p.font(FontFormat::F8x11) = {"DejaVu Sans Mono", false, true, 7, 1, -1};
+    p.Salva();
+    const std::map<std::string, std::string> expected = {
+        {"FontName8x11", "DejaVu Sans Mono"},
+        {"FontBold8x11", "0"},
+        {"FontItalic8x11", "-1"},
+        {"FontSize8x11", "7"},
+        {"FontXoffset8x11", "1"},
+        {"FontYoffset8x11", "-1"},
+        {"FontName6x6", "Small Fonts"},
+        {"FontBold6x6", "-1"},
+        {"FontYoffset6x6", "-2"},
+        {"FontName8x10", "Lucida Console"},
+        {"FontSize8x10", "8"},
+        {"FontYoffset8x10", "-3"},
+    };
+    for (const auto& [key, value] : expected)
+        EXPECT_EQ(store.value("krnsetup", "Preferenze", key), value) << key;
+    resources::CPreferenze again(store);
+    EXPECT_EQ(again.font(FontFormat::F8x11).name, "DejaVu Sans Mono");
+    EXPECT_TRUE(again.font(FontFormat::F8x11).italic);
+    EXPECT_EQ(again.font(FontFormat::F8x11).xOffset, 1);
+
+    store.setValue("krnsetup", "Preferenze", "FontSize6x6", "large");
+    EXPECT_EQ(resources::CPreferenze(store).font(FontFormat::F6x6).size, 6);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// The display-text menu commands and the font builder's picker, through the command host.
+#include <gtest/gtest.h>
+
+#include "../resources/resource_folder.h"
+#include "resources/font_builder.h"
+#include "service/display_texts.h"
+#include "service/fonts.h"
+#include "service/menu_commands.h"
+#include "support/test_host.h"
+
+using service::Outcome;
+using testing_support::InstrumentRig;
+using testing_support::ResourceFolder;
+using testing_support::TestHost;
+
+namespace {
+
+const char* kTranslations[] = {"TradIta.txt", "TradIng.txt", "TradFra.txt", "TradSpa.txt"};
+
+void writeTranslations(const ResourceFolder& f) {
+    for (const char* name : kTranslations)
+        f.write(name, {"0\t\"KRN\"", std::string("1\t\"") + name + "\""});
+}
+
+TEST(DisplayTextCommands, ImportAllCompilesTheFourFilesAndSaysEseguitoOnlyAfterTheFourth) {
+    InstrumentRig rig;
+    ResourceFolder f;
+    TestHost host(rig, f.str());
+    writeTranslations(f);
+    f.write("TradTed.txt", {"0 \"KRN\""});
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")),
+              Outcome::Done);
+    EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Eseguito!"});
+    EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(f.read("TestoSpa.asm"), "0\t\"KRN\"\r\n1\t\"TradSpa.txt\"\r\n");
+    EXPECT_FALSE(f.exists("TestoTed.asm"));
+    EXPECT_FALSE(f.exists("TestoCec.asm"));
+}
+
+TEST(DisplayTextCommands, ImportAllStopsAtTheFirstFileThatFails) {
+    InstrumentRig rig;
+    ResourceFolder f;
+    TestHost host(rig, f.str());
+    writeTranslations(f);
+    f.write("TradIng.txt", {"0 \"KRN\"", "1 Force"});
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")),
+              Outcome::FileError);
+    EXPECT_EQ(host.boxes.texts(),
+              std::vector<std::string>{
+                  "La linea 1\n1 Force\nnon ha il testo racchiuso tra virgolette (\")."});
+    EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
+    EXPECT_TRUE(f.exists("TestoIta.asm"));
+    EXPECT_FALSE(f.exists("TestoIng.asm"));
+    EXPECT_FALSE(f.exists("TestoFra.asm"));
+}
+
+TEST(DisplayTextCommands, ImportOneFileAsksForTheFileAndTheLanguage) {
+    InstrumentRig rig;
+    ResourceFolder f;
+    TestHost host(rig, f.str());
+    f.write("mine.txt", {"0 \"KRN\"", "1001 \"Lavoro wwwwwww\""});
+    host.boxes.files = {f.file("mine.txt")};
+    host.languages = {3};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
+              Outcome::Done);
+    EXPECT_EQ(host.boxes.fileTitles, std::vector<std::string>{"Traslated text file"});
+    EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Eseguito!"});
+    EXPECT_EQ(f.read("MenuSpa.asm"),
+              "\"Lavoro\"\t1\r\n2,0,0,1,1001\t\tLavoro \"NomeLavoro\"\t1\r\n");
+
+    // No file, or no language: nothing happens.
+    host.boxes.boxes.clear();
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
+              Outcome::Cancelled);
+    host.boxes.files = {f.file("mine.txt")};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
+              Outcome::Cancelled);
+    EXPECT_TRUE(host.boxes.boxes.empty());
+}
+
+TEST(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
+    InstrumentRig rig;
+    ResourceFolder f;
+    TestHost host(rig, f.str());
+    f.write("TrasformaMenu.asm", {"1002 VALORE:7"});
+    f.write("TradIta.txt", {"0 \"KRN\"", "1001 \"Copia wwwwwww\"", "1002 \"Forza\""});
+    ASSERT_EQ(service::importTranslation(host, f.file("TradIta.txt"), 0, false), Outcome::Done);
+
+    host.languages = {0, 0};
+    host.boxes.files = {f.file("out.txt"), f.file("format.asm")};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
+              Outcome::Done);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFormatoMenu")),
+              Outcome::Done);
+    EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Eseguito!", "Eseguito!"}));
+    EXPECT_EQ(host.boxes.suggestedFiles,
+              (std::vector<std::string>{f.file("TradIta.txt"), f.file("TrasformaMenu.asm")}));
+    EXPECT_EQ(f.read("out.txt"), "0\t\"KRN\"\r\n1001\t\"Copia wwwwwww\"\r\n1002\t\"Forza\"\r\n");
+    EXPECT_EQ(f.read("format.asm"), "1002 VALORE:7\r\n");
+
+    // A language without its files.
+    host.boxes.boxes.clear();
+    host.languages = {4};
+    host.boxes.files = {f.file("out.txt")};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
+              Outcome::FileError);
+    EXPECT_EQ(host.boxes.texts(),
+              std::vector<std::string>{"Impossibile leggere i file TestoTed.asm, MenuTed.asm"});
+}
+
+// A surface that refuses the first fonts it is given.
+struct RefusingRenderer final : platform::GlyphRenderer {
+    int refusals = 0;
+    bool selectFont(const platform::FontChoice&) override { return refusals-- <= 0; }
+    std::string actualFamily() const override { return "x"; }
+    void clear(int, int) override {}
+    void drawFrame(int, int, int, int) override {}
+    void drawCharacter(int, int, unsigned char) override {}
+    long colour(int, int) const override { return 0xFFFFFF; }
+};
+
+TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
+    struct Picker : platform::Dialogs {
+        std::deque<std::optional<platform::FontChoice>> fonts;
+        std::deque<platform::MessageResult> answers;
+        std::vector<std::string> boxes;
+        platform::MessageResult message(const platform::MessageBox& b) override {
+            boxes.push_back(b.text);
+            auto a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        std::optional<std::string> input(const std::string&, const std::string&,
+                                         const std::string&) override {
+            return {};
+        }
+        std::optional<std::string> openFile(const std::string&, const std::string&,
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
+        std::optional<std::string> saveFile(const std::string&, const std::string&,
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
+        std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
+            auto f = fonts.front();
+            fonts.pop_front();
+            return f;
+        }
+    };
+    const resources::FontSettings current{"Lucida Console", true, false, 8, 0, -3};
+    {
+        Picker d;
+        RefusingRenderer r;
+        r.refusals = 1;
+        d.fonts = {platform::FontChoice{"Bad", 8, false, false},
+                   platform::FontChoice{"Good", 9, false, true}};
+        d.answers = {platform::MessageResult::Yes};
+        const auto chosen = service::pickFont(d, r, current);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(chosen->name, "Good");
+        EXPECT_EQ(chosen->size, 9);
+        EXPECT_TRUE(chosen->italic);
+        EXPECT_EQ(chosen->yOffset, -3);
+        EXPECT_EQ(d.boxes, std::vector<std::string>{"Riprovo?"});
+    }
+    {
+        Picker d;
+        RefusingRenderer r;
+        r.refusals = 1;
+        d.fonts = {platform::FontChoice{"Bad", 8, false, false}};
+        d.answers = {platform::MessageResult::No};
+        EXPECT_FALSE(service::pickFont(d, r, current));
+    }
+    {
+        // The technician's cancel is no error: no question.
+        Picker d;
+        RefusingRenderer r;
+        d.fonts = {std::nullopt};
+        EXPECT_FALSE(service::pickFont(d, r, current));
+        EXPECT_TRUE(d.boxes.empty());
+    }
+}
+
+TEST(FontBuilderCommand, OpensTheDialog) {
+    InstrumentRig rig;
+    TestHost host(rig);
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFont")), Outcome::Done);
+    EXPECT_EQ(host.fontBuilders, 1);
+}
+
+}  // namespace
