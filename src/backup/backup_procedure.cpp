@@ -73,7 +73,7 @@ std::string numbered(const char* base, int i) { return std::string(base) + std::
 
 void property(Writer& w, instrument::UCKRNVisual& c, const KeySpec& row) {
     switch (row.property) {
-        case Property::Versione: w.text(row.key, versionText(c.versione())); break;
+        case Property::Versione: w.text(row.key, c.Versione()); break;
         case Property::PressaElettrica: w.number(row, c.PressaElettrica() ? 1 : 0); break;
         case Property::Protocollo: w.integer(row.key, c.Protocollo()); break;
         case Property::Estensioni: w.integer(row.key, c.Estensioni()); break;
@@ -184,13 +184,6 @@ bool needed(const instrument::UCKRNVisual& c, Need n) {
 
 }  // namespace
 
-std::string versionText(float version) {
-    // Two decimals, nearest value, "." whatever the locale.
-    const long hundredths = std::lround(static_cast<double>(version) * 100.0);
-    std::string cents = std::to_string(std::labs(hundredths) % 100);
-    if (cents.size() < 2) cents = "0" + cents;
-    return (hundredths < 0 ? "-" : "") + std::to_string(std::labs(hundredths) / 100) + "." + cents;
-}
 
 int textSlot(const instrument::UCKRNVisual& control, const KeySpec& row) { return slotOf(control, row); }
 

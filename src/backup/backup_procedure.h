@@ -17,8 +17,6 @@ bool SupportoBackup(const instrument::UCKRNVisual& control);
 // failure; the caller then does not save the store.
 Result EseguiBackup(instrument::UCKRNVisual& control, IniFile& file);
 
-// The firmware version as the file writes it: two decimals with ".", whatever the locale.
-std::string versionText(float version);
 // The most characters of a text row's slot on the connected instrument.
 int textSlot(const instrument::UCKRNVisual& control, const KeySpec& row);
 

@@ -1,6 +1,7 @@
 #include "instrument/uckrnvisual.h"
 
-#include <cstdio>
+#include <cmath>
+#include <cstdlib>
 
 namespace instrument {
 
@@ -38,10 +39,14 @@ UCKRNVisual::~UCKRNVisual() {
     link_.ChiudiPortaComunicazione();
 }
 
-std::string UCKRNVisual::Versione() const {
-    char text[16];
-    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(id_.versione));
-    return text;
+std::string versionText(float version) {
+    // Two decimals, nearest value, "." whatever the locale.
+    const long hundredths = std::lround(static_cast<double>(version) * 100.0);
+    std::string cents = std::to_string(std::labs(hundredths) % 100);
+    if (cents.size() < 2) cents = "0" + cents;
+    return (hundredths < 0 ? "-" : "") + std::to_string(std::labs(hundredths) / 100) + "." + cents;
 }
+
+std::string UCKRNVisual::Versione() const { return versionText(id_.versione); }
 
 }  // namespace instrument

@@ -22,6 +22,9 @@
 
 namespace instrument {
 
+// A firmware version as the tool shows and stores it: two decimals with ".", whatever the locale.
+std::string versionText(float version);
+
 class UCKRNVisual {
 public:
     UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,

@@ -184,7 +184,7 @@ void checkNumbersIn(const std::string& where, const std::string& file) {
     EXPECT_EQ(IniFile::formatNumber(-0.25, 15), "-.25") << where;
     EXPECT_DOUBLE_EQ(IniFile::parseNumber("1.5"), 1.5) << where;
     EXPECT_DOUBLE_EQ(IniFile::parseNumber("2,5"), 2) << where;
-    EXPECT_EQ(backup::versionText(3.12f), "3.12") << where;
+    EXPECT_EQ(instrument::versionText(3.12f), "3.12") << where;
     InstrumentRig rig("p39e1060");
     rig.instrument.nvram()[484] = 150;  // optPE_AUTO_ACCEL 1.5
     ASSERT_TRUE(rig.openSerial());
