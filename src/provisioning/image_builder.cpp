@@ -139,6 +139,7 @@ void Costruttore::blocchi() {
     if (!copiaFont(kFileFont8x10) || !passo(pFont8x10)) return;
     a.font6x6 = w_.indirizzo();
     if (!copiaFont(kFileFont6x6) || !passo(pFont6x6)) return;
+    out_.inizioTesti = w_.indirizzo();
 
     const std::vector<std::int32_t> tabella1 = scriviTesti(*testi1);
     out_.testiPrincipali = static_cast<int>(tabella1.size());

@@ -61,6 +61,7 @@ struct Immagine {
     IndirizziImmagine indirizzi;
     std::vector<std::string> righe;   // the lines of the file
     std::vector<std::uint8_t> byte;   // the same, as NVRAM bytes from address 46
+    std::int32_t inizioTesti = 0;     // the first main-language text, just after the 6x6 font
     int testiPrincipali = 0;          // text slots of the main language
     int testiSecondi = 0;
 };
