@@ -296,3 +296,32 @@ TEST(ImageBuilder, TheFileHoldsOneDecimalBytePerLineAndFontLinesAsTheyStand) {
     EXPECT_EQ(im.indirizzi.font6x6, im.indirizzi.font8x10 + 3);
     EXPECT_EQ(leggiFileImmagine(out), im.byte);
 }
+
+TEST(ImageBuilder, AnImagePast65535IsRefusedWithOutOfMemoryButItsFileIsWritten) {
+    ImageFolder f("big");
+    std::vector<std::string> texts = {"0\t\"N\""};
+    for (int i = 1; i <= 300; ++i) texts.push_back(std::to_string(i) + "\t\"" + std::string(250, 'x') + "\"");
+    synthetic(f, texts);
+    CProfilo p = profiloBase();
+    p.Lingua1 = LItaliano;
+    p.Lingua2 = LInglese;
+    platform::NoProgress none;
+    const std::string out = f.file("RamSetup.asm");
+    const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), p, none);
+    EXPECT_FALSE(im.ok);
+    EXPECT_EQ(im.avviso, "OUT OF MEMORY!!!!");
+    EXPECT_EQ(im.testiPrincipali, 300);
+    EXPECT_GT(im.indirizzi.fine, 65535);
+    EXPECT_EQ(leggiFileImmagine(out), im.byte);
+}
+
+TEST(ImageBuilder, AnAnchorAlreadyPassedIsALayoutFault) {
+    ScrittoreImmagine w;
+    EXPECT_TRUE(w.finoA(50));
+    EXPECT_EQ(w.byte(), std::vector<std::uint8_t>(4, 0));
+    w.testoContato("ABCDEFGHIJ", 6);
+    EXPECT_EQ(w.indirizzo(), 57);
+    EXPECT_FALSE(w.finoA(56));
+    EXPECT_EQ(w.indirizzo(), 57);
+    EXPECT_EQ(w.byte()[4], 6);
+}
