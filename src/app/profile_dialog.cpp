@@ -22,7 +22,9 @@ void fill(QListWidget* list, const std::vector<provisioning::VoceElenco>& entrie
     if (selected < 0) list->clearSelection();
 }
 
-int selectedRow(const QListWidget* list) { return list->selectedItems().isEmpty() ? -1 : list->currentRow(); }
+int selectedRow(const QListWidget* list) {
+    return list->selectedItems().isEmpty() ? -1 : list->currentRow();
+}
 
 }  // namespace
 
@@ -68,7 +70,8 @@ FProfilo::FProfilo(std::string folder, QWidget* parent)
     grid->addWidget(buttons, 7, 0, 1, 2);
 }
 
-bool FProfilo::ShowForm(provisioning::CProfilo& profile, bool electric, bool soloLingua, bool conOrologio) {
+bool FProfilo::ShowForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
+                        bool conOrologio) {
     shown_ = profile;
     modulo_ = provisioning::apriModuloProfilo(profile, folder_, electric, soloLingua, conOrologio);
     fill(lstLinguaMain_, modulo_.lingue, modulo_.linguaMain);
@@ -105,7 +108,8 @@ provisioning::ModuloProfilo FProfilo::answers() const {
 }
 
 void FProfilo::saveAs() {
-    const QString path = QFileDialog::getSaveFileName(this, "Save as profile file", QString(), "Profile files (*.ini)");
+    const QString path = QFileDialog::getSaveFileName(this, "Save as profile file", QString(),
+                                                      "Profile files (*.ini)");
     if (path.isEmpty()) return;
     provisioning::CProfilo p = shown_;
     provisioning::confermaModuloProfilo(answers(), p);

@@ -17,7 +17,8 @@ class FProfilo final : public QDialog {
 public:
     FProfilo(std::string folder, QWidget* parent = nullptr);
     // Modal; true when OK was pressed (the profile is then written), false on Cancel.
-    bool ShowForm(provisioning::CProfilo& profile, bool electric, bool soloLingua, bool conOrologio);
+    bool ShowForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
+                  bool conOrologio);
 
 private:
     provisioning::ModuloProfilo answers() const;

@@ -50,11 +50,19 @@ std::string range(const provisioning::RigaMappa& r) {
 
 void printAddresses(const provisioning::IndirizziImmagine& a) {
     const std::pair<const char*, std::int32_t> rows[] = {
-        {"font 8x10", a.font8x10},        {"font 6x6", a.font6x6},         {"resource area", a.risorse},
-        {"menu records", a.menuPrincipale}, {"second menu records", a.menuSecondo},
-        {"text table", a.tabellaTesti1},  {"second text table", a.tabellaTesti2}, {"icons", a.icone},
-        {"job record 1", a.lavoro1},      {"end of job memory", a.fineLavori}, {"226-byte block", a.blocco226},
-        {"end of job memory below the field bus", a.fineLavoriFB}, {"end of the image", a.fine},
+        {"font 8x10", a.font8x10},
+        {"font 6x6", a.font6x6},
+        {"resource area", a.risorse},
+        {"menu records", a.menuPrincipale},
+        {"second menu records", a.menuSecondo},
+        {"text table", a.tabellaTesti1},
+        {"second text table", a.tabellaTesti2},
+        {"icons", a.icone},
+        {"job record 1", a.lavoro1},
+        {"end of job memory", a.fineLavori},
+        {"226-byte block", a.blocco226},
+        {"end of job memory below the field bus", a.fineLavoriFB},
+        {"end of the image", a.fine},
     };
     for (const auto& [name, value] : rows) std::cout << "  " << name << ": " << value << "\n";
 }
@@ -77,13 +85,15 @@ int runBuild(Context& ctx, const ImageOptions& o) {
         v.formatoFont = c.FormatoFONT();
         v.formatoNVRAM = c.FormatoNVRAM();
     }
-    const std::string out = o.output.empty() ? resources::joinPath(ctx.programFolder(), provisioning::kFileImmagine)
-                                             : o.output;
+    const std::string out =
+        o.output.empty() ? resources::joinPath(ctx.programFolder(), provisioning::kFileImmagine)
+                         : o.output;
     TerminalProgress bar(ctx.progressAllowed(), "Building the image");
-    const provisioning::Immagine im = provisioning::CreaFileNVRAM(out, ctx.programFolder(), v, *profilo, bar);
+    const provisioning::Immagine im =
+        provisioning::CreaFileNVRAM(out, ctx.programFolder(), v, *profilo, bar);
     if (!provisioning::versioneSupportata(v.protocollo, v.estensioni)) {
-        ctx.message("krnctl: no image is built for protocol " + std::to_string(v.protocollo) + " with extension " +
-                    std::to_string(v.estensioni));
+        ctx.message("krnctl: no image is built for protocol " + std::to_string(v.protocollo) +
+                    " with extension " + std::to_string(v.estensioni));
         return kRefused;
     }
     if (!im.erroreFile.empty()) {
@@ -121,10 +131,12 @@ int runBuild(Context& ctx, const ImageOptions& o) {
 int runShow(Context& ctx, const ImageOptions& o) {
     const auto bytes = provisioning::leggiFileImmagine(o.file);
     if (!bytes) {
-        ctx.message("krnctl: cannot read " + o.file + " as an NVRAM image (one number 0..255 per line)");
+        ctx.message("krnctl: cannot read " + o.file +
+                    " as an NVRAM image (one number 0..255 per line)");
         return kFileError;
     }
-    std::cout << o.file << ": " << bytes->size() << " bytes, addresses 46.." << 45 + bytes->size() << "\n";
+    std::cout << o.file << ": " << bytes->size() << " bytes, addresses 46.." << 45 + bytes->size()
+              << "\n";
     bool electric = o.electric;
     if (!o.profile.empty() && o.protocol >= 0) {
         const auto profilo = loadProfile(ctx, o.profile);
@@ -134,17 +146,19 @@ int runShow(Context& ctx, const ImageOptions& o) {
             provisioning::costruisciImmagine(ctx.programFolder(), givenVersion(o), *profilo, none);
         if (im.byte == *bytes) {
             std::cout << "Blocks (the image these options build):\n";
-            for (const auto& r : provisioning::mappaBlocchi(im)) std::cout << "  " << range(r) << "  " << r.cosa << "\n";
+            for (const auto& r : provisioning::mappaBlocchi(im))
+                std::cout << "  " << range(r) << "  " << r.cosa << "\n";
             std::cout << "Recorded addresses:\n";
             printAddresses(im.indirizzi);
         } else {
             std::size_t i = 0;
             while (i < im.byte.size() && i < bytes->size() && im.byte[i] == (*bytes)[i]) ++i;
-            std::cout << "The file differs from the image these options build from address " << 46 + i
-                      << "; only the configuration is decoded.\n";
+            std::cout << "The file differs from the image these options build from address "
+                      << 46 + i << "; only the configuration is decoded.\n";
         }
     } else {
-        std::cout << "Blocks: 46..767 configuration, 768 on resource area and fonts (give --profile and the "
+        std::cout << "Blocks: 46..767 configuration, 768 on resource area and fonts (give "
+                     "--profile and the "
                      "version for the whole map)\n";
     }
     std::cout << "Configuration:\n";
@@ -155,7 +169,8 @@ int runShow(Context& ctx, const ImageOptions& o) {
 
 void addVersionOptions(CLI::App* cmd, ImageOptions& o) {
     cmd->add_option("--protocol", o.protocol, "Protocol number of the instrument");
-    cmd->add_option("--extension", o.extension, "Extension level (above 1000 for protocol 39 and later)");
+    cmd->add_option("--extension", o.extension,
+                    "Extension level (above 1000 for protocol 39 and later)");
     cmd->add_option("--version", o.version, "Firmware version, e.g. 2.48");
     cmd->add_option("--memory-size", o.memorySize, "Instrument memory in bytes");
     cmd->add_option("--fb-size", o.fbSize, "Field-bus memory in bytes (default 0)");
@@ -172,13 +187,16 @@ void addImageCommands(CLI::App& app, std::vector<Command>& commands) {
     build->add_option("--profile", o->profile, "Profile file")->required();
     addVersionOptions(build, *o);
     build->add_flag("--from-instrument", o->fromInstrument, "Take the version from the instrument");
-    build->add_option("-o,--output", o->output, "Image file (default RamSetup.asm in the program folder)");
+    build->add_option("-o,--output", o->output,
+                      "Image file (default RamSetup.asm in the program folder)");
     commands.push_back({build, [o, build](Context& ctx) {
-                            const bool given = build->count("--protocol") && build->count("--extension") &&
-                                               build->count("--version") && build->count("--memory-size");
+                            const bool given =
+                                build->count("--protocol") && build->count("--extension") &&
+                                build->count("--version") && build->count("--memory-size");
                             if (given == o->fromInstrument) {
-                                ctx.message("krnctl: give either --protocol, --extension, --version and "
-                                            "--memory-size, or --from-instrument");
+                                ctx.message(
+                                    "krnctl: give either --protocol, --extension, --version and "
+                                    "--memory-size, or --from-instrument");
                                 return static_cast<int>(kUsage);
                             }
                             return runBuild(ctx, *o);

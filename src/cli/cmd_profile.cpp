@@ -28,10 +28,13 @@ void printProfile(Context& ctx, const provisioning::CProfilo& p) {
         Json derived = Json::object();
         for (const auto& r : rows) {
             Json& into = r.derivato ? derived : fields;
-            if (auto n = parseNumber(r.valore, INT32_MAX); n && r.nome != "NomeStrumento") into.add(r.nome, *n);
-            else if (r.valore.find_first_not_of("-.0123456789") == std::string::npos && r.nome != "NomeStrumento")
+            if (auto n = parseNumber(r.valore, INT32_MAX); n && r.nome != "NomeStrumento")
+                into.add(r.nome, *n);
+            else if (r.valore.find_first_not_of("-.0123456789") == std::string::npos &&
+                     r.nome != "NomeStrumento")
                 into.add(r.nome, std::stod(r.valore));
-            else into.add(r.nome, r.valore);
+            else
+                into.add(r.nome, r.valore);
         }
         std::cout << Json::object().add("Profilo", fields).add("Derivati", derived).str() << "\n";
         return;
@@ -72,8 +75,10 @@ int runNew(Context& ctx, const NewOptions& o) {
         ctx.message("krnctl: " + e);
         return kFileError;
     }
-    if (ctx.options().json) std::cout << Json::object().add("File", o.output).str() << "\n";
-    else std::cout << "Written: " << o.output << "\n";
+    if (ctx.options().json)
+        std::cout << Json::object().add("File", o.output).str() << "\n";
+    else
+        std::cout << "Written: " << o.output << "\n";
     return kDone;
 }
 
@@ -83,7 +88,8 @@ void addProfileCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* profile = app.add_subcommand("profile", "Machine profile files for provisioning");
     profile->require_subcommand(1);
     auto path = std::make_shared<std::string>();
-    CLI::App* show = profile->add_subcommand("show", "Print a profile file's fields and every derived constant");
+    CLI::App* show =
+        profile->add_subcommand("show", "Print a profile file's fields and every derived constant");
     show->add_option("FILE", *path, "Profile file")->required();
     commands.push_back({show, [path](Context& ctx) { return runShow(ctx, *path); }});
 
@@ -92,14 +98,19 @@ void addProfileCommands(CLI::App& app, std::vector<Command>& commands) {
     created->add_option("--model", o->model, "Electric press model, 0 (not electric) to 26")
         ->required()
         ->check(CLI::Range(0, provisioning::kUltimoModello));
-    created->add_option("--language1", o->language1, "Main display language 0..5 (default 0)")->check(CLI::Range(0, 5));
-    created->add_option("--language2", o->language2, "Second display language 0..5 (default 1)")->check(CLI::Range(0, 5));
-    created->add_option("--date-format", o->dateFormat, "0 day/month/year, 1 month/day/year")->check(CLI::Range(0, 1));
-    created->add_option("--history", o->history, "Jobs that keep a history, 0 (off) to 60 (default 3)")
+    created->add_option("--language1", o->language1, "Main display language 0..5 (default 0)")
+        ->check(CLI::Range(0, 5));
+    created->add_option("--language2", o->language2, "Second display language 0..5 (default 1)")
+        ->check(CLI::Range(0, 5));
+    created->add_option("--date-format", o->dateFormat, "0 day/month/year, 1 month/day/year")
+        ->check(CLI::Range(0, 1));
+    created
+        ->add_option("--history", o->history, "Jobs that keep a history, 0 (off) to 60 (default 3)")
         ->check(CLI::Range(0, 60));
     created->add_option("--name", o->name, "Instrument name (default KRNVisual)");
     created->add_flag("--cylinder-alone", o->cylinderAlone, "Mounted on a bare cylinder");
-    created->add_flag("--no-cylinder-chip", o->noCylinderChip, "Do not use the cylinder identification chip");
+    created->add_flag("--no-cylinder-chip", o->noCylinderChip,
+                      "Do not use the cylinder identification chip");
     created->add_option("-o,--output", o->output, "Profile file to write")->required();
     commands.push_back({created, [o](Context& ctx) { return runNew(ctx, *o); }});
 }

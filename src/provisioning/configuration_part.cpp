@@ -36,7 +36,9 @@ const std::string& testo(const TestiLingua& testi, long voce) {
     return it == testi.end() ? vuoto : it->second;
 }
 
-long centesimi(float v) { return std::lround(v * 100.0f); }
+long centesimi(float v) {
+    return std::lround(v * 100.0f);
+}
 
 void scriviBloccoElettrico(ScrittoreImmagine& w, const CProfilo& p, bool& ok) {
     const auto at = [&](std::int32_t a) { ok = w.finoA(a) && ok; };
@@ -83,8 +85,8 @@ Dimensioni4 dimensioniIniziali(std::int16_t p, std::int16_t e, float versione) {
     return {{74, 66, 20, 80}};
 }
 
-bool scriviParteConfigurazione(ScrittoreImmagine& w, const ParametriImmagine& v, const CProfilo& profilo,
-                               const TestiLingua& testi) {
+bool scriviParteConfigurazione(ScrittoreImmagine& w, const ParametriImmagine& v,
+                               const CProfilo& profilo, const TestiLingua& testi) {
     bool ok = true;
     const auto at = [&](std::int32_t a) { ok = w.finoA(a) && ok; };
     const std::int16_t e = v.estensioni;
@@ -128,7 +130,8 @@ bool scriviParteConfigurazione(ScrittoreImmagine& w, const ParametriImmagine& v,
     for (std::int32_t a : kAncoreDopoForzaInizio) at(a);
     for (int k = 0; k < 8; ++k) {
         at(kPrimoSlotNomi + k * kPassoSlotNomi);
-        w.testoContato(kVociSlotNomi[k] == 0 ? std::string() : testo(testi, kVociSlotNomi[k]), kMaxLenSlot);
+        w.testoContato(kVociSlotNomi[k] == 0 ? std::string() : testo(testi, kVociSlotNomi[k]),
+                       kMaxLenSlot);
     }
     at(kTipoStrumento);
     w.dato(v.elettrica ? 2 : 1);

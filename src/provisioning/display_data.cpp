@@ -63,7 +63,9 @@ long voceDelloSlot(int slot, const VersioneTesti& v) {
 MenuLingua menuDaRighe(const std::vector<std::string>& righe) {
     MenuLingua m;
     std::size_t i = 0;
-    for (; i < righe.size() && !righe[i].empty() && righe[i][0] == '"' && m.testiRighe.size() < kMassimoRigheMenu; ++i)
+    for (; i < righe.size() && !righe[i].empty() && righe[i][0] == '"' &&
+           m.testiRighe.size() < kMassimoRigheMenu;
+         ++i)
         m.testiRighe.push_back(traVirgolette(righe[i]).value_or(std::string()));
     for (; i < righe.size(); ++i)
         if (!resources::trimBlanks(righe[i]).empty()) m.record.push_back(righe[i]);
@@ -83,7 +85,8 @@ RecordMenu recordDaRiga(const std::string& riga) {
     std::size_t inizio = 0;
     while (campi.size() < 6) {
         const std::size_t virgola = riga.find(',', inizio);
-        campi.push_back(resources::leadingValue(resources::trimBlanks(riga.substr(inizio, virgola - inizio))));
+        campi.push_back(
+            resources::leadingValue(resources::trimBlanks(riga.substr(inizio, virgola - inizio))));
         if (virgola == std::string::npos) break;
         inizio = virgola + 1;
     }
@@ -92,7 +95,8 @@ RecordMenu recordDaRiga(const std::string& riga) {
     r.righe = campi[0];
     r.icona = campi[1];
     r.campoValore = campi[2];
-    for (long k = 0; k < 3; ++k) r.codici[k] = k < r.righe ? campi[static_cast<std::size_t>(3 + k)] : 0;
+    for (long k = 0; k < 3; ++k)
+        r.codici[k] = k < r.righe ? campi[static_cast<std::size_t>(3 + k)] : 0;
     return r;
 }
 

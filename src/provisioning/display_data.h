@@ -27,7 +27,9 @@ struct VersioneTesti {
 };
 long voceDelloSlot(int slot, const VersioneTesti& v);
 // The signed entry of a 16-bit entry number.
-inline long voceConSegno(long voce) { return voce >= 65000 ? voce - 65536 : voce; }
+inline long voceConSegno(long voce) {
+    return voce >= 65000 ? voce - 65536 : voce;
+}
 inline constexpr int kMassimoSlotTesti = 1024;
 
 // A language's menu file split where the menu line table ends: the lines that begin with a

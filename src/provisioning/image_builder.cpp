@@ -18,25 +18,47 @@ struct Compatibilita {
     std::int16_t protocollo, da, a;
 };
 constexpr std::array<Compatibilita, 12> kCompatibili = {{
-    {3, 1, 1}, {9, 1, 11}, {15, 12, 17}, {17, 17, 30}, {30, 31, 33}, {31, 34, 34},
-    {33, 35, 47}, {34, 47, 48}, {36, 49, 53}, {38, 1043, 1053}, {39, 1053, 1062}, {41, 1062, 1064},
+    {3, 1, 1},
+    {9, 1, 11},
+    {15, 12, 17},
+    {17, 17, 30},
+    {30, 31, 33},
+    {31, 34, 34},
+    {33, 35, 47},
+    {34, 47, 48},
+    {36, 49, 53},
+    {38, 1043, 1053},
+    {39, 1053, 1062},
+    {41, 1062, 1064},
 }};
 
 // The unit texts of the resource area: the byte 34 (their characters), then the characters.
-constexpr const char* kTestiUnita[] = {"N", "daN", "kN", "kg", "lb", "mm", "in", "um", "mV", "V", "A",
-                                       "C", "Nm", "mm/s", "bar", "%", "s", "Hz"};
+constexpr const char* kTestiUnita[] = {"N", "daN", "kN", "kg", "lb",   "mm",  "in", "um", "mV",
+                                       "V", "A",   "C",  "Nm", "mm/s", "bar", "%",  "s",  "Hz"};
 constexpr int kByteRisorse = 34;
 
 // The percentages reported at the block boundaries.
 enum Passo : long {
-    pCompatibile = 1, pConfigurazione = 2, pRisorse = 3, pFont8x10 = 4, pFont6x6 = 5, pTesti = 6,
-    pMenu = 7, pTesti2 = 10, pMenu2 = 14, pIcone = 35, pTabella1 = 87, pTabella2 = 90, pLavoro1 = 92,
+    pCompatibile = 1,
+    pConfigurazione = 2,
+    pRisorse = 3,
+    pFont8x10 = 4,
+    pFont6x6 = 5,
+    pTesti = 6,
+    pMenu = 7,
+    pTesti2 = 10,
+    pMenu2 = 14,
+    pIcone = 35,
+    pTabella1 = 87,
+    pTabella2 = 90,
+    pLavoro1 = 92,
     pPartizione = 95,
 };
 
 class Costruttore {
 public:
-    Costruttore(const std::string& cartella, const ParametriImmagine& v, const CProfilo& p, platform::Progress& pr)
+    Costruttore(const std::string& cartella, const ParametriImmagine& v, const CProfilo& p,
+                platform::Progress& pr)
         : cartella_(cartella), v_(v), profilo_(p), progress_(pr) {}
 
     Immagine esegui() {
@@ -48,7 +70,9 @@ public:
 
 private:
     void blocchi();
-    bool passo(long percento) { return annullato_ ? false : !(annullato_ = !progress_.update(percento)); }
+    bool passo(long percento) {
+        return annullato_ ? false : !(annullato_ = !progress_.update(percento));
+    }
     bool copiaFont(const char* nome);
     std::vector<std::int32_t> scriviTesti(const TestiLingua& testi);
     std::int32_t scriviMenu(const MenuLingua& menu);
@@ -115,8 +139,10 @@ void Costruttore::blocchi() {
     const auto menu2 = seconda ? leggiMenuLingua(cartella_, profilo_.Lingua2) : std::nullopt;
     const auto mancante = [&](int lingua, bool menu) {
         const resources::LanguageFiles* l = resources::language(lingua);
-        out_.erroreFile = "cannot read " + (l == nullptr ? std::string("the files of language ") + std::to_string(lingua)
-                                                         : resources::joinPath(cartella_, menu ? l->menuFile : l->textFile));
+        out_.erroreFile =
+            "cannot read " +
+            (l == nullptr ? std::string("the files of language ") + std::to_string(lingua)
+                          : resources::joinPath(cartella_, menu ? l->menuFile : l->textFile));
     };
     if (!testi1) return mancante(profilo_.Lingua1, false);
     if (!menu1) return mancante(profilo_.Lingua1, true);
@@ -195,8 +221,8 @@ bool versioneSupportata(std::int16_t protocollo, std::int16_t estensioni) {
     return false;
 }
 
-Immagine costruisciImmagine(const std::string& cartella, const ParametriImmagine& parametri, const CProfilo& profilo,
-                            platform::Progress& progress) {
+Immagine costruisciImmagine(const std::string& cartella, const ParametriImmagine& parametri,
+                            const CProfilo& profilo, platform::Progress& progress) {
     progress.start(100);
     Immagine out;
     if (versioneSupportata(parametri.protocollo, parametri.estensioni)) {
@@ -207,8 +233,9 @@ Immagine costruisciImmagine(const std::string& cartella, const ParametriImmagine
     return out;
 }
 
-Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella, const ParametriImmagine& parametri,
-                       const CProfilo& profilo, platform::Progress& progress) {
+Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
+                       const ParametriImmagine& parametri, const CProfilo& profilo,
+                       platform::Progress& progress) {
     Immagine out = costruisciImmagine(cartella, parametri, profilo, progress);
     // A build stopped by a missing file or a cancel leaves no file; a complete image is written
     // even when it is refused, so that it can be looked at.
@@ -227,7 +254,8 @@ std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& pa
     out.reserve(righe->size());
     for (const std::string& r : *righe) {
         const std::string t = resources::trimBlanks(r);
-        if (t.empty() || t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+        if (t.empty() || t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
         const int v = std::stoi(t);
         if (v > 255) return std::nullopt;
         out.push_back(static_cast<std::uint8_t>(v));

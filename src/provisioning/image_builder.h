@@ -42,27 +42,27 @@ struct IndirizziImmagine {
     std::int32_t font8x10 = 0;
     std::int32_t font6x6 = 0;
     std::int32_t risorse = 0;
-    std::int32_t menuPrincipale = 0;   // the main-language menu records
-    std::int32_t menuSecondo = 0;      // the second-language menu records (0 without)
+    std::int32_t menuPrincipale = 0;  // the main-language menu records
+    std::int32_t menuSecondo = 0;     // the second-language menu records (0 without)
     std::int32_t tabellaTesti1 = 0;
-    std::int32_t tabellaTesti2 = 0;    // 0 without a second language
+    std::int32_t tabellaTesti2 = 0;  // 0 without a second language
     std::int32_t icone = 0;
-    std::int32_t lavoro1 = 0;          // job record 1
-    std::int32_t fineLavori = 0;       // end of job memory = start of the history area
-    std::int32_t blocco226 = 0;        // start of the 226-byte block
-    std::int32_t fineLavoriFB = 0;     // end of job memory below the field-bus area
-    std::int32_t fine = 0;             // the address after the last byte of the image
+    std::int32_t lavoro1 = 0;       // job record 1
+    std::int32_t fineLavori = 0;    // end of job memory = start of the history area
+    std::int32_t blocco226 = 0;     // start of the 226-byte block
+    std::int32_t fineLavoriFB = 0;  // end of job memory below the field-bus area
+    std::int32_t fine = 0;          // the address after the last byte of the image
 };
 
 struct Immagine {
     bool ok = false;
-    std::string avviso;       // the box to show ("Ask for Bugfix !!!!", "OUT OF MEMORY!!!!"), or ""
-    std::string erroreFile;   // a file that could not be read or written, or ""
+    std::string avviso;      // the box to show ("Ask for Bugfix !!!!", "OUT OF MEMORY!!!!"), or ""
+    std::string erroreFile;  // a file that could not be read or written, or ""
     IndirizziImmagine indirizzi;
-    std::vector<std::string> righe;   // the lines of the file
-    std::vector<std::uint8_t> byte;   // the same, as NVRAM bytes from address 46
-    std::int32_t inizioTesti = 0;     // the first main-language text, just after the 6x6 font
-    int testiPrincipali = 0;          // text slots of the main language
+    std::vector<std::string> righe;  // the lines of the file
+    std::vector<std::uint8_t> byte;  // the same, as NVRAM bytes from address 46
+    std::int32_t inizioTesti = 0;    // the first main-language text, just after the 6x6 font
+    int testiPrincipali = 0;         // text slots of the main language
     int testiSecondi = 0;
 };
 
@@ -79,8 +79,9 @@ Immagine costruisciImmagine(const std::string& cartella, const ParametriImmagine
                             const CProfilo& profilo, platform::Progress& progress);
 // Builds the image and writes it to nomeFile (also when ok is false after the build started, as
 // the instrument's own tool does; never for an unsupported version pair).
-Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella, const ParametriImmagine& parametri,
-                       const CProfilo& profilo, platform::Progress& progress);
+Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
+                       const ParametriImmagine& parametri, const CProfilo& profilo,
+                       platform::Progress& progress);
 
 // The bytes of an image file (blanks around each number allowed); nothing when a line is not a
 // number from 0 to 255.

@@ -11,8 +11,8 @@
 namespace provisioning {
 
 struct RigaMappa {
-    std::int32_t da;     // first address
-    std::int32_t a;      // last address (da - 1 for an empty range)
+    std::int32_t da;  // first address
+    std::int32_t a;   // last address (da - 1 for an empty range)
     std::string cosa;
 };
 
@@ -26,6 +26,7 @@ struct ValoreConfigurazione {
 };
 // The configuration values of an image's bytes (from address 46) at the addresses the
 // configuration reader uses; a text is shown between double quotes as the display codes hold it.
-std::vector<ValoreConfigurazione> decodificaConfigurazione(const std::vector<std::uint8_t>& byte, bool elettrica);
+std::vector<ValoreConfigurazione> decodificaConfigurazione(const std::vector<std::uint8_t>& byte,
+                                                           bool elettrica);
 
 }  // namespace provisioning

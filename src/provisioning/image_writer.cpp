@@ -19,7 +19,8 @@ void ScrittoreImmagine::parola(long v) {
 
 void ScrittoreImmagine::copiaRiga(const std::string& riga) {
     righe_.push_back(riga);
-    byte_.push_back(static_cast<std::uint8_t>(resources::leadingValue(resources::trimBlanks(riga)) & 0xFF));
+    byte_.push_back(
+        static_cast<std::uint8_t>(resources::leadingValue(resources::trimBlanks(riga)) & 0xFF));
     ++indirizzo_;
 }
 
@@ -31,7 +32,8 @@ bool ScrittoreImmagine::finoA(std::int32_t ancora) {
 
 void ScrittoreImmagine::testoContato(const std::string& cp1252, int massimo) {
     std::string testo = resources::toInstrument(cp1252);
-    if (massimo >= 0 && testo.size() > static_cast<std::size_t>(massimo)) testo.resize(static_cast<std::size_t>(massimo));
+    if (massimo >= 0 && testo.size() > static_cast<std::size_t>(massimo))
+        testo.resize(static_cast<std::size_t>(massimo));
     if (testo.size() > 255) testo.resize(255);
     dato(static_cast<long>(testo.size()));
     for (unsigned char c : testo) dato(c);

@@ -8,7 +8,7 @@ namespace provisioning {
 namespace {
 
 using G = Gruppo;
-// Index = CylinderType. Models 0, 21 and 26 belong to no group.
+// Index = CylinderType. Models 0, 20, 21 and 26 belong to no group.
 constexpr std::array<ModelloPressa, kUltimoModello + 1> kModelli = {{
     /* 0  NonElectric       */ {G::Nessuno, 250, 5, 100, 2, 30, 10},
     /* 1  PressaQ1          */ {G::QGrande, 100, 20, 300000, 100, 420, 10},

@@ -21,7 +21,8 @@ struct CampoNumerico {
 
 template <typename T>
 CampoNumerico campo(const char* chiave, long minimo, long massimo, T CProfilo::*membro) {
-    return {chiave, minimo, massimo, [membro](const CProfilo& p) { return static_cast<long>(p.*membro); },
+    return {chiave, minimo, massimo,
+            [membro](const CProfilo& p) { return static_cast<long>(p.*membro); },
             [membro](CProfilo& p, long v) { p.*membro = static_cast<T>(v); }};
 }
 
@@ -64,14 +65,16 @@ std::string numero(double v) {
 
 ProfiloLetto leggiFileProfilo(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return {std::nullopt, "cannot read " + path + ": it does not exist"};
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {std::nullopt, "cannot read " + path + ": it does not exist"};
     backup::IniFile ini;
     ini.File1(path);
     ini.OpenFile1(true);
     if (!ini.OpenFile()) return {std::nullopt, "cannot read " + path + ": " + ini.MotivoErrore()};
     ini.Chiave(kSezioneFileProfilo);
     if (!ini.ChiaveTrovata())
-        return {std::nullopt, path + " is not a profile file: it has no [" + std::string(kSezioneFileProfilo) + "] section"};
+        return {std::nullopt, path + " is not a profile file: it has no [" +
+                                  std::string(kSezioneFileProfilo) + "] section"};
     CProfilo p;
     p.Inizializza();
     for (const CampoNumerico& c : campiNumerici()) {
@@ -80,14 +83,16 @@ ProfiloLetto leggiFileProfilo(const std::string& path) {
         if (!testo) continue;
         const std::optional<double> v = backup::IniFile::parseWholeNumber(*testo);
         if (!v || *v != std::floor(*v) || *v < c.minimo || *v > c.massimo)
-            return {std::nullopt, path + ": " + c.chiave + " must be a whole number from " + std::to_string(c.minimo) +
-                                      " to " + std::to_string(c.massimo) + ", not \"" + *testo + "\""};
+            return {std::nullopt, path + ": " + c.chiave + " must be a whole number from " +
+                                      std::to_string(c.minimo) + " to " +
+                                      std::to_string(c.massimo) + ", not \"" + *testo + "\""};
         c.scrivi(p, static_cast<long>(*v));
     }
     ini.Target(kChiaveNome);
     if (const std::optional<std::string> nome = ini.ValueRead()) {
         if (nome->size() > kMassimoNome)
-            return {std::nullopt, path + ": " + kChiaveNome + " is longer than " + std::to_string(kMassimoNome) + " characters"};
+            return {std::nullopt, path + ": " + kChiaveNome + " is longer than " +
+                                      std::to_string(kMassimoNome) + " characters"};
         p.NomeStrumento = *nome;
     }
     return {p, {}};
@@ -127,7 +132,8 @@ std::string scriviFileProfilo(const CProfilo& p, const std::string& path) {
 std::vector<RigaProfilo> descriviProfilo(const CProfilo& p) {
     std::vector<RigaProfilo> righe;
     righe.push_back({kChiaveNome, p.NomeStrumento, false});
-    for (const CampoNumerico& c : campiNumerici()) righe.push_back({c.chiave, std::to_string(c.leggi(p)), false});
+    for (const CampoNumerico& c : campiNumerici())
+        righe.push_back({c.chiave, std::to_string(c.leggi(p)), false});
     const auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
     const std::vector<RigaProfilo> derivati = {
         {"Electric", flag(p.Electric()), true},

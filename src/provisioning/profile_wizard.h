@@ -33,7 +33,8 @@ struct SelezioneProfilo {
     // The language choice of older instruments: the language, or nothing when cancelled.
     std::function<std::optional<int>()> scegliLingua;
 };
-instrument::ErrPR SelectProfile(CProfilo& p, const std::string& name, const SelezioneProfilo& s, bool& selected);
+instrument::ErrPR SelectProfile(CProfilo& p, const std::string& name, const SelezioneProfilo& s,
+                                bool& selected);
 
 // A language is offered when its display-text file opens and holds the entries 0 .. 4 in order.
 bool linguaDisponibile(const std::string& folder, int lingua);
@@ -44,20 +45,20 @@ struct VoceElenco {
     int valore;
 };
 struct ModuloProfilo {
-    std::vector<VoceElenco> lingue;        // lstLinguaMain and lstLinguaDue hold the same entries
-    int linguaMain = -1, linguaDue = -1;   // selected index, -1 none
-    std::vector<std::string> formatiOra;   // lstFormatoOra
+    std::vector<VoceElenco> lingue;       // lstLinguaMain and lstLinguaDue hold the same entries
+    int linguaMain = -1, linguaDue = -1;  // selected index, -1 none
+    std::vector<std::string> formatiOra;  // lstFormatoOra
     bool formatoOraVisibile = false;
     int formatoOra = -1;
-    std::vector<VoceElenco> modelli;       // lstTipoElettrica
+    std::vector<VoceElenco> modelli;  // lstTipoElettrica
     bool modelliVisibili = false;
     int modello = -1;
-    bool soloCilindroVisibile = false, soloCilindro = false;   // opSoloCilindro
-    bool storicoVisibile = false, storico = false;             // enStorico
-    bool senzaCylChipVisibile = false, senzaCylChip = false;   // opSenzaCylChip
+    bool soloCilindroVisibile = false, soloCilindro = false;  // opSoloCilindro
+    bool storicoVisibile = false, storico = false;            // enStorico
+    bool senzaCylChipVisibile = false, senzaCylChip = false;  // opSenzaCylChip
 };
-ModuloProfilo apriModuloProfilo(const CProfilo& p, const std::string& folder, bool electric, bool soloLingua,
-                                bool conOrologio);
+ModuloProfilo apriModuloProfilo(const CProfilo& p, const std::string& folder, bool electric,
+                                bool soloLingua, bool conOrologio);
 void confermaModuloProfilo(const ModuloProfilo& m, CProfilo& p);
 // The model list in its order (value 14 has no entry).
 const std::vector<VoceElenco>& elencoModelli();

@@ -12,7 +12,14 @@ class SettingsStore;
 
 namespace provisioning {
 
-enum IdLanguage : std::int32_t { LItaliano = 0, LInglese = 1, LFrancese = 2, LSpagnolo = 3, LTedesco = 4, LCeco = 5 };
+enum IdLanguage : std::int32_t {
+    LItaliano = 0,
+    LInglese = 1,
+    LFrancese = 2,
+    LSpagnolo = 3,
+    LTedesco = 4,
+    LCeco = 5
+};
 enum DestinationType : std::int32_t { CompletePress = 0, CylinderAlone = 1, Lumbro = 2 };
 enum CylinderType : std::int32_t {
     NonElectric = 0,
@@ -114,7 +121,8 @@ public:
 // the settings store (history jobs cut at 60), history memory 60000, name "KRNVisual".
 CProfilo caricaProfilo(const platform::SettingsStore& store, const std::string& application);
 // Writes the four remembered values back, as decimal texts.
-void salvaProfilo(const CProfilo& profilo, platform::SettingsStore& store, const std::string& application);
+void salvaProfilo(const CProfilo& profilo, platform::SettingsStore& store,
+                  const std::string& application);
 
 // The controller's profile: loaded when made, its remembered values written back when destroyed.
 class ProfiloConservato {

@@ -15,7 +15,8 @@
 namespace {
 
 // Runs `act` once the dialog is shown, then presses the button.
-void whenShown(app::FProfilo& dialog, std::function<void()> act, QDialogButtonBox::StandardButton button) {
+void whenShown(app::FProfilo& dialog, std::function<void()> act,
+               QDialogButtonBox::StandardButton button) {
     QTimer::singleShot(0, &dialog, [&dialog, act, button] {
         act();
         dialog.findChild<QDialogButtonBox*>()->button(button)->click();

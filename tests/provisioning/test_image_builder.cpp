@@ -48,26 +48,28 @@ CProfilo profiloBase(CylinderType t = NonElectric) {
 }
 
 // The byte at an NVRAM address.
-int at(const Immagine& im, std::int32_t address) { return im.byte.at(static_cast<std::size_t>(address - 46)); }
+int at(const Immagine& im, std::int32_t address) {
+    return im.byte.at(static_cast<std::size_t>(address - 46));
+}
 std::string counted(const Immagine& im, std::int32_t address) {
     const int n = at(im, address);
     std::string s;
     for (int i = 1; i <= n; ++i) s += static_cast<char>(at(im, address + i));
     return s;
 }
-int word(const Immagine& im, std::int32_t address) { return at(im, address) + 256 * at(im, address + 1); }
+int word(const Immagine& im, std::int32_t address) {
+    return at(im, address) + 256 * at(im, address + 1);
+}
 
 // A synthetic folder: two languages with a few texts, a small menu file and one-line fonts.
 void synthetic(ImageFolder& f, const std::vector<std::string>& italianTexts) {
     f.write("TestoIta.asm", italianTexts);
     f.write("TestoIng.asm", {"-1\t\"PRODUCT\"", "0\t\"NAME\"", "1\t\"Force\"", "2\t\"Pos\""});
     const std::vector<std::string> menu = {
-        "\"Job\"\t1", "\"Phase\"\t2", "\"Start\"\t3",
-        "2,0,0,1,1001\t\tJob \"NomeLavoro\"\t2",
-        "3,2,174,2,3,1008",
-        "",
-        "1,0,159,3",
-        "2,0,12,1000,1015,3",
+        "\"Job\"\t1",       "\"Phase\"\t2",
+        "\"Start\"\t3",     "2,0,0,1,1001\t\tJob \"NomeLavoro\"\t2",
+        "3,2,174,2,3,1008", "",
+        "1,0,159,3",        "2,0,12,1000,1015,3",
     };
     f.write("MenuIta.asm", menu);
     f.write("MenuIng.asm", menu);
@@ -84,13 +86,15 @@ TEST(ImageBuilder, OnlyTheListedVersionPairsAreBuilt) {
         std::int16_t p, e;
         bool built;
     };
-    for (const Case c : {Case{33, 48, false}, Case{34, 47, true}, Case{3, 1, true}, Case{3, 2, false},
-                         Case{9, 11, true}, Case{15, 18, false}, Case{17, 30, true}, Case{36, 54, false},
-                         Case{38, 1053, true}, Case{39, 1063, false}, Case{41, 1064, true}, Case{41, 1072, false}}) {
+    for (const Case c : {Case{33, 48, false}, Case{34, 47, true}, Case{3, 1, true},
+                         Case{3, 2, false}, Case{9, 11, true}, Case{15, 18, false},
+                         Case{17, 30, true}, Case{36, 54, false}, Case{38, 1053, true},
+                         Case{39, 1063, false}, Case{41, 1064, true}, Case{41, 1072, false}}) {
         const std::string out = f.file("RamSetup.asm");
         std::filesystem::remove(out);
         RecordingProgress progress;
-        const Immagine im = CreaFileNVRAM(out, f.path(), versione(c.p, c.e), profiloBase(), progress);
+        const Immagine im =
+            CreaFileNVRAM(out, f.path(), versione(c.p, c.e), profiloBase(), progress);
         EXPECT_EQ(im.ok, c.built) << c.p << "/" << c.e;
         EXPECT_EQ(std::filesystem::exists(out), c.built) << c.p << "/" << c.e;
         if (!c.built) {
@@ -105,8 +109,8 @@ TEST(ImageBuilder, ReportsTheBlockPercentagesAndStopsOnCancel) {
     RecordingProgress progress;
     EXPECT_TRUE(costruisciImmagine(f.path(), versione(36, 51), profiloBase(), progress).ok);
     EXPECT_EQ(progress.events,
-              (std::vector<std::string>{"start 100", "1", "2", "3", "4", "5", "6", "7", "10", "14", "35", "87", "90",
-                                        "92", "95", "stop ok"}));
+              (std::vector<std::string>{"start 100", "1", "2", "3", "4", "5", "6", "7", "10", "14",
+                                        "35", "87", "90", "92", "95", "stop ok"}));
     RecordingProgress cancelled;
     cancelled.cancelAt = 35;
     const std::string out = f.file("cancelled.asm");
@@ -136,12 +140,15 @@ TEST(ImageBuilder, AMainLanguageWithoutText1GivesAnEmptyFirstTable) {
     ImageFolder f("notext1");
     synthetic(f, {"-1\t\"P\"", "0\t\"N\"", "2\t\"Two\""});
     platform::NoProgress none;
-    const Immagine im = costruisciImmagine(f.path(), versione(36, 51), [] {
-        CProfilo p = profiloBase();
-        p.Lingua1 = LItaliano;
-        p.Lingua2 = LInglese;
-        return p;
-    }(), none);
+    const Immagine im = costruisciImmagine(
+        f.path(), versione(36, 51),
+        [] {
+            CProfilo p = profiloBase();
+            p.Lingua1 = LItaliano;
+            p.Lingua2 = LInglese;
+            return p;
+        }(),
+        none);
     EXPECT_TRUE(im.ok);
     EXPECT_EQ(im.testiPrincipali, 0);
     EXPECT_EQ(im.testiSecondi, 2);
@@ -155,12 +162,15 @@ TEST(ImageBuilder, AMissingFileStopsTheBuildWithoutAFile) {
         std::filesystem::remove(f.file(missing));
         const std::string out = f.file("RamSetup.asm");
         platform::NoProgress none;
-        const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), [] {
-            CProfilo p = profiloBase();
-            p.Lingua1 = LItaliano;
-            p.Lingua2 = LInglese;
-            return p;
-        }(), none);
+        const Immagine im = CreaFileNVRAM(
+            out, f.path(), versione(36, 51),
+            [] {
+                CProfilo p = profiloBase();
+                p.Lingua1 = LItaliano;
+                p.Lingua2 = LInglese;
+                return p;
+            }(),
+            none);
         EXPECT_FALSE(im.ok);
         EXPECT_EQ(im.erroreFile, "cannot read " + f.file(missing));
         EXPECT_FALSE(std::filesystem::exists(out)) << missing;
@@ -183,22 +193,57 @@ TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
         EXPECT_EQ(counted(im, job + 4), "Phase");
         EXPECT_EQ(counted(im, job + 10), "Start");
         const std::vector<int> expected = {
-            2, 0, 0, job & 255, job >> 8, 0xF1, 0xFF, 0, 0,
-            3, 2, e >= 25 ? 42 : 174, (job + 4) & 255, (job + 4) >> 8, (job + 10) & 255, (job + 10) >> 8, 0xF8, 0xFF,
-            1, 0, e >= 25 ? 31 : 159, (job + 10) & 255, (job + 10) >> 8, 0, 0, 0, 0,
-            2, 0, 12, 0xF0, 0xFF, 0xFF, 0xFF, 0, 0,
+            2,
+            0,
+            0,
+            job & 255,
+            job >> 8,
+            0xF1,
+            0xFF,
+            0,
+            0,
+            3,
+            2,
+            e >= 25 ? 42 : 174,
+            (job + 4) & 255,
+            (job + 4) >> 8,
+            (job + 10) & 255,
+            (job + 10) >> 8,
+            0xF8,
+            0xFF,
+            1,
+            0,
+            e >= 25 ? 31 : 159,
+            (job + 10) & 255,
+            (job + 10) >> 8,
+            0,
+            0,
+            0,
+            0,
+            2,
+            0,
+            12,
+            0xF0,
+            0xFF,
+            0xFF,
+            0xFF,
+            0,
+            0,
         };
         std::vector<int> got;
-        for (std::size_t i = 0; i < expected.size(); ++i) got.push_back(at(im, m + static_cast<std::int32_t>(i)));
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            got.push_back(at(im, m + static_cast<std::int32_t>(i)));
         EXPECT_EQ(got, expected) << "extension " << e;
         EXPECT_GT(im.indirizzi.menuSecondo, im.indirizzi.menuPrincipale);
     }
 }
 
 TEST(ImageBuilder, IconRowsAreEncodedMostSignificantBitFirst) {
-    EXPECT_EQ(codificaRiga("1       1      11       1", 3), (std::vector<std::uint8_t>{0x80, 0x81, 0x80}));
+    EXPECT_EQ(codificaRiga("1       1      11       1", 3),
+              (std::vector<std::uint8_t>{0x80, 0x81, 0x80}));
     EXPECT_EQ(codificaRiga("11111111x1", 2), (std::vector<std::uint8_t>{0xFF, 0x40}));
-    EXPECT_EQ(codificaRiga("                1", 2), (std::vector<std::uint8_t>{0x00, 0x00}));  // the 17th is unused
+    EXPECT_EQ(codificaRiga("                1", 2),
+              (std::vector<std::uint8_t>{0x00, 0x00}));  // the 17th is unused
     ImageFolder f("icons");
     f.shipped();
     platform::NoProgress none;
@@ -209,7 +254,8 @@ TEST(ImageBuilder, IconRowsAreEncodedMostSignificantBitFirst) {
         EXPECT_FALSE(narrow && icon.byteRiga == 3) << "the 24-pixel icons come first";
         narrow = icon.byteRiga == 2;
         for (const std::string& row : icon.righe)
-            for (std::uint8_t b : codificaRiga(row, icon.byteRiga)) EXPECT_EQ(at(im, a++), b) << icon.nome;
+            for (std::uint8_t b : codificaRiga(row, icon.byteRiga))
+                EXPECT_EQ(at(im, a++), b) << icon.nome;
     }
     EXPECT_EQ(a, im.indirizzi.tabellaTesti1);
 }
@@ -220,8 +266,8 @@ TEST(ImageBuilder, ConfigurationAnchorsOfAnOldAndANewVersion) {
     platform::NoProgress none;
     const Immagine old = costruisciImmagine(f.path(), versione(17, 23), profiloBase(), none);
     ASSERT_TRUE(old.ok);
-    EXPECT_EQ((std::vector<int>{at(old, 46), at(old, 47), at(old, 48), at(old, 49), at(old, 50), at(old, 51),
-                                at(old, 52), at(old, 53)}),
+    EXPECT_EQ((std::vector<int>{at(old, 46), at(old, 47), at(old, 48), at(old, 49), at(old, 50),
+                                at(old, 51), at(old, 52), at(old, 53)}),
               (std::vector<int>{74, 66, 20, 66, 0, 0, 1, 2}));
     EXPECT_EQ(counted(old, 72), "KRN VISUAL");
     EXPECT_EQ(at(old, 86), 0);
@@ -236,14 +282,17 @@ TEST(ImageBuilder, ConfigurationAnchorsOfAnOldAndANewVersion) {
     EXPECT_EQ(counted(old, 412), "SetPoint 2");
     for (int a = 426; a < 433; ++a) EXPECT_EQ(at(old, a), 0) << a;
     EXPECT_EQ(at(old, 433), 1);
-    EXPECT_EQ((std::vector<int>{at(old, 448), at(old, 449), at(old, 450), at(old, 451)}), (std::vector<int>{1, 2, 8, 0}));
+    EXPECT_EQ((std::vector<int>{at(old, 448), at(old, 449), at(old, 450), at(old, 451)}),
+              (std::vector<int>{1, 2, 8, 0}));
     for (int a = 452; a < 768; ++a) EXPECT_EQ(at(old, a), 0) << a;
     EXPECT_EQ(old.indirizzi.risorse, 768);
     EXPECT_EQ(at(old, 768), 34);
 
-    const Immagine neu = costruisciImmagine(f.path(), versione(39, 1060, true), profiloBase(PressaQ4), none);
+    const Immagine neu =
+        costruisciImmagine(f.path(), versione(39, 1060, true), profiloBase(PressaQ4), none);
     ASSERT_TRUE(neu.ok);
-    EXPECT_EQ((std::vector<int>{at(neu, 46), at(neu, 47), at(neu, 48), at(neu, 49), at(neu, 52), at(neu, 53)}),
+    EXPECT_EQ((std::vector<int>{at(neu, 46), at(neu, 47), at(neu, 48), at(neu, 49), at(neu, 52),
+                                at(neu, 53)}),
               (std::vector<int>{0, 0, 46, 0, 5, 2}));
     for (int a = 72; a < 86; ++a) EXPECT_EQ(at(neu, a), 0) << a;
     EXPECT_EQ(at(neu, 58), 0);  // 100000 N: no decimals
@@ -254,7 +303,8 @@ TEST(ImageBuilder, ConfigurationAnchorsOfAnOldAndANewVersion) {
     EXPECT_EQ(word(neu, blocco::Accelerazione), 90);
     EXPECT_EQ(word(neu, blocco::Decelerazione), 100);
     EXPECT_EQ(word(neu, blocco::DenominatoreGear5), 20);
-    EXPECT_EQ(word(neu, blocco::ForzaMassima) + 65536 * word(neu, blocco::ForzaMassima + 2), 100000);
+    EXPECT_EQ(word(neu, blocco::ForzaMassima) + 65536 * word(neu, blocco::ForzaMassima + 2),
+              100000);
     EXPECT_EQ(word(neu, blocco::QuotaIngrassaggio), 350);
     EXPECT_EQ(word(neu, blocco::PassoInMicron), 5);
     EXPECT_EQ(word(neu, blocco::CorsaUtile), 250);
@@ -272,11 +322,13 @@ TEST(ImageBuilder, RenumberingChainOfTheTextSlots) {
         bool electric;
         long entry;
     };
-    for (const Case c : {Case{5, 9, 11, false, 65529}, Case{5, 15, 12, false, 5}, Case{62, 17, 38, false, 65512},
-                         Case{70, 17, 38, false, 65520}, Case{71, 17, 38, false, 71}, Case{62, 36, 51, false, 62},
-                         Case{30, 39, 1060, true, 65531}, Case{33, 39, 1060, true, 65534}, Case{34, 39, 1060, true, 34},
-                         Case{30, 39, 1060, false, 30}, Case{1, 3, 1, true, 1}})
-        EXPECT_EQ(voceDelloSlot(c.slot, {c.p, c.e, c.electric}), c.entry) << c.slot << " " << c.p << "/" << c.e;
+    for (const Case c :
+         {Case{5, 9, 11, false, 65529}, Case{5, 15, 12, false, 5}, Case{62, 17, 38, false, 65512},
+          Case{70, 17, 38, false, 65520}, Case{71, 17, 38, false, 71}, Case{62, 36, 51, false, 62},
+          Case{30, 39, 1060, true, 65531}, Case{33, 39, 1060, true, 65534},
+          Case{34, 39, 1060, true, 34}, Case{30, 39, 1060, false, 30}, Case{1, 3, 1, true, 1}})
+        EXPECT_EQ(voceDelloSlot(c.slot, {c.p, c.e, c.electric}), c.entry)
+            << c.slot << " " << c.p << "/" << c.e;
     EXPECT_EQ(voceConSegno(65529), -7);
 }
 
@@ -300,7 +352,8 @@ TEST(ImageBuilder, TheFileHoldsOneDecimalBytePerLineAndFontLinesAsTheyStand) {
 TEST(ImageBuilder, AnImagePast65535IsRefusedWithOutOfMemoryButItsFileIsWritten) {
     ImageFolder f("big");
     std::vector<std::string> texts = {"0\t\"N\""};
-    for (int i = 1; i <= 300; ++i) texts.push_back(std::to_string(i) + "\t\"" + std::string(250, 'x') + "\"");
+    for (int i = 1; i <= 300; ++i)
+        texts.push_back(std::to_string(i) + "\t\"" + std::string(250, 'x') + "\"");
     synthetic(f, texts);
     CProfilo p = profiloBase();
     p.Lingua1 = LItaliano;

@@ -16,10 +16,14 @@ TEST(SelectProfile, TheSupportedVersionWindowDecidesBetweenTheFormAndTheRefusal)
         instrument::ErrPR result;
         const char* shown;  // "form", "language" or ""
     };
-    for (const Case c : {Case{39, 1053, instrument::errPR_OK, "form"}, Case{38, 1053, instrument::errPR_VerInstrument, ""},
-                         Case{36, 53, instrument::errPR_OK, "form"}, Case{36, 54, instrument::errPR_VerInstrument, ""},
-                         Case{41, 1064, instrument::errPR_OK, "form"}, Case{41, 1065, instrument::errPR_VerInstrument, ""},
-                         Case{9, 10, instrument::errPR_OK, "language"}, Case{3, 1, instrument::errPR_OK, "language"}}) {
+    for (const Case c : {Case{39, 1053, instrument::errPR_OK, "form"},
+                         Case{38, 1053, instrument::errPR_VerInstrument, ""},
+                         Case{36, 53, instrument::errPR_OK, "form"},
+                         Case{36, 54, instrument::errPR_VerInstrument, ""},
+                         Case{41, 1064, instrument::errPR_OK, "form"},
+                         Case{41, 1065, instrument::errPR_VerInstrument, ""},
+                         Case{9, 10, instrument::errPR_OK, "language"},
+                         Case{3, 1, instrument::errPR_OK, "language"}}) {
         std::string shown;
         SelezioneProfilo s;
         s.protocollo = c.p;
@@ -62,7 +66,8 @@ TEST(ProfileForm, WithoutLanguageFilesBothListsAreEmptyAndOkStoresEnglish) {
 
 TEST(ProfileForm, ALanguageIsOfferedOnlyWithEntries0To4InOrder) {
     testing_support::ImageFolder f("langs");
-    f.write("TestoIta.asm", {"-1\t\"x\"", "0\t\"a\"", "1\t\"b\"", "2\t\"c\"", "3\t\"d\"", "4\t\"e\""});
+    f.write("TestoIta.asm",
+            {"-1\t\"x\"", "0\t\"a\"", "1\t\"b\"", "2\t\"c\"", "3\t\"d\"", "4\t\"e\""});
     f.write("TestoIng.asm", {"0\t\"a\"", "1\t\"b\"", "3\t\"d\"", "4\t\"e\""});
     f.write("TestoCec.asm", {"0\t\"a\"", "1\t\"b\"", "2\t\"c\"", "3\t\"d\"", "4\t\"e\""});
     CProfilo p;
@@ -117,22 +122,24 @@ TEST(ProfileForm, TheModelListSkipsValue14AndAHiddenListWritesQ4) {
 
 TEST(CustomerFlow, VessalineWithReturnLeverNeverAsksForTheTable) {
     RecordingDialogs d;
-    d.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::No, MessageResult::Yes, MessageResult::Yes,
-                 MessageResult::No};
+    d.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::No,
+                 MessageResult::Yes, MessageResult::Yes, MessageResult::No};
     d.inputs = {"3", "1", "  Line 4  "};
     CProfilo p;
     EXPECT_TRUE(SetupProfileLumbro(p, d, "KRN"));
-    EXPECT_EQ(d.texts(), (std::vector<std::string>{
-                             "Is it a Vessaline press?", "Is there the valve for enabling return of lever?",
-                             "Is there the 3 position key for maintenace?",
-                             "Is there the valve for opening good pieces basket?",
-                             "Is there the round 7 pins connector for extra test 1 (METRO) connection?",
-                             "Is there the valve for extra test 1 (METRO)?"}));
+    EXPECT_EQ(d.texts(),
+              (std::vector<std::string>{
+                  "Is it a Vessaline press?", "Is there the valve for enabling return of lever?",
+                  "Is there the 3 position key for maintenace?",
+                  "Is there the valve for opening good pieces basket?",
+                  "Is there the round 7 pins connector for extra test 1 (METRO) connection?",
+                  "Is there the valve for extra test 1 (METRO)?"}));
     EXPECT_EQ(d.boxes[3].defaultButton, 1);  // the basket valve preselects No
     EXPECT_EQ(d.boxes[1].defaultButton, 0);
-    EXPECT_TRUE(p.perVESSALINE && p.ConValvolaRitornoLeva && p.ConValvolaAperturaBuoni && p.ConSensoreCestoPronto &&
-                p.ConIngressiMetro);
-    EXPECT_FALSE(p.ConValvolaSlitta || p.ConChiaveManutenzione || p.ConUscitaMetro || p.perMECCANICA);
+    EXPECT_TRUE(p.perVESSALINE && p.ConValvolaRitornoLeva && p.ConValvolaAperturaBuoni &&
+                p.ConSensoreCestoPronto && p.ConIngressiMetro);
+    EXPECT_FALSE(p.ConValvolaSlitta || p.ConChiaveManutenzione || p.ConUscitaMetro ||
+                 p.perMECCANICA);
     EXPECT_EQ(p.NumeroCesti, 3);
     EXPECT_EQ(p.NumeroRossi, 1);
     EXPECT_EQ(p.NomeStrumento, "Line 4");
@@ -148,9 +155,11 @@ TEST(CustomerFlow, WrongNumbersAreAskedAgainAndAnEmptyAnswerCancelsToTheFinalSte
     p.Lingua1 = LCeco;
     p.NumeroLavoriStory = 0;
     EXPECT_FALSE(SetupProfileLumbro(p, d, "KRN"));
-    EXPECT_EQ(d.prompts, (std::vector<std::string>{"Insert number of red box for pieces", "Insert number of red box for pieces",
-                                                   "Insert number of red box for pieces", "Insert number of red box for pieces",
-                                                   "Insert number of red light"}));
+    EXPECT_EQ(d.prompts,
+              (std::vector<std::string>{
+                  "Insert number of red box for pieces", "Insert number of red box for pieces",
+                  "Insert number of red box for pieces", "Insert number of red box for pieces",
+                  "Insert number of red light"}));
     EXPECT_EQ(d.texts()[1], "Is it a Tovrick press?");
     EXPECT_TRUE(p.perMECCANICA);
     EXPECT_EQ(p.NumeroCesti, 2);
@@ -191,10 +200,16 @@ TEST(CustomerFlow, TheNameDefaultsFollowTheMachineAndBlankNamesAreAskedAgain) {
             return "1";
         }
         std::optional<std::string> openFile(const std::string&, const std::string&,
-                                            const std::vector<platform::FileFilter>&) override { return {}; }
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
         std::optional<std::string> saveFile(const std::string&, const std::string&,
-                                            const std::vector<platform::FileFilter>&) override { return {}; }
-        std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override { return {}; }
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
+        std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
+            return {};
+        }
         platform::MessageResult answer = platform::MessageResult::No;
         std::vector<std::string> names;
         std::vector<std::string> defaults;

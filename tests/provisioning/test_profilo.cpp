@@ -23,7 +23,9 @@ CProfilo modello(CylinderType t, DestinationType d = CompletePress) {
 }
 
 std::string tempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("krn_prov_" + std::to_string(::getpid()) + "_" + name)).string();
+    return (std::filesystem::temp_directory_path() /
+            ("krn_prov_" + std::to_string(::getpid()) + "_" + name))
+        .string();
 }
 
 }  // namespace
@@ -181,7 +183,8 @@ TEST(ProfileFile, WritesEveryFieldAndReadsItBack) {
     ASSERT_TRUE(back.profilo) << back.errore;
     EXPECT_EQ(descriviProfilo(*back.profilo).size(), descriviProfilo(p).size());
     for (std::size_t i = 0; i < descriviProfilo(p).size(); ++i)
-        EXPECT_EQ(descriviProfilo(*back.profilo)[i].valore, descriviProfilo(p)[i].valore) << descriviProfilo(p)[i].nome;
+        EXPECT_EQ(descriviProfilo(*back.profilo)[i].valore, descriviProfilo(p)[i].valore)
+            << descriviProfilo(p)[i].nome;
     std::filesystem::remove(path);
 }
 
@@ -193,7 +196,8 @@ TEST(ProfileFile, RefusesValuesOutsideTheirRangeAndKeepsDefaultsForAbsentKeys) {
     };
     const Case cases[] = {
         {"[Profilo]\r\nTipoElettroPressa=7\r\n", ""},
-        {"[Profilo]\r\nTipoElettroPressa=27\r\n", "TipoElettroPressa must be a whole number from 0 to 26, not \"27\""},
+        {"[Profilo]\r\nTipoElettroPressa=27\r\n",
+         "TipoElettroPressa must be a whole number from 0 to 26, not \"27\""},
         {"[Profilo]\r\nNumeroCesti=4\r\n", "NumeroCesti must be a whole number from 0 to 3"},
         {"[Profilo]\r\nLingua1=x\r\n", "Lingua1 must be a whole number"},
         {"[Profilo]\r\nNumeroLavoriStory=2.5\r\n", "NumeroLavoriStory must be"},

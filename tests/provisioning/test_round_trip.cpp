@@ -17,16 +17,19 @@ namespace {
 std::string countedAt(const std::vector<std::uint8_t>& nv, std::uint32_t a) {
     return std::string(nv.begin() + a + 1, nv.begin() + a + 1 + nv[a]);
 }
-std::uint32_t wordAt(const std::vector<std::uint8_t>& nv, std::uint32_t a) { return nv[a] + 256u * nv[a + 1]; }
+std::uint32_t wordAt(const std::vector<std::uint8_t>& nv, std::uint32_t a) {
+    return nv[a] + 256u * nv[a + 1];
+}
 
 // Every pointer of a text table lands on the counted text of the slot's entry.
-void expectTable(const std::vector<std::uint8_t>& nv, std::uint32_t table, int count, const TestiLingua& texts,
-                 const VersioneTesti& v, const char* language) {
+void expectTable(const std::vector<std::uint8_t>& nv, std::uint32_t table, int count,
+                 const TestiLingua& texts, const VersioneTesti& v, const char* language) {
     ASSERT_GT(count, 60);
     for (int slot = 1; slot <= count; ++slot) {
         const std::uint32_t pointer = wordAt(nv, table + 2u * static_cast<std::uint32_t>(slot - 1));
         const long entry = voceConSegno(voceDelloSlot(slot, v));
-        EXPECT_EQ(countedAt(nv, pointer), resources::toInstrument(texts.at(entry))) << language << " slot " << slot;
+        EXPECT_EQ(countedAt(nv, pointer), resources::toInstrument(texts.at(entry)))
+            << language << " slot " << slot;
     }
 }
 
@@ -39,7 +42,8 @@ TEST(ImageRoundTrip, EverySupportedSimulatorProfileReadsTheProfileBack) {
         const char* profile;
         CylinderType model;
     };
-    for (const Case c : {Case{"p17e23", NonElectric}, Case{"p36e51", NonElectric}, Case{"p39e1060", PressaQ8}}) {
+    for (const Case c :
+         {Case{"p17e23", NonElectric}, Case{"p36e51", NonElectric}, Case{"p39e1060", PressaQ8}}) {
         SCOPED_TRACE(c.profile);
         testing_support::InstrumentRig rig(c.profile);
         ASSERT_TRUE(rig.openSerial());
@@ -75,7 +79,8 @@ TEST(ImageRoundTrip, EverySupportedSimulatorProfileReadsTheProfileBack) {
         h.endOfJobMemory = a.fineLavori;
         h.block226 = a.blocco226;
         h.endOfJobMemoryFB = a.fineLavoriFB;
-        ASSERT_TRUE(sim::loadImage(*sim::findProfile(c.profile), rig.instrument.nvram(), im.byte, h));
+        ASSERT_TRUE(
+            sim::loadImage(*sim::findProfile(c.profile), rig.instrument.nvram(), im.byte, h));
         ASSERT_TRUE(control.LeggiConfigurazione());
         EXPECT_FALSE(control.UpdateMode());
 
@@ -95,7 +100,9 @@ TEST(ImageRoundTrip, EverySupportedSimulatorProfileReadsTheProfileBack) {
 
         const auto& nv = rig.instrument.nvram();
         const VersioneTesti tv{v.protocollo, v.estensioni, v.elettrica};
-        expectTable(nv, wordAt(nv, 28), im.testiPrincipali, *leggiTestiLingua(folder.path(), LInglese), tv, "English");
-        expectTable(nv, wordAt(nv, 214), im.testiSecondi, *leggiTestiLingua(folder.path(), LItaliano), tv, "Italian");
+        expectTable(nv, wordAt(nv, 28), im.testiPrincipali,
+                    *leggiTestiLingua(folder.path(), LInglese), tv, "English");
+        expectTable(nv, wordAt(nv, 214), im.testiSecondi,
+                    *leggiTestiLingua(folder.path(), LItaliano), tv, "Italian");
     }
 }

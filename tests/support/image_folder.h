@@ -12,7 +12,8 @@ namespace testing_support {
 class ImageFolder {
 public:
     explicit ImageFolder(const std::string& tag) {
-        path_ = std::filesystem::temp_directory_path() / ("krn_img_" + std::to_string(::getpid()) + "_" + tag);
+        path_ = std::filesystem::temp_directory_path() /
+                ("krn_img_" + std::to_string(::getpid()) + "_" + tag);
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
