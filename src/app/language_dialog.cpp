@@ -10,22 +10,11 @@
 #include "app/menu_model.h"
 #include "link/instrument_description.h"
 #include "platform/text_file.h"
+#include "provisioning/profile_wizard.h"
 
 namespace app {
 
-bool languageAvailable(const std::string& folder, int index) {
-    const auto& table = languageTable();
-    if (index < 0 || index >= static_cast<int>(table.size())) return false;
-    auto lines = platform::readTextLines((std::filesystem::path(folder) / table[static_cast<std::size_t>(index)].textFile).string());
-    if (!lines) return false;
-    int next = 0;
-    for (const std::string& line : *lines) {
-        const std::string t = krnlink::trimLeft(line);
-        if (t.empty() || !std::isdigit(static_cast<unsigned char>(t[0]))) continue;  // no number
-        if (krnlink::leadingNumber(t) == next && ++next == 5) return true;
-    }
-    return false;
-}
+bool languageAvailable(const std::string& folder, int index) { return provisioning::linguaDisponibile(folder, index); }
 
 FLingua::FLingua(const std::string& folder, QWidget* parent) : QDialog(parent), folder_(folder) {
     setObjectName("FLingua");

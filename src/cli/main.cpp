@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
     cli::addMemoryCommands(app, commands);
     cli::addTextsCommands(app, commands);
     cli::addFontsCommands(app, commands);
+    cli::addProfileCommands(app, commands);
+    cli::addImageCommands(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -145,3 +145,38 @@ void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
 }
 
 }  // namespace sim
+
+namespace sim {
+
+bool loadImage(const Profile& p, std::vector<std::uint8_t>& nv, const std::vector<std::uint8_t>& image,
+               const ImageHeader& h) {
+    constexpr std::uint32_t kFirst = 46;
+    if (kFirst + image.size() > nv.size() || h.endOfJobMemory > nv.size()) return false;
+    std::fill(nv.begin(), nv.end(), 0);
+    std::copy(image.begin(), image.end(), nv.begin() + kFirst);
+    const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
+    std::copy_n("FontOK", 6, nv.begin());
+    nv[6] = h.fontFormat;
+    std::copy_n("KRNV", 4, nv.begin() + 7);
+    nv[11] = p.formatNumber;
+    putWord(nv, 12, h.font8x10, 2);
+    putWord(nv, 14, h.font6x6, 2);
+    putWord(nv, 16, h.resources, 2);
+    putWord(nv, 18, h.endOfJobMemory, 3);
+    putWord(nv, 26, h.menu, 2);
+    putWord(nv, 28, h.textTable, 2);
+    putWord(nv, 30, h.icons, 2);
+    nv[36] = nv[37] = 255;
+    if (estensioni >= 47) {
+        putWord(nv, 38, h.block226, 3);
+        putWord(nv, 41, h.endOfJobMemoryFB, 3);
+    }
+    putWord(nv, 44, h.jobAddress, 2);
+    if (p.protocol >= 9 && estensioni >= 11) {
+        putWord(nv, 212, h.menu2, 2);
+        putWord(nv, 214, h.textTable2, 2);
+    }
+    return true;
+}
+
+}  // namespace sim

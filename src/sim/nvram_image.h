@@ -33,3 +33,25 @@ void putWord(std::vector<std::uint8_t>& nv, std::uint32_t address, std::uint32_t
 void putString(std::vector<std::uint8_t>& nv, std::uint32_t address, const std::string& text);
 
 }  // namespace sim
+
+namespace sim {
+
+// The header pointers that the format procedure writes after it sent an NVRAM image.
+struct ImageHeader {
+    std::uint32_t font8x10 = 0, font6x6 = 0, resources = 0;
+    std::uint32_t menu = 0, textTable = 0, icons = 0;
+    std::uint32_t menu2 = 0, textTable2 = 0;
+    std::uint32_t jobAddress = 0;
+    std::uint32_t endOfJobMemory = 0;    // 18..20
+    std::uint32_t block226 = 0;          // 38..40 (extension 47 and above)
+    std::uint32_t endOfJobMemoryFB = 0;  // 41..43 (extension 47 and above)
+    std::uint8_t fontFormat = 0;
+};
+
+// Loads an image as the format procedure leaves the instrument: the whole NVRAM cleared, the
+// image bytes from address 46, the header pointers, "FontOK", the signature and the profile's
+// format number. False (nothing changed) when the image does not fit.
+bool loadImage(const Profile& profile, std::vector<std::uint8_t>& nvram, const std::vector<std::uint8_t>& image,
+               const ImageHeader& header);
+
+}  // namespace sim

@@ -1,0 +1,58 @@
+#pragma once
+// What the image builder takes from the display resources of a language: the numbered texts of
+// its display-text file, its menu file, and the renumbering chain that says which entry each
+// text slot of the instrument shows.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace provisioning {
+
+// Entry number -> text (Windows-1252 bytes between the double quotes).
+using TestiLingua = std::map<long, std::string>;
+
+// The display-text file of a language; nothing when it cannot be read.
+std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingua);
+// The display-text lines as numbered entries: number, blanks or a tab, text in double quotes.
+TestiLingua testiDaRighe(const std::vector<std::string>& righe);
+
+// The entry a text slot shows on an instrument of this version, as a 16-bit number: 65000 and
+// above stand for the negative entry (value - 65536).
+struct VersioneTesti {
+    std::int16_t protocollo;
+    std::int16_t estensioni;
+    bool elettrica;
+};
+long voceDelloSlot(int slot, const VersioneTesti& v);
+// The signed entry of a 16-bit entry number.
+inline long voceConSegno(long voce) {
+    return voce >= 65000 ? voce - 65536 : voce;
+}
+inline constexpr int kMassimoSlotTesti = 1024;
+
+// A language's menu file split where the menu line table ends: the lines that begin with a
+// double quote come first, the records follow.
+struct MenuLingua {
+    std::vector<std::string> testiRighe;  // the text of each table line, in file order
+    std::vector<std::string> record;      // the record lines, empty ones dropped
+};
+std::optional<MenuLingua> leggiMenuLingua(const std::string& folder, int lingua);
+MenuLingua menuDaRighe(const std::vector<std::string>& righe);
+inline constexpr std::size_t kMassimoRigheMenu = 1000;
+
+// One menu record: lines used, icon, value field, and the three line codes.
+struct RecordMenu {
+    long righe = 0;
+    long icona = 0;
+    long campoValore = 0;
+    long codici[3] = {0, 0, 0};
+};
+RecordMenu recordDaRiga(const std::string& riga);
+// From extension 25 the value fields 174 and 159 are numbered 42 and 31.
+long campoValorePer(long campo, std::int16_t estensioni);
+// The word a line code becomes: the address of the table line, or a placeholder word 65520 ...
+long parolaDelCodice(long codice, const std::vector<std::int32_t>& indirizziRighe);
+
+}  // namespace provisioning

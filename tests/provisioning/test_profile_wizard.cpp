@@ -1,0 +1,228 @@
+// The profile selection, the profile form's logic and the customer question flow, driven
+// through recorded dialogs.
+#include <gtest/gtest.h>
+
+#include "provisioning/profile_wizard.h"
+#include "support/image_folder.h"
+#include "support/recording_dialogs.h"
+
+using namespace provisioning;
+using platform::MessageResult;
+using testing_support::RecordingDialogs;
+
+TEST(SelectProfile, TheSupportedVersionWindowDecidesBetweenTheFormAndTheRefusal) {
+    struct Case {
+        std::int16_t p, e;
+        instrument::ErrPR result;
+        const char* shown;  // "form", "language" or ""
+    };
+    for (const Case c : {Case{39, 1053, instrument::errPR_OK, "form"},
+                         Case{38, 1053, instrument::errPR_VerInstrument, ""},
+                         Case{36, 53, instrument::errPR_OK, "form"},
+                         Case{36, 54, instrument::errPR_VerInstrument, ""},
+                         Case{41, 1064, instrument::errPR_OK, "form"},
+                         Case{41, 1065, instrument::errPR_VerInstrument, ""},
+                         Case{9, 10, instrument::errPR_OK, "language"},
+                         Case{3, 1, instrument::errPR_OK, "language"}}) {
+        std::string shown;
+        SelezioneProfilo s;
+        s.protocollo = c.p;
+        s.estensioni = c.e;
+        s.perElettrica = true;
+        s.conOrologio = true;
+        s.mostraProfilo = [&](CProfilo& p, bool electric, bool solo, bool clock) {
+            shown = "form";
+            EXPECT_TRUE(electric && clock && !solo);
+            EXPECT_EQ(p.TipoElettroPressa, PressaQ7);
+            EXPECT_EQ(p.NomeStrumento, "KRN 1");
+            return true;
+        };
+        s.scegliLingua = [&]() -> std::optional<int> {
+            shown = "language";
+            return LTedesco;
+        };
+        CProfilo p;
+        bool selected = true;
+        EXPECT_EQ(SelectProfile(p, "KRN 1", s, selected), c.result) << c.p << "/" << c.e;
+        EXPECT_EQ(shown, c.shown) << c.p << "/" << c.e;
+        EXPECT_EQ(selected, *c.shown != 0);
+        EXPECT_EQ(p.Lingua1, std::string(c.shown) == "language" ? LTedesco : LItaliano);
+        EXPECT_EQ(p.NumeroLavoriStory, 0);
+        EXPECT_EQ(p.MemoriaStory, 0);
+    }
+}
+
+TEST(ProfileForm, WithoutLanguageFilesBothListsAreEmptyAndOkStoresEnglish) {
+    testing_support::ImageFolder empty("nolang");
+    CProfilo p;
+    p.Lingua1 = LTedesco;
+    p.Lingua2 = LCeco;
+    const ModuloProfilo m = apriModuloProfilo(p, empty.path(), false, false, true);
+    EXPECT_TRUE(m.lingue.empty());
+    confermaModuloProfilo(m, p);
+    EXPECT_EQ(p.Lingua1, LInglese);
+    EXPECT_EQ(p.Lingua2, LInglese);
+}
+
+TEST(ProfileForm, ALanguageIsOfferedOnlyWithEntries0To4InOrder) {
+    testing_support::ImageFolder f("langs");
+    f.write("TestoIta.asm",
+            {"-1\t\"x\"", "0\t\"a\"", "1\t\"b\"", "2\t\"c\"", "3\t\"d\"", "4\t\"e\""});
+    f.write("TestoIng.asm", {"0\t\"a\"", "1\t\"b\"", "3\t\"d\"", "4\t\"e\""});
+    f.write("TestoCec.asm", {"0\t\"a\"", "1\t\"b\"", "2\t\"c\"", "3\t\"d\"", "4\t\"e\""});
+    CProfilo p;
+    p.Lingua1 = LCeco;
+    p.Lingua2 = LInglese;
+    const ModuloProfilo m = apriModuloProfilo(p, f.path(), true, false, false);
+    ASSERT_EQ(m.lingue.size(), 2u);
+    EXPECT_EQ(m.lingue[0].testo, "Italiano");
+    EXPECT_EQ(m.lingue[1].valore, LCeco);
+    EXPECT_EQ(m.linguaMain, 1);
+    EXPECT_EQ(m.linguaDue, -1);
+    EXPECT_FALSE(m.formatoOraVisibile);
+    EXPECT_FALSE(m.storicoVisibile);
+    EXPECT_TRUE(m.modelliVisibili && m.soloCilindroVisibile && m.senzaCylChipVisibile);
+}
+
+TEST(ProfileForm, TheModelListSkipsValue14AndAHiddenListWritesQ4) {
+    ASSERT_EQ(elencoModelli().size(), 25u);
+    for (const VoceElenco& v : elencoModelli()) EXPECT_NE(v.valore, 14);
+    EXPECT_EQ(elencoModelli()[13].testo, "Varnolide Q4 Showroom");
+    EXPECT_EQ(elencoModelli()[23].valore, 22);
+
+    testing_support::ImageFolder f("hidden");
+    CProfilo p;
+    p.Destination = CylinderAlone;
+    p.NonUsareCylChip = true;
+    p.NumeroLavoriStory = 2;
+    ModuloProfilo m = apriModuloProfilo(p, f.path(), false, false, true);
+    EXPECT_FALSE(m.modelliVisibili);
+    EXPECT_EQ(m.modello, -1);
+    EXPECT_TRUE(m.storico);
+    confermaModuloProfilo(m, p);
+    EXPECT_EQ(p.TipoElettroPressa, PressaQ4);
+    EXPECT_EQ(p.Destination, CylinderAlone);
+    EXPECT_TRUE(p.NonUsareCylChip);
+    EXPECT_EQ(p.NumeroLavoriStory, 3);
+    EXPECT_EQ(p.MemoriaStory, 60000);
+
+    p.TipoElettroPressa = PressaR2_CUSTD;
+    m = apriModuloProfilo(p, f.path(), true, false, true);
+    EXPECT_EQ(m.modello, 23);
+    m.soloCilindro = false;
+    m.senzaCylChip = false;
+    m.storico = false;
+    confermaModuloProfilo(m, p);
+    EXPECT_EQ(p.TipoElettroPressa, PressaR2_CUSTD);
+    EXPECT_EQ(p.Destination, CompletePress);
+    EXPECT_FALSE(p.NonUsareCylChip);
+    EXPECT_EQ(p.NumeroLavoriStory, 0);
+    EXPECT_EQ(p.MemoriaStory, 0);
+}
+
+TEST(CustomerFlow, VessalineWithReturnLeverNeverAsksForTheTable) {
+    RecordingDialogs d;
+    d.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::No,
+                 MessageResult::Yes, MessageResult::Yes, MessageResult::No};
+    d.inputs = {"3", "1", "  Line 4  "};
+    CProfilo p;
+    EXPECT_TRUE(SetupProfileLumbro(p, d, "KRN"));
+    EXPECT_EQ(d.texts(),
+              (std::vector<std::string>{
+                  "Is it a Vessaline press?", "Is there the valve for enabling return of lever?",
+                  "Is there the 3 position key for maintenace?",
+                  "Is there the valve for opening good pieces basket?",
+                  "Is there the round 7 pins connector for extra test 1 (METRO) connection?",
+                  "Is there the valve for extra test 1 (METRO)?"}));
+    EXPECT_EQ(d.boxes[3].defaultButton, 1);  // the basket valve preselects No
+    EXPECT_EQ(d.boxes[1].defaultButton, 0);
+    EXPECT_TRUE(p.perVESSALINE && p.ConValvolaRitornoLeva && p.ConValvolaAperturaBuoni &&
+                p.ConSensoreCestoPronto && p.ConIngressiMetro);
+    EXPECT_FALSE(p.ConValvolaSlitta || p.ConChiaveManutenzione || p.ConUscitaMetro ||
+                 p.perMECCANICA);
+    EXPECT_EQ(p.NumeroCesti, 3);
+    EXPECT_EQ(p.NumeroRossi, 1);
+    EXPECT_EQ(p.NomeStrumento, "Line 4");
+    EXPECT_EQ(p.Destination, Lumbro);
+    EXPECT_TRUE(p.ConNomiLumbro);
+}
+
+TEST(CustomerFlow, WrongNumbersAreAskedAgainAndAnEmptyAnswerCancelsToTheFinalStep) {
+    RecordingDialogs d;
+    d.answers = {MessageResult::No, MessageResult::Yes, MessageResult::No, MessageResult::No};
+    d.inputs = {"4", "-1", "ab", "2", ""};
+    CProfilo p;
+    p.Lingua1 = LCeco;
+    p.NumeroLavoriStory = 0;
+    EXPECT_FALSE(SetupProfileLumbro(p, d, "KRN"));
+    EXPECT_EQ(d.prompts,
+              (std::vector<std::string>{
+                  "Insert number of red box for pieces", "Insert number of red box for pieces",
+                  "Insert number of red box for pieces", "Insert number of red box for pieces",
+                  "Insert number of red light"}));
+    EXPECT_EQ(d.texts()[1], "Is it a Tovrick press?");
+    EXPECT_TRUE(p.perMECCANICA);
+    EXPECT_EQ(p.NumeroCesti, 2);
+    EXPECT_EQ(p.NomeStrumento, "KRNVisual");  // the name was never asked
+    EXPECT_EQ(p.Lingua1, LFrancese);
+    EXPECT_EQ(p.Lingua2, LInglese);
+    EXPECT_EQ(p.NumeroLavoriStory, 3);
+    EXPECT_EQ(p.MemoriaStory, 60000);
+    EXPECT_EQ(p.FormatoOra, 0);
+}
+
+TEST(CustomerFlow, CancelAtTheFirstQuestionStillSetsTheCustomerMachineAndTheFinalStep) {
+    RecordingDialogs d;
+    d.answers = {MessageResult::Cancel};
+    CProfilo p;
+    EXPECT_FALSE(SetupProfileLumbro(p, d, "KRN"));
+    EXPECT_EQ(d.boxes.size(), 1u);
+    EXPECT_TRUE(d.prompts.empty());
+    EXPECT_EQ(p.Destination, Lumbro);
+    EXPECT_TRUE(p.ConNomiLumbro);
+    EXPECT_FALSE(p.perVESSALINE);
+    EXPECT_EQ(p.Lingua1, LFrancese);
+}
+
+TEST(CustomerFlow, TheNameDefaultsFollowTheMachineAndBlankNamesAreAskedAgain) {
+    struct Recorder final : platform::Dialogs {
+        platform::MessageResult message(const platform::MessageBox&) override { return answer; }
+        std::optional<std::string> input(const std::string& prompt, const std::string& title,
+                                         const std::string& initial) override {
+            if (prompt == "Input the new instrument name") {
+                EXPECT_EQ(title, "Instrument name");
+                defaults.push_back(initial);
+                if (names.empty()) return std::nullopt;
+                const std::string n = names.front();
+                names.erase(names.begin());
+                return n;
+            }
+            return "1";
+        }
+        std::optional<std::string> openFile(const std::string&, const std::string&,
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
+        std::optional<std::string> saveFile(const std::string&, const std::string&,
+                                            const std::vector<platform::FileFilter>&) override {
+            return {};
+        }
+        std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
+            return {};
+        }
+        platform::MessageResult answer = platform::MessageResult::No;
+        std::vector<std::string> names;
+        std::vector<std::string> defaults;
+    };
+    Recorder tovrick;
+    tovrick.names = {"   ", "T-7"};
+    CProfilo p;
+    EXPECT_TRUE(SetupProfileLumbro(p, tovrick, "KRN"));
+    EXPECT_EQ(tovrick.defaults, (std::vector<std::string>{"Tovrick NNN", "Tovrick NNN"}));
+    EXPECT_EQ(p.NomeStrumento, "T-7");
+    Recorder vessaline;
+    vessaline.answer = platform::MessageResult::Yes;
+    vessaline.names = {"V"};
+    EXPECT_TRUE(SetupProfileLumbro(p, vessaline, "KRN"));
+    EXPECT_EQ(vessaline.defaults, (std::vector<std::string>{"1800000"}));
+}
