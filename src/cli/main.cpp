@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
     cli::addMemoryCommands(app, commands);
     cli::addTextsCommands(app, commands);
     cli::addFontsCommands(app, commands);
+    cli::addScreenCommand(app, commands);
+    cli::addFirmwareCommands(app, commands);
 
     try {
         app.parse(argc, argv);
