@@ -290,3 +290,26 @@ TEST(FirmwareUpdate, ProtocolNineExtensionNineWritesTheChosenFileAsBlockZeroFirs
     EXPECT_TRUE(b.holds(kLoader1) && b.holds(kLoader0) && b.holds(kFirmware));
     EXPECT_FALSE(b.rig.instrument.loaderActive());
 }
+
+TEST(FirmwareUpdate, AnInstrumentThatFallsSilentHalfWayIsUpdatedByTheNextRun) {
+    // The whole update from an erased flash is about 3330 frames.
+    for (int silentAfter : {100, 400, 1500, 2500, 3200}) {
+        Bench b;
+        int frames = 0;
+        b.rig.instrument.frameObserver = [&](bool request, const platform::Bytes&, std::uint8_t) {
+            if (request && ++frames == silentAfter) b.rig.instrument.setSilent(true);
+        };
+        b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
+        EXPECT_EQ(b.run(), Outcome::Failed) << silentAfter;
+        EXPECT_EQ(b.host.boxes.texts().back(), "Update fail.\nVery important to repeat.") << silentAfter;
+        b.rig.instrument.frameObserver = nullptr;
+        b.rig.instrument.setSilent(false);
+        b.host.boxes.boxes.clear();
+        b.host.selections = {"COM: 1"};
+        b.host.boxes.files = {b.chosen};
+        b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
+        EXPECT_EQ(b.run(), Outcome::Done) << silentAfter;
+        EXPECT_TRUE(b.holds(kLoader1) && b.holds(kLoader0) && b.holds(kFirmware)) << silentAfter;
+        EXPECT_FALSE(b.rig.instrument.loaderActive()) << silentAfter;
+    }
+}
