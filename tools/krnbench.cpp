@@ -11,6 +11,7 @@
 
 #include "instrument/uckrnvisual.h"
 #include "service/memory_commands.h"
+#include "service/firmware_update.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
 #include "sim/sim_serial_port.h"
@@ -69,6 +70,14 @@ double exportSecondsPerKiB(instrument::UCKRNVisual& c, int bytes, bool blocks) {
     const auto t0 = Clock::now();
     service::writeMemoryDump(c, 0x1000, 0x1000 + bytes - 1, blocks, out, [](long) { return true; });
     return std::chrono::duration<double>(Clock::now() - t0).count() * 1024.0 / bytes;
+}
+
+// A firmware block of 1 KiB at 0x2000, every byte a different value.
+resources::FirmwareFile firmwareKiB() {
+    std::string text;
+    for (int a = 0x2000; a < 0x2400; a += 2)
+        text += std::to_string(a) + ":" + std::to_string(a * 7 % 256) + ":" + std::to_string(a * 13 % 256) + "\r\n";
+    return *resources::parseFirmware(text).file;
 }
 
 struct ExportRow {
@@ -178,6 +187,16 @@ int main(int argc, char** argv) {
     c.ApriComunicazione232(pty);
     const double serialExportBlocks = exportSecondsPerKiB(c, 4096, true);
     const double serialExportBytes = exportSecondsPerKiB(c, 1024, false);
+    // The firmware update's flash work on 1 KiB: erase, program and read back, then verify.
+    const resources::FirmwareFile firmware = firmwareKiB();
+    auto f0 = Clock::now();
+    if (!service::writeRecords(c, firmware, [] { return false; }, [](long) { return true; }))
+        std::fprintf(stderr, "firmware write failed\n");
+    const double firmwareWrite = std::chrono::duration<double>(Clock::now() - f0).count();
+    f0 = Clock::now();
+    if (!service::compareRecords(c, firmware, [] { return false; }, [](long) { return true; }).uguale)
+        std::fprintf(stderr, "firmware verify failed\n");
+    const double firmwareVerify = std::chrono::duration<double>(Clock::now() - f0).count();
     c.ChiudiPortaComunicazione();
     server.stop();
 
@@ -234,5 +253,20 @@ int main(int argc, char** argv) {
     std::printf("\n| Memory export, paced | Time per KiB | Wire bound per KiB | Ratio |\n|---|---|---|---|\n");
     for (const ExportRow& r : exports)
         std::printf("| %s | %.3f s | %.3f s | %.3f |\n", r.what, r.perKiB, r.bound, r.perKiB / r.bound);
+
+    // Firmware, per KiB: 16 page erases (6 out, 3 back) each read back with 64 one-byte flash
+    // reads, 128 block programs (14 out, 3 back) each read back with 8; the verify reads every
+    // byte once. Request bytes count the pseudo-terminal round trips.
+    const double writeBound = 16 * (serialBound(6, 3) + 64 * serialBound(6, 3)) + 128 * (serialBound(14, 3) + 8 * serialBound(6, 3));
+    const double verifyBound = 1024 * serialBound(6, 3);
+    const Row firmwareRows[] = {
+        {"Serial, firmware write of 1 KiB (erase, program, read-back)", firmwareWrite, writeBound, 16 * 390 + 128 * 62},
+        {"Serial, firmware verify of 1 KiB", firmwareVerify, verifyBound, 1024 * 6},
+    };
+    std::printf("\n| Firmware update, paced | Measured | Wire bound | Ratio | Ratio to bound + pty round trips |\n"
+                "|---|---|---|---|---|\n");
+    for (const Row& r : firmwareRows)
+        std::printf("| %s | %.3f s | %.3f s | %.3f | %.3f |\n", r.what, r.measured, r.bound, r.measured / r.bound,
+                    r.measured / (r.bound + r.echoes * roundTrip));
     return 0;
 }

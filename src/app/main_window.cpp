@@ -15,6 +15,7 @@
 #include "app/font_dialog.h"
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
+#include "app/screen_copy_dialog.h"
 #include "app/selection_dialog.h"
 #include "instrument/connection.h"
 #include "service/conversation.h"
@@ -213,6 +214,11 @@ std::optional<int> FMain::chooseLanguage(const std::string& title, bool availabi
 void FMain::showFontBuilder() {
     FCreaFontKRNV dialog(*this, this);
     dialog.exec();
+}
+
+void FMain::showScreenCopy(const std::string& description, bool menuMode) {
+    FCopiaDisplay dialog(env_, *this, this);
+    dialog.ShowForm(description, menuMode);
 }
 
 }  // namespace app

@@ -56,6 +56,7 @@ public:
     void showCommunicationTest(const std::string& description) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
     void showFontBuilder() override;
+    void showScreenCopy(const std::string& description, bool menuMode) override;
 
     // service::ProgressView
     void showStatus(const std::string& text) override;

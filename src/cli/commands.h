@@ -27,6 +27,8 @@ void addTextsCommands(CLI::App& app, std::vector<Command>& commands);
 void addFontsCommands(CLI::App& app, std::vector<Command>& commands);
 void addProfileCommands(CLI::App& app, std::vector<Command>& commands);
 void addImageCommands(CLI::App& app, std::vector<Command>& commands);
+void addScreenCommand(CLI::App& app, std::vector<Command>& commands);
+void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

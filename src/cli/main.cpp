@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
     cli::addFontsCommands(app, commands);
     cli::addProfileCommands(app, commands);
     cli::addImageCommands(app, commands);
+    cli::addScreenCommand(app, commands);
+    cli::addFirmwareCommands(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -39,6 +39,11 @@ constexpr bool treIngressiPerFase(std::int16_t e) { return e >= 43; }
 // restarted with command 13 on protocol 11.
 constexpr bool loaderVecchio(std::int16_t p, std::int16_t e) { return (p == 9 || p == 11) && e < 10; }
 constexpr bool riavvioConComando13(std::int16_t p) { return p == 11; }
+// The firmware update is made for protocol 17, extension 23; any other instrument asks first.
+constexpr bool firmwareCompatibile(std::int16_t p, std::int16_t e) { return p == 17 && e == 23; }
+// Protocol 11, or protocol 9 below extension 10: the chosen firmware is written first (block 0),
+// before the two loader blocks; all others get it last (block 3).
+constexpr bool firmwarePrimaDelLoader(std::int16_t p, std::int16_t e) { return p == 11 || (p == 9 && e < 10); }
 
 // --- memory map ---
 

@@ -8,6 +8,7 @@
 
 #include "instrument/clock_members.h"
 #include "instrument/configuration.h"
+#include "instrument/display_memory.h"
 #include "instrument/flash.h"
 #include "instrument/identification.h"
 #include "instrument/identity.h"
@@ -116,6 +117,10 @@ public:
     bool ClearFlash(std::int32_t a) { return flash_.ClearFlash(a); }
     std::optional<std::pair<std::uint8_t, std::uint8_t>> ReadFlash(std::int32_t a) {
         return flash_.ReadFlash(a);
+    }
+    // The display memory at the address (its two low bytes are sent): at least 2 data bytes.
+    std::optional<std::vector<std::uint8_t>> LeggiMemoriaDisplay(std::int32_t a) {
+        return instrument::LeggiMemoriaDisplay(link_, a);
     }
 
     // --- identity and memory map ---

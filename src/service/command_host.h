@@ -73,6 +73,12 @@ public:
     }
     // The font builder's dialog, modal.
     virtual void showFontBuilder() {}
+    // The screen copy's dialog (FCopiaDisplay), modal, with its own instrument control and
+    // channels; menuMode: only the bottom rows of the menu layer.
+    virtual void showScreenCopy(const std::string& description, bool menuMode) {
+        (void)description;
+        (void)menuMode;
+    }
 };
 
 }  // namespace service

@@ -4,7 +4,9 @@
 #include "service/communication_test.h"
 #include "service/controller.h"
 #include "service/display_texts.h"
+#include "service/firmware_update.h"
 #include "service/memory_commands.h"
+#include "service/screen_copy.h"
 #include "service/setting_commands.h"
 #include "service/value_commands.h"
 
@@ -31,6 +33,9 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuCreaFileTraduzione", &CreateTranslationFile},
         {"mnuCreaFormatoMenu", &CreateMenuFormatFile},
         {"mnuCreaFont", &FontBuilderCommand},
+        {"mnuScreenCopy", &ScreenCopyCommand},
+        {"mnuCopiaMenu", &MenuCopyCommand},
+        {"mnuUpdate", &UpdateFirmwareCommand},
     };
     return commands;
 }

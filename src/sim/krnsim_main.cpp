@@ -7,8 +7,10 @@
 #include <memory>
 
 #include "platform/frame_trace.h"
+#include "sim/flash_file.h"
 #include "sim/nvram_file.h"
 #include "sim/profiles.h"
+#include "sim/sim_display.h"
 #include "sim/sim_server.h"
 
 namespace {
@@ -52,6 +54,10 @@ int main(int argc, char** argv) {
     app.add_option("--clock-offset", clockOffset, "Start the instrument's clock this many seconds off the computer's");
     app.add_option("--answer-delay-ms", answerDelayMs, "Answer every request this many milliseconds late")
         ->check(CLI::Range(0, 600));
+    std::string fontPath;
+    app.add_option("--font", fontPath, "Draw the display's texts with this 8x10 font file (\"Font8x10.asm\")");
+    std::vector<std::string> flashFiles;
+    app.add_option("--flash", flashFiles, "Start with the flash holding FILE's records (firmware file format), as an update leaves it");
     CLI11_PARSE(app, argc, argv);
 
     if (listProfiles) {
@@ -78,6 +84,20 @@ int main(int argc, char** argv) {
     instrument.setRestartSilence(std::chrono::milliseconds(restartMs));
     instrument.setClock(platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
                         clock.now());
+    if (!fontPath.empty()) {
+        auto font = sim::loadDisplayFont(fontPath);
+        if (!font) {
+            std::cerr << "krnsim: " << fontPath << " is not an 8x10 font file\n";
+            return 4;
+        }
+        instrument.setDisplayFont(std::move(*font));
+    }
+    for (const std::string& f : flashFiles) {
+        if (!sim::loadFlashRecords(f, instrument.flash())) {
+            std::cerr << "krnsim: " << f << " is not a firmware file inside the flash\n";
+            return 4;
+        }
+    }
     if (!nvramPath.empty()) {
         switch (sim::loadNvram(nvramPath, instrument.nvram())) {
             case sim::NvramLoad::Loaded: std::cout << "nvram: loaded " << nvramPath << "\n"; break;

@@ -83,6 +83,17 @@ std::vector<Profile> all() {
     unformatted.description = "protocol 36 instrument whose NVRAM lacks the signature";
     unformatted.signature = false;
     list.push_back(unformatted);
+    Profile first = p17e23();
+    first.name = "p9e9";
+    first.description = "protocol 9, extension 9 (the first loader, switched through NVRAM byte 11 alone)";
+    first.protocol = 9;
+    first.extensionByte = 9;
+    first.version = 190;
+    first.formatNumber = 1;
+    first.hasClock = false;
+    first.hasPlc = false;
+    first.instrumentName = "KRN-9";
+    list.push_back(first);
     Profile wrongFormat = p36e51();
     wrongFormat.name = "wrongformat";
     wrongFormat.description = "protocol 36 instrument whose NVRAM has another format number";

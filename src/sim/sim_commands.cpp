@@ -4,6 +4,7 @@
 
 #include "platform/protocol.h"
 #include "sim/nvram_image.h"
+#include "sim/sim_display.h"
 #include "sim/sim_instrument.h"
 
 namespace sim {
@@ -63,11 +64,15 @@ Bytes flashCommand(SimInstrument& in, std::uint8_t code, platform::ByteSpan args
         case cmd::ClearFlash:
             if (args.size() != 3 || a % 64 != 0 || !inRange(flash, a, 64)) return {0};
             std::fill_n(flash.begin() + a, 64, 0xFF);
+            in.countFlashErase();
             return {1};
-        default:  // cmd::WriteFlashBlock
+        default: {  // cmd::WriteFlashBlock
             if (args.size() != 11 || a % 8 != 0 || !inRange(flash, a, 8)) return {0};
+            in.countFlashProgram();
+            if (in.takeBadFlashProgram()) return {1};  // confirmed, but nothing programmed
             for (std::size_t i = 0; i < 8; ++i) flash[a + i] &= args[3 + i];
             return {1};
+        }
     }
 }
 
@@ -174,6 +179,7 @@ std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std
             in.setKeyboardLocked(args[0] != 0);
             return Bytes{1};
         case cmd::OperatingState: return Bytes{1};  // running normally
+        case cmd::ReadDisplayMemory: return readDisplayMemory(in, args);
         case cmd::ReadClock:
             if (!p.hasClock) return Bytes{};
             return readClock(in, t);

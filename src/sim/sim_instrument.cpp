@@ -139,7 +139,7 @@ platform::LocalDateTime SimInstrument::clockAt(platform::TimePoint t) const {
 void SimInstrument::restart(platform::TimePoint t) {
     ++restarts_;
     silentUntil_ = t + restartSilence_;
-    loaderActive_ = (nvram_[11] & 0x80) != 0;
+    loaderActive_ = (nvram_[11] & 0x80) != 0 || (loaderStuck_ && loaderActive_);
     expected_ = 0;
     frame_.clear();
     pressLocked_ = false;

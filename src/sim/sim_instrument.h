@@ -12,6 +12,7 @@
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "sim/profiles.h"
+#include "sim/sim_display.h"
 
 namespace sim {
 
@@ -49,6 +50,9 @@ struct WireByte {
 
 // Every flash byte is read back XOR-ed with this mask (command 24).
 inline constexpr std::uint8_t kFlashReadMask = 0xA5;
+// The firmware update sends every data byte XOR-ed with this key. It is the read mask: the
+// flash keeps the bytes as sent, and a byte sent as value ^ key reads back as the value.
+inline constexpr std::uint8_t kFlashWriteKey = kFlashReadMask;
 inline constexpr std::size_t kFlashSize = 1u << 20;
 
 class SimInstrument {
@@ -103,6 +107,35 @@ public:
     // The real-time clock: it reads `t` at time `at` and runs on from there.
     void setClock(const platform::LocalDateTime& t, platform::TimePoint at);
     platform::LocalDateTime clockAt(platform::TimePoint t) const;
+
+    // The display: the 8x10 font its texts are drawn with, and how many bytes one display
+    // memory read (command 22) answers, 1 to 49.
+    const DisplayFont& displayFont() const { return displayFont_; }
+    void setDisplayFont(DisplayFont font) { displayFont_ = std::move(font); }
+    std::size_t displayChunk() const { return displayChunk_; }
+    void setDisplayChunk(std::size_t n) { displayChunk_ = n; }
+    // A faulty display bus: after `good` more reads that are answered, the next `bad` display
+    // reads are answered with a single byte.
+    void setDisplayReadFailures(int good, int bad) {
+        displayGood_ = good;
+        displayBad_ = bad;
+    }
+    // Whether this display read is answered in full (counts it).
+    bool displayReadAnswered() {
+        if (displayGood_ > 0) return --displayGood_, true;
+        if (displayBad_ > 0) return --displayBad_, false;
+        return true;
+    }
+
+    // Loader faults: a loader that stays in update mode at every restart, whatever NVRAM byte 11
+    // says; and flash blocks (command 26) that are confirmed but programmed wrong.
+    void setLoaderStuck(bool on) { loaderStuck_ = on; }
+    void setBadFlashPrograms(int n) { badFlashPrograms_ = n; }
+    bool takeBadFlashProgram() { return badFlashPrograms_ > 0 && badFlashPrograms_-- > 0; }
+    int flashErases() const { return flashErases_; }
+    int flashPrograms() const { return flashPrograms_; }
+    void countFlashErase() { ++flashErases_; }
+    void countFlashProgram() { ++flashPrograms_; }
 
     int currentJob() const { return currentJob_; }
     void setCurrentJob(int n) { currentJob_ = n; }
@@ -174,6 +207,14 @@ private:
     int restarts_ = 0;
     platform::Duration restartSilence_ = std::chrono::seconds(5);
 
+    DisplayFont displayFont_;
+    std::size_t displayChunk_ = 40;
+    int displayGood_ = 0;
+    bool loaderStuck_ = false;
+    int badFlashPrograms_ = 0;
+    int flashErases_ = 0;
+    int flashPrograms_ = 0;
+    int displayBad_ = 0;
     std::set<std::uint32_t> unreadable_;
     void record(const WireByte& w);
     void recordRequest(const platform::Bytes& frame);

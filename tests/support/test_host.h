@@ -45,6 +45,9 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         return l;
     }
     void showFontBuilder() override { ++fontBuilders; }
+    void showScreenCopy(const std::string& description, bool menuMode) override {
+        screenCopies.emplace_back(description, menuMode);
+    }
 
     void showStatus(const std::string& t) override { status = t; }
     void showProgress(long m) override {
@@ -70,6 +73,7 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::deque<std::optional<int>> languages;  // answers of the language choice
     std::vector<std::string> languageTitles;
     int fontBuilders = 0;
+    std::vector<std::pair<std::string, bool>> screenCopies;  // description, menu mode
 
 private:
     InstrumentRig& rig_;

@@ -1,0 +1,48 @@
+// The firmware file reader: records, line lengths for the progress, the file's length, and the
+// first bad line of a file that is refused.
+#include <gtest/gtest.h>
+
+#include "resources/firmware_file.h"
+
+TEST(FirmwareFile, RecordsWithTheirLineLengthsWhateverTheLineEnd) {
+    for (const std::string text : {"0:1:2\r\n64:255:0\r\n1048574:9:10", "0:1:2\n64:255:0\n1048574:9:10\n"}) {
+        const resources::FirmwareRead r = resources::parseFirmware(text);
+        ASSERT_TRUE(r.file) << text;
+        EXPECT_FALSE(r.problem);
+        EXPECT_EQ(r.file->bytes, text.size());
+        ASSERT_EQ(r.file->records.size(), 3u);
+        EXPECT_EQ(r.file->records[1].address, 64);
+        EXPECT_EQ(r.file->records[1].first, 255);
+        EXPECT_EQ(r.file->records[1].second, 0);
+        EXPECT_EQ(r.file->records[1].lineLength, 8u);  // "64:255:0", the line end not counted
+        EXPECT_EQ(r.file->records[2].address, 1048574);
+    }
+}
+
+TEST(FirmwareFile, TheFirstBadLineIsNamed) {
+    struct Case {
+        std::string text;
+        int line;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"0:1:2\r\n2:3\r\n", 2, "not \"address:value:value\""},
+        {"0:1:2\r\n 2:3:4\r\n", 2, "the address is not a decimal number"},
+        {"-2:3:4\r\n", 1, "the address is not a decimal number"},
+        {"99999999999:3:4\r\n", 1, "the address is not a decimal number"},
+        {"1048575:3:4\r\n", 1, "the address is outside the flash"},
+        {"0:1:2:3\r\n", 1, "a value is not a decimal number from 0 to 255"},
+        {"0::2\r\n", 1, "a value is not a decimal number from 0 to 255"},
+        {"0:1:2\r\n8:1:2\r\n1:1:2\r\n", 3, "a byte at this address was given before"},
+        {"0:1:2\r\n\r\n", 2, "not \"address:value:value\""},
+        {"", 1, "the file holds no record"},
+    };
+    for (const Case& c : cases) {
+        const resources::FirmwareRead r = resources::parseFirmware(c.text);
+        EXPECT_FALSE(r.file) << c.text;
+        ASSERT_TRUE(r.problem) << c.text;
+        EXPECT_EQ(r.problem->line, c.line) << c.text;
+        EXPECT_EQ(r.problem->reason, c.reason) << c.text;
+    }
+    EXPECT_TRUE(resources::readFirmwareFile("/nonexistent/krn.atm").unreadable);
+}
