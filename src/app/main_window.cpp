@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include "app/selection_dialog.h"
 #include "instrument/connection.h"
 #include "service/conversation.h"
+#include "service/ethernet_commands.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
 
@@ -173,6 +175,21 @@ std::optional<std::string> FMain::selectInstrument(const std::string& title,
     const auto result = dialog.LoadForm(title, options);
     if (!result.ok || result.description.empty()) return std::nullopt;
     return result.description;
+}
+
+bool FMain::showsScreenCopy() { return computeFlags(env_.commandLine, level_).L; }
+
+service::Outcome FMain::showEthernetSetup(const std::string& mac) {
+    std::string local;
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) {
+            local = a.toString().toStdString();
+            break;
+        }
+    }
+    platform::qt::QtUdpSocket moduleSocket;
+    krnlink::EthernetSetup setup(moduleSocket, env_.clock, dialogs_, env_.discovery, mac, local);
+    return service::runEthernetSetup(setup, dialogs_);
 }
 
 void FMain::chooseInstrument() {

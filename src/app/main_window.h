@@ -56,6 +56,9 @@ public:
     void showCommunicationTest(const std::string& description) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
     void showFontBuilder() override;
+    bool showsScreenCopy() override;
+    // The module set-up on boxes: the new address is asked in an input box offering the one read.
+    service::Outcome showEthernetSetup(const std::string& mac) override;
 
     // service::ProgressView
     void showStatus(const std::string& text) override;

@@ -25,6 +25,8 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands);
 void addMemoryCommands(CLI::App& app, std::vector<Command>& commands);
 void addTextsCommands(CLI::App& app, std::vector<Command>& commands);
 void addFontsCommands(CLI::App& app, std::vector<Command>& commands);
+void addEthernetCommands(CLI::App& app, std::vector<Command>& commands);
+void addUsbCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

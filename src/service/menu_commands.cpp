@@ -4,8 +4,10 @@
 #include "service/communication_test.h"
 #include "service/controller.h"
 #include "service/display_texts.h"
+#include "service/ethernet_commands.h"
 #include "service/memory_commands.h"
 #include "service/setting_commands.h"
+#include "service/usb_commands.h"
 #include "service/value_commands.h"
 
 namespace service {
@@ -31,6 +33,10 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuCreaFileTraduzione", &CreateTranslationFile},
         {"mnuCreaFormatoMenu", &CreateMenuFormatFile},
         {"mnuCreaFont", &FontBuilderCommand},
+        {"mnuEthSetup", &EthernetSetupCommand},
+        {"mnuListSN", &SerialListCommand},
+        {"mnuWriteEEprom", &WriteEEpromCommand},
+        {"mnuCambiaIdUSB", &UsbIdsCommand},
     };
     return commands;
 }

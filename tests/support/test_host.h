@@ -45,6 +45,11 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         return l;
     }
     void showFontBuilder() override { ++fontBuilders; }
+    bool showsScreenCopy() override { return screenCopyLevel; }
+    service::Outcome showEthernetSetup(const std::string& mac) override {
+        ethernetSetups.push_back(mac);
+        return service::Outcome::Done;
+    }
 
     void showStatus(const std::string& t) override { status = t; }
     void showProgress(long m) override {
@@ -70,6 +75,8 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::deque<std::optional<int>> languages;  // answers of the language choice
     std::vector<std::string> languageTitles;
     int fontBuilders = 0;
+    bool screenCopyLevel = false;            // the level shows the screen-copy entry
+    std::vector<std::string> ethernetSetups;  // the MAC addresses the set-up dialog was opened for
 
 private:
     InstrumentRig& rig_;
