@@ -17,6 +17,8 @@
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
 #include "app/selection_dialog.h"
+#include "app/serial_list_dialog.h"
+#include "app/setup_eth_dialog.h"
 #include "instrument/connection.h"
 #include "service/conversation.h"
 #include "service/ethernet_commands.h"
@@ -187,9 +189,13 @@ service::Outcome FMain::showEthernetSetup(const std::string& mac) {
             break;
         }
     }
-    platform::qt::QtUdpSocket moduleSocket;
-    krnlink::EthernetSetup setup(moduleSocket, env_.clock, dialogs_, env_.discovery, mac, local);
-    return service::runEthernetSetup(setup, dialogs_);
+    FSetupEth dialog(env_, dialogs_, local, this);
+    return service::outcomeOf(dialog.LoadForm(mac));
+}
+
+std::optional<service::SerialAssignment> FMain::showSerialList(int type) {
+    FListaSN dialog(*this, this);
+    return dialog.LoadForm(type);
 }
 
 void FMain::chooseInstrument() {

@@ -57,8 +57,9 @@ public:
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
     void showFontBuilder() override;
     bool showsScreenCopy() override;
-    // The module set-up on boxes: the new address is asked in an input box offering the one read.
+    // FSetupEth for the module.
     service::Outcome showEthernetSetup(const std::string& mac) override;
+    std::optional<service::SerialAssignment> showSerialList(int type) override;
 
     // service::ProgressView
     void showStatus(const std::string& text) override;
