@@ -13,9 +13,15 @@
 namespace app {
 
 FListaSN::FListaSN(service::CommandHost& host, QWidget* parent)
-    : QDialog(parent), host_(host), list_(new QPlainTextEdit(this)), txtSN_(new QLineEdit(this)),
-      txtName_(new QLineEdit(this)), txtUser_(new QLineEdit(this)), cmdProg_(new QPushButton(tr("Program"), this)),
-      cmdOK_(new QPushButton(tr("OK"), this)), fields_(new QWidget(this)) {
+    : QDialog(parent),
+      host_(host),
+      list_(new QPlainTextEdit(this)),
+      txtSN_(new QLineEdit(this)),
+      txtName_(new QLineEdit(this)),
+      txtUser_(new QLineEdit(this)),
+      cmdProg_(new QPushButton(tr("Program"), this)),
+      cmdOK_(new QPushButton(tr("OK"), this)),
+      fields_(new QWidget(this)) {
     setObjectName("FListaSN");
     setWindowTitle(tr("Serial number list"));
     list_->setFont(QFont(QString::fromUtf8(service::kSerialListFont), 10));
@@ -41,7 +47,8 @@ FListaSN::FListaSN(service::CommandHost& host, QWidget* parent)
 }
 
 void FListaSN::box(const std::string& text) {
-    host_.dialogs().message({text, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+    host_.dialogs().message(
+        {text, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
 }
 
 void FListaSN::show(const std::vector<std::string>& lines) {
@@ -64,7 +71,8 @@ bool FListaSN::open(int type) {
     fields_->setVisible(programMode);
     cmdProg_->setVisible(programMode);
     if (programMode) {
-        proposed_ = service::proposedSerialNumber(*lines, host_.settings(), service::kProgramSettings, type);
+        proposed_ = service::proposedSerialNumber(*lines, host_.settings(),
+                                                  service::kProgramSettings, type);
         txtSN_->setText(QString::number(proposed_));
         txtName_->setText(QString::fromStdString(service::defaultInstrumentName(type)));
         txtUser_->setText(QString::fromStdString(service::defaultUserText(type)));
@@ -84,10 +92,12 @@ void FListaSN::program() {
         box(*error);
         return;  // the dialog stays open, nothing changed
     }
-    const service::AssignRequest request{type_, std::stol(number), proposed_, txtName_->text().toStdString(),
+    const service::AssignRequest request{type_, std::stol(number), proposed_,
+                                         txtName_->text().toStdString(),
                                          txtUser_->text().toStdString()};
-    const auto r = service::assignSerialNumber(path_, host_.settings(), service::kProgramSettings, host_.clock(),
-                                               request, service::kSerialListLockTimeout);
+    const auto r =
+        service::assignSerialNumber(path_, host_.settings(), service::kProgramSettings,
+                                    host_.clock(), request, service::kSerialListLockTimeout);
     if (!r.assignment) {
         box(r.error);
         if (auto lines = service::readSerialList(path_)) show(*lines);
@@ -101,7 +111,8 @@ void FListaSN::closeList() {
     // The technician's edits are saved under the lock, so that no other station's line is lost
     // in between.
     std::vector<std::string> lines;
-    for (const QString& l : list_->toPlainText().split('\n')) lines.push_back(l.toLatin1().toStdString());
+    for (const QString& l : list_->toPlainText().split('\n'))
+        lines.push_back(l.toLatin1().toStdString());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     service::SerialListLock lock(path_, host_.clock());
     if (!lock.acquire(service::kSerialListLockTimeout)) {

@@ -17,12 +17,16 @@ constexpr int kPollMs = 50;
 constexpr int kPollsPerTick = 8;
 }  // namespace
 
-FSetupEth::FSetupEth(Environment& env, platform::Dialogs& dialogs, const std::string& localAddress, QWidget* parent,
-                     std::unique_ptr<platform::UdpSocket> socket)
-    : QDialog(parent), env_(env), dialogs_(dialogs),
+FSetupEth::FSetupEth(Environment& env, platform::Dialogs& dialogs, const std::string& localAddress,
+                     QWidget* parent, std::unique_ptr<platform::UdpSocket> socket)
+    : QDialog(parent),
+      env_(env),
+      dialogs_(dialogs),
       socket_(socket ? std::move(socket) : std::make_unique<platform::qt::QtUdpSocket>()),
-      txtIP_(new QLineEdit(this)), txtLocalIP_(new QLineEdit(QString::fromStdString(localAddress), this)),
-      ok_(nullptr), timer_(new QTimer(this)) {
+      txtIP_(new QLineEdit(this)),
+      txtLocalIP_(new QLineEdit(QString::fromStdString(localAddress), this)),
+      ok_(nullptr),
+      timer_(new QTimer(this)) {
     setObjectName("FSetupEth");
     setWindowTitle(QString::fromUtf8(service::kEthernetSetupTitle));
     txtIP_->setObjectName("txtIP");
@@ -49,8 +53,8 @@ FSetupEth::~FSetupEth() = default;
 
 void FSetupEth::begin(const std::string& mac) {
     txtIP_->clear();
-    setup_ = std::make_unique<krnlink::EthernetSetup>(*socket_, env_.clock, dialogs_, env_.discovery, mac,
-                                                      txtLocalIP_->text().toStdString());
+    setup_ = std::make_unique<krnlink::EthernetSetup>(
+        *socket_, env_.clock, dialogs_, env_.discovery, mac, txtLocalIP_->text().toStdString());
     setup_->start();
     pollsSinceTick_ = 0;
     timer_->start(kPollMs);
@@ -77,7 +81,8 @@ void FSetupEth::poll() {
         pollsSinceTick_ = 0;
         setup_->tick();
     }
-    if (!hadAddress && setup_->ipEnabled()) txtIP_->setText(QString::fromStdString(setup_->ipText()));
+    if (!hadAddress && setup_->ipEnabled())
+        txtIP_->setText(QString::fromStdString(setup_->ipText()));
     refresh();
     if (setup_->closed()) {
         timer_->stop();

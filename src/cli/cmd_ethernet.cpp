@@ -51,7 +51,8 @@ int runSetup(Context& ctx, const EthernetOptions& o) {
         ctx.message("krnctl: --discovery-port takes 1..65535");
         return kUsage;
     }
-    const krnlink::DiscoverySettings where{o.discovery.address, static_cast<std::uint16_t>(o.discovery.port)};
+    const krnlink::DiscoverySettings where{o.discovery.address,
+                                           static_cast<std::uint16_t>(o.discovery.port)};
     krnlink::EthernetSetup setup(ctx.moduleSocket(), ctx.clock(), ctx.dialogs(), where, o.mac,
                                  localAddressTowards(where.address, where.port));
     ctx.answerInputs({InputAnswer::of(o.ip)});
@@ -79,7 +80,10 @@ void addEthernetCommands(CLI::App& app, std::vector<Command>& commands) {
     ethernet->require_subcommand(1);
     CLI::App* setup = ethernet->add_subcommand(
         "setup", "Give the module of MAC a new IP address and the instrument's serial settings");
-    setup->add_option("--mac", o->mac, "The module's MAC address, as \"krnctl list --ethernet\" shows it")->required();
+    setup
+        ->add_option("--mac", o->mac,
+                     "The module's MAC address, as \"krnctl list --ethernet\" shows it")
+        ->required();
     setup->add_option("--ip", o->ip, "The new IP address, sent as typed")->required();
     addDiscoveryOptions(setup, o->discovery);
     commands.push_back({setup, [o](Context& ctx) { return runSetup(ctx, *o); }});

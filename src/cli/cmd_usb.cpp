@@ -30,13 +30,15 @@ int runProgram(Context& ctx, CLI::App* cmd, const UsbOptions& o) {
     // serial number, which the command refuses as ambiguous).
     std::string serial;
     std::uint32_t count = 0;
-    if (ctx.usb().ListDevices(count) == platform::FtStatus::Ok && count == 1) ctx.usb().ListDevicesByIndex(0, serial);
+    if (ctx.usb().ListDevices(count) == platform::FtStatus::Ok && count == 1)
+        ctx.usb().ListDevicesByIndex(0, serial);
     ctx.defaultSelection = "USB: " + serial;
-    ctx.answerInputs({InputAnswer::keep(), cmd->count("--name") ? InputAnswer::of(o.name) : InputAnswer::keep(),
+    ctx.answerInputs({InputAnswer::keep(),
+                      cmd->count("--name") ? InputAnswer::of(o.name) : InputAnswer::keep(),
                       cmd->count("--user") ? InputAnswer::of(o.user) : InputAnswer::keep()});
     const int type = o.type;
-    const service::Outcome outcome =
-        service::runCommand(ctx, [type](service::CommandHost& h) { return service::programUsbIdentity(h, type); });
+    const service::Outcome outcome = service::runCommand(
+        ctx, [type](service::CommandHost& h) { return service::programUsbIdentity(h, type); });
     return exitCode(outcome);
 }
 
@@ -70,9 +72,14 @@ int runNext(Context& ctx, const UsbOptions& o) {
         ctx.message(service::serialListMissingText());
         return kFileError;
     }
-    const long next = service::proposedSerialNumber(*lines, ctx.settings(), service::kProgramSettings, o.type);
+    const long next =
+        service::proposedSerialNumber(*lines, ctx.settings(), service::kProgramSettings, o.type);
     if (ctx.options().json)
-        std::cout << Json::object().add("number", static_cast<std::int64_t>(next)).add("serial", service::serialText(o.type, next)).str() << "\n";
+        std::cout << Json::object()
+                         .add("number", static_cast<std::int64_t>(next))
+                         .add("serial", service::serialText(o.type, next))
+                         .str()
+                  << "\n";
     else
         std::cout << service::serialText(o.type, next) << "\n";
     return kDone;
@@ -84,14 +91,17 @@ void addUsbCommands(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<UsbOptions>();
     CLI::App* usb = app.add_subcommand("usb", "The USB chip's identity");
     usb->require_subcommand(1);
-    CLI::App* program = usb->add_subcommand(
-        "program", "Give the chip the next serial number of the list and the instrument's name (--yes answers the "
-                   "question for a blank chip)");
+    CLI::App* program = usb->add_subcommand("program",
+                                            "Give the chip the next serial number of the list and "
+                                            "the instrument's name (--yes answers the "
+                                            "question for a blank chip)");
     program->add_option("--type", o->type, "Device type: 3 (default) or 4");
     program->add_option("--name", o->name, "The instrument's name (default by type)");
     program->add_option("--user", o->user, "The user text of the list line");
-    commands.push_back({program, [o, program](Context& ctx) { return runProgram(ctx, program, *o); }});
-    CLI::App* ids = usb->add_subcommand("set-ids", "Rewrite the vendor and product identifiers of the chip SERIAL");
+    commands.push_back(
+        {program, [o, program](Context& ctx) { return runProgram(ctx, program, *o); }});
+    CLI::App* ids = usb->add_subcommand(
+        "set-ids", "Rewrite the vendor and product identifiers of the chip SERIAL");
     ids->add_option("SERIAL", o->serial, "The chip's serial number")->required();
     commands.push_back({ids, [o](Context& ctx) { return runSetIds(ctx, *o); }});
 

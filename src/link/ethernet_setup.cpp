@@ -6,21 +6,29 @@ namespace krnlink {
 namespace {
 
 // The module's fixed settings, steps 13 to 19.
-constexpr const char* kSettings[] = {"SONH.W.K.", "SDNKRNV", "SBR7", "SSI0", "SFC1", "SRC0", "SDS1"};
+constexpr const char* kSettings[] = {"SONH.W.K.", "SDNKRNV", "SBR7", "SSI0",
+                                     "SFC1",      "SRC0",    "SDS1"};
 constexpr int kFirstSetting = 13;
 
 // The first line of the box a rejected step shows; nullptr: the answer is ignored.
 const char* rejectionText(int step) {
     switch (step) {
         case 2:
-        case 12: return "Login rejected.";
-        case 3: return "Get IP-address rejected.";
-        case 4: return "Get status rejected.";
-        case 10: return "Assign IP-address rejected.";
-        case 20: return "Logout rejected.";
-        default: break;
+        case 12:
+            return "Login rejected.";
+        case 3:
+            return "Get IP-address rejected.";
+        case 4:
+            return "Get status rejected.";
+        case 10:
+            return "Assign IP-address rejected.";
+        case 20:
+            return "Logout rejected.";
+        default:
+            break;
     }
-    if (step == 11 || (step >= kFirstSetting && step < kFirstSetting + 7)) return "Device setup rejected.";
+    if (step == 11 || (step >= kFirstSetting && step < kFirstSetting + 7))
+        return "Device setup rejected.";
     return nullptr;
 }
 
@@ -29,16 +37,23 @@ const char* rejectionText(int step) {
 std::string EthernetSetup::commandOf(int step, const std::string& ipText) const {
     switch (step) {
         case 1:
-        case 11: return "W" + mac_;
+        case 11:
+            return "W" + mac_;
         case 2:
-        case 12: return "L";
-        case 3: return "GIP";
+        case 12:
+            return "L";
+        case 3:
+            return "GIP";
         case 4:
-        case 20: return "O";
+        case 20:
+            return "O";
         case 5:
-        case 21: return "W";
-        case 10: return "A" + mac_ + "//" + ipText;
-        default: break;
+        case 21:
+            return "W";
+        case 10:
+            return "A" + mac_ + "//" + ipText;
+        default:
+            break;
     }
     if (step >= kFirstSetting && step < kFirstSetting + 7) return kSettings[step - kFirstSetting];
     return {};
@@ -57,7 +72,8 @@ void EthernetSetup::begin(int step) {
     step_ = step;
     const std::string command = commandOf(step, typedIp_);
     lastSent_ = clock_.now();
-    socket_.sendTo(platform::Bytes(command.begin(), command.end()), settings_.address, settings_.port);
+    socket_.sendTo(platform::Bytes(command.begin(), command.end()), settings_.address,
+                   settings_.port);
     if (step == kWaitForOk) {
         okEnabled_ = true;
         timerRunning_ = false;
@@ -99,7 +115,8 @@ void EthernetSetup::accept(const std::string& answer) {
     const bool accepted = code == 'A' || (code == 'C' && commandOf(step_, typedIp_) == "SDS1");
     if (!accepted) {
         // The step stays where it is; its timeout ends the dialog unless a good answer follows.
-        if (const char* text = rejectionText(step_)) exclamation(std::string(text) + "\nReply code: " + code);
+        if (const char* text = rejectionText(step_))
+            exclamation(std::string(text) + "\nReply code: " + code);
         return;
     }
     if (step_ == 3) {
@@ -127,11 +144,13 @@ void EthernetSetup::tick() {
 }
 
 void EthernetSetup::exclamation(const std::string& text) {
-    dialogs_.message({text, "", platform::MessageIcon::Exclamation, platform::MessageButtons::Ok, 0});
+    dialogs_.message(
+        {text, "", platform::MessageIcon::Exclamation, platform::MessageButtons::Ok, 0});
 }
 
 void EthernetSetup::information(const std::string& text) {
-    dialogs_.message({text, "", platform::MessageIcon::Information, platform::MessageButtons::Ok, 0});
+    dialogs_.message(
+        {text, "", platform::MessageIcon::Information, platform::MessageButtons::Ok, 0});
 }
 
 void EthernetSetup::runUntilIdle() {

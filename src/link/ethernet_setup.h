@@ -17,7 +17,7 @@ namespace krnlink {
 class EthernetSetup {
 public:
     static constexpr auto kTick = std::chrono::milliseconds(400);
-    static constexpr int kWaitForOk = 5;   // the step that waits for the technician
+    static constexpr int kWaitForOk = 5;    // the step that waits for the technician
     static constexpr int kFirstWrite = 10;  // the step OK starts
     static constexpr int kLastStep = 21;
 
@@ -27,8 +27,12 @@ public:
     // (also the first line of the message when the module cannot be reached after assigning).
     EthernetSetup(platform::UdpSocket& socket, platform::Clock& clock, platform::Dialogs& dialogs,
                   DiscoverySettings settings, std::string mac, std::string localAddress)
-        : socket_(socket), clock_(clock), dialogs_(dialogs), settings_(std::move(settings)),
-          mac_(std::move(mac)), localAddress_(std::move(localAddress)) {}
+        : socket_(socket),
+          clock_(clock),
+          dialogs_(dialogs),
+          settings_(std::move(settings)),
+          mac_(std::move(mac)),
+          localAddress_(std::move(localAddress)) {}
 
     // Opening the dialog: step 1.
     void start();

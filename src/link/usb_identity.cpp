@@ -3,18 +3,21 @@
 namespace krnlink {
 namespace {
 
-bool version2(platform::FtDeviceType type) { return static_cast<int>(type) >= static_cast<int>(platform::FtDeviceType::R); }
+bool version2(platform::FtDeviceType type) {
+    return static_cast<int>(type) >= static_cast<int>(platform::FtDeviceType::R);
+}
 
 // The chip's record in its layout; nothing when it cannot be read. A blank EEPROM gives the
 // record as it stands (programmed = false).
-std::optional<platform::FtEepromData> readRecord(platform::UsbBridge& usb, platform::FtHandle h, bool& programmed,
-                                                 bool& layout2) {
+std::optional<platform::FtEepromData> readRecord(platform::UsbBridge& usb, platform::FtHandle h,
+                                                 bool& programmed, bool& layout2) {
     platform::FtDeviceInfo info;
     if (usb.GetDeviceInfo(h, info) != platform::FtStatus::Ok) return std::nullopt;
     platform::FtEepromData record = eepromRecordFor(info.type);
     layout2 = version2(info.type);
     const platform::FtStatus s = usb.EE_Read(h, record);
-    if (s != platform::FtStatus::Ok && s != platform::FtStatus::EepromNotProgrammed) return std::nullopt;
+    if (s != platform::FtStatus::Ok && s != platform::FtStatus::EepromNotProgrammed)
+        return std::nullopt;
     programmed = s == platform::FtStatus::Ok;
     return record;
 }
@@ -43,7 +46,8 @@ platform::FtEepromData eepromRecordFor(platform::FtDeviceType type) {
     return r;
 }
 
-bool ScriviIdentitaUSB(platform::UsbBridge& usb, platform::FtHandle h, const UsbIdentity& identity) {
+bool ScriviIdentitaUSB(platform::UsbBridge& usb, platform::FtHandle h,
+                       const UsbIdentity& identity) {
     bool programmed = false, layout2 = false;
     auto record = readRecord(usb, h, programmed, layout2);
     if (!record) return false;

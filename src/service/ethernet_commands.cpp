@@ -16,17 +16,21 @@ constexpr const char* kWiringHint =
 Outcome outcomeOf(krnlink::EthernetSetup::End end) {
     using End = krnlink::EthernetSetup::End;
     switch (end) {
-        case End::Done: return Outcome::Done;
-        case End::Failed: return Outcome::Failed;
+        case End::Done:
+            return Outcome::Done;
+        case End::Failed:
+            return Outcome::Failed;
         case End::None:
-        case End::Cancelled: break;
+        case End::Cancelled:
+            break;
     }
     return Outcome::Cancelled;
 }
 
 Outcome EthernetSetupCommand(CommandHost& host) {
     if (host.showsScreenCopy())
-        host.dialogs().message({kWiringHint, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+        host.dialogs().message(
+            {kWiringHint, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
     krnlink::SelectionOptions options;
     options.SoloEthernet = true;
     const auto chosen = host.selectInstrument(kEthernetSelectionTitle, options);

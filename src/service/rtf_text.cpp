@@ -41,8 +41,9 @@ std::vector<std::string> plainLines(const std::string& text) {
 
 // Destinations whose text is not the document's.
 bool skippedDestination(const std::string& word) {
-    static const char* words[] = {"fonttbl", "colortbl", "stylesheet", "info", "pict", "header",
-                                  "footer", "generator", "listtable", "listoverridetable", "*"};
+    static const char* words[] = {
+        "fonttbl",   "colortbl",  "stylesheet",        "info", "pict", "header", "footer",
+        "generator", "listtable", "listoverridetable", "*"};
     for (const char* w : words)
         if (word == w) return true;
     return false;
@@ -51,7 +52,8 @@ bool skippedDestination(const std::string& word) {
 }  // namespace
 
 std::string writeRtf(const std::vector<std::string>& paragraphs) {
-    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\n\\f0\\fs20 ";
+    std::string out =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\n\\f0\\fs20 ";
     for (const std::string& p : paragraphs) {
         escape(out, p);
         out += "\\par\n";
@@ -119,8 +121,10 @@ std::vector<std::string> readRtf(const std::string& doc) {
             ++i;
         } else if (std::isalpha(static_cast<unsigned char>(s))) {
             std::string word;
-            while (i < doc.size() && std::isalpha(static_cast<unsigned char>(doc[i]))) word += doc[i++];
-            if (i < doc.size() && (doc[i] == '-' || std::isdigit(static_cast<unsigned char>(doc[i])))) {
+            while (i < doc.size() && std::isalpha(static_cast<unsigned char>(doc[i])))
+                word += doc[i++];
+            if (i < doc.size() &&
+                (doc[i] == '-' || std::isdigit(static_cast<unsigned char>(doc[i])))) {
                 ++i;
                 while (i < doc.size() && std::isdigit(static_cast<unsigned char>(doc[i]))) ++i;
             }

@@ -28,7 +28,9 @@ std::string trim(const std::string& s) {
 std::optional<long> numberAfterQx(const std::string& line) {
     const std::size_t qx = line.find("QX");
     if (qx == std::string::npos) return std::nullopt;
-    const auto digit = [&](std::size_t i) { return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); };
+    const auto digit = [&](std::size_t i) {
+        return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]));
+    };
     std::size_t begin = qx + 2;
     if (qx == 0 || !digit(qx - 1)) ++begin;  // the type digit
     if (!digit(begin - 1) && begin != qx + 2) return std::nullopt;
@@ -39,15 +41,18 @@ std::optional<long> numberAfterQx(const std::string& line) {
 }
 
 bool containsNumber(const std::vector<std::string>& lines, long number) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return numberAfterQx(l) == number; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return numberAfterQx(l) == number; });
 }
 
 }  // namespace
 
-std::string serialListPath(const platform::SettingsStore& settings, const std::string& programFolder) {
+std::string serialListPath(const platform::SettingsStore& settings,
+                           const std::string& programFolder) {
     std::string path = settings.value(kSerialListApplication, "Main", kSerialListKey);
     if (!path.empty()) return path;
-    return programFolder.empty() ? std::string(kSerialListDefault) : programFolder + "/" + kSerialListDefault;
+    return programFolder.empty() ? std::string(kSerialListDefault)
+                                 : programFolder + "/" + kSerialListDefault;
 }
 
 std::string serialListMissingText() {
@@ -84,10 +89,12 @@ std::optional<long> lastSerialNumber(const std::vector<std::string>& lines) {
     return last;
 }
 
-long proposedSerialNumber(const std::vector<std::string>& lines, const platform::SettingsStore& settings,
-                          const std::string& application, int type) {
+long proposedSerialNumber(const std::vector<std::string>& lines,
+                          const platform::SettingsStore& settings, const std::string& application,
+                          int type) {
     if (auto last = lastSerialNumber(lines)) return *last + 1;
-    const std::string stored = settings.value(application, "Main", "LastSerialNumber" + std::to_string(type), "0");
+    const std::string stored =
+        settings.value(application, "Main", "LastSerialNumber" + std::to_string(type), "0");
     char* end = nullptr;
     const long n = std::strtol(stored.c_str(), &end, 10);
     return (end && *end == '\0' ? n : 0) + 1;
@@ -108,14 +115,20 @@ std::string serialListLine(const std::string& serial, const std::string& name,
     return serial + "  " + padded + day + "  " + user;
 }
 
-std::string defaultInstrumentName(int type) { return type == 4 ? "KRN-Visual Plus" : "KRN-Visual"; }
+std::string defaultInstrumentName(int type) {
+    return type == 4 ? "KRN-Visual Plus" : "KRN-Visual";
+}
 
-std::string defaultUserText(int) { return "Magazzino Varnolide"; }
+std::string defaultUserText(int) {
+    return "Magazzino Varnolide";
+}
 
-std::optional<std::string> serialFieldsError(const std::string& numberText, int type, const std::string& name) {
+std::optional<std::string> serialFieldsError(const std::string& numberText, int type,
+                                             const std::string& name) {
     const std::string digits = trim(numberText);
     if (digits.empty() || digits.size() > 9 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        !std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
         return std::string("Serial number is not a number!");
     const std::string serial = serialText(type, std::stol(digits));
     if (trim(name).size() >= 65) return std::string("Lenght of name is wrong");
@@ -147,8 +160,10 @@ void SerialListLock::release() {
 }
 
 std::string serialListBusyText(const std::string& lockPath) {
-    return "The serial number list is in use by another station.\nTry again; if no other station is "
-           "programming, delete " + lockPath;
+    return "The serial number list is in use by another station.\nTry again; if no other station "
+           "is "
+           "programming, delete " +
+           lockPath;
 }
 
 AssignResult assignSerialNumber(const std::string& listPath, platform::SettingsStore& settings,
@@ -169,7 +184,8 @@ AssignResult assignSerialNumber(const std::string& listPath, platform::SettingsS
     long number = request.number.value_or(next);
     if (containsNumber(*lines, number)) {
         if (request.number && request.proposed != request.number) {
-            result.error = "Serial number " + serialText(request.type, number) + " is already in the list";
+            result.error =
+                "Serial number " + serialText(request.type, number) + " is already in the list";
             return result;
         }
         number = next;  // the proposal was taken by another station meanwhile
@@ -185,7 +201,8 @@ AssignResult assignSerialNumber(const std::string& listPath, platform::SettingsS
         result.error = "Impossibile scrivere il file " + listPath;
         return result;
     }
-    settings.setValue(application, "Main", "LastSerialNumber" + std::to_string(request.type), std::to_string(number));
+    settings.setValue(application, "Main", "LastSerialNumber" + std::to_string(request.type),
+                      std::to_string(number));
     result.assignment = a;
     return result;
 }

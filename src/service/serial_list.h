@@ -21,7 +21,8 @@ inline constexpr const char* kProgramSettings = "krnsetup";
 
 // The list file: the settings value (application "SetupPrograms", "Main", "FileSN"), or
 // "SNlist.txt" in the program folder when it is empty.
-std::string serialListPath(const platform::SettingsStore& settings, const std::string& programFolder);
+std::string serialListPath(const platform::SettingsStore& settings,
+                           const std::string& programFolder);
 
 // "File not found" with the line that tells where the path is set.
 std::string serialListMissingText();
@@ -35,8 +36,9 @@ bool writeSerialList(const std::string& path, const std::vector<std::string>& li
 std::optional<long> lastSerialNumber(const std::vector<std::string>& lines);
 // The number the list proposes: the last one + 1, or the settings value "LastSerialNumber" +
 // type (in the program's own settings) + 1 when the list holds none.
-long proposedSerialNumber(const std::vector<std::string>& lines, const platform::SettingsStore& settings,
-                          const std::string& application, int type);
+long proposedSerialNumber(const std::vector<std::string>& lines,
+                          const platform::SettingsStore& settings, const std::string& application,
+                          int type);
 
 // "QX", the type digit and the number with at least five digits: 125 of type 3 is "QX300125",
 // which the selection's "QX3" filter finds.
@@ -51,13 +53,15 @@ std::string defaultInstrumentName(int type);
 std::string defaultUserText(int type);
 
 // What the program button checks, in order: the message that refuses the fields, or nothing.
-std::optional<std::string> serialFieldsError(const std::string& numberText, int type, const std::string& name);
+std::optional<std::string> serialFieldsError(const std::string& numberText, int type,
+                                             const std::string& name);
 
 // The lock file beside the list. Taken with exclusive creation, so that it also works between
 // computers on a shared folder.
 class SerialListLock {
 public:
-    SerialListLock(std::string listPath, platform::Clock& clock) : path_(std::move(listPath) + ".lock"), clock_(clock) {}
+    SerialListLock(std::string listPath, platform::Clock& clock)
+        : path_(std::move(listPath) + ".lock"), clock_(clock) {}
     ~SerialListLock() { release(); }
     SerialListLock(const SerialListLock&) = delete;
     SerialListLock& operator=(const SerialListLock&) = delete;

@@ -51,13 +51,16 @@ Outcome programmed(CommandHost& host, platform::FtHandle h, bool ok) {
     return Outcome::Done;
 }
 
-std::optional<std::string> field(CommandHost& host, const char* prompt, const std::string& initial) {
+std::optional<std::string> field(CommandHost& host, const char* prompt,
+                                 const std::string& initial) {
     return host.dialogs().input(prompt, "Serial number list", initial);
 }
 
 }  // namespace
 
-std::optional<SerialAssignment> CommandHost::showSerialList(int type) { return serialListOnBoxes(*this, type); }
+std::optional<SerialAssignment> CommandHost::showSerialList(int type) {
+    return serialListOnBoxes(*this, type);
+}
 
 std::optional<SerialAssignment> serialListOnBoxes(CommandHost& host, int type) {
     const std::string path = serialListPath(host.settings(), host.programFolder());
@@ -79,8 +82,8 @@ std::optional<SerialAssignment> serialListOnBoxes(CommandHost& host, int type) {
         return std::nullopt;
     }
     AssignRequest request{type, std::stol(*number), proposed, *name, *user};
-    const AssignResult r = assignSerialNumber(path, host.settings(), kProgramSettings, host.clock(), request,
-                                              kSerialListLockTimeout);
+    const AssignResult r = assignSerialNumber(path, host.settings(), kProgramSettings, host.clock(),
+                                              request, kSerialListLockTimeout);
     if (!r.assignment) box(host, r.error, MessageIcon::Exclamation);
     return r.assignment;
 }
@@ -96,8 +99,9 @@ Outcome programUsbIdentity(CommandHost& host, int type) {
             box(host, "Connecting only one instrument to prevent abiquity", MessageIcon::Critical);
             return Outcome::Refused;
         }
-        if (count == 1 && host.dialogs().message({"Are you sure to program EEprom?", "", MessageIcon::Question,
-                                                  MessageButtons::YesNoCancel, 1}) != platform::MessageResult::Yes)
+        if (count == 1 && host.dialogs().message(
+                              {"Are you sure to program EEprom?", "", MessageIcon::Question,
+                               MessageButtons::YesNoCancel, 1}) != platform::MessageResult::Yes)
             return Outcome::Cancelled;
     }
     const platform::FtHandle h = openDevice(host, *serial);
@@ -111,7 +115,9 @@ Outcome programUsbIdentity(CommandHost& host, int type) {
     return programmed(host, h, krnlink::ScriviIdentitaUSB(host.usb(), h, identity));
 }
 
-Outcome WriteEEpromCommand(CommandHost& host) { return programUsbIdentity(host, 3); }
+Outcome WriteEEpromCommand(CommandHost& host) {
+    return programUsbIdentity(host, 3);
+}
 
 Outcome UsbIdsCommand(CommandHost& host) {
     Outcome outcome = Outcome::Cancelled;

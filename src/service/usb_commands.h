@@ -15,9 +15,9 @@ inline constexpr const char* kSelectDevice = "Select device";
 
 // Program a new identity for a device of the given type (3, or 4 for the second family).
 Outcome programUsbIdentity(CommandHost& host, int type);
-Outcome WriteEEpromCommand(CommandHost& host);   // type 3
-Outcome UsbIdsCommand(CommandHost& host);        // identifiers only
-Outcome SerialListCommand(CommandHost& host);    // the list in edit mode
+Outcome WriteEEpromCommand(CommandHost& host);  // type 3
+Outcome UsbIdsCommand(CommandHost& host);       // identifiers only
+Outcome SerialListCommand(CommandHost& host);   // the list in edit mode
 
 // The list dialog on boxes (what krnctl runs): the list's path from the settings, "File not
 // found" when it is missing; in program mode the three fields as input boxes, then the

@@ -40,7 +40,8 @@ TEST(FListaSN, ProgramModeProposesTheNextNumberAndAssignsIt) {
     EXPECT_EQ(d.txtUser()->text(), "Magazzino Varnolide");
     d.txtSN()->setText("100000");
     d.program();
-    EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"Lenght of serial number: QX3100000 is wrong"});
+    EXPECT_EQ(b.host.boxes.texts(),
+              std::vector<std::string>{"Lenght of serial number: QX3100000 is wrong"});
     EXPECT_FALSE(d.assignment());
     EXPECT_EQ(service::readSerialList(b.list)->size(), 2u);
     d.txtSN()->setText("126");
@@ -59,7 +60,8 @@ TEST(FListaSN, EditModeHidesTheFieldsAndSavesTheEdits) {
     EXPECT_TRUE(d.cmdProg()->isHidden());
     d.list()->setPlainText("QX300125  A edited\nQX300099  B\n");
     d.closeList();
-    EXPECT_EQ(*service::readSerialList(b.list), (std::vector<std::string>{"QX300125  A edited", "QX300099  B"}));
+    EXPECT_EQ(*service::readSerialList(b.list),
+              (std::vector<std::string>{"QX300125  A edited", "QX300099  B"}));
     EXPECT_FALSE(fs::exists(b.list + ".lock"));
 }
 
@@ -69,7 +71,8 @@ TEST(FListaSN, AMissingListIsTold) {
     app::FListaSN d(b.host);
     EXPECT_FALSE(d.open(3));
     EXPECT_EQ(b.host.boxes.texts(),
-              std::vector<std::string>{"File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN"});
+              std::vector<std::string>{
+                  "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN"});
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "app/setup_eth_dialog.h"
+#include "sim/sim_serial_port.h"
 #include "sim/sim_udp_socket.h"
 #include "sim/sim_usb_bridge.h"
-#include "sim/sim_serial_port.h"
 #include "support/recording_dialogs.h"
 
 namespace {
@@ -17,12 +17,15 @@ using End = krnlink::EthernetSetup::End;
 
 struct Bench {
     Bench()
-        : usb(clock), ports({}), env{clock, settings, usb, ports, {"127.0.0.1", 65535}, "/tmp", ""},
+        : usb(clock),
+          ports({}),
+          env{clock, settings, usb, ports, {"127.0.0.1", 65535}, "/tmp", ""},
           module(instrument, "00AA00000001", "Press A") {
         auto socket = std::make_unique<sim::SimUdpSocket>(clock);
         socket->addModule({&module, 1001, 65535});
         module.setIp("127.0.0.5");
-        dialog = std::make_unique<app::FSetupEth>(env, dialogs, "127.0.0.1", nullptr, std::move(socket));
+        dialog =
+            std::make_unique<app::FSetupEth>(env, dialogs, "127.0.0.1", nullptr, std::move(socket));
     }
     // The dialog's timer for a while: looks every 50 ms.
     void run(int looks) {

@@ -9,14 +9,16 @@ namespace {
 
 TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
     Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0"});
-    const std::string discovery = " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
+    const std::string discovery =
+        " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
     Result setup = run(krnctl + " ethernet setup --mac 0036119A0001 --ip 127.0.0.3" + discovery);
     EXPECT_EQ(setup.exitCode, 0) << setup.out;
     EXPECT_EQ(setup.out, "Ethernet IP setup OK.\nprevious: 127.0.0.1\nip: 127.0.0.3\n");
     // The module now reports the new address; on loopback its data port stays where it is.
     Result list = run(krnctl + " --json list --ethernet" + discovery);
-    EXPECT_EQ(list.out, "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"IP:127.0.0.3:" +
-                            sim.port("udp data") + "\"}]\n");
+    EXPECT_EQ(list.out,
+              "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"IP:127.0.0.3:" +
+                  sim.port("udp data") + "\"}]\n");
 
     // Another module's MAC: nobody answers the selection.
     Result other = run(krnctl + " ethernet setup --mac 00FF00000000 --ip 127.0.0.4" + discovery);
@@ -36,16 +38,21 @@ TEST(UsbProgramProgram, ABlankChipGetsTheNextSerialThatTheListThenShows) {
     {
         std::FILE* f = std::fopen((folder + "/SNlist.txt").c_str(), "w");
         ASSERT_NE(f, nullptr);
-        std::fputs("{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0 QX300125  KRN-Visual          01/12/2026  x\\par\n}", f);
+        std::fputs(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0 QX300125  KRN-Visual          "
+            "01/12/2026  x\\par\n}",
+            f);
         std::fclose(f);
     }
-    const std::string k = "XDG_CONFIG_HOME=" + folder + "/config " + krnctl + " --folder " + folder +
-                          " --simulate p36e51 --simulate-eeprom " + folder + "/chip ";
+    const std::string k = "XDG_CONFIG_HOME=" + folder + "/config " + krnctl + " --folder " +
+                          folder + " --simulate p36e51 --simulate-eeprom " + folder + "/chip ";
     Result next = run(k + "sn next");
     EXPECT_EQ(next.out, "QX300126\n");
     Result program = run(k + "--yes usb program --name 'Line 9'");
     EXPECT_EQ(program.exitCode, 0) << program.out;
-    EXPECT_EQ(program.out, "Are you sure to program EEprom?\nUnplug then plug the instrument for identification.\n");
+    EXPECT_EQ(
+        program.out,
+        "Are you sure to program EEprom?\nUnplug then plug the instrument for identification.\n");
     Result chip = run("cat " + folder + "/chip");
     EXPECT_EQ(chip.out, "QX300126\nLine 9\n");
     Result list = run(k + "--json list --usb");

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "link/ethernet_setup.h"
+#include "sim/profiles.h"
 #include "sim/sim_ethernet_module.h"
 #include "sim/sim_instrument.h"
-#include "sim/profiles.h"
 #include "sim/sim_udp_socket.h"
 #include "support/recording_dialogs.h"
 
@@ -26,7 +26,9 @@ struct Bench {
         return out;
     }
     // Feeds an answer as if it had arrived from the module.
-    void answer(const std::string& text) { setup.onDatagram({platform::Bytes(text.begin(), text.end()), "127.0.0.1", 65535}); }
+    void answer(const std::string& text) {
+        setup.onDatagram({platform::Bytes(text.begin(), text.end()), "127.0.0.1", 65535});
+    }
     platform::VirtualClock clock;
     sim::SimInstrument instrument{*sim::findProfile("p36e51")};
     sim::SimUdpSocket socket;
@@ -36,8 +38,8 @@ struct Bench {
 };
 
 const std::vector<std::string> kReadSteps = {"W00AA00000001", "L", "GIP", "O", "W"};
-const std::vector<std::string> kWriteSteps = {"W00AA00000001", "L", "SONH.W.K.", "SDNKRNV", "SBR7", "SSI0",
-                                              "SFC1", "SRC0", "SDS1", "O", "W"};
+const std::vector<std::string> kWriteSteps = {
+    "W00AA00000001", "L", "SONH.W.K.", "SDNKRNV", "SBR7", "SSI0", "SFC1", "SRC0", "SDS1", "O", "W"};
 
 TEST(EthernetSetup, ReadsTheAddressThenAssignsItAndWritesTheSettings) {
     Bench b;
@@ -86,7 +88,8 @@ TEST(EthernetSetup, CIsAnAcceptanceOnlyForTheLastSetting) {
         b.setup.runUntilIdle();
         EXPECT_EQ(b.setup.end(), End::Failed) << s;
         EXPECT_EQ(b.dialogs.texts(),
-                  (std::vector<std::string>{"Device setup rejected.\nReply code: C", "Get IP-address timeout."}))
+                  (std::vector<std::string>{"Device setup rejected.\nReply code: C",
+                                            "Get IP-address timeout."}))
             << s;
         EXPECT_EQ(b.wire().back(), s);  // nothing after the rejected command
     }
@@ -156,7 +159,8 @@ TEST(EthernetSetup, RejectionAndTimeoutMessagesOfEachStep) {
         EXPECT_EQ(b.setup.end(), End::Failed) << c.step;
         expected.push_back(c.timeout);
         EXPECT_EQ(b.dialogs.texts(), expected) << c.step;
-        for (const auto& box : b.dialogs.boxes) EXPECT_EQ(box.icon, platform::MessageIcon::Exclamation);
+        for (const auto& box : b.dialogs.boxes)
+            EXPECT_EQ(box.icon, platform::MessageIcon::Exclamation);
     }
 }
 

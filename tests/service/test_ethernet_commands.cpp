@@ -58,7 +58,8 @@ struct Module {
     sim::SimUdpSocket socket;
     sim::SimEthernetModule module;
     RecordingDialogs dialogs;
-    krnlink::EthernetSetup setup{socket, clock, dialogs, {"127.0.0.1", 65535}, "00AA00000001", "127.0.0.1"};
+    krnlink::EthernetSetup setup{socket,         clock,      dialogs, {"127.0.0.1", 65535},
+                                 "00AA00000001", "127.0.0.1"};
 };
 
 TEST(EthernetSetupOnBoxes, TheAddressBoxOffersWhatWasReadAndItsAnswerIsAssigned) {

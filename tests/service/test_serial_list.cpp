@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 using service::AssignRequest;
 
 std::string tempFolder(const std::string& name) {
-    const fs::path p = fs::temp_directory_path() / ("krn_sn_" + name + "_" + std::to_string(::getpid()));
+    const fs::path p =
+        fs::temp_directory_path() / ("krn_sn_" + name + "_" + std::to_string(::getpid()));
     fs::remove_all(p);
     fs::create_directories(p);
     return p.string();
@@ -29,12 +30,14 @@ std::string readAll(const std::string& path) {
 }
 
 TEST(SerialListFile, WritesPlainParagraphsInCourierNewAndReadsThemBack) {
-    const std::vector<std::string> lines = {"QX300125  KRN-Visual          06/12/2026  Magazzino", "a {b} c\\d",
-                                            "caf\xe9", ""};
+    const std::vector<std::string> lines = {"QX300125  KRN-Visual          06/12/2026  Magazzino",
+                                            "a {b} c\\d", "caf\xe9", ""};
     const std::string rtf = service::writeRtf(lines);
-    EXPECT_EQ(rtf,
-              "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\n\\f0\\fs20 "
-              "QX300125  KRN-Visual          06/12/2026  Magazzino\\par\na \\{b\\} c\\\\d\\par\ncaf\\'e9\\par\n\\par\n}\n");
+    EXPECT_EQ(
+        rtf,
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\n\\f0\\fs20 "
+        "QX300125  KRN-Visual          06/12/2026  Magazzino\\par\na \\{b\\} "
+        "c\\\\d\\par\ncaf\\'e9\\par\n\\par\n}\n");
     EXPECT_EQ(service::readRtf(rtf), lines);
 }
 
@@ -42,11 +45,14 @@ TEST(SerialListFile, ReaderSkipsWhatItDoesNotKnow) {
     // As another word processor may save it: colour table, generator, an unknown destination,
     // formatting words, a last paragraph without its mark.
     const std::string rtf =
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Courier New;}}{\\colortbl ;\\red0\\green0\\blue0;}\r\n"
-        "{\\*\\generator Riched20 10.0;}\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 3QX00125  First\\par\r\n"
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Courier New;}}{\\colortbl "
+        ";\\red0\\green0\\blue0;}\r\n"
+        "{\\*\\generator Riched20 10.0;}\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 3QX00125  "
+        "First\\par\r\n"
         "{\\*\\unknown skipped}\\b QX300099\\b0  Second\\tab x\\par\r\n"
         "last}";
-    EXPECT_EQ(service::readRtf(rtf), (std::vector<std::string>{"3QX00125  First", "QX300099 Second\tx", "last"}));
+    EXPECT_EQ(service::readRtf(rtf),
+              (std::vector<std::string>{"3QX00125  First", "QX300099 Second\tx", "last"}));
     // Not rich text at all: plain lines.
     EXPECT_EQ(service::readRtf("one\r\ntwo\n"), (std::vector<std::string>{"one", "two"}));
 }
@@ -63,7 +69,8 @@ TEST(SerialList, LastNumberAndProposal) {
         {{"header", "QX4  no number"}, 1},
         {{"QX300007  A", "x QX300200 later text QX399999"}, 201},
     };
-    for (const Case& c : cases) EXPECT_EQ(service::proposedSerialNumber(c.lines, settings, "krnsetup", 3), c.proposed);
+    for (const Case& c : cases)
+        EXPECT_EQ(service::proposedSerialNumber(c.lines, settings, "krnsetup", 3), c.proposed);
     settings.setValue("krnsetup", "Main", "LastSerialNumber4", "41");
     EXPECT_EQ(service::proposedSerialNumber({}, settings, "krnsetup", 4), 42);
     EXPECT_EQ(service::proposedSerialNumber({}, settings, "krnsetup", 3), 1);
@@ -76,7 +83,8 @@ TEST(SerialList, SerialTextLineAndDefaults) {
     EXPECT_EQ(service::serialListLine("QX300125", "KRN-Visual", d, "Magazzino Varnolide"),
               "QX300125  KRN-Visual          06/12/2026  Magazzino Varnolide");
     const std::string long20(20, 'N');
-    EXPECT_EQ(service::serialListLine("QX300125", long20, d, "u"), "QX300125  " + long20 + "06/12/2026  u");
+    EXPECT_EQ(service::serialListLine("QX300125", long20, d, "u"),
+              "QX300125  " + long20 + "06/12/2026  u");
     EXPECT_EQ(service::defaultInstrumentName(3), "KRN-Visual");
     EXPECT_EQ(service::defaultUserText(3), "Magazzino Varnolide");
     EXPECT_EQ(service::defaultUserText(4), "Magazzino Varnolide");
@@ -96,16 +104,19 @@ TEST(SerialList, ProgramButtonChecks) {
         {"125", std::string(64, 'n') + "   ", std::nullopt},
         {"125", std::string(65, 'n'), "Lenght of name is wrong"},
     };
-    for (const Case& c : cases) EXPECT_EQ(service::serialFieldsError(c.number, 4, c.name), c.error) << c.number;
+    for (const Case& c : cases)
+        EXPECT_EQ(service::serialFieldsError(c.number, 4, c.name), c.error) << c.number;
 }
 
 struct ListBench {
-    explicit ListBench(const std::string& name) : folder(tempFolder(name)), path(folder + "/SNlist.txt") {
+    explicit ListBench(const std::string& name)
+        : folder(tempFolder(name)), path(folder + "/SNlist.txt") {
         clock.setLocal({2026, 12, 6, 10, 0, 0});
     }
     ~ListBench() { fs::remove_all(folder); }
     service::AssignResult assign(AssignRequest r) {
-        return service::assignSerialNumber(path, settings, "krnsetup", clock, r, std::chrono::seconds(10));
+        return service::assignSerialNumber(path, settings, "krnsetup", clock, r,
+                                           std::chrono::seconds(10));
     }
     std::string folder, path;
     platform::VirtualClock clock;
@@ -120,8 +131,9 @@ TEST(SerialListAssign, AppendsTheLineSavesAndRemembersTheNumber) {
     EXPECT_EQ(r.assignment->serial, "QX300126");
     EXPECT_EQ(r.assignment->name, std::string(64, 'n'));
     EXPECT_EQ(*service::readSerialList(b.path),
-              (std::vector<std::string>{"QX300125  A", "QX300099  B",
-                                        "QX300126  " + std::string(64, 'n') + "06/12/2026  Magazzino Varnolide"}));
+              (std::vector<std::string>{
+                  "QX300125  A", "QX300099  B",
+                  "QX300126  " + std::string(64, 'n') + "06/12/2026  Magazzino Varnolide"}));
     const std::string bytes = readAll(b.path);
     const std::string tail = "Magazzino Varnolide\\par\n}\n";
     ASSERT_GT(bytes.size(), tail.size());
@@ -149,16 +161,18 @@ TEST(SerialListAssign, ANumberTakenMeanwhileIsNeverGivenTwice) {
 TEST(SerialListAssign, MissingListAndAHeldLock) {
     ListBench b("lock");
     auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
-    EXPECT_EQ(r.error, "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
+    EXPECT_EQ(r.error,
+              "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
     ASSERT_TRUE(service::writeSerialList(b.path, {}));
-    {
-        std::ofstream(b.path + ".lock") << "other 1\n";
-    }
+    { std::ofstream(b.path + ".lock") << "other 1\n"; }
     const auto t0 = b.clock.now();
     r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
     EXPECT_FALSE(r.assignment);
-    EXPECT_EQ(r.error, "The serial number list is in use by another station.\nTry again; if no other station is "
-                       "programming, delete " + b.path + ".lock");
+    EXPECT_EQ(
+        r.error,
+        "The serial number list is in use by another station.\nTry again; if no other station is "
+        "programming, delete " +
+            b.path + ".lock");
     EXPECT_GE(b.clock.now() - t0, std::chrono::seconds(10));
     EXPECT_TRUE(fs::exists(b.path + ".lock"));  // somebody else's lock stays
     EXPECT_TRUE(service::readSerialList(b.path)->empty());
@@ -177,9 +191,10 @@ TEST(SerialListAssign, TwoProcessesAssigningAtOnceNeverShareANumber) {
                 platform::MemorySettingsStore settings;
                 int failures = 0;
                 for (int i = 0; i < kEach; ++i) {
-                    auto r = service::assignSerialNumber(b.path, settings, "krnsetup", clock,
-                                                         {3, std::nullopt, std::nullopt, "p" + std::to_string(p), "u"},
-                                                         std::chrono::seconds(30));
+                    auto r = service::assignSerialNumber(
+                        b.path, settings, "krnsetup", clock,
+                        {3, std::nullopt, std::nullopt, "p" + std::to_string(p), "u"},
+                        std::chrono::seconds(30));
                     if (!r.assignment) ++failures;
                 }
                 ::_exit(failures);

@@ -11,8 +11,8 @@
 #include "support/test_host.h"
 
 using namespace testing_support;
-using service::Outcome;
 using platform::MessageIcon;
+using service::Outcome;
 
 namespace {
 
@@ -44,7 +44,8 @@ TEST(WriteEEprom, ABlankChipGetsTheNextNumberAndItsName) {
     b.blank();
     b.host.selections = {"USB: EEPROM Empty"};
     b.host.boxes.answers = {platform::MessageResult::Yes};
-    b.host.boxes.inputs = {std::string("126"), std::string("Line 7"), std::string("Magazzino Varnolide")};
+    b.host.boxes.inputs = {std::string("126"), std::string("Line 7"),
+                           std::string("Magazzino Varnolide")};
     EXPECT_EQ(b.run(&service::WriteEEpromCommand), Outcome::Done);
     EXPECT_EQ(b.host.selectionTitles, std::vector<std::string>{"Select device"});
     EXPECT_EQ(b.host.boxes.prompts, (std::vector<std::string>{"Serial number:", "Name:", "User:"}));
@@ -68,7 +69,8 @@ TEST(WriteEEprom, ABlankChipGetsTheNextNumberAndItsName) {
     std::string serial;
     ASSERT_EQ(b.rig.usb.ListDevicesByIndex(0, serial), platform::FtStatus::Ok);
     EXPECT_EQ(serial, "QX300126");
-    EXPECT_EQ(service::readSerialList(b.list)->back(), "QX300126  Line 7              06/12/2026  Magazzino Varnolide");
+    EXPECT_EQ(service::readSerialList(b.list)->back(),
+              "QX300126  Line 7              06/12/2026  Magazzino Varnolide");
     EXPECT_EQ(b.host.store.value("krnsetup", "Main", "LastSerialNumber3"), "126");
     EXPECT_EQ(b.rig.usb.openHandles(), 0);
 }
@@ -81,7 +83,8 @@ TEST(WriteEEprom, OlderChipsTakeTheUnversionedRecordAndStringsAreKept) {
     b.host.selections = {"USB: QX3000001"};
     b.host.boxes.inputs = {std::string("126"), std::string("KRN-Visual"), std::string("u")};
     EXPECT_EQ(b.run(&service::WriteEEpromCommand), Outcome::Done);
-    EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"Unplug then plug the instrument for identification."});
+    EXPECT_EQ(b.host.boxes.texts(),
+              std::vector<std::string>{"Unplug then plug the instrument for identification."});
     EXPECT_EQ(b.chip().eeprom.version, 0u);
     EXPECT_EQ(b.chip().eeprom.manufacturer, "Maker");
     EXPECT_EQ(b.chip().programs, 1);
@@ -96,31 +99,62 @@ TEST(WriteEEprom, RefusalsAndFailures) {
         std::vector<std::string> boxes;
     };
     const Case cases[] = {
-        {"two blank chips", [](UsbBench& b) {
+        {"two blank chips",
+         [](UsbBench& b) {
              b.blank();
              b.rig.usb.addDevice(b.chip());
-         }, "USB: EEPROM Empty", Outcome::Refused, {"Connecting only one instrument to prevent abiquity"}},
-        {"question not answered Yes", [](UsbBench& b) {
+         },
+         "USB: EEPROM Empty",
+         Outcome::Refused,
+         {"Connecting only one instrument to prevent abiquity"}},
+        {"question not answered Yes",
+         [](UsbBench& b) {
              b.blank();
              b.host.boxes.answers = {platform::MessageResult::No};
-         }, "USB: ", Outcome::Cancelled, {"Are you sure to program EEprom?"}},
-        {"not a USB device", [](UsbBench&) {}, "COM: 1", Outcome::Refused, {"Instrument type non supported."}},
-        {"cannot open", [](UsbBench& b) { b.chip().failOpen = true; }, "USB: QX3000001", Outcome::Failed,
+         },
+         "USB: ",
+         Outcome::Cancelled,
+         {"Are you sure to program EEprom?"}},
+        {"not a USB device",
+         [](UsbBench&) {},
+         "COM: 1",
+         Outcome::Refused,
+         {"Instrument type non supported."}},
+        {"cannot open",
+         [](UsbBench& b) { b.chip().failOpen = true; },
+         "USB: QX3000001",
+         Outcome::Failed,
          {"Communication with USB device error"}},
-        {"EEPROM read fails otherwise", [](UsbBench& b) {
+        {"EEPROM read fails otherwise",
+         [](UsbBench& b) {
              b.chip().eepromReadStatus = platform::FtStatus::EepromReadFailed;
              b.host.boxes.inputs = {std::string("126"), std::string("n"), std::string("u")};
-         }, "USB: QX3000001", Outcome::Failed, {"EEProm setup fail."}},
-        {"programming fails", [](UsbBench& b) {
+         },
+         "USB: QX3000001",
+         Outcome::Failed,
+         {"EEProm setup fail."}},
+        {"programming fails",
+         [](UsbBench& b) {
              b.chip().failProgram = true;
              b.host.boxes.inputs = {std::string("126"), std::string("n"), std::string("u")};
-         }, "USB: QX3000001", Outcome::Failed, {"EEProm setup fail."}},
+         },
+         "USB: QX3000001",
+         Outcome::Failed,
+         {"EEProm setup fail."}},
         {"list closed", [](UsbBench&) {}, "USB: QX3000001", Outcome::Cancelled, {}},
-        {"number refused", [](UsbBench& b) {
+        {"number refused",
+         [](UsbBench& b) {
              b.host.boxes.inputs = {std::string("100000"), std::string("n"), std::string("u")};
-         }, "USB: QX3000001", Outcome::Cancelled, {"Lenght of serial number: QX3100000 is wrong"}},
-        {"list missing", [](UsbBench& b) { b.host.store.setValue("SetupPrograms", "Main", "FileSN", b.folder + "/none"); },
-         "USB: QX3000001", Outcome::Cancelled,
+         },
+         "USB: QX3000001",
+         Outcome::Cancelled,
+         {"Lenght of serial number: QX3100000 is wrong"}},
+        {"list missing",
+         [](UsbBench& b) {
+             b.host.store.setValue("SetupPrograms", "Main", "FileSN", b.folder + "/none");
+         },
+         "USB: QX3000001",
+         Outcome::Cancelled,
          {"File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN"}},
     };
     for (const Case& c : cases) {
@@ -155,7 +189,8 @@ TEST(UsbIds, RewritesTheIdentifiersAndKeepsEveryString) {
         EXPECT_EQ(e.manufacturer, "Maker");
         // The power fields change only in the version-2 layout.
         EXPECT_EQ(e.maxPower, type == platform::FtDeviceType::R ? 0 : 90);
-        EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"Unplug then plug the instrument for identification."});
+        EXPECT_EQ(b.host.boxes.texts(),
+                  std::vector<std::string>{"Unplug then plug the instrument for identification."});
     }
     UsbBench b;
     b.host.selections = {"USB: "};

@@ -241,6 +241,7 @@ FtStatus FtdiUsbBridge::EE_Read(FtHandle h, FtEepromData& data) {
     if (ftdi_get_eeprom_value(d->ctx, MAX_POWER, &value) == 0) data.maxPower = static_cast<std::uint16_t>(value);
     if (ftdi_get_eeprom_value(d->ctx, SELF_POWERED, &value) == 0) data.selfPowered = value != 0;
     if (ftdi_get_eeprom_value(d->ctx, REMOTE_WAKEUP, &value) == 0) data.remoteWakeup = value != 0;
+    if (ftdi_get_eeprom_value(d->ctx, IS_NOT_PNP, &value) == 0) data.plugAndPlay = value == 0;
     data.manufacturer = manufacturer;
     data.description = product;
     data.serialNumber = serial;
