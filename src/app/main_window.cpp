@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -17,8 +18,11 @@
 #include "app/menu_model.h"
 #include "app/screen_copy_dialog.h"
 #include "app/selection_dialog.h"
+#include "app/serial_list_dialog.h"
+#include "app/setup_eth_dialog.h"
 #include "instrument/connection.h"
 #include "service/conversation.h"
+#include "service/ethernet_commands.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
 
@@ -174,6 +178,25 @@ std::optional<std::string> FMain::selectInstrument(const std::string& title,
     const auto result = dialog.LoadForm(title, options);
     if (!result.ok || result.description.empty()) return std::nullopt;
     return result.description;
+}
+
+bool FMain::screenCopyVisible() { return computeFlags(env_.commandLine, level_).L; }
+
+service::Outcome FMain::showEthernetSetup(const std::string& mac) {
+    std::string local;
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) {
+            local = a.toString().toStdString();
+            break;
+        }
+    }
+    FSetupEth dialog(env_, dialogs_, local, this);
+    return service::outcomeOf(dialog.LoadForm(mac));
+}
+
+std::optional<service::SerialAssignment> FMain::showSerialList(int type) {
+    FListaSN dialog(*this, this);
+    return dialog.LoadForm(type);
 }
 
 void FMain::chooseInstrument() {

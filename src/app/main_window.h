@@ -57,6 +57,10 @@ public:
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
     void showFontBuilder() override;
     void showScreenCopy(const std::string& description, bool menuMode) override;
+    bool screenCopyVisible() override;
+    // FSetupEth for the module.
+    service::Outcome showEthernetSetup(const std::string& mac) override;
+    std::optional<service::SerialAssignment> showSerialList(int type) override;
 
     // service::ProgressView
     void showStatus(const std::string& text) override;

@@ -29,6 +29,8 @@ void addProfileCommands(CLI::App& app, std::vector<Command>& commands);
 void addImageCommands(CLI::App& app, std::vector<Command>& commands);
 void addScreenCommand(CLI::App& app, std::vector<Command>& commands);
 void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands);
+void addEthernetCommands(CLI::App& app, std::vector<Command>& commands);
+void addUsbCommands(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <deque>
+#include <fstream>
 #include <cstdlib>
 #include <iostream>
 
@@ -110,6 +111,11 @@ Context::Context(GlobalOptions options) : options_(std::move(options)) {
 
 Context::~Context() {
     if (instrument_ && instrument_->Collegato()) instrument_->ChiudiPortaComunicazione();
+    if (simulatedBridge_ && !options_.simulatedEeprom.empty() && !simulatedBridge_->devices().empty()) {
+        const sim::SimUsbDevice& d = simulatedBridge_->devices().front();
+        std::ofstream out(options_.simulatedEeprom, std::ios::trunc);
+        if (!d.eepromEmpty) out << d.serialNumber << "\n" << d.description << "\n";
+    }
 }
 
 bool Context::init() {
@@ -133,7 +139,17 @@ bool Context::init() {
         device.serialNumber = kSimulatedUsbSerial;
         device.description = "KRN Visual (simulated)";
         device.instrument = simulated_.get();
+        if (!options_.simulatedEeprom.empty()) {
+            // A missing or empty file is a chip that was never programmed.
+            std::ifstream in(options_.simulatedEeprom);
+            device.serialNumber.clear();
+            device.description.clear();
+            std::getline(in, device.serialNumber);
+            std::getline(in, device.description);
+            device.eepromEmpty = device.serialNumber.empty();
+        }
         bridge->addDevice(device);
+        simulatedBridge_ = bridge.get();
         usb_ = std::move(bridge);
     } else {
         usb_ = std::make_unique<platform::ftdi::FtdiUsbBridge>();
@@ -189,6 +205,7 @@ int Session::open(bool lock) {
 }
 
 std::optional<std::string> Context::selectInstrument(const std::string&, const krnlink::SelectionOptions&) {
+    if (defaultSelection && options_.instrument.empty() && !std::getenv("KRN_INSTRUMENT")) return defaultSelection;
     std::string d = description();
     if (d.empty()) {
         noInstrument_ = true;

@@ -39,6 +39,7 @@ struct GlobalOptions {
     std::string shippedData;    // the data files that came with the program
     std::string trace;
     std::string simulate;    // profile of an in-process USB instrument
+    std::string simulatedEeprom;  // where the simulated chip keeps its identity (serial, description)
     bool json = false;
     bool yes = false;
 };
@@ -123,6 +124,9 @@ public:
     int communicationSuccesses = 0;
     // True after a command asked for the instrument and none was given (a usage error).
     bool noInstrument() const { return noInstrument_; }
+    // The description the selection returns when none was given (the USB commands pick the
+    // only chip attached this way).
+    std::optional<std::string> defaultSelection;
     // A socket for module commands and one for probing instruments, apart from the link's.
     platform::UdpSocket& moduleSocket() { return *moduleSocket_; }
     platform::UdpSocket& probeSocket() { return *probeSocket_; }
@@ -156,6 +160,7 @@ private:
     std::unique_ptr<PreAnsweredDialogs> dialogs_;
     std::unique_ptr<platform::UsbBridge> usb_;
     std::unique_ptr<sim::SimInstrument> simulated_;
+    sim::SimUsbBridge* simulatedBridge_ = nullptr;
     std::unique_ptr<platform::FrameTrace> trace_;
     std::unique_ptr<instrument::UCKRNVisual> instrument_;
     std::unique_ptr<service::CMain> controller_;

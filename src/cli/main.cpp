@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     app.add_option("--simulate", options.simulate,
                    std::string("Use an in-process simulated USB instrument of this profile, as \"USB: ") +
                        cli::kSimulatedUsbSerial + "\"");
+    app.add_option("--simulate-eeprom", options.simulatedEeprom,
+                   "With --simulate: the simulated chip's EEPROM identity is kept in FILE (a missing file "
+                   "is a blank chip)");
     app.add_flag("--json", options.json, "Print the result as one JSON document");
     app.add_flag("--yes", options.yes, "Answer Yes to every question");
 
@@ -60,6 +63,8 @@ int main(int argc, char** argv) {
     cli::addImageCommands(app, commands);
     cli::addScreenCommand(app, commands);
     cli::addFirmwareCommands(app, commands);
+    cli::addEthernetCommands(app, commands);
+    cli::addUsbCommands(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -1,6 +1,7 @@
 #include "link/ethernet_discovery.h"
 
 #include "link/instrument_description.h"
+#include "link/module_timer.h"
 
 namespace krnlink {
 namespace {
@@ -162,23 +163,9 @@ void EthernetDiscovery::tick() {
 }
 
 void EthernetDiscovery::runToEnd() {
-    platform::TimePoint nextTick = clock_.now() + kTick;
-    while (running()) {
-        const platform::Duration left = nextTick - clock_.now();
-        if (left > platform::Duration::zero()) {
-            auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left);
-            socket_.waitForReadyRead(std::max(ms, std::chrono::milliseconds(1)));
-        }
-        while (running()) {
-            auto d = socket_.receive();
-            if (!d) break;
-            onDatagram(*d);
-        }
-        if (clock_.now() >= nextTick) {
-            tick();
-            nextTick = clock_.now() + kTick;
-        }
-    }
+    runModuleTimer(
+        socket_, clock_, kTick, [this] { return running(); }, [this](const platform::Datagram& d) { onDatagram(d); },
+        [this] { tick(); });
 }
 
 }  // namespace krnlink

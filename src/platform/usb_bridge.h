@@ -49,6 +49,12 @@ struct FtEepromData {
     std::uint16_t maxPower = 90;
     bool selfPowered = false;
     bool remoteWakeup = false;
+    bool plugAndPlay = true;
+    // The record's layout: 0 for the older, unversioned one (chips before type R); 2 for the
+    // version-2 one, which carries the signature words 0x00000000 and 0xFFFFFFFF.
+    std::uint32_t version = 0;
+    std::uint32_t signature1 = 0;
+    std::uint32_t signature2 = 0;
 };
 
 constexpr std::uint8_t FT_BITS_8 = 8;

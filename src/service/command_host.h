@@ -13,6 +13,8 @@
 #include "platform/settings_store.h"
 #include "platform/udp_socket.h"
 #include "platform/usb_bridge.h"
+#include "service/outcome.h"
+#include "service/serial_list.h"
 
 namespace service {
 
@@ -79,6 +81,20 @@ public:
         (void)description;
         (void)menuMode;
     }
+    // Whether the level shows the screen-copy entry (menu flag L); the Ethernet set-up then shows
+    // its wiring hint first.
+    virtual bool screenCopyVisible() { return false; }
+    // FSetupEth ("Ethernet communication settings") for the module with this MAC address, modal;
+    // how it ended.
+    virtual Outcome showEthernetSetup(const std::string& mac) {
+        (void)mac;
+        return Outcome::Refused;
+    }
+    // FListaSN, the serial-number list: type 0 shows it for editing; type 3 or 4 proposes the
+    // next number and returns the assignment made with the program button (nothing when the
+    // technician closed the list). By default it runs on boxes: the number, name and user fields
+    // are input boxes offering their defaults.
+    virtual std::optional<SerialAssignment> showSerialList(int type);
 };
 
 }  // namespace service

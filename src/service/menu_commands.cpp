@@ -5,9 +5,11 @@
 #include "service/controller.h"
 #include "service/display_texts.h"
 #include "service/firmware_update.h"
+#include "service/ethernet_commands.h"
 #include "service/memory_commands.h"
 #include "service/screen_copy.h"
 #include "service/setting_commands.h"
+#include "service/usb_commands.h"
 #include "service/value_commands.h"
 
 namespace service {
@@ -36,6 +38,10 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuScreenCopy", &ScreenCopyCommand},
         {"mnuCopiaMenu", &MenuCopyCommand},
         {"mnuUpdate", &UpdateFirmwareCommand},
+        {"mnuEthSetup", &EthernetSetupCommand},
+        {"mnuListSN", &SerialListCommand},
+        {"mnuWriteEEprom", &WriteEEpromCommand},
+        {"mnuCambiaIdUSB", &UsbIdsCommand},
     };
     return commands;
 }

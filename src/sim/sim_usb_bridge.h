@@ -21,6 +21,10 @@ struct SimUsbDevice {
     bool eepromEmpty = false;
     bool invalidHandle = false;  // reading its serial number by index fails with "invalid handle"
     int notReadyReads = 0;       // reads by index that fail first, as right after plug-in
+    platform::FtDeviceType type = platform::FtDeviceType::R;  // the chip, as GetDeviceInfo tells it
+    platform::FtStatus eepromReadStatus = platform::FtStatus::Ok;  // EE_Read fails with this when not Ok
+    bool failProgram = false;  // EE_Program fails
+    int programs = 0;          // how often the EEPROM was programmed
 };
 
 class SimUsbBridge final : public platform::UsbBridge {

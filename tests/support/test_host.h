@@ -47,6 +47,10 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     void showFontBuilder() override { ++fontBuilders; }
     void showScreenCopy(const std::string& description, bool menuMode) override {
         screenCopies.emplace_back(description, menuMode);
+    bool screenCopyVisible() override { return screenCopyLevel; }
+    service::Outcome showEthernetSetup(const std::string& mac) override {
+        ethernetSetups.push_back(mac);
+        return service::Outcome::Done;
     }
 
     void showStatus(const std::string& t) override { status = t; }
@@ -74,6 +78,8 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::vector<std::string> languageTitles;
     int fontBuilders = 0;
     std::vector<std::pair<std::string, bool>> screenCopies;  // description, menu mode
+    bool screenCopyLevel = false;            // the level shows the screen-copy entry
+    std::vector<std::string> ethernetSetups;  // the MAC addresses the set-up dialog was opened for
 
 private:
     InstrumentRig& rig_;

@@ -1,5 +1,7 @@
 #include "platform/ftdi/ftdi_usb_bridge.h"
 
+#include <utility>
+
 #include <ftdi.h>
 
 #include <chrono>
@@ -239,14 +241,38 @@ FtStatus FtdiUsbBridge::EE_Read(FtHandle h, FtEepromData& data) {
     if (ftdi_get_eeprom_value(d->ctx, MAX_POWER, &value) == 0) data.maxPower = static_cast<std::uint16_t>(value);
     if (ftdi_get_eeprom_value(d->ctx, SELF_POWERED, &value) == 0) data.selfPowered = value != 0;
     if (ftdi_get_eeprom_value(d->ctx, REMOTE_WAKEUP, &value) == 0) data.remoteWakeup = value != 0;
+    if (ftdi_get_eeprom_value(d->ctx, IS_NOT_PNP, &value) == 0) data.plugAndPlay = value == 0;
     data.manufacturer = manufacturer;
     data.description = product;
     data.serialNumber = serial;
     return FtStatus::Ok;
 }
 
-FtStatus FtdiUsbBridge::EE_Program(FtHandle h, const FtEepromData&) {
-    return find(h) ? FtStatus::NotSupported : FtStatus::InvalidHandle;
+FtStatus FtdiUsbBridge::EE_Program(FtHandle h, const FtEepromData& data) {
+    Device* d = find(h);
+    if (!d) return FtStatus::InvalidHandle;
+    // Start from what the chip holds, so that its other fields stay as read; a blank or
+    // unreadable EEPROM starts from libftdi's defaults for the chip.
+    bool decoded = ftdi_read_eeprom(d->ctx) == 0;
+    if (decoded) {
+        unsigned char raw[256] = {0};
+        bool blank = ftdi_get_eeprom_buf(d->ctx, raw, sizeof raw) == 0;
+        for (int i = 0; i < 128 && blank; ++i) blank = raw[i] == 0xFF;
+        decoded = !blank && ftdi_eeprom_decode(d->ctx, 0) == 0;
+    }
+    if (!decoded && ftdi_eeprom_initdefaults(d->ctx, nullptr, nullptr, nullptr) < 0) return FtStatus::EepromWriteFailed;
+    if (ftdi_eeprom_set_strings(d->ctx, data.manufacturer.c_str(), data.description.c_str(),
+                                data.serialNumber.c_str()) < 0)
+        return FtStatus::EepromWriteFailed;
+    const std::pair<ftdi_eeprom_value, int> values[] = {
+        {VENDOR_ID, data.vendorId},          {PRODUCT_ID, data.productId},
+        {MAX_POWER, data.maxPower},          {SELF_POWERED, data.selfPowered ? 1 : 0},
+        {REMOTE_WAKEUP, data.remoteWakeup ? 1 : 0}, {IS_NOT_PNP, data.plugAndPlay ? 0 : 1},
+    };
+    for (const auto& [name, value] : values)
+        if (ftdi_set_eeprom_value(d->ctx, name, value) < 0 && name != IS_NOT_PNP) return FtStatus::EepromWriteFailed;
+    if (ftdi_eeprom_build(d->ctx) < 0 || ftdi_write_eeprom(d->ctx) < 0) return FtStatus::EepromWriteFailed;
+    return FtStatus::Ok;
 }
 
 }  // namespace platform::ftdi

@@ -1,0 +1,54 @@
+#pragma once
+// FListaSN: the serial-number list in "Courier New". In edit mode (type 0) the list alone, saved
+// by the close button; in program mode (type 3 or 4) the serial number, name and user fields and
+// the program button, which assigns the number under the list's lock.
+#include <QDialog>
+#include <optional>
+
+#include "service/command_host.h"
+#include "service/serial_list.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace app {
+
+class FListaSN final : public QDialog {
+    Q_OBJECT
+public:
+    FListaSN(service::CommandHost& host, QWidget* parent = nullptr);
+
+    // Shows the list modally; the assignment made with the program button.
+    std::optional<service::SerialAssignment> LoadForm(int type);
+
+    // For tests: open without showing (false: "File not found" was shown), and the buttons.
+    bool open(int type);
+    void program();
+    void closeList();
+    QPlainTextEdit* list() { return list_; }
+    QLineEdit* txtSN() { return txtSN_; }
+    QLineEdit* txtName() { return txtName_; }
+    QLineEdit* txtUser() { return txtUser_; }
+    QPushButton* cmdProg() { return cmdProg_; }
+    const std::optional<service::SerialAssignment>& assignment() const { return assignment_; }
+
+private:
+    void show(const std::vector<std::string>& lines);
+    void box(const std::string& text);
+
+    service::CommandHost& host_;
+    int type_ = 0;
+    std::string path_;
+    long proposed_ = 0;
+    std::optional<service::SerialAssignment> assignment_;
+    QPlainTextEdit* list_;
+    QLineEdit* txtSN_;
+    QLineEdit* txtName_;
+    QLineEdit* txtUser_;
+    QPushButton* cmdProg_;
+    QPushButton* cmdOK_;
+    QWidget* fields_;
+};
+
+}  // namespace app

@@ -1,0 +1,78 @@
+// FSetupEth on the simulated module and virtual time: the boxes it enables, the address read,
+// OK and Cancel.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/setup_eth_dialog.h"
+#include "sim/sim_serial_port.h"
+#include "sim/sim_udp_socket.h"
+#include "sim/sim_usb_bridge.h"
+#include "support/recording_dialogs.h"
+
+namespace {
+
+using End = krnlink::EthernetSetup::End;
+
+struct Bench {
+    Bench()
+        : usb(clock),
+          ports({}),
+          env{clock, settings, usb, ports, {"127.0.0.1", 65535}, "/tmp", ""},
+          module(instrument, "00AA00000001", "Press A") {
+        auto socket = std::make_unique<sim::SimUdpSocket>(clock);
+        socket->addModule({&module, 1001, 65535});
+        module.setIp("127.0.0.5");
+        dialog =
+            std::make_unique<app::FSetupEth>(env, dialogs, "127.0.0.1", nullptr, std::move(socket));
+    }
+    // The dialog's timer for a while: looks every 50 ms.
+    void run(int looks) {
+        for (int i = 0; i < looks && !dialog->setup()->closed(); ++i) {
+            clock.advance(std::chrono::milliseconds(50));
+            dialog->poll();
+        }
+    }
+    platform::VirtualClock clock;
+    platform::MemorySettingsStore settings;
+    sim::SimUsbBridge usb;
+    sim::SimPortEnumerator ports;
+    app::Environment env;
+    sim::SimInstrument instrument{*sim::findProfile("p36e51")};
+    sim::SimEthernetModule module;
+    testing_support::RecordingDialogs dialogs;
+    std::unique_ptr<app::FSetupEth> dialog;
+};
+
+TEST(FSetupEth, ReadsTheAddressThenOkWritesTheTypedOne) {
+    Bench b;
+    EXPECT_EQ(b.dialog->windowTitle(), "Ethernet communication settings");
+    b.dialog->begin("00AA00000001");
+    EXPECT_FALSE(b.dialog->txtIP()->isEnabled());
+    EXPECT_FALSE(b.dialog->okButton()->isEnabled());
+    EXPECT_EQ(b.dialog->txtLocalIP()->text(), "127.0.0.1");
+    b.run(4);
+    EXPECT_EQ(b.dialog->setup()->step(), 5);
+    EXPECT_TRUE(b.dialog->txtIP()->isEnabled());
+    EXPECT_TRUE(b.dialog->okButton()->isEnabled());
+    EXPECT_EQ(b.dialog->txtIP()->text(), "127.0.0.5");
+    b.dialog->txtIP()->setText("127.0.0.8");
+    b.dialog->okButton()->click();
+    EXPECT_FALSE(b.dialog->okButton()->isEnabled());
+    b.run(10);
+    EXPECT_EQ(b.dialog->setup()->end(), End::Done);
+    EXPECT_EQ(b.module.ip(), "127.0.0.8");
+    EXPECT_EQ(b.dialogs.texts(), std::vector<std::string>{"Ethernet IP setup OK."});
+}
+
+TEST(FSetupEth, ASilentModuleTimesOutOnTheTimer) {
+    Bench b;
+    b.module.setCommandsSilent(true);
+    b.dialog->begin("00AA00000001");
+    b.run(30);  // 8 looks make the 400 ms tick; the third tick (1.2 s) is past 1 s
+    EXPECT_EQ(b.dialog->setup()->end(), End::Failed);
+    EXPECT_EQ(b.dialogs.texts(), std::vector<std::string>{"Get IP-address timeout."});
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// krnctl ethernet setup against krnsim's module on loopback, as separate processes.
+#include <gtest/gtest.h>
+
+#include "e2e/programs.h"
+
+using namespace e2e;
+
+namespace {
+
+TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
+    Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    const std::string discovery =
+        " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
+    Result setup = run(krnctl + " ethernet setup --mac 0036119A0001 --ip 127.0.0.3" + discovery);
+    EXPECT_EQ(setup.exitCode, 0) << setup.out;
+    EXPECT_EQ(setup.out, "Ethernet IP setup OK.\nprevious: 127.0.0.1\nip: 127.0.0.3\n");
+    // The module now reports the new address; on loopback its data port stays where it is.
+    Result list = run(krnctl + " --json list --ethernet" + discovery);
+    EXPECT_EQ(list.out,
+              "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"IP:127.0.0.3:" +
+                  sim.port("udp data") + "\"}]\n");
+
+    // Another module's MAC: nobody answers the selection.
+    Result other = run(krnctl + " ethernet setup --mac 00FF00000000 --ip 127.0.0.4" + discovery);
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_EQ(other.out, "Get IP-address timeout.\n");
+}
+
+}  // namespace
+
+// krnctl usb program on the in-process simulated chip, blank at first; the chip's identity is
+// kept in a file between the two krnctl runs, as re-plugging would show it.
+namespace {
+
+TEST(UsbProgramProgram, ABlankChipGetsTheNextSerialThatTheListThenShows) {
+    const std::string folder = "/tmp/krn_e2e_usb_" + std::to_string(::getpid());
+    run("rm -rf " + folder + " && mkdir -p " + folder + "/config");
+    {
+        std::FILE* f = std::fopen((folder + "/SNlist.txt").c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0 QX300125  KRN-Visual          "
+            "01/12/2026  x\\par\n}",
+            f);
+        std::fclose(f);
+    }
+    const std::string k = "XDG_CONFIG_HOME=" + folder + "/config " + krnctl + " --folder " +
+                          folder + " --simulate p36e51 --simulate-eeprom " + folder + "/chip ";
+    Result next = run(k + "sn next");
+    EXPECT_EQ(next.out, "QX300126\n");
+    Result program = run(k + "--yes usb program --name 'Line 9'");
+    EXPECT_EQ(program.exitCode, 0) << program.out;
+    EXPECT_EQ(
+        program.out,
+        "Are you sure to program EEprom?\nUnplug then plug the instrument for identification.\n");
+    Result chip = run("cat " + folder + "/chip");
+    EXPECT_EQ(chip.out, "QX300126\nLine 9\n");
+    Result list = run(k + "--json list --usb");
+    EXPECT_NE(list.out.find("\"SN\":\"USB: QX300126\""), std::string::npos) << list.out;
+    Result lines = run(k + "sn list");
+    EXPECT_NE(lines.out.find("QX300126  Line 9              "), std::string::npos) << lines.out;
+    EXPECT_EQ(run(k + "sn next").out, "QX300127\n");
+    // The chip is programmed now: a second run asks nothing and takes the next number.
+    program = run(k + "usb program");
+    EXPECT_EQ(program.exitCode, 0) << program.out;
+    EXPECT_EQ(run("cat " + folder + "/chip").out, "QX300127\nKRN-Visual\n");
+    run("rm -rf " + folder);
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The serial-number list: its rich-text file byte for byte, the number it proposes, the checks of
+// the program button, and the lock that keeps two stations from giving out one number.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "service/rtf_text.h"
+#include "service/serial_list.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using service::AssignRequest;
+
+std::string tempFolder(const std::string& name) {
+    const fs::path p =
+        fs::temp_directory_path() / ("krn_sn_" + name + "_" + std::to_string(::getpid()));
+    fs::remove_all(p);
+    fs::create_directories(p);
+    return p.string();
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(SerialListFile, WritesPlainParagraphsInCourierNewAndReadsThemBack) {
+    const std::vector<std::string> lines = {"QX300125  KRN-Visual          06/12/2026  Magazzino",
+                                            "a {b} c\\d", "caf\xe9", ""};
+    const std::string rtf = service::writeRtf(lines);
+    EXPECT_EQ(
+        rtf,
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\n\\f0\\fs20 "
+        "QX300125  KRN-Visual          06/12/2026  Magazzino\\par\na \\{b\\} "
+        "c\\\\d\\par\ncaf\\'e9\\par\n\\par\n}\n");
+    EXPECT_EQ(service::readRtf(rtf), lines);
+}
+
+TEST(SerialListFile, ReaderSkipsWhatItDoesNotKnow) {
+    // As another word processor may save it: colour table, generator, an unknown destination,
+    // formatting words, a last paragraph without its mark.
+    const std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Courier New;}}{\\colortbl "
+        ";\\red0\\green0\\blue0;}\r\n"
+        "{\\*\\generator Riched20 10.0;}\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 3QX00125  "
+        "First\\par\r\n"
+        "{\\*\\unknown skipped}\\b QX300099\\b0  Second\\tab x\\par\r\n"
+        "last}";
+    EXPECT_EQ(service::readRtf(rtf),
+              (std::vector<std::string>{"3QX00125  First", "QX300099 Second\tx", "last"}));
+    // Not rich text at all: plain lines.
+    EXPECT_EQ(service::readRtf("one\r\ntwo\n"), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST(SerialList, LastNumberAndProposal) {
+    platform::MemorySettingsStore settings;
+    struct Case {
+        std::vector<std::string> lines;
+        long proposed;
+    };
+    const Case cases[] = {
+        {{"QX300125  A", "QX300099  B"}, 126},
+        {{"3QX00125  older form", "QX400099  B"}, 126},
+        {{"header", "QX4  no number"}, 1},
+        {{"QX300007  A", "x QX300200 later text QX399999"}, 201},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(service::proposedSerialNumber(c.lines, settings, "krnsetup", 3), c.proposed);
+    settings.setValue("krnsetup", "Main", "LastSerialNumber4", "41");
+    EXPECT_EQ(service::proposedSerialNumber({}, settings, "krnsetup", 4), 42);
+    EXPECT_EQ(service::proposedSerialNumber({}, settings, "krnsetup", 3), 1);
+}
+
+TEST(SerialList, SerialTextLineAndDefaults) {
+    EXPECT_EQ(service::serialText(3, 125), "QX300125");
+    EXPECT_EQ(service::serialText(4, 100000), "QX4100000");
+    const platform::LocalDateTime d{2026, 12, 6};
+    EXPECT_EQ(service::serialListLine("QX300125", "KRN-Visual", d, "Magazzino Varnolide"),
+              "QX300125  KRN-Visual          06/12/2026  Magazzino Varnolide");
+    const std::string long20(20, 'N');
+    EXPECT_EQ(service::serialListLine("QX300125", long20, d, "u"),
+              "QX300125  " + long20 + "06/12/2026  u");
+    EXPECT_EQ(service::defaultInstrumentName(3), "KRN-Visual");
+    EXPECT_EQ(service::defaultUserText(3), "Magazzino Varnolide");
+    EXPECT_EQ(service::defaultUserText(4), "Magazzino Varnolide");
+}
+
+TEST(SerialList, ProgramButtonChecks) {
+    struct Case {
+        std::string number;
+        std::string name;
+        std::optional<std::string> error;
+    };
+    const Case cases[] = {
+        {"125", "KRN-Visual", std::nullopt},
+        {"12a", "KRN-Visual", "Serial number is not a number!"},
+        {"", "KRN-Visual", "Serial number is not a number!"},
+        {"100000", "KRN-Visual", "Lenght of serial number: QX4100000 is wrong"},
+        {"125", std::string(64, 'n') + "   ", std::nullopt},
+        {"125", std::string(65, 'n'), "Lenght of name is wrong"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(service::serialFieldsError(c.number, 4, c.name), c.error) << c.number;
+}
+
+struct ListBench {
+    explicit ListBench(const std::string& name)
+        : folder(tempFolder(name)), path(folder + "/SNlist.txt") {
+        clock.setLocal({2026, 12, 6, 10, 0, 0});
+    }
+    ~ListBench() { fs::remove_all(folder); }
+    service::AssignResult assign(AssignRequest r) {
+        return service::assignSerialNumber(path, settings, "krnsetup", clock, r,
+                                           std::chrono::seconds(10));
+    }
+    std::string folder, path;
+    platform::VirtualClock clock;
+    platform::MemorySettingsStore settings;
+};
+
+TEST(SerialListAssign, AppendsTheLineSavesAndRemembersTheNumber) {
+    ListBench b("append");
+    ASSERT_TRUE(service::writeSerialList(b.path, {"QX300125  A", "QX300099  B"}));
+    auto r = b.assign({3, 126, 126, "  " + std::string(64, 'n') + "  ", "Magazzino Varnolide"});
+    ASSERT_TRUE(r.assignment) << r.error;
+    EXPECT_EQ(r.assignment->serial, "QX300126");
+    EXPECT_EQ(r.assignment->name, std::string(64, 'n'));
+    EXPECT_EQ(*service::readSerialList(b.path),
+              (std::vector<std::string>{
+                  "QX300125  A", "QX300099  B",
+                  "QX300126  " + std::string(64, 'n') + "06/12/2026  Magazzino Varnolide"}));
+    const std::string bytes = readAll(b.path);
+    const std::string tail = "Magazzino Varnolide\\par\n}\n";
+    ASSERT_GT(bytes.size(), tail.size());
+    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+    EXPECT_EQ(bytes.rfind("{\\rtf1\\ansi", 0), 0u);
+    EXPECT_EQ(b.settings.value("krnsetup", "Main", "LastSerialNumber3"), "126");
+    EXPECT_FALSE(fs::exists(b.path + ".lock"));
+}
+
+TEST(SerialListAssign, ANumberTakenMeanwhileIsNeverGivenTwice) {
+    ListBench b("taken");
+    ASSERT_TRUE(service::writeSerialList(b.path, {"QX300125  A"}));
+    // Another station took 126 after this dialog proposed it: the next free one is used.
+    ASSERT_TRUE(b.assign({3, 126, 126, "first", "u"}).assignment);
+    auto r = b.assign({3, 126, 126, "second", "u"});
+    ASSERT_TRUE(r.assignment);
+    EXPECT_EQ(r.assignment->number, 127);
+    // A number typed by hand that is already in the list is refused.
+    r = b.assign({3, 125, 128, "third", "u"});
+    EXPECT_FALSE(r.assignment);
+    EXPECT_EQ(r.error, "Serial number QX300125 is already in the list");
+    EXPECT_EQ(service::readSerialList(b.path)->size(), 3u);
+}
+
+TEST(SerialListAssign, MissingListAndAHeldLock) {
+    ListBench b("lock");
+    auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
+    EXPECT_EQ(r.error,
+              "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
+    ASSERT_TRUE(service::writeSerialList(b.path, {}));
+    { std::ofstream(b.path + ".lock") << "other 1\n"; }
+    const auto t0 = b.clock.now();
+    r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
+    EXPECT_FALSE(r.assignment);
+    EXPECT_EQ(
+        r.error,
+        "The serial number list is in use by another station.\nTry again; if no other station is "
+        "programming, delete " +
+            b.path + ".lock");
+    EXPECT_GE(b.clock.now() - t0, std::chrono::seconds(10));
+    EXPECT_TRUE(fs::exists(b.path + ".lock"));  // somebody else's lock stays
+    EXPECT_TRUE(service::readSerialList(b.path)->empty());
+}
+
+TEST(SerialListAssign, TwoProcessesAssigningAtOnceNeverShareANumber) {
+    ListBench b("race");
+    ASSERT_TRUE(service::writeSerialList(b.path, {"QX300010  start"}));
+    constexpr int kProcesses = 2, kEach = 25;
+    for (int round = 0; round < 4; ++round) {
+        std::vector<pid_t> children;
+        for (int p = 0; p < kProcesses; ++p) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                platform::SystemClock clock;
+                platform::MemorySettingsStore settings;
+                int failures = 0;
+                for (int i = 0; i < kEach; ++i) {
+                    auto r = service::assignSerialNumber(
+                        b.path, settings, "krnsetup", clock,
+                        {3, std::nullopt, std::nullopt, "p" + std::to_string(p), "u"},
+                        std::chrono::seconds(30));
+                    if (!r.assignment) ++failures;
+                }
+                ::_exit(failures);
+            }
+            children.push_back(pid);
+        }
+        for (pid_t c : children) {
+            int status = 0;
+            ::waitpid(c, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+    }
+    const auto lines = *service::readSerialList(b.path);
+    ASSERT_EQ(lines.size(), 1u + 4 * kProcesses * kEach);
+    std::set<std::string> serials;
+    for (const auto& l : lines) serials.insert(l.substr(0, 8));
+    EXPECT_EQ(serials.size(), lines.size());
+    EXPECT_EQ(lines.back().substr(0, 8), service::serialText(3, 10 + 4 * kProcesses * kEach));
+}
+
+}  // namespace
