@@ -103,6 +103,9 @@ public:
     std::function<void()> onNoise;
     // Raised when the channel is closed, so that the identification can be forgotten.
     std::function<void()> onClose;
+    // Whether the line is checked for late bytes around each exchange (an attempt has failed
+    // and no exchange has come through clean since).
+    bool lineSuspect() const { return suspect_; }
     // Opens skip the configuration read (raw access for diagnostics).
     bool skipConfigurationRead = false;
 
@@ -114,6 +117,7 @@ private:
     static const AttemptPolicy& policyFor(Channel c);
     UsbWriteMode writeModeFor(Channel c) const;
     bool attempt(bool& answerBegun);
+    bool readAnswer(bool& answerBegun);
     bool sendRequest(UsbWriteMode mode);
     bool checksumOk(int len) const;
     bool recoverAfterFailedAttempt(const AttemptPolicy& policy);
@@ -134,6 +138,10 @@ private:
     std::unique_ptr<Transport> transport_;  // the open channel, none when closed
     Channel selected_ = Channel::Serial;     // the channel of the next open
     bool connected_ = false;
+    // An attempt has failed: the line is checked for stray bytes around every exchange until
+    // one comes through clean. A new conversation does not end it, because a late answer of
+    // the last one may still come.
+    bool suspect_ = false;
     std::string name_;
 };
 
