@@ -88,7 +88,7 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
                 break;
             }
             // Once an attempt has failed, an answer may still come after the tool has given up.
-            suspect_ = true;
+            suspectFor_ = kCleanExchangesToTrust;
             if (answerBegun && policy.answerFailureIsFinal) break;
             if (senzaRitentativi && policy.senzaRitentativiCounts) break;
             if (n == policy.attempts && !policy.recoversAfterLastAttempt) break;
@@ -104,7 +104,7 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
 bool FrameLink::attempt(bool& answerBegun) {
     // A suspect line proves itself quiet before the request and after the answer, so that a
     // late answer to an earlier request is never taken for this one's.
-    const bool checked = suspect_;
+    const bool checked = suspectFor_ > 0;
     if (checked && !transport_->settle()) traceNote("line still busy before the request");
     if (!sendRequest(writeModeFor(transport_->channel()))) return false;
     if (!readAnswer(answerBegun)) return false;
@@ -115,7 +115,7 @@ bool FrameLink::attempt(bool& answerBegun) {
         answerBegun = false;
         return false;
     }
-    suspect_ = false;
+    --suspectFor_;
     return true;
 }
 

@@ -50,7 +50,6 @@ TEST_P(LateAnswer, IsNeverTakenForTheNextRequestsAnswer) {
     // fails the attempt, the channel recovers, and the next attempt reads the right byte.
     ASSERT_TRUE(read(kSecond));
     EXPECT_EQ(rig.answerData(), bytes({kSecondValue}));
-    EXPECT_FALSE(rig.link.lineSuspect());
     ASSERT_TRUE(read(kFirst));
     EXPECT_EQ(rig.answerData(), bytes({kFirstValue}));
 }
@@ -75,11 +74,14 @@ TEST_P(LateAnswer, CheckingCostsTheQuietWindowsOnlyUntilAnExchangeIsClean) {
     const double clean = timeRead();
     for (int i = 0; i < attemptsOf(GetParam()); ++i) rig.instrument.addFault({Fault::Kind::NoAnswer});
     EXPECT_FALSE(read(kFirst));
-    // No late answer comes: the suspect exchange waits the quiet window twice and comes
-    // through clean, after which no exchange waits at all.
-    const double checked = timeRead();
-    EXPECT_GT(checked, clean + 0.009);
-    EXPECT_LT(checked, clean + 0.021);
+    // No late answer comes: each checked exchange waits the quiet window twice; once enough
+    // have come through clean, no exchange waits at all.
+    for (int i = 0; i < krnlink::FrameLink::kCleanExchangesToTrust; ++i) {
+        EXPECT_TRUE(rig.link.lineSuspect());
+        const double checked = timeRead();
+        EXPECT_GT(checked, clean + 0.009);
+        EXPECT_LT(checked, clean + 0.021);
+    }
     EXPECT_FALSE(rig.link.lineSuspect());
     EXPECT_DOUBLE_EQ(timeRead(), clean);
 }
@@ -93,7 +95,6 @@ TEST_P(LateAnswer, TheCheckOutlivesTheConversation) {
     EXPECT_TRUE(rig.link.lineSuspect());
     ASSERT_TRUE(rig.open(GetParam()));
     EXPECT_FALSE(rig.instrument.holdingAnswer());
-    EXPECT_FALSE(rig.link.lineSuspect());
     ASSERT_TRUE(read(kFirst));
     EXPECT_EQ(rig.answerData(), bytes({kFirstValue}));
 }
@@ -120,6 +121,25 @@ TEST(LateAnswerSimulator, AHeldAnswerLeavesRightAfterTheEchoOfTheNextRequest) {
     EXPECT_EQ(platform::Bytes(out.begin(), out.begin() + tail.size()), tail);
     EXPECT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}, true));
     EXPECT_EQ(rig.answerData(), bytes({kSecondValue}));
+}
+
+TEST(LateAnswerSimulator, AnAnswerHeldPastACleanExchangeIsStillCaught) {
+    // The held answer waits for the echo of the third request after its own: the retry of
+    // the failed read comes through clean, and the read after it still must not take it.
+    for (Channel c : {Channel::Serial, Channel::Usb, Channel::Ethernet}) {
+        Rig rig;
+        ASSERT_TRUE(rig.open(c));
+        rig.instrument.nvram()[kFirst] = kFirstValue;
+        rig.instrument.nvram()[kSecond] = kSecondValue;
+        rig.instrument.addFault({Fault::Kind::Late, 2});
+        ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
+        EXPECT_EQ(rig.answerData(), bytes({kFirstValue})) << krnlink::channelName(c);
+        ASSERT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}));
+        EXPECT_EQ(rig.answerData(), bytes({kSecondValue})) << krnlink::channelName(c);
+        ASSERT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}));
+        EXPECT_EQ(rig.answerData(), bytes({kSecondValue})) << krnlink::channelName(c);
+        EXPECT_FALSE(rig.instrument.holdingAnswer());
+    }
 }
 
 TEST(LateAnswerPaced, AFaultFreeReadTakesExactlyTheWireTime) {
