@@ -36,13 +36,19 @@ public:
         for (std::uint8_t b : bytes) {
             if (pos_ >= size_) continue;  // input used up: a silent instrument
             const std::uint8_t control = data_[pos_++];
+            const std::size_t before = rx_.size();
             if (control & 1) rx_.push_back(b);
             for (int n = control >> 1; n > 0 && pos_ < size_; --n) rx_.push_back(data_[pos_++]);
+            arrived_ = arrived_ || rx_.size() > before;
         }
         return open_;
     }
     bool waitForReadyRead(std::chrono::milliseconds timeout) override {
-        if (!rx_.empty()) return true;
+        // Like a real port: only input that came since the last wait ends it early.
+        if (arrived_) {
+            arrived_ = false;
+            return true;
+        }
         clock_.sleepFor(timeout);
         return false;
     }
@@ -54,6 +60,7 @@ private:
     std::size_t size_;
     std::size_t pos_ = 0;
     std::deque<std::uint8_t> rx_;
+    bool arrived_ = false;
     bool open_ = false;
 };
 
