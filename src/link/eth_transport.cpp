@@ -10,8 +10,11 @@ constexpr platform::Duration kEthWait = std::chrono::milliseconds(1000);
 constexpr platform::Duration kModuleCommandWait = std::chrono::seconds(2);
 constexpr std::size_t kFlushZeros = 18;
 constexpr std::uint8_t kCarriageReturn = 13;
+// Quiet: a few byte times plus the module's gathering of a datagram and the network.
+constexpr platform::Duration kQuietWindow = std::chrono::milliseconds(10);
 }  // namespace
 
+platform::Duration EthernetTransport::quietWindow() const { return kQuietWindow; }
 platform::Duration EthernetTransport::waitLimit() const { return kEthWait; }
 
 bool EthernetTransport::open() {

@@ -19,6 +19,7 @@ public:
 
     Channel channel() const override { return Channel::Ethernet; }
     platform::Duration waitLimit() const override;
+    platform::Duration quietWindow() const override;
 
     // Closes and binds the socket, resolves the host name (once: every datagram goes to the
     // numeric address) and sends one zero byte, whose echo is waited for but not required.

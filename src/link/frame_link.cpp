@@ -87,6 +87,8 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
                 ok = true;
                 break;
             }
+            // Once an attempt has failed, an answer may still come after the tool has given up.
+            suspectFor_ = kCleanExchangesToTrust;
             if (answerBegun && policy.answerFailureIsFinal) break;
             if (senzaRitentativi && policy.senzaRitentativiCounts) break;
             if (n == policy.attempts && !policy.recoversAfterLastAttempt) break;
@@ -100,7 +102,24 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
 }
 
 bool FrameLink::attempt(bool& answerBegun) {
+    // A suspect line proves itself quiet before the request and after the answer, so that a
+    // late answer to an earlier request is never taken for this one's.
+    const bool checked = suspectFor_ > 0;
+    if (checked && !transport_->settle()) traceNote("line still busy before the request");
     if (!sendRequest(writeModeFor(transport_->channel()))) return false;
+    if (!readAnswer(answerBegun)) return false;
+    if (!checked) return true;
+    if (!transport_->quietAfterAnswer()) {
+        // The bytes that follow belong to another answer: the attempt fails and the channel
+        // recovers as after a missing answer.
+        answerBegun = false;
+        return false;
+    }
+    --suspectFor_;
+    return true;
+}
+
+bool FrameLink::readAnswer(bool& answerBegun) {
     // LEN, then LEN bytes: the data and the CHK.
     const platform::Duration limit = transport_->waitLimit();
     std::uint8_t len = 0;

@@ -103,6 +103,12 @@ public:
     std::function<void()> onNoise;
     // Raised when the channel is closed, so that the identification can be forgotten.
     std::function<void()> onClose;
+    // Whether the line is checked for late bytes around each exchange (an attempt has failed
+    // and fewer than kCleanExchangesToTrust exchanges have come through clean since).
+    bool lineSuspect() const { return suspectFor_ > 0; }
+    // How many checked exchanges in a row must come through clean before the line is trusted
+    // again: a late answer may wait for the echo of a later request to come out.
+    static constexpr int kCleanExchangesToTrust = 8;
     // Opens skip the configuration read (raw access for diagnostics).
     bool skipConfigurationRead = false;
 
@@ -114,6 +120,7 @@ private:
     static const AttemptPolicy& policyFor(Channel c);
     UsbWriteMode writeModeFor(Channel c) const;
     bool attempt(bool& answerBegun);
+    bool readAnswer(bool& answerBegun);
     bool sendRequest(UsbWriteMode mode);
     bool checksumOk(int len) const;
     bool recoverAfterFailedAttempt(const AttemptPolicy& policy);
@@ -134,6 +141,10 @@ private:
     std::unique_ptr<Transport> transport_;  // the open channel, none when closed
     Channel selected_ = Channel::Serial;     // the channel of the next open
     bool connected_ = false;
+    // After a failed attempt, the number of clean exchanges still to come before the line is
+    // trusted; while above 0 the line is checked around every exchange. A new conversation
+    // does not reset it, because a late answer of the last one may still come.
+    int suspectFor_ = 0;
     std::string name_;
 };
 

@@ -11,8 +11,11 @@ constexpr platform::Duration kResyncBurst = std::chrono::seconds(5);
 constexpr std::size_t kBurstBytes = 256;
 // More than the port's input can hold between two looks at it.
 constexpr std::size_t kDropChunk = 65536;
+// Quiet: a few byte times plus the wake-up of the port's wait.
+constexpr platform::Duration kQuietWindow = std::chrono::milliseconds(5);
 }  // namespace
 
+platform::Duration SerialTransport::quietWindow() const { return kQuietWindow; }
 platform::Duration SerialTransport::waitLimit() const { return kByteWait; }
 
 bool SerialTransport::open() {

@@ -14,6 +14,7 @@ public:
 
     Channel channel() const override { return Channel::Serial; }
     platform::Duration waitLimit() const override;
+    platform::Duration quietWindow() const override;
     platform::SerialPort& port() const { return port_; }
     const std::string& location() const { return location_; }
 

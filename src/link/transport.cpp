@@ -38,6 +38,28 @@ bool Transport::sendByte(std::uint8_t b, bool withEcho, std::int32_t& polls) {
     return waitFor(1, waitLimit(), polls) && read(&echo, 1, waitLimit()) && echo == b;
 }
 
+bool Transport::settle() {
+    const platform::TimePoint deadline = clock_.now() + waitLimit();
+    std::int32_t polls = 0;
+    discard();
+    while (waitFor(1, quietWindow(), polls)) {
+        discard();
+        if (clock_.now() >= deadline) {
+            traceNote("the line does not fall silent");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Transport::quietAfterAnswer() {
+    std::int32_t polls = 0;
+    if (!waitFor(1, quietWindow(), polls)) return true;
+    traceNote("surplus bytes after the answer");
+    discard();
+    return false;
+}
+
 bool Transport::settleAfterBurst(std::size_t burst) {
     std::int32_t polls = 0;
     waitFor(burst, waitLimit(), polls);

@@ -24,6 +24,10 @@ public:
     virtual Channel channel() const = 0;
     // How long one wait for input may last on this channel.
     virtual platform::Duration waitLimit() const = 0;
+    // How long the line must stay silent to count as quiet: a few byte times at 115200 baud
+    // plus what the channel adds on its way (the port's or the chip's latency, the module's
+    // gathering of a datagram).
+    virtual platform::Duration quietWindow() const = 0;
 
     // Opens the channel and checks that the line is usable; false when it is not (the caller
     // then closes it).
@@ -44,6 +48,12 @@ public:
     bool waitFor(std::size_t n, platform::Duration limit, std::int32_t& polls);
     // Drops everything received so far.
     virtual void discard() = 0;
+    // Drops what has come and waits until the line stays silent for the quiet window; what
+    // arrives meanwhile is dropped too. False when the line does not fall silent within the
+    // wait limit.
+    bool settle();
+    // True when nothing more arrives within the quiet window; what does arrive is dropped.
+    bool quietAfterAnswer();
     // Brings the instrument back to the start of a frame with its idle filler, the zero byte;
     // true when it echoes again.
     virtual bool resynchronise() = 0;

@@ -12,8 +12,11 @@ constexpr platform::Duration kByteWait = std::chrono::milliseconds(700);
 constexpr platform::Duration kPollInterval = std::chrono::milliseconds(1);
 constexpr std::uint32_t kBaudRate = 115200;
 constexpr std::size_t kBurstBytes = 256;
+// Quiet: a few byte times plus the chip's 1 ms latency timer and the 1 ms polls.
+constexpr platform::Duration kQuietWindow = std::chrono::milliseconds(5);
 }  // namespace
 
+platform::Duration UsbTransport::quietWindow() const { return kQuietWindow; }
 platform::Duration UsbTransport::waitLimit() const { return kByteWait; }
 
 bool UsbTransport::open() {

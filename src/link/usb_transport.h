@@ -15,6 +15,7 @@ public:
 
     Channel channel() const override { return Channel::Usb; }
     platform::Duration waitLimit() const override;
+    platform::Duration quietWindow() const override;
     platform::FtHandle handle() const { return handle_; }
 
     // Opens the device with its set-up steps and 115200 baud, and sends one zero byte with echo

@@ -1,6 +1,7 @@
 #include "sim/sim_instrument.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/protocol.h"
 #include "sim/nvram_image.h"
@@ -61,6 +62,7 @@ void SimInstrument::onByte(std::uint8_t b, platform::TimePoint arrival) {
             return;
         }
         startFrame();
+        if (current_ && startFault(arrival)) return;
         frame_.assign(1, b);
         expected_ = b;
     } else {
@@ -81,7 +83,10 @@ void SimInstrument::sendOut(std::uint8_t b, platform::TimePoint earliest) {
         if (current_->index == index) {
             switch (current_->kind) {
                 case Fault::Kind::DropByte: return;
-                case Fault::Kind::CorruptByte: b = static_cast<std::uint8_t>(~b); break;
+                case Fault::Kind::CorruptByte:
+                    b = current_->data.empty() ? static_cast<std::uint8_t>(~b)
+                                               : static_cast<std::uint8_t>(b ^ current_->data[0]);
+                    break;
                 case Fault::Kind::DelayByte: extraDelay_ = current_->delay; break;
                 default: break;
             }
@@ -102,6 +107,7 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
     const bool valid =
         n >= 3 && platform::frameChecksum(std::span(request.data(), n - 1)) == request[n - 1];
     if (frameObserver) frameObserver(true, request, n >= 2 ? request[1] : 0);
+    releaseHeld(t);
     std::optional<Fault> fault = current_;
     if (valid && !(fault && fault->kind == Fault::Kind::NoAnswer)) {
         std::optional<platform::Bytes> data = answerCommand(
@@ -119,11 +125,47 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
             }
             platform::TimePoint start = t + answerDelay_;
             if (fault && fault->kind == Fault::Kind::Stall) start += fault->delay;
-            for (std::uint8_t b : frame) sendOut(b, start);
+            if (fault && fault->kind == Fault::Kind::Late) {
+                held_ = frame;
+                heldFrames_ = fault->index;
+            } else {
+                for (std::uint8_t b : frame) sendOut(b, start);
+            }
             if (frameObserver) frameObserver(false, frame, request[1]);
         }
     }
     current_.reset();
+}
+
+bool SimInstrument::startFault(platform::TimePoint arrival) {
+    switch (current_->kind) {
+        case Fault::Kind::Noise: {
+            const platform::Bytes noise = current_->data;
+            current_->index = -1;  // the noise is not counted among the frame's output bytes
+            for (std::uint8_t n : noise) sendOut(n, arrival);
+            return false;
+        }
+        case Fault::Kind::Silence:
+            silent_ = true;
+            current_.reset();
+            return true;
+        case Fault::Kind::Restart:
+            current_.reset();
+            restart(arrival);
+            return true;
+        default: return false;
+    }
+}
+
+void SimInstrument::releaseHeld(platform::TimePoint t) {
+    if (!held_) return;
+    if (heldFrames_-- > 0) return;
+    // The held answer leaves after this frame's echo; the faults of this frame do not touch it.
+    const platform::Bytes late = std::move(*held_);
+    held_.reset();
+    std::optional<Fault> own = std::exchange(current_, std::nullopt);
+    for (std::uint8_t b : late) sendOut(b, t + answerDelay_);
+    current_ = std::move(own);
 }
 
 void SimInstrument::setClock(const platform::LocalDateTime& t, platform::TimePoint at) {
@@ -142,6 +184,7 @@ void SimInstrument::restart(platform::TimePoint t) {
     loaderActive_ = (nvram_[11] & 0x80) != 0 || (loaderStuck_ && loaderActive_);
     expected_ = 0;
     frame_.clear();
+    held_.reset();
     pressLocked_ = false;
     keyboardLocked_ = false;
 }

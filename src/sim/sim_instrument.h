@@ -21,7 +21,7 @@ namespace sim {
 struct Fault {
     enum class Kind {
         DropByte,       // output byte `index` of the frame (echo bytes first, then the answer)
-        CorruptByte,    // output byte `index` inverted
+        CorruptByte,    // output byte `index` inverted, or XOR-ed with `data[0]` when given
         DelayByte,      // output byte `index` and all after it come `delay` later
         WrongEcho,      // echo of request byte `index` altered
         WrongChecksum,  // the answer's CHK is off by one
@@ -30,6 +30,13 @@ struct Fault {
         Stall,          // the answer comes `delay` after the echo
         NoAnswer,       // the request is echoed but not answered
         Replace,        // the answer carries `data` instead of the command's own
+        Late,           // the answer is held back and sent right after the echo of a later
+                        // request frame (the next one, or `index` frames further on), ahead
+                        // of that frame's own answer: an instrument that answers after the
+                        // host has given up
+        Noise,          // the bytes of `data` go out before the echo of the frame's first byte
+        Silence,        // from this frame on the instrument neither echoes nor answers
+        Restart,        // the instrument restarts when the frame's first byte arrives
     };
     Fault() = default;
     Fault(Kind k, int i = 0, platform::Duration d = {}, int s = 0, platform::Bytes bytes = {})
@@ -150,6 +157,8 @@ public:
     // The instrument restarts: it hears nothing for the restart time.
     void restart(platform::TimePoint t);
     int restarts() const { return restarts_; }
+    // An answer held back by a Late fault and not yet released.
+    bool holdingAnswer() const { return held_.has_value(); }
 
     // Told of every complete request (request = true) and every answer frame sent.
     std::function<void(bool request, const platform::Bytes& frame, std::uint8_t code)> frameObserver;
@@ -188,6 +197,11 @@ private:
     std::optional<Fault> current_;
     int outIndex_ = 0;  // output bytes of the current frame so far
     platform::Duration extraDelay_{};
+    std::optional<platform::Bytes> held_;  // a late answer, with the frames still to pass
+    int heldFrames_ = 0;
+    void releaseHeld(platform::TimePoint t);
+    // Faults that act when a frame begins; true when the frame's byte is not heard.
+    bool startFault(platform::TimePoint arrival);
 
     platform::Bytes frame_;
     std::size_t expected_ = 0;  // bytes still to come after LEN

@@ -150,6 +150,11 @@ void SimServer::flushPty() {
 
 void SimServer::flushUdp() {
     while (auto d = module_.takeDataDatagram(clock_.now())) {
+        if (haveClient_ && strayCount_ > 0) {
+            --strayCount_;
+            ::sendto(udpCommand_, stray_.data(), stray_.size(), 0,
+                     reinterpret_cast<const sockaddr*>(clientAddr_), clientAddrLen_);
+        }
         if (haveClient_)
             ::sendto(udpData_, d->data(), d->size(), 0,
                      reinterpret_cast<const sockaddr*>(clientAddr_), clientAddrLen_);
@@ -219,6 +224,12 @@ void SimServer::start() {
 void SimServer::stop() {
     stopFlag_ = true;
     if (thread_.joinable()) thread_.join();
+}
+
+void SimServer::sendStrayDatagrams(int count, platform::Bytes bytes) {
+    std::lock_guard lock(mutex_);
+    strayCount_ = count;
+    stray_ = std::move(bytes);
 }
 
 void SimServer::withInstrument(const std::function<void(SimInstrument&)>& f) {

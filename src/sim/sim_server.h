@@ -37,6 +37,10 @@ public:
     void start();
     void stop();
 
+    // Tests: before each of the next `count` data datagrams, another sender (the command
+    // port) sends the client `bytes`, which look like the instrument's output.
+    void sendStrayDatagrams(int count, platform::Bytes bytes);
+
     // Work on the instrument while the server thread is held off.
     void withInstrument(const std::function<void(SimInstrument&)>& f);
 
@@ -66,6 +70,8 @@ private:
     unsigned clientAddrLen_ = 0;
     bool ptyEnabled_ = false;
     bool udpEnabled_ = false;
+    int strayCount_ = 0;
+    platform::Bytes stray_;
 
     std::mutex mutex_;
     std::atomic<bool> stopFlag_{false};

@@ -47,6 +47,7 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     void showFontBuilder() override { ++fontBuilders; }
     void showScreenCopy(const std::string& description, bool menuMode) override {
         screenCopies.emplace_back(description, menuMode);
+    }
     bool screenCopyVisible() override { return screenCopyLevel; }
     service::Outcome showEthernetSetup(const std::string& mac) override {
         ethernetSetups.push_back(mac);
