@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "instrument/uckrnvisual.h"
-#include "service/memory_commands.h"
-#include "service/firmware_update.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
+#include "service/firmware_update.h"
+#include "service/memory_commands.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_server.h"
 
@@ -76,7 +76,8 @@ double exportSecondsPerKiB(instrument::UCKRNVisual& c, int bytes, bool blocks) {
 resources::FirmwareFile firmwareKiB() {
     std::string text;
     for (int a = 0x2000; a < 0x2400; a += 2)
-        text += std::to_string(a) + ":" + std::to_string(a * 7 % 256) + ":" + std::to_string(a * 13 % 256) + "\r\n";
+        text += std::to_string(a) + ":" + std::to_string(a * 7 % 256) + ":" +
+                std::to_string(a * 13 % 256) + "\r\n";
     return *resources::parseFirmware(text).file;
 }
 
@@ -166,7 +167,8 @@ int main(int argc, char** argv) {
     // one round trip through the pseudo-terminal; Ethernet sends the frame in one datagram and
     // the echo overlaps the request on the line.
     server.withInstrument([](sim::SimInstrument& i) { i.setPacing(true); });
-    const std::initializer_list<std::uint8_t> write10 = {40, 0x00, 0x10, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const std::initializer_list<std::uint8_t> write10 = {40, 0x00, 0x10, 0x00, 1, 2, 3,
+                                                         4,  5,    6,    7,    8, 9, 10};
     const std::initializer_list<std::uint8_t> read15 = {41, 0x00, 0x10, 0x00};
     c.HandlePorta(&serial);
     c.ApriComunicazione232(pty);
@@ -190,11 +192,14 @@ int main(int argc, char** argv) {
     // The firmware update's flash work on 1 KiB: erase, program and read back, then verify.
     const resources::FirmwareFile firmware = firmwareKiB();
     auto f0 = Clock::now();
-    if (!service::writeRecords(c, firmware, [] { return false; }, [](long) { return true; }))
+    if (!service::writeRecords(
+            c, firmware, [] { return false; }, [](long) { return true; }))
         std::fprintf(stderr, "firmware write failed\n");
     const double firmwareWrite = std::chrono::duration<double>(Clock::now() - f0).count();
     f0 = Clock::now();
-    if (!service::compareRecords(c, firmware, [] { return false; }, [](long) { return true; }).uguale)
+    if (!service::compareRecords(
+             c, firmware, [] { return false; }, [](long) { return true; })
+             .uguale)
         std::fprintf(stderr, "firmware verify failed\n");
     const double firmwareVerify = std::chrono::duration<double>(Clock::now() - f0).count();
     c.ChiudiPortaComunicazione();
@@ -209,33 +214,48 @@ int main(int argc, char** argv) {
         int echoes;  // round trips through the pseudo-terminal
     };
     const Row rows[] = {
-        {"Serial, 10-byte write (command 40, 16 bytes out, 3 back)", serialWrite, serialBound(16, 3), 16},
-        {"Serial, 15-byte block read (command 41, 6 bytes out, 17 back)", serialRead, serialBound(6, 17), 6},
+        {"Serial, 10-byte write (command 40, 16 bytes out, 3 back)", serialWrite,
+         serialBound(16, 3), 16},
+        {"Serial, 15-byte block read (command 41, 6 bytes out, 17 back)", serialRead,
+         serialBound(6, 17), 6},
         {"Ethernet, 10-byte write (command 40)", ethWrite, ethBound(16, 3), 0},
         {"Ethernet, 15-byte block read (command 41)", ethRead, ethBound(6, 17), 0},
     };
 
     std::printf("| Measurement | Result |\n|---|---|\n");
     std::printf("| One-byte reads per second, in process (virtual clock) | %.0f |\n", inProcess);
-    std::printf("| One-byte reads per second, QSerialPort on a pseudo-terminal | %.0f |\n", overPty);
+    std::printf("| One-byte reads per second, QSerialPort on a pseudo-terminal | %.0f |\n",
+                overPty);
     std::printf("| One-byte reads per second, QUdpSocket on loopback | %.0f |\n", overUdp);
     std::printf("| Timed-out serial byte wait: wall time | %.3f s |\n", serialWall);
-    std::printf("| Timed-out serial byte wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
-                serialCpu, 100.0 * serialCpu / serialWall);
-    std::printf("| Serial resynchronisation over a pseudo-terminal: wall time | %.3f s |\n", resyncWall);
-    std::printf("| Serial resynchronisation: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
-                resyncCpu, 100.0 * resyncCpu / resyncWall);
+    std::printf(
+        "| Timed-out serial byte wait: CPU time of the waiting thread | %.4f s (%.2f %% of one "
+        "core) |\n",
+        serialCpu, 100.0 * serialCpu / serialWall);
+    std::printf("| Serial resynchronisation over a pseudo-terminal: wall time | %.3f s |\n",
+                resyncWall);
+    std::printf(
+        "| Serial resynchronisation: CPU time of the waiting thread | %.4f s (%.2f %% of one core) "
+        "|\n",
+        resyncCpu, 100.0 * resyncCpu / resyncWall);
     std::printf("| Timed-out Ethernet wait: wall time | %.3f s |\n", ethWall);
-    std::printf("| Timed-out Ethernet wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) |\n",
-                ethCpu, 100.0 * ethCpu / ethWall);
-    std::printf("| Full configuration read of a protocol 36 instrument over a pseudo-terminal | %.1f ms, %zu frames, %zu bytes sent |\n",
-                rereadSeconds * 1e3, rereadFrames, rereadBytes);
-    std::printf("| The same configuration read, paced at 115200 baud | %.1f ms |\n", pacedReread * 1e3);
-    std::printf("\nPaced at 115200 baud 8N1 (one byte time = %.1f us). Unpaced echo round trip "
-                "through the pseudo-terminal: %.1f us.\n\n",
-                kByteTime * 1e6, roundTrip * 1e6);
-    std::printf("| Frame | Measured | Wire bound | Ratio | Ratio to bound + pty round trips |\n"
-                "|---|---|---|---|---|\n");
+    std::printf(
+        "| Timed-out Ethernet wait: CPU time of the waiting thread | %.4f s (%.2f %% of one core) "
+        "|\n",
+        ethCpu, 100.0 * ethCpu / ethWall);
+    std::printf(
+        "| Full configuration read of a protocol 36 instrument over a pseudo-terminal | %.1f ms, "
+        "%zu frames, %zu bytes sent |\n",
+        rereadSeconds * 1e3, rereadFrames, rereadBytes);
+    std::printf("| The same configuration read, paced at 115200 baud | %.1f ms |\n",
+                pacedReread * 1e3);
+    std::printf(
+        "\nPaced at 115200 baud 8N1 (one byte time = %.1f us). Unpaced echo round trip "
+        "through the pseudo-terminal: %.1f us.\n\n",
+        kByteTime * 1e6, roundTrip * 1e6);
+    std::printf(
+        "| Frame | Measured | Wire bound | Ratio | Ratio to bound + pty round trips |\n"
+        "|---|---|---|---|---|\n");
     for (const Row& r : rows)
         std::printf("| %s | %.3f ms | %.3f ms | %.3f | %.3f |\n", r.what, r.measured * 1e3,
                     r.bound * 1e3, r.measured / r.bound,
@@ -245,28 +265,38 @@ int main(int argc, char** argv) {
     // back for 15 bytes.
     const double kib = 1024.0;
     const ExportRow exports[] = {
-        {"Serial, 15 bytes per frame (command 41)", serialExportBlocks, kib / 15 * serialBound(6, 17)},
-        {"Serial, one byte per frame (command 15, --per-byte)", serialExportBytes, kib * serialBound(6, 3)},
+        {"Serial, 15 bytes per frame (command 41)", serialExportBlocks,
+         kib / 15 * serialBound(6, 17)},
+        {"Serial, one byte per frame (command 15, --per-byte)", serialExportBytes,
+         kib * serialBound(6, 3)},
         {"Ethernet, 15 bytes per frame (command 41)", ethExportBlocks, kib / 15 * ethBound(6, 17)},
-        {"Ethernet, one byte per frame (command 15, --per-byte)", ethExportBytes, kib * ethBound(6, 3)},
+        {"Ethernet, one byte per frame (command 15, --per-byte)", ethExportBytes,
+         kib * ethBound(6, 3)},
     };
-    std::printf("\n| Memory export, paced | Time per KiB | Wire bound per KiB | Ratio |\n|---|---|---|---|\n");
+    std::printf(
+        "\n| Memory export, paced | Time per KiB | Wire bound per KiB | Ratio "
+        "|\n|---|---|---|---|\n");
     for (const ExportRow& r : exports)
-        std::printf("| %s | %.3f s | %.3f s | %.3f |\n", r.what, r.perKiB, r.bound, r.perKiB / r.bound);
+        std::printf("| %s | %.3f s | %.3f s | %.3f |\n", r.what, r.perKiB, r.bound,
+                    r.perKiB / r.bound);
 
     // Firmware, per KiB: 16 page erases (6 out, 3 back) each read back with 64 one-byte flash
     // reads, 128 block programs (14 out, 3 back) each read back with 8; the verify reads every
     // byte once. Request bytes count the pseudo-terminal round trips.
-    const double writeBound = 16 * (serialBound(6, 3) + 64 * serialBound(6, 3)) + 128 * (serialBound(14, 3) + 8 * serialBound(6, 3));
+    const double writeBound = 16 * (serialBound(6, 3) + 64 * serialBound(6, 3)) +
+                              128 * (serialBound(14, 3) + 8 * serialBound(6, 3));
     const double verifyBound = 1024 * serialBound(6, 3);
     const Row firmwareRows[] = {
-        {"Serial, firmware write of 1 KiB (erase, program, read-back)", firmwareWrite, writeBound, 16 * 390 + 128 * 62},
+        {"Serial, firmware write of 1 KiB (erase, program, read-back)", firmwareWrite, writeBound,
+         16 * 390 + 128 * 62},
         {"Serial, firmware verify of 1 KiB", firmwareVerify, verifyBound, 1024 * 6},
     };
-    std::printf("\n| Firmware update, paced | Measured | Wire bound | Ratio | Ratio to bound + pty round trips |\n"
-                "|---|---|---|---|---|\n");
+    std::printf(
+        "\n| Firmware update, paced | Measured | Wire bound | Ratio | Ratio to bound + pty round "
+        "trips |\n"
+        "|---|---|---|---|---|\n");
     for (const Row& r : firmwareRows)
-        std::printf("| %s | %.3f s | %.3f s | %.3f | %.3f |\n", r.what, r.measured, r.bound, r.measured / r.bound,
-                    r.measured / (r.bound + r.echoes * roundTrip));
+        std::printf("| %s | %.3f s | %.3f s | %.3f | %.3f |\n", r.what, r.measured, r.bound,
+                    r.measured / r.bound, r.measured / (r.bound + r.echoes * roundTrip));
     return 0;
 }

@@ -2,16 +2,16 @@
 // on a pseudo-terminal and on loopback UDP, with one of the simulator's faults aimed at a random
 // frame of the command, and compares every printed value with the simulator's memory.
 //
-//   krnfaults --krnctl build/src/cli/krnctl --runs 200 [--seed N] [--scenarios a,b] [--channels pty,udp]
-//   krnfaults --krnctl build/src/cli/krnctl --soak 100000 [--seed N]
+//   krnfaults --krnctl build/src/cli/krnctl --runs 200 [--seed N] [--scenarios a,b] [--channels
+//   pty,udp] krnfaults --krnctl build/src/cli/krnctl --soak 100000 [--seed N]
 //
 // Exit status 0 when no run was undetected, hung or crashed; 1 otherwise.
-#include <CLI/CLI.hpp>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <CLI/CLI.hpp>
 
 #include <chrono>
 #include <cstdio>
@@ -49,20 +49,28 @@ struct Cell {
     void add(Verdict v, double seconds) {
         ++runs;
         switch (v) {
-            case Verdict::Correct: ++correct; break;
+            case Verdict::Correct:
+                ++correct;
+                break;
             case Verdict::Detected:
                 ++detected;
                 longestGiveUp = std::max(longestGiveUp, seconds);
                 break;
-            case Verdict::Undetected: ++undetected; break;
-            case Verdict::Hang: ++hangs; break;
-            case Verdict::Crash: ++crashes; break;
+            case Verdict::Undetected:
+                ++undetected;
+                break;
+            case Verdict::Hang:
+                ++hangs;
+                break;
+            case Verdict::Crash:
+                ++crashes;
+                break;
         }
     }
 };
 
 struct Aim {
-    int frame;          // the request frame the fault is aimed at
+    int frame;  // the request frame the fault is aimed at
     std::mt19937& rng;
     bool udp;
 };
@@ -70,47 +78,58 @@ struct Aim {
 // What a scenario does to the instrument (and, for stray datagrams, to the server).
 using Scenario = void (*)(sim::SimServer&, sim::SimInstrument&, const Aim&);
 
-int pick(std::mt19937& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+int pick(std::mt19937& rng, int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(rng);
+}
 
 const std::vector<std::pair<std::string, Scenario>>& scenarios() {
     static const std::vector<std::pair<std::string, Scenario>> list = {
-        {"bitflip", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"bitflip",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              // One or two bits of an answer byte (the echo of a read request is 6 bytes).
              std::uint8_t mask = static_cast<std::uint8_t>(1u << pick(a.rng, 0, 7));
              if (pick(a.rng, 0, 1)) mask ^= static_cast<std::uint8_t>(1u << pick(a.rng, 0, 7));
              if (mask == 0) mask = 1;
              in.addFault({Fault::Kind::CorruptByte, pick(a.rng, 6, 22), {}, a.frame, {mask}});
          }},
-        {"wrongecho", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"wrongecho",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              in.addFault({Fault::Kind::WrongEcho, pick(a.rng, 0, 5), {}, a.frame});
          }},
-        {"noecho", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"noecho",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              in.addFault({Fault::Kind::DropByte, pick(a.rng, 0, 5), {}, a.frame});
          }},
-        {"split", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"split",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              // The answer stops half-way for about the wait limit, either side of it.
              const int limitMs = a.udp ? 1000 : 700;
              in.addFault({Fault::Kind::DelayByte, pick(a.rng, 6, 12),
                           std::chrono::milliseconds(limitMs + pick(a.rng, -60, 60)), a.frame});
          }},
-        {"late", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"late",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              // Released after the echo of one of the next four requests: a retry of the same
              // request or, when the retries pass it, the next request.
              in.addFault({Fault::Kind::Late, pick(a.rng, 0, 3), {}, a.frame});
          }},
-        {"noise", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"noise",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              platform::Bytes noise(static_cast<std::size_t>(pick(a.rng, 1, 8)));
              for (auto& b : noise) b = static_cast<std::uint8_t>(pick(a.rng, 0, 255));
              in.addFault({Fault::Kind::Noise, 0, {}, a.frame, noise});
          }},
-        {"stray", [](sim::SimServer& server, sim::SimInstrument&, const Aim& a) {
+        {"stray",
+         [](sim::SimServer& server, sim::SimInstrument&, const Aim& a) {
              // On a serial line there is no other sender; the run is a fault-free control.
              if (a.udp) server.sendStrayDatagrams(pick(a.rng, 1, 60), {0x02, 0x7F, 0x81});
          }},
-        {"silent", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"silent",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              in.addFault({Fault::Kind::Silence, 0, {}, a.frame});
          }},
-        {"restart", [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
+        {"restart",
+         [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              in.addFault({Fault::Kind::Restart, 0, {}, a.frame});
          }},
     };
@@ -168,7 +187,8 @@ bool valuesMatch(const fs::path& file, const std::vector<std::uint8_t>& nvram, i
         s >> addr >> dec >> hex;
         if (dec == "ERRORE!") continue;
         const unsigned long a = std::stoul(addr, nullptr, 16);
-        if (a >= nvram.size() || std::stoul(dec) != nvram[a] || std::stoul(hex, nullptr, 16) != nvram[a])
+        if (a >= nvram.size() || std::stoul(dec) != nvram[a] ||
+            std::stoul(hex, nullptr, 16) != nvram[a])
             return false;
         ++complete;
     }
@@ -186,9 +206,21 @@ std::string basicHex(std::uint32_t n) {
     return s.str();
 }
 
-std::vector<std::string> exportCommand(const Setup& setup, const std::string& desc, const fs::path& out) {
-    return {setup.krnctl, "--folder", setup.work.string(), "--instrument", desc, "memory", "export",
-            "--from", basicHex(kFrom), "--to", basicHex(kFrom + kCount - 1), "-o", out.string()};
+std::vector<std::string> exportCommand(const Setup& setup, const std::string& desc,
+                                       const fs::path& out) {
+    return {setup.krnctl,
+            "--folder",
+            setup.work.string(),
+            "--instrument",
+            desc,
+            "memory",
+            "export",
+            "--from",
+            basicHex(kFrom),
+            "--to",
+            basicHex(kFrom + kCount - 1),
+            "-o",
+            out.string()};
 }
 
 Verdict runOnce(const Setup& setup, bool udp, Scenario scenario, std::mt19937& rng, int frames,
@@ -252,10 +284,12 @@ int main(int argc, char** argv) {
     app.add_option("--scenarios", only, "Only these scenarios")->delimiter(',');
     app.add_option("--channels", channels, "pty, udp or both")->delimiter(',');
     long soak = 0;
-    app.add_option("--soak", soak, "Instead of the matrix: this many reads in process with mixed faults")
+    app.add_option("--soak", soak,
+                   "Instead of the matrix: this many reads in process with mixed faults")
         ->check(CLI::Range(1L, 100000000L));
     int soakFault = -1;
-    app.add_option("--soak-fault", soakFault, "Soak with one fault kind only (0..8, see krnfaults_soak.h)")
+    app.add_option("--soak-fault", soakFault,
+                   "Soak with one fault kind only (0..8, see krnfaults_soak.h)")
         ->check(CLI::Range(-1, 8));
     CLI11_PARSE(app, argc, argv);
     if (soak > 0) return runSoak(soak, seed, soakFault);
@@ -271,8 +305,9 @@ int main(int argc, char** argv) {
               << " bytes (p36e51)\n\n";
     std::cout << std::left << std::setw(10) << "scenario" << std::setw(8) << "channel" << std::right
               << std::setw(6) << "runs" << std::setw(9) << "correct" << std::setw(10) << "detected"
-              << std::setw(12) << "undetected" << std::setw(7) << "hangs" << std::setw(9) << "crashes"
-              << std::setw(14) << "give-up max" << "\n";
+              << std::setw(12) << "undetected" << std::setw(7) << "hangs" << std::setw(9)
+              << "crashes" << std::setw(14) << "give-up max"
+              << "\n";
     bool clean = true;
     for (const std::string& channel : channels) {
         const bool udp = channel == "udp";
@@ -285,18 +320,20 @@ int main(int argc, char** argv) {
                 const Verdict v = runOnce(setup, udp, scenario, rng, frames, seconds);
                 cell.add(v, seconds);
                 if (v == Verdict::Undetected || v == Verdict::Crash || v == Verdict::Hang) {
-                    const fs::path keep = setup.work.parent_path() /
-                                          ("krnfaults-" + name + "-" + channel + "-" + std::to_string(i) + ".log");
-                    fs::copy_file(setup.work / "krnctl.log", keep, fs::copy_options::overwrite_existing);
+                    const fs::path keep =
+                        setup.work.parent_path() /
+                        ("krnfaults-" + name + "-" + channel + "-" + std::to_string(i) + ".log");
+                    fs::copy_file(setup.work / "krnctl.log", keep,
+                                  fs::copy_options::overwrite_existing);
                     std::cerr << name << " " << channel << " run " << i << ": see " << keep << "\n";
                 }
             }
             clean = clean && cell.undetected == 0 && cell.hangs == 0 && cell.crashes == 0;
             std::cout << std::left << std::setw(10) << name << std::setw(8) << channel << std::right
                       << std::setw(6) << cell.runs << std::setw(9) << cell.correct << std::setw(10)
-                      << cell.detected << std::setw(12) << cell.undetected << std::setw(7) << cell.hangs
-                      << std::setw(9) << cell.crashes << std::setw(12) << std::fixed << std::setprecision(2)
-                      << cell.longestGiveUp << " s" << std::endl;
+                      << cell.detected << std::setw(12) << cell.undetected << std::setw(7)
+                      << cell.hangs << std::setw(9) << cell.crashes << std::setw(12) << std::fixed
+                      << std::setprecision(2) << cell.longestGiveUp << " s" << std::endl;
         }
     }
     fs::remove_all(setup.work);

@@ -37,15 +37,29 @@ long residentKiB() {
 Fault randomFault(std::mt19937& rng, int only) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     switch (only >= 0 ? only : pick(0, kFaultKinds - 1)) {
-        case 0: return {Fault::Kind::CorruptByte, pick(6, 22), {}, 0, {static_cast<std::uint8_t>(1u << pick(0, 7))}};
-        case 1: return {Fault::Kind::WrongEcho, pick(0, 5)};
-        case 2: return {Fault::Kind::DropByte, pick(0, 22)};
-        case 3: return {Fault::Kind::DelayByte, pick(6, 12), std::chrono::milliseconds(pick(600, 1100))};
-        case 4: return {Fault::Kind::Late, pick(0, 2)};
-        case 5: return {Fault::Kind::Noise, 0, {}, 0, {static_cast<std::uint8_t>(pick(0, 255)), 0x02}};
-        case 6: return {Fault::Kind::NoAnswer};
-        case 7: return {Fault::Kind::WrongChecksum};
-        default: return {Fault::Kind::Stall, 0, std::chrono::milliseconds(pick(100, 1200))};
+        case 0:
+            return {Fault::Kind::CorruptByte,
+                    pick(6, 22),
+                    {},
+                    0,
+                    {static_cast<std::uint8_t>(1u << pick(0, 7))}};
+        case 1:
+            return {Fault::Kind::WrongEcho, pick(0, 5)};
+        case 2:
+            return {Fault::Kind::DropByte, pick(0, 22)};
+        case 3:
+            return {Fault::Kind::DelayByte, pick(6, 12),
+                    std::chrono::milliseconds(pick(600, 1100))};
+        case 4:
+            return {Fault::Kind::Late, pick(0, 2)};
+        case 5:
+            return {Fault::Kind::Noise, 0, {}, 0, {static_cast<std::uint8_t>(pick(0, 255)), 0x02}};
+        case 6:
+            return {Fault::Kind::NoAnswer};
+        case 7:
+            return {Fault::Kind::WrongChecksum};
+        default:
+            return {Fault::Kind::Stall, 0, std::chrono::milliseconds(pick(100, 1200))};
     }
 }
 
@@ -71,9 +85,14 @@ int runSoak(long exchanges, unsigned seed, int onlyFault) {
 
     auto open = [&](int channel) {
         switch (channel) {
-            case 0: control.HandlePorta(&serial); return control.ApriComunicazione232(std::string(kPort));
-            case 1: return control.ApriComunicazioneUSB(kUsbSerial);
-            default: control.SetupPortaEth(&socket); return control.ApriComunicazioneETH("127.0.0.1", kDataPort);
+            case 0:
+                control.HandlePorta(&serial);
+                return control.ApriComunicazione232(std::string(kPort));
+            case 1:
+                return control.ApriComunicazioneUSB(kUsbSerial);
+            default:
+                control.SetupPortaEth(&socket);
+                return control.ApriComunicazioneETH("127.0.0.1", kDataPort);
         }
     };
     long done = 0, correct = 0, failed = 0, wrong = 0, faults = 0, reopened = 0;
@@ -99,7 +118,8 @@ int runSoak(long exchanges, unsigned seed, int onlyFault) {
             instrument.addFault(randomFault(rng, onlyFault));
             ++faults;
         }
-        const std::int32_t a = kArea + std::uniform_int_distribution<std::int32_t>(0, kAreaSize - 16)(rng);
+        const std::int32_t a =
+            kArea + std::uniform_int_distribution<std::int32_t>(0, kAreaSize - 16)(rng);
         const auto& nv = instrument.nvram();
         bool ok = false, right = false;
         if (rng() % 2) {
@@ -118,7 +138,8 @@ int runSoak(long exchanges, unsigned seed, int onlyFault) {
             ++correct;
         } else {
             ++wrong;
-            std::cerr << "wrong value at " << std::hex << a << std::dec << " (exchange " << done << ")\n";
+            std::cerr << "wrong value at " << std::hex << a << std::dec << " (exchange " << done
+                      << ")\n";
         }
         // A restart or a silent spell may leave the instrument mid-frame; time moves on.
         if (!ok) clock.advance(std::chrono::seconds(1));

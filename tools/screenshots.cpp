@@ -12,9 +12,9 @@
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "instrument/connection.h"
+#include "platform/console/console_dialogs.h"
 #include "platform/settings_store.h"
 #include "sim/sim_serial_port.h"
-#include "platform/console/console_dialogs.h"
 
 #include <iostream>
 
@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
     if (!simulation.start()) return 1;
     platform::MemorySettingsStore settings;
     sim::SimPortEnumerator ports({simulation.ptyPath()});
-    app::Environment env{clock, settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()}, folder,
-                         "/FUL"};
+    app::Environment env{
+        clock,  settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()},
+        folder, "/FUL"};
     platform::console::ConsoleDialogs dialogs(std::cin, std::cerr, false, false);
 
     app::FMain window(env, &dialogs);
@@ -54,7 +55,8 @@ int main(int argc, char** argv) {
     QAction* file = window.action("mnuFile");
     if (file && file->menu()) ok = save(*file->menu(), dir, "file-menu.png", true) && ok;
     QAction* setting = window.action("mnuStrumento");
-    if (setting && setting->menu()) ok = save(*setting->menu(), dir, "setting-menu.png", true) && ok;
+    if (setting && setting->menu())
+        ok = save(*setting->menu(), dir, "setting-menu.png", true) && ok;
 
     app::FSceltaStrumento selection(env, dialogs);
     selection.setWindowTitle("Select instrument");
@@ -74,8 +76,10 @@ int main(int argc, char** argv) {
         control.ChiudiComunicazioni00(false);
     }
     // The font builder with the settings the shipped Font8x10.asm was made with.
-    for (const auto& [key, value] : {std::pair<const char*, const char*>{"FontName8x10", "DejaVu Sans Mono"},
-                                     {"FontSize8x10", "7"}, {"FontYoffset8x10", "-1"}})
+    for (const auto& [key, value] :
+         {std::pair<const char*, const char*>{"FontName8x10", "DejaVu Sans Mono"},
+          {"FontSize8x10", "7"},
+          {"FontYoffset8x10", "-1"}})
         settings.setValue("krnsetup", "Preferenze", key, value);
     app::FCreaFontKRNV fonts(window, &window);
     fonts.show();

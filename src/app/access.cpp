@@ -53,14 +53,16 @@ std::optional<int> levelFor(const std::string& expected, const std::string& type
 AccessResult Verifica(const std::string& title, const std::string& application,
                       const platform::SettingsStore& settings, PasswordPrompt& prompt,
                       platform::Dialogs& dialogs) {
-    const std::string stored = settings.value(application, "Main", "Strumento", encodeAccessCode(kSeed));
+    const std::string stored =
+        settings.value(application, "Main", "Strumento", encodeAccessCode(kSeed));
     // A stored text that does not decode counts as no code: the program opens at level 0.
     const std::string expected = normalise(decodeAccessCode(stored).value_or(""));
     if (expected.empty()) return {true, 0};
     auto typed = prompt.ask(title);
     if (!typed) return {};
     if (auto level = levelFor(expected, *typed)) return {true, *level};
-    dialogs.message({"Wrong password", title, platform::MessageIcon::Information, platform::MessageButtons::Ok, 0});
+    dialogs.message({"Wrong password", title, platform::MessageIcon::Information,
+                     platform::MessageButtons::Ok, 0});
     return {};
 }
 

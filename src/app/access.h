@@ -10,11 +10,11 @@
 namespace app {
 
 // Built-in values (see docs/access-levels.md, for the service manual).
-inline constexpr const char* kSeed = "2718";         // the code when none is stored
-inline constexpr unsigned char kKey = 0x5A;           // XOR key of the stored form
-inline constexpr const char* kWord6 = "TECNIC";       // + 6 letters: level 1
-inline constexpr const char* kWord3 = "SVC";          // + 3 letters: level 2
-inline constexpr const char* kWord9 = "SVCTECNIC";    // + 9 letters: level 3
+inline constexpr const char* kSeed = "2718";        // the code when none is stored
+inline constexpr unsigned char kKey = 0x5A;         // XOR key of the stored form
+inline constexpr const char* kWord6 = "TECNIC";     // + 6 letters: level 1
+inline constexpr const char* kWord3 = "SVC";        // + 3 letters: level 2
+inline constexpr const char* kWord9 = "SVCTECNIC";  // + 9 letters: level 3
 
 std::string encodeAccessCode(const std::string& plain);
 // nullopt when the text is not pairs of hexadecimal digits.

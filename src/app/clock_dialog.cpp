@@ -17,7 +17,11 @@ QString shortDateTime(const platform::LocalDateTime& t) {
 }
 
 FDataOra::FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWidget* parent)
-    : QDialog(parent), control_(control), clock_(clock), pc_(new QLabel(this)), instrument_(new QLabel(this)),
+    : QDialog(parent),
+      control_(control),
+      clock_(clock),
+      pc_(new QLabel(this)),
+      instrument_(new QLabel(this)),
       timer_(new QTimer(this)) {
     setObjectName("FDataOra");
     setWindowTitle(tr("Clock"));
@@ -39,7 +43,9 @@ FDataOra::FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWi
     timer_->start(200);
 }
 
-int FDataOra::interval() const { return timer_->interval(); }
+int FDataOra::interval() const {
+    return timer_->interval();
+}
 
 void FDataOra::tick() {
     pc_->setText(shortDateTime(clock_.localNow()));

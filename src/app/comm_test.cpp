@@ -11,7 +11,12 @@
 namespace app {
 
 FTestComm::FTestComm(std::string description, service::CommandHost& host, QWidget* parent)
-    : QDialog(parent), description_(std::move(description)), host_(host), bar_(new QProgressBar(this)), label_(new QLabel(this)), timer_(new QTimer(this)) {
+    : QDialog(parent),
+      description_(std::move(description)),
+      host_(host),
+      bar_(new QProgressBar(this)),
+      label_(new QLabel(this)),
+      timer_(new QTimer(this)) {
     setObjectName("FTestComm");
     setWindowTitle(tr("Communication test"));
     bar_->setRange(0, 10);

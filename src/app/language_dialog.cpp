@@ -14,7 +14,9 @@
 
 namespace app {
 
-bool languageAvailable(const std::string& folder, int index) { return provisioning::linguaDisponibile(folder, index); }
+bool languageAvailable(const std::string& folder, int index) {
+    return provisioning::linguaDisponibile(folder, index);
+}
 
 FLingua::FLingua(const std::string& folder, QWidget* parent) : QDialog(parent), folder_(folder) {
     setObjectName("FLingua");

@@ -8,13 +8,13 @@
 #include "app/environment.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
-#include "service/program_folder.h"
 #include "app/qt_dialogs.h"
 #include "app/simulation.h"
 #include "platform/frame_trace.h"
 #include "platform/ftdi/ftdi_usb_bridge.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_settings_store.h"
+#include "service/program_folder.h"
 
 #ifndef KRN_SHIPPED_DATA
 #define KRN_SHIPPED_DATA ""
@@ -60,8 +60,10 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::qt::QtSettingsStore settings;
     platform::qt::QtSerialPortEnumerator realPorts;
-    const std::string perUser = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
-    const std::string folder = service::resolveProgramFolder(options.folder, perUser, KRN_SHIPPED_DATA);
+    const std::string perUser =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
+    const std::string folder =
+        service::resolveProgramFolder(options.folder, perUser, KRN_SHIPPED_DATA);
 
     std::unique_ptr<app::Simulation> simulation;
     std::unique_ptr<platform::UsbBridge> usb;
@@ -77,17 +79,20 @@ int main(int argc, char** argv) {
         usb = std::make_unique<platform::ftdi::FtdiUsbBridge>();
         ports = std::make_unique<app::PortsWithSimulated>(realPorts, "");
     }
-    app::Environment env{clock, settings, simulation ? simulation->usb() : *usb, *ports, discovery, folder,
+    app::Environment env{clock,           settings,  simulation ? simulation->usb() : *usb,
+                         *ports,          discovery, folder,
                          options.switches};
 
     app::QtDialogs dialogs;
     app::FPassword password;
-    const app::AccessResult access = app::Verifica("Access password", env.application, settings, password, dialogs);
+    const app::AccessResult access =
+        app::Verifica("Access password", env.application, settings, password, dialogs);
     if (!access.accepted) return 0;
 
     // The trace is made before the window, so that it outlives the window's last frames.
     std::unique_ptr<platform::FrameTrace> trace;
-    if (!options.trace.empty()) trace = std::make_unique<platform::FrameTrace>(clock, options.trace);
+    if (!options.trace.empty())
+        trace = std::make_unique<platform::FrameTrace>(clock, options.trace);
     app::FMain window(env);
     if (trace) window.UCKRNVisual1().link().setTrace(trace.get());
     window.SetupCustomer(access.level);

@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -10,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/clock_dialog.h"
 #include "app/comm_test.h"
@@ -21,26 +21,38 @@
 #include "app/serial_list_dialog.h"
 #include "app/setup_eth_dialog.h"
 #include "instrument/connection.h"
-#include "service/conversation.h"
-#include "service/ethernet_commands.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
+#include "service/conversation.h"
+#include "service/ethernet_commands.h"
 
 namespace app {
 namespace {
 // Entries whose menu command is "no action": present, enabled, doing nothing.
-const char* const kNoAction[] = {"mnuSetTDC", "mnuOpzioniLavoro", "mnuOpzioniSupplementare", "mnuLumbroMOPninete",
-                                 "mnuLumbroMOPconCesto", "mnuLumbroMOPBloccoRitorno", "mnuMOPBloccoAndCesto",
-                                 "mnuLumbroManuale", "mnuSetupYorumi"};
+const char* const kNoAction[] = {"mnuSetTDC",
+                                 "mnuOpzioniLavoro",
+                                 "mnuOpzioniSupplementare",
+                                 "mnuLumbroMOPninete",
+                                 "mnuLumbroMOPconCesto",
+                                 "mnuLumbroMOPBloccoRitorno",
+                                 "mnuMOPBloccoAndCesto",
+                                 "mnuLumbroManuale",
+                                 "mnuSetupYorumi"};
 }  // namespace
 
 FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), env_(env), ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>(this)),
-      dialogs_(dialogs ? *dialogs : *ownDialogs_), serial_(std::make_unique<platform::qt::QtSerialPort>()),
+    : QMainWindow(parent),
+      env_(env),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>(this)),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_),
+      serial_(std::make_unique<platform::qt::QtSerialPort>()),
       socket_(std::make_unique<platform::qt::QtUdpSocket>()),
       control_(std::make_unique<instrument::UCKRNVisual>(env.clock, &env.usb, &env.ports)),
-      version_(new QLabel(this)), status_(new QLabel(this)), bar_(new QProgressBar(this)),
-      cancel_(new QPushButton(tr("Cancel"), this)), exitTimer_(new QTimer(this)) {
+      version_(new QLabel(this)),
+      status_(new QLabel(this)),
+      bar_(new QProgressBar(this)),
+      cancel_(new QPushButton(tr("Cancel"), this)),
+      exitTimer_(new QTimer(this)) {
     setObjectName("FMain");
     controller_ = std::make_unique<service::CMain>(*this);
     control_->setDialogs(&dialogs_);
@@ -77,9 +89,9 @@ void FMain::buildMenu() {
             continue;
         }
         QMenu* parent = menus.at(e.parent);
-        const bool hasChildren = std::any_of(menuTable().begin(), menuTable().end(), [&](const MenuEntry& c) {
-            return c.parent && std::string(c.parent) == e.name;
-        });
+        const bool hasChildren = std::any_of(
+            menuTable().begin(), menuTable().end(),
+            [&](const MenuEntry& c) { return c.parent && std::string(c.parent) == e.name; });
         QAction* a = nullptr;
         if (e.separator) {
             a = parent->addSeparator();
@@ -144,7 +156,9 @@ void FMain::showProgress(long maximum) {
     cancel_->setVisible(true);
 }
 
-void FMain::setProgress(long value) { bar_->setValue(static_cast<int>(value)); }
+void FMain::setProgress(long value) {
+    bar_->setValue(static_cast<int>(value));
+}
 
 void FMain::hideProgress() {
     bar_->setVisible(false);
@@ -152,7 +166,9 @@ void FMain::hideProgress() {
     cancel_->setVisible(false);
 }
 
-void FMain::processEvents() { QApplication::processEvents(); }
+void FMain::processEvents() {
+    QApplication::processEvents();
+}
 
 void FMain::showClockDialog(instrument::UCKRNVisual& control) {
     FDataOra dialog(control, env_.clock, this);
@@ -180,7 +196,9 @@ std::optional<std::string> FMain::selectInstrument(const std::string& title,
     return result.description;
 }
 
-bool FMain::screenCopyVisible() { return computeFlags(env_.commandLine, level_).L; }
+bool FMain::screenCopyVisible() {
+    return computeFlags(env_.commandLine, level_).L;
+}
 
 service::Outcome FMain::showEthernetSetup(const std::string& mac) {
     std::string local;

@@ -28,12 +28,18 @@ MenuFlags computeFlags(const std::string& commandLine, int level) {
 bool visible(Visibility rule, const MenuFlags& f) {
     switch (rule) {
         case Visibility::Design:
-        case Visibility::Always: return true;
-        case Visibility::Never: return false;
-        case Visibility::F: return f.F;
-        case Visibility::L: return f.L;
-        case Visibility::C: return f.C;
-        case Visibility::D: return f.D;
+        case Visibility::Always:
+            return true;
+        case Visibility::Never:
+            return false;
+        case Visibility::F:
+            return f.F;
+        case Visibility::L:
+            return f.L;
+        case Visibility::C:
+            return f.C;
+        case Visibility::D:
+            return f.D;
     }
     return true;
 }
@@ -48,7 +54,8 @@ const std::vector<MenuEntry>& menuTable() {
         {"sep1", "", V::F, "mnuFile", true},
         {"mnuInviaTesto", "Send text...", V::Design, "mnuFile"},
         {"mnuImportaTradotto", "Import translated file...", V::F, "mnuFile"},
-        {"mnuImportaTradotti", "Importa tutti i file tradotti (TradIta.txt, TradEng.txt...)", V::F, "mnuFile"},
+        {"mnuImportaTradotti", "Importa tutti i file tradotti (TradIta.txt, TradEng.txt...)", V::F,
+         "mnuFile"},
         {"mnuCreaFileTraduzione", "Crea file da tradurre...", V::F, "mnuFile"},
         {"mnuCreaFormatoMenu", "Crea file formato menù...", V::F, "mnuFile"},
         {"mnuCreaFont", "Select font KRN Visual...", V::F, "mnuFile"},
@@ -78,7 +85,8 @@ const std::vector<MenuEntry>& menuTable() {
         {"mnuNomeStrumento", "Change instrument &name...", V::Design, "mnuStrumento"},
         {"mnuNomeSetPoint", "Change name of BRAKE output...", V::Design, "mnuStrumento"},
         {"mnuRecuperoDeformazione", "Structure &deformation...", V::Design, "mnuStrumento"},
-        {"mnuOpzioniStrumento", "Clock prescaler in speed acquisition...", V::Always, "mnuStrumento"},
+        {"mnuOpzioniStrumento", "Clock prescaler in speed acquisition...", V::Always,
+         "mnuStrumento"},
         {"mnuOpzioneAspettaStop", "&Wait end...", V::Always, "mnuStrumento"},
         {"mnuFZeroDefault", "Change &default value for start force...", V::Design, "mnuStrumento"},
         {"mnuFiltroF", "&Force transducer low pass filter...", V::Design, "mnuStrumento"},

@@ -12,7 +12,7 @@ struct MenuEntry {
     const char* name;     // "mnuOrologio"
     const char* caption;  // "&Clock..."
     Visibility rule;
-    const char* parent;   // the submenu it belongs to; nullptr for a top-level menu
+    const char* parent;  // the submenu it belongs to; nullptr for a top-level menu
     bool separator = false;
 };
 

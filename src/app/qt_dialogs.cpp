@@ -28,11 +28,16 @@ ButtonSet buttonsFor(platform::MessageButtons b) {
     using M = QMessageBox;
     using R = platform::MessageResult;
     switch (b) {
-        case platform::MessageButtons::Ok: return {{{M::Ok, R::Ok}}};
-        case platform::MessageButtons::OkCancel: return {{{M::Ok, R::Ok}, {M::Cancel, R::Cancel}}};
-        case platform::MessageButtons::YesNo: return {{{M::Yes, R::Yes}, {M::No, R::No}}};
-        case platform::MessageButtons::YesNoCancel: return {{{M::Yes, R::Yes}, {M::No, R::No}, {M::Cancel, R::Cancel}}};
-        case platform::MessageButtons::RetryCancel: return {{{M::Retry, R::Retry}, {M::Cancel, R::Cancel}}};
+        case platform::MessageButtons::Ok:
+            return {{{M::Ok, R::Ok}}};
+        case platform::MessageButtons::OkCancel:
+            return {{{M::Ok, R::Ok}, {M::Cancel, R::Cancel}}};
+        case platform::MessageButtons::YesNo:
+            return {{{M::Yes, R::Yes}, {M::No, R::No}}};
+        case platform::MessageButtons::YesNoCancel:
+            return {{{M::Yes, R::Yes}, {M::No, R::No}, {M::Cancel, R::Cancel}}};
+        case platform::MessageButtons::RetryCancel:
+            return {{{M::Retry, R::Retry}, {M::Cancel, R::Cancel}}};
         case platform::MessageButtons::AbortRetryIgnore:
             return {{{M::Abort, R::Abort}, {M::Retry, R::Retry}, {M::Ignore, R::Ignore}}};
     }
@@ -41,11 +46,16 @@ ButtonSet buttonsFor(platform::MessageButtons b) {
 
 QMessageBox::Icon iconFor(platform::MessageIcon i) {
     switch (i) {
-        case platform::MessageIcon::Information: return QMessageBox::Information;
-        case platform::MessageIcon::Question: return QMessageBox::Question;
-        case platform::MessageIcon::Exclamation: return QMessageBox::Warning;
-        case platform::MessageIcon::Critical: return QMessageBox::Critical;
-        default: return QMessageBox::NoIcon;
+        case platform::MessageIcon::Information:
+            return QMessageBox::Information;
+        case platform::MessageIcon::Question:
+            return QMessageBox::Question;
+        case platform::MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case platform::MessageIcon::Critical:
+            return QMessageBox::Critical;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -54,7 +64,8 @@ QMessageBox::Icon iconFor(platform::MessageIcon i) {
 platform::MessageResult QtDialogs::message(const platform::MessageBox& box) {
     QMessageBox m(parent_);
     m.setText(QString::fromStdString(box.text));
-    m.setWindowTitle(box.title.empty() ? QApplication::applicationName() : QString::fromStdString(box.title));
+    m.setWindowTitle(box.title.empty() ? QApplication::applicationName()
+                                       : QString::fromStdString(box.title));
     m.setIcon(iconFor(box.icon));
     const ButtonSet set = buttonsFor(box.buttons);
     for (std::size_t i = 0; i < set.buttons.size(); ++i) {
@@ -71,31 +82,36 @@ platform::MessageResult QtDialogs::message(const platform::MessageBox& box) {
 std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,
                                             const std::string& initial) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent_, QString::fromStdString(title), QString::fromStdString(prompt),
-                                               QLineEdit::Normal, QString::fromStdString(initial), &ok);
+    const QString text = QInputDialog::getText(parent_, QString::fromStdString(title),
+                                               QString::fromStdString(prompt), QLineEdit::Normal,
+                                               QString::fromStdString(initial), &ok);
     if (!ok || text.isEmpty()) return std::nullopt;  // an empty answer is a cancel
     return text.toStdString();
 }
 
 std::optional<std::string> QtDialogs::openFile(const std::string& title, const std::string& folder,
                                                const std::vector<platform::FileFilter>& filters) {
-    const QString f = QFileDialog::getOpenFileName(parent_, QString::fromStdString(title),
-                                                   QString::fromStdString(folder), filterText(filters));
+    const QString f =
+        QFileDialog::getOpenFileName(parent_, QString::fromStdString(title),
+                                     QString::fromStdString(folder), filterText(filters));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
 }
 
-std::optional<std::string> QtDialogs::saveFile(const std::string& title, const std::string& suggested,
+std::optional<std::string> QtDialogs::saveFile(const std::string& title,
+                                               const std::string& suggested,
                                                const std::vector<platform::FileFilter>& filters) {
-    const QString f = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
-                                                   QString::fromStdString(suggested), filterText(filters));
+    const QString f =
+        QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
+                                     QString::fromStdString(suggested), filterText(filters));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
 }
 
 std::optional<platform::FontChoice> QtDialogs::chooseFont(const platform::FontChoice& initial) {
     bool ok = false;
-    QFont start(QString::fromStdString(initial.family), initial.pointSize > 0 ? initial.pointSize : 10);
+    QFont start(QString::fromStdString(initial.family),
+                initial.pointSize > 0 ? initial.pointSize : 10);
     start.setBold(initial.bold);
     start.setItalic(initial.italic);
     const QFont f = QFontDialog::getFont(&ok, start, parent_);

@@ -14,11 +14,16 @@
 namespace app {
 
 FCopiaDisplay::FCopiaDisplay(Environment& env, service::CommandHost& host, QWidget* parent)
-    : QDialog(parent), env_(env), host_(host), serial_(std::make_unique<platform::qt::QtSerialPort>()),
+    : QDialog(parent),
+      env_(env),
+      host_(host),
+      serial_(std::make_unique<platform::qt::QtSerialPort>()),
       socket_(std::make_unique<platform::qt::QtUdpSocket>()),
       control_(std::make_unique<instrument::UCKRNVisual>(env.clock, &env.usb, &env.ports)),
-      copy_(std::make_unique<service::ScreenCopy>(false)), picture_(new QLabel(this)),
-      start_(new QPushButton(tr("Start"), this)), save_(new QPushButton(tr("Save..."), this)),
+      copy_(std::make_unique<service::ScreenCopy>(false)),
+      picture_(new QLabel(this)),
+      start_(new QPushButton(tr("Start"), this)),
+      save_(new QPushButton(tr("Save..."), this)),
       close_(new QPushButton(tr("Close"), this)) {
     setObjectName("FCopiaDisplay");
     setWindowTitle(tr("Screen copy"));
@@ -72,13 +77,16 @@ void FCopiaDisplay::cmdStartCopia_Click() {
     if (running_) return;
     running_ = true;
     enableButtons(false);
-    lastEnd_ = copy_->start(host_, description_, {*control_, serial_.get(), socket_.get()}, [this] { redraw(); });
+    lastEnd_ = copy_->start(host_, description_, {*control_, serial_.get(), socket_.get()},
+                            [this] { redraw(); });
     redraw();
     enableButtons(true);
     running_ = false;
 }
 
-void FCopiaDisplay::cmdSalva_Click() { copy_->save(host_); }
+void FCopiaDisplay::cmdSalva_Click() {
+    copy_->save(host_);
+}
 
 void FCopiaDisplay::reject() {
     // A close request while the copy runs stops it after the current read.

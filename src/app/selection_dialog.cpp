@@ -19,12 +19,17 @@ constexpr int kPollsPerTick = 8;
 }  // namespace
 
 FSceltaStrumento::FSceltaStrumento(Environment& env, platform::Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), env_(env), dialogs_(dialogs),
+    : QDialog(parent),
+      env_(env),
+      dialogs_(dialogs),
       moduleSocket_(std::make_unique<platform::qt::QtUdpSocket>()),
       probeSocket_(std::make_unique<platform::qt::QtUdpSocket>()),
-      probe_(std::make_unique<instrument::InstrumentProbe>(env.clock, &env.usb, probeSocket_.get())),
-      list_(new QTreeWidget(this)), hourglass_(new QLabel(QString::fromUtf8("\u231B"), this)),
-      ok_(nullptr), timer_(new QTimer(this)) {
+      probe_(
+          std::make_unique<instrument::InstrumentProbe>(env.clock, &env.usb, probeSocket_.get())),
+      list_(new QTreeWidget(this)),
+      hourglass_(new QLabel(QString::fromUtf8("\u231B"), this)),
+      ok_(nullptr),
+      timer_(new QTimer(this)) {
     setObjectName("FSceltaStrumento");
     auto* label = new QLabel(tr("&List of machine:"), this);
     label->setBuddy(list_);
@@ -61,13 +66,14 @@ FSceltaStrumento::~FSceltaStrumento() = default;
 
 void FSceltaStrumento::fill(krnlink::SelectionOptions options) {
     timer_->stop();
-    selection_ = std::make_unique<krnlink::SelectionList>(&env_.usb, &env_.ports, *probe_, env_.clock, options);
+    selection_ = std::make_unique<krnlink::SelectionList>(&env_.usb, &env_.ports, *probe_,
+                                                          env_.clock, options);
     selection_->fill();
     discovery_.reset();
     if (selection_->wantsEthernet()) {
-        discovery_ = std::make_unique<krnlink::EthernetDiscovery>(*moduleSocket_, env_.clock, dialogs_, *probe_,
-                                                                   selection_->rows(), env_.discovery,
-                                                                   options.SoloEthernet);
+        discovery_ = std::make_unique<krnlink::EthernetDiscovery>(
+            *moduleSocket_, env_.clock, dialogs_, *probe_, selection_->rows(), env_.discovery,
+            options.SoloEthernet);
         discovery_->start();
         pollsSinceTick_ = 0;
         timer_->start(kPollMs);
@@ -97,9 +103,11 @@ void FSceltaStrumento::runDiscoveryToEnd() {
 }
 
 void FSceltaStrumento::refresh() {
-    const int selected = list_->currentItem() ? list_->indexOfTopLevelItem(list_->currentItem()) : -1;
+    const int selected =
+        list_->currentItem() ? list_->indexOfTopLevelItem(list_->currentItem()) : -1;
     const auto& rows = selection_->rows();
-    while (list_->topLevelItemCount() > static_cast<int>(rows.size())) delete list_->takeTopLevelItem(list_->topLevelItemCount() - 1);
+    while (list_->topLevelItemCount() > static_cast<int>(rows.size()))
+        delete list_->takeTopLevelItem(list_->topLevelItemCount() - 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(i));
         if (!item) item = new QTreeWidgetItem(list_);
@@ -107,7 +115,8 @@ void FSceltaStrumento::refresh() {
         item->setText(1, QString::fromStdString(rows[i].sn));
         item->setText(2, QString::fromStdString(rows[i].info));
     }
-    if (selected >= 0 && selected < list_->topLevelItemCount()) list_->setCurrentItem(list_->topLevelItem(selected));
+    if (selected >= 0 && selected < list_->topLevelItemCount())
+        list_->setCurrentItem(list_->topLevelItem(selected));
     hourglass_->setVisible(discovering());
     updateOk();
 }
@@ -122,7 +131,8 @@ void FSceltaStrumento::choose() {
     accept();
 }
 
-krnlink::SelectionResult FSceltaStrumento::LoadForm(const std::string& title, krnlink::SelectionOptions options) {
+krnlink::SelectionResult FSceltaStrumento::LoadForm(const std::string& title,
+                                                    krnlink::SelectionOptions options) {
     setWindowTitle(QString::fromStdString(title));
     result_ = {};
     fill(options);

@@ -13,19 +13,22 @@ std::vector<platform::SerialPortInfo> PortsWithSimulated::ports() {
     return list;
 }
 
-Simulation::Simulation(platform::Clock& clock, std::string folder) : clock_(clock), folder_(std::move(folder)) {}
+Simulation::Simulation(platform::Clock& clock, std::string folder)
+    : clock_(clock), folder_(std::move(folder)) {}
 
 Simulation::~Simulation() {
     if (serialServer_) serialServer_->stop();
     if (ethServer_) ethServer_->stop();
-    const std::pair<sim::SimInstrument*, const char*> keep[] = {
-        {serialInstrument_.get(), "serial"}, {usbInstrument_.get(), "usb"}, {ethInstrument_.get(), "ethernet"}};
+    const std::pair<sim::SimInstrument*, const char*> keep[] = {{serialInstrument_.get(), "serial"},
+                                                                {usbInstrument_.get(), "usb"},
+                                                                {ethInstrument_.get(), "ethernet"}};
     for (const auto& [in, name] : keep)
         if (in) sim::saveNvram(nvramPath(name), in->nvram());
 }
 
 std::string Simulation::nvramPath(const char* name) const {
-    return (std::filesystem::path(folder_) / (std::string("simulated-") + name + ".nvram")).string();
+    return (std::filesystem::path(folder_) / (std::string("simulated-") + name + ".nvram"))
+        .string();
 }
 
 bool Simulation::start() {
@@ -55,7 +58,11 @@ bool Simulation::start() {
     return true;
 }
 
-std::uint16_t Simulation::modulePort() const { return ethServer_ ? ethServer_->commandPort() : 0; }
-std::uint16_t Simulation::dataPort() const { return ethServer_ ? ethServer_->dataPort() : 0; }
+std::uint16_t Simulation::modulePort() const {
+    return ethServer_ ? ethServer_->commandPort() : 0;
+}
+std::uint16_t Simulation::dataPort() const {
+    return ethServer_ ? ethServer_->dataPort() : 0;
+}
 
 }  // namespace app

@@ -31,7 +31,8 @@ std::optional<Result> readKeys(const std::string& path, Keys& keys) {
         const std::size_t eq = line.find('=');
         if (!inSection || eq == std::string::npos || eq == 0) continue;
         std::string key = line.substr(0, eq);
-        if (keys.byKey.emplace(key, line.substr(eq + 1)).second) keys.ordered.emplace_back(key, line.substr(eq + 1));
+        if (keys.byKey.emplace(key, line.substr(eq + 1)).second)
+            keys.ordered.emplace_back(key, line.substr(eq + 1));
     }
     return std::nullopt;
 }

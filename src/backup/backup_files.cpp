@@ -50,16 +50,20 @@ std::optional<Result> openBackupFile(IniFile& ini, const std::string& path) {
 
 std::string groupNames(const RestoreGroups& g) {
     std::string names;
-    for (const auto& [on, name] : {std::pair{g.taratura, "calibration"}, std::pair{g.configStrumento, "configuration"},
-                                   std::pair{g.configCilindro, "press limits"}})
+    for (const auto& [on, name] :
+         {std::pair{g.taratura, "calibration"}, std::pair{g.configStrumento, "configuration"},
+          std::pair{g.configCilindro, "press limits"}})
         if (on) names += (names.empty() ? "" : ", ") + std::string(name);
     return names;
 }
 
 Result restoreFromFile(instrument::UCKRNVisual& control, IniFile& ini, const RestoreGroups& groups,
                        platform::Progress& progress) {
-    Result r = EseguiRipristino(control, ini, groups.taratura, groups.configStrumento, groups.configCilindro, progress);
-    if (r) r.message = "Restored " + groupNames(groups) + " from " + ini.File() + "; restart the instrument to apply it.";
+    Result r = EseguiRipristino(control, ini, groups.taratura, groups.configStrumento,
+                                groups.configCilindro, progress);
+    if (r)
+        r.message = "Restored " + groupNames(groups) + " from " + ini.File() +
+                    "; restart the instrument to apply it.";
     return r;
 }
 

@@ -32,7 +32,8 @@ std::string removeLeadingBlanks(const std::string& s) {
 bool startsWithIgnoringCase(const std::string& line, const std::string& prefix) {
     if (line.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(line[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
+        if (std::toupper(static_cast<unsigned char>(line[i])) !=
+            std::toupper(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }
@@ -48,7 +49,8 @@ int twoDigits(const std::string& s, std::size_t at) {
 
 std::string dateText(const platform::LocalDateTime& t) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
     return buf;
 }
 
@@ -67,7 +69,8 @@ std::string IniFile::formatNumber(double v, int significantDigits) {
     if (v == 0) return " 0";
     // std::to_chars never looks at the locale: "." whatever the user's settings.
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, significantDigits);
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, significantDigits);
     std::string s(buf, r.ptr);
     for (char& c : s)
         if (c == 'e') c = 'E';
@@ -88,12 +91,15 @@ struct Scanned {
 // ".", digits, exponent with E or D.
 Scanned scanNumber(const std::string& s) {
     Scanned r;
-    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
+    if (s.size() >= 2 && s[0] == '&' &&
+        (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
         const int base = (s[1] == 'H' || s[1] == 'h') ? 16 : 8;
         std::size_t i = 2;
         for (; i < s.size(); ++i) {
             const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
-            const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : 99;
+            const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                          : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
+                                                                      : 99;
             if (d >= base) break;
             r.value = r.value * base + d;
         }
@@ -141,7 +147,9 @@ std::string withoutBlanks(const std::string& text) {
 
 }  // namespace
 
-double IniFile::parseNumber(const std::string& text) { return scanNumber(withoutBlanks(text)).value; }
+double IniFile::parseNumber(const std::string& text) {
+    return scanNumber(withoutBlanks(text)).value;
+}
 
 std::optional<double> IniFile::parseWholeNumber(const std::string& text) {
     const Scanned r = scanNumber(withoutBlanks(text));
@@ -151,7 +159,8 @@ std::optional<double> IniFile::parseWholeNumber(const std::string& text) {
 
 void IniFile::grow(std::int32_t capacity) {
     capacitaRighe_ = capacity;
-    if (righe_.size() < static_cast<std::size_t>(capacity) + 1) righe_.resize(static_cast<std::size_t>(capacity) + 1);
+    if (righe_.size() < static_cast<std::size_t>(capacity) + 1)
+        righe_.resize(static_cast<std::size_t>(capacity) + 1);
 }
 
 void IniFile::OpenFile1(bool open) {
@@ -185,7 +194,8 @@ void IniFile::OpenFile1(bool open) {
         std::filesystem::remove(nomeFile_, ec);
     }
     if (!writable) {
-        failLoad(std::filesystem::exists(nomeFile_, ec) ? "it cannot be read" : "it cannot be created there");
+        failLoad(std::filesystem::exists(nomeFile_, ec) ? "it cannot be read"
+                                                        : "it cannot be created there");
         return;
     }
     modificato_ = false;
@@ -227,7 +237,8 @@ bool IniFile::load(std::istream& in) {
     auto store = [&]() {
         if (++numeroRighe_ > capacitaRighe_) grow(capacitaRighe_ + 500);
         loaded += line.size();
-        righe_[static_cast<std::size_t>(numeroRighe_)] = removeLeadingBlanks(platform::cp1252ToUtf8(line));
+        righe_[static_cast<std::size_t>(numeroRighe_)] =
+            removeLeadingBlanks(platform::cp1252ToUtf8(line));
         line.clear();
         return numeroRighe_ < kMaxLines;
     };
@@ -337,13 +348,16 @@ void IniFile::Chiave(const std::string& name) {
         }
 }
 
-void IniFile::StopTarget(const std::string& prefix) { prefissoStop_ = trim(prefix); }
+void IniFile::StopTarget(const std::string& prefix) {
+    prefissoStop_ = trim(prefix);
+}
 
 void IniFile::Target(const std::string& name) {
     nomeTarget_ = trim(name);
     targetFermato_ = false;
     indicePunto_ = 0;
-    const std::int32_t start = std::max(std::min(indiceTarget_, fineChiave_) + 1, inizioChiave_ + 1);
+    const std::int32_t start =
+        std::max(std::min(indiceTarget_, fineChiave_) + 1, inizioChiave_ + 1);
     const std::int32_t old = indiceTarget_;
     for (std::int32_t i = start; i <= fineChiave_ && i <= numeroRighe_; ++i) {
         const std::string& l = righe_[static_cast<std::size_t>(i)];
@@ -366,8 +380,8 @@ void IniFile::Target(const std::string& name) {
 }
 
 std::string IniFile::ValString() const {
-    if (inizioChiave_ <= numeroRighe_ && inizioChiave_ < indiceTarget_ && indiceTarget_ <= fineChiave_ &&
-        indiceTarget_ <= numeroRighe_) {
+    if (inizioChiave_ <= numeroRighe_ && inizioChiave_ < indiceTarget_ &&
+        indiceTarget_ <= fineChiave_ && indiceTarget_ <= numeroRighe_) {
         const std::string& l = righe_[static_cast<std::size_t>(indiceTarget_)];
         if (startsWithPattern(l)) return l.substr(nomeTarget_.size() + 1);
     }
@@ -381,10 +395,18 @@ std::optional<std::string> IniFile::ValueRead() const {
     return l.substr(nomeTarget_.size() + 1);
 }
 
-double IniFile::ValDouble() const { return parseNumber(ValString()); }
-std::int32_t IniFile::ValLong() const { return roundedOrZero<std::int32_t>(ValDouble()); }
-std::int16_t IniFile::ValInteger() const { return roundedOrZero<std::int16_t>(ValDouble()); }
-float IniFile::ValSingle() const { return static_cast<float>(ValDouble()); }
+double IniFile::ValDouble() const {
+    return parseNumber(ValString());
+}
+std::int32_t IniFile::ValLong() const {
+    return roundedOrZero<std::int32_t>(ValDouble());
+}
+std::int16_t IniFile::ValInteger() const {
+    return roundedOrZero<std::int16_t>(ValDouble());
+}
+float IniFile::ValSingle() const {
+    return static_cast<float>(ValDouble());
+}
 
 platform::LocalDateTime IniFile::ValData() const {
     const std::string s = ValString();
@@ -403,12 +425,14 @@ platform::LocalDateTime IniFile::ValData() const {
     // A day count from 30 December 1899, the fraction being the time of day.
     const double days = parseNumber(s);
     const auto seconds = static_cast<std::int64_t>(std::llround(days * 86400.0));
-    return platform::fromEpochSeconds(seconds + platform::toEpochSeconds({1899, 12, 30, 0, 0, 0, 0}));
+    return platform::fromEpochSeconds(seconds +
+                                      platform::toEpochSeconds({1899, 12, 30, 0, 0, 0, 0}));
 }
 
 std::string IniFile::ValPassword(std::int16_t key) const {
     const std::string text = ValString();
-    const auto pairs = static_cast<std::size_t>(std::nearbyint(static_cast<double>(text.size()) / 2.0));
+    const auto pairs =
+        static_cast<std::size_t>(std::nearbyint(static_cast<double>(text.size()) / 2.0));
     std::string plain;
     for (std::size_t i = 0; i < pairs && 2 * i + 1 < text.size() + 1; ++i) {
         std::string pair = text.substr(2 * i, 2);
@@ -450,9 +474,15 @@ void IniFile::writeValue(const std::string& afterName) {
     modificato_ = true;
 }
 
-void IniFile::Value(bool v) { writeValue(v ? " 1" : " 0"); }
-void IniFile::Value(const platform::LocalDateTime& v) { writeValue(dateText(v)); }
-void IniFile::Value(const std::string& v) { writeValue(v); }
+void IniFile::Value(bool v) {
+    writeValue(v ? " 1" : " 0");
+}
+void IniFile::Value(const platform::LocalDateTime& v) {
+    writeValue(dateText(v));
+}
+void IniFile::Value(const std::string& v) {
+    writeValue(v);
+}
 
 void IniFile::ValuePassword(std::int16_t key, const std::string& text) {
     std::string out;
@@ -470,18 +500,20 @@ void IniFile::ValuePassword(std::int16_t key, const std::string& text) {
 void IniFile::LetPunto(float x, float y) {
     if (indicePunto_ == 0) indicePunto_ = indiceTarget_ + 1;
     const std::int32_t line = PreparaRiga(indicePunto_);
-    righe_[static_cast<std::size_t>(line)] = trim(formatNumber(x, 7)) + "," + trim(formatNumber(y, 7));
+    righe_[static_cast<std::size_t>(line)] =
+        trim(formatNumber(x, 7)) + "," + trim(formatNumber(y, 7));
     modificato_ = true;
     indicePunto_ = line + 1;
 }
 
 bool IniFile::GetPunto(float& x, float& y) {
     if (indicePunto_ == 0) indicePunto_ = indiceTarget_ + 1;
-    if (indicePunto_ <= numeroRighe_ && inizioChiave_ < indicePunto_ && indicePunto_ <= fineChiave_) {
+    if (indicePunto_ <= numeroRighe_ && inizioChiave_ < indicePunto_ &&
+        indicePunto_ <= fineChiave_) {
         const std::string& l = righe_[static_cast<std::size_t>(indicePunto_)];
         const std::size_t comma = l.find(',');
-        if (l.find_first_of("=[]") == std::string::npos && comma != std::string::npos && comma >= 1 &&
-            comma + 1 < l.size()) {
+        if (l.find_first_of("=[]") == std::string::npos && comma != std::string::npos &&
+            comma >= 1 && comma + 1 < l.size()) {
             x = static_cast<float>(parseNumber(l.substr(0, comma)));
             y = static_cast<float>(parseNumber(l.substr(comma + 1)));
             ++indicePunto_;

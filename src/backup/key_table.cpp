@@ -6,11 +6,16 @@ namespace backup {
 
 int KeySpec::width() const {
     switch (field) {
-        case Field::Byte: return 1;
-        case Field::Word: return 2;
-        case Field::Int24: return 3;
-        case Field::Address: return 4;
-        default: return 0;
+        case Field::Byte:
+            return 1;
+        case Field::Word:
+            return 2;
+        case Field::Int24:
+            return 3;
+        case Field::Address:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -30,9 +35,15 @@ public:
         rows.push_back(s);
         return rows.back();
     }
-    KeySpec& byte(const std::string& k, std::int32_t a, Levels b = {}) { return add(k, Field::Byte, a, Value::Integer, b); }
-    KeySpec& word(const std::string& k, std::int32_t a, Levels b = {}) { return add(k, Field::Word, a, Value::Long, b); }
-    KeySpec& int24(const std::string& k, std::int32_t a, Levels b = {}) { return add(k, Field::Int24, a, Value::Long, b); }
+    KeySpec& byte(const std::string& k, std::int32_t a, Levels b = {}) {
+        return add(k, Field::Byte, a, Value::Integer, b);
+    }
+    KeySpec& word(const std::string& k, std::int32_t a, Levels b = {}) {
+        return add(k, Field::Word, a, Value::Long, b);
+    }
+    KeySpec& int24(const std::string& k, std::int32_t a, Levels b = {}) {
+        return add(k, Field::Int24, a, Value::Long, b);
+    }
     KeySpec& text(const std::string& k, std::int32_t a, int slot, Levels b = {}) {
         KeySpec& s = add(k, Field::Text, a, Value::Text, b);
         s.slot = slot;
@@ -59,7 +70,9 @@ public:
     void block(Block b) { add("", Field::Block, 0, Value::Integer, {}).block = b; }
 };
 
-std::string numbered(const std::string& base, int i) { return base + std::to_string(i); }
+std::string numbered(const std::string& base, int i) {
+    return base + std::to_string(i);
+}
 
 void identityAndCalibration(Table& t) {
     using G = Group;
@@ -77,7 +90,9 @@ void identityAndCalibration(Table& t) {
     t.byte("TIMESTOP", 53, above(7)).to(G::Configuration, above(1));
     t.number("TIMESTOP", 0, atMost(7));
     t.byte("MASKCELLEOFF", 54, above(1063)).to(G::Configuration, above(1063));
-    t.byte("TOTALECELLE", 54, between(12, 1063)).to(G::Configuration, between(11, 1063)).except(Exception::OnlyWithoutMask);
+    t.byte("TOTALECELLE", 54, between(12, 1063))
+        .to(G::Configuration, between(11, 1063))
+        .except(Exception::OnlyWithoutMask);
     t.number("TOTALECELLE", 1, atMost(11));
     t.word("GAINCELLA1", 54, atMost(11)).to(G::Calibration, atMost(10));
     t.word("OFFSETCELLA1", 56, atMost(11)).to(G::Calibration, atMost(10));
@@ -95,13 +110,27 @@ void identityAndCalibration(Table& t) {
     t.byte("NUMDECIMALISUPPL", 70).to(G::Calibration);
     t.byte("UMSUPPL", 71).to(G::Calibration);
     t.property("CONTACOLPI", Property::ContaColpi, Value::Long, atLeast(51));
-    t.text("NOMESUPPLEMENTARE", 72, 13, below(45)).to(G::Configuration, above(1)).except(Exception::SupplementaryName);
-    t.text("PWLAV", 86, 6).scrambled(K1).to(G::Configuration).except(Exception::Password).old("PASSWORDLAVORI");
-    t.text("PWHW", 93, 6).scrambled(K2).to(G::Configuration).except(Exception::Password).old("PASSWORDHARDWARE");
+    t.text("NOMESUPPLEMENTARE", 72, 13, below(45))
+        .to(G::Configuration, above(1))
+        .except(Exception::SupplementaryName);
+    t.text("PWLAV", 86, 6)
+        .scrambled(K1)
+        .to(G::Configuration)
+        .except(Exception::Password)
+        .old("PASSWORDLAVORI");
+    t.text("PWHW", 93, 6)
+        .scrambled(K2)
+        .to(G::Configuration)
+        .except(Exception::Password)
+        .old("PASSWORDHARDWARE");
     t.property("NUMLAVSEL", Property::NumLavSel, Value::Integer);
     t.property("NUMFASI", Property::NumFasi, Value::Integer);
-    t.text("NOMESTRUMENTO", 106, kNameSlotBefore1067, below(1067)).to(G::Configuration, below(1067)).except(Exception::InstrumentName);
-    t.text("NOMESTRUMENTO", 106, kNameSlotFrom1067, atLeast(1067)).to(G::Configuration, atLeast(1067)).except(Exception::InstrumentName);
+    t.text("NOMESTRUMENTO", 106, kNameSlotBefore1067, below(1067))
+        .to(G::Configuration, below(1067))
+        .except(Exception::InstrumentName);
+    t.text("NOMESTRUMENTO", 106, kNameSlotFrom1067, atLeast(1067))
+        .to(G::Configuration, atLeast(1067))
+        .except(Exception::InstrumentName);
 }
 
 void generalSettings(Table& t) {
@@ -110,12 +139,19 @@ void generalSettings(Table& t) {
     t.byte("NUMEROLAVORO", 181, atLeast(1067));
     t.byte("NUMEROLAVORO", 121, below(1067));
     for (int i = 1; i <= 12; ++i)
-        t.word(numbered("FIELDBUS_VAR_IN_", i), 132 + 2 * (i - 1), atLeast(1067)).to(G::Configuration, atLeast(1067));
+        t.word(numbered("FIELDBUS_VAR_IN_", i), 132 + 2 * (i - 1), atLeast(1067))
+            .to(G::Configuration, atLeast(1067));
     for (int i = 1; i <= 12; ++i)
-        t.word(numbered("FIELDBUS_VAR_OUT_", i), 156 + 2 * (i - 1), atLeast(1067)).to(G::Configuration, atLeast(1067));
+        t.word(numbered("FIELDBUS_VAR_OUT_", i), 156 + 2 * (i - 1), atLeast(1067))
+            .to(G::Configuration, atLeast(1067));
     for (int i = 1; i <= 4; ++i)
-        t.text(numbered("DEFAULTNOMEFASE", i), 136 + 11 * (i - 1), 10, below(1065)).to(G::Configuration, below(1065));
-    t.text("PWSBL", 194, 6, above(7)).scrambled(K3).to(G::Configuration).except(Exception::Password).old("PASSWORDSBLOCCO");
+        t.text(numbered("DEFAULTNOMEFASE", i), 136 + 11 * (i - 1), 10, below(1065))
+            .to(G::Configuration, below(1065));
+    t.text("PWSBL", 194, 6, above(7))
+        .scrambled(K3)
+        .to(G::Configuration)
+        .except(Exception::Password)
+        .old("PASSWORDSBLOCCO");
     t.constantText("PWSBL", kUnlockCode, atMost(7)).scrambled(K3);
     t.byte("RITARDOSUPPL", 202, above(1)).to(G::Configuration, above(1));
     t.word("PRESETLUNGHEZZA", 203, above(17)).to(G::Calibration, above(10));
@@ -124,19 +160,26 @@ void generalSettings(Table& t) {
     t.number("AV_INTERVALLO", 0, atMost(27));
     t.byte("INDIRIZZO485", 207, above(17)).to(G::Configuration, above(10));
     t.number("INDIRIZZO485", 1, atMost(17));
-    for (int i = 1; i <= 3; ++i) t.byte(numbered("CAMPOALTO", i), 208 + i, above(17)).to(G::Configuration, above(31));
+    for (int i = 1; i <= 3; ++i)
+        t.byte(numbered("CAMPOALTO", i), 208 + i, above(17)).to(G::Configuration, above(31));
     t.byte("FUNTASTORAPIDO2", 446, above(1059)).to(G::Configuration, above(1059));
     t.byte("FUNTASTORAPIDO3", 447, above(1059)).to(G::Configuration, above(1059));
     for (int n = 1; n <= 6; ++n) {
-        t.word(numbered("GAINCELLA", n), 216 + 4 * (n - 1), above(11)).to(G::Calibration, above(10));
-        t.word(numbered("OFFSETCELLA", n), 218 + 4 * (n - 1), above(11)).to(G::Calibration, above(10));
+        t.word(numbered("GAINCELLA", n), 216 + 4 * (n - 1), above(11))
+            .to(G::Calibration, above(10));
+        t.word(numbered("OFFSETCELLA", n), 218 + 4 * (n - 1), above(11))
+            .to(G::Calibration, above(10));
         if (n == 1) continue;
         t.longNumber(numbered("GAINCELLA", n), 1000, atMost(11));
         t.longNumber(numbered("OFFSETCELLA", n), 0, atMost(11));
     }
-    t.byte("FORMATO_ORA", 242, above(12)).to(G::Configuration, above(10)).except(Exception::LowTwoBits);
+    t.byte("FORMATO_ORA", 242, above(12))
+        .to(G::Configuration, above(10))
+        .except(Exception::LowTwoBits);
     t.number("FORMATO_ORA", 0, atMost(12));
-    t.byte("FILTROFORZA", 243, above(27)).needs(Need::ProtocolBelow39).to(G::Configuration, above(27));
+    t.byte("FILTROFORZA", 243, above(27))
+        .needs(Need::ProtocolBelow39)
+        .to(G::Configuration, above(27));
     t.number("FILTROFORZA", 0, atMost(27)).needs(Need::ProtocolBelow39);
     t.byte("AV_OPZIONI", 245, above(27)).to(G::Configuration, above(23));
     t.number("AV_OPZIONI", 0, atMost(27));
@@ -148,10 +191,16 @@ void generalSettings(Table& t) {
 
 void coefficientsAndTimers(Table& t) {
     using G = Group;
-    t.byte("COEF_DEFOR_HF", 269, atLeast(1071)).to(G::Calibration, above(30)).except(Exception::HighCoefficient);
+    t.byte("COEF_DEFOR_HF", 269, atLeast(1071))
+        .to(G::Calibration, above(30))
+        .except(Exception::HighCoefficient);
     t.byte("SUPPL_FILTER", 270, atLeast(1071)).to(G::Calibration, atLeast(1071));
-    t.byte("COEF_DEFOR_LF", 249, atLeast(1071)).to(G::Calibration, atLeast(1071)).except(Exception::LowCoefficient);
-    t.word("TRIG_DEFOR_LF", 250, atLeast(1071)).to(G::Calibration, atLeast(1071)).old("DEF_LOWFORCE");
+    t.byte("COEF_DEFOR_LF", 249, atLeast(1071))
+        .to(G::Calibration, atLeast(1071))
+        .except(Exception::LowCoefficient);
+    t.word("TRIG_DEFOR_LF", 250, atLeast(1071))
+        .to(G::Calibration, atLeast(1071))
+        .old("DEF_LOWFORCE");
     t.byte("COEF_DEFO_A", 269, between(31, 1070));
     t.number("COEF_DEFO_A", 0, atMost(30));
     t.byte("COEF_DEFO_B", 270, between(31, 1070));
@@ -159,7 +208,8 @@ void coefficientsAndTimers(Table& t) {
     t.byte("AV_DAY", 271, above(49));
     t.number("AV_MONTHS", 0, atMost(49));
     for (int n = 1; n <= 5; ++n) {
-        const std::string m = "AUTOV_TIME" + std::to_string(n) + "M", h = "AUTOV_TIME" + std::to_string(n) + "H";
+        const std::string m = "AUTOV_TIME" + std::to_string(n) + "M",
+                          h = "AUTOV_TIME" + std::to_string(n) + "H";
         t.byte(m, 272 + 2 * (n - 1), above(23)).to(G::Configuration, above(23));
         t.number(m, 0, atMost(23));
         t.byte(h, 273 + 2 * (n - 1), above(23)).to(G::Configuration, above(23));
@@ -182,7 +232,9 @@ void coefficientsAndTimers(Table& t) {
     }
     const char* names[3] = {"NOMETEST", "NOMEENABLE", "NOMECHKPNTOUT"};
     for (int n = 0; n < 9; ++n)
-        t.text(numbered(names[n / 3], n % 3 + 1), 314 + 14 * n, 13, atLeast(45)).to(G::Configuration, atLeast(45)).except(Exception::TestName);
+        t.text(numbered(names[n / 3], n % 3 + 1), 314 + 14 * n, 13, atLeast(45))
+            .to(G::Configuration, atLeast(45))
+            .except(Exception::TestName);
     t.int24("CLASSESCARTOBIT0", 440, atLeast(50));
     t.int24("CLASSESCARTOBIT1", 443, atLeast(50));
 }
@@ -190,7 +242,10 @@ void coefficientsAndTimers(Table& t) {
 void electricPress(Table& t) {
     using G = Group;
     const Need e = Need::ElectricPress;
-    t.word("optPE_MANUT_POS", 496, above(1060)).needs(e).to(G::Cylinder).except(Exception::ManutPos);
+    t.word("optPE_MANUT_POS", 496, above(1060))
+        .needs(e)
+        .to(G::Cylinder)
+        .except(Exception::ManutPos);
     t.word("optPE_MAX_SPEED", 498, above(1060)).needs(e);
     t.word("optPE_MAX_FORCE", 504, above(1060)).needs(e);
     t.word("optPE_MAX_STROKE", 502, above(1060)).needs(e);
@@ -198,10 +253,22 @@ void electricPress(Table& t) {
     t.byte("optPE_GEARDENOM5", 486, atLeast(1070)).needs(e);
     t.byte("optPE_GEARDENOM5", 486, between(1059, 1069)).needs(e).scaled(5, Value::Single);
     t.word("optPE_STEPS", 500, below(1059)).needs(e).to(G::Cylinder).fromFiles(below(1059));
-    t.byte("optPE_AUTO_ACCEL", 484, above(1057)).needs(e).scaled(100, Value::Single).to(G::Motion, atLeast(1058));
-    t.word("optPE_AUTO_ACCEL", 484, atMost(1057)).needs(e).scaled(200, Value::Double).to(G::Motion, below(1058));
-    t.byte("optPE_AUTO_DECEL", 485, above(1057)).needs(e).scaled(100, Value::Single).to(G::Motion, atLeast(1058));
-    t.word("optPE_AUTO_DECEL", 486, atMost(1057)).needs(e).scaled(200, Value::Double).to(G::Motion, below(1058));
+    t.byte("optPE_AUTO_ACCEL", 484, above(1057))
+        .needs(e)
+        .scaled(100, Value::Single)
+        .to(G::Motion, atLeast(1058));
+    t.word("optPE_AUTO_ACCEL", 484, atMost(1057))
+        .needs(e)
+        .scaled(200, Value::Double)
+        .to(G::Motion, below(1058));
+    t.byte("optPE_AUTO_DECEL", 485, above(1057))
+        .needs(e)
+        .scaled(100, Value::Single)
+        .to(G::Motion, atLeast(1058));
+    t.word("optPE_AUTO_DECEL", 486, atMost(1057))
+        .needs(e)
+        .scaled(200, Value::Double)
+        .to(G::Motion, below(1058));
     t.byte("optPE_TOUCH_FORCE", 488, above(1060)).needs(e).to(G::Motion, atLeast(1061));
     t.byte("optPE_TOUCH_SPEED", 489, above(1060)).needs(e).to(G::Motion, atLeast(1061));
     t.word("optPE_JOG_ACCEL", 488, below(1058)).needs(e).scaled(200, Value::Double);
@@ -227,7 +294,9 @@ void network(Table& t) {
     t.text("TOOL_B_NAME", 830, 10, l).needs(e).to(G::Network, l);
     t.text("TOOL_C_NAME", 841, 10, l).needs(e).to(G::Network, l);
     for (int n = 1; n <= 8; ++n)
-        t.text("BOX_" + std::to_string(n) + "_NAME", 881 + 15 * (n - 1), 14, atLeast(1074)).needs(e).to(G::Network, atLeast(1074));
+        t.text("BOX_" + std::to_string(n) + "_NAME", 881 + 15 * (n - 1), 14, atLeast(1074))
+            .needs(e)
+            .to(G::Network, atLeast(1074));
     t.byte("UDPFLEX_TYPE", 1016, l).needs(e).to(G::Network, l);
     t.add("UDPFLEX_IP", Field::Address, 1017, Value::Text, l).needs(e).to(G::Network, l);
     t.word("UDPFLEX_PORT", 1021, l).needs(e).to(G::Network, l);

@@ -16,11 +16,21 @@ struct Levels {
     int to = INT_MAX;
     bool has(int level) const { return level >= from && level <= to; }
 };
-inline Levels above(int l) { return {l + 1, INT_MAX}; }
-inline Levels atLeast(int l) { return {l, INT_MAX}; }
-inline Levels below(int l) { return {INT_MIN, l - 1}; }
-inline Levels atMost(int l) { return {INT_MIN, l}; }
-inline Levels between(int from, int to) { return {from, to}; }
+inline Levels above(int l) {
+    return {l + 1, INT_MAX};
+}
+inline Levels atLeast(int l) {
+    return {l, INT_MAX};
+}
+inline Levels below(int l) {
+    return {INT_MIN, l - 1};
+}
+inline Levels atMost(int l) {
+    return {INT_MIN, l};
+}
+inline Levels between(int from, int to) {
+    return {from, to};
+}
 
 enum class Field {
     Constant,  // no memory: the row's constant
@@ -46,7 +56,17 @@ enum class Group {
     Network,        // ConfigStrumento, written last
 };
 
-enum class Property { Versione, PressaElettrica, Protocollo, Estensioni, TimerAcq, ContaColpi, NumLavSel, NumFasi, JobName };
+enum class Property {
+    Versione,
+    PressaElettrica,
+    Protocollo,
+    Estensioni,
+    TimerAcq,
+    ContaColpi,
+    NumLavSel,
+    NumFasi,
+    JobName
+};
 enum class Block { Types, Users, Options, ConfigValues };
 // What the instrument must be for the backup to write the row.
 enum class Need { Any, ProtocolBelow39, ElectricPress };
@@ -72,17 +92,17 @@ struct KeySpec {
     Field field = Field::Constant;
     std::int32_t address = 0;
     Value value = Value::Integer;
-    Levels backup;                    // levels whose backup writes the key from this row
+    Levels backup;  // levels whose backup writes the key from this row
     Need need = Need::Any;
     Group group = Group::None;
-    Levels restore;                   // target levels the restore writes this row to
-    Levels fileLevels;                // levels of the file's instrument the restore takes it from
-    int slot = 0;                     // Text: most characters
-    double scale = 1;                 // the file holds the field's value divided by this
-    std::int16_t scramble = 0;        // Scrambled: the scrambling key
-    std::int32_t number = 0;          // Constant: numeric value
-    std::string text;                 // Constant: text value
-    std::string legacy;               // key of older files read when this key is missing
+    Levels restore;             // target levels the restore writes this row to
+    Levels fileLevels;          // levels of the file's instrument the restore takes it from
+    int slot = 0;               // Text: most characters
+    double scale = 1;           // the file holds the field's value divided by this
+    std::int16_t scramble = 0;  // Scrambled: the scrambling key
+    std::int32_t number = 0;    // Constant: numeric value
+    std::string text;           // Constant: text value
+    std::string legacy;         // key of older files read when this key is missing
     Exception exception = Exception::None;
     Property property = Property::Versione;
     Block block = Block::Types;
@@ -90,13 +110,34 @@ struct KeySpec {
     // The field's width in bytes (0 for the fields that are not numbers in memory).
     int width() const;
     // Builders, for the table.
-    KeySpec& to(Group g, Levels l = {}) { group = g, restore = l; return *this; }
-    KeySpec& except(Exception e) { exception = e; return *this; }
-    KeySpec& needs(Need n) { need = n; return *this; }
-    KeySpec& old(std::string k) { legacy = std::move(k); return *this; }
-    KeySpec& fromFiles(Levels l) { fileLevels = l; return *this; }
-    KeySpec& scaled(double s, Value v) { scale = s, value = v; return *this; }
-    KeySpec& scrambled(std::int16_t k) { scramble = k, value = Value::Scrambled; return *this; }
+    KeySpec& to(Group g, Levels l = {}) {
+        group = g, restore = l;
+        return *this;
+    }
+    KeySpec& except(Exception e) {
+        exception = e;
+        return *this;
+    }
+    KeySpec& needs(Need n) {
+        need = n;
+        return *this;
+    }
+    KeySpec& old(std::string k) {
+        legacy = std::move(k);
+        return *this;
+    }
+    KeySpec& fromFiles(Levels l) {
+        fileLevels = l;
+        return *this;
+    }
+    KeySpec& scaled(double s, Value v) {
+        scale = s, value = v;
+        return *this;
+    }
+    KeySpec& scrambled(std::int16_t k) {
+        scramble = k, value = Value::Scrambled;
+        return *this;
+    }
 };
 
 // Every row in file order.

@@ -11,7 +11,9 @@ std::string hex(long v) {
     return buf;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
@@ -46,7 +48,10 @@ std::optional<DumpEntry> parseDumpLine(const std::string& line) {
     long address = 0;
     while (i < s.size() && !isBlank(s[i])) {
         const char c = s[i];
-        int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+        int d = (c >= '0' && c <= '9')   ? c - '0'
+                : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                                         : -1;
         if (d < 0 || i >= 8) return std::nullopt;
         address = address * 16 + d;
         ++i;
@@ -56,7 +61,8 @@ std::optional<DumpEntry> parseDumpLine(const std::string& line) {
     std::size_t end = 0;
     while (end < rest.size() && !isBlank(rest[end])) ++end;
     const std::string byteText = rest.substr(0, end);
-    if (byteText.empty() || byteText.size() > 3 || byteText[0] == '-' || byteText[0] == '+') return std::nullopt;
+    if (byteText.empty() || byteText.size() > 3 || byteText[0] == '-' || byteText[0] == '+')
+        return std::nullopt;
     auto value = wholeNumber(byteText);
     if (!value || *value > 255) return std::nullopt;
     return DumpEntry{static_cast<std::int32_t>(address), static_cast<std::uint8_t>(*value), 0};
@@ -73,8 +79,9 @@ DumpImport parseDump(const std::vector<std::string>& lines, std::int32_t memoryS
             break;
         }
         if (entry->address < 0 || entry->address >= memorySize) {
-            out.problem = FileProblem{number, "address " + hex(static_cast<std::uint32_t>(entry->address)) +
-                                                  " lies outside the NVRAM"};
+            out.problem =
+                FileProblem{number, "address " + hex(static_cast<std::uint32_t>(entry->address)) +
+                                        " lies outside the NVRAM"};
             break;
         }
         entry->line = number;
@@ -84,7 +91,9 @@ DumpImport parseDump(const std::vector<std::string>& lines, std::int32_t memoryS
     return out;
 }
 
-std::string shortNumber(long value) { return value >= 0 ? " " + std::to_string(value) : std::to_string(value); }
+std::string shortNumber(long value) {
+    return value >= 0 ? " " + std::to_string(value) : std::to_string(value);
+}
 
 std::vector<std::string> jobCopyLines(const std::vector<std::uint8_t>& bytes) {
     std::vector<std::string> lines;
@@ -105,13 +114,16 @@ JobCopy parseJobCopy(const std::vector<std::string>& lines, std::int32_t capacit
     auto n = wholeNumber(lines[0]);
     if (!n || *n < 0) return fail(1, "the first line is not the number of bytes");
     if (*n > capacity)
-        return fail(1, std::to_string(*n) + " bytes do not fit the job memory of " + std::to_string(capacity));
+        return fail(1, std::to_string(*n) + " bytes do not fit the job memory of " +
+                           std::to_string(capacity));
     if (static_cast<std::size_t>(*n) != lines.size() - 1)
-        return fail(1, std::to_string(*n) + " bytes announced, " + std::to_string(lines.size() - 1) + " lines follow");
+        return fail(1, std::to_string(*n) + " bytes announced, " +
+                           std::to_string(lines.size() - 1) + " lines follow");
     out.bytes.reserve(static_cast<std::size_t>(*n));
     for (std::size_t i = 1; i < lines.size(); ++i) {
         auto v = wholeNumber(lines[i]);
-        if (!v || *v < 0 || *v > 255) return fail(static_cast<int>(i) + 1, "not a byte value 0..255");
+        if (!v || *v < 0 || *v > 255)
+            return fail(static_cast<int>(i) + 1, "not a byte value 0..255");
         out.bytes.push_back(static_cast<std::uint8_t>(*v));
     }
     return out;
@@ -122,11 +134,13 @@ std::int16_t scrambleUserByte(std::uint8_t b) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(v) ^ kUserKey);
 }
 
-std::string userListLine(std::uint8_t b) { return shortNumber(scrambleUserByte(b)); }
+std::string userListLine(std::uint8_t b) {
+    return shortNumber(scrambleUserByte(b));
+}
 
 std::string differenceLine(std::int32_t address, int expected, int read) {
-    return hex(address) + "   OK: " + std::to_string(expected) + "   " + hex(expected) + "     BAD: " +
-           std::to_string(read) + "   " + hex(read);
+    return hex(address) + "   OK: " + std::to_string(expected) + "   " + hex(expected) +
+           "     BAD: " + std::to_string(read) + "   " + hex(read);
 }
 
 }  // namespace backup

@@ -23,7 +23,8 @@ std::pair<std::int64_t, std::int64_t> rangeOf(int width) {
 
 class Planner {
 public:
-    Planner(instrument::UCKRNVisual& c, IniFile& f, int F) : c_(c), f_(f), L_(c.Estensioni()), F_(F) {}
+    Planner(instrument::UCKRNVisual& c, IniFile& f, int F)
+        : c_(c), f_(f), L_(c.Estensioni()), F_(F) {}
 
     RestorePlan plan;
     instrument::UCKRNVisual& c_;
@@ -44,8 +45,9 @@ public:
     void refuse(const std::string& key, const std::string& why) {
         if (refused()) return;
         const std::string value = f_.ValString();
-        Result r = fileError(refusedFile(f_, "key " + key + " on line " + std::to_string(f_.Index()) + " has the value \"" +
-                                                 value + "\", which " + why + ".\nNothing was written."));
+        Result r = fileError(refusedFile(
+            f_, "key " + key + " on line " + std::to_string(f_.Index()) + " has the value \"" +
+                    value + "\", which " + why + ".\nNothing was written."));
         r.key = key;
         r.line = f_.Index();
         plan.refusal = r;
@@ -67,7 +69,8 @@ public:
         const double r = std::nearbyint(value);
         const auto [low, high] = rangeOf(width);
         if (!std::isfinite(r) || r < static_cast<double>(low) || r > static_cast<double>(high)) {
-            refuse(key, "does not fit its field (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+            refuse(key, "does not fit its field (" + std::to_string(low) + " to " +
+                            std::to_string(high) + ")");
             return std::nullopt;
         }
         return static_cast<std::int64_t>(r);
@@ -76,7 +79,9 @@ public:
     std::optional<std::int64_t> fieldValue(const KeySpec& row, const std::string& key) {
         auto v = number(key);
         if (!v) return std::nullopt;
-        const double x = (row.value == Value::Single ? static_cast<double>(static_cast<float>(*v)) : *v) * row.scale;
+        const double x =
+            (row.value == Value::Single ? static_cast<double>(static_cast<float>(*v)) : *v) *
+            row.scale;
         return fit(key, x, row.width(), row.scale == 1);
     }
 
@@ -85,15 +90,19 @@ public:
         const auto v = static_cast<std::int32_t>(value);
         plan.steps.push_back({[&c, address, width, v] {
             switch (width) {
-                case 1: return c.WriteNVRam1Byte(address, static_cast<std::uint8_t>(v & 0xFF));
-                case 2: return c.WriteNVRam2Bytes(address, v);
-                default: return c.WriteNVRam3Bytes(address, v);
+                case 1:
+                    return c.WriteNVRam1Byte(address, static_cast<std::uint8_t>(v & 0xFF));
+                case 2:
+                    return c.WriteNVRam2Bytes(address, v);
+                default:
+                    return c.WriteNVRam3Bytes(address, v);
             }
         }});
     }
     void writeText(std::int32_t address, const std::string& text, int slot) {
         instrument::UCKRNVisual& c = c_;
-        plan.steps.push_back({[&c, address, text, slot] { return c.ScriviStringaNVRam(address, text, slot); }});
+        plan.steps.push_back(
+            {[&c, address, text, slot] { return c.ScriviStringaNVRam(address, text, slot); }});
     }
     void action(std::function<bool()> run) { plan.steps.push_back({std::move(run)}); }
     void progress(int percent) { plan.steps.push_back({nullptr, percent}); }
@@ -107,20 +116,26 @@ public:
 
 void Planner::row(const KeySpec& r) {
     switch (r.field) {
-        case Field::Text: return textRow(r);
-        case Field::Address: return address(r);
-        default: return numericRow(r);
+        case Field::Text:
+            return textRow(r);
+        case Field::Address:
+            return address(r);
+        default:
+            return numericRow(r);
     }
 }
 
 void Planner::numericRow(const KeySpec& r) {
     switch (r.exception) {
-        case Exception::HighCoefficient: return coefficient(r, "COEF_DEFO_A");
-        case Exception::LowCoefficient: return coefficient(r, "COEF_DEFO_LF");
+        case Exception::HighCoefficient:
+            return coefficient(r, "COEF_DEFO_A");
+        case Exception::LowCoefficient:
+            return coefficient(r, "COEF_DEFO_LF");
         case Exception::OnlyWithoutMask:
             if (has("MASKCELLEOFF")) return;
             break;
-        default: break;
+        default:
+            break;
     }
     auto key = present(r);
     if (!key) return;
@@ -128,8 +143,10 @@ void Planner::numericRow(const KeySpec& r) {
         auto v = number(*key);
         if (!v) return;
         double rate = *v;
-        if (F_ < 1000 && L_ >= 1000) rate *= 5;
-        else if (F_ >= 1000 && L_ < 1000) rate = std::max(1.0, std::nearbyint(rate / 5.0));
+        if (F_ < 1000 && L_ >= 1000)
+            rate *= 5;
+        else if (F_ >= 1000 && L_ < 1000)
+            rate = std::max(1.0, std::nearbyint(rate / 5.0));
         if (auto x = fit(*key, rate, 1, true)) write(r.address, 1, *x);
         return;
     }
@@ -170,8 +187,10 @@ void Planner::textRow(const KeySpec& r) {
     const bool scrambled = r.value == Value::Scrambled && *key == r.key;
     const std::string value = scrambled ? f_.ValPassword(r.scramble) : f_.ValString();
     if (r.exception == Exception::SupplementaryName) {
-        if (L_ >= 45) writeText(314, value.empty() ? "METRO" : value, 13);
-        else writeText(r.address, value, r.slot);
+        if (L_ >= 45)
+            writeText(314, value.empty() ? "METRO" : value, 13);
+        else
+            writeText(r.address, value, r.slot);
         return;
     }
     writeText(r.address, value, textSlot(c_, r));
@@ -184,14 +203,17 @@ void Planner::address(const KeySpec& r) {
     std::size_t at = 0;
     while (parts.size() < 5) {
         const std::size_t dot = text.find('.', at);
-        const std::string part = text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
-        const bool digits = !part.empty() && part.size() <= 3 &&
-                            std::all_of(part.begin(), part.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+        const std::string part =
+            text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
+        const bool digits =
+            !part.empty() && part.size() <= 3 &&
+            std::all_of(part.begin(), part.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
         parts.push_back(digits ? std::stoll(part) : -1);
         if (dot == std::string::npos) break;
         at = dot + 1;
     }
-    if (parts.size() != 4 || std::any_of(parts.begin(), parts.end(), [](std::int64_t p) { return p < 0 || p > 255; })) {
+    if (parts.size() != 4 ||
+        std::any_of(parts.begin(), parts.end(), [](std::int64_t p) { return p < 0 || p > 255; })) {
         refuse(r.key, "is not an address of four numbers 0 to 255");
         return;
     }
@@ -214,7 +236,8 @@ void options(Planner& p, int T) {
             auto v = p.number(key);
             if (v && *v != 0) o.ImpostaOpzione(key);
         }
-        if (p.L_ >= 38 && p.F_ < 38 && o.OpzioneAttiva("oplaSELFASEINT")) o.ImpostaOpzione("oplaSELFASEEXT");
+        if (p.L_ >= 38 && p.F_ < 38 && o.OpzioneAttiva("oplaSELFASEINT"))
+            o.ImpostaOpzione("oplaSELFASEEXT");
         return;
     }
     struct Legacy {
@@ -222,8 +245,11 @@ void options(Planner& p, int T) {
         int group;
         int bits;
     };
-    const Legacy legacy[] = {{"OPZIONISTR_L", 1, 8}, {"OPZIONISTR_H", 2, 8}, {"OPZIONISTR_U", 3, 8},
-                             {"OPZIONIFASI", 4, 8},  {"SETUPMISURASUPPL", 5, 6}};
+    const Legacy legacy[] = {{"OPZIONISTR_L", 1, 8},
+                             {"OPZIONISTR_H", 2, 8},
+                             {"OPZIONISTR_U", 3, 8},
+                             {"OPZIONIFASI", 4, 8},
+                             {"SETUPMISURASUPPL", 5, 6}};
     for (const Legacy& l : legacy) {
         if (!p.has(l.key)) continue;
         auto v = p.number(l.key);
@@ -237,7 +263,9 @@ void options(Planner& p, int T) {
     }
 }
 
-bool pressType(bool input, std::int32_t t) { return input ? (t == 29 || t == 30 || t == 31) : (t == 31 || t == 30 || t == 26); }
+bool pressType(bool input, std::int32_t t) {
+    return input ? (t == 29 || t == 30 || t == 31) : (t == 31 || t == 30 || t == 26);
+}
 
 // Input codes: files of firmware before 1062 may carry the electric-press starts as 26 and 27,
 // the tool's codes are 16 and 17; instruments before 1062 keep them as 26 and 27.
@@ -254,7 +282,8 @@ void types(Planner& p, const RestoreGroups& g) {
     for (auto& t : in) t = static_cast<std::int32_t>(adaptInput(t, p.L_, p.L_));
     if (g.configStrumento && p.F_ >= 40) {
         for (std::size_t i = 0; i < in.size(); ++i) {
-            const std::string inKey = "TYPE_IN" + std::to_string(i), outKey = "TYPE_OUT" + std::to_string(i);
+            const std::string inKey = "TYPE_IN" + std::to_string(i),
+                              outKey = "TYPE_OUT" + std::to_string(i);
             if (p.has(inKey)) {
                 auto v = p.number(inKey);
                 auto t = v ? p.fit(inKey, *v, 1, true) : std::nullopt;
@@ -269,7 +298,8 @@ void types(Planner& p, const RestoreGroups& g) {
     }
     p.c_.options().AssegnaCodiciOpzione();
     auto allowed = [&](bool input, std::int32_t t) {
-        return (g.configStrumento && !pressType(input, t)) || (g.configCilindro && pressType(input, t));
+        return (g.configStrumento && !pressType(input, t)) ||
+               (g.configCilindro && pressType(input, t));
     };
     if (p.L_ >= 51) {
         for (std::size_t i = 0; i < in.size(); ++i)
@@ -292,8 +322,10 @@ void users(Planner& p) {
     if (p.L_ < 20 || !p.c_.options().OpzioneAttiva("opstH_UTENTI")) return;
     OperatorList list;
     std::string password;
-    if (p.has("PWHW")) password = p.f_.ValPassword(K2);
-    else if (p.has("PASSWORDHARDWARE")) password = p.f_.ValString();
+    if (p.has("PWHW"))
+        password = p.f_.ValPassword(K2);
+    else if (p.has("PASSWORDHARDWARE"))
+        password = p.f_.ValString();
     list.hardware.Codice = static_cast<std::int32_t>(krnlink::leadingNumber(password) & 0xFFFF);
     list.hardware.Nome = p.has("NOMEHW") ? krnlink::trim(p.f_.ValString()) : "";
     if (list.hardware.Nome.empty()) list.hardware.Nome = "ADMIN";
@@ -385,10 +417,12 @@ void plan(Planner& p, int T, const RestoreGroups& g) {
 }  // namespace
 
 std::string refusedFile(const IniFile& file, const std::string& why) {
-    return (file.File().empty() ? std::string("The backup file") : file.File()) + " was refused: " + why;
+    return (file.File().empty() ? std::string("The backup file") : file.File()) +
+           " was refused: " + why;
 }
 
-RestorePlan planRestore(instrument::UCKRNVisual& control, IniFile& file, int F, int T, const RestoreGroups& groups) {
+RestorePlan planRestore(instrument::UCKRNVisual& control, IniFile& file, int F, int T,
+                        const RestoreGroups& groups) {
     const auto words = control.options().OpzioniStrumento;
     const auto extended = control.options().OpzioniEstese;
     Planner p(control, file, F);

@@ -33,7 +33,8 @@ struct RestorePlan {
 // Builds the writes for the target instrument from an accepted file whose instrument level is F
 // and file type T. Works on the control's option words (the options of the file are set in
 // them); on a refusal they are put back as they were.
-RestorePlan planRestore(instrument::UCKRNVisual& control, IniFile& file, int F, int T, const RestoreGroups& groups);
+RestorePlan planRestore(instrument::UCKRNVisual& control, IniFile& file, int F, int T,
+                        const RestoreGroups& groups);
 
 // "FILE was refused: ..." for a file name (or "The backup file" when the store has none).
 std::string refusedFile(const IniFile& file, const std::string& why);

@@ -14,9 +14,9 @@ bool SupportoRipristino(const instrument::UCKRNVisual& control);
 // limits of electric presses. The file and every key to be written are checked first; a
 // refusal writes nothing. Progress goes from 0 to 100; a stop answer ends the restore before
 // its next write (Cancelled). Writes made stay in the instrument.
-Result EseguiRipristino(instrument::UCKRNVisual& control, IniFile& file, bool taratura, bool configStrumento,
-                        bool configCilindro, platform::Progress& progress);
-Result EseguiRipristino(instrument::UCKRNVisual& control, IniFile& file, bool taratura, bool configStrumento,
-                        bool configCilindro);
+Result EseguiRipristino(instrument::UCKRNVisual& control, IniFile& file, bool taratura,
+                        bool configStrumento, bool configCilindro, platform::Progress& progress);
+Result EseguiRipristino(instrument::UCKRNVisual& control, IniFile& file, bool taratura,
+                        bool configStrumento, bool configCilindro);
 
 }  // namespace backup

@@ -16,8 +16,8 @@ enum class Outcome {
 
 struct Result {
     Outcome outcome = Outcome::Done;
-    std::string message;  // the text to show
-    std::string key;      // a malformed file: the key refused
+    std::string message;    // the text to show
+    std::string key;        // a malformed file: the key refused
     std::int32_t line = 0;  // ... and its line (1-based)
 
     bool ok() const { return outcome == Outcome::Done; }
@@ -27,12 +27,20 @@ struct Result {
     int exitCode() const;
 };
 
-inline Result done(std::string message = {}) { return {Outcome::Done, std::move(message), {}, 0}; }
-inline Result refused(std::string message) { return {Outcome::Refused, std::move(message), {}, 0}; }
-inline Result fileError(std::string message) { return {Outcome::FileError, std::move(message), {}, 0}; }
+inline Result done(std::string message = {}) {
+    return {Outcome::Done, std::move(message), {}, 0};
+}
+inline Result refused(std::string message) {
+    return {Outcome::Refused, std::move(message), {}, 0};
+}
+inline Result fileError(std::string message) {
+    return {Outcome::FileError, std::move(message), {}, 0};
+}
 inline Result communicationFailed(std::string message) {
     return {Outcome::CommunicationFailed, std::move(message), {}, 0};
 }
-inline Result cancelled(std::string message) { return {Outcome::Cancelled, std::move(message), {}, 0}; }
+inline Result cancelled(std::string message) {
+    return {Outcome::Cancelled, std::move(message), {}, 0};
+}
 
 }  // namespace backup

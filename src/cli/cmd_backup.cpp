@@ -17,16 +17,24 @@ struct RestoreOptions {
 };
 
 // A flow's outcome as krnctl's exit code; a missing --instrument is a usage error.
-int finish(Context& ctx, service::Outcome outcome) { return ctx.noInstrument() ? kUsage : exitCode(outcome); }
+int finish(Context& ctx, service::Outcome outcome) {
+    return ctx.noInstrument() ? kUsage : exitCode(outcome);
+}
 
 int runBackup(Context& ctx, const std::string& file) {
     std::string summary;
-    const service::Outcome o = service::runCommand(
-        ctx, [&](service::CommandHost& host) { return service::BackupCommand(host, file, summary); });
+    const service::Outcome o = service::runCommand(ctx, [&](service::CommandHost& host) {
+        return service::BackupCommand(host, file, summary);
+    });
     if (o != service::Outcome::Done) return finish(ctx, o);
     auto& c = ctx.instrument();
     if (ctx.options().json)
-        std::cout << Json::object().add("File", file).add("Protocollo", c.Protocollo()).add("Estensioni", c.Estensioni()).str() << "\n";
+        std::cout << Json::object()
+                         .add("File", file)
+                         .add("Protocollo", c.Protocollo())
+                         .add("Estensioni", c.Estensioni())
+                         .str()
+                  << "\n";
     else
         std::cout << summary << "\n";
     return kDone;
@@ -39,8 +47,9 @@ int runRestore(Context& ctx, const RestoreOptions& o) {
     }
     const backup::RestoreGroups groups{o.calibration, o.config, o.cylinder};
     std::string summary;
-    const service::Outcome outcome = service::runCommand(
-        ctx, [&](service::CommandHost& host) { return service::RestoreCommand(host, o.file, groups, summary); });
+    const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {
+        return service::RestoreCommand(host, o.file, groups, summary);
+    });
     if (outcome != service::Outcome::Done) return finish(ctx, outcome);
     if (ctx.options().json)
         std::cout << Json::object().add("File", o.file).add("restored", true).str() << "\n";
@@ -79,9 +88,13 @@ int runDiff(Context& ctx, const std::string& a, const std::string& b) {
 void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
     auto file = std::make_shared<std::string>();
     auto second = std::make_shared<std::string>();
-    CLI::App* bk = app.add_subcommand("backup", "Write the instrument's configuration into a backup file");
-    bk->add_option("FILE", *file, "The backup file (written anew; the old one stays whole until the new one is complete)");
-    CLI::App* diff = bk->add_subcommand("diff", "Show the keys that differ between two backup files");
+    CLI::App* bk =
+        app.add_subcommand("backup", "Write the instrument's configuration into a backup file");
+    bk->add_option(
+        "FILE", *file,
+        "The backup file (written anew; the old one stays whole until the new one is complete)");
+    CLI::App* diff =
+        bk->add_subcommand("diff", "Show the keys that differ between two backup files");
     diff->add_option("A", *file, "First backup file")->required();
     diff->add_option("B", *second, "Second backup file")->required();
     commands.push_back({diff, [=](Context& ctx) { return runDiff(ctx, *file, *second); }});
@@ -94,7 +107,8 @@ void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
                         }});
 
     auto r = std::make_shared<RestoreOptions>();
-    CLI::App* restore = app.add_subcommand("restore", "Write a backup file into the instrument (asks unless --yes)");
+    CLI::App* restore = app.add_subcommand(
+        "restore", "Write a backup file into the instrument (asks unless --yes)");
     restore->add_option("FILE", r->file, "The backup file")->required();
     restore->add_flag("--calibration", r->calibration, "Restore the calibration");
     restore->add_flag("--config", r->config, "Restore the instrument configuration");

@@ -59,8 +59,11 @@ int runCommTest(Context& ctx, int count) {
     if (ctx.noInstrument()) return kUsage;
     if (outcome != service::Outcome::Done) return exitCode(outcome);
     if (ctx.options().json)
-        std::cout << Json::object().add("Tentativi", static_cast<std::int64_t>(count))
-                         .add("Riusciti", static_cast<std::int64_t>(ctx.communicationSuccesses)).str() << "\n";
+        std::cout << Json::object()
+                         .add("Tentativi", static_cast<std::int64_t>(count))
+                         .add("Riusciti", static_cast<std::int64_t>(ctx.communicationSuccesses))
+                         .str()
+                  << "\n";
     return ctx.communicationSuccesses > 0 ? kDone : kInstrumentFailed;
 }
 
@@ -68,14 +71,17 @@ int runCommTest(Context& ctx, int count) {
 
 void addClockCommand(CLI::App& app, std::vector<Command>& commands) {
     auto set = std::make_shared<bool>(false);
-    CLI::App* clock = app.add_subcommand("clock", "Show the instrument's date and time beside the computer's");
+    CLI::App* clock =
+        app.add_subcommand("clock", "Show the instrument's date and time beside the computer's");
     clock->add_flag("--set", *set, "Set the instrument's clock from the computer's");
     commands.push_back({clock, [set](Context& ctx) { return runClock(ctx, *set); }});
 
     auto count = std::make_shared<int>(1);
     CLI::App* test = app.add_subcommand(
-        "comm-test", "Try to reach the instrument, COUNT times (0: until Ctrl-C); prints OK or NO for each try");
-    test->add_option("--count", *count, "Number of attempts (default 1)")->check(CLI::Range(0, 1000000));
+        "comm-test",
+        "Try to reach the instrument, COUNT times (0: until Ctrl-C); prints OK or NO for each try");
+    test->add_option("--count", *count, "Number of attempts (default 1)")
+        ->check(CLI::Range(0, 1000000));
     commands.push_back({test, [count](Context& ctx) { return runCommTest(ctx, *count); }});
 }
 

@@ -73,7 +73,8 @@ Json phaseJson(const instrument::FaseLavoro& f) {
 
 std::string dateText(const platform::LocalDateTime& t) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
     return buf;
 }
 
@@ -111,12 +112,14 @@ int runJobShow(Context& ctx, int numero) {
     }
     std::cout << "Job " << j.PosizioneLavoro << ": " << j.NomeLavoro
               << (j.CodiceLavoro.empty() ? "" : "  code " + j.CodiceLavoro) << "\n"
-              << "Changed " << dateText(j.DataModifiche) << ", good " << j.NumeroBuoni << ", rejected "
-              << j.NumeroScarti << "\n";
+              << "Changed " << dateText(j.DataModifiche) << ", good " << j.NumeroBuoni
+              << ", rejected " << j.NumeroScarti << "\n";
     for (std::size_t p = 0; p < j.fasi.size(); ++p) {
         const auto& f = j.fasi[p];
-        std::cout << "Phase " << p + 1 << " " << f.NomeFase << (f.FaseAbilitata ? "" : " (disabled)") << ":";
-        for (const FloatMember& m : kPhaseValues) std::cout << " " << m.name << "=" << number(f.*m.member);
+        std::cout << "Phase " << p + 1 << " " << f.NomeFase
+                  << (f.FaseAbilitata ? "" : " (disabled)") << ":";
+        for (const FloatMember& m : kPhaseValues)
+            std::cout << " " << m.name << "=" << number(f.*m.member);
         int checkpoints = 0;
         for (const auto& cp : f.checkPoint) checkpoints += cp.tipo != 0;
         std::cout << " checkpoints=" << checkpoints << " band=" << f.PuntiBordoInferiore << "/"
@@ -144,7 +147,10 @@ int runJobList(Context& ctx) {
         }
         const bool current = n == stato->LavoroCorrente;
         if (ctx.options().json)
-            list.push(Json::object().add("PosizioneLavoro", n).add("NomeLavoro", *name).add("Corrente", current));
+            list.push(Json::object()
+                          .add("PosizioneLavoro", n)
+                          .add("NomeLavoro", *name)
+                          .add("Corrente", current));
         else
             std::cout << (current ? "* " : "  ") << n << "  " << *name << "\n";
     }
@@ -168,7 +174,10 @@ int runUsers(Context& ctx) {
     Json out = Json::array();
     for (const auto& o : *list) {
         if (ctx.options().json)
-            out.push(Json::object().add("Codice", o.Codice).add("Nome", o.Nome).add("Diritti", o.Diritti));
+            out.push(Json::object()
+                         .add("Codice", o.Codice)
+                         .add("Nome", o.Nome)
+                         .add("Diritti", o.Diritti));
         else
             std::cout << o.Codice << "  " << o.Nome << "  rights " << o.Diritti << "\n";
     }
@@ -186,19 +195,30 @@ int runIo(Context& ctx) {
     if (!ctx.options().json) std::cout << "Inputs:\n";
     for (int i = 0; i < std::min<int>(id.NumeroMassimoIngressi, 16); ++i) {
         if (ctx.options().json)
-            inputs.push(Json::object().add("Ingresso", i + 1).add("Funzione", io.FunzioniInput[static_cast<std::size_t>(i)]).add("Nome", c.NomeInput(i)));
+            inputs.push(Json::object()
+                            .add("Ingresso", i + 1)
+                            .add("Funzione", io.FunzioniInput[static_cast<std::size_t>(i)])
+                            .add("Nome", c.NomeInput(i)));
         else
             std::cout << "  " << i + 1 << "  " << c.NomeInput(i) << "\n";
     }
     if (!ctx.options().json) std::cout << "Outputs:\n";
     for (int i = 0; i < std::min<int>(id.NumeroMassimoUscite, 16); ++i) {
         if (ctx.options().json)
-            outputs.push(Json::object().add("Uscita", i + 1).add("Funzione", io.FunzioniOutput[static_cast<std::size_t>(i)]).add("Nome", c.NomeOutput(i)));
+            outputs.push(Json::object()
+                             .add("Uscita", i + 1)
+                             .add("Funzione", io.FunzioniOutput[static_cast<std::size_t>(i)])
+                             .add("Nome", c.NomeOutput(i)));
         else
             std::cout << "  " << i + 1 << "  " << c.NomeOutput(i) << "\n";
     }
     if (ctx.options().json)
-        std::cout << Json::object().add("Ingressi", inputs).add("Uscite", outputs).add("zzConEventoPezzoFinito", c.zzConEventoPezzoFinito()).str() << "\n";
+        std::cout << Json::object()
+                         .add("Ingressi", inputs)
+                         .add("Uscite", outputs)
+                         .add("zzConEventoPezzoFinito", c.zzConEventoPezzoFinito())
+                         .str()
+                  << "\n";
     return kDone;
 }
 
@@ -208,10 +228,12 @@ void addDataCommands(CLI::App& app, std::vector<Command>& commands) {
     auto numero = std::make_shared<int>(0);
     CLI::App* job = app.add_subcommand("job", "Show the instrument's jobs");
     job->require_subcommand(1);
-    CLI::App* show = job->add_subcommand("show", "Show job N decoded in engineering units (0 = the current job)");
+    CLI::App* show = job->add_subcommand(
+        "show", "Show job N decoded in engineering units (0 = the current job)");
     show->add_option("N", *numero, "Job number")->required()->check(CLI::Range(0, 255));
     commands.push_back({show, [numero](Context& ctx) { return runJobShow(ctx, *numero); }});
-    CLI::App* list = job->add_subcommand("list", "List the jobs by number and name; * marks the current one");
+    CLI::App* list =
+        job->add_subcommand("list", "List the jobs by number and name; * marks the current one");
     commands.push_back({list, [](Context& ctx) { return runJobList(ctx); }});
 
     CLI::App* users = app.add_subcommand("users", "The instrument's operators");
@@ -221,7 +243,8 @@ void addDataCommands(CLI::App& app, std::vector<Command>& commands) {
 
     CLI::App* io = app.add_subcommand("io", "The instrument's inputs and outputs");
     io->require_subcommand(1);
-    CLI::App* ioShow = io->add_subcommand("show", "Show the function assigned to each input and output");
+    CLI::App* ioShow =
+        io->add_subcommand("show", "Show the function assigned to each input and output");
     commands.push_back({ioShow, [](Context& ctx) { return runIo(ctx); }});
 }
 

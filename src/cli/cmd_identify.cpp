@@ -18,9 +18,13 @@ struct Field {
 std::string stateText(const instrument::UCKRNVisual& c) {
     if (!c.UpdateMode()) return "ready";
     switch (c.StatoConfigurazione()) {
-        case 3: return "update mode: NVRAM not formatted (signature missing)";
-        case 4: return "update mode: NVRAM format number differs from " + std::to_string(c.FormatoNVRAM());
-        default: return "update mode: the instrument runs its firmware loader";
+        case 3:
+            return "update mode: NVRAM not formatted (signature missing)";
+        case 4:
+            return "update mode: NVRAM format number differs from " +
+                   std::to_string(c.FormatoNVRAM());
+        default:
+            return "update mode: the instrument runs its firmware loader";
     }
 }
 
@@ -158,7 +162,8 @@ int runIdentify(Context& ctx) {
 
 void addIdentifyCommand(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* identify = app.add_subcommand(
-        "identify", "Identify the instrument: identity, capabilities, memory map and configuration");
+        "identify",
+        "Identify the instrument: identity, capabilities, memory map and configuration");
     commands.push_back({identify, [](Context& ctx) { return runIdentify(ctx); }});
 }
 

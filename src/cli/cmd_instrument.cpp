@@ -21,7 +21,8 @@ std::optional<std::int32_t> address(Context& ctx, const std::string& text) {
 void hexDump(std::int32_t start, const std::vector<std::uint8_t>& data) {
     for (std::size_t i = 0; i < data.size(); i += 16) {
         std::printf("%06X:", static_cast<unsigned>(start + static_cast<std::int32_t>(i)));
-        for (std::size_t k = i; k < std::min(data.size(), i + 16); ++k) std::printf(" %02X", data[k]);
+        for (std::size_t k = i; k < std::min(data.size(), i + 16); ++k)
+            std::printf(" %02X", data[k]);
         std::printf("\n");
     }
 }
@@ -42,7 +43,8 @@ int runNvramRead(Context& ctx, const std::string& addrText, const std::string& c
     // Read in pieces so that the bar moves and a failure says where it happened.
     constexpr std::int32_t kPiece = 240;
     for (std::int32_t done = 0; done < *count; done += kPiece) {
-        const std::int32_t n = std::min<std::int32_t>(kPiece, static_cast<std::int32_t>(*count) - done);
+        const std::int32_t n =
+            std::min<std::int32_t>(kPiece, static_cast<std::int32_t>(*count) - done);
         auto piece = c.ReadNVRamBytes(*a + done, n);
         if (!piece) {
             ctx.communicationError("NVRAM read failed at " + std::to_string(*a + done));
@@ -54,14 +56,19 @@ int runNvramRead(Context& ctx, const std::string& addrText, const std::string& c
     if (ctx.options().json) {
         Json values = Json::array();
         for (auto b : data) values.push(static_cast<std::int64_t>(b));
-        std::cout << Json::object().add("Indirizzo", static_cast<std::int64_t>(*a)).add("Dati", values).str() << "\n";
+        std::cout << Json::object()
+                         .add("Indirizzo", static_cast<std::int64_t>(*a))
+                         .add("Dati", values)
+                         .str()
+                  << "\n";
     } else {
         hexDump(*a, data);
     }
     return kDone;
 }
 
-int runNvramWrite(Context& ctx, const std::string& addrText, const std::vector<std::string>& byteTexts) {
+int runNvramWrite(Context& ctx, const std::string& addrText,
+                  const std::vector<std::string>& byteTexts) {
     auto a = address(ctx, addrText);
     if (!a) return kUsage;
     std::vector<std::uint8_t> data;
@@ -83,8 +90,14 @@ int runNvramWrite(Context& ctx, const std::string& addrText, const std::vector<s
         ctx.communicationError("NVRAM write failed");
         return kInstrumentFailed;
     }
-    if (!ctx.options().json) std::cout << data.size() << " bytes written at " << *a << "\n";
-    else std::cout << Json::object().add("Indirizzo", static_cast<std::int64_t>(*a)).add("Scritti", static_cast<std::int64_t>(data.size())).str() << "\n";
+    if (!ctx.options().json)
+        std::cout << data.size() << " bytes written at " << *a << "\n";
+    else
+        std::cout << Json::object()
+                         .add("Indirizzo", static_cast<std::int64_t>(*a))
+                         .add("Scritti", static_cast<std::int64_t>(data.size()))
+                         .str()
+                  << "\n";
     return kDone;
 }
 
@@ -98,8 +111,10 @@ int runRestart(Context& ctx) {
         ctx.communicationError("the instrument did not answer after its restart");
         return kInstrumentFailed;
     }
-    if (!ctx.options().json) std::cout << "restarted\n";
-    else std::cout << Json::object().add("restarted", true).str() << "\n";
+    if (!ctx.options().json)
+        std::cout << "restarted\n";
+    else
+        std::cout << Json::object().add("restarted", true).str() << "\n";
     return kDone;
 }
 
@@ -113,7 +128,8 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
     if (c.UpdateMode() == wanted) {
-        ctx.message(std::string("krnctl: the instrument is already ") + (wanted ? "in" : "out of") + " update mode");
+        ctx.message(std::string("krnctl: the instrument is already ") + (wanted ? "in" : "out of") +
+                    " update mode");
         return kRefused;
     }
     TerminalProgress bar(ctx.progressAllowed(), "Restarting");
@@ -122,8 +138,10 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
         ctx.communicationError("the instrument did not change its update mode");
         return kInstrumentFailed;
     }
-    if (!ctx.options().json) std::cout << "update mode " << mode << "\n";
-    else std::cout << Json::object().add("UpdateMode", c.UpdateMode()).str() << "\n";
+    if (!ctx.options().json)
+        std::cout << "update mode " << mode << "\n";
+    else
+        std::cout << Json::object().add("UpdateMode", c.UpdateMode()).str() << "\n";
     return kDone;
 }
 
@@ -141,15 +159,18 @@ void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands) {
     read->add_option("ADDR", *addr, "Address, decimal or 0x hex")->required();
     read->add_option("COUNT", *count, "Number of bytes (default 1)");
     commands.push_back({read, [=](Context& ctx) { return runNvramRead(ctx, *addr, *count); }});
-    CLI::App* write = nvram->add_subcommand("write", "Write bytes to NVRAM from ADDR (press and keyboard locked)");
+    CLI::App* write = nvram->add_subcommand(
+        "write", "Write bytes to NVRAM from ADDR (press and keyboard locked)");
     write->add_option("ADDR", *addr, "Address, decimal or 0x hex")->required();
     write->add_option("BYTE", *bytes, "Bytes, decimal or 0x hex")->required();
     commands.push_back({write, [=](Context& ctx) { return runNvramWrite(ctx, *addr, *bytes); }});
 
-    CLI::App* restart = app.add_subcommand("restart", "Restart the instrument and wait until it answers again");
+    CLI::App* restart =
+        app.add_subcommand("restart", "Restart the instrument and wait until it answers again");
     commands.push_back({restart, [](Context& ctx) { return runRestart(ctx); }});
 
-    CLI::App* update = app.add_subcommand("update-mode", "Switch the firmware loader on or off (the instrument restarts)");
+    CLI::App* update = app.add_subcommand(
+        "update-mode", "Switch the firmware loader on or off (the instrument restarts)");
     update->add_option("MODE", *value, "on or off")->required();
     commands.push_back({update, [=](Context& ctx) { return runUpdateMode(ctx, *value); }});
 }

@@ -60,7 +60,8 @@ int runPorts(Context& ctx) {
     auto status = ctx.usb().ListDevices(count);
     for (std::uint32_t i = 0; i < count && status == platform::FtStatus::Ok; ++i) {
         std::string serial;
-        if (ctx.usb().ListDevicesByIndex(i, serial) == platform::FtStatus::Ok) usb.push_back(serial);
+        if (ctx.usb().ListDevicesByIndex(i, serial) == platform::FtStatus::Ok)
+            usb.push_back(serial);
     }
     if (ctx.options().json) {
         Json s = Json::array();
@@ -93,13 +94,15 @@ int runPorts(Context& ctx) {
 void addLinkCommands(CLI::App& app, std::vector<Command>& commands) {
     auto bytes = std::make_shared<std::vector<std::string>>();
     CLI::App* exchange = app.add_subcommand(
-        "exchange", "Send one frame (command code and argument bytes) without identification and "
-                    "print the answer's data bytes in hex");
+        "exchange",
+        "Send one frame (command code and argument bytes) without identification and "
+        "print the answer's data bytes in hex");
     exchange->add_option("bytes", *bytes, "Command code, then argument bytes (decimal or 0x hex)")
         ->required();
     commands.push_back({exchange, [bytes](Context& ctx) { return runExchange(ctx, *bytes); }});
 
-    CLI::App* ports = app.add_subcommand("ports", "List the serial ports and FTDI USB devices present, without opening them");
+    CLI::App* ports = app.add_subcommand(
+        "ports", "List the serial ports and FTDI USB devices present, without opening them");
     commands.push_back({ports, [](Context& ctx) { return runPorts(ctx); }});
 }
 

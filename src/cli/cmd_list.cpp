@@ -19,7 +19,8 @@ struct ListOptions {
 void printRows(const std::vector<krnlink::SelectionRow>& rows, bool json) {
     if (json) {
         Json list = Json::array();
-        for (const auto& r : rows) list.push(Json::object().add("NAME", r.name).add("SN", r.sn).add("INFO", r.info));
+        for (const auto& r : rows)
+            list.push(Json::object().add("NAME", r.name).add("SN", r.sn).add("INFO", r.info));
         std::cout << list.str() << "\n";
         return;
     }
@@ -73,8 +74,10 @@ void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& o) {
 void addListCommand(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<ListOptions>();
     CLI::App* list = app.add_subcommand(
-        "list", "List the instruments on USB, serial ports and Ethernet, as the selection shows them");
-    list->add_flag("--usb", o->selection.SoloUSB, "Only USB devices whose serial number starts with QX3");
+        "list",
+        "List the instruments on USB, serial ports and Ethernet, as the selection shows them");
+    list->add_flag("--usb", o->selection.SoloUSB,
+                   "Only USB devices whose serial number starts with QX3");
     list->add_flag("--serial", o->selection.SoloSeriali, "Only serial ports");
     list->add_flag("--ethernet", o->selection.SoloEthernet,
                    "Only Ethernet modules, with their IP address in Info, not opened");

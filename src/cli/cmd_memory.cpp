@@ -14,8 +14,10 @@ namespace {
 int finish(Context& ctx, service::Outcome outcome, const std::string& file, const char* what) {
     if (ctx.noInstrument()) return kUsage;
     if (outcome != service::Outcome::Done) return exitCode(outcome);
-    if (ctx.options().json) std::cout << Json::object().add("File", file).str() << "\n";
-    else std::cout << what << " " << file << "\n";
+    if (ctx.options().json)
+        std::cout << Json::object().add("File", file).str() << "\n";
+    else
+        std::cout << what << " " << file << "\n";
     return kDone;
 }
 
@@ -23,9 +25,10 @@ std::string orMemoryFile(Context& ctx, const std::string& file) {
     return file.empty() ? ctx.programFolder() + "/Memory.asm" : file;
 }
 
-int runExport(Context& ctx, const std::optional<std::string>& from, const std::optional<std::string>& to,
-              const std::string& file, bool perByte) {
-    ctx.answerInputs({from ? InputAnswer::of(*from) : InputAnswer::keep(), to ? InputAnswer::of(*to) : InputAnswer::keep()});
+int runExport(Context& ctx, const std::optional<std::string>& from,
+              const std::optional<std::string>& to, const std::string& file, bool perByte) {
+    ctx.answerInputs({from ? InputAnswer::of(*from) : InputAnswer::keep(),
+                      to ? InputAnswer::of(*to) : InputAnswer::keep()});
     service::MemoryExportOptions options{orMemoryFile(ctx, file), perByte};
     ctx.controller().clearCancel();
     return finish(ctx, service::ExportMemory(ctx, options), options.file, "exported to");
@@ -42,13 +45,15 @@ int runJobs(Context& ctx, const std::string& file, bool save) {
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
     ctx.controller().clearCancel();
-    const service::Outcome outcome = save ? service::saveJobs(ctx, file) : service::restoreJobs(ctx, file);
+    const service::Outcome outcome =
+        save ? service::saveJobs(ctx, file) : service::restoreJobs(ctx, file);
     return finish(ctx, outcome, file, save ? "jobs saved to" : "jobs written back from");
 }
 
 int runUsersExport(Context& ctx, const std::string& file) {
     ctx.answerFile(file);
-    return finish(ctx, service::runCommand(ctx, &service::ExportUsersCommand), file, "users exported to");
+    return finish(ctx, service::runCommand(ctx, &service::ExportUsersCommand), file,
+                  "users exported to");
 }
 
 }  // namespace
@@ -59,32 +64,41 @@ void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
     auto file = std::make_shared<std::string>();
     auto perByte = std::make_shared<bool>(false);
 
-    CLI::App* memory = app.add_subcommand("memory", "Export an NVRAM range to Memory.asm, or import such a file");
+    CLI::App* memory =
+        app.add_subcommand("memory", "Export an NVRAM range to Memory.asm, or import such a file");
     memory->require_subcommand(1);
-    CLI::App* exp = memory->add_subcommand("export", "One line per address: hex address, decimal byte, hex byte");
+    CLI::App* exp = memory->add_subcommand(
+        "export", "One line per address: hex address, decimal byte, hex byte");
     exp->add_option("--from", *from, "First address (default 0; &H for hexadecimal)");
     exp->add_option("--to", *to, "Last address (default 524287)");
     exp->add_option("-o,--output", *file, "The file (default Memory.asm in the program folder)");
-    exp->add_flag("--per-byte", *perByte, "Read one byte per frame even where the instrument reads 15");
+    exp->add_flag("--per-byte", *perByte,
+                  "Read one byte per frame even where the instrument reads 15");
     commands.push_back({exp, [=](Context& ctx) {
-                            return runExport(ctx, exp->count("--from") ? std::optional(*from) : std::nullopt,
-                                             exp->count("--to") ? std::optional(*to) : std::nullopt, *file, *perByte);
+                            return runExport(
+                                ctx, exp->count("--from") ? std::optional(*from) : std::nullopt,
+                                exp->count("--to") ? std::optional(*to) : std::nullopt, *file,
+                                *perByte);
                         }});
-    CLI::App* imp = memory->add_subcommand("import", "Write the bytes of a memory file (checked whole first)");
+    CLI::App* imp =
+        memory->add_subcommand("import", "Write the bytes of a memory file (checked whole first)");
     imp->add_option("FILE", *file, "The file (default Memory.asm in the program folder)");
     commands.push_back({imp, [=](Context& ctx) { return runImport(ctx, *file); }});
 
-    CLI::App* jobs = app.add_subcommand("jobs", "Copy the job memory in use to a file, or write such a copy back");
+    CLI::App* jobs = app.add_subcommand(
+        "jobs", "Copy the job memory in use to a file, or write such a copy back");
     jobs->require_subcommand(1);
     CLI::App* save = jobs->add_subcommand("save", "Save the jobs the instrument holds");
     save->add_option("FILE", *file, "The copy")->required();
     commands.push_back({save, [=](Context& ctx) { return runJobs(ctx, *file, true); }});
-    CLI::App* restore = jobs->add_subcommand("restore", "Write a saved copy back (checked whole first)");
+    CLI::App* restore =
+        jobs->add_subcommand("restore", "Write a saved copy back (checked whole first)");
     restore->add_option("FILE", *file, "The copy")->required();
     commands.push_back({restore, [=](Context& ctx) { return runJobs(ctx, *file, false); }});
 
     CLI::App* users = app.get_subcommand("users");
-    CLI::App* usersExport = users->add_subcommand("export", "Export the user area, scrambled, one number per byte");
+    CLI::App* usersExport =
+        users->add_subcommand("export", "Export the user area, scrambled, one number per byte");
     usersExport->add_option("FILE", *file, "The file")->required();
     commands.push_back({usersExport, [=](Context& ctx) { return runUsersExport(ctx, *file); }});
 }

@@ -23,12 +23,14 @@ std::string lowerExtension(const std::string& path) {
     const auto dot = path.find_last_of('.');
     if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos) return {};
     std::string e = path.substr(dot);
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(e.begin(), e.end(), e.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return e;
 }
 
 bool writePicture(const service::ScreenPicture& picture, const std::string& path) {
-    if (lowerExtension(path) == ".png") return platform::qt::writePngFromBitmap(service::bitmapFile(picture), path);
+    if (lowerExtension(path) == ".png")
+        return platform::qt::writePngFromBitmap(service::bitmapFile(picture), path);
     return service::writeBitmapFile(picture, path);
 }
 
@@ -49,12 +51,17 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
     if (ctx.noInstrument()) return kUsage;
     if (outcome != service::Outcome::Done) return exitCode(outcome);
     switch (end) {
-        case service::ScreenCopyEnd::NoLink: return kInstrumentFailed;
-        case service::ScreenCopyEnd::Cancelled: return kRefused;
+        case service::ScreenCopyEnd::NoLink:
+            return kInstrumentFailed;
+        case service::ScreenCopyEnd::Cancelled:
+            return kRefused;
         case service::ScreenCopyEnd::Incomplete:
-            ctx.message("krnctl: the instrument stopped answering the display reads; the picture is incomplete");
+            ctx.message(
+                "krnctl: the instrument stopped answering the display reads; the picture is "
+                "incomplete");
             break;
-        case service::ScreenCopyEnd::Complete: break;
+        case service::ScreenCopyEnd::Complete:
+            break;
     }
     if (!writePicture(copy.picture(), o.output)) {
         ctx.message("krnctl: cannot write " + o.output);
@@ -77,9 +84,12 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
 
 void addScreenCommand(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<ScreenOptions>();
-    CLI::App* screen = app.add_subcommand("screen", "Copy the instrument's display into a picture (Copy screen / Copy menu)");
+    CLI::App* screen = app.add_subcommand(
+        "screen", "Copy the instrument's display into a picture (Copy screen / Copy menu)");
     screen->add_flag("--menu", o->menu, "Only the bottom 57 rows of the menu layer");
-    screen->add_option("-o,--output", o->output, "The picture: FILE.bmp (Windows bitmap) or FILE.png")->required();
+    screen
+        ->add_option("-o,--output", o->output, "The picture: FILE.bmp (Windows bitmap) or FILE.png")
+        ->required();
     commands.push_back({screen, [=](Context& ctx) { return runScreen(ctx, *o); }});
 }
 

@@ -44,20 +44,24 @@ int runSetting(Context& ctx, const Setting& s, std::vector<InputAnswer> answers)
     const service::Outcome outcome = service::runCommand(ctx, s.command);
     if (ctx.noInstrument()) return kUsage;
     const auto& shown = ctx.shownInputs();
-    if ((write && outcome != service::Outcome::Done) || (!write && shown.size() < s.keys.size())) return exitCode(outcome);
+    if ((write && outcome != service::Outcome::Done) || (!write && shown.size() < s.keys.size()))
+        return exitCode(outcome);
     Json json = Json::object();
     for (std::size_t i = 0; i < s.keys.size(); ++i) {
         const bool given = write && answers[i].kind == InputAnswer::Kind::Value;
         std::string value = given ? answers[i].value : shown[i].initial;
         if (write && s.stored) value = s.stored(ctx);
-        if (ctx.options().json) addValue(json, s.keys[i], value, s.numeric);
-        else std::cout << (s.keys.size() > 1 ? s.keys[i] + ": " : "") << value << "\n";
+        if (ctx.options().json)
+            addValue(json, s.keys[i], value, s.numeric);
+        else
+            std::cout << (s.keys.size() > 1 ? s.keys[i] + ": " : "") << value << "\n";
     }
     if (ctx.options().json) std::cout << json.str() << "\n";
     return kDone;
 }
 
-std::vector<InputAnswer> optionalAnswer(CLI::App* app, const std::string& option, const std::string& value) {
+std::vector<InputAnswer> optionalAnswer(CLI::App* app, const std::string& option,
+                                        const std::string& value) {
     return app->count(option) ? std::vector{InputAnswer::of(value)} : std::vector<InputAnswer>{};
 }
 
@@ -68,19 +72,30 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     auto a = std::make_shared<std::string>();
     auto b = std::make_shared<std::string>();
 
-    const Setting name{&service::InstrumentNameCommand, {"Nome"}, false,
-                       [](Context& ctx) { return ctx.control().Nome(); }};
-    CLI::App* nameCmd = app.add_subcommand("name", "Show the instrument's name, or change it to NEW");
+    const Setting name{&service::InstrumentNameCommand, {"Nome"}, false, [](Context& ctx) {
+                           return ctx.control().Nome();
+                       }};
+    CLI::App* nameCmd =
+        app.add_subcommand("name", "Show the instrument's name, or change it to NEW");
     nameCmd->add_option("NEW", *value, "The new name");
-    commands.push_back({nameCmd, [=](Context& ctx) { return runSetting(ctx, name, optionalAnswer(nameCmd, "NEW", *value)); }});
+    commands.push_back({nameCmd, [=](Context& ctx) {
+                            return runSetting(ctx, name, optionalAnswer(nameCmd, "NEW", *value));
+                        }});
 
     const Setting brake{&service::SetPointNameCommand, {"NomeFreno"}, false};
-    CLI::App* brakeCmd = app.add_subcommand("brake-name", "Show the name of the BRAKE (set-point) output, or change it to NEW (1 to 13 characters)");
+    CLI::App* brakeCmd = app.add_subcommand(
+        "brake-name",
+        "Show the name of the BRAKE (set-point) output, or change it to NEW (1 to 13 characters)");
     brakeCmd->add_option("NEW", *value, "The new name");
-    commands.push_back({brakeCmd, [=](Context& ctx) { return runSetting(ctx, brake, optionalAnswer(brakeCmd, "NEW", *value)); }});
+    commands.push_back({brakeCmd, [=](Context& ctx) {
+                            return runSetting(ctx, brake, optionalAnswer(brakeCmd, "NEW", *value));
+                        }});
 
-    const Setting deformation{&service::DeformationCommand, {"CoefDeformazioneA", "CoefDeformazioneB"}, true};
-    CLI::App* defCmd = app.add_subcommand("deformation", "Show the structure deformation coefficients, or change them (the instrument restarts)");
+    const Setting deformation{
+        &service::DeformationCommand, {"CoefDeformazioneA", "CoefDeformazioneB"}, true};
+    CLI::App* defCmd = app.add_subcommand(
+        "deformation",
+        "Show the structure deformation coefficients, or change them (the instrument restarts)");
     defCmd->add_option("--a", *a, "Coefficient A (0 to 255)");
     defCmd->add_option("--b", *b, "Coefficient B (0 to 255)");
     commands.push_back({defCmd, [=](Context& ctx) {
@@ -91,11 +106,17 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
                         }});
 
     const Setting counter{&service::CounterCommand, {"ContaColpi"}, true};
-    CLI::App* counterCmd = app.add_subcommand("counter", "Show the main hit counter, or set it with --set N");
+    CLI::App* counterCmd =
+        app.add_subcommand("counter", "Show the main hit counter, or set it with --set N");
     counterCmd->add_option("--set", *value, "The new counter value");
-    commands.push_back({counterCmd, [=](Context& ctx) { return runSetting(ctx, counter, optionalAnswer(counterCmd, "--set", *value)); }});
+    commands.push_back({counterCmd, [=](Context& ctx) {
+                            return runSetting(ctx, counter,
+                                              optionalAnswer(counterCmd, "--set", *value));
+                        }});
 
-    CLI::App* setting = app.add_subcommand("setting", "Show or change one configuration value (a change asks \"Send new value?\"; --yes answers it)");
+    CLI::App* setting = app.add_subcommand("setting",
+                                           "Show or change one configuration value (a change asks "
+                                           "\"Send new value?\"; --yes answers it)");
     setting->require_subcommand(1);
     const std::pair<const char*, Setting> values[] = {
         {"force-filter", {&service::ForceFilterCommand, {"FiltroForza"}, true}},
@@ -103,14 +124,17 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
         {"wait-end", {&service::WaitEndCommand, {"CampioniAttesaFine"}, true}},
         {"prescaler", {&service::ClockPrescalerCommand, {"CampioniValidi"}, true}},
     };
-    const char* help[] = {"Force transducer low pass filter (0=none .. 60=max; version 2.48 and later)",
-                          "Default start force (1 to 255)", "End-wait samples (0 to 255)",
-                          "Clock prescaler in speed acquisition (1 to 255)"};
+    const char* help[] = {
+        "Force transducer low pass filter (0=none .. 60=max; version 2.48 and later)",
+        "Default start force (1 to 255)", "End-wait samples (0 to 255)",
+        "Clock prescaler in speed acquisition (1 to 255)"};
     for (std::size_t i = 0; i < std::size(values); ++i) {
         const Setting s = values[i].second;
         CLI::App* sub = setting->add_subcommand(values[i].first, help[i]);
         sub->add_option("VALUE", *value, "The new value");
-        commands.push_back({sub, [=](Context& ctx) { return runSetting(ctx, s, optionalAnswer(sub, "VALUE", *value)); }});
+        commands.push_back({sub, [=](Context& ctx) {
+                                return runSetting(ctx, s, optionalAnswer(sub, "VALUE", *value));
+                            }});
     }
 }
 

@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
-#include <cstdlib>
 #include <iostream>
 
 #include "cli/progress.h"
@@ -17,8 +17,8 @@
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_udp_socket.h"
 #include "service/clock_command.h"
-#include "service/messages.h"
 #include "service/communication_test.h"
+#include "service/messages.h"
 #include "service/program_folder.h"
 #include "sim/profiles.h"
 
@@ -27,7 +27,9 @@ namespace {
 
 volatile std::sig_atomic_t interruptFlag = 0;
 
-extern "C" void onInterrupt(int) { interruptFlag = 1; }
+extern "C" void onInterrupt(int) {
+    interruptFlag = 1;
+}
 
 }  // namespace
 
@@ -36,7 +38,9 @@ class PreAnsweredDialogs final : public platform::Dialogs {
 public:
     explicit PreAnsweredDialogs(platform::Dialogs& inner) : inner_(inner) {}
 
-    platform::MessageResult message(const platform::MessageBox& box) override { return inner_.message(box); }
+    platform::MessageResult message(const platform::MessageBox& box) override {
+        return inner_.message(box);
+    }
     std::optional<std::string> input(const std::string& prompt, const std::string& title,
                                      const std::string& initial) override {
         shown.push_back({prompt, initial});
@@ -44,9 +48,12 @@ public:
         const InputAnswer a = answers.front();
         answers.pop_front();
         switch (a.kind) {
-            case InputAnswer::Kind::Value: return a.value;
-            case InputAnswer::Kind::Keep: return initial.empty() ? std::nullopt : std::optional(initial);
-            case InputAnswer::Kind::Cancel: break;
+            case InputAnswer::Kind::Value:
+                return a.value;
+            case InputAnswer::Kind::Keep:
+                return initial.empty() ? std::nullopt : std::optional(initial);
+            case InputAnswer::Kind::Cancel:
+                break;
         }
         return std::nullopt;
     }
@@ -88,15 +95,21 @@ void installInterruptHandlers() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool interrupted() { return interruptFlag != 0; }
+bool interrupted() {
+    return interruptFlag != 0;
+}
 
 int exitCode(service::Outcome outcome) {
     switch (outcome) {
-        case service::Outcome::Done: return kDone;
-        case service::Outcome::Failed: return kInstrumentFailed;
+        case service::Outcome::Done:
+            return kDone;
+        case service::Outcome::Failed:
+            return kInstrumentFailed;
         case service::Outcome::Cancelled:
-        case service::Outcome::Refused: return kRefused;
-        case service::Outcome::FileError: return kFileError;
+        case service::Outcome::Refused:
+            return kRefused;
+        case service::Outcome::FileError:
+            return kFileError;
     }
     return kInstrumentFailed;
 }
@@ -111,7 +124,8 @@ Context::Context(GlobalOptions options) : options_(std::move(options)) {
 
 Context::~Context() {
     if (instrument_ && instrument_->Collegato()) instrument_->ChiudiPortaComunicazione();
-    if (simulatedBridge_ && !options_.simulatedEeprom.empty() && !simulatedBridge_->devices().empty()) {
+    if (simulatedBridge_ && !options_.simulatedEeprom.empty() &&
+        !simulatedBridge_->devices().empty()) {
         const sim::SimUsbDevice& d = simulatedBridge_->devices().front();
         std::ofstream out(options_.simulatedEeprom, std::ios::trunc);
         if (!d.eepromEmpty) out << d.serialNumber << "\n" << d.description << "\n";
@@ -168,22 +182,29 @@ bool Context::init() {
     return true;
 }
 
-platform::Dialogs& Context::dialogs() { return *dialogs_; }
+platform::Dialogs& Context::dialogs() {
+    return *dialogs_;
+}
 
 void Context::answerInputs(std::vector<InputAnswer> answers) {
     dialogs_->answers.assign(answers.begin(), answers.end());
     dialogs_->shown.clear();
 }
 
-void Context::answerFile(const std::string& path) { dialogs_->files.push_back(path); }
+void Context::answerFile(const std::string& path) {
+    dialogs_->files.push_back(path);
+}
 
-const std::vector<ShownInput>& Context::shownInputs() const { return dialogs_->shown; }
+const std::vector<ShownInput>& Context::shownInputs() const {
+    return dialogs_->shown;
+}
 
 std::string Context::description() {
     if (!options_.instrument.empty()) return options_.instrument;
     if (const char* env = std::getenv("KRN_INSTRUMENT"); env && *env) return env;
-    message("krnctl: no instrument given; use --instrument \"COM: n\", \"USB: serial\" or "
-            "\"IP: host:port\", or set KRN_INSTRUMENT");
+    message(
+        "krnctl: no instrument given; use --instrument \"COM: n\", \"USB: serial\" or "
+        "\"IP: host:port\", or set KRN_INSTRUMENT");
     return {};
 }
 
@@ -204,8 +225,10 @@ int Session::open(bool lock) {
     return lock ? exitCode(conversation_.lock()) : kDone;
 }
 
-std::optional<std::string> Context::selectInstrument(const std::string&, const krnlink::SelectionOptions&) {
-    if (defaultSelection && options_.instrument.empty() && !std::getenv("KRN_INSTRUMENT")) return defaultSelection;
+std::optional<std::string> Context::selectInstrument(const std::string&,
+                                                     const krnlink::SelectionOptions&) {
+    if (defaultSelection && options_.instrument.empty() && !std::getenv("KRN_INSTRUMENT"))
+        return defaultSelection;
     std::string d = description();
     if (d.empty()) {
         noInstrument_ = true;
@@ -235,7 +258,8 @@ platform::SettingsStore& Context::settings() {
 
 const std::string& Context::programFolder() {
     if (!folderResolved_) {
-        folder_ = service::resolveProgramFolder(options_.folder, options_.perUserFolder, options_.shippedData);
+        folder_ = service::resolveProgramFolder(options_.folder, options_.perUserFolder,
+                                                options_.shippedData);
         folderResolved_ = true;
     }
     return folder_;
@@ -257,13 +281,17 @@ void Context::setProgress(long value) {
     if (bar_) bar_->show(value, maximum_);
 }
 
-void Context::hideProgress() { bar_.reset(); }
+void Context::hideProgress() {
+    bar_.reset();
+}
 
 void Context::processEvents() {
     if (interrupted()) controller_->Annulla();
 }
 
-void Context::message(const std::string& text) { std::cerr << text << std::endl; }
+void Context::message(const std::string& text) {
+    std::cerr << text << std::endl;
+}
 
 void Context::communicationError(const std::string& detail) {
     message(std::string(service::text::kCommunicationError) + "\n" + detail);

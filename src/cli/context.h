@@ -38,8 +38,9 @@ struct GlobalOptions {
     std::string perUserFolder;  // where the per-user program folder lives
     std::string shippedData;    // the data files that came with the program
     std::string trace;
-    std::string simulate;    // profile of an in-process USB instrument
-    std::string simulatedEeprom;  // where the simulated chip keeps its identity (serial, description)
+    std::string simulate;  // profile of an in-process USB instrument
+    std::string
+        simulatedEeprom;  // where the simulated chip keeps its identity (serial, description)
     bool json = false;
     bool yes = false;
 };

@@ -14,7 +14,9 @@ public:
     Json& add(const std::string& key, const std::string& value);
     Json& add(const std::string& key, const char* value) { return add(key, std::string(value)); }
     Json& add(const std::string& key, std::int64_t value);
-    Json& add(const std::string& key, int value) { return add(key, static_cast<std::int64_t>(value)); }
+    Json& add(const std::string& key, int value) {
+        return add(key, static_cast<std::int64_t>(value));
+    }
     Json& add(const std::string& key, bool value);
     Json& add(const std::string& key, double value);
     Json& add(const std::string& key, const Json& value);

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     // one, on the "offscreen" platform unless QT_QPA_PLATFORM says otherwise (krnctl shows no
     // window); every other command keeps the plain QCoreApplication.
     std::unique_ptr<QCoreApplication> qt;
-    if (std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "fonts"; })) {
+    if (std::any_of(argv + 1, argv + argc,
+                    [](const char* a) { return std::string(a) == "fonts"; })) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         qt = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -38,12 +39,14 @@ int main(int argc, char** argv) {
                    "\"IP: host:port\" (default: $KRN_INSTRUMENT)");
     app.add_option("--folder", options.folder, "Program folder with the tool's data files");
     app.add_option("--trace", options.trace, "Write every frame exchanged to FILE");
-    app.add_option("--simulate", options.simulate,
-                   std::string("Use an in-process simulated USB instrument of this profile, as \"USB: ") +
-                       cli::kSimulatedUsbSerial + "\"");
-    app.add_option("--simulate-eeprom", options.simulatedEeprom,
-                   "With --simulate: the simulated chip's EEPROM identity is kept in FILE (a missing file "
-                   "is a blank chip)");
+    app.add_option(
+        "--simulate", options.simulate,
+        std::string("Use an in-process simulated USB instrument of this profile, as \"USB: ") +
+            cli::kSimulatedUsbSerial + "\"");
+    app.add_option(
+        "--simulate-eeprom", options.simulatedEeprom,
+        "With --simulate: the simulated chip's EEPROM identity is kept in FILE (a missing file "
+        "is a blank chip)");
     app.add_flag("--json", options.json, "Print the result as one JSON document");
     app.add_flag("--yes", options.yes, "Answer Yes to every question");
 
@@ -73,7 +76,8 @@ int main(int argc, char** argv) {
         return rc == 0 ? cli::kDone : cli::kUsage;
     }
 
-    options.perUserFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
+    options.perUserFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
     options.shippedData = KRN_SHIPPED_DATA;
     cli::installInterruptHandlers();
     cli::Context ctx(options);

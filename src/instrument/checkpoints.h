@@ -12,9 +12,11 @@ namespace instrument {
 struct FieldWrite;
 
 // Reads the checkpoint slots and both band edges of a phase record.
-void decodeCurveChecks(const JobContext& ctx, const ScalaFase& s, const std::vector<std::uint8_t>& b, FaseLavoro& f);
+void decodeCurveChecks(const JobContext& ctx, const ScalaFase& s,
+                       const std::vector<std::uint8_t>& b, FaseLavoro& f);
 // Appends the writes of every checkpoint slot and of both band edges.
-void encodeCurveChecks(const JobContext& ctx, const ScalaFase& s, const FaseLavoro& f, std::vector<FieldWrite>& w);
+void encodeCurveChecks(const JobContext& ctx, const ScalaFase& s, const FaseLavoro& f,
+                       std::vector<FieldWrite>& w);
 
 // Editing, on one phase of the image. Slots are 1-based; a slot outside the phase is ignored.
 class CurveChecks {

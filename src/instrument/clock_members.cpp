@@ -5,8 +5,12 @@
 namespace instrument {
 namespace {
 
-int field(std::uint8_t b, std::uint8_t tensMask) { return ((b & tensMask) >> 4) * 10 + (b & 0x0F); }
-std::uint8_t packed(int v) { return static_cast<std::uint8_t>(((v / 10) % 10) << 4 | (v % 10)); }
+int field(std::uint8_t b, std::uint8_t tensMask) {
+    return ((b & tensMask) >> 4) * 10 + (b & 0x0F);
+}
+std::uint8_t packed(int v) {
+    return static_cast<std::uint8_t>(((v / 10) % 10) << 4 | (v % 10));
+}
 
 }  // namespace
 
@@ -24,12 +28,18 @@ platform::LocalDateTime decodeClock(const std::array<std::uint8_t, 7>& b) {
 }
 
 std::array<std::uint8_t, 7> encodeClock(const platform::LocalDateTime& t) {
-    return {packed(t.second), packed(t.minute), packed(t.hour), packed(t.day),
-            static_cast<std::uint8_t>(t.dayOfWeek + 1), packed(t.month), packed(t.year % 100)};
+    return {packed(t.second),
+            packed(t.minute),
+            packed(t.hour),
+            packed(t.day),
+            static_cast<std::uint8_t>(t.dayOfWeek + 1),
+            packed(t.month),
+            packed(t.year % 100)};
 }
 
 std::optional<platform::LocalDateTime> LeggiOra(krnlink::FrameLink& link) {
-    if (!link.ComandoSemplice(platform::cmd::ReadClock, false) || link.BufferRx[0] != 7) return std::nullopt;
+    if (!link.ComandoSemplice(platform::cmd::ReadClock, false) || link.BufferRx[0] != 7)
+        return std::nullopt;
     std::array<std::uint8_t, 7> b{};
     std::copy_n(link.BufferRx.begin() + 1, 7, b.begin());
     return decodeClock(b);

@@ -47,7 +47,8 @@ bool Configuration::reread(int& stato) {
         ok = header.has_value();
     }
     if (ok) {
-        const bool signature = std::equal(header->begin(), header->begin() + nvmap::LunghezzaFirma, "KRNV");
+        const bool signature =
+            std::equal(header->begin(), header->begin() + nvmap::LunghezzaFirma, "KRNV");
         const bool format = (*header)[nvmap::LunghezzaFirma] == ident_.FormatoNVRAM();
         if (!signature || !format) {
             link_.flags.UpdateMode = true;
@@ -127,7 +128,8 @@ bool Configuration::readMemoryMap() {
     id_.IndirizzoLavori = (*jobs)[0] + 256 * (*jobs)[1];
     const std::int16_t e = link_.flags.Estensioni;
     if (fineLavoriInNVRAM(e)) {
-        auto top = nvram_.ReadNVRamBytes(mappaMemoriaNuova(e) ? nvmap::FineMemoriaLavoriNuova : nvmap::FineMemoriaLavori, 3);
+        auto top = nvram_.ReadNVRamBytes(
+            mappaMemoriaNuova(e) ? nvmap::FineMemoriaLavoriNuova : nvmap::FineMemoriaLavori, 3);
         if (!top) return false;
         id_.FineMemoriaLavori = (*top)[0] + 256 * (*top)[1] + 65536 * (*top)[2];
     } else {
@@ -163,7 +165,8 @@ bool Configuration::LeggiInfoStrumento() {
             v_.NomeUscitaSetPoint[static_cast<std::size_t>(i)] = kSetPointDefaults[i];
             continue;
         }
-        auto name = nvram_.LeggiStringaNVRam(nvmap::nomeUscitaSetPoint(i + 1), nvmap::MaxLenNomeUscitaSetPoint);
+        auto name = nvram_.LeggiStringaNVRam(nvmap::nomeUscitaSetPoint(i + 1),
+                                             nvmap::MaxLenNomeUscitaSetPoint);
         if (!name) return false;
         v_.NomeUscitaSetPoint[static_cast<std::size_t>(i)] = *name;
     }
@@ -174,7 +177,8 @@ bool Configuration::LeggiNomeStrumento() {
     // Cut in characters: the Windows-1252 text has one byte per character.
     auto name = nvram_.LeggiTestoNVRam(nvmap::Nome);
     if (!name) return false;
-    if (name->size() > 64) name->resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.MaxLenNome, 0)));
+    if (name->size() > 64)
+        name->resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.MaxLenNome, 0)));
     link_.setNome(platform::cp1252ToUtf8(*name));
     return true;
 }
@@ -213,7 +217,8 @@ bool Configuration::LeggiCoefDeformazione() {
 
 bool Configuration::WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
     if (!conCoefDeformazione(link_.flags.Estensioni)) return false;
-    if (!nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneA, a) || !nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneB, b))
+    if (!nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneA, a) ||
+        !nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneB, b))
         return false;
     return press_.ResetStrumento(0, 100);
 }
@@ -233,7 +238,8 @@ bool Configuration::LeggiContaColpi() {
 bool Configuration::WriteContaColpi(std::int32_t contatore) {
     if (!conContaColpi(link_.flags.Estensioni)) return true;
     for (int i = 0; i < 4; ++i)
-        if (!nvram_.WriteNVRam1Byte(nvmap::ContaColpi + i, static_cast<std::uint8_t>((contatore >> (8 * i)) & 0xFF)))
+        if (!nvram_.WriteNVRam1Byte(nvmap::ContaColpi + i,
+                                    static_cast<std::uint8_t>((contatore >> (8 * i)) & 0xFF)))
             return false;
     return true;
 }

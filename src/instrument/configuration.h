@@ -9,8 +9,8 @@
 #include "instrument/identification.h"
 #include "instrument/identity.h"
 #include "instrument/io_functions.h"
-#include "instrument/nvram_map.h"
 #include "instrument/nvram.h"
+#include "instrument/nvram_map.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"
 
@@ -33,9 +33,16 @@ struct ConfigurationValues {
 class Configuration {
 public:
     Configuration(krnlink::FrameLink& link, Nvram& nvram, Identity& id, Identification& ident,
-                  Options& options, PressControl& press, IoFunctions& io, ConfigurationValues& values)
-        : link_(link), nvram_(nvram), id_(id), ident_(ident), options_(options), press_(press),
-          io_(io), v_(values) {}
+                  Options& options, PressControl& press, IoFunctions& io,
+                  ConfigurationValues& values)
+        : link_(link),
+          nvram_(nvram),
+          id_(id),
+          ident_(ident),
+          options_(options),
+          press_(press),
+          io_(io),
+          v_(values) {}
 
     // Clears the press-lock state and rereads; what every channel open ends with.
     bool LeggiConfigurazione();
@@ -50,14 +57,26 @@ public:
     // stato of the last reread: 0, 3 or 4.
     int ultimoStato() const { return ultimoStato_; }
 
-    std::optional<std::uint8_t> CampioniValidi() { return nvram_.ReadNVRam1Byte(nvmap::CampioniValidi); }
-    bool WriteCampioniValidi(std::uint8_t v) { return nvram_.WriteNVRam1Byte(nvmap::CampioniValidi, v); }
-    std::optional<std::uint8_t> CampioniAttesaFine() { return nvram_.ReadNVRam1Byte(nvmap::CampioniAttesaFine); }
-    bool WriteCampioniAttesaFine(std::uint8_t v) { return nvram_.WriteNVRam1Byte(nvmap::CampioniAttesaFine, v); }
+    std::optional<std::uint8_t> CampioniValidi() {
+        return nvram_.ReadNVRam1Byte(nvmap::CampioniValidi);
+    }
+    bool WriteCampioniValidi(std::uint8_t v) {
+        return nvram_.WriteNVRam1Byte(nvmap::CampioniValidi, v);
+    }
+    std::optional<std::uint8_t> CampioniAttesaFine() {
+        return nvram_.ReadNVRam1Byte(nvmap::CampioniAttesaFine);
+    }
+    bool WriteCampioniAttesaFine(std::uint8_t v) {
+        return nvram_.WriteNVRam1Byte(nvmap::CampioniAttesaFine, v);
+    }
     std::optional<std::uint8_t> FiltroForza() { return nvram_.ReadNVRam1Byte(nvmap::FiltroForza); }
     bool WriteFiltroForza(std::uint8_t v);
-    std::optional<std::uint8_t> DefaultForzaInizio() { return nvram_.ReadNVRam1Byte(nvmap::DefaultForzaInizio); }
-    bool WriteDefaultForzaInizio(std::uint8_t v) { return nvram_.WriteNVRam1Byte(nvmap::DefaultForzaInizio, v); }
+    std::optional<std::uint8_t> DefaultForzaInizio() {
+        return nvram_.ReadNVRam1Byte(nvmap::DefaultForzaInizio);
+    }
+    bool WriteDefaultForzaInizio(std::uint8_t v) {
+        return nvram_.WriteNVRam1Byte(nvmap::DefaultForzaInizio, v);
+    }
     bool LeggiCoefDeformazione();
     bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b);
     bool LeggiContaColpi();

@@ -9,7 +9,8 @@ bool ApriCollegamento(UCKRNVisual& control, const std::string& description,
     using Kind = krnlink::InstrumentDescription::Kind;
     const auto d = krnlink::InstrumentDescription::parse(description);
     switch (d.kind) {
-        case Kind::Usb: return control.ApriComunicazioneUSB(d.serialNumber);
+        case Kind::Usb:
+            return control.ApriComunicazioneUSB(d.serialNumber);
         case Kind::SerialNumber:
             control.HandlePorta(serial);
             return control.ApriComunicazione232(d.portNumber);
@@ -19,7 +20,8 @@ bool ApriCollegamento(UCKRNVisual& control, const std::string& description,
         case Kind::Ethernet:
             control.SetupPortaEth(socket);
             return control.ApriComunicazioneETH(d.host, d.port);
-        case Kind::Invalid: break;
+        case Kind::Invalid:
+            break;
     }
     return false;
 }

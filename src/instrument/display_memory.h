@@ -11,6 +11,7 @@ namespace instrument {
 
 // Command 22 with the two low bytes of the address, low byte first. The data bytes of the
 // answer, or nothing when the exchange failed or the answer held fewer than 2 data bytes.
-std::optional<std::vector<std::uint8_t>> LeggiMemoriaDisplay(krnlink::FrameLink& link, std::int32_t indirizzo);
+std::optional<std::vector<std::uint8_t>> LeggiMemoriaDisplay(krnlink::FrameLink& link,
+                                                             std::int32_t indirizzo);
 
 }  // namespace instrument

@@ -15,8 +15,14 @@ struct Row {
     std::int16_t upTo;
     std::int16_t format;
 };
-constexpr std::array<Row, 8> kElectric = {{{1058, 12}, {1061, 14}, {1062, 15}, {1065, 17},
-                                           {1067, 19}, {1069, 21}, {1071, 23}, {32767, 25}}};
+constexpr std::array<Row, 8> kElectric = {{{1058, 12},
+                                           {1061, 14},
+                                           {1062, 15},
+                                           {1065, 17},
+                                           {1067, 19},
+                                           {1069, 21},
+                                           {1071, 23},
+                                           {32767, 25}}};
 constexpr std::array<Row, 6> kOtherPresses = {
     {{1061, 13}, {1062, 16}, {1064, 18}, {1067, 20}, {1071, 22}, {32767, 24}}};
 
@@ -44,7 +50,9 @@ std::int16_t Identification::FormatoNVRAM() const {
     return formatoNVRAM(id_.Protocollo, link_.flags.Estensioni, id_.PressaElettrica);
 }
 
-std::int16_t Identification::FormatoFONT() const { return fontSecondoFormato(link_.flags.Estensioni) ? 2 : 1; }
+std::int16_t Identification::FormatoFONT() const {
+    return fontSecondoFormato(link_.flags.Estensioni) ? 2 : 1;
+}
 
 bool Identification::MemoriaPerLavoro(std::int32_t numeroLavori) const {
     return static_cast<std::int64_t>(id_.IndirizzoLavori) +
@@ -54,7 +62,8 @@ bool Identification::MemoriaPerLavoro(std::int32_t numeroLavori) const {
 }
 
 bool Identification::ProtocolloSupportato() const {
-    static constexpr std::array<std::int16_t, 12> supported = {3, 9, 15, 17, 30, 31, 33, 34, 36, 38, 39, 41};
+    static constexpr std::array<std::int16_t, 12> supported = {3,  9,  15, 17, 30, 31,
+                                                               33, 34, 36, 38, 39, 41};
     // Protocol 11 only in its first generation.
     if (id_.Protocollo == 11) return loaderVecchio(id_.Protocollo, link_.flags.Estensioni);
     return std::find(supported.begin(), supported.end(), id_.Protocollo) != supported.end();
@@ -92,7 +101,8 @@ bool Identification::LeggiIdentita() {
     f.UpdateMode = false;
     calibrateUsbDelay();
 
-    if (!link_.ComandoSemplice(platform::cmd::Identify, false) || link_.BufferRx[0] < 2) return false;
+    if (!link_.ComandoSemplice(platform::cmd::Identify, false) || link_.BufferRx[0] < 2)
+        return false;
     id_.Protocollo = link_.BufferRx[2];
     const std::uint8_t first = link_.BufferRx[1];
     if (identificazioneEstesa(id_.Protocollo)) {
@@ -101,7 +111,8 @@ bool Identification::LeggiIdentita() {
         f.UpdateMode = (first & 0x80) != 0;
         f.Estensioni = first & 0x7F;
     }
-    if (protocolloNuovaGenerazione(id_.Protocollo)) f.Estensioni = static_cast<std::int16_t>(f.Estensioni + 1000);
+    if (protocolloNuovaGenerazione(id_.Protocollo))
+        f.Estensioni = static_cast<std::int16_t>(f.Estensioni + 1000);
     if (f.UpdateMode) return true;  // the loader answers nothing else
 
     bool last = true;
@@ -121,7 +132,8 @@ bool Identification::LeggiIdentita() {
             if (last && link_.BufferRx[0] >= 1) id_.ConOrologio = link_.BufferRx[1] != 0;
         }
         if (!done && last && conInterrogazionePLC(f.Estensioni)) {
-            last = link_.ComandoSemplice(platform::cmd::ExtendedCapabilities, false) && link_.BufferRx[0] >= 1;
+            last = link_.ComandoSemplice(platform::cmd::ExtendedCapabilities, false) &&
+                   link_.BufferRx[0] >= 1;
             if (!last) return false;
             id_.ConPLC = link_.BufferRx[1] != 0;
         }

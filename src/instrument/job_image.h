@@ -11,7 +11,8 @@
 namespace instrument {
 
 struct CheckPoint {
-    std::int32_t tipo = 0;  // 0 none, 1 speed, 2 min/max, 3 variation, 4 vertical, 5 horizontal, 6 outputs
+    std::int32_t tipo =
+        0;  // 0 none, 1 speed, 2 min/max, 3 variation, 4 vertical, 5 horizontal, 6 outputs
     float valore1 = 0, valore2 = 0, valore3 = 0, valore4 = 0;
     std::int32_t riservato = 0;
     bool operator==(const CheckPoint&) const = default;
@@ -43,17 +44,19 @@ struct FaseLavoro {
     std::int32_t FondoScalaForzaIndice = 0, FondoScalaQuotaIndice = 0;  // bytes 14, 15
     float OrigineQuotaGrafico = 0, ForzaStop = 0, ForzaMin = 0, ForzaMax = 0, ForzaZero = 0,
           QuotaStop = 0, QuotaMin = 0, QuotaMax = 0, QuotaInizioMin = 0, QuotaInizioMax = 0;
-    float SetPoint = 0;  // IncrementoForza / ForzaSetPoint / ForzaFreno or QuotaSetPoint / QuotaFreno
+    float SetPoint =
+        0;  // IncrementoForza / ForzaSetPoint / ForzaFreno or QuotaSetPoint / QuotaFreno
     float SpeedMin = 0, SpeedMax = 0, SupplementareStop = 0, SupplementareMin = 0,
           SupplementareMax = 0, SupplemQuotaMisura = 0, QuotaNascondiAttrito = 0, StopDelay = 0;
-    std::uint32_t ArrestoImmediato = 0, BloccoConPassword = 0, BloccoNormale = 0, ScartoSpeciale = 0;
+    std::uint32_t ArrestoImmediato = 0, BloccoConPassword = 0, BloccoNormale = 0,
+                  ScartoSpeciale = 0;
     std::int32_t NumeroRipetizioniFase = 0;
     float FondoScalaQuotaGrafico = 0, FondoScalaForzaGrafico = 0;
     std::int32_t TipoFase = 0, Pressione = 0;
     bool UsaTastatore = false, AttivaFrenoSuForza = false, AttivaFrenoSuQuota = false;
     // Electric-press extension block.
-    float QuotaAttesa = 0, QuotaRapido = 0, SpeedRapido = 0, QuotaPreArresto = 0,
-          SpeedContatto = 0, SpeedLavoro = 0, SpeedRitorno = 0, SpeedPreArresto = 0;
+    float QuotaAttesa = 0, QuotaRapido = 0, SpeedRapido = 0, QuotaPreArresto = 0, SpeedContatto = 0,
+          SpeedLavoro = 0, SpeedRitorno = 0, SpeedPreArresto = 0;
     std::uint8_t ByteEstensione4 = 0;
     bool LowSpeedWorking = false, LowSpeedAcquiring = false, UltraLowForce = false;
 
@@ -85,12 +88,13 @@ struct JobImage {
 
 // The four reject-cause bits of one cause (1-based) in a phase.
 struct OpzioniCausaScarto {
-    bool ArrestoImmediato = false, BloccoConPassword = false, BloccoNormale = false, ScartoSpeciale = false;
+    bool ArrestoImmediato = false, BloccoConPassword = false, BloccoNormale = false,
+         ScartoSpeciale = false;
 };
 inline OpzioniCausaScarto causaScarto(const FaseLavoro& f, int causa) {
     const std::uint32_t bit = 1u << (causa - 1);
-    return {(f.ArrestoImmediato & bit) != 0, (f.BloccoConPassword & bit) != 0, (f.BloccoNormale & bit) != 0,
-            (f.ScartoSpeciale & bit) != 0};
+    return {(f.ArrestoImmediato & bit) != 0, (f.BloccoConPassword & bit) != 0,
+            (f.BloccoNormale & bit) != 0, (f.ScartoSpeciale & bit) != 0};
 }
 inline void setCausaScarto(FaseLavoro& f, int causa, const OpzioniCausaScarto& o) {
     const std::uint32_t bit = 1u << (causa - 1);

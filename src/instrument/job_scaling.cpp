@@ -21,13 +21,20 @@ Rule rule(const JobContext& ctx, const ScalaFase& s, Scala kind) {
             const double f = v.FattoriForza[static_cast<std::size_t>(std::clamp(s.umForza, 0, 3))];
             return {s.decimaliForza, f, f};
         }
-        case Scala::QuotaStrumento: return {v.decimaliQuota, quota, quota};
-        case Scala::QuotaFase: return {s.decimaliQuota, quota, quota};
-        case Scala::Speed: return {speedDecimals, quota, 1};
-        case Scala::SpeedSenzaUnita: return {v.decimaliQuota - 1, 1, 1};
-        case Scala::SpeedLavoro: return {s.decimaliSpeedLavoro, 1, 1};
-        case Scala::SpeedPreArresto: return {s.decimaliSpeedPreArresto, 1, 1};
-        case Scala::Supplementare: return {v.decimaliSuppl, 1, 1};
+        case Scala::QuotaStrumento:
+            return {v.decimaliQuota, quota, quota};
+        case Scala::QuotaFase:
+            return {s.decimaliQuota, quota, quota};
+        case Scala::Speed:
+            return {speedDecimals, quota, 1};
+        case Scala::SpeedSenzaUnita:
+            return {v.decimaliQuota - 1, 1, 1};
+        case Scala::SpeedLavoro:
+            return {s.decimaliSpeedLavoro, 1, 1};
+        case Scala::SpeedPreArresto:
+            return {s.decimaliSpeedPreArresto, 1, 1};
+        case Scala::Supplementare:
+            return {v.decimaliSuppl, 1, 1};
     }
     return {0, 1, 1};
 }

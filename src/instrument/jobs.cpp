@@ -39,16 +39,19 @@ std::optional<StatoStrumento> Jobs::LeggiStato() {
 
 namespace {
 // The bytes [from, from + n) of a record, as far as the record reaches.
-std::vector<std::uint8_t> slice(const std::vector<std::uint8_t>& record, std::size_t from, std::size_t n) {
+std::vector<std::uint8_t> slice(const std::vector<std::uint8_t>& record, std::size_t from,
+                                std::size_t n) {
     if (from >= record.size()) return {};
     const auto begin = record.begin() + static_cast<std::ptrdiff_t>(from);
-    return std::vector<std::uint8_t>(begin, begin + static_cast<std::ptrdiff_t>(std::min(n, record.size() - from)));
+    return std::vector<std::uint8_t>(
+        begin, begin + static_cast<std::ptrdiff_t>(std::min(n, record.size() - from)));
 }
 }  // namespace
 
 void Jobs::decodeRecord(const std::vector<std::uint8_t>& record, JobImage& job) const {
     const JobContext ctx = context();
-    const std::size_t header = static_cast<std::size_t>(std::max<std::int16_t>(id_.DimTestataLavoro, 0));
+    const std::size_t header =
+        static_cast<std::size_t>(std::max<std::int16_t>(id_.DimTestataLavoro, 0));
     decodeHeader(ctx, slice(record, 0, header), job);
     const std::size_t dim = static_cast<std::size_t>(std::max<std::int16_t>(id_.DimFase(), 0));
     for (std::size_t p = 0; p < job.fasi.size(); ++p) {
@@ -75,7 +78,8 @@ bool Jobs::LeggiLavoro(std::int32_t numero, platform::Progress& progress) {
     if (!header) return false;
     decodeHeader(ctx, *header, image_);
     for (std::size_t p = 0; p < image_.fasi.size(); ++p) {
-        const std::int32_t at = indirizzoLavoro(numero) + id_.DimTestataLavoro + static_cast<std::int32_t>(p) * id_.DimFase();
+        const std::int32_t at = indirizzoLavoro(numero) + id_.DimTestataLavoro +
+                                static_cast<std::int32_t>(p) * id_.DimFase();
         auto bytes = nvram_.ReadNVRamBytes(at, id_.DimFase());
         if (!bytes) return false;
         const bool enabled = image_.fasi[p].FaseAbilitata;
@@ -91,13 +95,17 @@ bool Jobs::phaseChecks(std::int32_t numero, int fase) {
     const int maxTipo = tipoFaseMassimo(e);
     const FaseLavoro& f = image_.fasi[static_cast<std::size_t>(fase - 1)];
     std::vector<std::string> failures;
-    if (fase < 1 || fase > id_.NumeroMassimoFasi) failures.push_back("ERROR\nPhase number: " + std::to_string(fase));
-    if (numero < 1 || numero > 255) failures.push_back("ERROR\nJob number: " + std::to_string(numero));
+    if (fase < 1 || fase > id_.NumeroMassimoFasi)
+        failures.push_back("ERROR\nPhase number: " + std::to_string(fase));
+    if (numero < 1 || numero > 255)
+        failures.push_back("ERROR\nJob number: " + std::to_string(numero));
     if (id_.NumeroMassimoPuntiFascia < 2 || id_.NumeroMassimoPuntiFascia > 100)
         failures.push_back("ERROR\nMax band size: " + std::to_string(id_.NumeroMassimoPuntiFascia));
     if (f.TipoFase > maxTipo) failures.push_back("ERROR\nTipo fase non supportata");
     for (const std::string& text : failures)
-        if (dialogs_) dialogs_->message({text, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+        if (dialogs_)
+            dialogs_->message(
+                {text, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
     return failures.empty();
 }
 
@@ -106,12 +114,15 @@ bool Jobs::writeFields(std::int32_t base, const std::vector<FieldWrite>& fields)
         const std::int32_t at = base + w.offset;
         if (w.string) {
             if (!nvram_.WriteNVRam1Byte(at, w.bytes[0])) return false;
-            if (!nvram_.WriteNVRamBytes(at + 1, std::vector<std::uint8_t>(w.bytes.begin() + 1, w.bytes.end()))) return false;
+            if (!nvram_.WriteNVRamBytes(
+                    at + 1, std::vector<std::uint8_t>(w.bytes.begin() + 1, w.bytes.end())))
+                return false;
         } else if (w.bytes.size() > 3) {
             if (!nvram_.WriteNVRamBytes(at, w.bytes)) return false;
         } else {
             for (std::size_t i = 0; i < w.bytes.size(); ++i)
-                if (!nvram_.WriteNVRam1Byte(at + static_cast<std::int32_t>(i), w.bytes[i])) return false;
+                if (!nvram_.WriteNVRam1Byte(at + static_cast<std::int32_t>(i), w.bytes[i]))
+                    return false;
         }
     }
     return true;
@@ -136,22 +147,29 @@ bool Jobs::ScriviLavoro(std::int32_t numero, platform::Progress& progress) {
     // Every phase is checked before anything is written, so that a refused phase cannot leave
     // a job half old, half new.
     bool checked = true;
-    for (int p = 1; p <= static_cast<int>(image_.fasi.size()); ++p) checked = phaseChecks(numero, p) && checked;
+    for (int p = 1; p <= static_cast<int>(image_.fasi.size()); ++p)
+        checked = phaseChecks(numero, p) && checked;
     if (!checked) return false;
 
     const JobContext ctx = context();
     const std::int32_t start = indirizzoLavoro(numero);
-    if (nuovo && !nvram_.WriteNVRamBytes(start, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimTestataLavoro), 0)))
+    if (nuovo &&
+        !nvram_.WriteNVRamBytes(
+            start, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimTestataLavoro), 0)))
         return false;
     if (!writeFields(start, encodeHeader(ctx, image_, !nuovo))) return false;
     for (std::size_t p = 0; p < image_.fasi.size(); ++p) {
-        const std::int32_t at = start + id_.DimTestataLavoro + static_cast<std::int32_t>(p) * id_.DimFase();
-        if (nuovo && !nvram_.WriteNVRamBytes(at, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimFase()), 0)))
+        const std::int32_t at =
+            start + id_.DimTestataLavoro + static_cast<std::int32_t>(p) * id_.DimFase();
+        if (nuovo && !nvram_.WriteNVRamBytes(
+                         at, std::vector<std::uint8_t>(static_cast<std::size_t>(id_.DimFase()), 0)))
             return false;
         if (!writeFields(at, encodePhase(ctx, image_.fasi[p]))) return false;
         if (!phaseDone(p, progress)) return false;
     }
-    if (nuovo && !nvram_.WriteNVRam1Byte(nvmap::TotaleLavori, static_cast<std::uint8_t>(totale + 1))) return false;
+    if (nuovo &&
+        !nvram_.WriteNVRam1Byte(nvmap::TotaleLavori, static_cast<std::uint8_t>(totale + 1)))
+        return false;
     link_.BufferTx[0] = 4;
     link_.BufferTx[1] = cmd::JobChanged;
     link_.BufferTx[2] = static_cast<std::uint8_t>(numero & 0xFF);
@@ -180,7 +198,8 @@ std::optional<std::uint8_t> Jobs::LeggiFasiAbilitate(std::int32_t numero) {
 }
 
 std::optional<std::uint8_t> Jobs::LeggiRipetizioniFase(std::int32_t numero, int fase) {
-    return nvram_.ReadNVRam1Byte(indirizzoLavoro(numero) + id_.DimTestataLavoro + (fase - 1) * id_.DimFase() + 66);
+    return nvram_.ReadNVRam1Byte(indirizzoLavoro(numero) + id_.DimTestataLavoro +
+                                 (fase - 1) * id_.DimFase() + 66);
 }
 
 bool Jobs::SetModificaRemota() {

@@ -20,8 +20,8 @@ struct FieldWrite;
 struct StatoStrumento {
     std::uint8_t byte1 = 0, byte2 = 0;
     std::uint8_t LavoroCorrente = 0;
-    std::uint8_t FaseCorrente = 0;        // low nibble of byte 4
-    std::uint8_t LavoroModificato = 0;    // high nibble of byte 4
+    std::uint8_t FaseCorrente = 0;      // low nibble of byte 4
+    std::uint8_t LavoroModificato = 0;  // high nibble of byte 4
 };
 
 class Jobs {

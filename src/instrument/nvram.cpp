@@ -16,8 +16,12 @@ void putAddress(krnlink::FrameBuffer& tx, std::size_t at, std::int32_t indirizzo
     tx[at + 2] = static_cast<std::uint8_t>((indirizzo & 0xFF0000) >> 16);
 }
 
-bool Nvram::usesBlockRead() const { return conLetturaABlocchi(id_.Protocollo, link_.flags.Estensioni); }
-bool Nvram::usesBlockWrite() const { return conScritturaABlocchi(link_.flags.Estensioni); }
+bool Nvram::usesBlockRead() const {
+    return conLetturaABlocchi(id_.Protocollo, link_.flags.Estensioni);
+}
+bool Nvram::usesBlockWrite() const {
+    return conScritturaABlocchi(link_.flags.Estensioni);
+}
 
 void Nvram::prepare(std::uint8_t command, std::int32_t indirizzo) {
     link_.BufferTx[0] = 4;
@@ -43,7 +47,8 @@ std::optional<std::int32_t> Nvram::ReadNVRam3Bytes(std::int32_t indirizzo) {
     return link_.BufferRx[1] + 256 * link_.BufferRx[2] + 65536 * link_.BufferRx[3];
 }
 
-std::optional<std::vector<std::uint8_t>> Nvram::ReadNVRamBytes(std::int32_t indirizzo, std::int32_t quanti,
+std::optional<std::vector<std::uint8_t>> Nvram::ReadNVRamBytes(std::int32_t indirizzo,
+                                                               std::int32_t quanti,
                                                                platform::Progress& progress) {
     interrupted = false;
     std::vector<std::uint8_t> dati(static_cast<std::size_t>(std::max(quanti, 0)));
@@ -76,7 +81,9 @@ std::optional<std::string> Nvram::readText(std::int32_t indirizzo, int massimo) 
     return std::string(chars->begin(), chars->end());
 }
 
-std::optional<std::string> Nvram::LeggiTestoNVRam(std::int32_t indirizzo) { return readText(indirizzo, 255); }
+std::optional<std::string> Nvram::LeggiTestoNVRam(std::int32_t indirizzo) {
+    return readText(indirizzo, 255);
+}
 
 std::optional<std::string> Nvram::LeggiStringaNVRam(std::int32_t indirizzo, int massimo) {
     auto text = readText(indirizzo, massimo);
@@ -142,7 +149,8 @@ bool Nvram::WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8
         for (; done + 10 <= dati.size(); done += 10) {
             std::uint8_t frame[10];
             std::copy_n(dati.begin() + static_cast<std::ptrdiff_t>(done), 10, frame);
-            if (!WriteNVRam10Bytes(indirizzo + static_cast<std::int32_t>(done), frame)) return false;
+            if (!WriteNVRam10Bytes(indirizzo + static_cast<std::int32_t>(done), frame))
+                return false;
             if (!progress.update(static_cast<long>(done + 10))) {
                 interrupted = true;
                 return false;
@@ -159,7 +167,9 @@ bool Nvram::ScriviStringaNVRam(std::int32_t indirizzo, const std::string& testo,
     const std::size_t length =
         std::min(bytes.size(), static_cast<std::size_t>(std::clamp(lunghezzaMassima, 0, 255)));
     if (!WriteNVRam1Byte(indirizzo, static_cast<std::uint8_t>(length))) return false;
-    return WriteNVRamBytes(indirizzo + 1, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)));
+    return WriteNVRamBytes(indirizzo + 1,
+                           std::vector<std::uint8_t>(
+                               bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)));
 }
 
 }  // namespace instrument

@@ -19,8 +19,9 @@ public:
     std::optional<std::int32_t> ReadNVRam3Bytes(std::int32_t indirizzo);
     // Command 41 in frames of 15 on instruments that have it, else byte by byte, reporting the
     // bytes read every 16 bytes; a stop answer ends the read (interrupted).
-    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t indirizzo, std::int32_t quanti,
-                                                            platform::Progress& progress = nessunProgresso());
+    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(
+        std::int32_t indirizzo, std::int32_t quanti,
+        platform::Progress& progress = nessunProgresso());
     // A length-prefixed string as the instrument keeps it: Windows-1252 bytes, one per character.
     std::optional<std::string> LeggiTestoNVRam(std::int32_t indirizzo);
     // The same as UTF-8, cut to at most `massimo` characters (only those are read).

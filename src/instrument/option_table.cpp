@@ -3,11 +3,17 @@
 namespace instrument {
 namespace {
 
-OptionWhen from(std::int16_t e) { return {e, 32767, -1, 0}; }
-OptionWhen range(std::int16_t lo, std::int16_t hi) { return {lo, hi, -1, 0}; }
-OptionWhen electricFrom(std::int16_t e) { return {e, 32767, 1, 0}; }
+OptionWhen from(std::int16_t e) {
+    return {e, 32767, -1, 0};
+}
+OptionWhen range(std::int16_t lo, std::int16_t hi) {
+    return {lo, hi, -1, 0};
+}
+OptionWhen electricFrom(std::int16_t e) {
+    return {e, 32767, 1, 0};
+}
 const OptionWhen kElectric{-32768, 32767, 1, 0};
-const OptionWhen kAboveTwo = from(3);          // E > 2
+const OptionWhen kAboveTwo = from(3);           // E > 2
 const OptionWhen kAboveTwentyThree = from(24);  // E > 23
 
 std::vector<OptionRow> build() {
@@ -93,10 +99,11 @@ std::vector<OptionRow> build() {
          {C{0x97, from(1071)}, C{0x37, {52, 1070, -1, 1}}, C{0x32}},
          {C{0x32, kAboveTwentyThree}}},
     };
-    const char* motor[] = {"opzmot_MODBUS", "opzmot_FRECCESXDX", "opzmot_FRECCEINV",
-                           "opzmot_NOTERMO", "opzmot_ENCO100",   "opzmot_ENCO70",
+    const char* motor[] = {"opzmot_MODBUS",   "opzmot_FRECCESXDX", "opzmot_FRECCEINV",
+                           "opzmot_NOTERMO",  "opzmot_ENCO100",    "opzmot_ENCO70",
                            "opzmot_ENCOSKF22"};
-    for (std::int16_t i = 0; i < 7; ++i) t.push_back({motor[i], {C{static_cast<std::int16_t>(0xA0 + i), kElectric}}, {}});
+    for (std::int16_t i = 0; i < 7; ++i)
+        t.push_back({motor[i], {C{static_cast<std::int16_t>(0xA0 + i), kElectric}}, {}});
     return t;
 }
 

@@ -7,10 +7,10 @@
 namespace instrument {
 
 struct OptionWhen {
-    std::int16_t eMin = -32768;   // Estensioni >= eMin
-    std::int16_t eMax = 32767;    // Estensioni <= eMax
-    std::int8_t electric = -1;    // -1 any press, 0 not electric, 1 electric
-    std::int8_t versionAbove = 0; // 1: firmware version above 3.8101
+    std::int16_t eMin = -32768;    // Estensioni >= eMin
+    std::int16_t eMax = 32767;     // Estensioni <= eMax
+    std::int8_t electric = -1;     // -1 any press, 0 not electric, 1 electric
+    std::int8_t versionAbove = 0;  // 1: firmware version above 3.8101
 };
 
 struct OptionChoice {

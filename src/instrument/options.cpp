@@ -97,7 +97,8 @@ void Options::ImpostaOpzione(const std::string& chiave) {
     if (word == 11)
         OpzioniEstese |= 1u << bit;
     else if (word >= 0)
-        OpzioniStrumento[static_cast<std::size_t>(word)] = static_cast<std::int16_t>(OpzioniStrumento[static_cast<std::size_t>(word)] | (1 << bit));
+        OpzioniStrumento[static_cast<std::size_t>(word)] = static_cast<std::int16_t>(
+            OpzioniStrumento[static_cast<std::size_t>(word)] | (1 << bit));
 }
 
 bool Options::OpzioneAttiva(const std::string& chiave) const {

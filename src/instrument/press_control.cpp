@@ -13,7 +13,9 @@ namespace cmd = platform::cmd;
 
 namespace {
 // Nearest integer, halves to the even neighbour.
-int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int roundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 constexpr platform::Duration kProgressTick = std::chrono::milliseconds(50);
 }  // namespace
 
@@ -33,12 +35,14 @@ PressLock PressControl::BloccaPressa() {
 }
 
 bool PressControl::SbloccaPressa(bool senzaRitentativi) {
-    return oneByteAnswer(cmd::PressControl, platform::press::Release, senzaRitentativi) && link_.BufferRx[1] == 1;
+    return oneByteAnswer(cmd::PressControl, platform::press::Release, senzaRitentativi) &&
+           link_.BufferRx[1] == 1;
 }
 
 bool PressControl::ChiudiComunicazioni00(bool senzaRitentativi) {
-    const bool ok = oneByteAnswer(cmd::PressControl, platform::press::EndConversation, senzaRitentativi) &&
-                    link_.BufferRx[1] == 1;
+    const bool ok =
+        oneByteAnswer(cmd::PressControl, platform::press::EndConversation, senzaRitentativi) &&
+        link_.BufferRx[1] == 1;
     link_.ChiudiPortaComunicazione();
     return ok;
 }
@@ -57,7 +61,8 @@ bool PressControl::SbloccaTastiera(bool senzaRitentativi) {
     return link_.EseguiTransazione(senzaRitentativi);
 }
 
-void PressControl::AttendiConProgresso(double secondi, int da, int a, platform::Progress& progress) {
+void PressControl::AttendiConProgresso(double secondi, int da, int a,
+                                       platform::Progress& progress) {
     platform::Clock& clock = link_.clock();
     const platform::TimePoint start = clock.now();
     while (true) {

@@ -29,7 +29,8 @@ public:
     // Restarts the instrument and waits for it, reporting percentages from `da` to `a`. A restart
     // cannot be stopped half-way: a stop answer is not heeded.
     bool ResetStrumento(int da, int a, platform::Progress& progress = nessunProgresso());
-    void AttendiConProgresso(double secondi, int da, int a, platform::Progress& progress = nessunProgresso());
+    void AttendiConProgresso(double secondi, int da, int a,
+                             platform::Progress& progress = nessunProgresso());
     // Switches into or out of the firmware loader; the restart reports 0 to 100 percent.
     bool SetUpdateMode(bool richiesto, platform::Progress& progress = nessunProgresso());
 

@@ -47,6 +47,8 @@ std::string versionText(float version) {
     return (hundredths < 0 ? "-" : "") + std::to_string(std::labs(hundredths) / 100) + "." + cents;
 }
 
-std::string UCKRNVisual::Versione() const { return versionText(id_.versione); }
+std::string UCKRNVisual::Versione() const {
+    return versionText(id_.versione);
+}
 
 }  // namespace instrument

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "instrument/checkpoints.h"
 #include "instrument/clock_members.h"
 #include "instrument/configuration.h"
 #include "instrument/display_memory.h"
@@ -14,11 +15,10 @@
 #include "instrument/identity.h"
 #include "instrument/io_functions.h"
 #include "instrument/jobs.h"
-#include "instrument/users.h"
-#include "instrument/checkpoints.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"
+#include "instrument/users.h"
 #include "link/frame_link.h"
 
 namespace instrument {
@@ -55,7 +55,9 @@ public:
     // --- link primitives ---
     krnlink::FrameBuffer& BufferTx() { return link_.BufferTx; }
     krnlink::FrameBuffer& BufferRx() { return link_.BufferRx; }
-    bool EseguiTransazione(bool senzaRitentativi) { return link_.EseguiTransazione(senzaRitentativi); }
+    bool EseguiTransazione(bool senzaRitentativi) {
+        return link_.EseguiTransazione(senzaRitentativi);
+    }
     bool ComandoSemplice(std::uint8_t codice, bool senzaRitentativi) {
         return link_.ComandoSemplice(codice, senzaRitentativi);
     }
@@ -68,7 +70,9 @@ public:
     bool ApriComunicazione232(const std::string& location) {
         return link_.ApriComunicazione232(location);
     }
-    bool ApriComunicazioneUSB(const std::string& serial) { return link_.ApriComunicazioneUSB(serial); }
+    bool ApriComunicazioneUSB(const std::string& serial) {
+        return link_.ApriComunicazioneUSB(serial);
+    }
     void SetupPortaEth(platform::UdpSocket* socket) { link_.SetupPortaEth(socket); }
     bool ApriComunicazioneETH(const std::string& host, std::int32_t port,
                               const std::string& localAddress = {}) {
@@ -85,16 +89,22 @@ public:
 
     // --- NVRAM and flash ---
     std::optional<std::uint8_t> ReadNVRam1Byte(std::int32_t a) { return nvram_.ReadNVRam1Byte(a); }
-    std::optional<std::int32_t> ReadNVRam2Bytes(std::int32_t a) { return nvram_.ReadNVRam2Bytes(a); }
-    std::optional<std::int32_t> ReadNVRam3Bytes(std::int32_t a) { return nvram_.ReadNVRam3Bytes(a); }
-    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(std::int32_t a, std::int32_t n,
-                                                            platform::Progress& p = nessunProgresso()) {
+    std::optional<std::int32_t> ReadNVRam2Bytes(std::int32_t a) {
+        return nvram_.ReadNVRam2Bytes(a);
+    }
+    std::optional<std::int32_t> ReadNVRam3Bytes(std::int32_t a) {
+        return nvram_.ReadNVRam3Bytes(a);
+    }
+    std::optional<std::vector<std::uint8_t>> ReadNVRamBytes(
+        std::int32_t a, std::int32_t n, platform::Progress& p = nessunProgresso()) {
         return nvram_.ReadNVRamBytes(a, n, p);
     }
     std::optional<std::string> LeggiStringaNVRam(std::int32_t a, int massimo = 255) {
         return nvram_.LeggiStringaNVRam(a, massimo);
     }
-    std::optional<std::string> LeggiIndirizzoIP(std::int32_t a) { return nvram_.LeggiIndirizzoIP(a); }
+    std::optional<std::string> LeggiIndirizzoIP(std::int32_t a) {
+        return nvram_.LeggiIndirizzoIP(a);
+    }
     bool WriteNVRam1Byte(std::int32_t a, std::uint8_t v) { return nvram_.WriteNVRam1Byte(a, v); }
     bool WriteNVRam2Bytes(std::int32_t a, std::int32_t v) { return nvram_.WriteNVRam2Bytes(a, v); }
     bool WriteNVRam3Bytes(std::int32_t a, std::int32_t v) { return nvram_.WriteNVRam3Bytes(a, v); }
@@ -173,7 +183,8 @@ public:
     std::optional<StatoStrumento> LeggiStato() { return jobs_.LeggiStato(); }
     // Checkpoints and band of one phase (1-based) of the job image.
     CurveChecks curve(int fase) {
-        return CurveChecks(jobs_.image().fasi.at(static_cast<std::size_t>(fase) - 1), id_.NumeroMassimoPuntiFascia);
+        return CurveChecks(jobs_.image().fasi.at(static_cast<std::size_t>(fase) - 1),
+                           id_.NumeroMassimoPuntiFascia);
     }
 
     // --- users, passwords, history ---
@@ -201,7 +212,8 @@ public:
     bool ResetStrumento(int da, int a, platform::Progress& p = nessunProgresso()) {
         return press_.ResetStrumento(da, a, p);
     }
-    void AttendiConProgresso(double secondi, int da, int a, platform::Progress& p = nessunProgresso()) {
+    void AttendiConProgresso(double secondi, int da, int a,
+                             platform::Progress& p = nessunProgresso()) {
         press_.AttendiConProgresso(secondi, da, a, p);
     }
     bool PressaBloccata() const { return link_.flags.PressaBloccata; }

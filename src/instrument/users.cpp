@@ -9,7 +9,9 @@
 
 namespace instrument {
 
-bool Users::ConUtenti() const { return utentiSempre(estensioni_) || options_.OpzioneAttiva("opstH_UTENTI"); }
+bool Users::ConUtenti() const {
+    return utentiSempre(estensioni_) || options_.OpzioneAttiva("opstH_UTENTI");
+}
 
 bool Users::LeggiStatoStory(krnlink::FrameLink& link) {
     if (statoLetto_) return true;
@@ -19,7 +21,8 @@ bool Users::LeggiStatoStory(krnlink::FrameLink& link) {
     AddressStory = *story;
     LavoriConStory = *jobs;
     CopieStory.assign(static_cast<std::size_t>(LavoriConStory), 0);
-    if (!link.ComandoSemplice(platform::cmd::HistoryState, false) || link.BufferRx[0] != 7) return false;
+    if (!link.ComandoSemplice(platform::cmd::HistoryState, false) || link.BufferRx[0] != 7)
+        return false;
     const auto& rx = link.BufferRx;
     SizeDatiUtente = rx[1] + 256 * rx[2];
     SizePuntatori = rx[3];
@@ -40,7 +43,8 @@ bool Users::LeggiStatoStory(krnlink::FrameLink& link) {
         if (!pointers) return false;
         // The first byte of a job's pointer counts its stored versions.
         for (std::int32_t j = 0; j < LavoriConStory; ++j)
-            CopieStory[static_cast<std::size_t>(j)] = (*pointers)[static_cast<std::size_t>(j * SizePuntatori)];
+            CopieStory[static_cast<std::size_t>(j)] =
+                (*pointers)[static_cast<std::size_t>(j * SizePuntatori)];
     }
     statoLetto_ = true;
     return true;
@@ -58,15 +62,18 @@ std::optional<Operatore> Users::LeggiDatiUtente(int indice) {
     if (amministratoreDaPassword(estensioni_) && indice == *count + 1) {
         auto password = LeggiPasswordConfigurazione();
         if (!password) return std::nullopt;
-        return Operatore{static_cast<std::int32_t>(krnlink::leadingNumber(*password)), "ADMIN", kTuttiDiritti};
+        return Operatore{static_cast<std::int32_t>(krnlink::leadingNumber(*password)), "ADMIN",
+                         kTuttiDiritti};
     }
     if (amministratoreDaPassword(estensioni_) && indice > *count) return std::nullopt;
-    auto rec = nvram_.ReadNVRamBytes(AddressListaUtenti + 1 + (indice - 1) * kDimRecord, kDimRecord);
+    auto rec =
+        nvram_.ReadNVRamBytes(AddressListaUtenti + 1 + (indice - 1) * kDimRecord, kDimRecord);
     if (!rec) return std::nullopt;
     const auto& r = *rec;
     const std::size_t len = std::min<std::size_t>(r[2], 10);
     return Operatore{r[0] + 256 * r[1],
-                     platform::cp1252ToUtf8(std::string(r.begin() + 3, r.begin() + 3 + static_cast<std::ptrdiff_t>(len))),
+                     platform::cp1252ToUtf8(std::string(
+                         r.begin() + 3, r.begin() + 3 + static_cast<std::ptrdiff_t>(len))),
                      r[13] + 256 * r[14]};
 }
 
@@ -82,7 +89,8 @@ std::optional<std::vector<Operatore>> Users::ElencoUtenti() {
     return list;
 }
 
-bool Users::AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const std::string& nome, std::int32_t diritti) {
+bool Users::AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const std::string& nome,
+                           std::int32_t diritti) {
     if (!ConUtenti() || !LeggiStatoStory(link)) return false;
     auto count = nvram_.ReadNVRam1Byte(AddressListaUtenti);
     if (!count || *count >= kMassimoOperatori) return false;
@@ -96,7 +104,8 @@ bool Users::AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const 
     std::copy(name.begin(), name.end(), rec.begin() + 3);
     rec[13] = static_cast<std::uint8_t>(diritti & 0xFF);
     rec[14] = static_cast<std::uint8_t>((diritti >> 8) & 0xFF);
-    return nvram_.WriteNVRamBytes(at, rec) && nvram_.WriteNVRam1Byte(AddressListaUtenti, static_cast<std::uint8_t>(*count + 1));
+    return nvram_.WriteNVRamBytes(at, rec) &&
+           nvram_.WriteNVRam1Byte(AddressListaUtenti, static_cast<std::uint8_t>(*count + 1));
 }
 
 bool Users::EliminaUtenti(krnlink::FrameLink& link) {
@@ -107,7 +116,8 @@ bool Users::EliminaUtenti(krnlink::FrameLink& link) {
         if (!(*b101 & 0x08) && !utentiSempre(estensioni_)) return true;  // no operator list in use
     }
     // Empty records are all zero: code 0, no name, no rights.
-    return nvram_.WriteNVRamBytes(AddressListaUtenti + 1, std::vector<std::uint8_t>(kMassimoOperatori * kDimRecord, 0)) &&
+    return nvram_.WriteNVRamBytes(AddressListaUtenti + 1,
+                                  std::vector<std::uint8_t>(kMassimoOperatori * kDimRecord, 0)) &&
            nvram_.WriteNVRam1Byte(AddressListaUtenti, 0);
 }
 
@@ -115,7 +125,8 @@ bool Users::PasswordValida(std::int32_t codice) {
     if (!conAreeProtette(estensioni_)) return false;
     auto list = ElencoUtenti();
     if (!list) return false;
-    return std::any_of(list->begin(), list->end(), [&](const Operatore& o) { return o.Codice == codice; });
+    return std::any_of(list->begin(), list->end(),
+                       [&](const Operatore& o) { return o.Codice == codice; });
 }
 
 bool Users::LeggiAreeConPassword() {
@@ -130,7 +141,8 @@ bool Users::LeggiAreeConPassword() {
     // From extension 55 the areas are stored one bit each, in the order of the mask's named bits.
     static constexpr int target[5] = {0, 2, 3, 6, 7};
     for (int i = 0; i < 5; ++i)
-        if ((*b >> i) & 1) mascheraAree_ = static_cast<std::int16_t>(mascheraAree_ | (1 << target[i]));
+        if ((*b >> i) & 1)
+            mascheraAree_ = static_cast<std::int16_t>(mascheraAree_ | (1 << target[i]));
     return true;
 }
 
@@ -143,15 +155,18 @@ std::string Users::nomeOperatore(std::int32_t codice) {
     return "";
 }
 
-std::optional<std::int32_t> Users::recordAddress(krnlink::FrameLink& link, int lavoro, int versione) {
+std::optional<std::int32_t> Users::recordAddress(krnlink::FrameLink& link, int lavoro,
+                                                 int versione) {
     if (!LeggiStatoStory(link) || lavoro < 1 || lavoro > LavoriConStory || versione < 1 ||
         versione > CopieStory[static_cast<std::size_t>(lavoro) - 1] || versione > CopieMassime)
         return std::nullopt;
-    const std::int32_t records = AddressStory + LavoriConStory * SizePuntatori + (fineLavoriInNVRAM(estensioni_) ? 0 : SizeDatiUtente);
+    const std::int32_t records = AddressStory + LavoriConStory * SizePuntatori +
+                                 (fineLavoriInNVRAM(estensioni_) ? 0 : SizeDatiUtente);
     return records + ((lavoro - 1) * CopieMassime + (versione - 1)) * DimRecordStory;
 }
 
-std::optional<InfoModificaStory> Users::LeggiInfoModificaStory(krnlink::FrameLink& link, int lavoro, int versione) {
+std::optional<InfoModificaStory> Users::LeggiInfoModificaStory(krnlink::FrameLink& link, int lavoro,
+                                                               int versione) {
     auto at = recordAddress(link, lavoro, versione);
     if (!at) return std::nullopt;
     auto info = nvram_.ReadNVRamBytes(*at, 8);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "instrument/jobs.h"
-#include "instrument/nvram_map.h"
 #include "instrument/nvram.h"
+#include "instrument/nvram_map.h"
 #include "instrument/options.h"
 
 namespace instrument {
@@ -31,7 +31,8 @@ public:
     static constexpr int kDimRecord = 15;
     static constexpr std::int32_t kTuttiDiritti = 4095;
 
-    Users(Nvram& nvram, const Identity& id, const Options& options, const std::int16_t& estensioni, Jobs& jobs)
+    Users(Nvram& nvram, const Identity& id, const Options& options, const std::int16_t& estensioni,
+          Jobs& jobs)
         : nvram_(nvram), id_(id), options_(options), estensioni_(estensioni), jobs_(jobs) {}
 
     // Forget the geometry; the next LeggiStatoStory reads it again (a new connection).
@@ -42,13 +43,20 @@ public:
     std::optional<int> LeggiNumeroUtentiTotale();
     std::optional<Operatore> LeggiDatiUtente(int indice);
     std::optional<std::vector<Operatore>> ElencoUtenti();
-    bool AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const std::string& nome, std::int32_t diritti);
+    bool AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const std::string& nome,
+                        std::int32_t diritti);
     bool EliminaUtenti(krnlink::FrameLink& link);
     bool PasswordValida(std::int32_t codice);
 
-    std::optional<std::string> LeggiPasswordModificaLavoro() { return nvram_.LeggiStringaNVRam(nvmap::PasswordModificaLavoro); }
-    std::optional<std::string> LeggiPasswordConfigurazione() { return nvram_.LeggiStringaNVRam(nvmap::PasswordConfigurazione); }
-    std::optional<std::string> LeggiPasswordSbloccaScarto() { return nvram_.LeggiStringaNVRam(nvmap::PasswordSbloccaScarto); }
+    std::optional<std::string> LeggiPasswordModificaLavoro() {
+        return nvram_.LeggiStringaNVRam(nvmap::PasswordModificaLavoro);
+    }
+    std::optional<std::string> LeggiPasswordConfigurazione() {
+        return nvram_.LeggiStringaNVRam(nvmap::PasswordConfigurazione);
+    }
+    std::optional<std::string> LeggiPasswordSbloccaScarto() {
+        return nvram_.LeggiStringaNVRam(nvmap::PasswordSbloccaScarto);
+    }
     bool LeggiAreeConPassword();
     bool PasswordForJobEdit() const { return mascheraAree_ & 0x01; }
     bool PasswordForConfiguration() const { return mascheraAree_ & 0x04; }
@@ -57,7 +65,8 @@ public:
     bool PasswordForJobSel() const { return mascheraAree_ & 0x80; }
     std::int16_t mascheraAree() const { return mascheraAree_; }
 
-    std::optional<InfoModificaStory> LeggiInfoModificaStory(krnlink::FrameLink& link, int lavoro, int versione);
+    std::optional<InfoModificaStory> LeggiInfoModificaStory(krnlink::FrameLink& link, int lavoro,
+                                                            int versione);
     // Loads a stored version of a job into the job image.
     bool LeggiLavoroStory(krnlink::FrameLink& link, int lavoro, int versione);
     std::string nomeOperatore(std::int32_t codice);
@@ -67,8 +76,8 @@ public:
     std::int32_t LavoriConStory = 0;
     std::int32_t SizeDatiUtente = 0;
     std::int32_t SizePuntatori = 0;
-    std::int32_t CopieMassime = 0;     // geometry byte 4: versions kept per job
-    std::int32_t DimRecordStory = 0;   // geometry bytes 5-6: one stored version
+    std::int32_t CopieMassime = 0;    // geometry byte 4: versions kept per job
+    std::int32_t DimRecordStory = 0;  // geometry bytes 5-6: one stored version
     std::int32_t GeometriaRiservata = 0;
     std::vector<std::int32_t> CopieStory;  // per job, index 0 = job 1
 

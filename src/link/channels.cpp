@@ -8,7 +8,9 @@
 
 namespace krnlink {
 
-Channel FrameLink::currentChannel() const { return transport_ ? transport_->channel() : selected_; }
+Channel FrameLink::currentChannel() const {
+    return transport_ ? transport_->channel() : selected_;
+}
 
 platform::FtHandle FrameLink::HandlePortaUSB() const {
     const auto* usb = dynamic_cast<const UsbTransport*>(transport_.get());
@@ -66,7 +68,8 @@ bool FrameLink::readConfiguration() {
 
 bool FrameLink::ApriComunicazione232(int portNumber) {
     std::string location;
-    if (portNumber >= 1 && ports_) location = platform::serialLocationForNumber(*ports_, portNumber);
+    if (portNumber >= 1 && ports_)
+        location = platform::serialLocationForNumber(*ports_, portNumber);
     return ApriComunicazione232(location);
 }
 
@@ -76,7 +79,8 @@ bool FrameLink::ApriComunicazione232(const std::string& location) {
     selected_ = Channel::Serial;
     // A port that does not exist (number below 1, or beyond the list) is never touched.
     if (!serial_ || location.empty()) return false;
-    if (!startConversation(std::make_unique<SerialTransport>(clock_, *serial_, location))) return false;
+    if (!startConversation(std::make_unique<SerialTransport>(clock_, *serial_, location)))
+        return false;
     connected_ = readConfiguration();
     return finishOpen();
 }
@@ -86,7 +90,8 @@ bool FrameLink::ApriComunicazioneUSB(const std::string& serialNumber) {
     dropTransport();
     selected_ = Channel::Serial;
     if (!usb_) return false;
-    if (!startConversation(std::make_unique<UsbTransport>(clock_, *usb_, serialNumber))) return false;
+    if (!startConversation(std::make_unique<UsbTransport>(clock_, *usb_, serialNumber)))
+        return false;
     connected_ = readConfiguration();
     return finishOpen();
 }

@@ -14,8 +14,12 @@ constexpr std::uint8_t kCarriageReturn = 13;
 constexpr platform::Duration kQuietWindow = std::chrono::milliseconds(10);
 }  // namespace
 
-platform::Duration EthernetTransport::quietWindow() const { return kQuietWindow; }
-platform::Duration EthernetTransport::waitLimit() const { return kEthWait; }
+platform::Duration EthernetTransport::quietWindow() const {
+    return kQuietWindow;
+}
+platform::Duration EthernetTransport::waitLimit() const {
+    return kEthWait;
+}
 
 bool EthernetTransport::open() {
     socket_.close();
@@ -85,7 +89,8 @@ bool EthernetTransport::read(std::uint8_t* out, std::size_t n, platform::Duratio
 
 void EthernetTransport::discard() {
     takeDatagrams();
-    if (!rx_.empty()) traceNote("dropped " + platform::FrameTrace::hex(platform::Bytes(rx_.begin(), rx_.end())));
+    if (!rx_.empty())
+        traceNote("dropped " + platform::FrameTrace::hex(platform::Bytes(rx_.begin(), rx_.end())));
     rx_.clear();
 }
 

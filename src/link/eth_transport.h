@@ -14,7 +14,10 @@ class EthernetTransport final : public Transport {
 public:
     EthernetTransport(platform::Clock& clock, platform::UdpSocket& socket, std::string host,
                       std::uint16_t port, std::string localAddress)
-        : Transport(clock), socket_(socket), host_(std::move(host)), port_(port),
+        : Transport(clock),
+          socket_(socket),
+          host_(std::move(host)),
+          port_(port),
           localAddress_(std::move(localAddress)) {}
 
     Channel channel() const override { return Channel::Ethernet; }

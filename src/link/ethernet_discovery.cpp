@@ -22,7 +22,8 @@ std::vector<std::string> split(const std::string& text, char sep) {
 }
 
 void exclamation(platform::Dialogs& dialogs, const std::string& text) {
-    dialogs.message({text, "", platform::MessageIcon::Exclamation, platform::MessageButtons::Ok, 0});
+    dialogs.message(
+        {text, "", platform::MessageIcon::Exclamation, platform::MessageButtons::Ok, 0});
 }
 
 }  // namespace
@@ -30,7 +31,8 @@ void exclamation(platform::Dialogs& dialogs, const std::string& text) {
 void EthernetDiscovery::send(const std::string& command) {
     lastCommand_ = command;
     lastSent_ = clock_.now();
-    socket_.sendTo(platform::Bytes(command.begin(), command.end()), settings_.address, settings_.port);
+    socket_.sendTo(platform::Bytes(command.begin(), command.end()), settings_.address,
+                   settings_.port);
 }
 
 void EthernetDiscovery::start() {
@@ -99,7 +101,8 @@ void EthernetDiscovery::probe() {
     stato_ = Prova;
     const auto d = InstrumentDescription::parse(current().sn);
     ProbeResult result;
-    if (d.kind == InstrumentDescription::Kind::Ethernet) result = prober_.probeEthernet(d.host, d.port);
+    if (d.kind == InstrumentDescription::Kind::Ethernet)
+        result = prober_.probeEthernet(d.host, d.port);
     describeRow(current(), result);
     nextModule();
 }
@@ -132,7 +135,8 @@ void EthernetDiscovery::advance(const std::string& answer) {
             }
             if (soloEthernet_) return nextModule();
             return probe();
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -164,8 +168,8 @@ void EthernetDiscovery::tick() {
 
 void EthernetDiscovery::runToEnd() {
     runModuleTimer(
-        socket_, clock_, kTick, [this] { return running(); }, [this](const platform::Datagram& d) { onDatagram(d); },
-        [this] { tick(); });
+        socket_, clock_, kTick, [this] { return running(); },
+        [this](const platform::Datagram& d) { onDatagram(d); }, [this] { tick(); });
 }
 
 }  // namespace krnlink

@@ -15,19 +15,33 @@ namespace krnlink {
 
 struct DiscoverySettings {
     std::string address = "255.255.255.255";  // where module commands go
-    std::uint16_t port = 65535;                // the modules' command port
+    std::uint16_t port = 65535;               // the modules' command port
 };
 
 class EthernetDiscovery {
 public:
-    enum Stato { Fermo = 0, Raccolta = 1, Prossimo = 2, Login = 3, Indirizzo = 4, Logout = 5, Prova = 6 };
+    enum Stato {
+        Fermo = 0,
+        Raccolta = 1,
+        Prossimo = 2,
+        Login = 3,
+        Indirizzo = 4,
+        Logout = 5,
+        Prova = 6
+    };
     static constexpr auto kTick = std::chrono::milliseconds(400);
 
     EthernetDiscovery(platform::UdpSocket& moduleSocket, platform::Clock& clock,
                       platform::Dialogs& dialogs, InstrumentProber& prober,
-                      std::vector<SelectionRow>& rows, DiscoverySettings settings, bool soloEthernet)
-        : socket_(moduleSocket), clock_(clock), dialogs_(dialogs), prober_(prober), rows_(rows),
-          settings_(std::move(settings)), soloEthernet_(soloEthernet) {}
+                      std::vector<SelectionRow>& rows, DiscoverySettings settings,
+                      bool soloEthernet)
+        : socket_(moduleSocket),
+          clock_(clock),
+          dialogs_(dialogs),
+          prober_(prober),
+          rows_(rows),
+          settings_(std::move(settings)),
+          soloEthernet_(soloEthernet) {}
 
     void start();
     void stop() { stato_ = Fermo; }

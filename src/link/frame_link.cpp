@@ -21,11 +21,11 @@ UsbWriteMode usbWriteMode(const InstrumentFlags& f) {
 // How many attempts an exchange gets on a channel and what happens between them.
 struct FrameLink::AttemptPolicy {
     int attempts;
-    bool senzaRitentativiCounts;     // senzaRitentativi stops after the first failed attempt
-    bool answerFailureIsFinal;       // once a valid LEN came, a failure ends the exchange
-    bool recoversAfterLastAttempt;   // the recovery follows the last failed attempt too
-    bool raisesNoise;                // the recovery raises onNoise
-    bool closesWhenRecoveryFails;    // a channel that cannot be recovered is gone
+    bool senzaRitentativiCounts;    // senzaRitentativi stops after the first failed attempt
+    bool answerFailureIsFinal;      // once a valid LEN came, a failure ends the exchange
+    bool recoversAfterLastAttempt;  // the recovery follows the last failed attempt too
+    bool raisesNoise;               // the recovery raises onNoise
+    bool closesWhenRecoveryFails;   // a channel that cannot be recovered is gone
 };
 
 const FrameLink::AttemptPolicy& FrameLink::policyFor(Channel c) {
@@ -33,18 +33,24 @@ const FrameLink::AttemptPolicy& FrameLink::policyFor(Channel c) {
     static const AttemptPolicy usb{2, true, false, false, true, true};
     static const AttemptPolicy ethernet{4, true, false, true, false, false};
     switch (c) {
-        case Channel::Usb: return usb;
-        case Channel::Ethernet: return ethernet;
-        case Channel::Serial: break;
+        case Channel::Usb:
+            return usb;
+        case Channel::Ethernet:
+            return ethernet;
+        case Channel::Serial:
+            break;
     }
     return serial;
 }
 
 UsbWriteMode FrameLink::writeModeFor(Channel c) const {
     switch (c) {
-        case Channel::Usb: return usbWriteMode(flags);
-        case Channel::Ethernet: return UsbWriteMode::Block;
-        case Channel::Serial: break;
+        case Channel::Usb:
+            return usbWriteMode(flags);
+        case Channel::Ethernet:
+            return UsbWriteMode::Block;
+        case Channel::Serial:
+            break;
     }
     return UsbWriteMode::PerByte;
 }
@@ -197,7 +203,9 @@ bool FrameLink::ComandoConConferma() {
     return EseguiTransazione(false) && BufferRx[0] == 1 && BufferRx[1] == 1;
 }
 
-bool FrameLink::Risincronizza() { return transport_ && transport_->resynchronise(); }
+bool FrameLink::Risincronizza() {
+    return transport_ && transport_->resynchronise();
+}
 
 bool FrameLink::RiapriUSB() {
     if (transport_ && transport_->channel() == Channel::Usb)
@@ -207,12 +215,15 @@ bool FrameLink::RiapriUSB() {
 
 // --- byte operations ------------------------------------------------------------------------
 
-int FrameLink::ByteInIngresso() { return transport_ ? static_cast<int>(transport_->waiting()) : 0; }
+int FrameLink::ByteInIngresso() {
+    return transport_ ? static_cast<int>(transport_->waiting()) : 0;
+}
 
 bool FrameLink::AttendiByte(int n) {
     ConteggioAttesa = 0;
     return transport_ && n >= 0 &&
-           transport_->waitFor(static_cast<std::size_t>(n), transport_->waitLimit(), ConteggioAttesa);
+           transport_->waitFor(static_cast<std::size_t>(n), transport_->waitLimit(),
+                               ConteggioAttesa);
 }
 
 bool FrameLink::InviaByte(std::uint8_t b, bool conEco) {
@@ -237,7 +248,8 @@ void FrameLink::traceFrame(Channel channel, platform::FrameTrace::Direction dir,
     const char* ch = channelName(channel);
     const std::uint8_t cmd = BufferTx[1];
     if (dir == platform::FrameTrace::Direction::Tx) {
-        trace_->frame(ch, dir, std::span(BufferTx.data(), static_cast<std::size_t>(BufferTx[0]) + 1), cmd);
+        trace_->frame(ch, dir,
+                      std::span(BufferTx.data(), static_cast<std::size_t>(BufferTx[0]) + 1), cmd);
     } else if (ok) {
         // The answer frame as it was on the wire: LEN, data, CHK.
         platform::Bytes answer;

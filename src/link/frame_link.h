@@ -139,7 +139,7 @@ private:
     platform::FrameTrace* trace_ = nullptr;
 
     std::unique_ptr<Transport> transport_;  // the open channel, none when closed
-    Channel selected_ = Channel::Serial;     // the channel of the next open
+    Channel selected_ = Channel::Serial;    // the channel of the next open
     bool connected_ = false;
     // After a failed attempt, the number of clean exchanges still to come before the line is
     // trusted; while above 0 the line is checked around every exchange. A new conversation

@@ -7,11 +7,11 @@ namespace krnlink {
 namespace {
 
 bool containsIgnoringCase(const std::string& text, const std::string& marker) {
-    auto it = std::search(text.begin(), text.end(), marker.begin(), marker.end(),
-                          [](char a, char b) {
-                              return std::toupper(static_cast<unsigned char>(a)) ==
-                                     std::toupper(static_cast<unsigned char>(b));
-                          });
+    auto it =
+        std::search(text.begin(), text.end(), marker.begin(), marker.end(), [](char a, char b) {
+            return std::toupper(static_cast<unsigned char>(a)) ==
+                   std::toupper(static_cast<unsigned char>(b));
+        });
     return it != text.end();
 }
 

@@ -8,7 +8,8 @@ namespace krnlink {
 void describeRow(SelectionRow& row, const ProbeResult& probe) {
     if (probe.connected && !probe.updateMode) {
         row.name = probe.name;
-        row.info = "Protocol: " + std::to_string(probe.protocollo) + "-" + std::to_string(probe.estensioni);
+        row.info = "Protocol: " + std::to_string(probe.protocollo) + "-" +
+                   std::to_string(probe.estensioni);
         return;
     }
     if (!row.description.empty()) row.name = "[" + row.description + "]";

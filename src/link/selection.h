@@ -12,9 +12,9 @@
 namespace krnlink {
 
 struct SelectionRow {
-    std::string name;  // "NAME": "Name"
-    std::string sn;    // "SN": "Port/SN"
-    std::string info;  // "INFO": "Info"
+    std::string name;         // "NAME": "Name"
+    std::string sn;           // "SN": "Port/SN"
+    std::string info;         // "INFO": "Info"
     std::string description;  // device description (USB) or module name (Ethernet)
 };
 

@@ -13,8 +13,8 @@ struct PortaSeriale {
     std::string Descrizione;  // "Communication port"
     std::string Monitor;      // "Local Port"
     int Tipo = 0;
-    std::int16_t Porta = 0;   // the number "COM: n" takes
-    std::string location;     // the device behind it
+    std::int16_t Porta = 0;  // the number "COM: n" takes
+    std::string location;    // the device behind it
 };
 
 class CEnumPorts {

@@ -15,8 +15,12 @@ constexpr std::size_t kDropChunk = 65536;
 constexpr platform::Duration kQuietWindow = std::chrono::milliseconds(5);
 }  // namespace
 
-platform::Duration SerialTransport::quietWindow() const { return kQuietWindow; }
-platform::Duration SerialTransport::waitLimit() const { return kByteWait; }
+platform::Duration SerialTransport::quietWindow() const {
+    return kQuietWindow;
+}
+platform::Duration SerialTransport::waitLimit() const {
+    return kByteWait;
+}
 
 bool SerialTransport::open() {
     if (port_.isOpen()) port_.close();
@@ -48,7 +52,9 @@ bool SerialTransport::send(platform::ByteSpan bytes) {
     return sent;
 }
 
-std::size_t SerialTransport::waiting() { return port_.isOpen() ? port_.bytesAvailable() : 0; }
+std::size_t SerialTransport::waiting() {
+    return port_.isOpen() ? port_.bytesAvailable() : 0;
+}
 
 bool SerialTransport::waitForInput(platform::Duration left) {
     if (!port_.isOpen()) return false;
@@ -95,7 +101,8 @@ bool SerialTransport::resynchronise() {
     const platform::TimePoint reopened = clock_.now();
     std::size_t sent = 0;
     const std::uint8_t zero = 0;
-    while (sent < kBurstBytes && clock_.now() - reopened < kResyncBurst && port_.write(std::span(&zero, 1)))
+    while (sent < kBurstBytes && clock_.now() - reopened < kResyncBurst &&
+           port_.write(std::span(&zero, 1)))
         ++sent;
     traceNote("zero burst: " + std::to_string(sent) + " bytes sent");
     return settleAfterBurst(kBurstBytes);

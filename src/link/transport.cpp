@@ -6,9 +6,12 @@ namespace krnlink {
 
 const char* channelName(Channel c) {
     switch (c) {
-        case Channel::Serial: return "COM";
-        case Channel::Usb: return "USB";
-        case Channel::Ethernet: return "ETH";
+        case Channel::Serial:
+            return "COM";
+        case Channel::Usb:
+            return "USB";
+        case Channel::Ethernet:
+            return "ETH";
     }
     return "?";
 }

@@ -16,8 +16,12 @@ constexpr std::size_t kBurstBytes = 256;
 constexpr platform::Duration kQuietWindow = std::chrono::milliseconds(5);
 }  // namespace
 
-platform::Duration UsbTransport::quietWindow() const { return kQuietWindow; }
-platform::Duration UsbTransport::waitLimit() const { return kByteWait; }
+platform::Duration UsbTransport::quietWindow() const {
+    return kQuietWindow;
+}
+platform::Duration UsbTransport::waitLimit() const {
+    return kByteWait;
+}
 
 bool UsbTransport::open() {
     close();
@@ -59,11 +63,13 @@ bool UsbTransport::read(std::uint8_t* out, std::size_t n, platform::Duration lim
     const platform::TimePoint firstRead = clock_.now();
     while (got < count) {
         if (clock_.now() - firstRead > limit) {
-            traceNote("only " + std::to_string(got) + " of " + std::to_string(count) + " bytes came");
+            traceNote("only " + std::to_string(got) + " of " + std::to_string(count) +
+                      " bytes came");
             return false;
         }
         std::uint32_t more = 0;
-        if (usb_.Read(handle_, out + got, count - got, more) != platform::FtStatus::Ok) return false;
+        if (usb_.Read(handle_, out + got, count - got, more) != platform::FtStatus::Ok)
+            return false;
         traceBytes(platform::FrameTrace::Direction::Rx, std::span(out + got, more));
         got += more;
     }

@@ -17,8 +17,8 @@ LocalDateTime SystemClock::localNow() const {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-            tm.tm_wday};
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     tm.tm_wday};
 }
 
 void VirtualClock::sleepFor(Duration d) {
@@ -33,8 +33,9 @@ void VirtualClock::setLocal(const LocalDateTime& t) {
 }
 
 LocalDateTime VirtualClock::localNow() const {
-    return fromEpochSeconds(toEpochSeconds(local_) +
-                            std::chrono::duration_cast<std::chrono::seconds>(now_ - localBase_).count());
+    return fromEpochSeconds(
+        toEpochSeconds(local_) +
+        std::chrono::duration_cast<std::chrono::seconds>(now_ - localBase_).count());
 }
 
 std::int64_t toEpochSeconds(const LocalDateTime& t) {
@@ -52,8 +53,8 @@ LocalDateTime fromEpochSeconds(std::int64_t seconds) {
     std::time_t t = static_cast<std::time_t>(seconds);
     std::tm out{};
     gmtime_r(&t, &out);
-    return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec,
-            out.tm_wday};
+    return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour,
+            out.tm_min,         out.tm_sec,     out.tm_wday};
 }
 
 }  // namespace platform

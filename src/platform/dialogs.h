@@ -20,7 +20,7 @@ struct MessageBox {
 };
 
 struct FileFilter {
-    std::string description;           // "Backup files"
+    std::string description;            // "Backup files"
     std::vector<std::string> patterns;  // "*.ini"
 };
 

@@ -11,44 +11,44 @@ namespace platform {
 // switch: `BufferTx[1] = cmd::ReadNVRam1Byte`.
 namespace cmd {
 enum Code : std::uint8_t {
-    Identify = 1,                // version/extension byte and protocol number
-    JobTransfer = 3,             // job transfer routine, 4 bytes
-    MemoryMap = 4,               // memory map reader
-    InstrumentName = 5,          // the name as characters
-    RemoteChange = 6,            // 1 byte: 1 = remote change starts, 0 = it ends
-    ChangeFlags = 7,             // change-flag reader, sent at the end of the configuration read
-    ClearChangeFlags = 8,        // 2 bytes
-    Status = 9,                  // 4 bytes of status: the current job in the third
-    Version = 12,                // firmware version, two bytes low first, in hundredths
-    RestartOrDiagnostic = 13,    // no payload: restart of protocol 11; payload 0: diagnostic flags
-    WriteNVRam = 14,             // 3-byte address + data bytes
-    ReadNVRam1Byte = 15,         // 3-byte address, exactly 1 byte back
-    ReadNVRam2Bytes = 16,        // 3-byte address, exactly 2 bytes back
-    ReadNVRam3Bytes = 17,        // 3-byte address, exactly 3 bytes back
-    PressControl = 18,           // 1 byte: a PressAction
-    Restart = 19,                // the instrument restarts and does not answer
-    Keyboard = 20,               // 1 byte: 1 locks, 0 releases the keyboard
-    OperatingState = 21,         // 1 when the instrument runs normally
-    ReadDisplayMemory = 22,      // 2-byte display memory address
-    JobChanged = 23,             // job number (2 bytes, low first) and one further byte
-    ReadFlash = 24,              // 3-byte address, one masked byte back
-    ClearFlash = 25,             // 3-byte address of a 64-byte sector, confirmed
-    WriteFlashBlock = 26,        // 3-byte address + 8 bytes, confirmed
-    ReadClock = 27,              // clock fields
-    SetClock = 28,               // 7 clock bytes, confirmed
-    ClockQuery = 29,             // clock present
-    ExtendedCapabilities = 31,   // PLC present; from protocol 41 the clock flag and more
-    HistoryState = 30,           // exactly 7 bytes of history geometry
+    Identify = 1,               // version/extension byte and protocol number
+    JobTransfer = 3,            // job transfer routine, 4 bytes
+    MemoryMap = 4,              // memory map reader
+    InstrumentName = 5,         // the name as characters
+    RemoteChange = 6,           // 1 byte: 1 = remote change starts, 0 = it ends
+    ChangeFlags = 7,            // change-flag reader, sent at the end of the configuration read
+    ClearChangeFlags = 8,       // 2 bytes
+    Status = 9,                 // 4 bytes of status: the current job in the third
+    Version = 12,               // firmware version, two bytes low first, in hundredths
+    RestartOrDiagnostic = 13,   // no payload: restart of protocol 11; payload 0: diagnostic flags
+    WriteNVRam = 14,            // 3-byte address + data bytes
+    ReadNVRam1Byte = 15,        // 3-byte address, exactly 1 byte back
+    ReadNVRam2Bytes = 16,       // 3-byte address, exactly 2 bytes back
+    ReadNVRam3Bytes = 17,       // 3-byte address, exactly 3 bytes back
+    PressControl = 18,          // 1 byte: a PressAction
+    Restart = 19,               // the instrument restarts and does not answer
+    Keyboard = 20,              // 1 byte: 1 locks, 0 releases the keyboard
+    OperatingState = 21,        // 1 when the instrument runs normally
+    ReadDisplayMemory = 22,     // 2-byte display memory address
+    JobChanged = 23,            // job number (2 bytes, low first) and one further byte
+    ReadFlash = 24,             // 3-byte address, one masked byte back
+    ClearFlash = 25,            // 3-byte address of a 64-byte sector, confirmed
+    WriteFlashBlock = 26,       // 3-byte address + 8 bytes, confirmed
+    ReadClock = 27,             // clock fields
+    SetClock = 28,              // 7 clock bytes, confirmed
+    ClockQuery = 29,            // clock present
+    ExtendedCapabilities = 31,  // PLC present; from protocol 41 the clock flag and more
+    HistoryState = 30,          // exactly 7 bytes of history geometry
     ConfirmPlcResources = 35,
     StartMemoryTest = 36,
     MemoryTestState = 37,
     StopMemoryTest = 38,
-    CapabilityRecord = 39,       // sizes, capability flags, I/O counts, memory sizes
-    WriteNVRam10Bytes = 40,      // 3-byte address + exactly 10 data bytes
-    ReadNVRamBlock = 41,         // 3-byte address, 15 bytes back
-    ChangeJob = 42,              // 1 byte: the job to make current
-    BackupSupport = 45,          // 1 byte 0, at least 5 bytes back
-    JobList = 49,                // job list reader; its first byte is the longest name
+    CapabilityRecord = 39,   // sizes, capability flags, I/O counts, memory sizes
+    WriteNVRam10Bytes = 40,  // 3-byte address + exactly 10 data bytes
+    ReadNVRamBlock = 41,     // 3-byte address, 15 bytes back
+    ChangeJob = 42,          // 1 byte: the job to make current
+    BackupSupport = 45,      // 1 byte 0, at least 5 bytes back
+    JobList = 49,            // job list reader; its first byte is the longest name
 };
 }  // namespace cmd
 

@@ -11,8 +11,8 @@
 namespace platform {
 
 struct SerialPortInfo {
-    std::string name;            // "ttyUSB0", "COM3"
-    std::string location;        // what open() takes: "/dev/ttyUSB0", "COM3"
+    std::string name;      // "ttyUSB0", "COM3"
+    std::string location;  // what open() takes: "/dev/ttyUSB0", "COM3"
     std::string description;
     std::string manufacturer;
     std::string serialNumber;

@@ -49,7 +49,11 @@ void appendUtf8(std::string& out, char32_t cp) {
 // Decodes one UTF-8 sequence at s[i]; returns its length, 0 when it is not valid UTF-8.
 std::size_t decodeUtf8(const std::string& s, std::size_t i, char32_t& cp) {
     auto c = static_cast<unsigned char>(s[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    std::size_t len = c < 0x80           ? 1
+                      : (c >> 5) == 0x6  ? 2
+                      : (c >> 4) == 0xE  ? 3
+                      : (c >> 3) == 0x1E ? 4
+                                         : 0;
     if (len == 0 || i + len > s.size()) return 0;
     cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
     for (std::size_t k = 1; k < len; ++k) {

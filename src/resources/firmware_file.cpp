@@ -8,7 +8,8 @@ namespace resources {
 namespace {
 
 bool digitsOnly(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<std::int64_t> decimal(std::string_view s, std::int64_t max) {

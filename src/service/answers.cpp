@@ -31,7 +31,8 @@ std::optional<double> numericAnswer(const std::string& text) {
         if (*end != '\0' || s[2] == '-' || s[2] == '+') return std::nullopt;
         return static_cast<double>(v);
     }
-    if (s[0] != '-' && s[0] != '+' && s[0] != '.' && (s[0] < '0' || s[0] > '9')) return std::nullopt;
+    if (s[0] != '-' && s[0] != '+' && s[0] != '.' && (s[0] < '0' || s[0] > '9'))
+        return std::nullopt;
     char* end = nullptr;
     const double v = std::strtod(s.c_str(), &end);
     if (*end != '\0' || !std::isfinite(v)) return std::nullopt;
@@ -47,7 +48,9 @@ Transfer::Transfer(CommandHost& host, const std::string& status, long total) : h
     host_.progressView().showStatus(status);
 }
 
-Transfer::~Transfer() { finish(false); }
+Transfer::~Transfer() {
+    finish(false);
+}
 
 bool Transfer::step(long done) {
     CMain& c = host_.controller();

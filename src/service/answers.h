@@ -9,7 +9,8 @@
 namespace service {
 
 // A box with the OK button.
-void tell(CommandHost& host, const std::string& text, platform::MessageIcon icon = platform::MessageIcon::None);
+void tell(CommandHost& host, const std::string& text,
+          platform::MessageIcon icon = platform::MessageIcon::None);
 
 // Blanks removed at both ends.
 std::string trimmed(const std::string& text);

@@ -14,7 +14,7 @@ Outcome BackupCommand(CommandHost& host, const std::string& file, std::string& s
 
 // Asks, then restores the chosen groups of the file into the locked instrument. The file is
 // checked whole before anything is written; Cancel (or Ctrl-C) stops before the next write.
-Outcome RestoreCommand(CommandHost& host, const std::string& file, const backup::RestoreGroups& groups,
-                       std::string& summary);
+Outcome RestoreCommand(CommandHost& host, const std::string& file,
+                       const backup::RestoreGroups& groups, std::string& summary);
 
 }  // namespace service

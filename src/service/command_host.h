@@ -55,8 +55,8 @@ public:
 
     // The instrument selection: a description ("USB: ...", "COM: ...", "IP: host:port"), or
     // nothing when the technician cancelled.
-    virtual std::optional<std::string> selectInstrument(const std::string& title,
-                                                        const krnlink::SelectionOptions& options) = 0;
+    virtual std::optional<std::string> selectInstrument(
+        const std::string& title, const krnlink::SelectionOptions& options) = 0;
 
     // The clock dialog on the connected instrument, modal.
     virtual void showClockDialog(instrument::UCKRNVisual& control) = 0;

@@ -57,6 +57,7 @@ private:
 };
 
 // The box of a result code; nothing for errPR_OK.
-std::optional<platform::MessageBox> errorBox(instrument::ErrPR code, const instrument::UCKRNVisual& control);
+std::optional<platform::MessageBox> errorBox(instrument::ErrPR code,
+                                             const instrument::UCKRNVisual& control);
 
 }  // namespace service

@@ -19,10 +19,11 @@ Outcome Conversation::connect(const std::string& description) {
 }
 
 Outcome Conversation::open(const std::string& description) {
-    opened_ = instrument::ApriCollegamento(host_.control(), description, host_.serialPort(), host_.socket());
+    opened_ = instrument::ApriCollegamento(host_.control(), description, host_.serialPort(),
+                                           host_.socket());
     if (opened_) return Outcome::Done;
-    host_.dialogs().message({std::string(text::kCommunicationError) + "\n", "", platform::MessageIcon::None,
-                             platform::MessageButtons::Ok, 0});
+    host_.dialogs().message({std::string(text::kCommunicationError) + "\n", "",
+                             platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
     return Outcome::Failed;
 }
 
@@ -44,7 +45,9 @@ Outcome Conversation::lock() {
         failure = text::kBlockingError;
         outcome = Outcome::Failed;
     }
-    if (failure) host_.dialogs().message({failure, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
+    if (failure)
+        host_.dialogs().message(
+            {failure, "", platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
     return outcome;
 }
 

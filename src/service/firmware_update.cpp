@@ -16,16 +16,18 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::MessageResult;
 
-MessageResult ask(CommandHost& host, const std::string& text, MessageIcon icon, MessageButtons buttons,
-                  int defaultButton = 0) {
+MessageResult ask(CommandHost& host, const std::string& text, MessageIcon icon,
+                  MessageButtons buttons, int defaultButton = 0) {
     return host.dialogs().message({text, "", icon, buttons, defaultButton});
 }
 
-std::string ofThree(const char* what, int blocco) { return std::string(what) + std::to_string(blocco) + " of 3..."; }
+std::string ofThree(const char* what, int blocco) {
+    return std::string(what) + std::to_string(blocco) + " of 3...";
+}
 
 // Every file of the update read and checked before the instrument is touched.
-std::optional<std::map<std::string, resources::FirmwareFile>> readBlockFiles(CommandHost& host,
-                                                                             const std::vector<std::string>& paths) {
+std::optional<std::map<std::string, resources::FirmwareFile>> readBlockFiles(
+    CommandHost& host, const std::vector<std::string>& paths) {
     std::map<std::string, resources::FirmwareFile> files;
     for (const std::string& path : paths) {
         resources::FirmwareRead r = resources::readFirmwareFile(path);
@@ -45,12 +47,15 @@ std::optional<std::map<std::string, resources::FirmwareFile>> readBlockFiles(Com
 bool ControllaVersioneFirmware(CommandHost& host) {
     const instrument::UCKRNVisual& c = host.control();
     if (instrument::firmwareCompatibile(c.Protocollo(), c.Estensioni())) return true;
-    return ask(host, "Version's instrument is not compatible\nVersion: " + c.Versione() + "\nDo you wont to update?",
+    return ask(host,
+               "Version's instrument is not compatible\nVersion: " + c.Versione() +
+                   "\nDo you wont to update?",
                MessageIcon::Exclamation, MessageButtons::YesNoCancel) == MessageResult::Yes;
 }
 
 bool confirmed(CommandHost& host, const char* question) {
-    return ask(host, question, MessageIcon::Question, MessageButtons::YesNoCancel, 1) == MessageResult::Yes;
+    return ask(host, question, MessageIcon::Question, MessageButtons::YesNoCancel, 1) ==
+           MessageResult::Yes;
 }
 
 std::optional<std::string> chooseFile(CommandHost& host) {
@@ -62,8 +67,8 @@ std::optional<std::string> chooseFile(CommandHost& host) {
 
 }  // namespace
 
-std::vector<FirmwareBlock> firmwareBlocks(std::int16_t protocollo, std::int16_t estensioni, const std::string& chosen,
-                                          const std::string& folder) {
+std::vector<FirmwareBlock> firmwareBlocks(std::int16_t protocollo, std::int16_t estensioni,
+                                          const std::string& chosen, const std::string& folder) {
     const std::string block1 = folder + "/" + resources::kLoaderBlock1;
     const std::string block0 = folder + "/" + resources::kLoaderBlock0;
     if (instrument::firmwarePrimaDelLoader(protocollo, estensioni))
@@ -82,7 +87,8 @@ bool FirmwareUpdater::ImpostaModoAggiornamento(bool attivo) {
 }
 
 BlockCheck compareRecords(instrument::UCKRNVisual& c, const resources::FirmwareFile& file,
-                          const std::function<bool()>& repeatRead, const std::function<bool(long)>& step) {
+                          const std::function<bool()>& repeatRead,
+                          const std::function<bool(long)>& step) {
     BlockCheck check;
     long progress = 0;
     for (const resources::FirmwareRecord& r : file.records) {
@@ -127,7 +133,8 @@ BlockCheck FirmwareUpdater::VerificaBlocco(int blocco, const resources::Firmware
     const BlockCheck check = compareRecords(
         host_.control(), file,
         [&] {
-            return ask(host_, "Read errore, repeat?", MessageIcon::None, MessageButtons::YesNo) == MessageResult::Yes &&
+            return ask(host_, "Read errore, repeat?", MessageIcon::None, MessageButtons::YesNo) ==
+                       MessageResult::Yes &&
                    !host_.controller().Annullando();
         },
         [&](long done) { return transfer.step(done); });
@@ -140,15 +147,16 @@ bool FirmwareUpdater::ScriviBlocco(int blocco, const resources::FirmwareFile& fi
     const bool ok = writeRecords(
         host_.control(), file,
         [&] {
-            return ask(host_, "Clear memory error", MessageIcon::None, MessageButtons::RetryCancel) ==
-                   MessageResult::Retry;
+            return ask(host_, "Clear memory error", MessageIcon::None,
+                       MessageButtons::RetryCancel) == MessageResult::Retry;
         },
         [&](long done) { return transfer.step(done); });
     transfer.finish(ok);
     return ok;
 }
 
-bool FirmwareUpdater::AggiornaBlocco(int blocco, const resources::FirmwareFile& file, bool modoAggiornamento) {
+bool FirmwareUpdater::AggiornaBlocco(int blocco, const resources::FirmwareFile& file,
+                                     bool modoAggiornamento) {
     if (!ImpostaModoAggiornamento(true)) return false;
     const BlockCheck before = VerificaBlocco(blocco, file);
     if (!before.ok) return false;
@@ -160,7 +168,9 @@ bool FirmwareUpdater::AggiornaBlocco(int blocco, const resources::FirmwareFile& 
         if (written) after = VerificaBlocco(blocco, file);
         if (written && after.ok && after.uguale) return true;
         const char* text = written && !after.ok ? "Verify error" : "Caution: writing error";
-        if (ask(host_, text, MessageIcon::Critical, MessageButtons::RetryCancel) != MessageResult::Retry) return false;
+        if (ask(host_, text, MessageIcon::Critical, MessageButtons::RetryCancel) !=
+            MessageResult::Retry)
+            return false;
         // Retry is the technician's decision to go on: a Cancel given during the write is spent.
         host_.controller().clearCancel();
     }
@@ -184,7 +194,8 @@ Outcome UpdateFirmwareCommand(CommandHost& host) {
         tell(host, "Non è possibile bloccare lo strumento per trasferire il setup.");
         return o;
     }
-    if (!confirmed(host, "Update firmware?") || !confirmed(host, "Are you sure to continue?")) return Outcome::Cancelled;
+    if (!confirmed(host, "Update firmware?") || !confirmed(host, "Are you sure to continue?"))
+        return Outcome::Cancelled;
 
     FirmwareUpdater updater(host);
     bool ok = true;

@@ -23,8 +23,8 @@ struct FirmwareBlock {
 };
 
 // The blocks of one update for this instrument, in order.
-std::vector<FirmwareBlock> firmwareBlocks(std::int16_t protocollo, std::int16_t estensioni, const std::string& chosen,
-                                          const std::string& folder);
+std::vector<FirmwareBlock> firmwareBlocks(std::int16_t protocollo, std::int16_t estensioni,
+                                          const std::string& chosen, const std::string& folder);
 
 struct BlockCheck {
     bool ok = false;      // the conversation worked
@@ -40,7 +40,8 @@ struct BlockCheck {
 bool writeRecords(instrument::UCKRNVisual& c, const resources::FirmwareFile& file,
                   const std::function<bool()>& retryClear, const std::function<bool(long)>& step);
 BlockCheck compareRecords(instrument::UCKRNVisual& c, const resources::FirmwareFile& file,
-                          const std::function<bool()>& repeatRead, const std::function<bool(long)>& step);
+                          const std::function<bool()>& repeatRead,
+                          const std::function<bool(long)>& step);
 
 // The window's procedures around the flash operations of the connected instrument control.
 class FirmwareUpdater {

@@ -18,9 +18,11 @@ void tellCannotWrite(CommandHost& host, const std::string& path) {
     tell(host, "The file " + path + " cannot be written.", platform::MessageIcon::Exclamation);
 }
 
-void tellRefusedFile(CommandHost& host, const std::string& path, int line, const std::string& reason) {
-    tell(host, "The file " + path + " is not valid at line " + std::to_string(line) + ": " + reason +
-                   ".\nNothing was written.",
+void tellRefusedFile(CommandHost& host, const std::string& path, int line,
+                     const std::string& reason) {
+    tell(host,
+         "The file " + path + " is not valid at line " + std::to_string(line) + ": " + reason +
+             ".\nNothing was written.",
          platform::MessageIcon::Exclamation);
 }
 
@@ -36,7 +38,9 @@ std::optional<std::int32_t> jobMemoryInUse(instrument::UCKRNVisual& control) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(bytes, jobMemoryCapacity(control)));
 }
 
-bool SalvaLavori(CommandHost& host, const std::string& file) { return saveJobs(host, file) == Outcome::Done; }
+bool SalvaLavori(CommandHost& host, const std::string& file) {
+    return saveJobs(host, file) == Outcome::Done;
+}
 
 bool RipristinaLavori(CommandHost& host, const std::string& file) {
     return restoreJobs(host, file) == Outcome::Done;
@@ -46,7 +50,8 @@ Outcome saveJobs(CommandHost& host, const std::string& file) {
     instrument::UCKRNVisual& c = host.control();
     auto commError = [&] {
         return host.dialogs().message({"Comm error", "", platform::MessageIcon::Critical,
-                                       platform::MessageButtons::RetryCancel, 0}) == platform::MessageResult::Retry;
+                                       platform::MessageButtons::RetryCancel, 0}) ==
+               platform::MessageResult::Retry;
     };
     std::optional<std::int32_t> n;
     while (!(n = jobMemoryInUse(c)))
@@ -97,14 +102,16 @@ Outcome restoreJobs(CommandHost& host, const std::string& file) {
     Transfer transfer(host, "Restore of works...", static_cast<long>(copy.bytes.size()));
     const std::int32_t start = c.IndirizzoLavori();
     for (std::size_t i = 0; i < copy.bytes.size(); ++i) {
-        if (!c.WriteNVRam1Byte(start + static_cast<std::int32_t>(i), copy.bytes[i])) return Outcome::Failed;
+        if (!c.WriteNVRam1Byte(start + static_cast<std::int32_t>(i), copy.bytes[i]))
+            return Outcome::Failed;
         if (!transfer.step(static_cast<long>(i) + 1)) return Outcome::Cancelled;
     }
     transfer.finish(true);
     return Outcome::Done;
 }
 
-bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected, std::int16_t read) {
+bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected,
+                    std::int16_t read) {
     const std::string path = host.programFolder() + "/" + backup::kDifferencesFile;
     if (address == 0 && expected == 0 && read == 0) {
         std::ofstream(path, std::ios::binary | std::ios::trunc);

@@ -31,11 +31,13 @@ Outcome restoreJobs(CommandHost& host, const std::string& file);
 
 // The differences log "Diff.asm" in the program folder: (0, 0, 0) creates it empty, any other
 // call appends one line. Always true.
-bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected, std::int16_t read);
+bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected,
+                    std::int16_t read);
 
 // The box of a file that cannot be read or written, and of a file refused before any write.
 void tellCannotRead(CommandHost& host, const std::string& path);
 void tellCannotWrite(CommandHost& host, const std::string& path);
-void tellRefusedFile(CommandHost& host, const std::string& path, int line, const std::string& reason);
+void tellRefusedFile(CommandHost& host, const std::string& path, int line,
+                     const std::string& reason);
 
 }  // namespace service

@@ -34,15 +34,16 @@ std::optional<long long> askAddress(CommandHost& host, const char* prompt, const
 
 }  // namespace
 
-bool writeMemoryDump(instrument::UCKRNVisual& c, std::int32_t from, std::int32_t to, bool blocks, std::ostream& out,
-                     const std::function<bool(long)>& step) {
+bool writeMemoryDump(instrument::UCKRNVisual& c, std::int32_t from, std::int32_t to, bool blocks,
+                     std::ostream& out, const std::function<bool(long)>& step) {
     for (std::int32_t a = from; a <= to;) {
         const std::int32_t n = blocks ? std::min<std::int32_t>(kBlock, to - a + 1) : 1;
         // A block that fails is read again byte by byte, so that only the unreadable bytes
         // get their error line.
         auto block = blocks ? c.ReadNVRamBytes(a, n) : std::nullopt;
         for (std::int32_t i = 0; i < n; ++i) {
-            const auto value = block ? std::optional((*block)[static_cast<std::size_t>(i)]) : c.ReadNVRam1Byte(a + i);
+            const auto value = block ? std::optional((*block)[static_cast<std::size_t>(i)])
+                                     : c.ReadNVRam1Byte(a + i);
             out << backup::dumpLine(a + i, value) << "\r\n";
             if (!step(a + i - from + 1)) return false;
         }
@@ -57,7 +58,8 @@ bool exportUsesBlockReads(const instrument::UCKRNVisual& control) {
 
 Outcome ExportMemoryCommand(CommandHost& host) {
     MemoryExportOptions options;
-    options.perByte = host.settings().value(kSettingsApplication, "Preferenze", kExportPerByteKey, "0") == "1";
+    options.perByte =
+        host.settings().value(kSettingsApplication, "Preferenze", kExportPerByteKey, "0") == "1";
     return ExportMemory(host, options);
 }
 
@@ -86,7 +88,8 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
     const bool blocks = !options.perByte && exportUsesBlockReads(c);
     const auto from = static_cast<std::int32_t>(*first), to = static_cast<std::int32_t>(*last);
     Transfer transfer(host, "Backup...", std::max<long>(0, to - from + 1));
-    const bool cancelled = !writeMemoryDump(c, from, to, blocks, out, [&](long done) { return transfer.step(done); });
+    const bool cancelled =
+        !writeMemoryDump(c, from, to, blocks, out, [&](long done) { return transfer.step(done); });
     out.flush();
     const bool written = static_cast<bool>(out);
     out.close();
@@ -98,7 +101,9 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
     return cancelled ? Outcome::Cancelled : Outcome::Done;
 }
 
-Outcome ImportMemoryCommand(CommandHost& host) { return ImportMemory(host, ""); }
+Outcome ImportMemoryCommand(CommandHost& host) {
+    return ImportMemory(host, "");
+}
 
 Outcome ImportMemory(CommandHost& host, const std::string& file) {
     const auto description = selectInstrument(host);
@@ -153,8 +158,9 @@ Outcome ExportUsersCommand(CommandHost& host) {
         tell(host, "Non è possibile bloccare lo strumento per trasferire il setup.");
         return o;
     }
-    const auto path = host.dialogs().saveFile("Users' list", host.programFolder() + "/Users.atm",
-                                              {{"memory file", {"*.atm"}}, {"All files (*.*)", {"*.*"}}});
+    const auto path =
+        host.dialogs().saveFile("Users' list", host.programFolder() + "/Users.atm",
+                                {{"memory file", {"*.atm"}}, {"All files (*.*)", {"*.*"}}});
     if (!path) return Outcome::Cancelled;
     std::ofstream out(*path, std::ios::binary | std::ios::trunc);
     if (!out) {
@@ -165,8 +171,10 @@ Outcome ExportUsersCommand(CommandHost& host) {
     const instrument::Users& users = c.users();
     for (std::int32_t i = 0; ok && i < users.SizeDatiUtente; ++i) {
         auto b = c.ReadNVRam1Byte(users.AddressListaUtenti + i);
-        if (!b) ok = false;
-        else out << backup::userListLine(*b) << "\r\n";
+        if (!b)
+            ok = false;
+        else
+            out << backup::userListLine(*b) << "\r\n";
     }
     out.close();
     if (!out) {

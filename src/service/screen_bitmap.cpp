@@ -56,7 +56,8 @@ bool writeBitmapFile(const ScreenPicture& picture, const std::string& path) {
     const std::vector<std::uint8_t> bytes = bitmapFile(picture);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
 }

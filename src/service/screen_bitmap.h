@@ -16,7 +16,9 @@ inline constexpr std::uint32_t kLightGrey = 0xC0C0C0;
 class ScreenPicture {
 public:
     ScreenPicture(int width, int height, std::uint32_t background = kWhite)
-        : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), background) {}
+        : width_(width),
+          height_(height),
+          pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), background) {}
     int width() const { return width_; }
     int height() const { return height_; }
     // Outside the picture: nothing drawn, background read.
@@ -24,11 +26,16 @@ public:
         if (inside(x, y)) pixels_[index(x, y)] = colour;
     }
     std::uint32_t at(int x, int y) const { return inside(x, y) ? pixels_[index(x, y)] : kWhite; }
-    void clear(std::uint32_t background = kWhite) { std::fill(pixels_.begin(), pixels_.end(), background); }
+    void clear(std::uint32_t background = kWhite) {
+        std::fill(pixels_.begin(), pixels_.end(), background);
+    }
 
 private:
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-    std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x); }
+    std::size_t index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+               static_cast<std::size_t>(x);
+    }
     int width_, height_;
     std::vector<std::uint32_t> pixels_;
 };

@@ -14,12 +14,15 @@ constexpr int kMargin = 4;
 }  // namespace
 
 ScreenCopy::ScreenCopy(bool menuMode)
-    : menuMode_(menuMode), rows_(menuMode ? kMenuRows : kScreenRows),
+    : menuMode_(menuMode),
+      rows_(menuMode ? kMenuRows : kScreenRows),
       picture_(kPictureWidth, menuMode ? kMenuRows + 4 : kScreenRows + 12) {}
 
 void ScreenCopy::draw(Plane plane, int x, int y, bool set) {
     switch (plane) {
-        case Plane::A: picture_.set(x, y, set ? kBlack : kWhite); break;
+        case Plane::A:
+            picture_.set(x, y, set ? kBlack : kWhite);
+            break;
         case Plane::B:
             if (!set) picture_.set(x, y, kWhite);
             break;
@@ -29,8 +32,9 @@ void ScreenCopy::draw(Plane plane, int x, int y, bool set) {
     }
 }
 
-ScreenCopy::PlaneEnd ScreenCopy::readPlane(CommandHost& host, instrument::UCKRNVisual& control, Plane plane,
-                                           std::int32_t start, int yOffset, const std::function<void()>& drawn) {
+ScreenCopy::PlaneEnd ScreenCopy::readPlane(CommandHost& host, instrument::UCKRNVisual& control,
+                                           Plane plane, std::int32_t start, int yOffset,
+                                           const std::function<void()>& drawn) {
     std::int32_t address = start;
     int x = 0, y = 0;
     for (int attempt = 1; attempt <= kScreenReadAttempts && y < rows_; ++attempt) {
@@ -55,16 +59,17 @@ ScreenCopy::PlaneEnd ScreenCopy::readPlane(CommandHost& host, instrument::UCKRNV
     return y >= rows_ ? PlaneEnd::Complete : PlaneEnd::Incomplete;
 }
 
-ScreenCopyEnd ScreenCopy::start(CommandHost& host, const std::string& description, ScreenChannels channels,
-                                const std::function<void()>& drawn) {
+ScreenCopyEnd ScreenCopy::start(CommandHost& host, const std::string& description,
+                                ScreenChannels channels, const std::function<void()>& drawn) {
     instrument::UCKRNVisual& control = channels.control;
     reads_ = 0;
     // The cancel flag belongs to this copy: one raised during an earlier copy of the dialog
     // does not stop this one at its first read.
     host.controller().clearCancel();
-    if (!instrument::ApriCollegamento(control, description, channels.serial, channels.socket) || !control.Collegato()) {
-        host.dialogs().message({"Non è possibile comunicare con lo strumento.", "", platform::MessageIcon::None,
-                                platform::MessageButtons::Ok, 0});
+    if (!instrument::ApriCollegamento(control, description, channels.serial, channels.socket) ||
+        !control.Collegato()) {
+        host.dialogs().message({"Non è possibile comunicare con lo strumento.", "",
+                                platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
         return ScreenCopyEnd::NoLink;
     }
     picture_.clear();
@@ -76,7 +81,8 @@ ScreenCopyEnd ScreenCopy::start(CommandHost& host, const std::string& descriptio
                 picture_.set(x, rows_ + kMargin + y, kLightGrey);
             }
         end = readPlane(host, control, Plane::A, kPlaneA, kMargin, drawn);
-        if (end == PlaneEnd::Complete) end = readPlane(host, control, Plane::B, kPlaneB, kMargin, drawn);
+        if (end == PlaneEnd::Complete)
+            end = readPlane(host, control, Plane::B, kPlaneB, kMargin, drawn);
     }
     if (end == PlaneEnd::Complete) {
         const std::int32_t startC = kPlaneC + (kScreenRows - rows_) * (kScreenWidth / 8);
@@ -84,9 +90,12 @@ ScreenCopyEnd ScreenCopy::start(CommandHost& host, const std::string& descriptio
     }
     control.ChiudiComunicazioni00(true);
     switch (end) {
-        case PlaneEnd::Complete: return ScreenCopyEnd::Complete;
-        case PlaneEnd::Cancelled: return ScreenCopyEnd::Cancelled;
-        case PlaneEnd::Incomplete: break;
+        case PlaneEnd::Complete:
+            return ScreenCopyEnd::Complete;
+        case PlaneEnd::Cancelled:
+            return ScreenCopyEnd::Cancelled;
+        case PlaneEnd::Incomplete:
+            break;
     }
     return ScreenCopyEnd::Incomplete;
 }
@@ -108,7 +117,11 @@ Outcome copyCommand(CommandHost& host, bool menuMode) {
 }
 }  // namespace
 
-Outcome ScreenCopyCommand(CommandHost& host) { return copyCommand(host, false); }
-Outcome MenuCopyCommand(CommandHost& host) { return copyCommand(host, true); }
+Outcome ScreenCopyCommand(CommandHost& host) {
+    return copyCommand(host, false);
+}
+Outcome MenuCopyCommand(CommandHost& host) {
+    return copyCommand(host, true);
+}
 
 }  // namespace service

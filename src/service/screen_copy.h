@@ -59,8 +59,8 @@ public:
 private:
     enum class Plane { A, B, C };
     enum class PlaneEnd { Complete, Incomplete, Cancelled };
-    PlaneEnd readPlane(CommandHost& host, instrument::UCKRNVisual& control, Plane plane, std::int32_t start,
-                       int yOffset, const std::function<void()>& drawn);
+    PlaneEnd readPlane(CommandHost& host, instrument::UCKRNVisual& control, Plane plane,
+                       std::int32_t start, int yOffset, const std::function<void()>& drawn);
     void draw(Plane plane, int x, int y, bool set);
 
     bool menuMode_;

@@ -50,7 +50,8 @@ std::optional<Outcome> prepareValue(CommandHost& host, bool (instrument::UCKRNVi
 
 // The answer of an input box as a whole number in [low, high], rounded half to even as the
 // input boxes always did; nullopt for an empty, non-numeric or out-of-range answer.
-std::optional<long long> wholeAnswer(const std::optional<std::string>& answer, double low, double high) {
+std::optional<long long> wholeAnswer(const std::optional<std::string>& answer, double low,
+                                     double high) {
     if (!answer) return std::nullopt;
     auto v = numericAnswer(*answer);
     if (!v) return std::nullopt;
@@ -91,7 +92,8 @@ Outcome InstrumentNameCommand(CommandHost& host) {
         tell(host, kNameReadingError);
         return Outcome::Failed;
     }
-    auto answer = host.dialogs().input("Input the new instrument name", "Instrument name", c.Nome());
+    auto answer =
+        host.dialogs().input("Input the new instrument name", "Instrument name", c.Nome());
     const std::string name = answer ? trimmed(*answer) : std::string();
     if (name.empty()) return Outcome::Cancelled;
     if (!c.ScriviNome(name)) {
@@ -111,7 +113,8 @@ Outcome SetPointNameCommand(CommandHost& host) {
         tell(host, kNameReadingError);
         return Outcome::Failed;
     }
-    auto answer = host.dialogs().input("Input the new set point function name", "Set point name", *current);
+    auto answer =
+        host.dialogs().input("Input the new set point function name", "Set point name", *current);
     const std::string name = answer ? trimmed(*answer) : std::string();
     if (name.empty()) return Outcome::Cancelled;
     const std::string ansi = platform::utf8ToCp1252(name);
@@ -159,7 +162,8 @@ Outcome CounterCommand(CommandHost& host) {
             tell(host, kNoCounter, platform::MessageIcon::Exclamation);
             return Outcome::Refused;
         }
-        auto answer = host.dialogs().input("Input the numeber", "Counter", std::to_string(c.ContaColpi()));
+        auto answer =
+            host.dialogs().input("Input the numeber", "Counter", std::to_string(c.ContaColpi()));
         // The counter's top bit is not part of its value: negative numbers are refused.
         if (!answer || !numericAnswer(*answer)) return Outcome::Cancelled;
         const auto value = wholeAnswer(answer, 0, std::numeric_limits<std::int32_t>::max());

@@ -11,9 +11,9 @@ namespace service {
 inline constexpr std::int32_t kSetPointNameAddress = 255;
 inline constexpr int kSetPointNameMax = 13;
 
-Outcome InstrumentNameCommand(CommandHost& host);   // "Change instrument &name..."
-Outcome SetPointNameCommand(CommandHost& host);     // "Change name of BRAKE output..."
-Outcome DeformationCommand(CommandHost& host);      // "Structure &deformation..."
-Outcome CounterCommand(CommandHost& host);          // "Reset main counter"
+Outcome InstrumentNameCommand(CommandHost& host);  // "Change instrument &name..."
+Outcome SetPointNameCommand(CommandHost& host);    // "Change name of BRAKE output..."
+Outcome DeformationCommand(CommandHost& host);     // "Structure &deformation..."
+Outcome CounterCommand(CommandHost& host);         // "Reset main counter"
 
 }  // namespace service

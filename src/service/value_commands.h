@@ -8,9 +8,9 @@
 
 namespace service {
 
-Outcome ForceFilterCommand(CommandHost& host);       // "&Force transducer low pass filter..."
-Outcome StartForceCommand(CommandHost& host);        // "Change &default value for start force..."
-Outcome WaitEndCommand(CommandHost& host);           // "&Wait end..."
-Outcome ClockPrescalerCommand(CommandHost& host);    // "Clock prescaler in speed acquisition..."
+Outcome ForceFilterCommand(CommandHost& host);     // "&Force transducer low pass filter..."
+Outcome StartForceCommand(CommandHost& host);      // "Change &default value for start force..."
+Outcome WaitEndCommand(CommandHost& host);         // "&Wait end..."
+Outcome ClockPrescalerCommand(CommandHost& host);  // "Clock prescaler in speed acquisition..."
 
 }  // namespace service

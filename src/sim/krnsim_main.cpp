@@ -15,7 +15,9 @@
 
 namespace {
 std::atomic<bool> g_stop{false};
-void onSignal(int) { g_stop = true; }
+void onSignal(int) {
+    g_stop = true;
+}
 
 bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& port) {
     auto colon = text.rfind(':');
@@ -40,24 +42,33 @@ int main(int argc, char** argv) {
     int restartMs = 5000;
     int clockOffset = 0;
     int answerDelayMs = 0;
-    app.add_option("--profile", profileName, "Instrument generation to simulate (see --list-profiles)");
+    app.add_option("--profile", profileName,
+                   "Instrument generation to simulate (see --list-profiles)");
     app.add_flag("--list-profiles", listProfiles, "List the profiles and exit");
     app.add_flag("--serial", serial, "Serve the serial line on a pseudo-terminal");
-    app.add_option("--udp", udp, "Serve the Ethernet module's data port on HOST:PORT (PORT 0 = any free port)");
-    app.add_option("--module-port", modulePort, "The Ethernet module's command port (0 = any free port)")
+    app.add_option("--udp", udp,
+                   "Serve the Ethernet module's data port on HOST:PORT (PORT 0 = any free port)");
+    app.add_option("--module-port", modulePort,
+                   "The Ethernet module's command port (0 = any free port)")
         ->check(CLI::Range(0, 65535));
-    app.add_option("--nvram", nvramPath, "Load the NVRAM from FILE at start and save it there at exit");
+    app.add_option("--nvram", nvramPath,
+                   "Load the NVRAM from FILE at start and save it there at exit");
     app.add_flag("--pace", pace, "Pace both directions at 115200 baud 8N1");
     app.add_option("--restart-ms", restartMs, "How long a restart keeps the instrument silent")
         ->check(CLI::Range(0, 60000));
     app.add_option("--trace", tracePath, "Write every frame to FILE");
-    app.add_option("--clock-offset", clockOffset, "Start the instrument's clock this many seconds off the computer's");
-    app.add_option("--answer-delay-ms", answerDelayMs, "Answer every request this many milliseconds late")
+    app.add_option("--clock-offset", clockOffset,
+                   "Start the instrument's clock this many seconds off the computer's");
+    app.add_option("--answer-delay-ms", answerDelayMs,
+                   "Answer every request this many milliseconds late")
         ->check(CLI::Range(0, 600));
     std::string fontPath;
-    app.add_option("--font", fontPath, "Draw the display's texts with this 8x10 font file (\"Font8x10.asm\")");
+    app.add_option("--font", fontPath,
+                   "Draw the display's texts with this 8x10 font file (\"Font8x10.asm\")");
     std::vector<std::string> flashFiles;
-    app.add_option("--flash", flashFiles, "Start with the flash holding FILE's records (firmware file format), as an update leaves it");
+    app.add_option("--flash", flashFiles,
+                   "Start with the flash holding FILE's records (firmware file format), as an "
+                   "update leaves it");
     CLI11_PARSE(app, argc, argv);
 
     if (listProfiles) {
@@ -82,8 +93,9 @@ int main(int argc, char** argv) {
     instrument.setPacing(pace);
     instrument.setAnswerDelay(std::chrono::milliseconds(answerDelayMs));
     instrument.setRestartSilence(std::chrono::milliseconds(restartMs));
-    instrument.setClock(platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
-                        clock.now());
+    instrument.setClock(
+        platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
+        clock.now());
     if (!fontPath.empty()) {
         auto font = sim::loadDisplayFont(fontPath);
         if (!font) {
@@ -100,8 +112,12 @@ int main(int argc, char** argv) {
     }
     if (!nvramPath.empty()) {
         switch (sim::loadNvram(nvramPath, instrument.nvram())) {
-            case sim::NvramLoad::Loaded: std::cout << "nvram: loaded " << nvramPath << "\n"; break;
-            case sim::NvramLoad::Missing: std::cout << "nvram: " << nvramPath << " is new\n"; break;
+            case sim::NvramLoad::Loaded:
+                std::cout << "nvram: loaded " << nvramPath << "\n";
+                break;
+            case sim::NvramLoad::Missing:
+                std::cout << "nvram: " << nvramPath << " is new\n";
+                break;
             case sim::NvramLoad::WrongSize:
                 std::cerr << "krnsim: " << nvramPath << " does not hold " << profile->nvramSize
                           << " bytes of NVRAM for profile " << profile->name << "\n";
@@ -119,10 +135,12 @@ int main(int argc, char** argv) {
             std::cerr << "krnsim: cannot write " << tracePath << "\n";
             return 4;
         }
-        instrument.frameObserver = [&](bool request, const platform::Bytes& frame, std::uint8_t code) {
-            trace->frame("SIM", request ? platform::FrameTrace::Direction::Rx
-                                        : platform::FrameTrace::Direction::Tx,
-                         frame, code);
+        instrument.frameObserver = [&](bool request, const platform::Bytes& frame,
+                                       std::uint8_t code) {
+            trace->frame(
+                "SIM",
+                request ? platform::FrameTrace::Direction::Rx : platform::FrameTrace::Direction::Tx,
+                frame, code);
         };
     }
 

@@ -5,7 +5,8 @@
 namespace sim {
 
 void putWord(std::vector<std::uint8_t>& nv, std::uint32_t address, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) nv[address + static_cast<std::uint32_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < bytes; ++i)
+        nv[address + static_cast<std::uint32_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 void putString(std::vector<std::uint8_t>& nv, std::uint32_t address, const std::string& text) {
@@ -18,8 +19,8 @@ JobGeometry jobGeometry(const Profile& p) {
         return {p.oldCapability[0], p.oldCapability[1], 0, 0, p.oldCapability[2], p.phases};
     const CapabilityRecord& c = p.capability;
     const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
-    return {c.jobHeader, c.phaseBase, c.phaseExtra, c.checkpoints, c.bandPoints,
-            estensioni >= 1066 ? c.phases : p.phases};
+    return {c.jobHeader,   c.phaseBase,  c.phaseExtra,
+            c.checkpoints, c.bandPoints, estensioni >= 1066 ? c.phases : p.phases};
 }
 
 std::uint32_t userListAddress(const Profile& p) {
@@ -36,11 +37,11 @@ void formatJobs(const Profile& p, std::vector<std::uint8_t>& nv) {
     for (std::uint32_t n = 1; n <= 2; ++n) {
         const std::uint32_t at = p.jobAddress + (n - 1) * g.jobSize();
         putString(nv, at, "JOB " + std::to_string(n));
-        nv[at + 14] = 0x01;                           // phase 1 enabled
+        nv[at + 14] = 0x01;  // phase 1 enabled
         const std::uint32_t phase = at + g.header;
         putString(nv, phase, "PRESS");
-        putWord(nv, phase + 22, 1234 * n, 2);         // ForzaMax
-        putWord(nv, phase + 30, 5000, 2);             // QuotaMax
+        putWord(nv, phase + 22, 1234 * n, 2);  // ForzaMax
+        putWord(nv, phase + 30, 5000, 2);      // QuotaMax
         // Empty checkpoint slots and bands in every phase.
         for (std::uint32_t k = 0; k < g.phases; ++k) {
             const std::uint32_t checks = phase + k * g.phaseSize() + g.phaseBase + g.phaseExtra;
@@ -72,9 +73,11 @@ void formatUsersAndHistory(const Profile& p, std::vector<std::uint8_t>& nv) {
     // Job 1 has two stored versions: one changed over the link, one by MARIO.
     nv[story] = 2;
     const JobGeometry g = jobGeometry(p);
-    const std::uint32_t records = story + kJobsWithHistory * kPointerSize + (estensioni < 47 ? kUserAreaSize : 0);
+    const std::uint32_t records =
+        story + kJobsWithHistory * kPointerSize + (estensioni < 47 ? kUserAreaSize : 0);
     const std::uint32_t recordSize = g.jobSize() + 8;
-    const std::uint8_t dates[2][6] = {{0x00, 0x30, 0x08, 0x15, 0x03, 0x26}, {0x45, 0x10, 0x17, 0x02, 0x11, 0x26}};
+    const std::uint8_t dates[2][6] = {{0x00, 0x30, 0x08, 0x15, 0x03, 0x26},
+                                      {0x45, 0x10, 0x17, 0x02, 0x11, 0x26}};
     const std::uint16_t codes[2] = {65535, 1234};
     for (std::uint32_t v = 0; v < 2; ++v) {
         const std::uint32_t at = records + v * recordSize;
@@ -97,18 +100,18 @@ void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
     putWord(nv, 44, p.jobAddress, 2);
     if (p.protocol < 31) std::copy(p.oldCapability.begin(), p.oldCapability.end(), nv.begin() + 46);
 
-    nv[52] = 5;    // valid samples
-    nv[53] = 10;   // end-wait samples
-    nv[56] = 0x03; // option bytes: a few options set in every group
+    nv[52] = 5;     // valid samples
+    nv[53] = 10;    // end-wait samples
+    nv[56] = 0x03;  // option bytes: a few options set in every group
     nv[57] = 0x01;
-    nv[58] = 2;    // force: 2 decimals, unit index 1
+    nv[58] = 2;  // force: 2 decimals, unit index 1
     nv[59] = 1;
-    nv[64] = 2;    // position: 2 decimals, unit index 0
+    nv[64] = 2;  // position: 2 decimals, unit index 0
     nv[65] = 0;
     nv[70] = 1;
     nv[71] = 0;
     putWord(nv, 72, p.counter, 4);
-    nv[76] = 1;    // second force channel
+    nv[76] = 1;  // second force channel
     nv[77] = 3;
     nv[100] = 0x81;
     nv[101] = 0x08;
@@ -119,7 +122,7 @@ void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
     nv[208] = 0x10;
     nv[240] = 0x04;
     nv[242] = 0x20;
-    nv[243] = 4;   // force filter
+    nv[243] = 4;  // force filter
     nv[244] = static_cast<std::uint8_t>(0x40 | ((p.phases - 1) & 0x03));
     putString(nv, 255, "Freno");
     nv[269] = 12;  // deformation coefficients
@@ -148,8 +151,8 @@ void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
 
 namespace sim {
 
-bool loadImage(const Profile& p, std::vector<std::uint8_t>& nv, const std::vector<std::uint8_t>& image,
-               const ImageHeader& h) {
+bool loadImage(const Profile& p, std::vector<std::uint8_t>& nv,
+               const std::vector<std::uint8_t>& image, const ImageHeader& h) {
     constexpr std::uint32_t kFirst = 46;
     if (kFirst + image.size() > nv.size() || h.endOfJobMemory > nv.size()) return false;
     std::fill(nv.begin(), nv.end(), 0);

@@ -15,7 +15,9 @@ void formatNvram(const Profile& profile, std::vector<std::uint8_t>& nvram);
 // Layout numbers the profile's instrument reports and keeps.
 struct JobGeometry {
     std::uint32_t header, phaseBase, phaseExtra, checkpoints, bandPoints, phases;
-    std::uint32_t phaseSize() const { return phaseExtra + phaseBase + checkpoints * 7 + 2 * (4 * bandPoints + 1); }
+    std::uint32_t phaseSize() const {
+        return phaseExtra + phaseBase + checkpoints * 7 + 2 * (4 * bandPoints + 1);
+    }
     std::uint32_t jobSize() const { return phases * phaseSize() + header; }
 };
 JobGeometry jobGeometry(const Profile& p);
@@ -51,7 +53,7 @@ struct ImageHeader {
 // Loads an image as the format procedure leaves the instrument: the whole NVRAM cleared, the
 // image bytes from address 46, the header pointers, "FontOK", the signature and the profile's
 // format number. False (nothing changed) when the image does not fit.
-bool loadImage(const Profile& profile, std::vector<std::uint8_t>& nvram, const std::vector<std::uint8_t>& image,
-               const ImageHeader& header);
+bool loadImage(const Profile& profile, std::vector<std::uint8_t>& nvram,
+               const std::vector<std::uint8_t>& image, const ImageHeader& header);
 
 }  // namespace sim

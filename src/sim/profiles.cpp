@@ -85,7 +85,8 @@ std::vector<Profile> all() {
     list.push_back(unformatted);
     Profile first = p17e23();
     first.name = "p9e9";
-    first.description = "protocol 9, extension 9 (the first loader, switched through NVRAM byte 11 alone)";
+    first.description =
+        "protocol 9, extension 9 (the first loader, switched through NVRAM byte 11 alone)";
     first.protocol = 9;
     first.extensionByte = 9;
     first.version = 190;

@@ -41,13 +41,17 @@ Bytes writeNvram(SimInstrument& in, platform::ByteSpan args, std::size_t exactly
 Bytes pressControl(SimInstrument& in, platform::ByteSpan args) {
     if (args.size() != 1) return {0};
     switch (args[0]) {
-        case platform::press::Release: in.setPressLocked(false); return {1};
+        case platform::press::Release:
+            in.setPressLocked(false);
+            return {1};
         case platform::press::Lock:
             if (in.pressLockRefused()) return {0};
             in.setPressLocked(true);
             return {1};
-        case platform::press::EndConversation: return {1};
-        default: return {0};
+        case platform::press::EndConversation:
+            return {1};
+        default:
+            return {0};
     }
 }
 
@@ -103,19 +107,33 @@ Bytes capabilityRecord(const Profile& p) {
     return r;
 }
 
-std::uint8_t bcd(int v) { return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10)); }
-int fromBcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
+std::uint8_t bcd(int v) {
+    return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10));
+}
+int fromBcd(std::uint8_t b) {
+    return (b >> 4) * 10 + (b & 0x0F);
+}
 
 Bytes readClock(const SimInstrument& in, platform::TimePoint t) {
     const platform::LocalDateTime c = in.clockAt(t);
-    return {bcd(c.second), bcd(c.minute), bcd(c.hour), bcd(c.day),
-            static_cast<std::uint8_t>(c.dayOfWeek + 1), bcd(c.month), bcd(c.year % 100)};
+    return {bcd(c.second),
+            bcd(c.minute),
+            bcd(c.hour),
+            bcd(c.day),
+            static_cast<std::uint8_t>(c.dayOfWeek + 1),
+            bcd(c.month),
+            bcd(c.year % 100)};
 }
 
 Bytes setClock(SimInstrument& in, platform::TimePoint t, platform::ByteSpan a) {
     if (a.size() != 7) return {0};
-    platform::LocalDateTime c{2000 + fromBcd(a[6]), fromBcd(a[5]), fromBcd(a[3]),
-                              fromBcd(a[2]),        fromBcd(a[1]), fromBcd(a[0]), 0};
+    platform::LocalDateTime c{2000 + fromBcd(a[6]),
+                              fromBcd(a[5]),
+                              fromBcd(a[3]),
+                              fromBcd(a[2]),
+                              fromBcd(a[1]),
+                              fromBcd(a[0]),
+                              0};
     if (c.second > 59 || c.minute > 59 || c.hour > 23 || c.day < 1 || c.day > 31 || c.month < 1 ||
         c.month > 12 || a[4] < 1 || a[4] > 7)
         return {0};
@@ -125,7 +143,8 @@ Bytes setClock(SimInstrument& in, platform::TimePoint t, platform::ByteSpan a) {
 
 std::optional<Bytes> restartCommand(SimInstrument& in, platform::TimePoint t, std::uint8_t code,
                                     platform::ByteSpan args) {
-    if (code == cmd::RestartOrDiagnostic && !args.empty()) return Bytes(7, 0);  // diagnostic flags, all at rest
+    if (code == cmd::RestartOrDiagnostic && !args.empty())
+        return Bytes(7, 0);  // diagnostic flags, all at rest
     in.restart(t);
     if (code == cmd::Restart) return std::nullopt;
     return Bytes{1};
@@ -138,65 +157,90 @@ std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std
     const Profile& p = in.profile();
     switch (code) {
         case cmd::Identify:
-            return Bytes{static_cast<std::uint8_t>(p.extensionByte | (in.loaderActive() ? 0x80 : 0)),
-                         p.protocol};
+            return Bytes{
+                static_cast<std::uint8_t>(p.extensionByte | (in.loaderActive() ? 0x80 : 0)),
+                p.protocol};
         case cmd::RestartOrDiagnostic:
-        case cmd::Restart: return restartCommand(in, t, code, args);
-        case cmd::WriteNVRam: return writeNvram(in, args, 0);
-        case cmd::ReadNVRam1Byte: return readNvram(in, args, 1);
+        case cmd::Restart:
+            return restartCommand(in, t, code, args);
+        case cmd::WriteNVRam:
+            return writeNvram(in, args, 0);
+        case cmd::ReadNVRam1Byte:
+            return readNvram(in, args, 1);
         case cmd::ReadFlash:
         case cmd::ClearFlash:
-        case cmd::WriteFlashBlock: return flashCommand(in, code, args);
-        default: break;
+        case cmd::WriteFlashBlock:
+            return flashCommand(in, code, args);
+        default:
+            break;
     }
     // The loader serves identification, byte access to NVRAM, flash and restarts; anything else
     // gets a single 0.
     if (in.loaderActive()) return Bytes{0};
     switch (code) {
-        case cmd::RemoteChange: return Bytes{1};
-        case cmd::ChangeFlags: return Bytes{0};
-        case cmd::Status: return Bytes{0, 0, static_cast<std::uint8_t>(in.currentJob()), 0};
+        case cmd::RemoteChange:
+            return Bytes{1};
+        case cmd::ChangeFlags:
+            return Bytes{0};
+        case cmd::Status:
+            return Bytes{0, 0, static_cast<std::uint8_t>(in.currentJob()), 0};
         case cmd::JobChanged:
             in.notifyJob();
             return Bytes{1};
         case cmd::HistoryState: {
             const std::uint32_t record = jobGeometry(p).jobSize() + 8;
-            return Bytes{static_cast<std::uint8_t>(kUserAreaSize & 0xFF), static_cast<std::uint8_t>(kUserAreaSize >> 8),
-                         kPointerSize, kVersionsPerJob, static_cast<std::uint8_t>(record & 0xFF),
-                         static_cast<std::uint8_t>(record >> 8), 0};
+            return Bytes{static_cast<std::uint8_t>(kUserAreaSize & 0xFF),
+                         static_cast<std::uint8_t>(kUserAreaSize >> 8),
+                         kPointerSize,
+                         kVersionsPerJob,
+                         static_cast<std::uint8_t>(record & 0xFF),
+                         static_cast<std::uint8_t>(record >> 8),
+                         0};
         }
         case cmd::ChangeJob:
             if (args.size() != 1 || args[0] == 0) return Bytes{0};
             in.setCurrentJob(args[0]);
             return Bytes{1};
-        case cmd::Version: return Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
-                              static_cast<std::uint8_t>(p.version >> 8)};
-        case cmd::ReadNVRam2Bytes: return readNvram(in, args, 2);
-        case cmd::ReadNVRam3Bytes: return readNvram(in, args, 3);
-        case cmd::PressControl: return pressControl(in, args);
+        case cmd::Version:
+            return Bytes{static_cast<std::uint8_t>(p.version & 0xFF),
+                         static_cast<std::uint8_t>(p.version >> 8)};
+        case cmd::ReadNVRam2Bytes:
+            return readNvram(in, args, 2);
+        case cmd::ReadNVRam3Bytes:
+            return readNvram(in, args, 3);
+        case cmd::PressControl:
+            return pressControl(in, args);
         case cmd::Keyboard:
             if (args.size() != 1) return Bytes{0};
             in.setKeyboardLocked(args[0] != 0);
             return Bytes{1};
-        case cmd::OperatingState: return Bytes{1};  // running normally
-        case cmd::ReadDisplayMemory: return readDisplayMemory(in, args);
+        case cmd::OperatingState:
+            return Bytes{1};  // running normally
+        case cmd::ReadDisplayMemory:
+            return readDisplayMemory(in, args);
         case cmd::ReadClock:
             if (!p.hasClock) return Bytes{};
             return readClock(in, t);
         case cmd::SetClock:
             if (!p.hasClock) return Bytes{0};
             return setClock(in, t, args);
-        case cmd::ClockQuery: return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0)};
+        case cmd::ClockQuery:
+            return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0)};
         case cmd::ExtendedCapabilities:
-            if (p.protocol >= 41) return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0), 0, 0, 0, 0, 0, 0, 0};
+            if (p.protocol >= 41)
+                return Bytes{static_cast<std::uint8_t>(p.hasClock ? 1 : 0), 0, 0, 0, 0, 0, 0, 0};
             return Bytes{static_cast<std::uint8_t>(p.hasPlc ? 1 : 0)};
-        case cmd::CapabilityRecord: return capabilityRecord(p);
-        case cmd::WriteNVRam10Bytes: return writeNvram(in, args, 10);
-        case cmd::ReadNVRamBlock: return readNvram(in, args, 15);
+        case cmd::CapabilityRecord:
+            return capabilityRecord(p);
+        case cmd::WriteNVRam10Bytes:
+            return writeNvram(in, args, 10);
+        case cmd::ReadNVRamBlock:
+            return readNvram(in, args, 15);
         case cmd::JobList:
             if (p.maxNameLength == 0) return Bytes{};
             return Bytes{p.maxNameLength};
-        default: return Bytes{};
+        default:
+            return Bytes{};
     }
 }
 

@@ -39,8 +39,8 @@ std::optional<DisplayFont> loadDisplayFont(const std::string& path);
 
 // Draws text into the plane at `planeStart` of the memory, from pixel (x, y); characters above
 // the font's last code are drawn as filled cells, as they are without a font.
-void drawText(std::vector<std::uint8_t>& memory, std::size_t planeStart, int x, int y, const std::string& text,
-              const DisplayFont& font);
+void drawText(std::vector<std::uint8_t>& memory, std::size_t planeStart, int x, int y,
+              const std::string& text, const DisplayFont& font);
 
 // The display memory as the instrument shows it now.
 std::vector<std::uint8_t> renderDisplay(const SimInstrument& in);

@@ -4,9 +4,9 @@
 // carriage return.
 #include <deque>
 #include <map>
-#include <vector>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/bytes.h"
 #include "platform/clock.h"

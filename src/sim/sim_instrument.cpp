@@ -16,7 +16,9 @@ constexpr platform::Duration kFrameGap = std::chrono::milliseconds(100);
 }  // namespace
 
 SimInstrument::SimInstrument(const Profile& profile)
-    : profile_(profile), nvram_(profile.nvramSize, 0), flash_(kFlashSize, 0xFF),
+    : profile_(profile),
+      nvram_(profile.nvramSize, 0),
+      flash_(kFlashSize, 0xFF),
       loaderActive_(profile.loader) {
     formatNvram(profile_, nvram_);
 }
@@ -82,13 +84,17 @@ void SimInstrument::sendOut(std::uint8_t b, platform::TimePoint earliest) {
         const int index = outIndex_++;
         if (current_->index == index) {
             switch (current_->kind) {
-                case Fault::Kind::DropByte: return;
+                case Fault::Kind::DropByte:
+                    return;
                 case Fault::Kind::CorruptByte:
                     b = current_->data.empty() ? static_cast<std::uint8_t>(~b)
                                                : static_cast<std::uint8_t>(b ^ current_->data[0]);
                     break;
-                case Fault::Kind::DelayByte: extraDelay_ = current_->delay; break;
-                default: break;
+                case Fault::Kind::DelayByte:
+                    extraDelay_ = current_->delay;
+                    break;
+                default:
+                    break;
             }
         }
     }
@@ -110,8 +116,8 @@ void SimInstrument::completeFrame(platform::TimePoint t) {
     releaseHeld(t);
     std::optional<Fault> fault = current_;
     if (valid && !(fault && fault->kind == Fault::Kind::NoAnswer)) {
-        std::optional<platform::Bytes> data = answerCommand(
-            *this, t, request[1], platform::ByteSpan(request.data() + 2, n - 3));
+        std::optional<platform::Bytes> data =
+            answerCommand(*this, t, request[1], platform::ByteSpan(request.data() + 2, n - 3));
         if (fault && fault->kind == Fault::Kind::Replace) data = fault->data;
         if (data) {
             platform::Bytes frame(data->size() + 2);
@@ -153,7 +159,8 @@ bool SimInstrument::startFault(platform::TimePoint arrival) {
             current_.reset();
             restart(arrival);
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -231,7 +238,9 @@ std::optional<platform::TimePoint> SimInstrument::nextOutputTimeAfter(platform::
     return std::nullopt;
 }
 
-void SimInstrument::dropOutput() { out_.clear(); }
+void SimInstrument::dropOutput() {
+    out_.clear();
+}
 
 namespace {
 // Keeps the last `limit` entries, dropping the older ones once twice as many have gathered.

@@ -161,7 +161,8 @@ public:
     bool holdingAnswer() const { return held_.has_value(); }
 
     // Told of every complete request (request = true) and every answer frame sent.
-    std::function<void(bool request, const platform::Bytes& frame, std::uint8_t code)> frameObserver;
+    std::function<void(bool request, const platform::Bytes& frame, std::uint8_t code)>
+        frameObserver;
 
     // The recent history of the line: the bytes on the wire, both directions, and the complete
     // request frames received. At most the last `wireBytes` bytes and `requests` frames are

@@ -45,7 +45,9 @@ void closeFd(int& fd) {
 }  // namespace
 
 SimServer::SimServer(SimInstrument& instrument, platform::Clock& clock)
-    : instrument_(instrument), clock_(clock), module_(instrument, "0036119A0001", instrument.profile().instrumentName) {}
+    : instrument_(instrument),
+      clock_(clock),
+      module_(instrument, "0036119A0001", instrument.profile().instrumentName) {}
 
 SimServer::~SimServer() {
     stop();
@@ -86,7 +88,8 @@ std::string SimServer::openPty() {
     return ptyPath_;
 }
 
-bool SimServer::openUdp(const std::string& host, std::uint16_t dataPort, std::uint16_t commandPort) {
+bool SimServer::openUdp(const std::string& host, std::uint16_t dataPort,
+                        std::uint16_t commandPort) {
     udpData_ = bindUdp(host, dataPort, dataPort_);
     if (udpData_ < 0) return false;
     udpCommand_ = bindUdp(host, commandPort, commandPort_);
@@ -115,7 +118,8 @@ void SimServer::serveUdpData() {
     while (true) {
         sockaddr_storage from{};
         socklen_t len = sizeof from;
-        ssize_t n = ::recvfrom(udpData_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+        ssize_t n =
+            ::recvfrom(udpData_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
         if (n < 0) break;
         std::memcpy(clientAddr_, &from, std::min<std::size_t>(len, sizeof clientAddr_));
         clientAddrLen_ = std::min<unsigned>(len, sizeof clientAddr_);
@@ -130,10 +134,13 @@ void SimServer::serveUdpCommand() {
     while (true) {
         sockaddr_storage from{};
         socklen_t len = sizeof from;
-        ssize_t n = ::recvfrom(udpCommand_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+        ssize_t n =
+            ::recvfrom(udpCommand_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
         if (n < 0) break;
-        if (auto reply = module_.commandDatagram(platform::ByteSpan(buf, static_cast<std::size_t>(n))))
-            ::sendto(udpCommand_, reply->data(), reply->size(), 0, reinterpret_cast<sockaddr*>(&from), len);
+        if (auto reply =
+                module_.commandDatagram(platform::ByteSpan(buf, static_cast<std::size_t>(n))))
+            ::sendto(udpCommand_, reply->data(), reply->size(), 0,
+                     reinterpret_cast<sockaddr*>(&from), len);
     }
 }
 
@@ -174,7 +181,8 @@ void SimServer::pollOnce(int maxWaitMs) {
         std::lock_guard lock(mutex_);
         const platform::TimePoint now = clock_.now();
         auto next = udpActive_ ? module_.nextDataTime(now) : instrument_.nextOutputTime();
-        if (next) wait = std::clamp<platform::Duration>(*next - now, platform::Duration::zero(), wait);
+        if (next)
+            wait = std::clamp<platform::Duration>(*next - now, platform::Duration::zero(), wait);
     }
     // Timers wake up late by tens of microseconds; a paced byte would leave late every time.
     // So the sleep ends early and the last stretch before a byte is due is polled.
@@ -183,7 +191,8 @@ void SimServer::pollOnce(int maxWaitMs) {
         // On a paced line the host's next byte follows an echo within a round trip; polling for
         // it spares the wake-up latency that a real UART would not add.
         std::lock_guard lock(mutex_);
-        if (instrument_.pacing() && clock_.now() - lastActivity_ < kStayAwake) wait = platform::Duration::zero();
+        if (instrument_.pacing() && clock_.now() - lastActivity_ < kStayAwake)
+            wait = platform::Duration::zero();
     }
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
@@ -191,7 +200,8 @@ void SimServer::pollOnce(int maxWaitMs) {
     std::lock_guard lock(mutex_);
     if (r > 0) {
         for (nfds_t i = 0; i < n; ++i) {
-            if (fds[i].fd == ptyMaster_ && (fds[i].revents & POLLHUP) && !(fds[i].revents & POLLIN)) {
+            if (fds[i].fd == ptyMaster_ && (fds[i].revents & POLLHUP) &&
+                !(fds[i].revents & POLLIN)) {
                 // No process has the line open; don't spin on the hang-up.
                 ::usleep(2000);
                 continue;

@@ -56,7 +56,8 @@ private:
     platform::Clock& clock_;
     SimEthernetModule module_;
     bool udpActive_ = false;
-    platform::TimePoint lastActivity_{};  // the last byte that came in or went out  // the last input came over UDP, so output goes there
+    platform::TimePoint lastActivity_{};  // the last byte that came in or went out  // the last
+                                          // input came over UDP, so output goes there
 
     int ptyMaster_ = -1;
     int ptySlaveKeep_ = -1;  // keeps the line up while the host has the port closed

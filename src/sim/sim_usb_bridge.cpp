@@ -40,8 +40,8 @@ FtStatus SimUsbBridge::GetDeviceInfo(FtHandle h, platform::FtDeviceInfo& info) {
     Open* o = find(h);
     if (!o) return FtStatus::InvalidHandle;
     const SimUsbDevice& d = devices_[o->device];
-    info = {d.type, static_cast<std::uint32_t>(d.eeprom.vendorId) << 16 | d.eeprom.productId, d.serialNumber,
-            d.description};
+    info = {d.type, static_cast<std::uint32_t>(d.eeprom.vendorId) << 16 | d.eeprom.productId,
+            d.serialNumber, d.description};
     return FtStatus::Ok;
 }
 
@@ -155,7 +155,8 @@ FtStatus SimUsbBridge::EE_Read(FtHandle h, platform::FtEepromData& data) {
     if (d.eepromReadStatus != FtStatus::Ok) return d.eepromReadStatus;
     if (d.eepromEmpty) return FtStatus::EepromNotProgrammed;
     // The record comes back in the layout the caller asked for; the chip keeps its own fields.
-    const std::uint32_t version = data.version, signature1 = data.signature1, signature2 = data.signature2;
+    const std::uint32_t version = data.version, signature1 = data.signature1,
+                        signature2 = data.signature2;
     data = d.eeprom;
     data.version = version;
     data.signature1 = signature1;
@@ -170,9 +171,11 @@ FtStatus SimUsbBridge::EE_Program(FtHandle h, const platform::FtEepromData& data
     if (!o) return FtStatus::InvalidHandle;
     SimUsbDevice& d = devices_[o->device];
     // The chip takes only the record of its own layout.
-    const bool version2 = d.type == platform::FtDeviceType::R || d.type == platform::FtDeviceType::X232H;
-    const bool layoutOk = version2 ? data.version == 2 && data.signature1 == 0 && data.signature2 == 0xFFFFFFFF
-                                   : data.version == 0;
+    const bool version2 =
+        d.type == platform::FtDeviceType::R || d.type == platform::FtDeviceType::X232H;
+    const bool layoutOk =
+        version2 ? data.version == 2 && data.signature1 == 0 && data.signature2 == 0xFFFFFFFF
+                 : data.version == 0;
     if (d.failProgram || !layoutOk) return FtStatus::EepromWriteFailed;
     ++d.programs;
     d.eeprom = data;

@@ -22,9 +22,10 @@ struct SimUsbDevice {
     bool invalidHandle = false;  // reading its serial number by index fails with "invalid handle"
     int notReadyReads = 0;       // reads by index that fail first, as right after plug-in
     platform::FtDeviceType type = platform::FtDeviceType::R;  // the chip, as GetDeviceInfo tells it
-    platform::FtStatus eepromReadStatus = platform::FtStatus::Ok;  // EE_Read fails with this when not Ok
-    bool failProgram = false;  // EE_Program fails
-    int programs = 0;          // how often the EEPROM was programmed
+    platform::FtStatus eepromReadStatus =
+        platform::FtStatus::Ok;  // EE_Read fails with this when not Ok
+    bool failProgram = false;    // EE_Program fails
+    int programs = 0;            // how often the EEPROM was programmed
 };
 
 class SimUsbBridge final : public platform::UsbBridge {
@@ -61,7 +62,8 @@ public:
     platform::FtStatus ResetDevice(platform::FtHandle h) override;
     platform::FtStatus GetQueueStatus(platform::FtHandle h, std::uint32_t& waiting) override;
     platform::FtStatus EE_Read(platform::FtHandle h, platform::FtEepromData& data) override;
-    platform::FtStatus EE_Program(platform::FtHandle h, const platform::FtEepromData& data) override;
+    platform::FtStatus EE_Program(platform::FtHandle h,
+                                  const platform::FtEepromData& data) override;
 
 private:
     struct Open {

@@ -28,7 +28,9 @@ namespace {
 
 struct Gui {
     explicit Gui(std::string switches = {})
-        : usb(clock), ports({}), env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", std::move(switches)},
+        : usb(clock),
+          ports({}),
+          env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", std::move(switches)},
           window(env, &dialogs) {}
     platform::SystemClock clock;
     platform::MemorySettingsStore settings;
@@ -49,17 +51,22 @@ std::vector<std::string> visibleEntries(const std::string& switches, int level) 
     return names;
 }
 
-bool has(const std::vector<std::string>& v, const char* name) { return std::find(v.begin(), v.end(), name) != v.end(); }
+bool has(const std::vector<std::string>& v, const char* name) {
+    return std::find(v.begin(), v.end(), name) != v.end();
+}
 
 TEST(MainWindow, MenuFollowsSwitchesAndLevel) {
     const auto plain = visibleEntries("", 0);
-    for (const char* hidden : {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuCopiaMenu", "mnuPLC"})
+    for (const char* hidden :
+         {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuCopiaMenu", "mnuPLC"})
         EXPECT_FALSE(has(plain, hidden)) << hidden;
-    for (const char* shown : {"mnuInviaSetup", "mnuOrologio", "mnuOpzioniStrumento", "mnuExit", "mnuEthSetup"})
+    for (const char* shown :
+         {"mnuInviaSetup", "mnuOrologio", "mnuOpzioniStrumento", "mnuExit", "mnuEthSetup"})
         EXPECT_TRUE(has(plain, shown)) << shown;
 
     const auto full = visibleEntries("/ful", 0);
-    for (const char* shown : {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuPLC", "mnuSetupYorumi"})
+    for (const char* shown :
+         {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuPLC", "mnuSetupYorumi"})
         EXPECT_TRUE(has(full, shown)) << shown;
     EXPECT_FALSE(has(visibleEntries("/CFG /FUL", 0), "mnuPreferenze"));  // /FUL only at the start
 
@@ -76,7 +83,8 @@ TEST(MainWindow, MenuFollowsSwitchesAndLevel) {
     EXPECT_FALSE(has(visibleEntries("", 2), "mnuCopiaMenu"));
     const auto three = visibleEntries("", 3);
     EXPECT_TRUE(has(three, "mnuListSN") && has(three, "mnuFormatLumbro"));
-    for (const auto& [s, l] : std::vector<std::pair<std::string, int>>{{"", 0}, {"/FUL /CFG /ZENKO", 3}, {"", -1}})
+    for (const auto& [s, l] :
+         std::vector<std::pair<std::string, int>>{{"", 0}, {"/FUL /CFG /ZENKO", 3}, {"", -1}})
         EXPECT_FALSE(has(visibleEntries(s, l), "mnuUpdate"));
 }
 
@@ -89,7 +97,7 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
     EXPECT_FALSE(g.window.action("mnuInviaTesto")->isEnabled());  // its command comes later
-    EXPECT_TRUE(g.window.action("mnuSetTDC")->isEnabled());          // no action
+    EXPECT_TRUE(g.window.action("mnuSetTDC")->isEnabled());       // no action
 }
 
 TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
@@ -135,7 +143,8 @@ TEST(SelectionDialog, ListsSimulatedUsbSerialAndEthernetInstruments) {
     EXPECT_EQ(list->topLevelItem(0)->text(2), "Protocol: 41-1072");
     EXPECT_EQ(list->topLevelItem(1)->text(1), "COM: 1");
     EXPECT_EQ(list->topLevelItem(1)->text(0), "Instrument connected to COM1");
-    EXPECT_EQ(list->topLevelItem(2)->text(1), QString("IP:127.0.0.1:%1").arg(simulation.dataPort()));
+    EXPECT_EQ(list->topLevelItem(2)->text(1),
+              QString("IP:127.0.0.1:%1").arg(simulation.dataPort()));
     EXPECT_EQ(list->topLevelItem(2)->text(0), "KRN-ELE");
     EXPECT_EQ(list->headerItem()->text(1), "Port/SN");
     list->setCurrentItem(list->topLevelItem(2));
@@ -197,14 +206,17 @@ TEST(ClockDialog, SilentInstrumentSlowsToSixSeconds) {
 }
 
 TEST(LanguageDialog, AvailableWhenTheTextFileHoldsEntriesZeroToFour) {
-    const auto dir = std::filesystem::temp_directory_path() / ("krn_lang_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_lang_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     auto write = [&](const char* name, const std::vector<std::string>& lines) {
         ASSERT_TRUE(platform::writeTextLines((dir / name).string(), lines));
     };
-    write("TestoIta.asm", {"; testi", "0 Pressa", "1 Lavoro", "", "2 Fase", "3 Forza", "4 Quota", "5 Altro"});
+    write("TestoIta.asm",
+          {"; testi", "0 Pressa", "1 Lavoro", "", "2 Fase", "3 Forza", "4 Quota", "5 Altro"});
     write("TestoIng.asm", {"0 Press", "1 Job", "3 Force", "4 Position"});  // 2 missing
-    write("TestoFra.asm", {"1 Travail", "0 Presse", "2 Phase", "3 Force", "4 Cote"});  // out of order
+    write("TestoFra.asm",
+          {"1 Travail", "0 Presse", "2 Phase", "3 Force", "4 Cote"});  // out of order
     const std::string folder = dir.string();
     EXPECT_TRUE(app::languageAvailable(folder, 0));
     EXPECT_FALSE(app::languageAvailable(folder, 1));

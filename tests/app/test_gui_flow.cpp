@@ -49,7 +49,8 @@ void pick(const QString& prefix, std::function<void()> next) {
             poll->stop();
             poll->deleteLater();
             for (int i = 0; i < d->list()->topLevelItemCount(); ++i)
-                if (d->list()->topLevelItem(i)->text(1).startsWith(prefix)) d->list()->setCurrentItem(d->list()->topLevelItem(i));
+                if (d->list()->topLevelItem(i)->text(1).startsWith(prefix))
+                    d->list()->setCurrentItem(d->list()->topLevelItem(i));
             next();
             d->okButton()->click();
         });
@@ -69,7 +70,8 @@ TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
         p->field()->setText("2718tecnic");
         p->accept();
     });
-    const auto access = app::Verifica("Access password", env.application, settings, password, dialogs);
+    const auto access =
+        app::Verifica("Access password", env.application, settings, password, dialogs);
     ASSERT_TRUE(access.accepted);
     EXPECT_EQ(access.level, 1);
 

@@ -47,6 +47,7 @@ TEST(ScreenCopyDialog, AnUnreachableInstrumentShowsTheBoxAndKeepsTheButtons) {
     dialog.prepare("IP: 127.0.0.1", false);
     dialog.cmdStartCopia_Click();
     EXPECT_EQ(dialog.lastEnd(), service::ScreenCopyEnd::NoLink);
-    EXPECT_EQ(g.dialogs.texts(), std::vector<std::string>{"Non è possibile comunicare con lo strumento."});
+    EXPECT_EQ(g.dialogs.texts(),
+              std::vector<std::string>{"Non è possibile comunicare con lo strumento."});
     EXPECT_TRUE(dialog.findChild<QWidget*>("cmdStartCopia")->isEnabled());
 }

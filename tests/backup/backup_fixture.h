@@ -33,8 +33,8 @@ inline sim::Profile level(int protocol, int e) {
     sim::Profile p = *sim::findProfile("p36e51");
     p.protocol = static_cast<std::uint8_t>(protocol);
     p.extensionByte = static_cast<std::uint8_t>(e >= 1000 ? e - 1000 : e);
-    p.formatNumber = static_cast<std::uint8_t>(instrument::formatoNVRAM(static_cast<std::int16_t>(protocol),
-                                                                        static_cast<std::int16_t>(e), false));
+    p.formatNumber = static_cast<std::uint8_t>(instrument::formatoNVRAM(
+        static_cast<std::int16_t>(protocol), static_cast<std::int16_t>(e), false));
     return p;
 }
 
@@ -48,15 +48,20 @@ inline std::vector<int> writes(const InstrumentRig& rig) {
 
 // The head of a backup file of an instrument of level `e`, before its settings.
 inline std::vector<std::string> header(int e, int protocol = 36) {
-    return {"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= " + std::to_string(protocol),
-            "Estensioni= " + std::to_string(e), "TipoFile= 2", "NumeroMisure= 1"};
+    return {"[STRUMENTO]",
+            "Device=KRN-Visual",
+            "Protocollo= " + std::to_string(protocol),
+            "Estensioni= " + std::to_string(e),
+            "TipoFile= 2",
+            "NumeroMisure= 1"};
 }
 
 class BackupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("krn_bk_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("krn_bk_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }

@@ -12,7 +12,8 @@ namespace {
 
 TEST_F(BackupTest, BackupWritesAFreshFileOrLeavesTheOldOne) {
     const std::string target = path("reused.ini");
-    writeFile("reused.ini", {"[STRUMENTO]", "Device=KRN-Visual", "optPE_STEPS= 400", "HOST_NAME=other", "[EXTRA]", "x=1"});
+    writeFile("reused.ini", {"[STRUMENTO]", "Device=KRN-Visual", "optPE_STEPS= 400",
+                             "HOST_NAME=other", "[EXTRA]", "x=1"});
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
     const backup::Result r = backup::backupToFile(rig.control, target);
@@ -37,9 +38,11 @@ TEST_F(BackupTest, UnusableInstrumentsAreRefusedBeforeAnyWrite) {
         const char* profile;
         const char* why;
     };
-    const Case cases[] = {{"unformatted", "The instrument's memory is not formatted (its signature is missing)."},
-                          {"wrongformat", "The instrument's memory has another format number than its firmware expects."},
-                          {"loader", "The instrument is in update mode (it runs its firmware loader)."}};
+    const Case cases[] = {
+        {"unformatted", "The instrument's memory is not formatted (its signature is missing)."},
+        {"wrongformat",
+         "The instrument's memory has another format number than its firmware expects."},
+        {"loader", "The instrument is in update mode (it runs its firmware loader)."}};
     InstrumentRig source("p36e51");
     ASSERT_TRUE(source.openSerial());
     const std::string good = path("good.ini");
@@ -71,11 +74,18 @@ TEST_F(BackupTest, RefusedFilesSayWhyAndThatNothingWasWritten) {
     const std::vector<Case> cases = {
         {{"[OTHER]", "Device=KRN-Visual"}, 4, "it has no section [STRUMENTO]."},
         {{"[STRUMENTO]", "Protocollo= 36"}, 4, "it has no key Device."},
-        {{"[STRUMENTO]", "Device=Press", "Protocollo= 36"}, 3, "it is the backup of another device (\"Press\")."},
-        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51"}, 4, "it has no key NumeroMisure."},
-        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni=x", "NumeroMisure= 1"}, 4,
+        {{"[STRUMENTO]", "Device=Press", "Protocollo= 36"},
+         3,
+         "it is the backup of another device (\"Press\")."},
+        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51"},
+         4,
+         "it has no key NumeroMisure."},
+        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni=x", "NumeroMisure= 1"},
+         4,
          "key Estensioni on line 4 is not a firmware level."},
-        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51", "NumeroMisure= 2"}, 3,
+        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51",
+          "NumeroMisure= 2"},
+         3,
          "it holds NumeroMisure= 2; only files with one measure can be restored."},
     };
     for (const Case& c : cases) {
@@ -131,7 +141,8 @@ TEST_F(BackupTest, DiffOfLargeFilesListsEveryDifferenceInOrder) {
     }
     a.push_back("K5= 99");  // a repeated key: the first one counts
     b.push_back("ONLYB=1");
-    const backup::BackupComparison diff = backup::diffBackups(writeFile("a.ini", a), writeFile("b.ini", b));
+    const backup::BackupComparison diff =
+        backup::diffBackups(writeFile("a.ini", a), writeFile("b.ini", b));
     ASSERT_TRUE(diff.result);
     ASSERT_EQ(diff.differences.size(), 100u);  // K1000, K2000, ... K99000 and ONLYB
     EXPECT_EQ(diff.differences[0].key, "K1000");
@@ -145,7 +156,8 @@ public:
     explicit Recorder(int stopAt) : stopAt_(stopAt) {}
     void start(long total) override { events.push_back("start " + std::to_string(total)); }
     bool update(long done) override {
-        if (events.empty() || events.back() != std::to_string(done)) events.push_back(std::to_string(done));
+        if (events.empty() || events.back() != std::to_string(done))
+            events.push_back(std::to_string(done));
         return ++updates_ != stopAt_;
     }
     void stop(bool ok) override { events.push_back(ok ? "stop ok" : "stop failed"); }
@@ -164,15 +176,18 @@ TEST_F(BackupTest, RestoreReportsProgressAndStopsWhenAsked) {
     ASSERT_FALSE(backup::openBackupFile(ini, file).has_value());
     Recorder all(-1);
     ASSERT_TRUE(backup::restoreFromFile(rig.control, ini, {true, true, false}, all));
-    EXPECT_EQ(all.events, (std::vector<std::string>{"start 100", "0", "20", "60", "70", "80", "100", "stop ok"}));
+    EXPECT_EQ(all.events, (std::vector<std::string>{"start 100", "0", "20", "60", "70", "80", "100",
+                                                    "stop ok"}));
 
     rig.instrument.clearLog();
     Recorder stopping(5);  // the fifth check answers stop: four writes were made
-    const backup::Result r = backup::restoreFromFile(rig.control, ini, {true, true, false}, stopping);
+    const backup::Result r =
+        backup::restoreFromFile(rig.control, ini, {true, true, false}, stopping);
     EXPECT_EQ(r.outcome, backup::Outcome::Cancelled);
     EXPECT_EQ(r.exitCode(), 3);
     EXPECT_EQ(r.message,
-              "Restore cancelled after 4 writes: the instrument keeps what was written; restart it and check its configuration.");
+              "Restore cancelled after 4 writes: the instrument keeps what was written; restart it "
+              "and check its configuration.");
     EXPECT_EQ(stopping.events.back(), "stop failed");
     EXPECT_EQ(writes(rig).size(), 4u + 2u);  // word writes are two byte writes
 }
@@ -203,7 +218,8 @@ TEST_F(BackupTest, NumbersIgnoreACommaCppLocale) {
     struct Comma : std::numpunct<char> {
         char do_decimal_point() const override { return ','; }
     };
-    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Comma));
+    const std::locale previous =
+        std::locale::global(std::locale(std::locale::classic(), new Comma));
     checkNumbersIn("C++ locale with a comma", path("locale.ini"));
     std::locale::global(previous);
 }
@@ -212,7 +228,9 @@ TEST_F(BackupTest, NumbersIgnoreACommaCLocale) {
     const std::string before = std::setlocale(LC_ALL, nullptr);
     const char* comma = std::setlocale(LC_ALL, "de_DE.UTF-8");
     if (!comma) comma = std::setlocale(LC_ALL, "it_IT.UTF-8");
-    if (!comma) GTEST_SKIP() << "no comma locale (de_DE.UTF-8, it_IT.UTF-8) on this machine; the C library part is not tested";
+    if (!comma)
+        GTEST_SKIP() << "no comma locale (de_DE.UTF-8, it_IT.UTF-8) on this machine; the C library "
+                        "part is not tested";
     checkNumbersIn(comma, path("locale.ini"));
     std::setlocale(LC_ALL, before.c_str());
 }

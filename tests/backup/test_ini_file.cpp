@@ -15,7 +15,8 @@ class Ini : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("krn_ini_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("krn_ini_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         path = (dir / "store.ini").string();
     }
@@ -53,10 +54,11 @@ TEST_F(Ini, WritesEachValueTypeInItsForm) {
     key("Zero"), ini.Value(0.0);
     key("Date"), ini.Value(platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0});
     ASSERT_TRUE(ini.Salva());
-    EXPECT_EQ(read(),
-              "[STRUMENTO]\r\nDevice=KRN-Visual\r\nTrue= 1\r\nFalse= 0\r\nFive= 5\r\nMinusFive=-5\r\n"
-              "Half= .5\r\nMinusHalf=-.5\r\nSingle= .1\r\nBig= 1.5E+07\r\nDouble= .333333333333333\r\n"
-              "Tiny= 1E-05\r\nZero= 0\r\nDate=20261206_090507\r\n");
+    EXPECT_EQ(
+        read(),
+        "[STRUMENTO]\r\nDevice=KRN-Visual\r\nTrue= 1\r\nFalse= 0\r\nFive= 5\r\nMinusFive=-5\r\n"
+        "Half= .5\r\nMinusHalf=-.5\r\nSingle= .1\r\nBig= 1.5E+07\r\nDouble= .333333333333333\r\n"
+        "Tiny= 1E-05\r\nZero= 0\r\nDate=20261206_090507\r\n");
     EXPECT_EQ(ini.Count(), 0);
     EXPECT_TRUE(ini.Salvato());
 }
@@ -93,7 +95,7 @@ TEST_F(Ini, InsertsMissingKeysWhereTheyBelong) {
     ini.Value(std::int16_t{3});  // before [B], after the blank line that ends [A]
     ini.Chiave("C");
     ini.Target("w");
-    ini.Value("new");            // a new section at the end
+    ini.Value("new");  // a new section at the end
     ini.Chiave("A");
     ini.Target("x");
     ini.Value(std::int16_t{7});  // overwritten in place
@@ -130,8 +132,9 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
         std::string text;
         double value;
     };
-    const Case cases[] = {{" 12.5", 12.5}, {"-3", -3}, {"1 000", 1000}, {"&HFF", 255}, {"&o17", 15},
-                          {"2.5E3x", 2500}, {"abc", 0}, {"", 0}, {".5", 0.5}, {"7,5", 7}};
+    const Case cases[] = {{" 12.5", 12.5}, {"-3", -3},       {"1 000", 1000}, {"&HFF", 255},
+                          {"&o17", 15},    {"2.5E3x", 2500}, {"abc", 0},      {"", 0},
+                          {".5", 0.5},     {"7,5", 7}};
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(IniFile::parseNumber(c.text), c.value) << c.text;
 
     write("[S]\r\nh=2.5\r\nt=3.5\r\nbig=99999999999\r\nd=20261206_090507\r\nserial=46000.5\r\n");
@@ -154,7 +157,7 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
     ini.Target("pw");
     ini.ValuePassword(0x5A, "A1\x0b");  // 'A' ^ 0x5A = 1B, '1' ^ 0x5A = 6B, 0x0B ^ 0x5A = 51
     ini.Target("pw1");
-    ini.ValuePassword(0x41, "AB");      // 00 -> "K0", 03 -> "K3"
+    ini.ValuePassword(0x41, "AB");  // 00 -> "K0", 03 -> "K3"
     ini.Target("pw");
     EXPECT_EQ(ini.ValString(), "1B6B51");
     EXPECT_EQ(ini.ValPassword(0x5A), "A1\x0b");

@@ -57,8 +57,8 @@ TEST(JobCopyFile, CountThenOneByteEachInTheShortForm) {
     EXPECT_EQ(back.bytes, (std::vector<std::uint8_t>{0, 255, 7}));
     EXPECT_FALSE(parseJobCopy({" 0"}, 0).problem);
     const std::pair<std::vector<std::string>, int> bad[] = {
-        {{}, 1},       {{" 4", " 1"}, 1}, {{" 1", " 1", " 2"}, 1}, {{" 2", " 1", " 300"}, 3},
-        {{"x"}, 1},    {{"-1"}, 1},       {{" 2", " 1", ""}, 3},    {{" 4", " 1", " 1", " 1", " 1"}, 1},
+        {{}, 1},    {{" 4", " 1"}, 1}, {{" 1", " 1", " 2"}, 1}, {{" 2", " 1", " 300"}, 3},
+        {{"x"}, 1}, {{"-1"}, 1},       {{" 2", " 1", ""}, 3},   {{" 4", " 1", " 1", " 1", " 1"}, 1},
     };
     for (const auto& [lines, line] : bad) {
         auto r = parseJobCopy(lines, 3);

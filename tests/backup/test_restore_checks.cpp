@@ -10,14 +10,17 @@ namespace {
 // Restoring its own backup leaves the input and output assignments of 40 <= L < 51 (inputs at
 // 285..292, outputs at 293..300) as they were.
 TEST_F(BackupTest, InputsAndOutputsOfMidLevelsKeepTheirOwnBytes) {
-    for (auto [protocol, e] : {std::pair{33, 40}, std::pair{33, 45}, std::pair{34, 48}, std::pair{36, 50}}) {
+    for (auto [protocol, e] :
+         {std::pair{33, 40}, std::pair{33, 45}, std::pair{34, 48}, std::pair{36, 50}}) {
         InstrumentRig rig(level(protocol, e));
         ASSERT_TRUE(rig.openSerial());
-        const std::vector<std::uint8_t> before(rig.instrument.nvram().begin() + 285, rig.instrument.nvram().begin() + 301);
+        const std::vector<std::uint8_t> before(rig.instrument.nvram().begin() + 285,
+                                               rig.instrument.nvram().begin() + 301);
         ASSERT_EQ(before[8], 1) << "output 1 is GOOD";
         ASSERT_TRUE(backupTo(rig, path("mid.ini"))) << e;
         ASSERT_TRUE(restoreFrom(rig, path("mid.ini"), true, true, true)) << e;
-        const std::vector<std::uint8_t> after(rig.instrument.nvram().begin() + 285, rig.instrument.nvram().begin() + 301);
+        const std::vector<std::uint8_t> after(rig.instrument.nvram().begin() + 285,
+                                              rig.instrument.nvram().begin() + 301);
         EXPECT_EQ(after, before) << e;
     }
 }
@@ -28,8 +31,11 @@ TEST_F(BackupTest, TextsAreCutToTheirSlots) {
         std::int32_t address;
         std::size_t slot;
     };
-    const Case cases[] = {{"NOMETEST1", 314, 13}, {"NOMECHKPNTOUT3", 426, 13}, {"NOMESTRUMENTO", 106, 13},
-                          {"DEFAULTNOMEFASE1", 136, 10}, {"NOMEUSCITA1", 255, 13}};
+    const Case cases[] = {{"NOMETEST1", 314, 13},
+                          {"NOMECHKPNTOUT3", 426, 13},
+                          {"NOMESTRUMENTO", 106, 13},
+                          {"DEFAULTNOMEFASE1", 136, 10},
+                          {"NOMEUSCITA1", 255, 13}};
     const std::string longText(300, 'X');
     for (const Case& c : cases) {
         InstrumentRig rig("p36e51");
@@ -40,9 +46,11 @@ TEST_F(BackupTest, TextsAreCutToTheirSlots) {
         lines.push_back(std::string(c.key) + "=" + longText);
         ASSERT_TRUE(restoreFrom(rig, writeFile("long.ini", lines), false, true, false)) << c.key;
         EXPECT_EQ(nv[c.address], c.slot) << c.key;
-        EXPECT_EQ(std::string(nv.begin() + c.address + 1, nv.begin() + c.address + 1 + c.slot), longText.substr(0, c.slot));
+        EXPECT_EQ(std::string(nv.begin() + c.address + 1, nv.begin() + c.address + 1 + c.slot),
+                  longText.substr(0, c.slot));
         // Nothing outside the slot changed.
-        for (std::size_t a = c.address + 1 + c.slot; a < 1000; ++a) ASSERT_EQ(nv[a], before[a]) << c.key << " @" << a;
+        for (std::size_t a = c.address + 1 + c.slot; a < 1000; ++a)
+            ASSERT_EQ(nv[a], before[a]) << c.key << " @" << a;
     }
     // The backup reads no more than the slot either, whatever the length byte says.
     InstrumentRig rig("p36e51");
@@ -50,22 +58,25 @@ TEST_F(BackupTest, TextsAreCutToTheirSlots) {
     std::fill_n(rig.instrument.nvram().begin() + 315, 200, 'N');
     ASSERT_TRUE(rig.openSerial());
     ASSERT_TRUE(backupTo(rig, path("read.ini")));
-    EXPECT_NE(fileBytes(path("read.ini")).find("\r\nNOMETEST1=NNNNNNNNNNNNN\r\nNOMETEST2=NNNN"), std::string::npos);
+    EXPECT_NE(fileBytes(path("read.ini")).find("\r\nNOMETEST1=NNNNNNNNNNNNN\r\nNOMETEST2=NNNN"),
+              std::string::npos);
 }
 
 // A backup restored into the same instrument leaves its operator list as it was, also below
 // extension 45, where the built-in operator is not stored and codes cannot be checked with
 // PasswordValida.
 TEST_F(BackupTest, RestoreKeepsTheOperatorListOfEveryProfile) {
-    for (sim::Profile p : {*sim::findProfile("p17e23"), level(33, 40), level(33, 45), *sim::findProfile("p36e51"),
-                           *sim::findProfile("p39e1060"), *sim::findProfile("p41e1072")}) {
+    for (sim::Profile p :
+         {*sim::findProfile("p17e23"), level(33, 40), level(33, 45), *sim::findProfile("p36e51"),
+          *sim::findProfile("p39e1060"), *sim::findProfile("p41e1072")}) {
         InstrumentRig rig(p);
         ASSERT_TRUE(rig.openSerial());
         ASSERT_TRUE(rig.control.LeggiStatoStory());
         const auto before = rig.control.users().ElencoUtenti();
         ASSERT_TRUE(before.has_value());
         ASSERT_TRUE(backupTo(rig, path("ops.ini"))) << p.name;
-        for (int twice = 0; twice < 2; ++twice) ASSERT_TRUE(restoreFrom(rig, path("ops.ini"), false, true, false)) << p.name;
+        for (int twice = 0; twice < 2; ++twice)
+            ASSERT_TRUE(restoreFrom(rig, path("ops.ini"), false, true, false)) << p.name;
         const auto after = rig.control.users().ElencoUtenti();
         ASSERT_TRUE(after.has_value());
         ASSERT_EQ(after->size(), before->size()) << p.name << " e" << int(p.extensionByte);
@@ -85,16 +96,18 @@ TEST_F(BackupTest, InputCodesAreAdaptedToTheTarget) {
         const char* profile;
         int written;
     };
-    const Case cases[] = {{1072, 16, "p36e51", 26},    {1072, 17, "p36e51", 27},    {1072, 16, "p39e1060", 26},
-                          {51, 26, "p36e51", 26},      {51, 16, "p39e1060", 26},    {51, 26, "p41e1072", 16},
-                          {1072, 16, "p41e1072", 16},  {1072, 26, "p41e1072", 26},  {1072, 8, "p36e51", 8}};
+    const Case cases[] = {
+        {1072, 16, "p36e51", 26},   {1072, 17, "p36e51", 27},   {1072, 16, "p39e1060", 26},
+        {51, 26, "p36e51", 26},     {51, 16, "p39e1060", 26},   {51, 26, "p41e1072", 16},
+        {1072, 16, "p41e1072", 16}, {1072, 26, "p41e1072", 26}, {1072, 8, "p36e51", 8}};
     for (const Case& c : cases) {
         InstrumentRig rig(c.profile);
         ASSERT_TRUE(rig.openSerial());
         auto lines = header(c.fileLevel);
         lines.push_back("TYPE_IN3= " + std::to_string(c.code));
         ASSERT_TRUE(restoreFrom(rig, writeFile("in.ini", lines), false, true, false));
-        EXPECT_EQ(rig.instrument.nvram()[448 + 3], c.written) << c.fileLevel << " " << c.code << " -> " << c.profile;
+        EXPECT_EQ(rig.instrument.nvram()[448 + 3], c.written)
+            << c.fileLevel << " " << c.code << " -> " << c.profile;
     }
 }
 
@@ -107,14 +120,26 @@ TEST_F(BackupTest, ValuesThatDoNotFitRefuseTheWholeFile) {
         const char* text;
     };
     const Case cases[] = {
-        {"TYPE_OUT0=300", "p36e51", "key TYPE_OUT0 on line 8 has the value \"300\", which does not fit its field (0 to 255)"},
-        {"TIMESTOP=&HFFF", "p36e51", "key TIMESTOP on line 8 has the value \"&HFFF\", which does not fit its field (0 to 255)"},
-        {"FREQACQ=fast", "p36e51", "key FREQACQ on line 8 has the value \"fast\", which is not a number"},
-        {"GAINQUOTA= 70000", "p36e51", "key GAINQUOTA on line 8 has the value \" 70000\", which does not fit its field (-32768 to 65535)"},
-        {"VITAUTENSILE= 2.5", "p36e51", "key VITAUTENSILE on line 8 has the value \" 2.5\", which is not a whole number"},
-        {"optPE_AUTO_ACCEL= 2.6", "p39e1060", "key optPE_AUTO_ACCEL on line 8 has the value \" 2.6\", which does not fit its field (0 to 255)"},
-        {"NUTENTI= 40", "p36e51", "key NUTENTI on line 8 has the value \" 40\", which is not a number of operators (0 to 16)"},
-        {"OPZIONISTR_L= 256", "p36e51", "key OPZIONISTR_L on line 8 has the value \" 256\", which does not fit its field (0 to 255)"},
+        {"TYPE_OUT0=300", "p36e51",
+         "key TYPE_OUT0 on line 8 has the value \"300\", which does not fit its field (0 to 255)"},
+        {"TIMESTOP=&HFFF", "p36e51",
+         "key TIMESTOP on line 8 has the value \"&HFFF\", which does not fit its field (0 to 255)"},
+        {"FREQACQ=fast", "p36e51",
+         "key FREQACQ on line 8 has the value \"fast\", which is not a number"},
+        {"GAINQUOTA= 70000", "p36e51",
+         "key GAINQUOTA on line 8 has the value \" 70000\", which does not fit its field (-32768 "
+         "to 65535)"},
+        {"VITAUTENSILE= 2.5", "p36e51",
+         "key VITAUTENSILE on line 8 has the value \" 2.5\", which is not a whole number"},
+        {"optPE_AUTO_ACCEL= 2.6", "p39e1060",
+         "key optPE_AUTO_ACCEL on line 8 has the value \" 2.6\", which does not fit its field (0 "
+         "to 255)"},
+        {"NUTENTI= 40", "p36e51",
+         "key NUTENTI on line 8 has the value \" 40\", which is not a number of operators (0 to "
+         "16)"},
+        {"OPZIONISTR_L= 256", "p36e51",
+         "key OPZIONISTR_L on line 8 has the value \" 256\", which does not fit its field (0 to "
+         "255)"},
     };
     for (const Case& c : cases) {
         InstrumentRig rig(c.profile);
@@ -123,7 +148,8 @@ TEST_F(BackupTest, ValuesThatDoNotFitRefuseTheWholeFile) {
         auto lines = header(rig.control.Estensioni(), rig.control.Protocollo());
         lines.insert(lines.begin() + 6, "UMFORZA= 2");  // line 7, a good key before the bad one
         lines.insert(lines.begin() + 7, c.line);
-        if (std::string(c.line).rfind("OPZIONISTR", 0) == 0) lines.erase(lines.begin() + 4);  // a type-1 file
+        if (std::string(c.line).rfind("OPZIONISTR", 0) == 0)
+            lines.erase(lines.begin() + 4);  // a type-1 file
         const std::string file = writeFile("bad.ini", lines);
         const backup::Result r = restore(rig, file, true, true, true);
         EXPECT_EQ(r.outcome, backup::Outcome::FileError) << c.line;
@@ -144,16 +170,18 @@ TEST_F(BackupTest, DeformationCoefficientsConvertOnlyBetweenUnits) {
         std::int32_t address;
         int written;
     };
-    const Case cases[] = {{"COEF_DEFO_A", 13, "p36e51", 269, 13}, {"COEF_DEFO_A", 13, "p41e1072", 269, 6},
-                          {"COEF_DEFOR_HF", 13, "p36e51", 269, 26}, {"COEF_DEFOR_HF", 13, "p41e1072", 269, 13},
-                          {"COEF_DEFO_LF", 9, "p41e1072", 249, 4}, {"COEF_DEFOR_LF", 9, "p41e1072", 249, 9}};
+    const Case cases[] = {
+        {"COEF_DEFO_A", 13, "p36e51", 269, 13},   {"COEF_DEFO_A", 13, "p41e1072", 269, 6},
+        {"COEF_DEFOR_HF", 13, "p36e51", 269, 26}, {"COEF_DEFOR_HF", 13, "p41e1072", 269, 13},
+        {"COEF_DEFO_LF", 9, "p41e1072", 249, 4},  {"COEF_DEFOR_LF", 9, "p41e1072", 249, 9}};
     for (const Case& c : cases) {
         InstrumentRig rig(c.profile);
         ASSERT_TRUE(rig.openSerial());
         auto lines = header(51);
         lines.push_back(std::string(c.key) + "= " + std::to_string(c.value));
         ASSERT_TRUE(restoreFrom(rig, writeFile("coef.ini", lines), true, false, false));
-        EXPECT_EQ(rig.instrument.nvram()[static_cast<std::size_t>(c.address)], c.written) << c.key << " -> " << c.profile;
+        EXPECT_EQ(rig.instrument.nvram()[static_cast<std::size_t>(c.address)], c.written)
+            << c.key << " -> " << c.profile;
     }
 }
 

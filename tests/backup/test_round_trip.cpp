@@ -9,14 +9,18 @@ using namespace backup_testing;
 
 namespace {
 
-int levelOf(const sim::Profile& p) { return p.extensionByte + (p.protocol >= 39 ? 1000 : 0); }
+int levelOf(const sim::Profile& p) {
+    return p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
+}
 
 // Writes a varied value into every field the backup reads and the restore writes back at the
 // profile's level, straight into the simulator's NVRAM.
 void fillConfiguration(InstrumentRig& rig, const sim::Profile& p, std::uint32_t seed) {
     using namespace backup;
     std::mt19937 random(seed);
-    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
     auto& nv = rig.instrument.nvram();
     const int L = levelOf(p);
     const bool electric = (p.capability.flags & 0x08) != 0;
@@ -28,10 +32,12 @@ void fillConfiguration(InstrumentRig& rig, const sim::Profile& p, std::uint32_t 
         const auto at = static_cast<std::size_t>(row.address);
         if (row.field == Field::Text) {
             int slot = row.slot;
-            if (row.exception == Exception::InstrumentName) slot = std::min(slot, p.maxNameLength ? p.maxNameLength : 13);
+            if (row.exception == Exception::InstrumentName)
+                slot = std::min(slot, p.maxNameLength ? p.maxNameLength : 13);
             const int length = pick(0, slot);
             nv[at] = static_cast<std::uint8_t>(length);
-            for (int i = 1; i <= length; ++i) nv[at + i] = static_cast<std::uint8_t>(letters[pick(0, 36)]);
+            for (int i = 1; i <= length; ++i)
+                nv[at + i] = static_cast<std::uint8_t>(letters[pick(0, 36)]);
             continue;
         }
         for (int i = 0; i < row.width(); ++i) nv[at + i] = static_cast<std::uint8_t>(pick(0, 255));
@@ -64,11 +70,13 @@ TEST_F(BackupTest, RoundTripKeepsFileAndMemoryOnEveryProfile) {
             IniFile ini;
             ASSERT_FALSE(backup::openBackupFile(ini, first).has_value());
             platform::NoProgress none;
-            const backup::Result restored = backup::restoreFromFile(rig.control, ini, {true, true, true}, none);
+            const backup::Result restored =
+                backup::restoreFromFile(rig.control, ini, {true, true, true}, none);
             ASSERT_TRUE(restored) << name << ": " << restored.message;
             const auto& after = rig.instrument.nvram();
             for (std::size_t a = 0; a < before.size(); ++a)
-                ASSERT_EQ(int(after[a]), int(before[a])) << name << " variant " << variant << ", NVRAM " << a;
+                ASSERT_EQ(int(after[a]), int(before[a]))
+                    << name << " variant " << variant << ", NVRAM " << a;
 
             rig.control.ChiudiPortaComunicazione();
             ASSERT_TRUE(rig.openSerial());

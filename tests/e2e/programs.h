@@ -50,7 +50,8 @@ public:
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, KRNSIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        if (::posix_spawn(&pid_, KRNSIM_PATH, &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(fds[1]);
         out_ = fds[0];
@@ -81,7 +82,8 @@ private:
     void readUntilReady() {
         std::string text;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (text.find("ready\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        while (text.find("ready\n") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
             pollfd p{out_, POLLIN, 0};
             if (::poll(&p, 1, 100) <= 0) continue;
             char buf[256];

@@ -13,7 +13,9 @@ namespace {
 class LateAnswerReal : public ::testing::TestWithParam<bool> {
 protected:
     LateAnswerReal()
-        : instrument(*sim::findProfile("p36e51")), server(instrument, clock), control(clock, nullptr, nullptr) {}
+        : instrument(*sim::findProfile("p36e51")),
+          server(instrument, clock),
+          control(clock, nullptr, nullptr) {}
 
     void SetUp() override {
         const std::string pty = server.openPty();

@@ -32,8 +32,10 @@ struct Folder {
 TEST(Maintenance, ExportWithBlockReadsAndPerByteGivesTheSameFile) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
     Folder folder;
-    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
-    const std::string blocks = (folder.path / "blocks.asm").string(), single = (folder.path / "single.asm").string();
+    const std::string k = krnctl + " --folder " + folder.path.string() +
+                          " --instrument 'COM: " + sim.value("serial") + "' ";
+    const std::string blocks = (folder.path / "blocks.asm").string(),
+                      single = (folder.path / "single.asm").string();
     Result a = run(k + "memory export --from 0 --to 599 -o " + blocks);
     ASSERT_EQ(a.exitCode, 0) << a.out;
     EXPECT_EQ(a.out, "exported to " + blocks + "\n");
@@ -49,8 +51,10 @@ TEST(Maintenance, ExportWithBlockReadsAndPerByteGivesTheSameFile) {
 TEST(Maintenance, ImportWritesTheFileAndRefusesAGarbageLine) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
     Folder folder;
-    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
-    std::ofstream(folder.path / "Memory.asm", std::ios::binary) << "5000   7   7\r\n5001   200   C8\r\n";
+    const std::string k = krnctl + " --folder " + folder.path.string() +
+                          " --instrument 'COM: " + sim.value("serial") + "' ";
+    std::ofstream(folder.path / "Memory.asm", std::ios::binary)
+        << "5000   7   7\r\n5001   200   C8\r\n";
     Result ok = run(k + "memory import");
     EXPECT_EQ(ok.exitCode, 0) << ok.out;
     EXPECT_EQ(run(k + "nvram read 0x5000 2").out, "005000: 07 C8\n");
@@ -64,7 +68,8 @@ TEST(Maintenance, ImportWritesTheFileAndRefusesAGarbageLine) {
 TEST(Maintenance, SettingsJobsAndUsersOverAPseudoTerminal) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
     Folder folder;
-    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
+    const std::string k = krnctl + " --folder " + folder.path.string() +
+                          " --instrument 'COM: " + sim.value("serial") + "' ";
     const std::string jobs = (folder.path / "jobs.bin").string();
     struct Case {
         std::string args;

@@ -41,7 +41,8 @@ TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
         {"COM: " + pty, "exchange 15 0x23 0x01 0x00", "00\n"},
         {"COM: " + pty, "exchange 1", "48 29\n"},
         {"IP: 127.0.0.1:" + port, "exchange 15 0x23 0x01 0x00", "00\n"},
-        {"IP: 127.0.0.1:" + port, "--json exchange 12", "{\"command\":12,\"answer\":\"95 01\",\"BufferRx\":[149,1]}\n"},
+        {"IP: 127.0.0.1:" + port, "--json exchange 12",
+         "{\"command\":12,\"answer\":\"95 01\",\"BufferRx\":[149,1]}\n"},
     };
     for (const Case& c : cases) {
         Result r = run(krnctl + " --instrument '" + c.instrument + "' " + c.args);
@@ -65,15 +66,18 @@ TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
         {"wrongformat", "\"stato\":4,\"UpdateMode\":true"},
     };
     for (const Case& c : cases) {
-        Krnsim sim({"--profile", c.profile, "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
+        Krnsim sim(
+            {"--profile", c.profile, "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
         const std::string descriptions[] = {"COM: " + sim.value("serial"),
                                             "IP: 127.0.0.1:" + sim.port("udp data")};
         for (const std::string& d : descriptions) {
             Result r = run(krnctl + " --json --instrument '" + d + "' identify");
             EXPECT_EQ(r.exitCode, 0) << c.profile << " " << d << "\n" << r.out;
-            EXPECT_NE(r.out.find(c.expect), std::string::npos) << c.profile << " " << d << "\n" << r.out;
+            EXPECT_NE(r.out.find(c.expect), std::string::npos) << c.profile << " " << d << "\n"
+                                                               << r.out;
         }
-        Result usb = run(krnctl + " --json --simulate " + c.profile + " --instrument 'USB: QX3SIM0001' identify");
+        Result usb = run(krnctl + " --json --simulate " + c.profile +
+                         " --instrument 'USB: QX3SIM0001' identify");
         EXPECT_EQ(usb.exitCode, 0) << usb.out;
         EXPECT_NE(usb.out.find(c.expect), std::string::npos) << c.profile << " USB\n" << usb.out;
     }
@@ -97,7 +101,8 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
         {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
         {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
         {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
-        {"nvram read 0x1000000", 2, "krnctl: \"0x1000000\" is not an NVRAM address (0..0xFFFFFF)\n"},
+        {"nvram read 0x1000000", 2,
+         "krnctl: \"0x1000000\" is not an NVRAM address (0..0xFFFFFF)\n"},
         {"update-mode off", 3, "krnctl: the instrument is already out of update mode\n"},
         {"update-mode maybe", 2, "krnctl: update-mode takes on or off\n"},
     };
@@ -109,14 +114,18 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
 }
 
 TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
-    Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0", "--clock-offset", "30"});
-    const std::string discovery = " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
+    Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0",
+                "--clock-offset", "30"});
+    const std::string discovery =
+        " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
     const std::string row = "IP:127.0.0.1:" + sim.port("udp data");
     Result list = run(krnctl + " --json list --ethernet" + discovery);
-    EXPECT_EQ(list.out, "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"" + row + "\"}]\n");
+    EXPECT_EQ(list.out,
+              "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"" + row + "\"}]\n");
     list = run(krnctl + " --json list" + discovery);
     EXPECT_EQ(list.exitCode, 0) << list.out;
-    EXPECT_NE(list.out.find("{\"NAME\":\"KRN-ELE\",\"SN\":\"" + row + "\",\"INFO\":\"Protocol: 39-1060\"}"),
+    EXPECT_NE(list.out.find("{\"NAME\":\"KRN-ELE\",\"SN\":\"" + row +
+                            "\",\"INFO\":\"Protocol: 39-1060\"}"),
               std::string::npos)
         << list.out;
     Result identify = run(krnctl + " --json --instrument '" + row + "' identify");
@@ -134,25 +143,33 @@ TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
 
 TEST(Programs, JobsUsersAndIoOverAPseudoTerminalAndUdp) {
     Krnsim sim({"--profile", "p36e51", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
-    for (const std::string& d : {"COM: " + sim.value("serial"), "IP: 127.0.0.1:" + sim.port("udp data")}) {
+    for (const std::string& d :
+         {"COM: " + sim.value("serial"), "IP: 127.0.0.1:" + sim.port("udp data")}) {
         const std::string k = krnctl + " --instrument '" + d + "' ";
         Result show = run(k + "--json job show 1");
         EXPECT_EQ(show.exitCode, 0) << show.out;
-        EXPECT_EQ(show.out.rfind("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\"", 0), 0u) << show.out;
-        EXPECT_NE(show.out.find("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234"),
-                  std::string::npos) << show.out;
+        EXPECT_EQ(show.out.rfind("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\"", 0), 0u)
+            << show.out;
+        EXPECT_NE(show.out.find("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,"
+                                "\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234"),
+                  std::string::npos)
+            << show.out;
         Result users = run(k + "users list");
         EXPECT_EQ(users.out, "1234  MARIO  rights 4095\n4321  ANNA  rights 15\n") << d;
         Result list = run(k + "job list");
         EXPECT_EQ(list.out, "* 1  JOB 1\n  2  JOB 2\n") << d;
     }
     Result io = run(krnctl + " --json --instrument 'COM: " + sim.value("serial") + "' io show");
-    EXPECT_NE(io.out.find("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"), std::string::npos) << io.out;
-    EXPECT_NE(io.out.find("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}"), std::string::npos) << io.out;
+    EXPECT_NE(io.out.find("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"),
+              std::string::npos)
+        << io.out;
+    EXPECT_NE(io.out.find("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}"), std::string::npos)
+        << io.out;
 }
 
 TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {
-    const auto dir = std::filesystem::temp_directory_path() / ("krn_gui_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_gui_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "config" / "krnsetup");
     {
         // An empty access code: the program opens at level 0 without asking.
@@ -161,16 +178,18 @@ TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {
     }
     const std::string folder = (dir / "folder").string();
     std::filesystem::create_directories(folder);
-    Result r = run("env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + (dir / "config").string() + " " +
-                   KRNSETUP_PATH + " --simulate --folder " + folder + " --quit-after 1500");
+    Result r = run("env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + (dir / "config").string() +
+                   " " + KRNSETUP_PATH + " --simulate --folder " + folder + " --quit-after 1500");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    for (const char* name : {"simulated-serial.nvram", "simulated-usb.nvram", "simulated-ethernet.nvram"})
+    for (const char* name :
+         {"simulated-serial.nvram", "simulated-usb.nvram", "simulated-ethernet.nvram"})
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / name)) << name;
     std::filesystem::remove_all(dir);
 }
 
 TEST(Programs, BackupRestoreAndDiffOverAPseudoTerminal) {
-    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_bk_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_e2e_bk_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string a = (dir / "a.ini").string(), b = (dir / "b.ini").string();
     Krnsim source({"--profile", "p36e51", "--serial"});
@@ -183,7 +202,8 @@ TEST(Programs, BackupRestoreAndDiffOverAPseudoTerminal) {
     EXPECT_EQ(run(k + "name Other").exitCode, 0);
     r = run(k + "backup " + b);
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(run(krnctl + " backup diff " + a + " " + b).out, "NOMESTRUMENTO: \"KRN-36\" -> \"Other\"\n");
+    EXPECT_EQ(run(krnctl + " backup diff " + a + " " + b).out,
+              "NOMESTRUMENTO: \"KRN-36\" -> \"Other\"\n");
 
     r = run(k + "restore " + a + " --config < /dev/null");  // nobody to say yes
     EXPECT_EQ(r.exitCode, 3) << r.out;
@@ -206,23 +226,28 @@ std::vector<std::string> receivedFrames(const std::string& trace) {
         std::vector<int> frame;
         std::string hex;
         while (bytes >> hex) frame.push_back(std::stoi(hex, nullptr, 16));
-        if (frame.size() >= 3) out.push_back(std::to_string(frame[1]) + "/" + std::to_string(frame[2]));
+        if (frame.size() >= 3)
+            out.push_back(std::to_string(frame[1]) + "/" + std::to_string(frame[2]));
     }
     return out;
 }
 
 TEST(Programs, CtrlCHalfWayThroughARestoreReleasesTheInstrumentAndExitsWith3) {
-    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_int_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_e2e_int_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string file = (dir / "a.ini").string(), simTrace = (dir / "sim.trace").string();
     {
         Krnsim source({"--profile", "p36e51", "--serial"});
-        ASSERT_EQ(run(krnctl + " --instrument 'COM: " + source.value("serial") + "' backup " + file).exitCode, 0);
+        ASSERT_EQ(run(krnctl + " --instrument 'COM: " + source.value("serial") + "' backup " + file)
+                      .exitCode,
+                  0);
     }
     // A slow instrument, so that the restore is still writing when Ctrl-C comes.
     Krnsim sim({"--profile", "p36e51", "--serial", "--trace", simTrace, "--answer-delay-ms", "15"});
     const std::string instrument = "COM: " + sim.value("serial");
-    std::vector<std::string> args = {krnctl, "--instrument", instrument, "--yes", "restore", file, "--config"};
+    std::vector<std::string> args = {krnctl,    "--instrument", instrument, "--yes",
+                                     "restore", file,           "--config"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -264,8 +289,10 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
     const Case cases[] = {
         {"--instrument 'COM: 0' exchange 1", 1, "Communication error\nCOM: 0\n"},
         {"--instrument 'IP: 127.0.0.1' exchange 1", 1, "Communication error\nIP: 127.0.0.1\n"},
-        {"--instrument 'COM: 1' exchange 256", 2, "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
-        {"--instrument 'COM: 1' exchange 0xZZ", 2, "krnctl: \"0xZZ\" is not a byte (0..255, decimal or 0x hex)\n"},
+        {"--instrument 'COM: 1' exchange 256", 2,
+         "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
+        {"--instrument 'COM: 1' exchange 0xZZ", 2,
+         "krnctl: \"0xZZ\" is not a byte (0..255, decimal or 0x hex)\n"},
         {"--simulate p36e51 --instrument 'USB: QX3SIM0001' exchange 1", 0, "33 24\n"},
         {"--simulate nothing exchange 1", 2, "krnctl: unknown simulator profile \"nothing\"\n"},
     };
@@ -279,7 +306,8 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
 }
 
 TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
-    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_e2e_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string nvram = (dir / "nvram.bin").string();
     const std::string simTrace = (dir / "sim.trace").string();
@@ -296,12 +324,14 @@ TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
     {
         Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram});
         EXPECT_EQ(sim.value("nvram"), "loaded " + nvram);
-        Result r = run(krnctl + " --instrument 'COM: " + sim.value("serial") + "' exchange 15 0x23 0x01 0x00");
+        Result r = run(krnctl + " --instrument 'COM: " + sim.value("serial") +
+                       "' exchange 15 0x23 0x01 0x00");
         EXPECT_EQ(r.out, "5A\n");
     }
     // The request and its answer, with the bytes on the line between them.
     std::ifstream ctl(ctlTrace);
-    const std::string ctlText((std::istreambuf_iterator<char>(ctl)), std::istreambuf_iterator<char>());
+    const std::string ctlText((std::istreambuf_iterator<char>(ctl)),
+                              std::istreambuf_iterator<char>());
     const auto tx = ctlText.find("COM TX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte\n");
     const auto out = ctlText.find("COM out 06\n", tx);
     const auto rx = ctlText.find("COM RX 02 01 03  # 14 WriteNVRam1Byte\n", out);
@@ -312,32 +342,39 @@ TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
     std::string line;
     std::getline(simt, line);
     std::getline(simt, line);
-    EXPECT_NE(line.find("SIM RX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte"), std::string::npos) << line;
+    EXPECT_NE(line.find("SIM RX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte"), std::string::npos)
+        << line;
     std::filesystem::remove_all(dir);
 }
 
 TEST(Programs, KrnctlTextsAndFonts) {
-    const auto dir = std::filesystem::temp_directory_path() / ("krn_e2e_texts_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_e2e_texts_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string k = krnctl + " --folder " + dir.string() + " ";
     {
         std::ofstream(dir / "TestoLimiti.asm", std::ios::binary) << "2 4\r\n";
         std::ofstream(dir / "TradIta.txt", std::ios::binary)
-            << "0 \"KRN\"\r\n1 Forza\r\n2 \"Quota\"\r\n3 \"K\xE4se\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
+            << "0 \"KRN\"\r\n1 Forza\r\n2 \"Quota\"\r\n3 \"K\xE4se\"\r\n1001 \"Lavoro "
+               "wwwwwww\"\r\n";
     }
     const std::string trad = (dir / "TradIta.txt").string();
     Result r = run(k + "texts check " + trad + " --language 0");
     EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(r.out, trad + ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette (\").\n" +
-                         trad + ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 caratteri\n    " +
-                         trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n");
+    EXPECT_EQ(
+        r.out,
+        trad + ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette (\").\n" +
+            trad +
+            ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 caratteri\n    " +
+            trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "TestoIta.asm"));
     r = run(k + "texts compile " + trad + " --language 0");
     EXPECT_EQ(r.exitCode, 4);
     EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n");
 
     {
-        std::ofstream(dir / "TradIta.txt", std::ios::binary) << "0 \"KRN\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
+        std::ofstream(dir / "TradIta.txt", std::ios::binary)
+            << "0 \"KRN\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
     }
     r = run(k + "texts compile " + trad + " --language 0");
     EXPECT_EQ(r.exitCode, 0);
@@ -346,9 +383,13 @@ TEST(Programs, KrnctlTextsAndFonts) {
     EXPECT_EQ(run(k + "texts export --language 4").exitCode, 4);
 
     const std::string sheet = (dir / "sheet.png").string();
-    r = run(k + "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --bold --y -1 --preview " + sheet);
+    r = run(k +
+            "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --bold --y -1 --preview " +
+            sheet);
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("Written: " + (dir / "Font6x6.asm").string() + " (12 characters)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Written: " + (dir / "Font6x6.asm").string() + " (12 characters)"),
+              std::string::npos)
+        << r.out;
     EXPECT_TRUE(std::filesystem::exists(sheet));
     EXPECT_EQ(run(k + "fonts build --format 9x9").exitCode, 2);
     std::filesystem::remove_all(dir);

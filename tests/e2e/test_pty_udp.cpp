@@ -16,7 +16,8 @@ using platform::Bytes;
 class RealTransports : public ::testing::Test {
 protected:
     RealTransports()
-        : instrument(*sim::findProfile("p36e51")), server(instrument, clock),
+        : instrument(*sim::findProfile("p36e51")),
+          server(instrument, clock),
           control(clock, nullptr, nullptr) {}
 
     void SetUp() override {
@@ -91,7 +92,8 @@ TEST_F(RealTransports, EthernetExchangeOverLoopbackUdp) {
     EXPECT_EQ(*answer, "A");
 
     // A bad checksum costs one attempt and its drain; the next attempt succeeds.
-    server.withInstrument([](sim::SimInstrument& in) { in.addFault({sim::Fault::Kind::WrongChecksum}); });
+    server.withInstrument(
+        [](sim::SimInstrument& in) { in.addFault({sim::Fault::Kind::WrongChecksum}); });
     ASSERT_TRUE(exchangeRead());
     EXPECT_EQ(control.BufferRx()[1], 0xFE);
 }

@@ -48,7 +48,8 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     const std::string font = (fs::path(KRN_DATA_DIR) / "Font8x10.asm").string();
     Krnsim sim({"--profile", "p36e51", "--serial", "--font", font});
     Folder folder;
-    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
+    const std::string k = krnctl + " --folder " + folder.path.string() +
+                          " --instrument 'COM: " + sim.value("serial") + "' ";
     const fs::path bmp = folder.path / "screen.bmp";
     Result r = run(k + "screen -o " + bmp.string());
     ASSERT_EQ(r.exitCode, 0) << r.out;
@@ -61,7 +62,8 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     EXPECT_EQ(le(b, 22, 4), 252u);
     EXPECT_EQ(le(b, 28, 2), 24u);
     auto black = [&](int x, int y) {
-        const std::size_t at = 54 + static_cast<std::size_t>(251 - y) * 332 * 3 + static_cast<std::size_t>(x) * 3;
+        const std::size_t at =
+            54 + static_cast<std::size_t>(251 - y) * 332 * 3 + static_cast<std::size_t>(x) * 3;
         return b[at] == 0 && b[at + 1] == 0 && b[at + 2] == 0;
     };
     // "KRN-36" from display pixel (8, 8), drawn 4 pixels into the picture.
@@ -72,8 +74,12 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     for (std::size_t i = 0; i < name.size(); ++i)
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 8; ++x) {
-                const bool expected = (rows[static_cast<std::size_t>(name[i]) * 10 + static_cast<std::size_t>(y)] >> (7 - x)) & 1;
-                EXPECT_EQ(black(4 + 8 + static_cast<int>(i) * 8 + x, 4 + 8 + y), expected) << name[i] << " " << x << "," << y;
+                const bool expected =
+                    (rows[static_cast<std::size_t>(name[i]) * 10 + static_cast<std::size_t>(y)] >>
+                     (7 - x)) &
+                    1;
+                EXPECT_EQ(black(4 + 8 + static_cast<int>(i) * 8 + x, 4 + 8 + y), expected)
+                    << name[i] << " " << x << "," << y;
                 set += expected;
             }
     EXPECT_GT(set, 40);
@@ -95,10 +101,11 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
 
 TEST(ScreenCopyE2E, AnInstrumentThatCannotBeReachedShowsTheBox) {
     Folder folder;
-    Result r = run(krnctl + " --folder " + folder.path.string() + " --instrument 'IP: 127.0.0.1' screen -o " +
-                   (folder.path / "s.bmp").string());
+    Result r = run(krnctl + " --folder " + folder.path.string() +
+                   " --instrument 'IP: 127.0.0.1' screen -o " + (folder.path / "s.bmp").string());
     EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_NE(r.out.find("Non è possibile comunicare con lo strumento."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Non è possibile comunicare con lo strumento."), std::string::npos)
+        << r.out;
     EXPECT_FALSE(fs::exists(folder.path / "s.bmp"));
 }
 
@@ -108,9 +115,10 @@ TEST(FirmwareE2E, AnUpdateWritesTheFileIntoTheLoadersFlashAndVerifies) {
     fs::copy_file(data / "blockKRNV1.asm", folder.path / "blockKRNV1.asm");
     fs::copy_file(data / "blockKRNV0.asm", folder.path / "blockKRNV0.asm");
     // The loader blocks are in place already: only the firmware is written, one restart.
-    Krnsim sim({"--profile", "loader", "--serial", "--restart-ms", "500", "--flash", (data / "blockKRNV1.asm").string(),
-                "--flash", (data / "blockKRNV0.asm").string()});
-    const std::string k = krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " + sim.value("serial") + "' ";
+    Krnsim sim({"--profile", "loader", "--serial", "--restart-ms", "500", "--flash",
+                (data / "blockKRNV1.asm").string(), "--flash", (data / "blockKRNV0.asm").string()});
+    const std::string k = krnctl + " --folder " + folder.path.string() +
+                          " --instrument 'COM: " + sim.value("serial") + "' ";
     const std::string sample = (data / "sample.atm").string();
     Result before = run(k + "firmware verify " + sample);
     EXPECT_EQ(before.exitCode, 1) << before.out;

@@ -15,7 +15,8 @@ TEST(Clock, DecodesPackedBcdWithTheFieldMasks) {
     };
     const Case cases[] = {
         {{0x59, 0x59, 0x23, 0x31, 0x03, 0x12, 0x99}, {2099, 12, 31, 23, 59, 59, 4}},
-        {{0xD9, 0x59, 0xE3, 0xF1, 0x07, 0xE2, 0x00}, {2000, 2, 31, 23, 59, 59, 4}},  // stray bits off
+        {{0xD9, 0x59, 0xE3, 0xF1, 0x07, 0xE2, 0x00},
+         {2000, 2, 31, 23, 59, 59, 4}},  // stray bits off
         {{0x00, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00}, {2000, 1, 1, 0, 0, 0, 6}},
     };
     for (const Case& c : cases) {
@@ -35,7 +36,7 @@ TEST(Clock, SetsTheInstrumentFromTheComputerWithSundayAsOne) {
         std::vector<std::uint8_t> sent;  // the seven bytes after the command code
     };
     const Case cases[] = {
-        {{2026, 12, 6, 9, 5, 7, 0}, {0x07, 0x05, 0x09, 0x06, 1, 0x12, 0x26}},   // a Sunday
+        {{2026, 12, 6, 9, 5, 7, 0}, {0x07, 0x05, 0x09, 0x06, 1, 0x12, 0x26}},      // a Sunday
         {{2026, 12, 12, 23, 59, 58, 6}, {0x58, 0x59, 0x23, 0x12, 7, 0x12, 0x26}},  // a Saturday
         {{2000, 1, 1, 0, 0, 0, 6}, {0x00, 0x00, 0x00, 0x01, 7, 0x01, 0x00}},
     };

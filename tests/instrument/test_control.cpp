@@ -38,7 +38,8 @@ TEST(Options, CodesFollowTheGenerationTable) {
         ASSERT_TRUE(rig.openSerial());
         for (const Case& c : cases) {
             const int expected[] = {c.e23, c.e51, c.e1060, c.e1072};
-            EXPECT_EQ(rig.control.options().CodiceOpzione(c.key), expected[p]) << profiles[p] << " " << c.key;
+            EXPECT_EQ(rig.control.options().CodiceOpzione(c.key), expected[p])
+                << profiles[p] << " " << c.key;
         }
     }
 }
@@ -48,22 +49,23 @@ TEST(Options, ReadsTheOptionBytesAndTellsWhichAreSet) {
     ASSERT_TRUE(rig.openSerial());
     const auto& o = rig.control.options();
     // Entries in reading order: 100, 101, 208, 242, 201, 240, 244, 103, 56, 57, 511.
-    EXPECT_EQ(o.OpzioniStrumento, (std::array<std::int16_t, 11>{0x81, 0x08, 0x10, 0x20, 0x01, 0x04, 0x43, 0x02, 0x03, 0x01, 0}));
+    EXPECT_EQ(o.OpzioniStrumento, (std::array<std::int16_t, 11>{0x81, 0x08, 0x10, 0x20, 0x01, 0x04,
+                                                                0x43, 0x02, 0x03, 0x01, 0}));
     struct Case {
         const char* key;
         bool set;
     };
     const Case cases[] = {
-        {"opstL_MOP", true},           // 0x17: group 1 (NVRAM 100 = 0x81) bit 7
-        {"opstL_PCSEMPRE", false},     // 0x16: bit 6
-        {"opstU_REAZGO", false},       // 0x12: bit 2
-        {"opfaCELLALOWFORCE", true},   // 0x66: group 6 (NVRAM 244 = 0x43) bit 6
-        {"opfaCELLEDIVERSE", false},   // 0x65: bit 5
-        {"ophide_QUOTEREL", true},     // 0x70: group 7 (NVRAM 56 = 0x03) bit 0
-        {"prefNOSHOWVAL", false},      // 0x90: group 9 (NVRAM 103 = 0x02) bit 0
-        {"prefSOVRAP", true},          // 0x91: bit 1
-        {"opstL_CESTOUNO", false},     // 0x100: the extended word, cleared
-        {"opst_BAIONETTA", false},     // absent on this generation
+        {"opstL_MOP", true},          // 0x17: group 1 (NVRAM 100 = 0x81) bit 7
+        {"opstL_PCSEMPRE", false},    // 0x16: bit 6
+        {"opstU_REAZGO", false},      // 0x12: bit 2
+        {"opfaCELLALOWFORCE", true},  // 0x66: group 6 (NVRAM 244 = 0x43) bit 6
+        {"opfaCELLEDIVERSE", false},  // 0x65: bit 5
+        {"ophide_QUOTEREL", true},    // 0x70: group 7 (NVRAM 56 = 0x03) bit 0
+        {"prefNOSHOWVAL", false},     // 0x90: group 9 (NVRAM 103 = 0x02) bit 0
+        {"prefSOVRAP", true},         // 0x91: bit 1
+        {"opstL_CESTOUNO", false},    // 0x100: the extended word, cleared
+        {"opst_BAIONETTA", false},    // absent on this generation
     };
     for (const Case& c : cases) EXPECT_EQ(o.OpzioneAttiva(c.key), c.set) << c.key;
 }
@@ -76,7 +78,8 @@ TEST(Options, VersionDecidesTheReservedJobsCode) {
         p.version = static_cast<std::uint16_t>(version);
         InstrumentRig rig(p);
         ASSERT_TRUE(rig.openSerial());
-        EXPECT_EQ(rig.control.options().CodiceOpzione("opstU_LAVRISERVATI"), version > 381 ? 0x37 : 0x32);
+        EXPECT_EQ(rig.control.options().CodiceOpzione("opstU_LAVRISERVATI"),
+                  version > 381 ? 0x37 : 0x32);
     }
 }
 
@@ -202,7 +205,8 @@ TEST(Restart, ProgressRunsToEightyThenStepsOfTwoThenToTheEnd) {
     for (std::size_t i = 0; i < events.size(); ++i) {
         ASSERT_TRUE(events[i].value == expected || events[i].value == expected + 1) << events[i].t;
         expected = events[i].value;
-        if (i + 1 < events.size() && events[i + 1].t - events[i].t > 1.0) pausedAt.push_back(events[i].value);
+        if (i + 1 < events.size() && events[i + 1].t - events[i].t > 1.0)
+            pausedAt.push_back(events[i].value);
     }
     EXPECT_EQ(expected, 100);
     // The 14 s wait ends at 80; failed probes pause at 82 and 84.

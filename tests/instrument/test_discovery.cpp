@@ -20,7 +20,8 @@ using krnlink::SelectionRow;
 
 namespace {
 
-std::vector<std::string> column(const std::vector<SelectionRow>& rows, std::string SelectionRow::*c) {
+std::vector<std::string> column(const std::vector<SelectionRow>& rows,
+                                std::string SelectionRow::*c) {
     std::vector<std::string> out;
     for (const auto& r : rows) out.push_back(r.*c);
     return out;
@@ -65,7 +66,8 @@ TEST(UsbList, FiltersBySerialPrefixAndMarksBlankEeproms) {
     for (const Case& c : cases) {
         UsbBench b;
         std::vector<std::string> serials;
-        for (const auto& d : krnlink::ElencaDispositiviUSB(b.usb, b.clock, c.filter)) serials.push_back(d.serialNumber);
+        for (const auto& d : krnlink::ElencaDispositiviUSB(b.usb, b.clock, c.filter))
+            serials.push_back(d.serialNumber);
         EXPECT_EQ(serials, c.serials) << c.filter;
         EXPECT_EQ(b.usb.openHandles(), 0);
     }
@@ -116,13 +118,14 @@ TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
     EXPECT_EQ(column(list.rows(), &SelectionRow::sn),
               (std::vector<std::string>{"USB: QX3000001", "USB: QX4000002", "USB: QX3000009",
                                         "USB: QX5000005", "COM: 1", "COM: 2"}));
-    EXPECT_EQ(column(list.rows(), &SelectionRow::name),
-              (std::vector<std::string>{"KRN-36", "KRN-41 Line 3", "",  // never opened: no EEPROM read
-                                        "[KRN Visual QX5000005]", "Instrument connected to COM1",
-                                        "Instrument connected to COM2"}));
+    EXPECT_EQ(
+        column(list.rows(), &SelectionRow::name),
+        (std::vector<std::string>{"KRN-36", "KRN-41 Line 3", "",  // never opened: no EEPROM read
+                                  "[KRN Visual QX5000005]", "Instrument connected to COM1",
+                                  "Instrument connected to COM2"}));
     EXPECT_EQ(column(list.rows(), &SelectionRow::info),
-              (std::vector<std::string>{"Protocol: 36-51", "Protocol: 41-1072", "Communication error",
-                                        "Update mode", "", ""}));
+              (std::vector<std::string>{"Protocol: 36-51", "Protocol: 41-1072",
+                                        "Communication error", "Update mode", "", ""}));
     EXPECT_EQ(b.usb.openHandles(), 0);
     // The probe ends each conversation with 18/9.
     EXPECT_EQ(b.p36.requests().back(), (platform::Bytes{0x03, 18, 9, 0x1E}));
@@ -146,8 +149,10 @@ TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
 // Two modules on the in-process network, both listening for commands on port 65535.
 struct Network {
     Network()
-        : moduleSocket(clock), probeSocket(clock),
-          a(instrumentA, "00AA00000001", "Press A"), b(instrumentB, "00BB00000002", "Press B") {
+        : moduleSocket(clock),
+          probeSocket(clock),
+          a(instrumentA, "00AA00000001", "Press A"),
+          b(instrumentB, "00BB00000002", "Press B") {
         for (sim::SimUdpSocket* s : {&moduleSocket, &probeSocket}) {
             s->addModule({&a, 1001, 65535});
             s->addModule({&b, 1002, 65535});
@@ -180,7 +185,8 @@ TEST(EthernetDiscovery, ResolvesEachModuleAndProbesItsInstrument) {
     auto rows = n.run();
     EXPECT_EQ(column(rows, &SelectionRow::sn),
               (std::vector<std::string>{"IP:127.0.0.1:1001", "IP:127.0.0.1:1002"}));
-    EXPECT_EQ(column(rows, &SelectionRow::name), (std::vector<std::string>{"KRN-36", "KRN-41 Line 3"}));
+    EXPECT_EQ(column(rows, &SelectionRow::name),
+              (std::vector<std::string>{"KRN-36", "KRN-41 Line 3"}));
     EXPECT_EQ(column(rows, &SelectionRow::info),
               (std::vector<std::string>{"Protocol: 36-51", "Protocol: 41-1072"}));
     EXPECT_TRUE(n.dialogs.boxes.empty());
@@ -201,7 +207,8 @@ TEST(EthernetDiscovery, EthernetOnlyListsAddressesWithoutOpeningInstruments) {
               (std::vector<std::string>{"MAC: 00AA00000001", "MAC: 00BB00000002"}));
     EXPECT_EQ(column(rows, &SelectionRow::info),
               (std::vector<std::string>{"IP:127.0.0.1:1001", "IP:127.0.0.1:1002"}));
-    EXPECT_EQ(column(rows, &SelectionRow::name), (std::vector<std::string>{"[Press A]", "[Press B]"}));
+    EXPECT_EQ(column(rows, &SelectionRow::name),
+              (std::vector<std::string>{"[Press A]", "[Press B]"}));
     EXPECT_TRUE(n.instrumentA.requests().empty());
 }
 
@@ -213,8 +220,9 @@ TEST(EthernetDiscovery, RejectionsAndTimeouts) {
         n.a.setCommandBehaviour("L", B::Reject, 'E');
         auto rows = n.run(false, 1);
         EXPECT_EQ(n.dialogs.texts(),
-                  (std::vector<std::string>{"Login rejected.\nReply code: E", "Get IP-address timeout.",
-                                            "Login rejected.\nReply code: E", "Get IP-address timeout."}));
+                  (std::vector<std::string>{
+                      "Login rejected.\nReply code: E", "Get IP-address timeout.",
+                      "Login rejected.\nReply code: E", "Get IP-address timeout."}));
         EXPECT_EQ(n.dialogs.boxes[0].icon, platform::MessageIcon::Exclamation);
         EXPECT_EQ(rows[0].sn, "MAC: 00AA00000001");  // given up
         EXPECT_EQ(rows[1].sn, "IP:127.0.0.1:1002");
@@ -255,7 +263,7 @@ TEST(EthernetDiscovery, AnswerWithoutSeparatorsGivesAMacOnlyRow) {
     krnlink::EthernetDiscovery d(n.moduleSocket, n.clock, n.dialogs, probe, rows, {}, false);
     d.start();
     d.onDatagram({platform::Bytes{'A', '0', '0', '1', '1'}, "127.0.0.9", 65535});
-    d.onDatagram({platform::Bytes{'R', 'x'}, "127.0.0.9", 65535});                 // ignored
+    d.onDatagram({platform::Bytes{'R', 'x'}, "127.0.0.9", 65535});  // ignored
     const std::string named = std::string("A00CC/1001/a/b/c/Line 4/x\0junk", 29);
     d.onDatagram({platform::Bytes(named.begin(), named.end()), "127.0.0.9", 65535});
     ASSERT_EQ(rows.size(), 2u);

@@ -24,14 +24,14 @@ struct Expected {
 
 // Worked out by hand from each profile's capability record and NVRAM.
 const Expected kProfiles[] = {
-    {"p17e23", 17, 23, "2.05", 2, 512512, 64, 138, 4, 616, 1024, 1024 + 255 * 616, 13, 1, 4, 0, 1,
-     true, true, false, "KRN-17"},
-    {"p36e51", 36, 51, "2.48", 11, 512768, 110, 300, 4, 1310, 1024, 500000, 13, 10, 8, 8, 3, true,
-     false, false, "KRN-36"},
-    {"p39e1060", 39, 1060, "3.12", 14, 512768, 120, 332, 2, 784, 1024, 480000, 13, 10, 0, 10, 3,
-     true, false, true, "KRN-ELE"},
-    {"p41e1072", 41, 1072, "4.05", 24, 1048576, 140, 390, 16, 6380, 1024, 900000, 20, 100, 0, 12,
-     3, true, false, false, "KRN-41 Line 3"},
+    {"p17e23",         17, 23, "2.05", 2, 512512, 64,   138,  4,     616,     1024,
+     1024 + 255 * 616, 13, 1,  4,      0, 1,      true, true, false, "KRN-17"},
+    {"p36e51", 36, 51, "2.48", 11, 512768, 110,  300,   4,     1310,    1024,
+     500000,   13, 10, 8,      8,  3,      true, false, false, "KRN-36"},
+    {"p39e1060", 39, 1060, "3.12", 14, 512768, 120,  332,   2,    784,      1024,
+     480000,     13, 10,   0,      10, 3,      true, false, true, "KRN-ELE"},
+    {"p41e1072", 41, 1072, "4.05", 24, 1048576, 140,  390,   16,    6380,           1024,
+     900000,     20, 100,  0,      12, 3,       true, false, false, "KRN-41 Line 3"},
 };
 
 class ProfileOnChannel : public ::testing::TestWithParam<std::tuple<Expected, Channel>> {};
@@ -68,14 +68,14 @@ TEST_P(ProfileOnChannel, IdentifiesAndMapsTheInstrument) {
     EXPECT_TRUE(c.Collegato());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllProfiles, ProfileOnChannel,
-    ::testing::Combine(::testing::ValuesIn(kProfiles),
-                       ::testing::Values(Channel::Serial, Channel::Usb, Channel::Ethernet)),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).profile) + "_" +
-               krnlink::channelName(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(AllProfiles, ProfileOnChannel,
+                         ::testing::Combine(::testing::ValuesIn(kProfiles),
+                                            ::testing::Values(Channel::Serial, Channel::Usb,
+                                                              Channel::Ethernet)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).profile) + "_" +
+                                    krnlink::channelName(std::get<1>(info.param));
+                         });
 
 TEST(Configuration, DecodesUnitsNamesAndGenerationDependentValues) {
     InstrumentRig p41("p41e1072");
@@ -84,7 +84,7 @@ TEST(Configuration, DecodesUnitsNamesAndGenerationDependentValues) {
     EXPECT_EQ(v.decimaliForza, 2);
     EXPECT_EQ(p41.control.configuration().umForza(), 3);  // raw index 1
     EXPECT_EQ(p41.control.configuration().umQuota(), 1);  // raw index 0
-    EXPECT_EQ(v.decimaliForza2, 1);                        // read at 76, 77 from 1069 on
+    EXPECT_EQ(v.decimaliForza2, 1);                       // read at 76, 77 from 1069 on
     EXPECT_EQ(v.umForza2Indice, 3);
     EXPECT_EQ(v.NomeFreno, "Freno");
     EXPECT_EQ(v.NomeUscitaSetPoint[2], "Stop C");
@@ -108,7 +108,8 @@ TEST(Configuration, RereadSendsTheDocumentedCommandsInOrder) {
     // Probes are idle zeros, not frames: identification, clock query, PLC query, capability
     // record, version, header, running state ... and command 7 at the very end.
     ASSERT_GE(c.size(), 6u);
-    EXPECT_EQ(std::vector<int>(c.begin(), c.begin() + 6), (std::vector<int>{1, 29, 31, 39, 12, 41}));
+    EXPECT_EQ(std::vector<int>(c.begin(), c.begin() + 6),
+              (std::vector<int>{1, 29, 31, 39, 12, 41}));
     EXPECT_EQ(c.back(), 7);
     EXPECT_EQ(rig.instrument.requests()[5], (platform::Bytes{0x05, 41, 7, 0, 0, 0x35}));
 }
@@ -138,7 +139,8 @@ TEST(Configuration, UnsupportedProtocolIsRefusedWithoutTouchingNvram) {
     odd.protocol = 35;
     InstrumentRig rig(odd);
     EXPECT_FALSE(rig.openSerial());
-    for (int code : rig.commands()) EXPECT_TRUE(code != 15 && code != 16 && code != 17 && code != 41) << code;
+    for (int code : rig.commands())
+        EXPECT_TRUE(code != 15 && code != 16 && code != 17 && code != 41) << code;
 }
 
 TEST(Identification, LoaderBitOnProtocol38) {
@@ -180,11 +182,14 @@ TEST(Identification, JobMemoryEndReadFromExtension47On) {
     for (int e : {46, 47}) {
         sim::Profile p = *sim::findProfile("p36e51");
         p.extensionByte = static_cast<std::uint8_t>(e);
-        p.formatNumber = static_cast<std::uint8_t>(instrument::formatoNVRAM(36, static_cast<std::int16_t>(e), false));
+        p.formatNumber = static_cast<std::uint8_t>(
+            instrument::formatoNVRAM(36, static_cast<std::int16_t>(e), false));
         InstrumentRig rig(p);
         ASSERT_TRUE(rig.openSerial());
         const auto& id = rig.control.identity();
-        EXPECT_EQ(id.FineMemoriaLavori, e == 46 ? id.IndirizzoLavori + 255 * id.DimensioneLavori() : 500000) << e;
+        EXPECT_EQ(id.FineMemoriaLavori,
+                  e == 46 ? id.IndirizzoLavori + 255 * id.DimensioneLavori() : 500000)
+            << e;
     }
 }
 
@@ -208,20 +213,21 @@ TEST(FormatoNVRAM, EveryThreshold) {
         int format;
     };
     const Case cases[] = {
-        {14, 99, false, 1},     {14, 1000, false, 1},   {15, 23, false, 2},     {15, 24, false, 3},
-        {15, 26, false, 3},     {17, 27, false, 4},     {17, 29, false, 4},     {17, 30, false, 5},
-        {17, 32, false, 5},     {31, 33, false, 6},     {31, 42, false, 6},     {31, 43, false, 7},
-        {33, 44, false, 8},     {33, 1000, false, 8},   {34, 44, false, 9},     {34, 47, false, 9},
-        {36, 48, false, 10},    {36, 50, false, 10},    {36, 51, false, 11},    {36, 1000, false, 11},
-        {39, 1058, true, 12},   {39, 1059, true, 14},   {39, 1061, true, 14},   {39, 1062, true, 15},
-        {39, 1063, true, 17},   {39, 1065, true, 17},   {39, 1066, true, 19},   {39, 1067, true, 19},
-        {39, 1068, true, 21},   {39, 1069, true, 21},   {41, 1070, true, 23},   {41, 1071, true, 23},
-        {41, 1072, true, 25},   {39, 1061, false, 13},  {39, 1062, false, 16},  {39, 1063, false, 18},
-        {39, 1064, false, 18},  {39, 1065, false, 20},  {39, 1067, false, 20},  {39, 1068, false, 22},
-        {41, 1071, false, 22},  {41, 1072, false, 24},  {41, 2000, false, 24},
+        {14, 99, false, 1},    {14, 1000, false, 1},  {15, 23, false, 2},    {15, 24, false, 3},
+        {15, 26, false, 3},    {17, 27, false, 4},    {17, 29, false, 4},    {17, 30, false, 5},
+        {17, 32, false, 5},    {31, 33, false, 6},    {31, 42, false, 6},    {31, 43, false, 7},
+        {33, 44, false, 8},    {33, 1000, false, 8},  {34, 44, false, 9},    {34, 47, false, 9},
+        {36, 48, false, 10},   {36, 50, false, 10},   {36, 51, false, 11},   {36, 1000, false, 11},
+        {39, 1058, true, 12},  {39, 1059, true, 14},  {39, 1061, true, 14},  {39, 1062, true, 15},
+        {39, 1063, true, 17},  {39, 1065, true, 17},  {39, 1066, true, 19},  {39, 1067, true, 19},
+        {39, 1068, true, 21},  {39, 1069, true, 21},  {41, 1070, true, 23},  {41, 1071, true, 23},
+        {41, 1072, true, 25},  {39, 1061, false, 13}, {39, 1062, false, 16}, {39, 1063, false, 18},
+        {39, 1064, false, 18}, {39, 1065, false, 20}, {39, 1067, false, 20}, {39, 1068, false, 22},
+        {41, 1071, false, 22}, {41, 1072, false, 24}, {41, 2000, false, 24},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(instrument::formatoNVRAM(static_cast<std::int16_t>(c.p), static_cast<std::int16_t>(c.e), c.electric),
+        EXPECT_EQ(instrument::formatoNVRAM(static_cast<std::int16_t>(c.p),
+                                           static_cast<std::int16_t>(c.e), c.electric),
                   c.format)
             << c.p << "/" << c.e << (c.electric ? " electric" : "");
 }
@@ -242,7 +248,9 @@ TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEnd
         {"one byte", {Fault(Fault::Kind::Replace, 0, {}, 4, {0x30})}, true, "0.00"},
         {"no byte", {Fault(Fault::Kind::Replace, 0, {}, 4, {})}, true, "0.00"},
         {"no answer to either attempt",
-         {Fault(Fault::Kind::NoAnswer, 0, {}, 4), Fault(Fault::Kind::NoAnswer, 0, {}, 4)}, false, "0.00"},
+         {Fault(Fault::Kind::NoAnswer, 0, {}, 4), Fault(Fault::Kind::NoAnswer, 0, {}, 4)},
+         false,
+         "0.00"},
     };
     for (const Case& k : cases) {
         InstrumentRig rig("p36e51");
@@ -278,7 +286,8 @@ TEST(Configuration, InstrumentTextsAreCutInCharactersNotInUtf8Bytes) {
     const Case cases[] = {
         {"name of 40 characters (kept whole)", 106, 40, times(e9, 40), nome},
         {"name above 64 characters (cut to 13)", 106, 70, times(e9, 13), nome},
-        {"set-point function name", 255, 13, times(e9, 13), [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
+        {"set-point function name", 255, 13, times(e9, 13),
+         [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
         {"set-point function name too long", 255, 20, times(e9, 13),
          [](InstrumentRig& r) { return r.control.values().NomeFreno; }},
         {"set-point output name too long for its slot", 412, 20, times(e9, 13),
@@ -299,7 +308,7 @@ TEST(Configuration, ANewNameIsCutInCharactersAndStoredInWindows1252) {
     ASSERT_TRUE(rig.openSerial());
     std::string name;
     for (int i = 0; i < 20; ++i) name += "\xC3\xA9";  // 20 x "é"
-    name += "\xE2\x82\xAC";                        // "€": 0x80 in Windows-1252
+    name += "\xE2\x82\xAC";                           // "€": 0x80 in Windows-1252
     ASSERT_TRUE(rig.control.ScriviNome(name));
     const auto& nv = rig.instrument.nvram();
     EXPECT_EQ(nv[106], 13);
@@ -309,7 +318,9 @@ TEST(Configuration, ANewNameIsCutInCharactersAndStoredInWindows1252) {
     EXPECT_EQ(rig.control.Nome(), expected);
 
     // A character Windows-1252 cannot hold is stored as "?".
-    ASSERT_TRUE(rig.control.ScriviNome("A\xE2\x86\x92" "B"));  // "A→B"
+    ASSERT_TRUE(
+        rig.control.ScriviNome("A\xE2\x86\x92"
+                               "B"));  // "A→B"
     EXPECT_EQ(std::string(nv.begin() + 107, nv.begin() + 110), "A?B");
     EXPECT_EQ(rig.control.Nome(), "A?B");
 }

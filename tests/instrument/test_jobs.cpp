@@ -65,7 +65,8 @@ void fillJob(InstrumentRig& rig) {
 }
 
 class EveryProfile : public ::testing::TestWithParam<const char*> {};
-INSTANTIATE_TEST_SUITE_P(Jobs, EveryProfile, ::testing::Values("p17e23", "p36e51", "p39e1060", "p41e1072"));
+INSTANTIATE_TEST_SUITE_P(Jobs, EveryProfile,
+                         ::testing::Values("p17e23", "p36e51", "p39e1060", "p41e1072"));
 
 TEST_P(EveryProfile, WrittenJobReadsBackTheSame) {
     InstrumentRig rig(GetParam());
@@ -93,7 +94,9 @@ TEST_P(EveryProfile, WrittenJobReadsBackTheSame) {
         EXPECT_EQ(b.checkPoint, a.checkPoint);  // every type, both band edges below
         EXPECT_EQ(b.PuntiBordoInferiore, 2);
         EXPECT_EQ(b.PuntiBordoSuperiore, 3);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(b.bordoSuperiore[static_cast<std::size_t>(i)], a.bordoSuperiore[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(b.bordoSuperiore[static_cast<std::size_t>(i)],
+                      a.bordoSuperiore[static_cast<std::size_t>(i)]);
     }
     // What was read writes back to exactly the same image.
     ASSERT_TRUE(rig.control.ScriviLavoro(3));
@@ -136,15 +139,15 @@ TEST(Jobs, NewJobIsClearedFirstThenCountedAndAnnounced) {
     ASSERT_TRUE(rig.control.ScriviLavoro(3));
     const auto& r = rig.instrument.requests();
     ASSERT_GE(r.size(), 5u);
-    EXPECT_EQ(r[0], (Bytes{2, 9, 11}));                              // status
-    EXPECT_EQ(r[1], (Bytes{5, 15, 105, 0, 0, 125}));                 // total of jobs
+    EXPECT_EQ(r[0], (Bytes{2, 9, 11}));               // status
+    EXPECT_EQ(r[1], (Bytes{5, 15, 105, 0, 0, 125}));  // total of jobs
     // The header is cleared in 10-byte frames before its first field is written.
     EXPECT_EQ(r[2][1], 40);
     EXPECT_EQ(r[2][2] | (r[2][3] << 8) | (r[2][4] << 16), start);
     const auto tail = std::vector<Bytes>(r.end() - 3, r.end());
-    EXPECT_EQ(tail[0], (Bytes{6, 14, 105, 0, 0, 3, 128}));           // the new total
-    EXPECT_EQ(tail[1], (Bytes{5, 23, 3, 0, 0, 31}));                 // job change, job 3
-    EXPECT_EQ(tail[2], (Bytes{3, 6, 0, 9}));                         // ResetModificaRemota
+    EXPECT_EQ(tail[0], (Bytes{6, 14, 105, 0, 0, 3, 128}));  // the new total
+    EXPECT_EQ(tail[1], (Bytes{5, 23, 3, 0, 0, 31}));        // job change, job 3
+    EXPECT_EQ(tail[2], (Bytes{3, 6, 0, 9}));                // ResetModificaRemota
     // Bytes no field covers were cleared, not left as they were.
     EXPECT_EQ(nv[static_cast<std::size_t>(start) + 19], 0);
     EXPECT_EQ(nv[static_cast<std::size_t>(start) + id.DimTestataLavoro + 11 + 200], 0);
@@ -171,8 +174,9 @@ TEST(Jobs, PhaseChecksShowTheirBoxesAndWriteNothing) {
     rig.control.lavoro().fasi.push_back(rig.control.lavoro().fasi[0]);  // one phase too many
     rig.instrument.clearLog();
     EXPECT_FALSE(rig.control.ScriviLavoro(1));
-    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"ERROR\nTipo fase non supportata", "ERROR\nPhase number: 3",
-                                                         "ERROR\nTipo fase non supportata"}));
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{"ERROR\nTipo fase non supportata", "ERROR\nPhase number: 3",
+                                        "ERROR\nTipo fase non supportata"}));
     EXPECT_EQ(rig.commands(), (std::vector<int>{9, 15}));
 
     sim::Profile wide = *sim::findProfile("p36e51");
@@ -193,7 +197,8 @@ TEST(Jobs, CurrentJobNeedsAFourByteStatusAnswer) {
     ASSERT_TRUE(rig.control.LeggiLavoro(0));
     EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB 2");
     EXPECT_EQ(rig.control.lavoro().fasi[0].ForzaMax, 2468);
-    for (int i = 0; i < 3; ++i) rig.instrument.addFault({sim::Fault::Kind::Replace, 0, {}, 0, Bytes{0, 0, 2}});
+    for (int i = 0; i < 3; ++i)
+        rig.instrument.addFault({sim::Fault::Kind::Replace, 0, {}, 0, Bytes{0, 0, 2}});
     rig.instrument.clearLog();
     EXPECT_FALSE(rig.control.LeggiLavoro(0));
     EXPECT_EQ(rig.commands(), (std::vector<int>{9, 9, 9}));
@@ -207,8 +212,8 @@ TEST(Jobs, InvalidNamesAndDatesDecodeSafely) {
     const auto& id = rig.control.identity();
     auto& nv = rig.instrument.nvram();
     const std::size_t start = static_cast<std::size_t>(id.IndirizzoLavori);
-    nv[start] = 15;                 // name length 15
-    nv[start + id.DimTestataLavoro] = 20;  // phase name length 20
+    nv[start] = 15;                                                        // name length 15
+    nv[start + id.DimTestataLavoro] = 20;                                  // phase name length 20
     const std::uint8_t badDate[6] = {0x00, 0x00, 0x12, 0x01, 0x13, 0x26};  // month 13
     std::copy(badDate, badDate + 6, nv.begin() + static_cast<std::ptrdiff_t>(start) + 24);
     ASSERT_TRUE(rig.control.LeggiLavoro(1));
@@ -229,9 +234,11 @@ TEST(Scaling, DecimalsUnitsAndSpeeds) {
     const auto s = instrument::scalaPerFase(ctx, f);
     using instrument::Scala;
     EXPECT_DOUBLE_EQ(instrument::decodeValue(ctx, s, Scala::Forza, 1234), 1234.0);  // x 100 / 100
-    EXPECT_DOUBLE_EQ(instrument::decodeValue(ctx, s, Scala::Speed, 10), 254.0);     // 0 decimals, not -1
-    EXPECT_EQ(instrument::encodeValue(ctx, s, Scala::Speed, 254.0), 254);           // no factor on encoding
-    EXPECT_EQ(instrument::encodeValue(ctx, s, Scala::QuotaStrumento, 25.4 * 2.5), 2);  // ties to even
+    EXPECT_DOUBLE_EQ(instrument::decodeValue(ctx, s, Scala::Speed, 10),
+                     254.0);                                               // 0 decimals, not -1
+    EXPECT_EQ(instrument::encodeValue(ctx, s, Scala::Speed, 254.0), 254);  // no factor on encoding
+    EXPECT_EQ(instrument::encodeValue(ctx, s, Scala::QuotaStrumento, 25.4 * 2.5),
+              2);  // ties to even
     EXPECT_EQ(instrument::encodeValue(ctx, s, Scala::Forza, -5), 0);
     EXPECT_EQ(instrument::encodeValue(ctx, s, Scala::Forza, 1e9), 65535);
     f.LowSpeedWorking = true;
@@ -257,8 +264,9 @@ TEST(CurveChecks, EditingRules) {
     ASSERT_TRUE(rig.control.ScriviLavoro(1));
     // Both count bytes are 0 in NVRAM.
     const auto& id = rig.control.identity();
-    const std::size_t bands = static_cast<std::size_t>(id.IndirizzoLavori + id.DimTestataLavoro + id.DimFaseBase +
-                                                       id.DimFaseExtra + id.NumeroMassimoCheckPoint * id.DimCheckPoint);
+    const std::size_t bands =
+        static_cast<std::size_t>(id.IndirizzoLavori + id.DimTestataLavoro + id.DimFaseBase +
+                                 id.DimFaseExtra + id.NumeroMassimoCheckPoint * id.DimCheckPoint);
     EXPECT_EQ(rig.instrument.nvram()[bands], 0);
     EXPECT_EQ(rig.instrument.nvram()[bands + 1 + 4 * 20], 0);
     // A stored count above the limit reads as the limit.
@@ -272,7 +280,8 @@ TEST(Jobs, AnInvalidDateKeepsTheDateOfTheJobReadBefore) {
     ASSERT_TRUE(rig.openSerial());
     auto& nv = rig.instrument.nvram();
     auto dateOf = [&](int job) {
-        return nv.begin() + rig.control.IndirizzoLavori() + (job - 1) * rig.control.DimensioneLavori() + 24;
+        return nv.begin() + rig.control.IndirizzoLavori() +
+               (job - 1) * rig.control.DimensioneLavori() + 24;
     };
     const std::uint8_t valid[6] = {0x09, 0x05, 0x14, 0x30, 0x11, 0x26};    // 2026-11-30 14:05:09
     const std::uint8_t invalid[6] = {0x00, 0x00, 0x12, 0x01, 0x13, 0x26};  // month 13
@@ -374,7 +383,8 @@ TEST(Jobs, AFiveByteJobHeaderReadsAndWritesWithinItsRecord) {
     auto& nv = rig.instrument.nvram();
     ASSERT_TRUE(rig.control.ScriviLavoro(1));
     const auto start = nv.begin() + rig.control.IndirizzoLavori();
-    EXPECT_EQ(std::vector<std::uint8_t>(start, start + 5), (std::vector<std::uint8_t>{2, 'A', 'B', 'B', ' '}));
+    EXPECT_EQ(std::vector<std::uint8_t>(start, start + 5),
+              (std::vector<std::uint8_t>{2, 'A', 'B', 'B', ' '}));
     ASSERT_TRUE(rig.control.LeggiLavoro(1));
     EXPECT_EQ(rig.control.lavoro().NomeLavoro, "AB");
 }

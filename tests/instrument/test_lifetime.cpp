@@ -16,7 +16,9 @@ class ControlLifetime : public ::testing::TestWithParam<Channel> {};
 
 INSTANTIATE_TEST_SUITE_P(Instrument, ControlLifetime,
                          ::testing::Values(Channel::Serial, Channel::Usb, Channel::Ethernet),
-                         [](const auto& info) { return std::string(krnlink::channelName(info.param)); });
+                         [](const auto& info) {
+                             return std::string(krnlink::channelName(info.param));
+                         });
 
 TEST_P(ControlLifetime, DestroyingAConnectedControlClosesItsChannelAndSendsNothing) {
     SimBench bench(*sim::findProfile("p36e51"), {testing_support::kPortPath});

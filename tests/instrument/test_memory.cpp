@@ -1,8 +1,8 @@
 // NVRAM and flash operations: the frames they send and how they fail.
 #include <gtest/gtest.h>
 
-#include "platform/protocol.h"
 #include "instrument/progress_recorder.h"
+#include "platform/protocol.h"
 #include "support/instrument_rig.h"
 
 using platform::Bytes;
@@ -62,16 +62,18 @@ TEST_F(Memory, OlderInstrumentsReadByteByByteWithProgressThatCanStop) {
 TEST_F(Memory, BlockWriteOfTwentyThreeBytesIsTwoFramesAndThreeSingleWrites) {
     open("p36e51");
     std::vector<std::uint8_t> data(23);
-    for (int i = 0; i < 23; ++i) data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0xA0 + i);
+    for (int i = 0; i < 23; ++i)
+        data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0xA0 + i);
     ASSERT_TRUE(rig->control.WriteNVRamBytes(0x3001, data));
-    EXPECT_EQ(rig->instrument.requests(),
-              (std::vector<Bytes>{
-                  frame({40, 0x01, 0x30, 0x00, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9}),
-                  frame({40, 0x0B, 0x30, 0x00, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xB0, 0xB1, 0xB2, 0xB3}),
-                  frame({14, 0x15, 0x30, 0x00, 0xB4}),
-                  frame({14, 0x16, 0x30, 0x00, 0xB5}),
-                  frame({14, 0x17, 0x30, 0x00, 0xB6}),
-              }));
+    EXPECT_EQ(rig->instrument.requests(), (std::vector<Bytes>{
+                                              frame({40, 0x01, 0x30, 0x00, 0xA0, 0xA1, 0xA2, 0xA3,
+                                                     0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9}),
+                                              frame({40, 0x0B, 0x30, 0x00, 0xAA, 0xAB, 0xAC, 0xAD,
+                                                     0xAE, 0xAF, 0xB0, 0xB1, 0xB2, 0xB3}),
+                                              frame({14, 0x15, 0x30, 0x00, 0xB4}),
+                                              frame({14, 0x16, 0x30, 0x00, 0xB5}),
+                                              frame({14, 0x17, 0x30, 0x00, 0xB6}),
+                                          }));
     auto& nv = rig->instrument.nvram();
     EXPECT_TRUE(std::equal(data.begin(), data.end(), nv.begin() + 0x3001));
     EXPECT_TRUE(rig->control.WriteNVRamBytes(0x3001, {}));
@@ -103,7 +105,9 @@ TEST_F(Memory, BlockWriteReportsItsBytesAndStopsWhenAsked) {
     for (const Case& k : cases) {
         open(k.profile);
         testing_support::ProgressRecorder progress(k.stopAt);
-        EXPECT_EQ(rig->control.WriteNVRamBytes(0x3000, std::vector<std::uint8_t>(23, 9), progress), k.ok) << k.profile;
+        EXPECT_EQ(rig->control.WriteNVRamBytes(0x3000, std::vector<std::uint8_t>(23, 9), progress),
+                  k.ok)
+            << k.profile;
         EXPECT_EQ(progress.updates, k.updates) << k.profile;
         EXPECT_EQ(rig->control.nvram().interrupted, !k.ok) << k.profile;
         EXPECT_EQ(rig->instrument.requests().size(), k.frames) << k.profile;
@@ -114,7 +118,8 @@ TEST_F(Memory, WordsStringsAndAddresses) {
     open("p36e51");
     ASSERT_TRUE(rig->control.WriteNVRam3Bytes(0x4000, 0x123456));
     EXPECT_EQ(rig->instrument.requests(),
-              (std::vector<Bytes>{frame({14, 0x00, 0x40, 0x00, 0x56}), frame({14, 0x01, 0x40, 0x00, 0x34}),
+              (std::vector<Bytes>{frame({14, 0x00, 0x40, 0x00, 0x56}),
+                                  frame({14, 0x01, 0x40, 0x00, 0x34}),
                                   frame({14, 0x02, 0x40, 0x00, 0x12})}));
     EXPECT_EQ(rig->control.ReadNVRam2Bytes(0x4000), 0x3456);
     EXPECT_EQ(rig->control.ReadNVRam3Bytes(0x4000), 0x123456);
@@ -145,7 +150,7 @@ TEST_F(Memory, FlashBlocksCloseThemselvesAndVerifyThroughTheMask) {
     open("p36e51");
     rig->control.OpenWriteFlash();
     ASSERT_TRUE(rig->control.WriteFlash(0x2003, 0x11));
-    EXPECT_TRUE(rig->instrument.requests().empty());  // buffered
+    EXPECT_TRUE(rig->instrument.requests().empty());     // buffered
     ASSERT_TRUE(rig->control.WriteFlash(0x200B, 0x22));  // 8 further: the first block goes out
     ASSERT_EQ(rig->instrument.requests().size(), 1u + 8u);
     EXPECT_EQ(rig->instrument.requests()[0],

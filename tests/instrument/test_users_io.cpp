@@ -10,7 +10,8 @@ namespace {
 sim::Profile extension(int e) {
     sim::Profile p = *sim::findProfile("p36e51");
     p.extensionByte = static_cast<std::uint8_t>(e);
-    p.formatNumber = static_cast<std::uint8_t>(instrument::formatoNVRAM(36, static_cast<std::int16_t>(e), false));
+    p.formatNumber = static_cast<std::uint8_t>(
+        instrument::formatoNVRAM(36, static_cast<std::int16_t>(e), false));
     return p;
 }
 
@@ -38,7 +39,8 @@ TEST(Users, ListsOperatorsAndTheBuiltInAdminOnOlderInstruments) {
 TEST(Users, AddsUpToFifteenAndDeletesAll) {
     InstrumentRig rig("p41e1072");
     ASSERT_TRUE(rig.openSerial());
-    for (int i = 3; i <= 15; ++i) ASSERT_TRUE(rig.control.AggiungiUtente(1000 + i, "OP" + std::to_string(i), i)) << i;
+    for (int i = 3; i <= 15; ++i)
+        ASSERT_TRUE(rig.control.AggiungiUtente(1000 + i, "OP" + std::to_string(i), i)) << i;
     auto& u = rig.control.users();
     EXPECT_EQ(u.LeggiNumeroUtentiTotale(), 15);
     rig.instrument.clearLog();
@@ -130,7 +132,7 @@ TEST(IoFunctions, NamesAcrossGenerations) {
         EXPECT_EQ(rig.control.NomeOutput(c.index), c.output) << c.profile << " " << c.index;
         EXPECT_TRUE(rig.control.zzConEventoPezzoFinito());
     }
-    InstrumentRig old(extension(45));  // eight of each, from 285 and 293
+    InstrumentRig old(extension(45));      // eight of each, from 285 and 293
     old.instrument.nvram()[285 + 7] = 4;   // phase selector beside end piece
     old.instrument.nvram()[285 + 1] = 40;  // no such input
     ASSERT_TRUE(old.openSerial());

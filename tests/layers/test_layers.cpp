@@ -24,15 +24,20 @@ const std::map<std::string, std::set<std::string>>& allowed() {
         {"provisioning", {"platform", "link", "instrument", "backup", "resources"}},
         {"service", {"platform", "link", "instrument", "backup", "provisioning", "resources"}},
         {"sim", {"platform"}},
-        {"app", {"platform", "link", "instrument", "backup", "provisioning", "resources", "service", "sim"}},
-        {"cli", {"platform", "link", "instrument", "backup", "provisioning", "resources", "service", "sim"}},
+        {"app",
+         {"platform", "link", "instrument", "backup", "provisioning", "resources", "service",
+          "sim"}},
+        {"cli",
+         {"platform", "link", "instrument", "backup", "provisioning", "resources", "service",
+          "sim"}},
     };
     return table;
 }
 
 // Where Qt headers may appear.
 bool qtAllowed(const std::string& relative) {
-    return relative.rfind("platform/qt/", 0) == 0 || relative.rfind("app/", 0) == 0 || relative == "cli/main.cpp";
+    return relative.rfind("platform/qt/", 0) == 0 || relative.rfind("app/", 0) == 0 ||
+           relative == "cli/main.cpp";
 }
 
 struct Include {
@@ -59,20 +64,23 @@ std::vector<std::string> violations(const std::string& relative, const std::vect
     if (rules == allowed().end()) return {relative + ": folder without a layer"};
     for (const Include& inc : list) {
         if (inc.angled) {
-            if ((inc.header.rfind("Q", 0) == 0 || inc.header.rfind("qt", 0) == 0) && !qtAllowed(relative))
+            if ((inc.header.rfind("Q", 0) == 0 || inc.header.rfind("qt", 0) == 0) &&
+                !qtAllowed(relative))
                 out.push_back(relative + ": <" + inc.header + ">");
             continue;
         }
         const auto slash = inc.header.find('/');
         if (slash == std::string::npos) continue;
         const std::string target = inc.header.substr(0, slash);
-        if (target != layer && !rules->second.count(target)) out.push_back(relative + ": \"" + inc.header + "\"");
+        if (target != layer && !rules->second.count(target))
+            out.push_back(relative + ": \"" + inc.header + "\"");
     }
     return out;
 }
 
 TEST(Layers, TheRulesCatchWrongIncludes) {
-    EXPECT_TRUE(violations("link/frame_link.cpp", {{"platform/clock.h", false}, {"vector", true}}).empty());
+    EXPECT_TRUE(
+        violations("link/frame_link.cpp", {{"platform/clock.h", false}, {"vector", true}}).empty());
     EXPECT_EQ(violations("instrument/nvram.cpp", {{"service/outcome.h", false}}).size(), 1u);
     EXPECT_EQ(violations("sim/sim_server.cpp", {{"link/frame_link.h", false}}).size(), 1u);
     EXPECT_EQ(violations("service/controller.cpp", {{"QString", true}}).size(), 1u);

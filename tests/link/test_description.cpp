@@ -35,14 +35,21 @@ TEST(InstrumentDescription, ParsesTheThreeFormsAndRefusesTheRest) {
         auto d = InstrumentDescription::parse(c.text);
         EXPECT_EQ(d.kind, c.kind) << c.text;
         switch (c.kind) {
-            case Kind::Usb: EXPECT_EQ(d.serialNumber, c.value) << c.text; break;
-            case Kind::SerialNumber: EXPECT_EQ(d.portNumber, c.number) << c.text; break;
-            case Kind::SerialPath: EXPECT_EQ(d.path, c.value) << c.text; break;
+            case Kind::Usb:
+                EXPECT_EQ(d.serialNumber, c.value) << c.text;
+                break;
+            case Kind::SerialNumber:
+                EXPECT_EQ(d.portNumber, c.number) << c.text;
+                break;
+            case Kind::SerialPath:
+                EXPECT_EQ(d.path, c.value) << c.text;
+                break;
             case Kind::Ethernet:
                 EXPECT_EQ(d.host, c.value) << c.text;
                 EXPECT_EQ(d.port, c.number) << c.text;
                 break;
-            case Kind::Invalid: break;
+            case Kind::Invalid:
+                break;
         }
     }
 }

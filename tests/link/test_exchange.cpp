@@ -33,14 +33,17 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Link, EveryChannel,
                          ::testing::Values(Channel::Serial, Channel::Usb, Channel::Ethernet),
-                         [](const auto& info) { return std::string(krnlink::channelName(info.param)); });
+                         [](const auto& info) {
+                             return std::string(krnlink::channelName(info.param));
+                         });
 
 TEST_P(EveryChannel, OneByteReadIsTheDocumentedFrameAndItsAnswersAreAccepted) {
     struct Case {
         std::uint8_t value;
         platform::Bytes answerOnWire;
     };
-    for (const Case& c : {Case{0x7F, bytes({0x02, 0x7F, 0x81})}, Case{0xFE, bytes({0x02, 0xFE, 0x01})}}) {
+    for (const Case& c :
+         {Case{0x7F, bytes({0x02, 0x7F, 0x81})}, Case{0xFE, bytes({0x02, 0xFE, 0x01})}}) {
         rig.instrument.clearLog();
         rig.instrument.nvram()[0x123] = c.value;
         ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
@@ -138,9 +141,9 @@ TEST(SerialExchange, ResynchronisesBetweenAttempts) {
 
     const platform::Bytes request = bytes({0x05, 0x0F, 0x23, 0x01, 0x00, 0x38});
     platform::Bytes expected = request;
-    expected.push_back(0);                                // one zero, no echo check
-    expected.insert(expected.end(), 256, 0);              // after the reopen: the zero burst
-    expected.push_back(0);                                // one zero with echo check
+    expected.push_back(0);                    // one zero, no echo check
+    expected.insert(expected.end(), 256, 0);  // after the reopen: the zero burst
+    expected.push_back(0);                    // one zero with echo check
     expected.insert(expected.end(), request.begin(), request.end());
     EXPECT_EQ(rig.instrument.hostBytes(), expected);
     EXPECT_EQ(rig.serial.closes(), closes + 1);

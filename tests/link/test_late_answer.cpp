@@ -15,7 +15,9 @@ namespace {
 constexpr std::uint32_t kFirst = 0x123, kSecond = 0x124;
 constexpr std::uint8_t kFirstValue = 0x11, kSecondValue = 0x22;
 
-int attemptsOf(Channel c) { return c == Channel::Ethernet ? 4 : 2; }
+int attemptsOf(Channel c) {
+    return c == Channel::Ethernet ? 4 : 2;
+}
 
 class LateAnswer : public ::testing::TestWithParam<Channel> {
 protected:
@@ -26,7 +28,8 @@ protected:
         rig.instrument.clearLog();
     }
     bool read(std::uint32_t address) {
-        return rig.exchange({15, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8), 0});
+        return rig.exchange(
+            {15, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8), 0});
     }
     // The first read gives up: its first answer is held back until after the echo of the
     // request that follows all its attempts, and the other attempts go unanswered.
@@ -40,7 +43,9 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Link, LateAnswer,
                          ::testing::Values(Channel::Serial, Channel::Usb, Channel::Ethernet),
-                         [](const auto& info) { return std::string(krnlink::channelName(info.param)); });
+                         [](const auto& info) {
+                             return std::string(krnlink::channelName(info.param));
+                         });
 
 TEST_P(LateAnswer, IsNeverTakenForTheNextRequestsAnswer) {
     holdFirstAnswerPastTheExchange();
@@ -57,7 +62,8 @@ TEST_P(LateAnswer, IsNeverTakenForTheNextRequestsAnswer) {
 TEST_P(LateAnswer, StrayBytesBeforeTheRequestAreDrainedOnASuspectLine) {
     // An answer that stalls past the wait limit arrives between two exchanges.
     const auto stall = std::chrono::milliseconds(GetParam() == Channel::Ethernet ? 1100 : 800);
-    for (int i = 0; i < attemptsOf(GetParam()); ++i) rig.instrument.addFault({Fault::Kind::Stall, 0, stall});
+    for (int i = 0; i < attemptsOf(GetParam()); ++i)
+        rig.instrument.addFault({Fault::Kind::Stall, 0, stall});
     read(kFirst);
     rig.instrument.clearFaults();
     rig.clock.advance(std::chrono::seconds(2));
@@ -72,7 +78,8 @@ TEST_P(LateAnswer, CheckingCostsTheQuietWindowsOnlyUntilAnExchangeIsClean) {
         return rig.elapsed(t0);
     };
     const double clean = timeRead();
-    for (int i = 0; i < attemptsOf(GetParam()); ++i) rig.instrument.addFault({Fault::Kind::NoAnswer});
+    for (int i = 0; i < attemptsOf(GetParam()); ++i)
+        rig.instrument.addFault({Fault::Kind::NoAnswer});
     EXPECT_FALSE(read(kFirst));
     // No late answer comes: each checked exchange waits the quiet window twice; once enough
     // have come through clean, no exchange waits at all.
@@ -116,7 +123,8 @@ TEST(LateAnswerSimulator, AHeldAnswerLeavesRightAfterTheEchoOfTheNextRequest) {
     platform::Bytes out;
     for (const auto& w : rig.instrument.wire())
         if (!w.fromHost) out.push_back(w.value);
-    const platform::Bytes tail = bytes({0x05, 0x0F, 0x24, 0x01, 0x00, 0x39, 0x02, 0x11, 0x13, 0x02, 0x22, 0x24});
+    const platform::Bytes tail =
+        bytes({0x05, 0x0F, 0x24, 0x01, 0x00, 0x39, 0x02, 0x11, 0x13, 0x02, 0x22, 0x24});
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(platform::Bytes(out.begin(), out.begin() + tail.size()), tail);
     EXPECT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}, true));

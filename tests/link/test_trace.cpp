@@ -17,7 +17,8 @@ namespace {
 struct TracedRig : Rig {
     TracedRig()
         : path((std::filesystem::temp_directory_path() /
-                ("krn_link_trace_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                ("krn_link_trace_" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"))
                    .string()),
           trace(std::make_unique<platform::FrameTrace>(clock, path)) {
@@ -63,15 +64,17 @@ TEST(LinkTrace, SerialShowsEveryByteTheAttemptsAndTheResynchronisation) {
     }
     std::vector<std::string> expected = {kRequestLine, "-- attempt 1 of 2"};
     expected.insert(expected.end(), echoed.begin(), echoed.end());
-    expected.insert(expected.end(), {"-- no byte within 700 ms",
-                                     "-- resynchronisation: zero byte, port reopened, zero burst",
-                                     "out 00", "-- zero burst: 256 bytes sent", "-- dropped 00 x256",
-                                     "out 00", "in  00", "-- resynchronised", "-- attempt 2 of 2"});
+    expected.insert(
+        expected.end(),
+        {"-- no byte within 700 ms", "-- resynchronisation: zero byte, port reopened, zero burst",
+         "out 00", "-- zero burst: 256 bytes sent", "-- dropped 00 x256", "out 00", "in  00",
+         "-- resynchronised", "-- attempt 2 of 2"});
     expected.insert(expected.end(), echoed.begin(), echoed.end());
     expected.insert(expected.end(), {"in  02", "in  7F 81", kAnswerLine});
     const auto lines = rig.lines();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
-              withChannel("COM", expected));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
+        withChannel("COM", expected));
 }
 
 TEST(LinkTrace, UsbShowsTheRecoveryAndTheLostDevice) {
@@ -83,13 +86,14 @@ TEST(LinkTrace, UsbShowsTheRecoveryAndTheLostDevice) {
     std::size_t from = rig.lines().size();
     ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
     auto lines = rig.lines();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
-              withChannel("USB", {kRequestLine, "-- attempt 1 of 2", "out 05 0F 23 01 00 38",
-                                  "in  05 0F 23 01 00 38", "-- only 0 of 1 bytes came", "-- device reset",
-                                  "out 00", "-- resynchronisation: zero burst", "out 00 x256",
-                                  "-- dropped 00 x257", "out 00", "in  00", "-- resynchronised",
-                                  "-- attempt 2 of 2", "out 05 0F 23 01 00 38", "in  05 0F 23 01 00 38",
-                                  "in  02", "in  7F 81", kAnswerLine}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
+        withChannel("USB", {kRequestLine, "-- attempt 1 of 2", "out 05 0F 23 01 00 38",
+                            "in  05 0F 23 01 00 38", "-- only 0 of 1 bytes came", "-- device reset",
+                            "out 00", "-- resynchronisation: zero burst", "out 00 x256",
+                            "-- dropped 00 x257", "out 00", "in  00", "-- resynchronised",
+                            "-- attempt 2 of 2", "out 05 0F 23 01 00 38", "in  05 0F 23 01 00 38",
+                            "in  02", "in  7F 81", kAnswerLine}));
 
     rig.usb.devices()[0].failReset = true;
     rig.usb.devices()[0].failOpen = true;
@@ -97,12 +101,13 @@ TEST(LinkTrace, UsbShowsTheRecoveryAndTheLostDevice) {
     from = rig.lines().size();
     EXPECT_FALSE(rig.exchange({15, 0x23, 0x01, 0x00}));
     lines = rig.lines();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
-              withChannel("USB", {kRequestLine, "-- attempt 1 of 2", "out 05 0F 23 01 00 38",
-                                  "in  05 0F 23 01 00 38", "-- only 0 of 1 bytes came",
-                                  "-- device reset failed; reopening QX3000001",
-                                  "-- cannot reopen device QX3000001", "-- channel lost; link closed",
-                                  "-- exchange failed"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
+        withChannel("USB", {kRequestLine, "-- attempt 1 of 2", "out 05 0F 23 01 00 38",
+                            "in  05 0F 23 01 00 38", "-- only 0 of 1 bytes came",
+                            "-- device reset failed; reopening QX3000001",
+                            "-- cannot reopen device QX3000001", "-- channel lost; link closed",
+                            "-- exchange failed"}));
 }
 
 TEST(LinkTrace, EthernetShowsDatagramsDrainsForeignSendersAndModuleCommands) {
@@ -111,21 +116,23 @@ TEST(LinkTrace, EthernetShowsDatagramsDrainsForeignSendersAndModuleCommands) {
     rig.instrument.nvram()[0x123] = 0x7F;
     rig.instrument.addFault({Fault::Kind::WrongChecksum});
     rig.socket.afterSend = [&] {
-        rig.socket.inject({platform::Bytes{0x02, 0x11, 0x13}, "127.0.0.2", testing_support::kDataPort});
+        rig.socket.inject(
+            {platform::Bytes{0x02, 0x11, 0x13}, "127.0.0.2", testing_support::kDataPort});
         rig.socket.afterSend = nullptr;
     };
     const std::size_t from = rig.lines().size();
     ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
     ASSERT_TRUE(rig.link.ComandoUDP("ENCOMMPC"));
     const auto lines = rig.lines();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
-              withChannel("ETH", {kRequestLine, "-- attempt 1 of 4", "out 05 0F 23 01 00 38",
-                                  "-- ignored datagram from 127.0.0.2:1001: 02 11 13",
-                                  "in  05 0F 23 01 00 38 02 7F 82", "-- wrong checksum", "out 00 x18",
-                                  "in  00 x18", "-- drain: dropped 18 bytes", "-- attempt 2 of 4",
-                                  "out 05 0F 23 01 00 38", "in  05 0F 23 01 00 38 02 7F 81", kAnswerLine,
-                                  "-- module command ENCOMMPC", "out 45 4E 43 4F 4D 4D 50 43 0D", "in  41 0D",
-                                  "-- module answer A"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()),
+        withChannel("ETH", {kRequestLine, "-- attempt 1 of 4", "out 05 0F 23 01 00 38",
+                            "-- ignored datagram from 127.0.0.2:1001: 02 11 13",
+                            "in  05 0F 23 01 00 38 02 7F 82", "-- wrong checksum", "out 00 x18",
+                            "in  00 x18", "-- drain: dropped 18 bytes", "-- attempt 2 of 4",
+                            "out 05 0F 23 01 00 38", "in  05 0F 23 01 00 38 02 7F 81", kAnswerLine,
+                            "-- module command ENCOMMPC", "out 45 4E 43 4F 4D 4D 50 43 0D",
+                            "in  41 0D", "-- module answer A"}));
 }
 
 }  // namespace

@@ -76,11 +76,11 @@ TEST(UsbExchange, RecoversBetweenAttemptsByResetThenResync) {
     rig.instrument.addFault({Fault::Kind::NoAnswer});
     const std::size_t from = rig.usb.calls().size();
     ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
-    const std::vector<std::string> expected = {
-        "Write 6", "ResetDevice", "Write 1",  // zero byte, no echo check
-        "Write 256",                          // resynchronisation burst
-        "Write 1",                            // zero byte with echo check
-        "Write 6"};
+    const std::vector<std::string> expected = {"Write 6",   "ResetDevice",
+                                               "Write 1",    // zero byte, no echo check
+                                               "Write 256",  // resynchronisation burst
+                                               "Write 1",    // zero byte with echo check
+                                               "Write 6"};
     EXPECT_EQ(callsFrom(rig.usb, from), expected);
     EXPECT_EQ(noise, 1);
 }
@@ -93,11 +93,21 @@ TEST(UsbExchange, ReopensTheDeviceWhenTheResetFails) {
     rig.instrument.addFault({Fault::Kind::NoAnswer});
     const std::size_t from = rig.usb.calls().size();
     ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
-    const std::vector<std::string> expected = {
-        "Write 6", "ResetDevice", "Close", "OpenEx QX3000001",
-        "SetDataCharacteristics 8 0 0", "SetFlowControl 0", "SetUSBParameters 4096 4096",
-        "SetLatencyTimer 1", "SetTimeouts 100 1000", "SetResetPipeRetryCount 16777215",
-        "SetBaudRate 115200", "Write 1", "Write 256", "Write 1", "Write 6"};
+    const std::vector<std::string> expected = {"Write 6",
+                                               "ResetDevice",
+                                               "Close",
+                                               "OpenEx QX3000001",
+                                               "SetDataCharacteristics 8 0 0",
+                                               "SetFlowControl 0",
+                                               "SetUSBParameters 4096 4096",
+                                               "SetLatencyTimer 1",
+                                               "SetTimeouts 100 1000",
+                                               "SetResetPipeRetryCount 16777215",
+                                               "SetBaudRate 115200",
+                                               "Write 1",
+                                               "Write 256",
+                                               "Write 1",
+                                               "Write 6"};
     EXPECT_EQ(callsFrom(rig.usb, from), expected);
     EXPECT_EQ(rig.usb.openHandles(), 1);
 }
@@ -147,10 +157,15 @@ TEST(UsbExchange, ADeviceThatCannotBeReopenedClosesTheLinkAndNeverFallsBackToSer
 TEST(UsbOpen, OpensWithTheSetUpStepsChecksTheEchoAndClosesOnFailure) {
     Rig rig;
     ASSERT_TRUE(rig.openUsb());
-    const std::vector<std::string> opening = {
-        "OpenEx QX3000001", "SetDataCharacteristics 8 0 0", "SetFlowControl 0",
-        "SetUSBParameters 4096 4096", "SetLatencyTimer 1", "SetTimeouts 100 1000",
-        "SetResetPipeRetryCount 16777215", "SetBaudRate 115200", "Write 1"};
+    const std::vector<std::string> opening = {"OpenEx QX3000001",
+                                              "SetDataCharacteristics 8 0 0",
+                                              "SetFlowControl 0",
+                                              "SetUSBParameters 4096 4096",
+                                              "SetLatencyTimer 1",
+                                              "SetTimeouts 100 1000",
+                                              "SetResetPipeRetryCount 16777215",
+                                              "SetBaudRate 115200",
+                                              "Write 1"};
     const auto& calls = rig.usb.calls();
     ASSERT_GE(calls.size(), opening.size());
     EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 9), opening);
@@ -328,7 +343,8 @@ TEST(ChannelChange, HandingOverAnotherChannelEndsTheConversationInsteadOfMovingI
             rig.link.HandlePorta(&spare);
         else
             rig.link.SetupPortaEth(&rig.socket);
-        const std::string what = std::string(krnlink::channelName(c.open)) + (c.handSerialPort ? " + port" : " + socket");
+        const std::string what = std::string(krnlink::channelName(c.open)) +
+                                 (c.handSerialPort ? " + port" : " + socket");
         EXPECT_FALSE(rig.link.Collegato()) << what;
         EXPECT_EQ(rig.usb.openHandles(), 0) << what;
         EXPECT_FALSE(rig.serial.isOpen()) << what;

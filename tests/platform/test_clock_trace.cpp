@@ -44,15 +44,18 @@ TEST(Protocol, ChecksumIsTheLowByteOfTheSumWithZeroSentAsOne) {
 }
 
 TEST(FrameTrace, WritesOneLinePerFrame) {
-    const std::string path = (std::filesystem::temp_directory_path() / "krn_trace_test.txt").string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "krn_trace_test.txt").string();
     platform::VirtualClock clock;
     clock.setLocal({2026, 12, 6, 9, 5, 7, 0});
     {
         platform::FrameTrace trace(clock, path);
         ASSERT_TRUE(trace.ok());
-        trace.frame("COM", platform::FrameTrace::Direction::Tx, platform::Bytes{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}, 15);
+        trace.frame("COM", platform::FrameTrace::Direction::Tx,
+                    platform::Bytes{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}, 15);
         clock.sleepFor(std::chrono::microseconds(1250));
-        trace.frame("COM", platform::FrameTrace::Direction::Rx, platform::Bytes{0x02, 0x7F, 0x81}, 15);
+        trace.frame("COM", platform::FrameTrace::Direction::Rx, platform::Bytes{0x02, 0x7F, 0x81},
+                    15);
         trace.note("USB", "exchange failed");
     }
     std::ifstream in(path, std::ios::binary);

@@ -18,7 +18,8 @@ using namespace std::chrono_literals;
 struct Line {
     Line() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) path = ::ptsname(master);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            path = ::ptsname(master);
     }
     ~Line() {
         if (master >= 0) ::close(master);

@@ -5,7 +5,8 @@
 #include "resources/firmware_file.h"
 
 TEST(FirmwareFile, RecordsWithTheirLineLengthsWhateverTheLineEnd) {
-    for (const std::string text : {"0:1:2\r\n64:255:0\r\n1048574:9:10", "0:1:2\n64:255:0\n1048574:9:10\n"}) {
+    for (const std::string text :
+         {"0:1:2\r\n64:255:0\r\n1048574:9:10", "0:1:2\n64:255:0\n1048574:9:10\n"}) {
         const resources::FirmwareRead r = resources::parseFirmware(text);
         ASSERT_TRUE(r.file) << text;
         EXPECT_FALSE(r.problem);

@@ -14,8 +14,9 @@ inline std::vector<std::string> requestNames(const InstrumentRig& rig) {
     for (const auto& r : rig.instrument.requests()) {
         if (r.size() < 2) continue;
         const int code = r[1];
-        out.push_back(r.size() == 4 && (code == 18 || code == 20) ? std::to_string(code) + "/" + std::to_string(r[2])
-                                                                  : std::to_string(code));
+        out.push_back(r.size() == 4 && (code == 18 || code == 20)
+                          ? std::to_string(code) + "/" + std::to_string(r[2])
+                          : std::to_string(code));
     }
     return out;
 }
@@ -48,7 +49,8 @@ inline bool endedCleanly(const InstrumentRig& rig) {
            !rig.instrument.keyboardLocked() && !rig.control.Collegato();
 }
 
-inline sim::Profile profileWith(const std::string& name, std::uint16_t version, int extension = -1) {
+inline sim::Profile profileWith(const std::string& name, std::uint16_t version,
+                                int extension = -1) {
     sim::Profile p = *sim::findProfile(name);
     p.version = version;
     if (extension >= 0) p.extensionByte = static_cast<std::uint8_t>(extension);

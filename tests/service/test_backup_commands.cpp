@@ -8,21 +8,23 @@
 #include "service/menu_commands.h"
 #include "support/test_host.h"
 
+using service::Outcome;
 using testing_support::InstrumentRig;
 using testing_support::TestHost;
-using service::Outcome;
 
 namespace {
 
 struct TempDir {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("krn_svc_bk_" + std::to_string(::getpid()));
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("krn_svc_bk_" + std::to_string(::getpid()));
     TempDir() { std::filesystem::create_directories(path); }
     ~TempDir() { std::filesystem::remove_all(path); }
     std::string file(const char* name) const { return (path / name).string(); }
 };
 
-std::vector<int> codes(const InstrumentRig& rig) { return rig.commands(); }
+std::vector<int> codes(const InstrumentRig& rig) {
+    return rig.commands();
+}
 
 TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     TempDir dir;
@@ -31,7 +33,9 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     TestHost host(rig);
     std::string summary;
     host.selections = {"COM: 1"};
-    ASSERT_EQ(service::runCommand(host, [&](auto& h) { return service::BackupCommand(h, file, summary); }), Outcome::Done);
+    ASSERT_EQ(service::runCommand(
+                  host, [&](auto& h) { return service::BackupCommand(h, file, summary); }),
+              Outcome::Done);
     EXPECT_EQ(summary, "backup of KRN-36 written to " + file);
     EXPECT_FALSE(rig.control.Collegato());
 
@@ -40,14 +44,16 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     host.boxes.answers = {platform::MessageResult::No};
     const backup::RestoreGroups config{false, true, false};
     EXPECT_EQ(service::RestoreCommand(host, file, config, summary), Outcome::Cancelled);
-    EXPECT_EQ(host.boxes.boxes.back().text, "Restore configuration from " + file + " into the instrument?");
+    EXPECT_EQ(host.boxes.boxes.back().text,
+              "Restore configuration from " + file + " into the instrument?");
     EXPECT_TRUE(codes(rig).empty());
 
     // Cancel pressed during the transfer: the restore stops, the instrument is released.
     host.boxes.answers = {platform::MessageResult::Yes};
     host.selections = {"COM: 1"};
     host.cancelAfterEvents = 3;
-    EXPECT_EQ(service::runCommand(host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
+    EXPECT_EQ(service::runCommand(
+                  host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
               Outcome::Cancelled);
     const auto& requests = rig.instrument.requests();
     ASSERT_GE(requests.size(), 3u);
@@ -62,7 +68,8 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     host.cancelAfterEvents = -1;
     host.boxes.answers = {platform::MessageResult::Yes};
     host.selections = {"COM: 1"};
-    EXPECT_EQ(service::runCommand(host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
+    EXPECT_EQ(service::runCommand(
+                  host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
               Outcome::Done);
     EXPECT_FALSE(summary.empty());
 }
@@ -72,7 +79,8 @@ TEST(BackupCommands, AFileThatCannotBeReadIsAFileErrorBeforeAnyQuestion) {
     InstrumentRig rig("p36e51");
     TestHost host(rig);
     std::string summary;
-    EXPECT_EQ(service::RestoreCommand(host, dir.file("none.ini"), {true, false, false}, summary), Outcome::FileError);
+    EXPECT_EQ(service::RestoreCommand(host, dir.file("none.ini"), {true, false, false}, summary),
+              Outcome::FileError);
     ASSERT_EQ(host.boxes.boxes.size(), 1u);
     EXPECT_NE(host.boxes.boxes[0].buttons, platform::MessageButtons::YesNo);
     EXPECT_TRUE(rig.instrument.requests().empty());

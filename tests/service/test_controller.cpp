@@ -2,20 +2,22 @@
 #include <gtest/gtest.h>
 
 #include "service/clock_command.h"
+#include "service/command_log.h"
 #include "service/communication_test.h"
 #include "service/controller.h"
 #include "service/conversation.h"
 #include "service/menu_commands.h"
-#include "service/command_log.h"
 #include "support/test_host.h"
 
+using service::Outcome;
 using testing_support::InstrumentRig;
 using testing_support::TestHost;
-using service::Outcome;
 
 namespace {
 
-std::vector<std::string> requests(const InstrumentRig& rig) { return testing_support::requestNames(rig); }
+std::vector<std::string> requests(const InstrumentRig& rig) {
+    return testing_support::requestNames(rig);
+}
 
 // The last requests: what the command itself sent.
 std::vector<std::string> tail(const std::vector<std::string>& all, std::size_t n) {
@@ -27,7 +29,8 @@ TEST(Controller, RetriesAFailedOpenUntilCancelled) {
     TestHost host(rig);
     host.boxes.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
     EXPECT_EQ(host.controller().Connect("COM: 0"), instrument::errPR_Comm);
-    EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Communication error\nCOM: 0", "Communication error\nCOM: 0"}));
+    EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Communication error\nCOM: 0",
+                                                            "Communication error\nCOM: 0"}));
     EXPECT_EQ(host.boxes.boxes[0].buttons, platform::MessageButtons::RetryCancel);
     EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
     EXPECT_EQ(rig.serial.opens(), 0);
@@ -37,8 +40,9 @@ TEST(Controller, ClockMoreThanTwoSecondsOffOpensTheClockDialog) {
     for (int offset : {-3, -2, 2, 3}) {
         InstrumentRig rig("p36e51");
         rig.clock.setLocal({2026, 12, 6, 10, 0, 0, 0});
-        rig.instrument.setClock(platform::fromEpochSeconds(platform::toEpochSeconds(rig.clock.localNow()) + offset),
-                                rig.clock.now());
+        rig.instrument.setClock(
+            platform::fromEpochSeconds(platform::toEpochSeconds(rig.clock.localNow()) + offset),
+            rig.clock.now());
         TestHost host(rig);
         EXPECT_EQ(host.controller().Connect("COM: 1"), instrument::errPR_OK);
         EXPECT_EQ(host.clockDialogs, std::abs(offset) > 2 ? 1 : 0) << offset;
@@ -65,7 +69,8 @@ TEST(Controller, RefusedPressLockAndErrorTexts) {
     EXPECT_FALSE(rig.instrument.keyboardLocked());
     const std::pair<instrument::ErrPR, std::string> texts[] = {
         {instrument::errPR_InUse, "Error communication for blocking the instruments."},
-        {instrument::errPR_VerInstrument, "The instrument is not supported.\nType: 36\nRelease: 51"},
+        {instrument::errPR_VerInstrument,
+         "The instrument is not supported.\nType: 36\nRelease: 51"},
         {instrument::errPR_Comm, "Communication error"},
         {instrument::errPR_Erase, "Errore."},
         {instrument::errPR_Memory, "Test memory fail."},
@@ -83,9 +88,11 @@ TEST(Controller, RefusedPressLockAndErrorTexts) {
 }
 
 TEST(Controller, ProgressScaleAndStageTexts) {
-    const std::pair<long, int> scales[] = {{0, 1}, {32000, 1}, {32001, 10}, {320000, 10}, {320001, 100},
-                                           {3200000, 100}, {3200001, 1000}};
-    for (const auto& [total, scale] : scales) EXPECT_EQ(service::CMain::scaleFor(total), scale) << total;
+    const std::pair<long, int> scales[] = {{0, 1},         {32000, 1},    {32001, 10},
+                                           {320000, 10},   {320001, 100}, {3200000, 100},
+                                           {3200001, 1000}};
+    for (const auto& [total, scale] : scales)
+        EXPECT_EQ(service::CMain::scaleFor(total), scale) << total;
     InstrumentRig rig;
     TestHost host(rig);
     service::CMain& c = host.controller();
@@ -121,7 +128,12 @@ TEST(Conversation, TransferLockBoxesAndClosingSequence) {
     };
     const Case cases[] = {
         {"locked", false, false, Outcome::Done, {}, {"18/4", "20/1", "20/0", "18/3", "18/9"}},
-        {"refused", true, false, Outcome::Refused, {"Blocking instruments failed."}, {"18/4", "20/0", "18/3", "18/9"}},
+        {"refused",
+         true,
+         false,
+         Outcome::Refused,
+         {"Blocking instruments failed."},
+         {"18/4", "20/0", "18/3", "18/9"}},
     };
     for (const Case& c : cases) {
         InstrumentRig rig("p36e51");
@@ -148,7 +160,8 @@ TEST(Conversation, AnUnlockedConversationOnlyEndsAndAFailedOpenSaysSo) {
         ASSERT_EQ(conversation.open("COM: 1"), Outcome::Done);
     }
     EXPECT_EQ(requests(rig).back(), "18/9");
-    for (const auto& r : requests(rig)) EXPECT_TRUE(r != "18/4" && r != "20/1" && r != "20/0" && r != "18/3") << r;
+    for (const auto& r : requests(rig))
+        EXPECT_TRUE(r != "18/4" && r != "20/1" && r != "20/0" && r != "18/3") << r;
     {
         service::Conversation conversation(host);
         EXPECT_EQ(conversation.open("COM: 0"), Outcome::Failed);

@@ -25,13 +25,16 @@ struct Record {
 std::vector<Record> records(int start, int bytes, unsigned seed) {
     std::mt19937 r(seed);
     std::vector<Record> out;
-    for (int a = start; a < start + bytes; a += 2) out.push_back({a, static_cast<int>(r() % 256), static_cast<int>(r() % 256)});
+    for (int a = start; a < start + bytes; a += 2)
+        out.push_back({a, static_cast<int>(r() % 256), static_cast<int>(r() % 256)});
     return out;
 }
 
 std::string text(const std::vector<Record>& rs) {
     std::string t;
-    for (const Record& r : rs) t += std::to_string(r.address) + ":" + std::to_string(r.first) + ":" + std::to_string(r.second) + "\r\n";
+    for (const Record& r : rs)
+        t += std::to_string(r.address) + ":" + std::to_string(r.first) + ":" +
+             std::to_string(r.second) + "\r\n";
     return t;
 }
 
@@ -45,7 +48,8 @@ const std::vector<Record> kFirmware = records(4096, 512, 3);
 
 struct Bench {
     explicit Bench(const std::string& profile = "p17e23")
-        : folder(std::filesystem::temp_directory_path() / ("krn_fw_" + std::to_string(::getpid()))), rig(profile),
+        : folder(std::filesystem::temp_directory_path() / ("krn_fw_" + std::to_string(::getpid()))),
+          rig(profile),
           host(rig, folder.string()) {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
@@ -64,14 +68,18 @@ struct Bench {
     // The flash as the loader leaves it after writing these records.
     void preload(const std::vector<Record>& rs) {
         for (const Record& r : rs) {
-            rig.instrument.flash()[static_cast<std::size_t>(r.address)] = static_cast<std::uint8_t>(r.first ^ sim::kFlashWriteKey);
-            rig.instrument.flash()[static_cast<std::size_t>(r.address) + 1] = static_cast<std::uint8_t>(r.second ^ sim::kFlashWriteKey);
+            rig.instrument.flash()[static_cast<std::size_t>(r.address)] =
+                static_cast<std::uint8_t>(r.first ^ sim::kFlashWriteKey);
+            rig.instrument.flash()[static_cast<std::size_t>(r.address) + 1] =
+                static_cast<std::uint8_t>(r.second ^ sim::kFlashWriteKey);
         }
     }
     bool holds(const std::vector<Record>& rs) {
         for (const Record& r : rs)
-            if ((rig.instrument.flash()[static_cast<std::size_t>(r.address)] ^ sim::kFlashWriteKey) != r.first ||
-                (rig.instrument.flash()[static_cast<std::size_t>(r.address) + 1] ^ sim::kFlashWriteKey) != r.second)
+            if ((rig.instrument.flash()[static_cast<std::size_t>(r.address)] ^
+                 sim::kFlashWriteKey) != r.first ||
+                (rig.instrument.flash()[static_cast<std::size_t>(r.address) + 1] ^
+                 sim::kFlashWriteKey) != r.second)
                 return false;
         return true;
     }
@@ -103,12 +111,14 @@ TEST(FirmwareBlocks, TheChosenFileGoesFirstOnTheOldLoadersOnly) {
         std::vector<bool> modes;
     };
     const Case cases[] = {
-        {9, 9, {0, 1, 2}, {true, false, true}},   {11, 40, {0, 1, 2}, {true, false, true}},
-        {9, 10, {1, 2, 3}, {false, true, true}},  {17, 23, {1, 2, 3}, {false, true, true}},
+        {9, 9, {0, 1, 2}, {true, false, true}},     {11, 40, {0, 1, 2}, {true, false, true}},
+        {9, 10, {1, 2, 3}, {false, true, true}},    {17, 23, {1, 2, 3}, {false, true, true}},
         {41, 1072, {1, 2, 3}, {false, true, true}},
     };
     for (const Case& c : cases) {
-        const auto blocks = service::firmwareBlocks(static_cast<std::int16_t>(c.protocol), static_cast<std::int16_t>(c.extension), "F.atm", "/p");
+        const auto blocks =
+            service::firmwareBlocks(static_cast<std::int16_t>(c.protocol),
+                                    static_cast<std::int16_t>(c.extension), "F.atm", "/p");
         std::vector<int> numbers;
         std::vector<bool> modes;
         for (const auto& b : blocks) {
@@ -166,11 +176,13 @@ TEST(FirmwareUpdate, ARecordAt128ErasesItsPageAndOneAt130DoesNot) {
     const auto programs = [&] {
         std::vector<platform::Bytes> out;
         for (const auto& r : b.rig.instrument.requests())
-            if (r.size() > 1 && r[1] == 26) out.push_back(platform::Bytes(r.begin() + 2, r.end() - 1));
+            if (r.size() > 1 && r[1] == 26)
+                out.push_back(platform::Bytes(r.begin() + 2, r.end() - 1));
         return out;
     }();
     ASSERT_EQ(programs.size(), 1u);
-    EXPECT_EQ(programs[0], (platform::Bytes{128, 0, 0, 1 ^ 0xA5, 2 ^ 0xA5, 3 ^ 0xA5, 4 ^ 0xA5, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(programs[0], (platform::Bytes{128, 0, 0, 1 ^ 0xA5, 2 ^ 0xA5, 3 ^ 0xA5, 4 ^ 0xA5, 0xFF,
+                                            0xFF, 0xFF, 0xFF}));
     EXPECT_TRUE(b.holds({{128, 1, 2}, {130, 3, 4}}));
 }
 
@@ -182,13 +194,16 @@ TEST(FirmwareUpdate, AMalformedFileIsRefusedWithItsLineBeforeAnyFrame) {
     };
     const Case cases[] = {
         {"update.atm", "4096:1:2\r\n4098:1\r\n", "line 2: not \"address:value:value\""},
-        {"update.atm", "4096:1:2\r\n4098:1:256\r\n", "line 2: a value is not a decimal number from 0 to 255"},
+        {"update.atm", "4096:1:2\r\n4098:1:256\r\n",
+         "line 2: a value is not a decimal number from 0 to 255"},
         {"update.atm", "x:1:2\r\n", "line 1: the address is not a decimal number"},
         {"update.atm", "1048575:1:2\r\n", "line 1: the address is outside the flash"},
-        {"update.atm", "4096:1:2\r\n4097:1:2\r\n", "line 2: a byte at this address was given before"},
+        {"update.atm", "4096:1:2\r\n4097:1:2\r\n",
+         "line 2: a byte at this address was given before"},
         {"update.atm", "4096:1:2\r\n\r\n4098:1:2\r\n", "line 2: not \"address:value:value\""},
         {"update.atm", "", "line 1: the file holds no record"},
-        {"blockKRNV0.asm", "256:1:2\r\n258:-1:2\r\n", "line 2: a value is not a decimal number from 0 to 255"},
+        {"blockKRNV0.asm", "256:1:2\r\n258:-1:2\r\n",
+         "line 2: a value is not a decimal number from 0 to 255"},
     };
     for (const Case& c : cases) {
         Bench b;
@@ -196,7 +211,8 @@ TEST(FirmwareUpdate, AMalformedFileIsRefusedWithItsLineBeforeAnyFrame) {
         EXPECT_EQ(b.run(), Outcome::FileError) << c.content;
         const std::string path = (b.folder / c.file).string();
         EXPECT_EQ(b.host.boxes.texts(),
-                  std::vector<std::string>{"The file " + path + " is not valid at " + c.reason + ".\nNothing was written."});
+                  std::vector<std::string>{"The file " + path + " is not valid at " + c.reason +
+                                           ".\nNothing was written."});
         EXPECT_TRUE(b.rig.instrument.requests().empty()) << c.content;
     }
 }
@@ -205,7 +221,9 @@ TEST(FirmwareUpdate, AMissingLoaderFileIsToldBeforeTheInstrumentIsTouched) {
     Bench b;
     std::filesystem::remove(b.folder / "blockKRNV1.asm");
     EXPECT_EQ(b.run(), Outcome::FileError);
-    EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"The file " + (b.folder / "blockKRNV1.asm").string() + " cannot be read."});
+    EXPECT_EQ(b.host.boxes.texts(),
+              std::vector<std::string>{"The file " + (b.folder / "blockKRNV1.asm").string() +
+                                       " cannot be read."});
     EXPECT_TRUE(b.rig.instrument.requests().empty());
 }
 
@@ -214,8 +232,10 @@ TEST(FirmwareUpdate, AnotherVersionAsksFirstAndOnlyYesGoesOn) {
         Bench b("p36e51");
         b.host.boxes.answers = {answer};
         EXPECT_EQ(b.run(), Outcome::Cancelled);
-        EXPECT_EQ(b.host.boxes.texts(),
-                  std::vector<std::string>{"Version's instrument is not compatible\nVersion: 2.48\nDo you wont to update?"});
+        EXPECT_EQ(
+            b.host.boxes.texts(),
+            std::vector<std::string>{
+                "Version's instrument is not compatible\nVersion: 2.48\nDo you wont to update?"});
         EXPECT_EQ(b.host.boxes.boxes[0].buttons, platform::MessageButtons::YesNoCancel);
         EXPECT_EQ(b.host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
         EXPECT_EQ(b.rig.instrument.flashErases(), 0);
@@ -233,7 +253,8 @@ TEST(FirmwareUpdate, AWriteThatDoesNotVerifyIsRetried) {
     b.rig.instrument.setBadFlashPrograms(1);
     b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::Retry};
     EXPECT_EQ(b.run(), Outcome::Done);
-    EXPECT_EQ(b.host.boxes.texts(), plus(kQuestions, {"Caution: writing error", "Update sucessfully"}));
+    EXPECT_EQ(b.host.boxes.texts(),
+              plus(kQuestions, {"Caution: writing error", "Update sucessfully"}));
     EXPECT_EQ(b.host.boxes.boxes[2].buttons, platform::MessageButtons::RetryCancel);
     EXPECT_EQ(b.host.boxes.boxes[2].icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(b.holds(kLoader1) && b.holds(kLoader0) && b.holds(kFirmware));
@@ -244,8 +265,9 @@ TEST(FirmwareUpdate, CancelOnTheWritingErrorFailsTheUpdate) {
     b.rig.instrument.setBadFlashPrograms(1);
     b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::Cancel};
     EXPECT_EQ(b.run(), Outcome::Failed);
-    EXPECT_EQ(b.host.boxes.texts(), plus(kQuestions, {"Caution: writing error", "Communication error",
-                                                      "Update fail.\nVery important to repeat."}));
+    EXPECT_EQ(b.host.boxes.texts(),
+              plus(kQuestions, {"Caution: writing error", "Communication error",
+                                "Update fail.\nVery important to repeat."}));
     EXPECT_TRUE(endedCleanly(b.rig) || b.rig.instrument.loaderActive());
 }
 
@@ -279,10 +301,13 @@ TEST(FirmwareUpdate, AnUpdateInterruptedAnywhereCanBeRepeated) {
 
 TEST(FirmwareUpdate, ProtocolNineExtensionNineWritesTheChosenFileAsBlockZeroFirst) {
     Bench b("p9e9");
-    b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::Yes};  // version, two questions
+    b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes,
+                            MessageResult::Yes};  // version, two questions
     EXPECT_EQ(b.run(), Outcome::Done);
-    EXPECT_EQ(b.host.boxes.texts(), plus({"Version's instrument is not compatible\nVersion: 1.90\nDo you wont to update?"},
-                                         plus(kQuestions, {"Update sucessfully"})));
+    EXPECT_EQ(
+        b.host.boxes.texts(),
+        plus({"Version's instrument is not compatible\nVersion: 1.90\nDo you wont to update?"},
+             plus(kQuestions, {"Update sucessfully"})));
     const auto erases = b.requests(25);
     ASSERT_FALSE(erases.empty());
     EXPECT_EQ(erases.front(), 4096);  // the chosen file before the loader blocks at 0 and 256
@@ -301,7 +326,8 @@ TEST(FirmwareUpdate, AnInstrumentThatFallsSilentHalfWayIsUpdatedByTheNextRun) {
         };
         b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
         EXPECT_EQ(b.run(), Outcome::Failed) << silentAfter;
-        EXPECT_EQ(b.host.boxes.texts().back(), "Update fail.\nVery important to repeat.") << silentAfter;
+        EXPECT_EQ(b.host.boxes.texts().back(), "Update fail.\nVery important to repeat.")
+            << silentAfter;
         b.rig.instrument.frameObserver = nullptr;
         b.rig.instrument.setSilent(false);
         b.host.boxes.boxes.clear();

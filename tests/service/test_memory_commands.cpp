@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "backup/memory_files.h"
+#include "service/command_log.h"
+#include "service/conversation.h"
 #include "service/job_copy.h"
 #include "service/memory_commands.h"
 #include "service/menu_commands.h"
-#include "service/command_log.h"
-#include "service/conversation.h"
 #include "support/test_host.h"
 
 using namespace testing_support;
@@ -24,7 +24,8 @@ namespace {
 
 struct Folder {
     Folder() {
-        path = fs::temp_directory_path() / ("krn-maint-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        path = fs::temp_directory_path() /
+               ("krn-maint-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         fs::create_directories(path);
     }
     ~Folder() { fs::remove_all(path); }
@@ -40,7 +41,9 @@ std::string read(const std::string& path) {
     return s.str();
 }
 
-void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 struct Bench {
     explicit Bench(const sim::Profile& profile) : rig(profile), host(rig, folder.path.string()) {
@@ -71,8 +74,10 @@ TEST(ExportMemory, ThreeAddressesGiveThreeLinesOnEveryGeneration) {
             r.host.boxes.inputs = {"16", "&H12"};
             r.rig.instrument.clearLog();
             EXPECT_EQ(service::ExportMemory(r.host, {"", perByte}), Outcome::Done);
-            EXPECT_EQ(r.host.boxes.prompts, (std::vector<std::string>{"Indirizzo di partenza", "Indirizzo finale"}));
-            EXPECT_EQ(read(r.folder.file("Memory.asm")), "10   255   FF\r\n11   0   0\r\n12   10   A\r\n");
+            EXPECT_EQ(r.host.boxes.prompts,
+                      (std::vector<std::string>{"Indirizzo di partenza", "Indirizzo finale"}));
+            EXPECT_EQ(read(r.folder.file("Memory.asm")),
+                      "10   255   FF\r\n11   0   0\r\n12   10   A\r\n");
             const bool blocks = !perByte && std::string(profile) == "p36e51";
             // The export's reads are the last ones before the closing sequence.
             std::vector<std::string> reads;
@@ -80,10 +85,13 @@ TEST(ExportMemory, ThreeAddressesGiveThreeLinesOnEveryGeneration) {
                 if (q.size() == 6 && (q[1] == 15 || q[1] == 41))
                     reads.push_back(std::to_string(q[1]) + "@" + std::to_string(q[2] | q[3] << 8));
             const std::vector<std::string> expected =
-                blocks ? std::vector<std::string>{"41@16"} : std::vector<std::string>{"15@16", "15@17", "15@18"};
+                blocks ? std::vector<std::string>{"41@16"}
+                       : std::vector<std::string>{"15@16", "15@17", "15@18"};
             ASSERT_GE(reads.size(), expected.size());
-            EXPECT_EQ(std::vector<std::string>(reads.end() - static_cast<std::ptrdiff_t>(expected.size()), reads.end()),
-                      expected) << profile << perByte;
+            EXPECT_EQ(std::vector<std::string>(
+                          reads.end() - static_cast<std::ptrdiff_t>(expected.size()), reads.end()),
+                      expected)
+                << profile << perByte;
             EXPECT_TRUE(endedCleanly(r.rig));
         }
     }
@@ -132,11 +140,13 @@ TEST(ExportMemory, CancelStopsTheLoopAndStillUnlocks) {
 }
 
 TEST(ExportMemory, AddressesOutsideTheAddressSpaceAreRefusedBeforeConnecting) {
-    for (const auto& range : {std::pair<std::string, std::string>{"-1", "10"}, {"0", "&H1000000"}}) {
+    for (const auto& range :
+         {std::pair<std::string, std::string>{"-1", "10"}, {"0", "&H1000000"}}) {
         Bench r;
         r.host.boxes.inputs = {range.first, range.second};
         EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Refused);
-        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"NVRAM addresses go from 0 to 16777215 (&HFFFFFF)."});
+        EXPECT_EQ(r.host.boxes.texts(),
+                  std::vector<std::string>{"NVRAM addresses go from 0 to 16777215 (&HFFFFFF)."});
         EXPECT_TRUE(r.rig.instrument.requests().empty());
         EXPECT_FALSE(fs::exists(r.folder.file("Memory.asm")));
     }
@@ -147,7 +157,8 @@ TEST(ExportMemory, AFolderThatCannotBeWrittenIsToldAndNothingRead) {
     r.host.boxes.inputs = {"5000", "5010"};
     const std::string file = r.folder.file("missing/Memory.asm");
     EXPECT_EQ(service::ExportMemory(r.host, {file, false}), Outcome::FileError);
-    EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"The file " + file + " cannot be written."});
+    EXPECT_EQ(r.host.boxes.texts(),
+              std::vector<std::string>{"The file " + file + " cannot be written."});
     EXPECT_EQ(r.count(41, 5000) + r.count(15, 5000), 0);
     EXPECT_TRUE(endedCleanly(r.rig));
 }
@@ -192,7 +203,8 @@ TEST(ImportMemory, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
         write(r.folder.file("Memory.asm"), c.text);
         EXPECT_EQ(r.run(&service::ImportMemoryCommand), Outcome::FileError) << c.text;
         ASSERT_EQ(r.host.boxes.texts().size(), 1u) << c.text;
-        EXPECT_NE(r.host.boxes.texts()[0].find(c.box), std::string::npos) << r.host.boxes.texts()[0];
+        EXPECT_NE(r.host.boxes.texts()[0].find(c.box), std::string::npos)
+            << r.host.boxes.texts()[0];
         EXPECT_TRUE(byteWrites(r.rig).empty()) << c.text;
         EXPECT_EQ(r.rig.instrument.nvram()[0], 0x4B);
         EXPECT_TRUE(endedCleanly(r.rig));
@@ -200,7 +212,8 @@ TEST(ImportMemory, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
     Bench missing;
     EXPECT_EQ(missing.run(&service::ImportMemoryCommand), Outcome::FileError);
     EXPECT_EQ(missing.host.boxes.texts(),
-              std::vector<std::string>{"The file " + missing.folder.file("Memory.asm") + " cannot be read."});
+              std::vector<std::string>{"The file " + missing.folder.file("Memory.asm") +
+                                       " cannot be read."});
     EXPECT_TRUE(missing.rig.instrument.requests().empty());
 }
 
@@ -214,7 +227,10 @@ TEST(ExportUsers, OneScrambledNumberPerByteOfTheUserArea) {
     auto& users = r.rig.control.users();
     std::string expected;
     for (int i = 0; i < users.SizeDatiUtente; ++i)
-        expected += backup::userListLine(r.rig.instrument.nvram()[static_cast<std::size_t>(users.AddressListaUtenti + i)]) + "\r\n";
+        expected +=
+            backup::userListLine(
+                r.rig.instrument.nvram()[static_cast<std::size_t>(users.AddressListaUtenti + i)]) +
+            "\r\n";
     EXPECT_GT(users.SizeDatiUtente, 0);
     EXPECT_EQ(read(file), expected);
     EXPECT_TRUE(endedCleanly(r.rig));
@@ -249,7 +265,8 @@ TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
         const std::string file = r.folder.file("CopiaLavori.bin");
         ASSERT_TRUE(service::SalvaLavori(r.host, file)) << profile;
         const std::string text = read(file);
-        EXPECT_EQ(text.substr(0, text.find('\n') + 1), " " + std::to_string(size) + "\r\n") << profile;
+        EXPECT_EQ(text.substr(0, text.find('\n') + 1), " " + std::to_string(size) + "\r\n")
+            << profile;
         EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), size + 1);
 
         for (std::size_t i = 0; i < size + 50; ++i) nv[start + i] = 0xEE;
@@ -257,7 +274,8 @@ TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
         r.rig.instrument.setHistoryLimit(SIZE_MAX, SIZE_MAX);  // every write is counted
         ASSERT_TRUE(service::RipristinaLavori(r.host, file)) << profile;
         EXPECT_EQ(byteWrites(r.rig).size(), size);
-        for (std::size_t i = 0; i < size; ++i) ASSERT_EQ(nv[start + i], before[start + i]) << profile << " " << i;
+        for (std::size_t i = 0; i < size; ++i)
+            ASSERT_EQ(nv[start + i], before[start + i]) << profile << " " << i;
         EXPECT_EQ(nv[start + size], 0xEE);  // nothing beyond what was saved
     }
 }
@@ -288,7 +306,8 @@ TEST(JobCopy, MalformedCopiesAreRefusedWithNothingWritten) {
 
 TEST(JobCopy, CancelInTheCommErrorBoxLeavesNoFile) {
     Locked r("p36e51");
-    r.rig.instrument.setUnreadable({static_cast<std::uint32_t>(r.rig.control.IndirizzoLavori() + 40)});
+    r.rig.instrument.setUnreadable(
+        {static_cast<std::uint32_t>(r.rig.control.IndirizzoLavori() + 40)});
     r.host.boxes.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
     const std::string file = r.folder.file("CopiaLavori.bin");
     write(file, "old");
@@ -305,7 +324,8 @@ TEST(DifferencesLog, CreatedEmptyThenOneLinePerByte) {
     EXPECT_EQ(read(r.folder.file("Diff.asm")), "");
     EXPECT_TRUE(service::FileDifferenze(r.host, 0x1F, 10, 11));
     EXPECT_TRUE(service::FileDifferenze(r.host, 300, 255, 0));
-    EXPECT_EQ(read(r.folder.file("Diff.asm")), "1F   OK: 10   A     BAD: 11   B\r\n12C   OK: 255   FF     BAD: 0   0\r\n");
+    EXPECT_EQ(read(r.folder.file("Diff.asm")),
+              "1F   OK: 10   A     BAD: 11   B\r\n12C   OK: 255   FF     BAD: 0   0\r\n");
 
     EXPECT_FALSE(r.host.soloDifferenze);
     EXPECT_EQ(r.run(&service::DifferencesModeCommand), Outcome::Done);

@@ -37,7 +37,9 @@ struct Bench {
 };
 
 bool bit(const std::vector<std::uint8_t>& memory, std::size_t plane, int x, int y) {
-    return (memory[plane + static_cast<std::size_t>(y) * 40 + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1;
+    return (memory[plane + static_cast<std::size_t>(y) * 40 + static_cast<std::size_t>(x / 8)] >>
+            (7 - x % 8)) &
+           1;
 }
 
 }  // namespace
@@ -59,8 +61,10 @@ TEST(ScreenCopy, ScreenModeReadsThreePlanesAndDrawsBlackWhereAandBorC) {
     int black = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) {
-            const bool shown = (bit(memory, 0, x, y) && bit(memory, 9728, x, y)) || bit(memory, 19456, x, y);
-            ASSERT_EQ(s.picture().at(x + 4, y + 4), shown ? service::kBlack : service::kWhite) << x << "," << y;
+            const bool shown =
+                (bit(memory, 0, x, y) && bit(memory, 9728, x, y)) || bit(memory, 19456, x, y);
+            ASSERT_EQ(s.picture().at(x + 4, y + 4), shown ? service::kBlack : service::kWhite)
+                << x << "," << y;
             black += shown;
         }
     EXPECT_GT(black, 6 * 8 * 8);  // the name "KRN-36" at least
@@ -118,7 +122,8 @@ TEST(ScreenCopy, AfterASuccessfulReadTheSeventyNinthFailureEndsThePlane) {
         const auto reads = b.reads();
         ASSERT_GT(reads.size(), static_cast<std::size_t>(c.failures));
         // Every failed read asks the same address again.
-        for (int i = 1; i <= c.failures; ++i) EXPECT_EQ(reads[static_cast<std::size_t>(i)], 26776 + 40);
+        for (int i = 1; i <= c.failures; ++i)
+            EXPECT_EQ(reads[static_cast<std::size_t>(i)], 26776 + 40);
         if (c.end == ScreenCopyEnd::Incomplete) {
             EXPECT_EQ(reads.size(), 80u);  // the good read and 79 failed ones
         }
@@ -137,7 +142,8 @@ TEST(ScreenCopy, MenuModeReadsOnlyTheBottomRowsOfPlaneC) {
     const auto memory = sim::renderDisplay(b.rig.instrument);
     for (int y = 0; y < 57; ++y)
         for (int x = 0; x < 320; ++x)
-            ASSERT_EQ(s.picture().at(x + 4, y), bit(memory, 19456, x, y + 183) ? service::kBlack : service::kWhite);
+            ASSERT_EQ(s.picture().at(x + 4, y),
+                      bit(memory, 19456, x, y + 183) ? service::kBlack : service::kWhite);
     // Menu mode has no frame: the rows below stay white.
     for (int x : {0, 100, 331}) EXPECT_EQ(s.picture().at(x, 60), service::kWhite);
 }
@@ -159,7 +165,9 @@ TEST(ScreenCopy, ADescriptionWithoutAChannelOpensNothingAndShowsTheBox) {
         Bench b;
         ScreenCopy s(false);
         EXPECT_EQ(b.copy(s, d), ScreenCopyEnd::NoLink) << d;
-        EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"Non è possibile comunicare con lo strumento."}) << d;
+        EXPECT_EQ(b.host.boxes.texts(),
+                  std::vector<std::string>{"Non è possibile comunicare con lo strumento."})
+            << d;
         EXPECT_EQ(b.host.boxes.boxes[0].icon, platform::MessageIcon::None);
         EXPECT_TRUE(b.reads().empty()) << d;
     }
@@ -177,9 +185,12 @@ TEST(ScreenCopy, EveryChannelOfTheDescription) {
 TEST(ScreenCopy, MenuEntriesSelectThenOpenTheDialogInTheirMode) {
     Bench b;
     b.host.selections = {"COM: 1", std::nullopt, "USB: X"};
-    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuScreenCopy")), service::Outcome::Done);
-    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuCopiaMenu")), service::Outcome::Cancelled);
-    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuCopiaMenu")), service::Outcome::Done);
+    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuScreenCopy")),
+              service::Outcome::Done);
+    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuCopiaMenu")),
+              service::Outcome::Cancelled);
+    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuCopiaMenu")),
+              service::Outcome::Done);
     using Shown = std::vector<std::pair<std::string, bool>>;
     EXPECT_EQ(b.host.screenCopies, (Shown{{"COM: 1", false}, {"USB: X", true}}));
     EXPECT_EQ(b.host.selectionTitles, std::vector<std::string>(3, "Select instrument"));
@@ -190,11 +201,13 @@ TEST(ScreenBitmap, HeaderRowsBottomUpPaddedToFourBytes) {
     p.set(0, 0, service::kBlack);
     p.set(2, 1, 0x123456);
     const std::vector<std::uint8_t> expected = {
-        'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                        // file header
-        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,          // size, planes, bits
-        24, 0, 0, 0, 0xC4, 0x0E, 0, 0, 0xC4, 0x0E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // image size, 96 dpi
-        255, 255, 255, 255, 255, 255, 0x56, 0x34, 0x12, 0, 0, 0,               // bottom row first
-        0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0,                        // top row
+        'B', 'M', 78,  0,   0,    0,    0,    0,    0,    0,    54, 0, 0, 0,  // file header
+        40,  0,   0,   0,   3,    0,    0,    0,    2,    0,    0,  0, 1, 0,
+        24,  0,   0,   0,   0,    0,  // size, planes, bits
+        24,  0,   0,   0,   0xC4, 0x0E, 0,    0,    0xC4, 0x0E, 0,  0, 0, 0,
+        0,   0,   0,   0,   0,    0,                                    // image size, 96 dpi
+        255, 255, 255, 255, 255,  255,  0x56, 0x34, 0x12, 0,    0,  0,  // bottom row first
+        0,   0,   0,   255, 255,  255,  255,  255,  255,  0,    0,  0,  // top row
     };
     EXPECT_EQ(service::bitmapFile(p), expected);
 }
@@ -206,7 +219,8 @@ TEST(ScreenBitmap, SaveAsksForABmpFileAndAddsTheDefaultExtension) {
     const auto dir = std::filesystem::temp_directory_path() / "krn_screen_save";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    b.host.boxes.files = {(dir / "copy").string(), std::nullopt, (dir / "missing" / "x.bmp").string()};
+    b.host.boxes.files = {(dir / "copy").string(), std::nullopt,
+                          (dir / "missing" / "x.bmp").string()};
     EXPECT_TRUE(s.save(b.host));
     EXPECT_FALSE(s.save(b.host));  // cancelled
     EXPECT_FALSE(s.save(b.host));  // cannot be written: no message either

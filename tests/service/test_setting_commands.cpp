@@ -2,10 +2,10 @@
 // written, the restart where it belongs, and the closing sequence on every path.
 #include <gtest/gtest.h>
 
+#include "service/command_log.h"
 #include "service/menu_commands.h"
 #include "service/setting_commands.h"
 #include "service/value_commands.h"
-#include "service/command_log.h"
 #include "support/test_host.h"
 
 using namespace testing_support;
@@ -27,7 +27,8 @@ struct Bench {
 
 Writes nameBytes(const std::string& name) {
     Writes w;
-    for (std::size_t i = 0; i < name.size(); ++i) w.emplace_back(256 + static_cast<int>(i), static_cast<unsigned char>(name[i]));
+    for (std::size_t i = 0; i < name.size(); ++i)
+        w.emplace_back(256 + static_cast<int>(i), static_cast<unsigned char>(name[i]));
     w.emplace_back(255, static_cast<int>(name.size()));
     return w;
 }
@@ -49,7 +50,8 @@ TEST(SetPointName, NamesUpToThirteenCharactersAreWrittenCharactersFirst) {
         Bench r;
         r.host.boxes.inputs = {c.answer};
         EXPECT_EQ(r.run(&service::SetPointNameCommand), c.outcome) << c.answer;
-        EXPECT_EQ(r.host.boxes.prompts, std::vector<std::string>{"Input the new set point function name"});
+        EXPECT_EQ(r.host.boxes.prompts,
+                  std::vector<std::string>{"Input the new set point function name"});
         EXPECT_EQ(r.host.boxes.texts(), c.boxes) << c.answer;
         EXPECT_EQ(byteWrites(r.rig), c.writes) << c.answer;
         EXPECT_TRUE(endedCleanly(r.rig)) << c.answer;
@@ -86,13 +88,15 @@ TEST(InstrumentName, TheCurrentNameIsOfferedAndTheAnswerWritten) {
 }
 
 TEST(StyleA, AnInstrumentThatKeepsItsPressRunningIsToldAndLeftAlone) {
-    for (service::MenuCommand command : {&service::InstrumentNameCommand, &service::SetPointNameCommand,
-                                         &service::DeformationCommand, &service::CounterCommand}) {
+    for (service::MenuCommand command :
+         {&service::InstrumentNameCommand, &service::SetPointNameCommand,
+          &service::DeformationCommand, &service::CounterCommand}) {
         Bench r;
         r.rig.instrument.setPressLockRefused(true);
         r.host.boxes.inputs = {"5", "5"};
         EXPECT_EQ(r.run(command), Outcome::Refused);
-        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Error communication for blocking the instruments."});
+        EXPECT_EQ(r.host.boxes.texts(),
+                  std::vector<std::string>{"Error communication for blocking the instruments."});
         EXPECT_TRUE(r.host.boxes.prompts.empty());
         EXPECT_TRUE(byteWrites(r.rig).empty());
         EXPECT_EQ(requestNames(r.rig).back(), "18/9");
@@ -144,7 +148,8 @@ TEST(Counter, WrittenLowByteFirstAndConfirmedAfterTheClosingSequence) {
     Bench old("p17e23");
     old.host.boxes.inputs = {"5"};
     EXPECT_EQ(old.run(&service::CounterCommand), Outcome::Refused);
-    EXPECT_EQ(old.host.boxes.texts(), std::vector<std::string>{"This instrument has no main counter."});
+    EXPECT_EQ(old.host.boxes.texts(),
+              std::vector<std::string>{"This instrument has no main counter."});
     EXPECT_TRUE(endedCleanly(old.rig));
 }
 
@@ -166,26 +171,141 @@ TEST(ValueCommands, VersionsRangesConfirmationAndRestart) {
     const char* send = "Send new value?";
     const char* range255 = "Insert a number in range 1 to 255.";
     const ValueCase cases[] = {
-        {"filter 2.47", &service::ForceFilterCommand, 247, "5", R::Yes, Outcome::Refused, {},
-         {"This option is present only from the instrument's version 2.48."}, false},
-        {"filter 2.48", &service::ForceFilterCommand, 248, "5", R::Yes, Outcome::Failed, {},
-         {send, "Communication error."}, false},
-        {"filter 2.49", &service::ForceFilterCommand, 249, "5", R::Yes, Outcome::Done, {{243, 5}}, {send}, true},
-        {"filter 0", &service::ForceFilterCommand, 249, "0", R::Yes, Outcome::Done, {{243, 0}}, {send}, true},
-        {"filter 60", &service::ForceFilterCommand, 249, "60", R::Yes, Outcome::Done, {{243, 60}}, {send}, true},
-        {"filter 61", &service::ForceFilterCommand, 249, "61", R::Yes, Outcome::Refused, {},
-         {"The force filter takes a value from 0 (none) to 60 (max)."}, false},
-        {"start force", &service::StartForceCommand, 248, "80", R::Yes, Outcome::Done, {{284, 80}}, {send}, false},
-        {"start force 0", &service::StartForceCommand, 248, "0", R::Yes, Outcome::Refused, {}, {range255}, false},
-        {"wait end 0", &service::WaitEndCommand, 248, "0", R::Yes, Outcome::Done, {{53, 0}}, {send}, true},
-        {"wait end 256", &service::WaitEndCommand, 248, "256", R::Yes, Outcome::Refused, {},
-         {"Insert a number in range 0 to 255."}, false},
-        {"prescaler", &service::ClockPrescalerCommand, 248, "255", R::Yes, Outcome::Done, {{52, 255}}, {send}, true},
-        {"prescaler 0", &service::ClockPrescalerCommand, 248, "0", R::Yes, Outcome::Refused, {}, {range255}, false},
-        {"not a number", &service::ClockPrescalerCommand, 248, "ten", R::Yes, Outcome::Refused, {},
-         {"Insert a number."}, false},
-        {"answered No", &service::WaitEndCommand, 248, "7", R::No, Outcome::Cancelled, {}, {send}, false},
-        {"input cancelled", &service::ForceFilterCommand, 249, std::nullopt, R::Yes, Outcome::Cancelled, {}, {}, false},
+        {"filter 2.47",
+         &service::ForceFilterCommand,
+         247,
+         "5",
+         R::Yes,
+         Outcome::Refused,
+         {},
+         {"This option is present only from the instrument's version 2.48."},
+         false},
+        {"filter 2.48",
+         &service::ForceFilterCommand,
+         248,
+         "5",
+         R::Yes,
+         Outcome::Failed,
+         {},
+         {send, "Communication error."},
+         false},
+        {"filter 2.49",
+         &service::ForceFilterCommand,
+         249,
+         "5",
+         R::Yes,
+         Outcome::Done,
+         {{243, 5}},
+         {send},
+         true},
+        {"filter 0",
+         &service::ForceFilterCommand,
+         249,
+         "0",
+         R::Yes,
+         Outcome::Done,
+         {{243, 0}},
+         {send},
+         true},
+        {"filter 60",
+         &service::ForceFilterCommand,
+         249,
+         "60",
+         R::Yes,
+         Outcome::Done,
+         {{243, 60}},
+         {send},
+         true},
+        {"filter 61",
+         &service::ForceFilterCommand,
+         249,
+         "61",
+         R::Yes,
+         Outcome::Refused,
+         {},
+         {"The force filter takes a value from 0 (none) to 60 (max)."},
+         false},
+        {"start force",
+         &service::StartForceCommand,
+         248,
+         "80",
+         R::Yes,
+         Outcome::Done,
+         {{284, 80}},
+         {send},
+         false},
+        {"start force 0",
+         &service::StartForceCommand,
+         248,
+         "0",
+         R::Yes,
+         Outcome::Refused,
+         {},
+         {range255},
+         false},
+        {"wait end 0",
+         &service::WaitEndCommand,
+         248,
+         "0",
+         R::Yes,
+         Outcome::Done,
+         {{53, 0}},
+         {send},
+         true},
+        {"wait end 256",
+         &service::WaitEndCommand,
+         248,
+         "256",
+         R::Yes,
+         Outcome::Refused,
+         {},
+         {"Insert a number in range 0 to 255."},
+         false},
+        {"prescaler",
+         &service::ClockPrescalerCommand,
+         248,
+         "255",
+         R::Yes,
+         Outcome::Done,
+         {{52, 255}},
+         {send},
+         true},
+        {"prescaler 0",
+         &service::ClockPrescalerCommand,
+         248,
+         "0",
+         R::Yes,
+         Outcome::Refused,
+         {},
+         {range255},
+         false},
+        {"not a number",
+         &service::ClockPrescalerCommand,
+         248,
+         "ten",
+         R::Yes,
+         Outcome::Refused,
+         {},
+         {"Insert a number."},
+         false},
+        {"answered No",
+         &service::WaitEndCommand,
+         248,
+         "7",
+         R::No,
+         Outcome::Cancelled,
+         {},
+         {send},
+         false},
+        {"input cancelled",
+         &service::ForceFilterCommand,
+         249,
+         std::nullopt,
+         R::Yes,
+         Outcome::Cancelled,
+         {},
+         {},
+         false},
     };
     for (const ValueCase& c : cases) {
         Bench r(profileWith("p36e51", c.version));
@@ -222,14 +342,16 @@ TEST(ValueCommands, PromptsAndTheCurrentValueAsDefault) {
     refused.rig.instrument.setPressLockRefused(true);
     EXPECT_EQ(refused.run(&service::WaitEndCommand), Outcome::Refused);
     EXPECT_EQ(refused.host.boxes.texts(),
-              (std::vector<std::string>{"Blocking instruments failed.", "Is not possible the KRN's blocking."}));
+              (std::vector<std::string>{"Blocking instruments failed.",
+                                        "Is not possible the KRN's blocking."}));
     EXPECT_TRUE(endedCleanly(refused.rig));
 }
 
 TEST(MenuCommands, EverySettingEntryIsWired) {
-    for (const char* entry : {"mnuNomeStrumento", "mnuNomeSetPoint", "mnuRecuperoDeformazione", "mnuResetContatore",
-                              "mnuFiltroF", "mnuFZeroDefault", "mnuOpzioneAspettaStop", "mnuOpzioniStrumento",
-                              "mnuExportMem", "mnuImportMem", "mnuSalvaUtenti", "mnuSoloDifferenze"})
+    for (const char* entry :
+         {"mnuNomeStrumento", "mnuNomeSetPoint", "mnuRecuperoDeformazione", "mnuResetContatore",
+          "mnuFiltroF", "mnuFZeroDefault", "mnuOpzioneAspettaStop", "mnuOpzioniStrumento",
+          "mnuExportMem", "mnuImportMem", "mnuSalvaUtenti", "mnuSoloDifferenze"})
         EXPECT_EQ(service::menuCommands().count(entry), 1u) << entry;
 }
 

@@ -14,11 +14,14 @@
 namespace {
 
 platform::Bytes ask(sim::SimInstrument& in, std::uint8_t code, platform::Bytes args) {
-    return sim::answerCommand(in, platform::TimePoint{}, code, args).value_or(platform::Bytes{0xEE});
+    return sim::answerCommand(in, platform::TimePoint{}, code, args)
+        .value_or(platform::Bytes{0xEE});
 }
 
 bool bit(const std::vector<std::uint8_t>& m, std::size_t plane, int x, int y) {
-    return (m[plane + static_cast<std::size_t>(y) * 40 + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1;
+    return (m[plane + static_cast<std::size_t>(y) * 40 + static_cast<std::size_t>(x / 8)] >>
+            (7 - x % 8)) &
+           1;
 }
 
 }  // namespace
@@ -31,15 +34,17 @@ TEST(SimDisplay, ReadsAnswerTheChunkFromTheTwoByteAddress) {
         std::size_t address;
         std::size_t answered;
     };
-    for (const Case& c : {Case{40, 0, 40}, Case{49, 9728, 49}, Case{40, 26776, 40}, Case{40, 29184 - 8, 8},
-                          Case{40, 29184, 0}, Case{1, 100, 1}}) {
+    for (const Case& c : {Case{40, 0, 40}, Case{49, 9728, 49}, Case{40, 26776, 40},
+                          Case{40, 29184 - 8, 8}, Case{40, 29184, 0}, Case{1, 100, 1}}) {
         in.setDisplayChunk(c.chunk);
-        const auto a = ask(in, platform::cmd::ReadDisplayMemory,
-                           {static_cast<std::uint8_t>(c.address), static_cast<std::uint8_t>(c.address >> 8)});
+        const auto a =
+            ask(in, platform::cmd::ReadDisplayMemory,
+                {static_cast<std::uint8_t>(c.address), static_cast<std::uint8_t>(c.address >> 8)});
         ASSERT_EQ(a.size(), c.answered) << c.address;
         for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i], memory[c.address + i]);
     }
-    EXPECT_TRUE(ask(in, platform::cmd::ReadDisplayMemory, {0, 0, 0}).empty());  // three address bytes
+    EXPECT_TRUE(
+        ask(in, platform::cmd::ReadDisplayMemory, {0, 0, 0}).empty());  // three address bytes
 }
 
 TEST(SimDisplay, TheNameAndJobAreDrawnInTheGivenFontAndTheMenuLayerAtTheBottom) {
@@ -64,7 +69,7 @@ TEST(SimDisplay, TheNameAndJobAreDrawnInTheGivenFontAndTheMenuLayerAtTheBottom) 
     in.setDisplayFont({});
     in.setCurrentJob(7);
     const auto filled = sim::renderDisplay(in);
-    EXPECT_TRUE(bit(filled, 0, sim::kJobX + 4 * 8, sim::kJobY));  // "JOB 7": the cell of "7"
+    EXPECT_TRUE(bit(filled, 0, sim::kJobX + 4 * 8, sim::kJobY));   // "JOB 7": the cell of "7"
     EXPECT_FALSE(bit(filled, 0, sim::kJobX + 3 * 8, sim::kJobY));  // the blank
 }
 
@@ -81,8 +86,8 @@ TEST(SimDisplay, FontFilesAreReadWholeOrNotAtAll) {
     ASSERT_TRUE(good);
     ASSERT_EQ(good->size(), 2u);
     EXPECT_EQ((*good)[1][0], 120);
-    EXPECT_FALSE(write("1\r\n2\r\n"));              // not a whole character
-    EXPECT_FALSE(write(twenty + "256\r\n"));         // not a byte
+    EXPECT_FALSE(write("1\r\n2\r\n"));        // not a whole character
+    EXPECT_FALSE(write(twenty + "256\r\n"));  // not a byte
     EXPECT_FALSE(write("a\r\n"));
     EXPECT_FALSE(sim::loadDisplayFont((dir / "missing").string()));
     std::filesystem::remove_all(dir);

@@ -60,7 +60,8 @@ TEST(SimInstrument, AnswersTheBasicCommands) {
     };
     for (const Case& c : cases) {
         Sim s(c.profile);
-        EXPECT_EQ(s.ask(c.request), c.answer) << c.profile << " " << static_cast<int>(*c.request.begin());
+        EXPECT_EQ(s.ask(c.request), c.answer)
+            << c.profile << " " << static_cast<int>(*c.request.begin());
     }
 }
 
@@ -71,7 +72,8 @@ TEST(SimInstrument, WritesAndReadsNvramInEveryWidth) {
     EXPECT_EQ(s.ask({15, 0x10, 0x00, 0x00}), frame({0xAA}));
     EXPECT_EQ(s.ask({16, 0x10, 0x00, 0x00}), frame({0xAA, 0xBB}));
     EXPECT_EQ(s.ask({17, 0x11, 0x00, 0x00}), frame({0xBB, 1, 2}));
-    EXPECT_EQ(s.ask({41, 0x10, 0x00, 0x00}), frame({0xAA, 0xBB, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 0, 0}));
+    EXPECT_EQ(s.ask({41, 0x10, 0x00, 0x00}),
+              frame({0xAA, 0xBB, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 0, 0}));
     // Command 40 takes exactly ten bytes.
     EXPECT_EQ(s.ask({40, 0x12, 0x00, 0x00, 1, 2}), frame({0}));
     const std::uint32_t last = static_cast<std::uint32_t>(s.in.nvram().size() - 1);

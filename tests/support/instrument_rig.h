@@ -8,7 +8,8 @@
 namespace testing_support {
 
 struct InstrumentRig : SimBench {
-    explicit InstrumentRig(const std::string& profile = "p36e51") : InstrumentRig(*sim::findProfile(profile)) {}
+    explicit InstrumentRig(const std::string& profile = "p36e51")
+        : InstrumentRig(*sim::findProfile(profile)) {}
     explicit InstrumentRig(const sim::Profile& profile)
         : SimBench(profile, {kPortPath}), control(clock, &usb, &ports) {
         control.HandlePorta(&serial);

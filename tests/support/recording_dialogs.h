@@ -17,7 +17,8 @@ public:
         answers.pop_front();
         return a;
     }
-    std::optional<std::string> input(const std::string& prompt, const std::string&, const std::string&) override {
+    std::optional<std::string> input(const std::string& prompt, const std::string&,
+                                     const std::string&) override {
         prompts.push_back(prompt);
         if (inputs.empty()) return std::nullopt;
         auto a = inputs.front();
@@ -44,7 +45,9 @@ public:
     std::deque<std::optional<std::string>> files;
     std::vector<std::string> fileTitles;
     std::vector<std::string> suggestedFiles;
-    std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override { return std::nullopt; }
+    std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
+        return std::nullopt;
+    }
 
     std::vector<std::string> texts() const {
         std::vector<std::string> t;

@@ -24,13 +24,16 @@ struct Rig : SimBench {
     }
 
     platform::Bytes answerData() const {
-        return platform::Bytes(link.BufferRx.begin() + 1, link.BufferRx.begin() + 1 + link.BufferRx[0]);
+        return platform::Bytes(link.BufferRx.begin() + 1,
+                               link.BufferRx.begin() + 1 + link.BufferRx[0]);
     }
 
     krnlink::InstrumentFlags facts;  // what the instrument control would know
     krnlink::FrameLink link;
 };
 
-inline platform::Bytes bytes(std::initializer_list<std::uint8_t> b) { return platform::Bytes(b); }
+inline platform::Bytes bytes(std::initializer_list<std::uint8_t> b) {
+    return platform::Bytes(b);
+}
 
 }  // namespace testing_support

@@ -44,7 +44,8 @@ struct SimBench {
             case krnlink::Channel::Serial:
                 c.HandlePorta(&serial);
                 return c.ApriComunicazione232(comNumber);
-            case krnlink::Channel::Usb: return c.ApriComunicazioneUSB(kUsbSerial);
+            case krnlink::Channel::Usb:
+                return c.ApriComunicazioneUSB(kUsbSerial);
             case krnlink::Channel::Ethernet:
                 c.SetupPortaEth(&socket);
                 return c.ApriComunicazioneETH("127.0.0.1", kDataPort);

@@ -12,9 +12,11 @@ namespace testing_support {
 
 struct SimulatedEnvironment {
     explicit SimulatedEnvironment(const std::string& switches = {})
-        : simulation(clock, "/tmp/krn-gui-" + std::to_string(::getpid())), started(simulation.start()),
+        : simulation(clock, "/tmp/krn-gui-" + std::to_string(::getpid())),
+          started(simulation.start()),
           ports({simulation.ptyPath()}),
-          env{clock, settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()}, "/tmp", switches} {}
+          env{clock,  settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()},
+              "/tmp", switches} {}
 
     platform::SystemClock clock;
     app::Simulation simulation;

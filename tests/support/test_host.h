@@ -28,7 +28,8 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     platform::UsbBridge& usb() override { return rig_.usb; }
     service::CMain& controller() override { return controller_; }
     service::ProgressView& progressView() override { return *this; }
-    std::optional<std::string> selectInstrument(const std::string& title, const krnlink::SelectionOptions&) override {
+    std::optional<std::string> selectInstrument(const std::string& title,
+                                                const krnlink::SelectionOptions&) override {
         selectionTitles.push_back(title);
         if (selections.empty()) return std::nullopt;
         auto s = selections.front();
@@ -36,7 +37,9 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         return s;
     }
     void showClockDialog(instrument::UCKRNVisual&) override { ++clockDialogs; }
-    void showCommunicationTest(const std::string& description) override { communicationTests.push_back(description); }
+    void showCommunicationTest(const std::string& description) override {
+        communicationTests.push_back(description);
+    }
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override {
         languageTitles.push_back(title + (availability ? " (available)" : ""));
         if (languages.empty()) return std::nullopt;
@@ -74,12 +77,12 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::string status;
     long maximum = -1, value = -1;
     int progressShown = 0;
-    int cancelAfterEvents = -1;  // Cancel pressed after this many events (-1: never)
+    int cancelAfterEvents = -1;                // Cancel pressed after this many events (-1: never)
     std::deque<std::optional<int>> languages;  // answers of the language choice
     std::vector<std::string> languageTitles;
     int fontBuilders = 0;
     std::vector<std::pair<std::string, bool>> screenCopies;  // description, menu mode
-    bool screenCopyLevel = false;            // the level shows the screen-copy entry
+    bool screenCopyLevel = false;             // the level shows the screen-copy entry
     std::vector<std::string> ethernetSetups;  // the MAC addresses the set-up dialog was opened for
 
 private:

@@ -1,8 +1,9 @@
 // libFuzzer target: the INI reader and the restore's key checks on arbitrary bytes. The seeds
 // are in tools/fuzz/corpus; libFuzzer writes new inputs into the first folder it is given, so
 // that folder is a scratch one outside the tree (see docs/backup.md):
-//   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKRN_FUZZ=ON -DBUILD_TESTING=OFF
-//   mkdir -p /tmp/krn-fuzz && build-fuzz/tools/fuzz/fuzz_backup /tmp/krn-fuzz tools/fuzz/corpus
+//   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKRN_FUZZ=ON
+//   -DBUILD_TESTING=OFF mkdir -p /tmp/krn-fuzz && build-fuzz/tools/fuzz/fuzz_backup /tmp/krn-fuzz
+//   tools/fuzz/corpus
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     backup::IniFile ini;
     ini.Carica(bytes);
     ini.Chiave("STRUMENTO");
-    for (const char* key : {"Device", "Estensioni", "PWHW", "NOMEUT1", "FREQACQ", "UDPFLEX_IP", "VITAUTENSILE"}) {
+    for (const char* key :
+         {"Device", "Estensioni", "PWHW", "NOMEUT1", "FREQACQ", "UDPFLEX_IP", "VITAUTENSILE"}) {
         ini.Target(key);
         (void)ini.ValString();
         (void)ini.ValLong();

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (long e = 0; e < 8; ++e) (void)limits.lookup(e);
     const resources::MenuFormats formats(lines);
     for (long e = 0; e < 8; ++e) (void)formats.lookup(e);
-    static const std::string path = "/tmp/krn-fuzz-translation-" + std::to_string(::getpid()) + ".txt";
+    static const std::string path =
+        "/tmp/krn-fuzz-translation-" + std::to_string(::getpid()) + ".txt";
     std::ofstream(path, std::ios::binary) << bytes;
     (void)resources::compileTranslation(KRN_DATA_DIR, path, 1, resources::CompileMode::Check);
     return 0;

@@ -1,31 +1,40 @@
 #include "platform/console/console_dialogs.h"
 
 #include <cctype>
-#include <string>
 #include <istream>
 #include <ostream>
+#include <string>
 
 namespace platform::console {
 namespace {
 
-bool isQuestion(MessageButtons b) { return b != MessageButtons::Ok; }
+bool isQuestion(MessageButtons b) {
+    return b != MessageButtons::Ok;
+}
 
 // What a box answers when nobody is there to answer it: the negative choice.
 MessageResult negative(MessageButtons b) {
     switch (b) {
         case MessageButtons::YesNo:
-        case MessageButtons::YesNoCancel: return MessageResult::No;
-        case MessageButtons::AbortRetryIgnore: return MessageResult::Abort;
-        default: return MessageResult::Cancel;
+        case MessageButtons::YesNoCancel:
+            return MessageResult::No;
+        case MessageButtons::AbortRetryIgnore:
+            return MessageResult::Abort;
+        default:
+            return MessageResult::Cancel;
     }
 }
 
 MessageResult positive(MessageButtons b) {
     switch (b) {
-        case MessageButtons::OkCancel: return MessageResult::Ok;
-        case MessageButtons::RetryCancel: return MessageResult::Retry;
-        case MessageButtons::AbortRetryIgnore: return MessageResult::Retry;
-        default: return MessageResult::Yes;
+        case MessageButtons::OkCancel:
+            return MessageResult::Ok;
+        case MessageButtons::RetryCancel:
+            return MessageResult::Retry;
+        case MessageButtons::AbortRetryIgnore:
+            return MessageResult::Retry;
+        default:
+            return MessageResult::Yes;
     }
 }
 
@@ -74,6 +83,8 @@ std::optional<std::string> ConsoleDialogs::saveFile(const std::string& title,
     return input(title, title, suggested);
 }
 
-std::optional<FontChoice> ConsoleDialogs::chooseFont(const FontChoice&) { return std::nullopt; }
+std::optional<FontChoice> ConsoleDialogs::chooseFont(const FontChoice&) {
+    return std::nullopt;
+}
 
 }  // namespace platform::console

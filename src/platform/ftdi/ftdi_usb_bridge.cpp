@@ -82,11 +82,21 @@ FtStatus FtdiUsbBridge::GetDeviceInfo(FtHandle h, FtDeviceInfo& info) {
     info.serialNumber = d->serial;
     info.description = d->description;
     switch (d->ctx->type) {
-        case TYPE_AM: info.type = FtDeviceType::AM; break;
-        case TYPE_BM: info.type = FtDeviceType::BM; break;
-        case TYPE_R: info.type = FtDeviceType::R; break;
-        case TYPE_232H: info.type = FtDeviceType::X232H; break;
-        default: info.type = FtDeviceType::Unknown; break;
+        case TYPE_AM:
+            info.type = FtDeviceType::AM;
+            break;
+        case TYPE_BM:
+            info.type = FtDeviceType::BM;
+            break;
+        case TYPE_R:
+            info.type = FtDeviceType::R;
+            break;
+        case TYPE_232H:
+            info.type = FtDeviceType::X232H;
+            break;
+        default:
+            info.type = FtDeviceType::Unknown;
+            break;
     }
     info.id = (static_cast<std::uint32_t>(kVendor) << 16) | 0x6001;
     return FtStatus::Ok;
@@ -161,8 +171,8 @@ FtStatus FtdiUsbBridge::SetBaudRate(FtHandle h, std::uint32_t baud) {
                                                                   : FtStatus::InvalidBaudRate;
 }
 
-FtStatus FtdiUsbBridge::SetDataCharacteristics(FtHandle h, std::uint8_t bits,
-                                               std::uint8_t stopBits, std::uint8_t parity) {
+FtStatus FtdiUsbBridge::SetDataCharacteristics(FtHandle h, std::uint8_t bits, std::uint8_t stopBits,
+                                               std::uint8_t parity) {
     Device* d = find(h);
     if (!d) return FtStatus::InvalidHandle;
     auto b = bits == 7 ? BITS_7 : BITS_8;
@@ -236,9 +246,12 @@ FtStatus FtdiUsbBridge::EE_Read(FtHandle h, FtEepromData& data) {
     ftdi_eeprom_get_strings(d->ctx, manufacturer, sizeof manufacturer, product, sizeof product,
                             serial, sizeof serial);
     int value = 0;
-    if (ftdi_get_eeprom_value(d->ctx, VENDOR_ID, &value) == 0) data.vendorId = static_cast<std::uint16_t>(value);
-    if (ftdi_get_eeprom_value(d->ctx, PRODUCT_ID, &value) == 0) data.productId = static_cast<std::uint16_t>(value);
-    if (ftdi_get_eeprom_value(d->ctx, MAX_POWER, &value) == 0) data.maxPower = static_cast<std::uint16_t>(value);
+    if (ftdi_get_eeprom_value(d->ctx, VENDOR_ID, &value) == 0)
+        data.vendorId = static_cast<std::uint16_t>(value);
+    if (ftdi_get_eeprom_value(d->ctx, PRODUCT_ID, &value) == 0)
+        data.productId = static_cast<std::uint16_t>(value);
+    if (ftdi_get_eeprom_value(d->ctx, MAX_POWER, &value) == 0)
+        data.maxPower = static_cast<std::uint16_t>(value);
     if (ftdi_get_eeprom_value(d->ctx, SELF_POWERED, &value) == 0) data.selfPowered = value != 0;
     if (ftdi_get_eeprom_value(d->ctx, REMOTE_WAKEUP, &value) == 0) data.remoteWakeup = value != 0;
     if (ftdi_get_eeprom_value(d->ctx, IS_NOT_PNP, &value) == 0) data.plugAndPlay = value == 0;
@@ -260,18 +273,24 @@ FtStatus FtdiUsbBridge::EE_Program(FtHandle h, const FtEepromData& data) {
         for (int i = 0; i < 128 && blank; ++i) blank = raw[i] == 0xFF;
         decoded = !blank && ftdi_eeprom_decode(d->ctx, 0) == 0;
     }
-    if (!decoded && ftdi_eeprom_initdefaults(d->ctx, nullptr, nullptr, nullptr) < 0) return FtStatus::EepromWriteFailed;
+    if (!decoded && ftdi_eeprom_initdefaults(d->ctx, nullptr, nullptr, nullptr) < 0)
+        return FtStatus::EepromWriteFailed;
     if (ftdi_eeprom_set_strings(d->ctx, data.manufacturer.c_str(), data.description.c_str(),
                                 data.serialNumber.c_str()) < 0)
         return FtStatus::EepromWriteFailed;
     const std::pair<ftdi_eeprom_value, int> values[] = {
-        {VENDOR_ID, data.vendorId},          {PRODUCT_ID, data.productId},
-        {MAX_POWER, data.maxPower},          {SELF_POWERED, data.selfPowered ? 1 : 0},
-        {REMOTE_WAKEUP, data.remoteWakeup ? 1 : 0}, {IS_NOT_PNP, data.plugAndPlay ? 0 : 1},
+        {VENDOR_ID, data.vendorId},
+        {PRODUCT_ID, data.productId},
+        {MAX_POWER, data.maxPower},
+        {SELF_POWERED, data.selfPowered ? 1 : 0},
+        {REMOTE_WAKEUP, data.remoteWakeup ? 1 : 0},
+        {IS_NOT_PNP, data.plugAndPlay ? 0 : 1},
     };
     for (const auto& [name, value] : values)
-        if (ftdi_set_eeprom_value(d->ctx, name, value) < 0 && name != IS_NOT_PNP) return FtStatus::EepromWriteFailed;
-    if (ftdi_eeprom_build(d->ctx) < 0 || ftdi_write_eeprom(d->ctx) < 0) return FtStatus::EepromWriteFailed;
+        if (ftdi_set_eeprom_value(d->ctx, name, value) < 0 && name != IS_NOT_PNP)
+            return FtStatus::EepromWriteFailed;
+    if (ftdi_eeprom_build(d->ctx) < 0 || ftdi_write_eeprom(d->ctx) < 0)
+        return FtStatus::EepromWriteFailed;
     return FtStatus::Ok;
 }
 

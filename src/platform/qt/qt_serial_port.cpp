@@ -26,7 +26,9 @@ bool QtSerialPort::open(const std::string& location) {
     return true;
 }
 
-bool QtSerialPort::isOpen() const { return port_->isOpen(); }
+bool QtSerialPort::isOpen() const {
+    return port_->isOpen();
+}
 
 void QtSerialPort::close() {
     if (port_->isOpen()) port_->close();
@@ -82,8 +84,9 @@ std::vector<SerialPortInfo> QtSerialPortEnumerator::ports() {
                        info.description().toStdString(), info.manufacturer().toStdString(),
                        info.serialNumber().toStdString()});
     }
-    std::sort(out.begin(), out.end(),
-              [](const SerialPortInfo& a, const SerialPortInfo& b) { return a.location < b.location; });
+    std::sort(out.begin(), out.end(), [](const SerialPortInfo& a, const SerialPortInfo& b) {
+        return a.location < b.location;
+    });
     return out;
 }
 

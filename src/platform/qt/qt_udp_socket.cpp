@@ -12,12 +12,15 @@ QtUdpSocket::~QtUdpSocket() = default;
 
 bool QtUdpSocket::bind(const std::string& localAddress, std::uint16_t port) {
     close();
-    QHostAddress address =
-        localAddress.empty() ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(QString::fromStdString(localAddress));
+    QHostAddress address = localAddress.empty()
+                               ? QHostAddress(QHostAddress::AnyIPv4)
+                               : QHostAddress(QString::fromStdString(localAddress));
     return socket_->bind(address, port);
 }
 
-void QtUdpSocket::close() { socket_->close(); }
+void QtUdpSocket::close() {
+    socket_->close();
+}
 
 bool QtUdpSocket::sendTo(ByteSpan data, const std::string& host, std::uint16_t port) {
     if (socket_->state() == QAbstractSocket::UnconnectedState &&
@@ -46,8 +49,8 @@ std::optional<Datagram> QtUdpSocket::receive() {
     out.data.assign(data.begin(), data.end());
     bool ok = false;
     quint32 v4 = d.senderAddress().toIPv4Address(&ok);
-    out.senderAddress = ok ? QHostAddress(v4).toString().toStdString()
-                           : d.senderAddress().toString().toStdString();
+    out.senderAddress =
+        ok ? QHostAddress(v4).toString().toStdString() : d.senderAddress().toString().toStdString();
     out.senderPort = static_cast<std::uint16_t>(d.senderPort());
     return out;
 }
@@ -55,7 +58,8 @@ std::optional<Datagram> QtUdpSocket::receive() {
 bool QtUdpSocket::waitForReadyRead(std::chrono::milliseconds timeout) {
     if (socket_->state() == QAbstractSocket::UnconnectedState) return false;
     if (socket_->hasPendingDatagrams()) return true;
-    return socket_->waitForReadyRead(static_cast<int>(timeout.count())) || socket_->hasPendingDatagrams();
+    return socket_->waitForReadyRead(static_cast<int>(timeout.count())) ||
+           socket_->hasPendingDatagrams();
 }
 
 std::string QtUdpSocket::resolve(const std::string& host) {
@@ -67,6 +71,8 @@ std::string QtUdpSocket::resolve(const std::string& host) {
     return {};
 }
 
-std::uint16_t QtUdpSocket::localPort() const { return socket_->localPort(); }
+std::uint16_t QtUdpSocket::localPort() const {
+    return socket_->localPort();
+}
 
 }  // namespace platform::qt
