@@ -40,6 +40,10 @@ public:
     void clearCancel() { cancel_ = false; }
     int progressScale() const { return scale_; }
 
+    // The transfer counter: bytes sent in the current step of an NVRAM send.
+    long transferCount() const { return transferred_; }
+    void setTransferCount(long n) { transferred_ = n; }
+
     static int scaleFor(long total);
     static std::string stageText(int stage);
 
@@ -54,6 +58,7 @@ private:
     int scale_ = 1;
     long maximum_ = 0;
     int stage_ = -1;
+    long transferred_ = 0;
 };
 
 // The box of a result code; nothing for errPR_OK.

@@ -92,7 +92,11 @@ void formatUsersAndHistory(const Profile& p, std::vector<std::uint8_t>& nv) {
 void formatNvram(const Profile& p, std::vector<std::uint8_t>& nv) {
     std::fill(nv.begin(), nv.end(), 0);
     const int estensioni = p.extensionByte + (p.protocol >= 39 ? 1000 : 0);
-    if (p.signature) std::copy_n("KRNV", 4, nv.begin() + 7);
+    if (p.signature) {
+        std::copy_n("FontOK", 6, nv.begin());
+        nv[6] = estensioni >= 1069 ? 2 : 1;  // the font type
+        std::copy_n("KRNV", 4, nv.begin() + 7);
+    }
     nv[11] = p.formatNumber;
     if (p.loader) nv[11] |= 0x80;
     putWord(nv, 16, p.endOfConfiguration, 2);

@@ -48,7 +48,7 @@ TEST(SimInstrument, AnswersTheBasicCommands) {
         {"p39e1060", {1}, frame({60, 39})},
         {"p41e1072", {1}, frame({72, 41})},
         {"loader", {1}, frame({0x80 | 51, 36})},
-        {"loader", {15, 0, 0, 0}, frame({0})},
+        {"loader", {15, 0, 0, 0}, frame({'F'})},  // "FontOK" of the signature
         {"p36e51", {12}, frame({248, 0})},
         {"p36e51", {18, 3}, frame({1})},
         {"p36e51", {18, 4}, frame({1})},
