@@ -25,14 +25,24 @@ bool compare(CommandHost& host, std::int32_t indirizzo, std::int16_t dato) {
 }  // namespace
 
 std::array<std::uint8_t, 12> firmaNVRAM(const instrument::UCKRNVisual& control) {
-    return {'F', 'o', 'n', 't', 'O', 'K', static_cast<std::uint8_t>(control.FormatoFONT()),
-            'K', 'R', 'N', 'V', static_cast<std::uint8_t>(control.FormatoNVRAM())};
+    return {'F',
+            'o',
+            'n',
+            't',
+            'O',
+            'K',
+            static_cast<std::uint8_t>(control.FormatoFONT()),
+            'K',
+            'R',
+            'N',
+            'V',
+            static_cast<std::uint8_t>(control.FormatoNVRAM())};
 }
 
 bool WriteToKRN(CommandHost& host, std::int32_t indirizzo, std::int16_t dato) {
-    const bool ok = host.soloDifferenze
-                        ? compare(host, indirizzo, dato)
-                        : host.control().WriteNVRam1Byte(indirizzo, static_cast<std::uint8_t>(dato));
+    const bool ok = host.soloDifferenze ? compare(host, indirizzo, dato)
+                                        : host.control().WriteNVRam1Byte(
+                                              indirizzo, static_cast<std::uint8_t>(dato));
     const bool avanti = count(host, 1);
     return ok && avanti;
 }
