@@ -48,12 +48,15 @@ std::vector<int> fontRows() {
     return rows;
 }
 
-// A 24-bit bitmap of the screen copy (332 x 252, the display 4 pixels in).
+// A 24-bit bitmap of the screen copy, 332 pixels wide: the screen (252 rows, the display 4
+// pixels in) or the menu (61 rows, display row 183 at the top, 4 pixels in).
 struct Picture {
     std::vector<unsigned char> b;
+    int height = 252;
+    int top = 4;  // picture row of display row 0
     bool black(int x, int y) const {
-        const std::size_t at =
-            54 + static_cast<std::size_t>(251 - y) * 332 * 3 + static_cast<std::size_t>(x) * 3;
+        const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * 332 * 3 +
+                               static_cast<std::size_t>(x) * 3;
         return b[at] == 0 && b[at + 1] == 0 && b[at + 2] == 0;
     }
     // The text at display pixel (x, y) is the text drawn in the font file's glyphs: every pixel
@@ -68,7 +71,7 @@ struct Picture {
                     const auto code = static_cast<unsigned char>(text[i]);
                     const bool expected =
                         (rows[code * 10u + static_cast<std::size_t>(y)] >> (7 - x)) & 1;
-                    EXPECT_EQ(black(4 + x0 + static_cast<int>(i) * 8 + x, 4 + y0 + y), expected)
+                    EXPECT_EQ(black(4 + x0 + static_cast<int>(i) * 8 + x, top + y0 + y), expected)
                         << text << ": " << text[i] << " " << x << "," << y;
                     set += expected;
                 }
@@ -152,6 +155,18 @@ TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageShowsItsTextsInTheChosenLang
                                      sim::menuLineY(0)),
                   20);
     EXPECT_EQ(picture.expectText("      ", sim::menuLineX(1, 6), sim::menuLineY(1)), 0);
+
+    // "Copy menu" shows the same keys.
+    const fs::path menu = folder.path / "menu.bmp";
+    Result m = run(krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " +
+                   sim.value("serial") + "' screen --menu -o " + menu.string());
+    ASSERT_EQ(m.exitCode, 0) << m.out;
+    const Picture menuPicture{bytesOf(menu), 61, -sim::kMenuTop};
+    ASSERT_EQ(menuPicture.b.size(), 54u + 332 * 61 * 3);
+    for (const auto& k : keys)
+        EXPECT_GT(menuPicture.expectText(k.text, sim::menuLineX(k.key, std::strlen(k.text)),
+                                         sim::menuLineY(0)),
+                  20);
 }
 
 TEST(ScreenCopyE2E, AnInstrumentThatCannotBeReachedShowsTheBox) {
