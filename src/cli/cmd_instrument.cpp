@@ -127,7 +127,9 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
     Session session(ctx);
     if (int rc = session.open(true); rc != kDone) return rc;
     auto& c = ctx.instrument();
-    if (c.UpdateMode() == wanted) {
+    // Whether the loader runs: an NVRAM of another format is in update mode for the configuration
+    // read while the firmware runs, and can still be switched into the loader.
+    if (c.LoaderAttivo() == wanted) {
         ctx.message(std::string("krnctl: the instrument is already ") + (wanted ? "in" : "out of") +
                     " update mode");
         return kRefused;

@@ -1,4 +1,5 @@
 // krnctl list: the instruments the selection would offer, after discovery has ended.
+#include <algorithm>
 #include <iostream>
 #include <memory>
 
@@ -16,28 +17,51 @@ struct ListOptions {
     DiscoveryOptions discovery;
 };
 
+constexpr const char* kUsbPrefix = "USB: ";
+
+bool isUsb(const krnlink::SelectionRow& r) {
+    return r.sn.rfind(kUsbPrefix, 0) == 0;
+}
+
+// A USB row also shows the chip's own identity, as its EEPROM holds it: the serial number (in
+// "Port/SN" after "USB: ") and the description, which programming the chip sets. Name stays
+// what the selection shows: the name the instrument itself reports.
 void printRows(const std::vector<krnlink::SelectionRow>& rows, bool json) {
     if (json) {
         Json list = Json::array();
-        for (const auto& r : rows)
-            list.push(Json::object().add("NAME", r.name).add("SN", r.sn).add("INFO", r.info));
+        for (const auto& r : rows) {
+            Json row = Json::object().add("NAME", r.name).add("SN", r.sn).add("INFO", r.info);
+            if (isUsb(r))
+                row.add("SERIAL", r.sn.substr(std::string(kUsbPrefix).size()))
+                    .add("DESCRIPTION", r.description);
+            list.push(row);
+        }
         std::cout << list.str() << "\n";
         return;
     }
-    std::size_t nameWidth = 4, snWidth = 7;
+    const bool usb = std::any_of(rows.begin(), rows.end(), isUsb);
+    std::size_t nameWidth = 4, snWidth = 7, infoWidth = 4;
     for (const auto& r : rows) {
         nameWidth = std::max(nameWidth, r.name.size());
         snWidth = std::max(snWidth, r.sn.size());
+        infoWidth = std::max(infoWidth, r.info.size());
     }
-    auto line = [&](const std::string& a, const std::string& b, const std::string& c) {
+    auto line = [&](const std::string& a, const std::string& b, const std::string& c,
+                    const std::string& d) {
         std::string row = a;
         row.resize(nameWidth + 2, ' ');
-        std::string sn = b;
-        sn.resize(snWidth + 2, ' ');
-        std::cout << row << sn << c << "\n";
+        row += b;
+        row.resize(nameWidth + snWidth + 4, ' ');
+        row += c;
+        if (usb) {
+            row.resize(nameWidth + snWidth + infoWidth + 6, ' ');
+            row += d;
+        }
+        while (!row.empty() && row.back() == ' ') row.pop_back();
+        std::cout << row << "\n";
     };
-    line("Name", "Port/SN", "Info");
-    for (const auto& r : rows) line(r.name, r.sn, r.info);
+    line("Name", "Port/SN", "Info", "Chip description");
+    for (const auto& r : rows) line(r.name, r.sn, r.info, isUsb(r) ? r.description : "");
 }
 
 int runList(Context& ctx, const ListOptions& o) {

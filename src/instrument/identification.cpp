@@ -99,6 +99,7 @@ bool Identification::LeggiIdentita() {
     id_.ConOrologio = false;
     id_.ConPLC = false;
     f.UpdateMode = false;
+    id_.LoaderAttivo = false;
     calibrateUsbDelay();
 
     if (!link_.ComandoSemplice(platform::cmd::Identify, false) || link_.BufferRx[0] < 2)
@@ -113,6 +114,7 @@ bool Identification::LeggiIdentita() {
     }
     if (protocolloNuovaGenerazione(id_.Protocollo))
         f.Estensioni = static_cast<std::int16_t>(f.Estensioni + 1000);
+    id_.LoaderAttivo = f.UpdateMode;
     if (f.UpdateMode) return true;  // the loader answers nothing else
 
     bool last = true;

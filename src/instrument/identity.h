@@ -12,6 +12,10 @@ namespace instrument {
 
 struct Identity {
     std::int16_t Protocollo = 0;
+    // The last identification found the firmware loader running (bit 7 of its first byte).
+    // UpdateMode also holds for an NVRAM without signature or format, or an instrument that
+    // does not report normal running; only this tells whether the loader answers.
+    bool LoaderAttivo = false;
     float versione = 0;  // firmware version, 2.48 for 248
     bool ConOrologio = false;
     bool ConPLC = false;

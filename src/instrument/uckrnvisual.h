@@ -137,6 +137,7 @@ public:
     std::int16_t Protocollo() const { return id_.Protocollo; }
     std::int16_t Estensioni() const { return link_.flags.Estensioni; }
     bool UpdateMode() const { return link_.flags.UpdateMode; }
+    bool LoaderAttivo() const { return id_.LoaderAttivo; }
     std::string Versione() const;
     float versione() const { return id_.versione; }
     bool ConOrologio() const { return id_.ConOrologio; }

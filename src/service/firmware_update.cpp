@@ -76,9 +76,12 @@ std::vector<FirmwareBlock> firmwareBlocks(std::int16_t protocollo, std::int16_t 
     return {{1, block1, false}, {2, block0, true}, {3, chosen, true}};
 }
 
+// Whether the loader runs, not UpdateMode: an instrument whose NVRAM format differs is in
+// update mode for the configuration read while its firmware runs, and must still be switched
+// into its loader before its flash is written, and out of it at the end.
 bool FirmwareUpdater::ImpostaModoAggiornamento(bool attivo) {
     instrument::UCKRNVisual& c = host_.control();
-    if (c.UpdateMode() == attivo) return true;
+    if (c.LoaderAttivo() == attivo) return true;
     Transfer restart(host_, "Restart...", 100);
     const bool ok = c.SetUpdateMode(attivo, host_.controller());
     restart.finish(ok);

@@ -69,6 +69,13 @@ int main(int argc, char** argv) {
     app.add_option("--flash", flashFiles,
                    "Start with the flash holding FILE's records (firmware file format), as an "
                    "update leaves it");
+    std::vector<std::string> moduleRejects, moduleSilent;
+    app.add_option("--module-reject", moduleRejects,
+                   "The Ethernet module answers its commands that begin with CMD with the "
+                   "character C (default R) instead of its own answer: CMD or CMD=C, repeatable");
+    app.add_option("--module-silent", moduleSilent,
+                   "The Ethernet module leaves its commands that begin with CMD unanswered "
+                   "(repeatable; \"\" for every command)");
     CLI11_PARSE(app, argc, argv);
 
     if (listProfiles) {
@@ -145,6 +152,18 @@ int main(int argc, char** argv) {
     }
 
     sim::SimServer server(instrument, clock);
+    using Behaviour = sim::SimEthernetModule::Behaviour;
+    for (const std::string& r : moduleRejects) {
+        const std::size_t eq = r.find('=');
+        if (eq == 0 || (eq != std::string::npos && eq + 2 != r.size())) {
+            std::cerr << "krnsim: --module-reject takes CMD or CMD=C, for example SDS1 or GIP=E\n";
+            return 2;
+        }
+        server.module().setCommandBehaviour(r.substr(0, eq), Behaviour::Reject,
+                                            eq == std::string::npos ? 'R' : r[eq + 1]);
+    }
+    for (const std::string& prefix : moduleSilent)
+        server.module().setCommandBehaviour(prefix, Behaviour::Silent);
     std::cout << "profile: " << profile->name << " (" << profile->description << ")\n";
     if (serial) {
         std::string path = server.openPty();

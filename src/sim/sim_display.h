@@ -29,6 +29,18 @@ inline constexpr int kMenuRows = 57;
 // Where the screen's texts are drawn (top-left pixel of the first character).
 inline constexpr int kNameX = 8, kNameY = 8;
 inline constexpr int kJobX = 8, kJobY = 24;
+inline constexpr int kPhaseX = 8, kPhaseY = 40;
+inline constexpr int kJobSlot = 3, kPhaseSlot = 4;
+// The menu keys: three of 107 pixels side by side in the bottom rows, each with up to three
+// lines of its menu's text, centred.
+inline constexpr int kMenuTop = kDisplayHeight - kMenuRows;
+inline constexpr int kMenuKeys = 3, kMenuKeyWidth = 107;
+inline int menuLineX(int key, std::size_t length) {
+    return key * kMenuKeyWidth + (kMenuKeyWidth - 8 * static_cast<int>(length)) / 2;
+}
+inline int menuLineY(int line) {
+    return kMenuTop + 6 + 16 * line;
+}
 
 using Glyph = std::array<std::uint8_t, 10>;
 using DisplayFont = std::vector<Glyph>;
@@ -41,6 +53,9 @@ std::optional<DisplayFont> loadDisplayFont(const std::string& path);
 // the font's last code are drawn as filled cells, as they are without a font.
 void drawText(std::vector<std::uint8_t>& memory, std::size_t planeStart, int x, int y,
               const std::string& text, const DisplayFont& font);
+
+// The font the display draws with: the NVRAM's, else the one the instrument was given.
+DisplayFont activeFont(const SimInstrument& in);
 
 // The display memory as the instrument shows it now.
 std::vector<std::uint8_t> renderDisplay(const SimInstrument& in);

@@ -26,6 +26,40 @@ TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
     EXPECT_EQ(other.out, "Get IP-address timeout.\n");
 }
 
+// krnsim's module told to reject or leave unanswered one command: each step's box, as krnctl
+// prints it, and the address read before the step that failed.
+TEST(EthernetSetupProgram, RejectionsAndSilencesChosenOnKrnsimsCommandLine) {
+    struct Case {
+        std::vector<std::string> fault;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"--module-reject", "SBR7=C"},
+         "Device setup rejected.\nReply code: C\nGet IP-address timeout.\nprevious: 127.0.0.1\n"},
+        {{"--module-reject", "SDS1"},
+         "Device setup rejected.\nReply code: R\nGet IP-address timeout.\nprevious: 127.0.0.1\n"},
+        {{"--module-reject", "GIP=E"},
+         "Get IP-address rejected.\nReply code: E\nGet IP-address timeout.\n"},
+        {{"--module-silent", "GIP"}, "Get IP-address timeout.\n"},
+        {{"--module-silent", "A0036"}, "Assign IP-address timeout.\nprevious: 127.0.0.1\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--profile",   "p39e1060",      "--udp",
+                                         "127.0.0.1:0", "--module-port", "0"};
+        args.insert(args.end(), c.fault.begin(), c.fault.end());
+        Krnsim sim(args);
+        Result setup = run(krnctl +
+                           " ethernet setup --mac 0036119A0001 --ip 127.0.0.3 "
+                           "--discovery-address 127.0.0.1 --discovery-port " +
+                           sim.port("udp module"));
+        EXPECT_EQ(setup.exitCode, 1) << c.fault[1];
+        EXPECT_EQ(setup.out, c.out) << c.fault[1];
+    }
+    Result bad = run(std::string(KRNSIM_PATH) +
+                     " --profile p39e1060 --udp 127.0.0.1:0 --module-reject SDS1=CC");
+    EXPECT_EQ(bad.exitCode, 2) << bad.out;
+}
+
 }  // namespace
 
 // krnctl usb program on the in-process simulated chip, blank at first; the chip's identity is
@@ -55,8 +89,20 @@ TEST(UsbProgramProgram, ABlankChipGetsTheNextSerialThatTheListThenShows) {
         "Are you sure to program EEprom?\nUnplug then plug the instrument for identification.\n");
     Result chip = run("cat " + folder + "/chip");
     EXPECT_EQ(chip.out, "QX300126\nLine 9\n");
+    // The listing shows the chip as re-plugging finds it: its new serial number and name.
     Result list = run(k + "--json list --usb");
-    EXPECT_NE(list.out.find("\"SN\":\"USB: QX300126\""), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("\"SN\":\"USB: QX300126\",\"INFO\":\"Protocol: 36-51\","
+                            "\"SERIAL\":\"QX300126\",\"DESCRIPTION\":\"Line 9\"}"),
+              std::string::npos)
+        << list.out;
+    Result table = run(k + "list --usb");
+    EXPECT_EQ(table.exitCode, 0) << table.out;
+    EXPECT_NE(table.out.find("\nKRN-36  USB: QX300126  Protocol: 36-51  Line 9\n"),
+              std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find("Name    Port/SN        Info             Chip description\n"),
+              std::string::npos)
+        << table.out;
     Result lines = run(k + "sn list");
     EXPECT_NE(lines.out.find("QX300126  Line 9              "), std::string::npos) << lines.out;
     EXPECT_EQ(run(k + "sn next").out, "QX300127\n");

@@ -1,14 +1,20 @@
 // The screen copy and the firmware update through krnctl and krnsim on a pseudo-terminal: the
-// picture of the simulated display shows the instrument's name in the font it was given, and a
-// firmware file goes into the loader's flash and verifies.
+// picture of the simulated display shows the instrument's name in the font it was given, or
+// its texts in the font of the image it was formatted with, and a firmware file goes into the
+// loader's flash and verifies.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "e2e/programs.h"
+#include "sim/nvram_file.h"
+#include "sim/sim_display.h"
+#include "support/formatted_image.h"
+#include "support/image_folder.h"
 
 namespace {
 
@@ -42,6 +48,37 @@ std::vector<int> fontRows() {
     return rows;
 }
 
+// A 24-bit bitmap of the screen copy, 332 pixels wide: the screen (252 rows, the display 4
+// pixels in) or the menu (61 rows, display row 183 at the top, 4 pixels in).
+struct Picture {
+    std::vector<unsigned char> b;
+    int height = 252;
+    int top = 4;  // picture row of display row 0
+    bool black(int x, int y) const {
+        const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * 332 * 3 +
+                               static_cast<std::size_t>(x) * 3;
+        return b[at] == 0 && b[at + 1] == 0 && b[at + 2] == 0;
+    }
+    // The text at display pixel (x, y) is the text drawn in the font file's glyphs: every pixel
+    // of its cells as the font says. Returns the number of black pixels expected.
+    int expectText(const std::string& text, int x0, int y0) const {
+        static const std::vector<int> rows = fontRows();
+        EXPECT_EQ(rows.size(), 1230u);
+        int set = 0;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            for (int y = 0; y < 10; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    const auto code = static_cast<unsigned char>(text[i]);
+                    const bool expected =
+                        (rows[code * 10u + static_cast<std::size_t>(y)] >> (7 - x)) & 1;
+                    EXPECT_EQ(black(4 + x0 + static_cast<int>(i) * 8 + x, top + y0 + y), expected)
+                        << text << ": " << text[i] << " " << x << "," << y;
+                    set += expected;
+                }
+        return set;
+    }
+};
+
 }  // namespace
 
 TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
@@ -61,28 +98,8 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     EXPECT_EQ(le(b, 18, 4), 332u);
     EXPECT_EQ(le(b, 22, 4), 252u);
     EXPECT_EQ(le(b, 28, 2), 24u);
-    auto black = [&](int x, int y) {
-        const std::size_t at =
-            54 + static_cast<std::size_t>(251 - y) * 332 * 3 + static_cast<std::size_t>(x) * 3;
-        return b[at] == 0 && b[at + 1] == 0 && b[at + 2] == 0;
-    };
-    // "KRN-36" from display pixel (8, 8), drawn 4 pixels into the picture.
-    const std::string name = "KRN-36";
-    const auto rows = fontRows();
-    ASSERT_EQ(rows.size(), 1230u);
-    int set = 0;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 8; ++x) {
-                const bool expected =
-                    (rows[static_cast<std::size_t>(name[i]) * 10 + static_cast<std::size_t>(y)] >>
-                     (7 - x)) &
-                    1;
-                EXPECT_EQ(black(4 + 8 + static_cast<int>(i) * 8 + x, 4 + 8 + y), expected)
-                    << name[i] << " " << x << "," << y;
-                set += expected;
-            }
-    EXPECT_GT(set, 40);
+    // "KRN-36" from display pixel (8, 8).
+    EXPECT_GT(Picture{b}.expectText("KRN-36", sim::kNameX, sim::kNameY), 40);
     // The grey frame above the screen.
     const std::size_t top = 54 + static_cast<std::size_t>(251) * 332 * 3;
     EXPECT_EQ(b[top], 192);
@@ -97,6 +114,59 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     EXPECT_EQ(std::string(p.begin() + 1, p.begin() + 4), "PNG");
 
     EXPECT_EQ(run(k + "screen -o " + (folder.path / "x.gif").string()).exitCode, 2);
+}
+
+// An instrument formatted with an image built from a profile in Italian: the display draws with
+// the image's font and shows the name, the job and phase lines and the first three menu keys in
+// that language. The simulator is given no font of its own.
+TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageShowsItsTextsInTheChosenLanguage) {
+    Folder folder;
+    const fs::path nvram = folder.path / "nvram.bin";
+    {
+        testing_support::ImageFolder images("screen");
+        images.shipped();
+        testing_support::InstrumentRig rig("p36e51");
+        ASSERT_TRUE(rig.openSerial());
+        provisioning::CProfilo profilo;
+        profilo.Inizializza();
+        profilo.Lingua1 = provisioning::LItaliano;
+        profilo.Lingua2 = provisioning::LInglese;
+        const auto f = testing_support::formatWithImage(rig, images.path(), profilo);
+        ASSERT_TRUE(f.loaded) << f.image.avviso << f.image.erroreFile;
+        ASSERT_TRUE(sim::saveNvram(nvram.string(), rig.instrument.nvram()));
+    }
+    Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram.string()});
+    const fs::path bmp = folder.path / "screen.bmp";
+    Result r = run(krnctl + " --folder " + folder.path.string() +
+                   " --instrument 'COM: " + sim.value("serial") + "' screen -o " + bmp.string());
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const Picture picture{bytesOf(bmp)};
+    ASSERT_EQ(picture.b.size(), 54u + 332 * 252 * 3);
+    EXPECT_GT(picture.expectText("KRN Visual", sim::kNameX, sim::kNameY), 40);
+    EXPECT_GT(picture.expectText("Lavoro 1", sim::kJobX, sim::kJobY), 40);
+    EXPECT_GT(picture.expectText("Fase 1", sim::kPhaseX, sim::kPhaseY), 30);
+    // Menus 1 .. 3 of the Italian menu file; the job of a fresh format has no name yet.
+    const struct {
+        int key;
+        const char* text;
+    } keys[] = {{0, "Misura"}, {1, "Lavoro"}, {2, "Fase"}};
+    for (const auto& k : keys)
+        EXPECT_GT(picture.expectText(k.text, sim::menuLineX(k.key, std::strlen(k.text)),
+                                     sim::menuLineY(0)),
+                  20);
+    EXPECT_EQ(picture.expectText("      ", sim::menuLineX(1, 6), sim::menuLineY(1)), 0);
+
+    // "Copy menu" shows the same keys.
+    const fs::path menu = folder.path / "menu.bmp";
+    Result m = run(krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " +
+                   sim.value("serial") + "' screen --menu -o " + menu.string());
+    ASSERT_EQ(m.exitCode, 0) << m.out;
+    const Picture menuPicture{bytesOf(menu), 61, -sim::kMenuTop};
+    ASSERT_EQ(menuPicture.b.size(), 54u + 332 * 61 * 3);
+    for (const auto& k : keys)
+        EXPECT_GT(menuPicture.expectText(k.text, sim::menuLineX(k.key, std::strlen(k.text)),
+                                         sim::menuLineY(0)),
+                  20);
 }
 
 TEST(ScreenCopyE2E, AnInstrumentThatCannotBeReachedShowsTheBox) {
@@ -133,4 +203,20 @@ TEST(FirmwareE2E, AnUpdateWritesTheFileIntoTheLoadersFlashAndVerifies) {
     // Without --yes nothing is written.
     Result refused = run(k + "firmware update " + sample + " < /dev/null");
     EXPECT_EQ(refused.exitCode, 3) << refused.out;
+}
+
+// An NVRAM of another format number: update mode for the configuration read, but the firmware
+// runs, so "on" is not refused as already done: it takes the instrument into its loader.
+TEST(FirmwareE2E, UpdateModeOnTakesAnInstrumentWithAnotherNvramFormatIntoItsLoader) {
+    Krnsim sim({"--profile", "wrongformat", "--serial", "--restart-ms", "300"});
+    const std::string k = krnctl + " --instrument 'COM: " + sim.value("serial") + "' ";
+    Result off = run(k + "update-mode off");
+    EXPECT_EQ(off.exitCode, 3) << off.out;
+    EXPECT_EQ(off.out, "krnctl: the instrument is already out of update mode\n");
+    Result on = run(k + "update-mode on");
+    EXPECT_EQ(on.exitCode, 0) << on.out;
+    EXPECT_EQ(on.out, "update mode on\n");
+    Result identify = run(k + "--json identify");
+    EXPECT_NE(identify.out.find("\"stato\":0,\"UpdateMode\":true"), std::string::npos)
+        << identify.out;
 }

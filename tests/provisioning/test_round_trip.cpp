@@ -6,9 +6,8 @@
 #include "provisioning/display_data.h"
 #include "provisioning/image_builder.h"
 #include "resources/display_charset.h"
-#include "sim/nvram_image.h"
+#include "support/formatted_image.h"
 #include "support/image_folder.h"
-#include "support/instrument_rig.h"
 
 using namespace provisioning;
 
@@ -48,39 +47,19 @@ TEST(ImageRoundTrip, EverySupportedSimulatorProfileReadsTheProfileBack) {
         testing_support::InstrumentRig rig(c.profile);
         ASSERT_TRUE(rig.openSerial());
         auto& control = rig.control;
-        ParametriImmagine v;
-        v.protocollo = control.Protocollo();
-        v.estensioni = control.Estensioni();
-        v.versione = std::stof(control.Versione());
-        v.elettrica = control.identity().PressaElettrica;
-        v.memorySize = control.MemorySize();
-        v.fbSize = control.identity().FielBusMemorySize;
         CProfilo profilo;
         profilo.Inizializza();
         profilo.Lingua1 = LInglese;
         profilo.Lingua2 = LItaliano;
         profilo.NumeroLavoriStory = 3;
         profilo.TipoElettroPressa = c.model;
-        platform::NoProgress none;
-        const Immagine im = costruisciImmagine(folder.path(), v, profilo, none);
-        ASSERT_TRUE(im.ok) << im.avviso << im.erroreFile;
-
-        const IndirizziImmagine& a = im.indirizzi;
-        sim::ImageHeader h;
-        h.font8x10 = a.font8x10;
-        h.font6x6 = a.font6x6;
-        h.resources = a.risorse;
-        h.menu = a.menuPrincipale;
-        h.textTable = a.tabellaTesti1;
-        h.icons = a.icone;
-        h.menu2 = a.menuSecondo;
-        h.textTable2 = a.tabellaTesti2;
-        h.jobAddress = a.lavoro1;
-        h.endOfJobMemory = a.fineLavori;
-        h.block226 = a.blocco226;
-        h.endOfJobMemoryFB = a.fineLavoriFB;
-        ASSERT_TRUE(
-            sim::loadImage(*sim::findProfile(c.profile), rig.instrument.nvram(), im.byte, h));
+        const testing_support::FormattedImage f =
+            testing_support::formatWithImage(rig, folder.path(), profilo);
+        ASSERT_TRUE(f.image.ok) << f.image.avviso << f.image.erroreFile;
+        ASSERT_TRUE(f.loaded);
+        const ParametriImmagine& v = f.version;
+        const IndirizziImmagine& a = f.image.indirizzi;
+        const Immagine& im = f.image;
         ASSERT_TRUE(control.LeggiConfigurazione());
         EXPECT_FALSE(control.UpdateMode());
 

@@ -281,6 +281,24 @@ TEST(FirmwareUpdate, ALoaderThatStaysInUpdateModeFailsWithTheModeBox) {
     EXPECT_EQ(b.rig.instrument.flashPrograms(), 0);  // block 1 is written with update mode off only
 }
 
+// Its NVRAM format number differs, so the configuration read takes it as not usable (update
+// mode), though its firmware runs: the update still takes it into its loader and out again.
+TEST(FirmwareUpdate, AnInstrumentWhoseNvramFormatDiffersIsUpdatedThroughItsLoader) {
+    Bench b("wrongformat");
+    b.host.boxes.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::Yes};
+    EXPECT_EQ(b.run(), Outcome::Done);
+    const auto texts = b.host.boxes.texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0],
+              "Version's instrument is not compatible\nVersion: 2.48\nDo you wont to update?");
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end()),
+              plus(kQuestions, {"Update sucessfully"}));
+    EXPECT_TRUE(b.holds(kLoader1) && b.holds(kLoader0) && b.holds(kFirmware));
+    EXPECT_FALSE(b.rig.instrument.loaderActive());
+    EXPECT_EQ(b.rig.instrument.nvram()[11], 10);  // its format number as it was
+    EXPECT_GE(b.rig.instrument.restarts(), 2);
+}
+
 TEST(FirmwareUpdate, AnUpdateInterruptedAnywhereCanBeRepeated) {
     for (int events : {1, 5, 20, 60, 150, 400}) {
         Bench b;

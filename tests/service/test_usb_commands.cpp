@@ -172,6 +172,27 @@ TEST(WriteEEprom, RefusalsAndFailures) {
     }
 }
 
+TEST(WriteEEprom, ASixtyFourCharacterNameIsWrittenWithoutTrailingBlanksAndSixtyFiveRefused) {
+    const std::string n64(64, 'n');
+    {
+        UsbBench b;
+        b.host.selections = {"USB: QX3000001"};
+        b.host.boxes.inputs = {std::string("126"), n64 + "   ", std::string("u")};
+        EXPECT_EQ(b.run(&service::WriteEEpromCommand), Outcome::Done);
+        EXPECT_EQ(b.chip().eeprom.description, n64);
+        EXPECT_EQ(service::readSerialList(b.list)->back(), "QX300126  " + n64 + "06/12/2026  u");
+    }
+    {
+        UsbBench b;
+        b.host.selections = {"USB: QX3000001"};
+        b.host.boxes.inputs = {std::string("126"), n64 + "n", std::string("u")};
+        EXPECT_EQ(b.run(&service::WriteEEpromCommand), Outcome::Cancelled);
+        EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"Lenght of name is wrong"});
+        EXPECT_EQ(b.chip().programs, 0);
+        EXPECT_EQ(service::readSerialList(b.list)->size(), 2u);
+    }
+}
+
 TEST(UsbIds, RewritesTheIdentifiersAndKeepsEveryString) {
     for (auto type : {platform::FtDeviceType::BM, platform::FtDeviceType::R}) {
         UsbBench b;

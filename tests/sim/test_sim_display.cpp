@@ -5,7 +5,9 @@
 #include <fstream>
 
 #include "platform/protocol.h"
+#include "sim/display_nvram.h"
 #include "sim/flash_file.h"
+#include "sim/nvram_image.h"
 #include "sim/profiles.h"
 #include "sim/sim_commands.h"
 #include "sim/sim_display.h"
@@ -22,6 +24,65 @@ bool bit(const std::vector<std::uint8_t>& m, std::size_t plane, int x, int y) {
     return (m[plane + static_cast<std::size_t>(y) * 40 + static_cast<std::size_t>(x / 8)] >>
             (7 - x % 8)) &
            1;
+}
+
+// The characters drawn at (x, y) with a font whose every glyph has its own code as its top row:
+// the top row's eight pixels of each cell.
+std::string codesAt(const std::vector<std::uint8_t>& m, std::size_t plane, int x, int y,
+                    std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        int code = 0;
+        for (int c = 0; c < 8; ++c)
+            code = code << 1 | bit(m, plane, x + 8 * static_cast<int>(i) + c, y);
+        s += static_cast<char>(code);
+    }
+    return s;
+}
+
+// An image as the format procedure leaves it: a font, a text table, menu records, one job.
+struct Image {
+    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(4000 - 46, 0);
+    sim::ImageHeader header;
+    void put(std::uint32_t a, std::uint8_t v) { bytes[a - 46] = v; }
+    void word(std::uint32_t a, std::uint32_t v) {
+        put(a, static_cast<std::uint8_t>(v));
+        put(a + 1, static_cast<std::uint8_t>(v >> 8));
+    }
+    void text(std::uint32_t a, const std::string& t) {
+        put(a, static_cast<std::uint8_t>(t.size()));
+        for (std::size_t i = 0; i < t.size(); ++i)
+            put(a + 1 + static_cast<std::uint32_t>(i), static_cast<std::uint8_t>(t[i]));
+    }
+};
+
+Image selfNamingImage(const sim::Profile& p) {
+    Image im;
+    im.header.font8x10 = 1000;
+    im.header.font6x6 = 1000 + 1230;
+    for (std::uint32_t code = 0; code < 123; ++code)
+        im.put(1000 + 10 * code, static_cast<std::uint8_t>(code));
+    im.text(106, "Pressa 7");
+    // Text slots 1 .. 4; slots 3 and 4 name the job and phase lines.
+    im.header.textTable = 2300;
+    const char* slots[] = {"Forza", "Quota", "Lavoro", "Fase"};
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        im.word(2300 + 2 * i, 2400 + 20 * i);
+        im.text(2400 + 20 * i, slots[i]);
+    }
+    im.text(2500, "Misura");
+    // Menus 1 .. 3: one line; "Lavoro" and the job name; "Fase" and the phase name.
+    im.header.menu = 2600;
+    const std::uint16_t lines[3][3] = {{2500, 0, 0}, {2440, 65521, 0}, {2460, 65522, 0}};
+    for (std::uint32_t m = 0; m < 3; ++m) {
+        im.put(2600 + 9 * m, m == 0 ? 1 : 2);
+        for (std::uint32_t l = 0; l < 3; ++l) im.word(2600 + 9 * m + 3 + 2 * l, lines[m][l]);
+    }
+    im.header.jobAddress = 3000;
+    im.text(3000, "TUBO-A");
+    im.text(3000 + sim::jobGeometry(p).header, "PIEGA");
+    im.header.endOfJobMemory = 400000;
+    return im;
 }
 
 }  // namespace
@@ -71,6 +132,54 @@ TEST(SimDisplay, TheNameAndJobAreDrawnInTheGivenFontAndTheMenuLayerAtTheBottom) 
     const auto filled = sim::renderDisplay(in);
     EXPECT_TRUE(bit(filled, 0, sim::kJobX + 4 * 8, sim::kJobY));   // "JOB 7": the cell of "7"
     EXPECT_FALSE(bit(filled, 0, sim::kJobX + 3 * 8, sim::kJobY));  // the blank
+}
+
+TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithItsFontTextsAndMenus) {
+    const sim::Profile& p = *sim::findProfile("p36e51");
+    sim::SimInstrument in(p);
+    Image im = selfNamingImage(p);
+    ASSERT_TRUE(sim::loadImage(p, in.nvram(), im.bytes, im.header));
+    in.setDisplayFont(sim::DisplayFont(123, sim::Glyph{0xFF}));  // the fallback is not used
+    in.setCurrentJob(1);
+    const auto m = sim::renderDisplay(in);
+    EXPECT_EQ(codesAt(m, 0, sim::kNameX, sim::kNameY, 9), std::string("Pressa 7") + '\0');
+    EXPECT_EQ(codesAt(m, 0, sim::kJobX, sim::kJobY, 8), "Lavoro 1");
+    EXPECT_EQ(codesAt(m, 0, sim::kPhaseX, sim::kPhaseY, 6), "Fase 1");
+    const std::size_t c = 19456;
+    EXPECT_EQ(codesAt(m, c, sim::menuLineX(0, 6), sim::menuLineY(0), 6), "Misura");
+    EXPECT_EQ(codesAt(m, c, sim::menuLineX(1, 6), sim::menuLineY(0), 6), "Lavoro");
+    EXPECT_EQ(codesAt(m, c, sim::menuLineX(1, 6), sim::menuLineY(1), 6), "TUBO-A");
+    EXPECT_EQ(codesAt(m, c, sim::menuLineX(2, 4), sim::menuLineY(0), 4), "Fase");
+    EXPECT_EQ(codesAt(m, c, sim::menuLineX(2, 5), sim::menuLineY(1), 5), "PIEGA");
+    // Nothing else in the menu rows but the keys' frame.
+    EXPECT_EQ(codesAt(m, c, sim::menuLineX(0, 6), sim::menuLineY(1), 6), std::string(6, '\0'));
+    EXPECT_TRUE(bit(m, c, 107, sim::kMenuTop + 1));
+
+    // Job 2 has no name in the image: the key shows the word alone.
+    in.setCurrentJob(2);
+    const auto second = sim::renderDisplay(in);
+    EXPECT_EQ(codesAt(second, 0, sim::kJobX, sim::kJobY, 8), "Lavoro 2");
+    EXPECT_EQ(codesAt(second, c, sim::menuLineX(1, 6), sim::menuLineY(1), 6), std::string(6, '\0'));
+}
+
+TEST(SimDisplay, TheNvramFontNeedsTheFontMarkAndAPointer) {
+    const sim::Profile& p = *sim::findProfile("p36e51");
+    sim::SimInstrument in(p);
+    EXPECT_FALSE(sim::nvramFont(in.nvram()));  // formatted without an image
+    EXPECT_FALSE(sim::nvramText(in.nvram(), 3));
+    EXPECT_FALSE(sim::nvramMenu(in.nvram(), 1));
+    Image im = selfNamingImage(p);
+    ASSERT_TRUE(sim::loadImage(p, in.nvram(), im.bytes, im.header));
+    const auto font = sim::nvramFont(in.nvram());
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->size(), 123u);
+    EXPECT_EQ((*font)['A'][0], 'A');
+    in.nvram()[0] = 'X';  // the fonts were never sent
+    EXPECT_FALSE(sim::nvramFont(in.nvram()));
+    in.nvram()[0] = 'F';
+    in.nvram()[14] = in.nvram()[15] = 0;  // no 6x6 font after it: the whole table
+    EXPECT_EQ(sim::nvramFont(in.nvram())->size(), 123u);
+    EXPECT_FALSE(sim::countedText(in.nvram(), static_cast<std::uint32_t>(in.nvram().size())));
 }
 
 TEST(SimDisplay, FontFilesAreReadWholeOrNotAtAll) {
