@@ -6,8 +6,8 @@
 #include "support/instrument_rig.h"
 
 using platform::Bytes;
-using testing_support::InstrumentRig;
 using testing_support::frame;
+using testing_support::InstrumentRig;
 
 namespace {
 
