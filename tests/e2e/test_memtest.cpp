@@ -14,16 +14,15 @@ namespace fs = std::filesystem;
 
 struct Bench {
     explicit Bench(std::vector<std::string> simArgs)
-        : folder(fs::temp_directory_path() /
-                 ("krn-e2e-memtest-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(counter++))),
+        : folder(fs::temp_directory_path() / ("krn-e2e-memtest-" + std::to_string(::getpid()) +
+                                              "-" + std::to_string(counter++))),
           sim([&] {
               simArgs.insert(simArgs.end(), {"--serial", "--restart-ms", "200"});
               return simArgs;
           }()) {
         fs::create_directories(folder);
-        k = krnctl + " --folder " + folder.string() + " --instrument 'COM: " +
-            sim.value("serial") + "' ";
+        k = krnctl + " --folder " + folder.string() + " --instrument 'COM: " + sim.value("serial") +
+            "' ";
     }
     ~Bench() { fs::remove_all(folder); }
     Result run(const std::string& args) const { return e2e::run(k + args + " < /dev/null"); }
@@ -72,7 +71,8 @@ TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderAndANewSignature) {
         "RAM [0x00009]: 78  N : 78\nRAM [0x0000A]: 86  V : 86\n"
         "RAM [0x0000B]: 11 tipo ram (bit7=UpdateMode)\n";
     // The box on stderr, the lines on stdout, the question answered No.
-    EXPECT_EQ(after.out, "Stato:\n" + lines + "Now I write a new checksum.\nAre you sure?\n" + lines)
+    EXPECT_EQ(after.out,
+              "Stato:\n" + lines + "Now I write a new checksum.\nAre you sure?\n" + lines)
         << after.out;
 }
 
