@@ -54,7 +54,7 @@ TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderAndANewSignature) {
     Result yes = b.run("memtest --yes");  // 200 cycles of 20 ms
     EXPECT_EQ(yes.exitCode, 0) << yes.out;
     EXPECT_EQ(yes.out, kQuestions + "Test memory OK\n");
-    Result erased = b.run("--json header");
+    Result erased = b.run("--yes --json header");  // --yes writes nothing here
     EXPECT_EQ(erased.exitCode, 0) << erased.out;
     EXPECT_NE(erased.out.find("{\"Testata\":[0,0,0,0,0,0,0,0,0,0,0,0]}\n"), std::string::npos)
         << erased.out;
