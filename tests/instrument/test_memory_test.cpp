@@ -87,12 +87,4 @@ TEST_F(MemoryTestMembers, StopSendsItsCodeAndTheTestIsNoLongerRunning) {
     EXPECT_FALSE(rig.control.StopTestMemory());
 }
 
-TEST_F(MemoryTestMembers, AStateWithoutBit0EndsTheRunningFlag) {
-    int cicli = 2;
-    ASSERT_TRUE(rig.control.StartTestMemory(cicli));
-    answer({0x00, 3});
-    ASSERT_TRUE(rig.control.StatoTestMemory());
-    EXPECT_FALSE(rig.control.TestMemoriaInCorso());
-}
-
 }  // namespace
