@@ -238,6 +238,12 @@ bool FMain::ApriCollegamento() {
 void FMain::showCommunicationTest(const std::string& description) {
     FTestComm dialog(description, *this, this);
     dialog.exec();
+    // A USB attempt never opens the instrument control; an OK attempt still reached it.
+    if (dialog.okCount() > 0 && !reached_) {
+        reached_ = InstrumentSnapshot{};
+        reached_->description = description;
+        reached_->connected = true;
+    }
 }
 
 std::optional<int> FMain::chooseLanguage(const std::string& title, bool availability) {

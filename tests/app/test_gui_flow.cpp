@@ -122,6 +122,8 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
             closeWhen<app::FTestComm>([](app::FTestComm* d) { return d->okCount() >= 2; });
         });
         window.action("mnuTestComm")->trigger();
+        // The USB attempts only write a byte, yet they reached the instrument.
+        EXPECT_EQ(window.instrumentPanel()->field("state"), "Reached by the last command");
         dialogs.inputs = {std::string("KRN-BENCH")};
         confirmPreselected(usb, [] {});
         window.action("mnuNomeStrumento")->trigger();
