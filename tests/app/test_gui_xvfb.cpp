@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -75,7 +76,7 @@ TEST(Xvfb, PasswordSelectionClockAndCommunicationTestInARealWindow) {
     EXPECT_EQ(window.instrumentPanel()->field("state"), "Reached by the last command");
 
     // A picture of the window as the X server shows it.
-    QTest::qWait(0);
+    QApplication::processEvents();
     const QPixmap shot = window.screen()->grabWindow(window.winId());
     ASSERT_FALSE(shot.isNull());
     const QImage image = shot.toImage();

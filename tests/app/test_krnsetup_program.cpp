@@ -14,7 +14,7 @@ struct Outcome {
 };
 
 Outcome run(const std::string& arguments,
-        const std::string& environment = "QT_QPA_PLATFORM=offscreen") {
+            const std::string& environment = "QT_QPA_PLATFORM=offscreen") {
     const std::string command =
         "env " + environment + " " + std::string(KRNSETUP_PATH) + " " + arguments + " 2>&1";
     Outcome r;
