@@ -108,6 +108,7 @@ void FSceltaStrumento::fill(krnlink::SelectionOptions options) {
     selection_ = std::make_unique<krnlink::SelectionList>(&env_.usb, &env_.ports, *probe_,
                                                           env_.clock, options);
     refresh();
+    if (isVisible()) repaint();  // the busy bar is up before the first device is probed
     // Each row is drawn as it is found. Only the dialog is repainted: running the event loop
     // here would let timers and clicks in while the list is half built.
     selection_->fill(nullptr, [this] {
