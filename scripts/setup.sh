@@ -10,6 +10,7 @@ packages=(
     libcli11-dev
     libgtest-dev libgmock-dev
     fonts-dejavu-core
+    xvfb
     clang-format
 )
 

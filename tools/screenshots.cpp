@@ -1,80 +1,144 @@
-// Renders the desktop program's main windows offscreen into PNG files for the user guide:
-//   build/tools/krnscreenshots docs/images
+// Renders the desktop program's windows offscreen into PNG files for the user guide, once per
+// locale (Italian and English), on the simulated instruments of --simulate:
+//   build/tools/krnscreenshots docs/images      -> docs/images/it/*.png, docs/images/en/*.png
+// The main window is shown after three commands run through their real dialogs, which an
+// autopilot answers (selection: the USB instrument; clock and communication test: closed once
+// they show their readings).
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
+#include <functional>
+#include <iostream>
 
 #include "app/clock_dialog.h"
+#include "app/comm_test.h"
 #include "app/font_dialog.h"
+#include "app/language_dialog.h"
 #include "app/main_window.h"
+#include "app/password_dialog.h"
+#include "app/screen_copy_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
-#include "instrument/connection.h"
-#include "platform/console/console_dialogs.h"
 #include "platform/settings_store.h"
 #include "sim/sim_serial_port.h"
 
-#include <iostream>
-
 namespace {
+
 bool save(QWidget& w, const QString& dir, const char* name, bool fit = false) {
     if (fit) w.adjustSize();
     const bool ok = w.grab().save(dir + "/" + name);
     std::cout << (ok ? "wrote " : "could not write ") << (dir + "/" + name).toStdString() << "\n";
     return ok;
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
-    QApplication::setApplicationName("krnsetup");
-    QApplication::setApplicationVersion("1.0.0");
-    const QString dir = argc > 1 ? argv[1] : "docs/images";
-    QDir().mkpath(dir);
+// Answers every box with its first button and every input with what it offers.
+class ScriptedDialogs final : public platform::Dialogs {
+public:
+    platform::MessageResult message(const platform::MessageBox&) override {
+        return platform::MessageResult::Ok;
+    }
+    std::optional<std::string> input(const std::string&, const std::string&,
+                                     const std::string& initial) override {
+        return initial;
+    }
+    std::optional<std::string> openFile(const std::string&, const std::string&,
+                                        const std::vector<platform::FileFilter>&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFile(const std::string&, const std::string&,
+                                        const std::vector<platform::FileFilter>&) override {
+        return std::nullopt;
+    }
+    std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
+        return std::nullopt;
+    }
+};
 
-    platform::SystemClock clock;
-    const std::string folder = QDir::tempPath().toStdString() + "/krn-screenshots";
-    app::Simulation simulation(clock, folder);
-    if (!simulation.start()) return 1;
-    platform::MemorySettingsStore settings;
-    sim::SimPortEnumerator ports({simulation.ptyPath()});
-    app::Environment env{
-        clock,  settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()},
-        folder, "/FUL"};
-    platform::console::ConsoleDialogs dialogs(std::cin, std::cerr, false, false);
+// Answers the modal dialogs of a command as the technician would, taking their pictures.
+class Autopilot {
+public:
+    Autopilot(QString dir, bool& ok) : dir_(std::move(dir)), ok_(ok) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+        timer_.start(30);
+    }
 
+private:
+    void look() {
+        QWidget* up = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<app::FSceltaStrumento*>(up)) return select(d);
+        if (auto* d = qobject_cast<app::FDataOra*>(up)) {
+            if (d->instrumentLabel()->text().isEmpty()) return;
+            once(*d, "clock.png");
+            d->accept();
+        } else if (auto* d = qobject_cast<app::FTestComm*>(up)) {
+            if (d->okCount() < 3) return;
+            once(*d, "comm-test.png");
+            d->accept();
+        } else if (auto* d = qobject_cast<app::FLingua*>(up)) {
+            once(*d, "language.png", true);
+            d->reject();
+        }
+    }
+    void select(app::FSceltaStrumento* d) {
+        if (d->filling() || d->discovering() || d->list()->topLevelItemCount() == 0) return;
+        if (!d->list()->currentItem()) d->list()->setCurrentItem(d->list()->topLevelItem(0));
+        once(*d, "selection.png");
+        d->okButton()->click();
+    }
+    void once(QWidget& w, const char* name, bool fit = false) {
+        if (taken_.contains(name)) return;
+        taken_.insert(name);
+        ok_ = save(w, dir_, name, fit) && ok_;
+    }
+
+    QString dir_;
+    bool& ok_;
+    QTimer timer_;
+    QSet<QString> taken_;
+};
+
+bool shoot(const QString& dir, app::Environment& env, platform::SettingsStore& settings,
+           platform::Clock& clock) {
+    bool ok = QDir().mkpath(dir);
+    Autopilot pilot(dir, ok);
+
+    app::FPassword password;
+    password.setWindowTitle("Access password");
+    password.show();
+    ok = save(password, dir, "password.png", true) && ok;
+    password.hide();
+
+    ScriptedDialogs dialogs;
     app::FMain window(env, &dialogs);
     window.SetupCustomer(3);
     window.SetupMenu();
-    window.resize(640, 300);
+    window.resize(820, 520);
     window.show();
-    bool ok = save(window, dir, "main-window.png");
+    for (const char* entry : {"mnuOrologio", "mnuTestComm", "mnuNomeStrumento"})
+        window.action(entry)->trigger();
+    ok = save(window, dir, "main-window.png") && ok;
     QAction* file = window.action("mnuFile");
     if (file && file->menu()) ok = save(*file->menu(), dir, "file-menu.png", true) && ok;
     QAction* setting = window.action("mnuStrumento");
     if (setting && setting->menu())
         ok = save(*setting->menu(), dir, "setting-menu.png", true) && ok;
 
-    app::FSceltaStrumento selection(env, dialogs);
-    selection.setWindowTitle("Select instrument");
-    selection.fill({});
-    selection.runDiscoveryToEnd();
-    selection.list()->setCurrentItem(selection.list()->topLevelItem(0));
-    selection.resize(560, 260);
-    selection.show();
-    ok = save(selection, dir, "selection.png") && ok;
+    app::FLingua language(env.folder, &window);
+    language.ShowForm("Lingua dello strumento", true);
 
-    auto& control = window.UCKRNVisual1();
-    if (instrument::ApriCollegamento(control, "COM: 1", window.MSComm1(), window.Winsock1())) {
-        app::FDataOra clockDialog(control, clock);
-        clockDialog.tick();
-        clockDialog.show();
-        ok = save(clockDialog, dir, "clock.png", true) && ok;
-        control.ChiudiComunicazioni00(false);
-    }
+    app::FCopiaDisplay screen(env, window, &window);
+    screen.prepare("USB: " + std::string(app::Simulation::kUsbSerial), false);
+    screen.show();
+    screen.cmdStartCopia_Click();
+    ok = save(screen, dir, "screen-copy.png", true) && ok;
+    screen.hide();
+
     // The font builder with the settings the shipped Font8x10.asm was made with.
     for (const auto& [key, value] :
          {std::pair<const char*, const char*>{"FontName8x10", "DejaVu Sans Mono"},
@@ -84,5 +148,38 @@ int main(int argc, char** argv) {
     app::FCreaFontKRNV fonts(window, &window);
     fonts.show();
     ok = save(fonts, dir, "font-dialog.png", true) && ok;
+    (void)clock;
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName("krnsetup");
+    QApplication::setApplicationVersion("1.0.0");
+    const QString dir = argc > 1 ? argv[1] : "docs/images";
+
+    platform::SystemClock clock;
+    const std::string folder = QDir::tempPath().toStdString() + "/krn-screenshots";
+    QDir(QString::fromStdString(folder)).removeRecursively();
+    QDir().mkpath(QString::fromStdString(folder));
+    app::Simulation simulation(clock, folder);
+    if (!simulation.start()) {
+        std::cerr << "krnscreenshots: " << simulation.error() << "\n";
+        return 1;
+    }
+    sim::SimPortEnumerator ports({simulation.ptyPath()});
+    bool ok = true;
+    for (const auto& [locale, sub] :
+         {std::pair<const char*, const char*>{"it_IT", "it"}, {"en_US", "en"}}) {
+        QLocale::setDefault(QLocale(locale));
+        platform::MemorySettingsStore settings;
+        app::Environment env{
+            clock,  settings, simulation.usb(), ports, {"127.0.0.1", simulation.modulePort()},
+            folder, "/FUL"};
+        ok = shoot(dir + "/" + sub, env, settings, clock) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -55,8 +55,9 @@ AccessResult Verifica(const std::string& title, const std::string& application,
                       platform::Dialogs& dialogs) {
     const std::string stored =
         settings.value(application, "Main", "Strumento", encodeAccessCode(kSeed));
-    // A stored text that does not decode counts as no code: the program opens at level 0.
-    const std::string expected = normalise(decodeAccessCode(stored).value_or(""));
+    // A stored text that does not decode (damaged, or written by hand) must not open the program
+    // without a question: it counts as no stored code, and the built-in code is asked for.
+    const std::string expected = normalise(decodeAccessCode(stored).value_or(kSeed));
     if (expected.empty()) return {true, 0};
     auto typed = prompt.ask(title);
     if (!typed) return {};

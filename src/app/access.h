@@ -37,7 +37,8 @@ public:
 };
 
 // FPassword.Verifica: reads the stored code (application, "Main", "Strumento"), asks for it
-// unless it is empty, and tells "Wrong password" on a miss.
+// unless it is empty, and tells "Wrong password" on a miss. A stored text that is not pairs of
+// hexadecimal digits is taken as missing: the built-in code is asked for.
 AccessResult Verifica(const std::string& title, const std::string& application,
                       const platform::SettingsStore& settings, PasswordPrompt& prompt,
                       platform::Dialogs& dialogs);

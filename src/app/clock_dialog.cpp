@@ -6,14 +6,28 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace app {
 
-QString shortDateTime(const platform::LocalDateTime& t) {
+QString timeFormatWithSeconds(const QString& shortFormat) {
+    if (shortFormat.contains('s')) return shortFormat;
+    // The seconds follow the minutes with the separator the locale puts before the minutes.
+    const qsizetype m = shortFormat.indexOf("mm");
+    if (m < 0) return shortFormat + ":ss";
+    const QString separator = m > 0 ? QString(shortFormat[m - 1]) : QString(":");
+    QString f = shortFormat;
+    f.insert(m + 2, separator + "ss");
+    return f;
+}
+
+QString shortDateTime(const platform::LocalDateTime& t, const QLocale& locale) {
     const QDateTime dt(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-    return QLocale::system().toString(dt, QLocale::ShortFormat);
+    // The short date-time form, with the seconds that the comparison of the clocks is about.
+    return locale.toString(dt, locale.dateFormat(QLocale::ShortFormat) + " " +
+                                   timeFormatWithSeconds(locale.timeFormat(QLocale::ShortFormat)));
 }
 
 FDataOra::FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWidget* parent)
@@ -30,6 +44,11 @@ FDataOra::FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWi
     form->addRow(tr("Instrument:"), instrument_);
     auto* sendButton = new QPushButton(tr("&Send"), this);
     auto* close = new QPushButton(tr("&Close"), this);
+    // Enter closes the dialog; only the button itself sends the clock.
+    sendButton->setAutoDefault(false);
+    close->setDefault(true);
+    sendButton->setObjectName("cmdInvia");
+    close->setObjectName("cmdChiudi");
     connect(sendButton, &QPushButton::clicked, this, &FDataOra::send);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
@@ -43,11 +62,18 @@ FDataOra::FDataOra(instrument::UCKRNVisual& control, platform::Clock& clock, QWi
     timer_->start(200);
 }
 
+void FDataOra::showEvent(QShowEvent* event) {
+    // The first reading is on screen with the dialog, not a tick later.
+    if (!filled_) tick();
+    QDialog::showEvent(event);
+}
+
 int FDataOra::interval() const {
     return timer_->interval();
 }
 
 void FDataOra::tick() {
+    filled_ = true;
     pc_->setText(shortDateTime(clock_.localNow()));
     if (auto t = control_.LeggiOra()) {
         instrument_->setText(shortDateTime(*t));

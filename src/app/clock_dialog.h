@@ -1,8 +1,10 @@
 #pragma once
 // FDataOra: the computer's and the instrument's date and time side by side; "Send" sets the
 // instrument's clock from the computer's. Reads every 200 ms, every 6 s while the instrument
-// is silent.
+// is silent; the first reading is made as the dialog is shown. Times carry their seconds in every
+// locale.
 #include <QDialog>
+#include <QLocale>
 
 #include "instrument/uckrnvisual.h"
 
@@ -22,7 +24,11 @@ public:
     QLabel* instrumentLabel() { return instrument_; }
     void send() { control_.SicronizzaOra(); }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    bool filled_ = false;
     instrument::UCKRNVisual& control_;
     platform::Clock& clock_;
     QLabel* pc_;
@@ -30,6 +36,8 @@ private:
     QTimer* timer_;
 };
 
-QString shortDateTime(const platform::LocalDateTime& t);
+// The locale's short date and time, the time with its seconds ("HH:mm" -> "HH:mm:ss").
+QString shortDateTime(const platform::LocalDateTime& t, const QLocale& locale = QLocale());
+QString timeFormatWithSeconds(const QString& shortFormat);
 
 }  // namespace app

@@ -1,6 +1,6 @@
 #pragma once
 // The communication test's dialog: repeats the attempt every 100 ms with a heartbeat bar and
-// "OK" / "NO".
+// "OK" / "NO", names the instrument and counts the OK and NO attempts with the error rate.
 #include <QDialog>
 #include <string>
 
@@ -19,13 +19,23 @@ public:
     void tick();
     QLabel* result() { return label_; }
     QProgressBar* heartbeat() { return bar_; }
+    QLabel* instrumentLabel() { return instrument_; }
+    QLabel* countsLabel() { return counts_; }
+    int okCount() const { return ok_; }
+    int noCount() const { return no_; }
 
 private:
+    void showCounts();
+
     std::string description_;
     service::CommandHost& host_;
     QProgressBar* bar_;
     QLabel* label_;
+    QLabel* instrument_;
+    QLabel* counts_;
     QTimer* timer_;
+    int ok_ = 0;
+    int no_ = 0;
 };
 
 }  // namespace app

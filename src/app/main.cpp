@@ -2,9 +2,12 @@
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
+#include <iostream>
 #include <memory>
+#include <vector>
 
 #include "app/access.h"
+#include "app/command_line.h"
 #include "app/environment.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
@@ -20,42 +23,22 @@
 #define KRN_SHIPPED_DATA ""
 #endif
 
-namespace {
-
-struct Options {
-    std::string switches;  // "/FUL", "/CFG", "/ZENKO" as typed, in order
-    std::string folder;
-    std::string trace;
-    bool simulate = false;
-    int quitAfterMs = 0;  // scripted checks: close the window after this long
-};
-
-Options parse(const QStringList& args) {
-    Options o;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString a = args[i];
-        if (a == "--simulate") {
-            o.simulate = true;
-        } else if (a == "--folder" && i + 1 < args.size()) {
-            o.folder = args[++i].toStdString();
-        } else if (a == "--quit-after" && i + 1 < args.size()) {
-            o.quitAfterMs = args[++i].toInt();
-        } else if (a == "--trace" && i + 1 < args.size()) {
-            o.trace = args[++i].toStdString();
-        } else {
-            o.switches += (o.switches.empty() ? "" : " ") + a.toStdString();
-        }
-    }
-    return o;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
+    // --help needs no window system.
+    if (app::asksForHelp(argc, argv)) {
+        std::cout << app::usageText();
+        return 0;
+    }
     QApplication qt(argc, argv);
     QApplication::setApplicationName("krnsetup");
     QApplication::setApplicationVersion("1.0.0");
-    const Options options = parse(QApplication::arguments());
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
+    const app::CommandLine options = app::parseCommandLine(args);
+    if (!options.error.empty()) {
+        std::cerr << "krnsetup: " << options.error << "\nTry 'krnsetup --help'.\n";
+        return 2;
+    }
 
     platform::SystemClock clock;
     platform::qt::QtSettingsStore settings;
@@ -71,7 +54,17 @@ int main(int argc, char** argv) {
     krnlink::DiscoverySettings discovery;
     if (options.simulate) {
         simulation = std::make_unique<app::Simulation>(clock, folder);
-        if (!simulation->start()) return 1;
+        if (!simulation->start()) {
+            const std::string why =
+                "The simulated instruments could not be started: " + simulation->error() + ".";
+            std::cerr << "krnsetup: " << why << "\n";
+            if (QGuiApplication::platformName() != "offscreen") {
+                app::QtDialogs box;
+                box.message({why, "krnsetup", platform::MessageIcon::Critical,
+                             platform::MessageButtons::Ok, 0});
+            }
+            return 1;
+        }
         ports = std::make_unique<app::PortsWithSimulated>(realPorts, simulation->ptyPath());
         // The simulated module answers on loopback; nothing is broadcast.
         discovery = {"127.0.0.1", simulation->modulePort()};

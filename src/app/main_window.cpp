@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/clock_dialog.h"
@@ -28,16 +27,9 @@
 
 namespace app {
 namespace {
-// Entries whose menu command is "no action": present, enabled, doing nothing.
-const char* const kNoAction[] = {"mnuSetTDC",
-                                 "mnuOpzioniLavoro",
-                                 "mnuOpzioniSupplementare",
-                                 "mnuLumbroMOPninete",
-                                 "mnuLumbroMOPconCesto",
-                                 "mnuLumbroMOPBloccoRitorno",
-                                 "mnuMOPBloccoAndCesto",
-                                 "mnuLumbroManuale",
-                                 "mnuSetupYorumi"};
+// An entry without a command (the PLC tools, the customer-machine set-ups, commands of later
+// versions) is shown greyed with this tip; no enabled entry does nothing.
+const char* const kNotAvailable = "Not available in this version.";
 }  // namespace
 
 FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
@@ -45,6 +37,7 @@ FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
       env_(env),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>(this)),
       dialogs_(dialogs ? *dialogs : *ownDialogs_),
+      recorder_(dialogs_),
       serial_(std::make_unique<platform::qt::QtSerialPort>()),
       socket_(std::make_unique<platform::qt::QtUdpSocket>()),
       control_(std::make_unique<instrument::UCKRNVisual>(env.clock, &env.usb, &env.ports)),
@@ -52,19 +45,12 @@ FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
       status_(new QLabel(this)),
       bar_(new QProgressBar(this)),
       cancel_(new QPushButton(tr("Cancel"), this)),
-      exitTimer_(new QTimer(this)) {
+      exitTimer_(new QTimer(this)),
+      log_(env.folder) {
     setObjectName("FMain");
     controller_ = std::make_unique<service::CMain>(*this);
-    control_->setDialogs(&dialogs_);
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    status_->setObjectName("lblTrasferimento");
-    layout->addStretch();
-    layout->addWidget(version_);
-    layout->addWidget(status_);
-    layout->addWidget(bar_);
-    layout->addWidget(cancel_);
-    setCentralWidget(central);
+    control_->setDialogs(&recorder_);
+    buildWorkbench();
     connect(cancel_, &QPushButton::clicked, this, [this] { controller_->Annulla(); });
     exitTimer_->setSingleShot(true);
     exitTimer_->setInterval(100);
@@ -73,7 +59,7 @@ FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
         close();
     });
     buildMenu();
-    resize(640, 360);
+    resize(760, 480);
 }
 
 FMain::~FMain() = default;
@@ -81,9 +67,11 @@ FMain::~FMain() = default;
 void FMain::buildMenu() {
     std::map<std::string, QMenu*> menus;
     for (const MenuEntry& e : menuTable()) {
-        const QString caption = QString::fromUtf8(e.caption);
+        const QString caption =
+            e.separator ? QString() : QString::fromStdString(menuCaptions().at(e.name));
         if (!e.parent) {
             QMenu* m = menuBar()->addMenu(caption);
+            m->setToolTipsVisible(true);
             menus[e.name] = m;
             actions_[e.name] = m->menuAction();
             continue;
@@ -97,31 +85,31 @@ void FMain::buildMenu() {
             a = parent->addSeparator();
         } else if (hasChildren) {
             QMenu* sub = parent->addMenu(caption);
+            sub->setToolTipsVisible(true);
             menus[e.name] = sub;
             a = sub->menuAction();
         } else {
             a = parent->addAction(caption);
             a->setEnabled(false);  // until its command exists
+            a->setToolTip(kNotAvailable);
         }
         a->setObjectName(e.name);
         actions_[e.name] = a;
     }
     action("mnuSoloDifferenze")->setCheckable(true);
-    for (const char* name : kNoAction) action(name)->setEnabled(true);
-    auto wire = [this](const char* name, void (FMain::*slot)()) {
+    auto enable = [this](const std::string& name) {
         QAction* a = action(name);
         a->setEnabled(true);
-        connect(a, &QAction::triggered, this, slot);
+        a->setToolTip(QString());
+        return a;
     };
-    wire("mnuPreferenze", &FMain::chooseInstrument);
+    connect(enable("mnuPreferenze"), &QAction::triggered, this, &FMain::chooseInstrument);
     for (const auto& [name, command] : service::menuCommands()) {
-        QAction* a = action(name);
-        a->setEnabled(true);
-        connect(a, &QAction::triggered, this, [this, command = command] { run(command); });
+        const std::string caption = withoutMnemonic(menuCaptions().at(name));
+        connect(enable(name), &QAction::triggered, this,
+                [this, command = command, caption] { run(command, caption); });
     }
-    QAction* exit = action("mnuExit");
-    exit->setEnabled(true);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(enable("mnuExit"), &QAction::triggered, this, &QWidget::close);
 }
 
 QAction* FMain::action(const std::string& name) const {
@@ -184,15 +172,17 @@ void FMain::closeEvent(QCloseEvent* event) {
         return;
     }
     exitTimer_->stop();  // a close already under way must not unload a second time
-    if (unloads_ == 0) ++unloads_;
+    ++unloads_;
     event->accept();
 }
 
 std::optional<std::string> FMain::selectInstrument(const std::string& title,
                                                    const krnlink::SelectionOptions& options) {
-    FSceltaStrumento dialog(env_, dialogs_, this);
+    FSceltaStrumento dialog(env_, recorder_, this);
+    dialog.setPreferred(lastInstrument(env_.settings, env_.application));
     const auto result = dialog.LoadForm(title, options);
     if (!result.ok || result.description.empty()) return std::nullopt;
+    commandInstrument_ = result.description;
     return result.description;
 }
 
@@ -208,7 +198,7 @@ service::Outcome FMain::showEthernetSetup(const std::string& mac) {
             break;
         }
     }
-    FSetupEth dialog(env_, dialogs_, local, this);
+    FSetupEth dialog(env_, recorder_, local, this);
     return service::outcomeOf(dialog.LoadForm(mac));
 }
 
@@ -218,14 +208,19 @@ std::optional<service::SerialAssignment> FMain::showSerialList(int type) {
 }
 
 void FMain::chooseInstrument() {
-    if (auto d = service::selectInstrument(*this)) chosen_ = *d;
+    if (auto d = service::selectInstrument(*this)) {
+        chosen_ = *d;
+        rememberInstrument(env_.settings, env_.application, chosen_);
+    }
 }
 
-service::Outcome FMain::run(service::MenuCommand command) {
+service::Outcome FMain::run(service::MenuCommand command, const std::string& caption) {
     if (running_) return service::Outcome::Refused;
     running_ = true;
     menuBar()->setEnabled(false);
+    beginCommand();
     const service::Outcome outcome = service::runCommand(*this, command);
+    endCommand(caption, outcome);
     menuBar()->setEnabled(true);
     running_ = false;
     return outcome;
@@ -243,6 +238,12 @@ bool FMain::ApriCollegamento() {
 void FMain::showCommunicationTest(const std::string& description) {
     FTestComm dialog(description, *this, this);
     dialog.exec();
+    // A USB attempt never opens the instrument control; an OK attempt still reached it.
+    if (dialog.okCount() > 0 && !reached_) {
+        reached_ = InstrumentSnapshot{};
+        reached_->description = description;
+        reached_->connected = true;
+    }
 }
 
 std::optional<int> FMain::chooseLanguage(const std::string& title, bool availability) {

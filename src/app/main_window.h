@@ -1,12 +1,15 @@
 #pragma once
-// FMain: the main window with the command menu, the version label, the status label and the
-// progress bar with its Cancel button. It hosts the instrument control and its serial port and
-// socket, and is the commands' host: the commands themselves live in the service layer.
+// FMain: the main window with the command menu, the instrument of the last command and the
+// activity log, and a status bar with the status label, the progress bar, its Cancel button and
+// the version. It hosts the instrument control and its serial port and socket, and is the
+// commands' host: the commands themselves live in the service layer.
 #include <QMainWindow>
 #include <map>
 #include <memory>
 
+#include "app/activity_log.h"
 #include "app/environment.h"
+#include "app/instrument_record.h"
 #include "app/qt_dialogs.h"
 #include "instrument/uckrnvisual.h"
 #include "service/command_host.h"
@@ -20,6 +23,9 @@ class QPushButton;
 class QTimer;
 
 namespace app {
+
+class ActivityView;
+class InstrumentPanel;
 
 class FMain final : public QMainWindow, public service::CommandHost, public service::ProgressView {
     Q_OBJECT
@@ -38,9 +44,13 @@ public:
     int unloads() const { return unloads_; }
     QLabel* statusLabel() { return status_; }
     QProgressBar* progressBar() { return bar_; }
+    QPushButton* cancelButton() { return cancel_; }
+    InstrumentPanel* instrumentPanel() { return panel_; }
+    ActivityView* activityView() { return activity_; }
+    const ActivityLog& activityLog() const { return log_; }
 
     // service::CommandHost
-    platform::Dialogs& dialogs() override { return dialogs_; }
+    platform::Dialogs& dialogs() override { return recorder_; }
     platform::Clock& clock() override { return env_.clock; }
     platform::SettingsStore& settings() override { return env_.settings; }
     const std::string& programFolder() override { return env_.folder; }
@@ -71,8 +81,9 @@ public:
 
     // "&Select instrument...": the chosen instrument of the style A and B connections.
     void chooseInstrument();
-    // Runs a menu command; while it runs the menu takes no other command.
-    service::Outcome run(service::MenuCommand command);
+    // Runs a menu command; while it runs the menu takes no other command. The instrument panel
+    // and the activity log tell how it ended; caption: the entry's, for the log.
+    service::Outcome run(service::MenuCommand command, const std::string& caption = {});
     // Style A: the controller connects the chosen instrument (Retry box, clock check, lock);
     // true when the instrument control is connected afterwards.
     bool RichiediCollegamento();
@@ -84,10 +95,17 @@ protected:
 
 private:
     void buildMenu();
+    // The workbench under the menu and the status bar (main_window_workbench.cpp).
+    void buildWorkbench();
+    void beginCommand();
+    void endCommand(const std::string& caption, service::Outcome outcome);
+    // Called as the instrument control closes its link: what it knew of the instrument.
+    void noteClosing();
 
     Environment& env_;
     std::unique_ptr<QtDialogs> ownDialogs_;
     platform::Dialogs& dialogs_;
+    MessageRecorder recorder_;  // every box goes through it, for the activity log
     std::unique_ptr<platform::SerialPort> serial_;
     std::unique_ptr<platform::UdpSocket> socket_;
     std::unique_ptr<instrument::UCKRNVisual> control_;
@@ -102,6 +120,11 @@ private:
     int unloads_ = 0;
     bool running_ = false;
     std::string chosen_;
+    InstrumentPanel* panel_ = nullptr;
+    ActivityView* activity_ = nullptr;
+    ActivityLog log_;
+    std::string commandInstrument_;  // chosen during the running command
+    std::optional<InstrumentSnapshot> reached_;
 };
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "resources/language_files.h"
 
@@ -13,7 +14,66 @@ std::string upper(std::string s) {
     return s;
 }
 
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool letter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
+
+// The caption with its mnemonic on the first free letter, word initials first; as it is when
+// every letter is taken.
+std::string placeMnemonic(const std::string& plain, std::set<char>& taken) {
+    std::vector<std::size_t> candidates;
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        if (letter(plain[i]) && (i == 0 || plain[i - 1] == ' ')) candidates.push_back(i);
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        if (letter(plain[i])) candidates.push_back(i);
+    for (std::size_t i : candidates) {
+        if (taken.insert(lower(plain[i])).second) return plain.substr(0, i) + "&" + plain.substr(i);
+    }
+    return plain;
+}
+
 }  // namespace
+
+std::string withoutMnemonic(const std::string& caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&&" is a literal "&"
+        out += caption[i];
+    }
+    return out;
+}
+
+char mnemonicOf(const std::string& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] != '&') return lower(caption[i + 1]);
+        ++i;
+    }
+    return 0;
+}
+
+const std::map<std::string, std::string>& menuCaptions() {
+    static const std::map<std::string, std::string> captions = [] {
+        std::map<std::string, std::string> out;
+        std::map<std::string, std::set<char>> taken;  // by menu ("" for the menu bar)
+        std::vector<const MenuEntry*> moved;
+        for (const MenuEntry& e : menuTable()) {
+            if (e.separator) continue;
+            out[e.name] = e.caption;
+            const char m = mnemonicOf(e.caption);
+            if (m && !taken[e.parent ? e.parent : ""].insert(m).second) moved.push_back(&e);
+        }
+        for (const MenuEntry* e : moved)
+            out[e->name] =
+                placeMnemonic(withoutMnemonic(e->caption), taken[e->parent ? e->parent : ""]);
+        return out;
+    }();
+    return captions;
+}
 
 MenuFlags computeFlags(const std::string& commandLine, int level) {
     const std::string line = upper(commandLine);

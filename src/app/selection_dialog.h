@@ -1,6 +1,8 @@
 #pragma once
-// FSceltaStrumento: the instrument selection. Lists USB devices and serial ports at once, then
-// Ethernet instruments as discovery finds them (a 400 ms timer drives it).
+// FSceltaStrumento: the instrument selection. Shows itself at once, then lists USB devices (each
+// probed) and serial ports as they are found, then Ethernet instruments as discovery finds them
+// (a 400 ms timer drives it). A busy bar runs while it looks; Refresh looks again. The last
+// instrument used is selected as soon as its row appears.
 #include <QDialog>
 #include <memory>
 
@@ -12,6 +14,7 @@
 #include "platform/udp_socket.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
@@ -21,9 +24,14 @@ namespace app {
 class FSceltaStrumento final : public QDialog {
     Q_OBJECT
 public:
+    // A module step that times out is repeated twice, then the module is given up.
+    static constexpr int kRepeatLimit = 2;
+
     FSceltaStrumento(Environment& env, platform::Dialogs& dialogs, QWidget* parent = nullptr);
     ~FSceltaStrumento() override;
 
+    // The description of the row to select as soon as it appears (the last instrument used).
+    void setPreferred(std::string description) { preferred_ = std::move(description); }
     // Shows the dialog modally; the chosen description, the second text, ok.
     krnlink::SelectionResult LoadForm(const std::string& title, krnlink::SelectionOptions options);
 
@@ -32,13 +40,18 @@ public:
     void runDiscoveryToEnd();
     QTreeWidget* list() { return list_; }
     QPushButton* okButton() { return ok_; }
+    QPushButton* refreshButton() { return refresh_; }
+    QWidget* busyIndicator() { return busy_; }
+    QLabel* hint() { return hint_; }
     bool discovering() const { return discovery_ && discovery_->running(); }
+    bool filling() const { return filling_; }
 
 private:
     void refresh();
     void poll();
     void updateOk();
     void choose();
+    void again();
 
     Environment& env_;
     platform::Dialogs& dialogs_;
@@ -47,11 +60,18 @@ private:
     std::unique_ptr<instrument::InstrumentProbe> probe_;
     std::unique_ptr<krnlink::SelectionList> selection_;
     std::unique_ptr<krnlink::EthernetDiscovery> discovery_;
+    krnlink::SelectionOptions options_;
+    std::string preferred_;
     QTreeWidget* list_;
-    QLabel* hourglass_;
+    QWidget* busy_;
+    QLabel* hint_;
     QPushButton* ok_;
+    QPushButton* refresh_;
     QTimer* timer_;
     int pollsSinceTick_ = 0;
+    bool filling_ = false;
+    bool refreshing_ = false;  // the list is being redrawn, not clicked
+    bool picked_ = false;      // the technician chose a row himself
     krnlink::SelectionResult result_;
 };
 

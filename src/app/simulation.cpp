@@ -44,8 +44,15 @@ bool Simulation::start() {
 
     serialServer_ = std::make_unique<sim::SimServer>(*serialInstrument_, clock_);
     ptyPath_ = serialServer_->openPty();
+    if (ptyPath_.empty()) {
+        error_ = "no pseudo-terminal could be opened for the serial instrument";
+        return false;
+    }
     ethServer_ = std::make_unique<sim::SimServer>(*ethInstrument_, clock_);
-    if (ptyPath_.empty() || !ethServer_->openUdp("127.0.0.1", 0, 0)) return false;
+    if (!ethServer_->openUdp("127.0.0.1", 0, 0)) {
+        error_ = "no UDP port on 127.0.0.1 could be bound for the Ethernet instrument";
+        return false;
+    }
     serialServer_->start();
     ethServer_->start();
 

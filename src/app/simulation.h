@@ -33,6 +33,8 @@ public:
     Simulation(platform::Clock& clock, std::string folder);
     ~Simulation();
     bool start();  // false when a pseudo-terminal or loopback ports cannot be had
+    // Why start() failed: "no pseudo-terminal could be opened", ...
+    const std::string& error() const { return error_; }
 
     platform::UsbBridge& usb() { return *usb_; }
     const std::string& ptyPath() const { return ptyPath_; }
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<sim::SimServer> serialServer_, ethServer_;
     std::unique_ptr<sim::SimUsbBridge> usb_;
     std::string ptyPath_;
+    std::string error_;
 };
 
 }  // namespace app

@@ -19,7 +19,22 @@ void describeRow(SelectionRow& row, const ProbeResult& probe) {
         row.info = probe.protocollo == 0 ? "Communication error" : "";
 }
 
-void SelectionList::fill(const bool* cancel) {
+SelectionRow serialRow(const PortaSeriale& p) {
+    const std::string dev = "/dev/";
+    if (!p.location.empty() && p.location[0] == '/') {
+        const bool inDev = p.location.rfind(dev, 0) == 0;
+        const std::string device = inDev ? p.location.substr(dev.size()) : p.location;
+        return {"Instrument connected to " + device, "COM: " + p.location, "", ""};
+    }
+    const std::string n = std::to_string(p.Porta);
+    return {"Instrument connected to COM" + n, "COM: " + n, "", ""};
+}
+
+bool localRow(const SelectionRow& row) {
+    return row.sn.rfind("USB:", 0) == 0 || row.sn.rfind("COM:", 0) == 0;
+}
+
+void SelectionList::fill(const bool* cancel, const std::function<void()>& rowAdded) {
     rows_.clear();
     std::vector<DispositivoUSB> devices;
     if (usb_ && !options_.SoloSeriali && !options_.SoloEthernet) {
@@ -36,10 +51,11 @@ void SelectionList::fill(const bool* cancel) {
         SelectionRow row{"", "USB: " + d.serialNumber, "", d.description};
         describeRow(row, prober_.probeUsb(d.serialNumber));
         rows_.push_back(std::move(row));
+        if (rowAdded) rowAdded();
     }
     for (const PortaSeriale& p : serials) {
-        const std::string n = std::to_string(p.Porta);
-        rows_.push_back({"Instrument connected to COM" + n, "COM: " + n, "", ""});
+        rows_.push_back(serialRow(p));
+        if (rowAdded) rowAdded();
     }
 }
 

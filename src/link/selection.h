@@ -2,6 +2,7 @@
 // The list behind the instrument selection: USB devices (probed), serial ports, and Ethernet
 // modules found by discovery; and what choosing a row returns.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,14 @@ public:
 // Name and Info of a probed row.
 void describeRow(SelectionRow& row, const ProbeResult& probe);
 
+struct PortaSeriale;
+// The row of a serial port. A port known by its device path ("/dev/ttyUSB0") is listed by that
+// path, "COM: /dev/ttyUSB0", which opens the same device whatever the order of the list, and
+// named after the device; a port known by its number keeps "COM: n".
+SelectionRow serialRow(const PortaSeriale& port);
+// Whether choosing the row needs no Ethernet discovery: a USB device or a serial port.
+bool localRow(const SelectionRow& row);
+
 struct SelectionResult {
     std::string description;  // the row's "Port/SN"
     std::string second;       // "1000000", or the row's Name for a USB device
@@ -59,8 +68,9 @@ public:
         : usb_(usb), ports_(ports), prober_(prober), clock_(clock), options_(options) {}
 
     // USB devices (probed) and serial ports, in that order. Ethernet rows are added by the
-    // discovery, which the caller starts when wantsEthernet().
-    void fill(const bool* cancel = nullptr);
+    // discovery, which the caller starts when wantsEthernet(). rowAdded is called after each
+    // row, so that a window can show the rows as they are found.
+    void fill(const bool* cancel = nullptr, const std::function<void()>& rowAdded = {});
     bool wantsEthernet() const { return !options_.SoloUSB && !options_.SoloSeriali; }
 
     std::vector<SelectionRow>& rows() { return rows_; }

@@ -79,4 +79,23 @@ TEST(Access, VerificaAsksComparesAndTellsWrongPasswords) {
     EXPECT_EQ(prompt.asked, 0);
 }
 
+TEST(Access, StoredCodeThatDoesNotDecodeAsksForTheBuiltInCode) {
+    platform::MemorySettingsStore settings;
+    RecordingDialogs dialogs;
+    ScriptedPrompt prompt;
+    for (const char* damaged : {"6G6D6B62", "686D6B6", "zz"}) {
+        settings.setValue("krnsetup", "Main", "Strumento", damaged);
+        prompt.asked = 0;
+        prompt.answer.reset();  // Cancel
+        auto r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
+        EXPECT_FALSE(r.accepted) << damaged;  // it used to open at level 0 without a question
+        EXPECT_EQ(prompt.asked, 1) << damaged;
+        prompt.answer = "2718tecnic";
+        r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
+        EXPECT_TRUE(r.accepted) << damaged;
+        EXPECT_EQ(r.level, 1) << damaged;
+    }
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
 }  // namespace

@@ -4,22 +4,31 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "platform/text_file.h"
 
 #include "app/clock_dialog.h"
 #include "app/comm_test.h"
+#include "app/instrument_panel.h"
 #include "app/language_dialog.h"
 #include "app/main_window.h"
 #include "app/menu_model.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
+#include "platform/frame_trace.h"
+#include "service/menu_commands.h"
 #include "sim/sim_serial_port.h"
+#include "support/gui_wait.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
 #include "support/simulated_environment.h"
@@ -96,8 +105,47 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_FALSE(g.window.progressBar()->isVisibleTo(&g.window));
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
-    EXPECT_FALSE(g.window.action("mnuInviaTesto")->isEnabled());  // its command comes later
-    EXPECT_TRUE(g.window.action("mnuSetTDC")->isEnabled());       // no action
+    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // not specified: greyed
+    EXPECT_EQ(g.window.action("mnuSetTDC")->toolTip(), "Not available in this version.");
+    // The status bar: status text, bar and Cancel on one line, the bar not the window's width.
+    EXPECT_EQ(g.window.statusLabel()->parentWidget(), g.window.statusBar());
+    EXPECT_EQ(g.window.cancelButton()->parentWidget(), g.window.statusBar());
+    EXPECT_LE(g.window.progressBar()->maximumWidth(), 220);
+}
+
+// Every entry without a command is greyed with its tip, every enabled entry has work behind
+// it, and the menus as shown have no mnemonic twice.
+TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
+    Gui g("/FUL");
+    g.window.SetupCustomer(3);
+    g.window.SetupMenu();
+    const auto& commands = service::menuCommands();
+    for (const auto& e : app::menuTable()) {
+        QAction* a = g.window.action(e.name);
+        if (e.separator || a->menu() || !a->isVisible()) continue;
+        const std::string name = e.name;
+        const bool hasWork = commands.count(name) || name == "mnuPreferenze" || name == "mnuExit";
+        EXPECT_EQ(a->isEnabled(), hasWork) << name;
+        EXPECT_EQ(a->toolTip() == "Not available in this version.", !hasWork) << name;
+    }
+    for (const char* unspecified :
+         {"mnuInviaRisorse", "mnuInviaPrgPLC", "mnuCodificaImmagine", "mnuLumbroMOPninete",
+          "mnuMOPBloccoAndCesto", "mnuLumbroManuale", "mnuSetupYorumi", "mnuOpzioniLavoro"}) {
+        EXPECT_FALSE(g.window.action(unspecified)->isEnabled()) << unspecified;
+        EXPECT_TRUE(g.window.action(unspecified)->isVisible()) << unspecified;
+    }
+    for (QMenu* menu : g.window.findChildren<QMenu*>()) {
+        EXPECT_TRUE(menu->toolTipsVisible());
+        std::set<QChar> seen;
+        for (QAction* a : menu->actions()) {
+            const QString t = a->text();
+            const qsizetype at = t.indexOf('&');
+            if (at < 0 || at + 1 >= t.size()) continue;
+            EXPECT_TRUE(seen.insert(t[at + 1].toLower()).second)
+                << menu->title().toStdString() << ": " << t.toStdString();
+        }
+    }
+    EXPECT_EQ(g.window.action("mnuExit")->text(), "Exi&t");
 }
 
 TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
@@ -122,8 +170,9 @@ TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {
     g.window.close();  // asks a running transfer to stop, closes 100 ms later
     EXPECT_TRUE(g.window.isVisible());
     g.window.close();  // the second request finds the cancel flag set
-    QTest::qWait(250);
-    EXPECT_FALSE(g.window.isVisible());
+    KRN_WAIT_FOR(!g.window.isVisible(), 2000);
+    // The exit timer, stopped by the granted close, never unloads a second time.
+    EXPECT_FALSE(testing_support::waitFor([&] { return g.window.unloads() > 1; }, 300));
     EXPECT_EQ(g.window.unloads(), 1);
 }
 
@@ -141,8 +190,11 @@ TEST(SelectionDialog, ListsSimulatedUsbSerialAndEthernetInstruments) {
     ASSERT_EQ(list->topLevelItemCount(), 3);
     EXPECT_EQ(list->topLevelItem(0)->text(1), "USB: QX3SIM0001");
     EXPECT_EQ(list->topLevelItem(0)->text(2), "Protocol: 41-1072");
-    EXPECT_EQ(list->topLevelItem(1)->text(1), "COM: 1");
-    EXPECT_EQ(list->topLevelItem(1)->text(0), "Instrument connected to COM1");
+    // The serial row by its device path, named after the device.
+    const QString pty = QString::fromStdString(simulation.ptyPath());
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "COM: " + pty);
+    EXPECT_EQ(list->topLevelItem(1)->text(0),
+              "Instrument connected to " + QString(pty).remove(QRegularExpression("^/dev/")));
     EXPECT_EQ(list->topLevelItem(2)->text(1),
               QString("IP:127.0.0.1:%1").arg(simulation.dataPort()));
     EXPECT_EQ(list->topLevelItem(2)->text(0), "KRN-ELE");
@@ -159,7 +211,7 @@ TEST(Simulate, EveryInstrumentAnswersTheClockAndTheCommunicationTest) {
     auto& clock = s.clock;
     testing_support::RecordingDialogs dialogs;
     app::FMain window(env, &dialogs);
-    const std::string descriptions[] = {"USB: QX3SIM0001", "COM: 1",
+    const std::string descriptions[] = {"USB: QX3SIM0001", "COM: 1", "COM: " + simulation.ptyPath(),
                                         "IP: 127.0.0.1:" + std::to_string(simulation.dataPort())};
     for (const std::string& d : descriptions) {
         auto& c = window.UCKRNVisual1();
@@ -184,9 +236,93 @@ TEST(Simulate, EveryInstrumentAnswersTheClockAndTheCommunicationTest) {
     for (int i = 0; i < 11; ++i) absent.tick();
     EXPECT_EQ(absent.result()->text(), "NO");
     EXPECT_EQ(absent.heartbeat()->value(), 0);  // 1..10, then back to 0
-    app::FTestComm noPort("IP: 127.0.0.1", window);
-    noPort.tick();
-    EXPECT_EQ(noPort.result()->text(), "NO");
+    EXPECT_EQ(absent.countsLabel()->text(), "OK: 0   NO: 11   Errors: 100.0%");
+    EXPECT_EQ(absent.instrumentLabel()->text(), "Instrument: USB: QX-NONE");
+}
+
+// The main window on the simulated instruments, for the communication test's dialogs.
+struct SimulatedWindow : ::testing::Test {
+    testing_support::SimulatedEnvironment s{"/FUL"};
+    testing_support::RecordingDialogs dialogs;
+    app::FMain window{s.env, &dialogs};
+};
+using CommunicationTest = SimulatedWindow;
+
+TEST_F(CommunicationTest, NamesTheInstrumentAndCountsTheAttempts) {
+    ASSERT_TRUE(s.started);
+    app::FTestComm test("COM: 1", window);
+    EXPECT_EQ(test.countsLabel()->text(), "OK: 0   NO: 0   Errors: 0.0%");
+    test.tick();
+    test.tick();
+    EXPECT_EQ(test.instrumentLabel()->text(), "Instrument: COM: 1 (KRN-36)");
+    app::FTestComm wrong("COM: 7", window);
+    wrong.tick();
+    EXPECT_EQ(test.countsLabel()->text(), "OK: 2   NO: 0   Errors: 0.0%");
+    EXPECT_EQ(wrong.countsLabel()->text(), "OK: 0   NO: 1   Errors: 100.0%");
+    EXPECT_EQ(wrong.okCount() + wrong.noCount(), 1);
+    // A USB attempt writes one byte and reads no name.
+    app::FTestComm usb("USB: QX3SIM0001", window);
+    usb.tick();
+    EXPECT_EQ(usb.result()->text(), "OK");
+    EXPECT_EQ(usb.instrumentLabel()->text(), "Instrument: USB: QX3SIM0001");
+}
+
+TEST_F(CommunicationTest, AnIpDescriptionWithoutPortSendsNothing) {
+    ASSERT_TRUE(s.started);
+    const std::string path = "/tmp/krn-noport-" + std::to_string(::getpid()) + ".trace";
+    {
+        platform::FrameTrace trace(s.clock, path);
+        window.UCKRNVisual1().link().setTrace(&trace);
+        app::FTestComm noPort("IP: 127.0.0.1", window);
+        for (int i = 0; i < 3; ++i) noPort.tick();
+        EXPECT_EQ(noPort.result()->text(), "NO");
+        EXPECT_EQ(noPort.noCount(), 3);
+        window.UCKRNVisual1().link().setTrace(nullptr);
+    }
+    // The closing sequence after each attempt finds no open channel: nothing goes out.
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].find("ETH"), std::string::npos) << lines[i];
+        if (lines[i].find(" TX ") != std::string::npos) {
+            ASSERT_LT(i + 1, lines.size());
+            EXPECT_NE(lines[i + 1].find("no open channel"), std::string::npos) << lines[i + 1];
+        }
+    }
+    std::remove(path.c_str());
+}
+
+TEST(ClockDialog, TimesCarryTheirSecondsInEveryLocale) {
+    const std::pair<const char*, const char*> formats[] = {
+        {"HH:mm", "HH:mm:ss"},    {"h:mm AP", "h:mm:ss AP"},   {"HH.mm", "HH.mm.ss"},
+        {"HH:mm:ss", "HH:mm:ss"}, {"H 'h' mm", "H 'h' mm ss"}, {"HH", "HH:ss"},
+    };
+    for (const auto& [in, out] : formats) EXPECT_EQ(app::timeFormatWithSeconds(in), out) << in;
+    const platform::LocalDateTime t{2099, 12, 31, 23, 58, 47, 4};
+    for (const char* name : {"en_US", "it_IT", "de_DE", "fr_FR", "fi_FI", "ja_JP", "C"}) {
+        const QString shown = app::shortDateTime(t, QLocale(name));
+        EXPECT_TRUE(shown.contains("58:47") || shown.contains("58.47"))
+            << name << ": " << shown.toStdString();
+    }
+}
+
+TEST(ClockDialog, FilledWhenShownAndEnterDoesNotSendTheClock) {
+    testing_support::InstrumentRig rig("p36e51");
+    ASSERT_TRUE(rig.openSerial());
+    app::FDataOra dialog(rig.control, rig.clock);
+    EXPECT_TRUE(dialog.instrumentLabel()->text().isEmpty());
+    dialog.show();
+    EXPECT_FALSE(dialog.instrumentLabel()->text().isEmpty());
+    EXPECT_FALSE(dialog.pcLabel()->text().isEmpty());
+    const std::size_t before = rig.instrument.requests().size();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    const auto commands = rig.commands();
+    for (std::size_t i = before; i < commands.size(); ++i)
+        EXPECT_NE(commands[i], 28) << "Enter sent the clock";
+    EXPECT_FALSE(dialog.isVisible());  // Enter closes
+    dialog.findChild<QPushButton*>("cmdInvia")->click();
+    EXPECT_EQ(rig.commands().back(), 28);  // the button does
 }
 
 TEST(ClockDialog, SilentInstrumentSlowsToSixSeconds) {

@@ -10,53 +10,33 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "app/access.h"
 #include "app/clock_dialog.h"
 #include "app/comm_test.h"
+#include "app/instrument_panel.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
+#include "backup/memory_files.h"
+#include "service/memory_commands.h"
 #include "sim/sim_serial_port.h"
+#include "support/gui_flow.h"
 #include "support/recording_dialogs.h"
 #include "support/simulated_environment.h"
 
 namespace {
 
-// Runs `step` on the next modal dialog of type T once it is up; steps chain.
-template <typename T>
-void onModal(std::function<void(T*)> step) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, step] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            step(w);
-        }
-    });
-    timer->start(20);
-}
-
-// In the selection: wait for discovery to end, pick the row whose "Port/SN" starts with
-// `prefix`, press OK.
-void pick(const QString& prefix, std::function<void()> next) {
-    onModal<app::FSceltaStrumento>([prefix, next](app::FSceltaStrumento* d) {
-        auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, [poll, d, prefix, next] {
-            if (d->discovering()) return;
-            poll->stop();
-            poll->deleteLater();
-            for (int i = 0; i < d->list()->topLevelItemCount(); ++i)
-                if (d->list()->topLevelItem(i)->text(1).startsWith(prefix))
-                    d->list()->setCurrentItem(d->list()->topLevelItem(i));
-            next();
-            d->okButton()->click();
-        });
-        poll->start(20);
-    });
-}
+using testing_support::closeWhen;
+using testing_support::confirmPreselected;
+using testing_support::onModal;
+using testing_support::pick;
+using testing_support::waitFor;
 
 TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
     testing_support::SimulatedEnvironment s("/FUL");
@@ -84,30 +64,134 @@ TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
     for (const QString& row : rows) {
         QString instrumentTime;
         pick(row, [&instrumentTime] {
-            onModal<app::FDataOra>([&instrumentTime](app::FDataOra* d) {
-                QTimer::singleShot(300, d, [d, &instrumentTime] {
+            closeWhen<app::FDataOra>(
+                [](app::FDataOra* d) { return !d->instrumentLabel()->text().isEmpty(); },
+                [&instrumentTime](app::FDataOra* d) {
                     instrumentTime = d->instrumentLabel()->text();
-                    d->accept();
                 });
-            });
         });
         window.action("mnuOrologio")->trigger();
         EXPECT_FALSE(instrumentTime.isEmpty()) << row.toStdString();
 
         QString result;
         pick(row, [&result] {
-            onModal<app::FTestComm>([&result](app::FTestComm* d) {
-                QTimer::singleShot(400, d, [d, &result] {
-                    result = d->result()->text();
-                    d->accept();
-                });
-            });
+            closeWhen<app::FTestComm>(
+                [](app::FTestComm* d) { return d->okCount() > 0; },
+                [&result](app::FTestComm* d) { result = d->result()->text(); });
         });
         window.action("mnuTestComm")->trigger();
         EXPECT_EQ(result, "OK") << row.toStdString();
     }
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_FALSE(window.UCKRNVisual1().Collegato());
+}
+
+std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The technician selects the instrument once and runs three commands, each time only confirming
+// the preselected row; the window shows the instrument and three log lines, the day's file in the
+// program folder holds them, and a later start still preselects it.
+TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
+    testing_support::SimulatedEnvironment s("/FUL");
+    ASSERT_TRUE(s.started);
+    const testing_support::ProgramFolder programFolder("krn_bench");
+    const auto& folder = programFolder.path;
+    s.env.folder = folder.string();
+    testing_support::RecordingDialogs dialogs;
+    const QString usb = "USB: QX3SIM0001";
+    {
+        app::FMain window(s.env, &dialogs);
+        window.SetupCustomer(1);
+        window.SetupMenu();
+        window.show();
+        pick("USB:", [] {});
+        window.action("mnuPreferenze")->trigger();
+        EXPECT_EQ(window.chosenInstrument(), usb.toStdString());
+
+        confirmPreselected(usb, [] {
+            closeWhen<app::FDataOra>(
+                [](app::FDataOra* d) { return !d->instrumentLabel()->text().isEmpty(); });
+        });
+        window.action("mnuOrologio")->trigger();
+        confirmPreselected(usb, [] {
+            closeWhen<app::FTestComm>([](app::FTestComm* d) { return d->okCount() >= 2; });
+        });
+        window.action("mnuTestComm")->trigger();
+        // The USB attempts only write a byte, yet they reached the instrument.
+        EXPECT_EQ(window.instrumentPanel()->field("state"), "Reached by the last command");
+        dialogs.inputs = {std::string("KRN-BENCH")};
+        confirmPreselected(usb, [] {});
+        window.action("mnuNomeStrumento")->trigger();
+
+        app::InstrumentPanel* panel = window.instrumentPanel();
+        EXPECT_EQ(panel->field("name"), "KRN-BENCH");
+        EXPECT_EQ(panel->field("channel"), "USB");
+        EXPECT_EQ(panel->field("description"), usb);
+        EXPECT_EQ(panel->field("protocol"), "41-1072");
+        EXPECT_EQ(panel->field("serial"), "QX3SIM0001");
+        EXPECT_EQ(panel->field("state"), "Reached by the last command");
+        EXPECT_FALSE(panel->field("version").isEmpty());
+
+        QTreeWidget* log = window.activityView()->list();
+        ASSERT_EQ(log->topLevelItemCount(), 3);
+        const char* commands[] = {"Clock...", "Communication test...", "Change instrument name..."};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(log->topLevelItem(i)->text(1), commands[i]);
+            EXPECT_TRUE(log->topLevelItem(i)->text(2).startsWith(usb));
+            EXPECT_EQ(log->topLevelItem(i)->text(3), "Done");
+        }
+        // The clock and the communication test name the instrument by its USB serial; the name
+        // is read by the instrument-name command before it is changed.
+        const auto& lines = window.activityLog().lines();
+        ASSERT_EQ(lines.size(), 3u);
+        std::string file;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().filename().string().rfind("activity-", 0) == 0)
+                file += fileText(entry.path());
+        EXPECT_EQ(file, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
+        EXPECT_NE(lines[2].find("| Change instrument name... | USB: QX3SIM0001 ("),
+                  std::string::npos)
+            << lines[2];
+        window.close();
+    }
+    // A new start preselects the same instrument.
+    EXPECT_EQ(s.settings.value("krnsetup", "Selection", "LastInstrument"), usb.toStdString());
+    app::FMain again(s.env, &dialogs);
+    std::optional<std::string> chosen;
+    confirmPreselected(usb, [] {});
+    chosen = again.selectInstrument("Select instrument", {});
+    EXPECT_EQ(chosen, std::optional<std::string>(usb.toStdString()));
+}
+
+// A Cancel given when nothing runs belongs to no command: the next transfer runs to its end.
+TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
+    testing_support::SimulatedEnvironment s("/FUL");
+    ASSERT_TRUE(s.started);
+    const testing_support::ProgramFolder programFolder("krn_cancel");
+    const auto& folder = programFolder.path;
+    s.env.folder = folder.string();
+    testing_support::RecordingDialogs dialogs;
+    app::FMain window(s.env, &dialogs);
+    window.SetupCustomer(1);
+    window.SetupMenu();
+    window.show();
+    window.cancelButton()->click();
+    EXPECT_TRUE(window.controller().Annullando());
+    const std::string out = (folder / backup::kMemoryFile).string();
+    dialogs.inputs = {std::string("0"), std::string("1023")};
+    pick("COM:", [] {});
+    const service::Outcome outcome = window.run(&service::ExportMemoryCommand, "Export memory...");
+    EXPECT_EQ(outcome, service::Outcome::Done);
+    std::ifstream dump(out);
+    int lines = 0;
+    for (std::string line; std::getline(dump, line);) ++lines;
+    EXPECT_EQ(lines, 1024);  // one line per address, none left out
+    EXPECT_FALSE(window.controller().Annullando());
 }
 
 }  // namespace

@@ -117,12 +117,12 @@ TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
     list.fill();
     EXPECT_EQ(column(list.rows(), &SelectionRow::sn),
               (std::vector<std::string>{"USB: QX3000001", "USB: QX4000002", "USB: QX3000009",
-                                        "USB: QX5000005", "COM: 1", "COM: 2"}));
+                                        "USB: QX5000005", "COM: /dev/ttyS0", "COM: /dev/ttyS1"}));
     EXPECT_EQ(
         column(list.rows(), &SelectionRow::name),
         (std::vector<std::string>{"KRN-36", "KRN-41 Line 3", "",  // never opened: no EEPROM read
-                                  "[KRN Visual QX5000005]", "Instrument connected to COM1",
-                                  "Instrument connected to COM2"}));
+                                  "[KRN Visual QX5000005]", "Instrument connected to ttyS0",
+                                  "Instrument connected to ttyS1"}));
     EXPECT_EQ(column(list.rows(), &SelectionRow::info),
               (std::vector<std::string>{"Protocol: 36-51", "Protocol: 41-1072",
                                         "Communication error", "Update mode", "", ""}));
@@ -135,7 +135,7 @@ TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
     EXPECT_EQ(usbChoice.description, "USB: QX4000002");
     EXPECT_EQ(usbChoice.second, "KRN-41 Line 3");
     auto comChoice = list.choose(4);
-    EXPECT_EQ(comChoice.description, "COM: 1");
+    EXPECT_EQ(comChoice.description, "COM: /dev/ttyS0");  // the device, whatever the order
     EXPECT_EQ(comChoice.second, "1000000");
     EXPECT_FALSE(list.choose(6).ok);
 

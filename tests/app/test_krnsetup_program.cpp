@@ -1,0 +1,48 @@
+// krnsetup's command line, run as a program: --help, an unknown option, a missing value.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+};
+
+Outcome run(const std::string& arguments,
+            const std::string& environment = "QT_QPA_PLATFORM=offscreen") {
+    const std::string command =
+        "env " + environment + " " + std::string(KRNSETUP_PATH) + " " + arguments + " 2>&1";
+    Outcome r;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 512> buffer{};
+    while (std::fgets(buffer.data(), buffer.size(), pipe)) r.out += buffer.data();
+    const int status = ::pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(KrnsetupProgram, HelpUnknownOptionsAndMissingValues) {
+    Outcome r = run("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.rfind("Usage: krnsetup [/FUL] [/CFG] [/ZENKO] [options]\n", 0), 0u) << r.out;
+    // --help needs no window system: no display, and a platform that would need one.
+    r = run("/FUL -h", "-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("--simulate"), std::string::npos);
+    r = run("/FUL --simulte");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("krnsetup: unknown option --simulte\nTry 'krnsetup --help'.\n"),
+              std::string::npos)
+        << r.out;
+    r = run("--folder");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("krnsetup: --folder needs a value\n"), std::string::npos) << r.out;
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// The instrument selection as a workbench: the last instrument preselected, USB and serial rows
+// chosen while the Ethernet discovery still runs (also behind a module that never answers), the
+// busy indicator, the hint and Refresh.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "app/main_window.h"
+#include "app/selection_dialog.h"
+#include "sim/sim_server.h"
+#include "support/gui_wait.h"
+#include "support/recording_dialogs.h"
+#include "support/simulated_environment.h"
+
+namespace {
+
+using testing_support::onModal;
+using testing_support::waitFor;
+
+// A module on loopback that answers the broadcast but never answers the selection of itself, so
+// that every step after it times out.
+struct SilentModule {
+    explicit SilentModule(platform::Clock& clock)
+        : instrument(*sim::findProfile("p39e1060")), server(instrument, clock) {
+        ok = server.openUdp("127.0.0.1", 0, 0);
+        server.module().setCommandBehaviour("W", sim::SimEthernetModule::Behaviour::Silent);
+        if (ok) server.start();
+    }
+    ~SilentModule() { server.stop(); }
+    sim::SimInstrument instrument;
+    sim::SimServer server;
+    bool ok = false;
+};
+
+QString rowText(app::FSceltaStrumento& d) {
+    auto* item = d.list()->currentItem();
+    return item ? item->text(1) : QString();
+}
+
+int rowOf(app::FSceltaStrumento& d, const QString& prefix) {
+    for (int i = 0; i < d.list()->topLevelItemCount(); ++i)
+        if (d.list()->topLevelItem(i)->text(1).startsWith(prefix)) return i;
+    return -1;
+}
+
+// The simulated instruments, with discovery sent to a module that never answers.
+struct BehindASilentModule : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(s.started);
+        ASSERT_TRUE(module.ok);
+        s.env.discovery = {"127.0.0.1", module.server.commandPort()};
+    }
+    testing_support::SimulatedEnvironment s;
+    SilentModule module{s.clock};
+    testing_support::RecordingDialogs dialogs;
+};
+
+TEST_F(BehindASilentModule, AUsbOrSerialRowIsChosenWithin2s) {
+    app::FMain window(s.env, &dialogs);
+    const std::string serial = "COM: " + s.simulation.ptyPath();
+
+    for (const std::string& wanted : {std::string("USB: QX3SIM0001"), serial}) {
+        s.settings.setValue("krnsetup", "Selection", "LastInstrument", wanted);
+        bool okInTime = false, stillDiscovering = false;
+        qint64 elapsed = -1;
+        QElapsedTimer since;
+        since.start();
+        onModal<app::FSceltaStrumento>([&](app::FSceltaStrumento* d) {
+            okInTime = waitFor(
+                [&] { return d->okButton()->isEnabled() && rowText(*d).toStdString() == wanted; },
+                2000);
+            elapsed = since.elapsed();
+            stillDiscovering = d->discovering();
+            d->okButton()->click();
+        });
+        const auto chosen = window.selectInstrument("Select instrument", {});
+        EXPECT_TRUE(okInTime) << wanted;
+        EXPECT_LT(elapsed, 2000) << wanted;
+        EXPECT_TRUE(stillDiscovering) << wanted;  // the module was still being asked
+        EXPECT_EQ(chosen, std::optional<std::string>(wanted));
+    }
+}
+
+TEST_F(BehindASilentModule, TheModuleIsGivenUpAfterTwoRepeats) {
+    app::FSceltaStrumento dialog(s.env, dialogs);
+    dialog.fill({});
+    // An Ethernet row waits for the discovery; a serial row does not.
+    KRN_WAIT_FOR(rowOf(dialog, "MAC:") >= 0, 3000);
+    dialog.list()->setCurrentItem(dialog.list()->topLevelItem(rowOf(dialog, "MAC:")));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    dialog.list()->setCurrentItem(dialog.list()->topLevelItem(rowOf(dialog, "COM:")));
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_TRUE(dialog.busyIndicator()->isVisibleTo(&dialog));
+    dialog.runDiscoveryToEnd();
+    EXPECT_FALSE(dialog.discovering());
+    EXPECT_FALSE(dialog.busyIndicator()->isVisibleTo(&dialog));
+    // The first timeout, then two repeats, each with its message; then the module is left.
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>(3, "Get IP-address timeout."));
+    EXPECT_TRUE(dialog.list()->topLevelItem(rowOf(dialog, "MAC:"))->text(1).startsWith("MAC:"));
+}
+
+TEST(SelectionDialog, TheLastInstrumentIsSelectedAsSoonAsItsRowAppears) {
+    testing_support::SimulatedEnvironment s;
+    ASSERT_TRUE(s.started);
+    testing_support::RecordingDialogs dialogs;
+    const std::string ethernet = "IP:127.0.0.1:" + std::to_string(s.simulation.dataPort());
+    app::FSceltaStrumento dialog(s.env, dialogs);
+    dialog.setPreferred(ethernet);
+    dialog.fill({});
+    EXPECT_EQ(dialog.list()->currentItem(), nullptr);  // not found yet
+    KRN_WAIT_FOR(rowText(dialog).toStdString() == ethernet, 5000);
+    KRN_WAIT_FOR(dialog.okButton()->isEnabled(), 3000);
+    // A row the technician picked is not taken away by a later refresh.
+    dialog.setPreferred("USB: QX3SIM0001");
+    dialog.list()->setCurrentItem(dialog.list()->topLevelItem(rowOf(dialog, "COM:")));
+    dialog.runDiscoveryToEnd();
+    EXPECT_TRUE(rowText(dialog).startsWith("COM:"));
+}
+
+TEST(SelectionDialog, NothingFoundGivesAHintAndRefreshLooksAgain) {
+    platform::SystemClock clock;
+    platform::MemorySettingsStore settings;
+    sim::SimUsbBridge usb(clock);
+    sim::SimPortEnumerator ports({});
+    app::Environment env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", ""};
+    testing_support::RecordingDialogs dialogs;
+    app::FSceltaStrumento dialog(env, dialogs);
+    dialog.fill({});
+    EXPECT_TRUE(dialog.busyIndicator()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.hint()->isVisibleTo(&dialog));
+    dialog.runDiscoveryToEnd();
+    EXPECT_EQ(dialog.list()->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.hint()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.busyIndicator()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    // A device plugged in meanwhile is found by Refresh.
+    sim::SimInstrument instrument(*sim::findProfile("p41e1072"));
+    sim::SimUsbDevice device;
+    device.serialNumber = "QX3NEW0001";
+    device.description = "KRN Visual";
+    device.instrument = &instrument;
+    usb.addDevice(device);
+    dialog.refreshButton()->click();
+    EXPECT_TRUE(dialog.discovering());
+    ASSERT_EQ(dialog.list()->topLevelItemCount(), 1);
+    EXPECT_EQ(dialog.list()->topLevelItem(0)->text(1), "USB: QX3NEW0001");
+    EXPECT_FALSE(dialog.hint()->isVisibleTo(&dialog));
+    dialog.runDiscoveryToEnd();
+}
+
+}  // namespace
