@@ -114,6 +114,9 @@ public:
     // left, the terminal is asked as usual. The boxes shown are recorded, so that a command run
     // only to show a value can print what its input box offered.
     void answerInputs(std::vector<InputAnswer> answers);
+    // Answers for the next questions (boxes with Yes/No, OK/Cancel ... buttons; never a Retry),
+    // in order, whatever --yes says; with none left, questions are answered as usual.
+    void answerQuestions(std::vector<platform::MessageResult> answers);
     // The file the next save or open dialog returns.
     void answerFile(const std::string& path);
     const std::vector<ShownInput>& shownInputs() const;

@@ -7,6 +7,7 @@
 #include "service/ethernet_commands.h"
 #include "service/firmware_update.h"
 #include "service/memory_commands.h"
+#include "service/nvram_commands.h"
 #include "service/screen_copy.h"
 #include "service/setting_commands.h"
 #include "service/usb_commands.h"
@@ -42,6 +43,9 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuListSN", &SerialListCommand},
         {"mnuWriteEEprom", &WriteEEpromCommand},
         {"mnuCambiaIdUSB", &UsbIdsCommand},
+        {"mnuTestMemoria", &MemoryTestCommand},
+        {"mnuWriteCheckSum", &WriteCheckSumCommand},
+        {"mnuResetStory", &ResetHistoryCommand},
     };
     return commands;
 }
