@@ -22,13 +22,13 @@ fs::path folder() {
     return fs::temp_directory_path() / ("krn-format-send-" + std::to_string(::getpid()));
 }
 
-// An image file of n values 1, 2, 3 ... with blanks around some of them.
+// An image file of n values 1, 2, 3 ... (modulo 250) with blanks around some of them.
 std::string writeImage(int n) {
     fs::create_directories(folder());
     const fs::path path = folder() / "RamSetup.asm";
     std::ofstream out(path, std::ios::binary);
     for (int i = 1; i <= n; ++i)
-        out << (i % 7 == 0 ? " " : "") << i << (i % 5 == 0 ? " " : "") << "\r\n";
+        out << (i % 7 == 0 ? " " : "") << i % 250 << (i % 5 == 0 ? " " : "") << "\r\n";
     return path.string();
 }
 
@@ -268,6 +268,23 @@ TEST(HeaderPointers, ValuesAreLittleEndianWithTheFixedBytes) {
     EXPECT_EQ(v[44] | v[45] << 8, a.lavoro1);
     EXPECT_EQ(v[212] | v[213] << 8, a.menuSecondo);
     EXPECT_EQ(v[214] | v[215] << 8, a.tabellaTesti2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FormatSend, OnThePacedSerialLineTheImageTakesItsWireTime) {
+    // 100 blocks of ten (16 request bytes sent and echoed, 3 answer bytes: 35 byte times each),
+    // then the single bytes of the header (7 request bytes, 3 answer bytes: 17 byte times).
+    const std::string file = writeImage(1000);
+    rig.instrument.setPacing(true);
+    const auto t0 = rig.clock.now();
+    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()));
+    const double seconds = std::chrono::duration<double>(rig.clock.now() - t0).count();
+    const double byteTime = 10.0 / 115200;
+    const auto header = service::puntatoriTestata(36, 51, false, profilo, sampleAddresses());
+    EXPECT_NEAR(seconds, (100 * 35 + static_cast<double>(header.size()) * 17) * byteTime, 1e-4);
 }
 
 }  // namespace
