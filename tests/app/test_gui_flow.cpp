@@ -17,6 +17,7 @@
 #include "app/comm_test.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
+#include "app/profile_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "sim/sim_serial_port.h"
@@ -106,6 +107,42 @@ TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
         window.action("mnuTestComm")->trigger();
         EXPECT_EQ(result, "OK") << row.toStdString();
     }
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_FALSE(window.UCKRNVisual1().Collegato());
+}
+
+}  // namespace
+
+namespace {
+
+// "Instrument memory format..." opens the profile form (FProfilo) for the chosen instrument;
+// Cancel there ends the command before any question or write.
+TEST(GuiFlow, TheFormatOpensTheProfileFormAndItsCancelEndsTheCommand) {
+    testing_support::SimulatedEnvironment s("");
+    ASSERT_TRUE(s.started);
+    testing_support::RecordingDialogs dialogs;
+    app::FMain window(s.env, &dialogs);
+    window.SetupCustomer(0);
+    window.SetupMenu();
+    window.show();
+    bool formShown = false;
+    pick("COM:", [&formShown] {
+        // The clock dialog may come first (the simulated clock differs from the computer's).
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, &formShown] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* clock = qobject_cast<app::FDataOra*>(w)) clock->accept();
+            if (auto* form = qobject_cast<app::FProfilo*>(w)) {
+                formShown = true;
+                timer->stop();
+                timer->deleteLater();
+                form->reject();
+            }
+        });
+        timer->start(20);
+    });
+    window.action("mnuInviaSetup")->trigger();
+    EXPECT_TRUE(formShown);
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_FALSE(window.UCKRNVisual1().Collegato());
 }
