@@ -41,8 +41,7 @@ bool passata(CommandHost& host, int passo, bool& ok, bool& errore, bool& stop) {
         Prova p = prova(c, a, 0x55);
         if (p == Prova::Buona) {
             p = prova(c, kUltimoIndirizzo - a, 0xAA);
-            if (p == Prova::Errata)
-                tell(host, "Memory Error !", platform::MessageIcon::Critical);
+            if (p == Prova::Errata) tell(host, "Memory Error !", platform::MessageIcon::Critical);
         }
         if (p != Prova::Buona) {
             ok = p != Prova::Fallita;

@@ -132,9 +132,8 @@ Outcome ResetHistoryCommand(CommandHost& host) {
         tell(host, text::kKrnBlocking);
         return bloccato;
     }
-    const auto risposta = host.dialogs().message({"Are you sure to continue?", "",
-                                                  MessageIcon::Question,
-                                                  MessageButtons::YesNoCancel, 1});
+    const auto risposta = host.dialogs().message(
+        {"Are you sure to continue?", "", MessageIcon::Question, MessageButtons::YesNoCancel, 1});
     if (risposta != MessageResult::Yes) return Outcome::Cancelled;
     const instrument::Users& story = c.users();
     const std::int32_t n = story.LavoriConStory * story.SizePuntatori;

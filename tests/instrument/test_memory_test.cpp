@@ -6,8 +6,8 @@
 #include "support/instrument_rig.h"
 
 using platform::Bytes;
-using testing_support::InstrumentRig;
 using testing_support::frame;
+using testing_support::InstrumentRig;
 
 namespace {
 
@@ -85,14 +85,6 @@ TEST_F(MemoryTestMembers, StopSendsItsCodeAndTheTestIsNoLongerRunning) {
     EXPECT_EQ(rig.instrument.requests().back(), frame({38}));
     rig.instrument.setSilent(true);
     EXPECT_FALSE(rig.control.StopTestMemory());
-}
-
-TEST_F(MemoryTestMembers, AStateWithoutBit0EndsTheRunningFlag) {
-    int cicli = 2;
-    ASSERT_TRUE(rig.control.StartTestMemory(cicli));
-    answer({0x00, 3});
-    ASSERT_TRUE(rig.control.StatoTestMemory());
-    EXPECT_FALSE(rig.control.TestMemoriaInCorso());
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 
 #include "platform/protocol.h"
 #include "service/command_log.h"
-#include "service/menu_commands.h"
 #include "service/memory_test.h"
+#include "service/menu_commands.h"
 #include "service/nvram_commands.h"
 #include "sim/nvram_image.h"
 #include "support/test_host.h"
@@ -237,15 +237,15 @@ TEST(MemoryTest, AFailedEraseIsACommunicationError) {
 }
 
 std::string headerBox(const std::array<int, 12>& bytes) {
-    const char* labels[12] = {"  F : 70", "  o : 111", "  n : 110", "  t : 116",
-                              "  O : 79", "  K : 75",  "  Font type", "  K : 75",
-                              "  R : 82", "  N : 78",  "  V : 86",
-                              " tipo ram (bit7=UpdateMode)"};
+    const char* labels[12] = {"  F : 70",    "  o : 111", "  n : 110",
+                              "  t : 116",   "  O : 79",  "  K : 75",
+                              "  Font type", "  K : 75",  "  R : 82",
+                              "  N : 78",    "  V : 86",  " tipo ram (bit7=UpdateMode)"};
     const char* hex = "0123456789AB";
     std::string text = "Stato:\n";
     for (int k = 0; k < 12; ++k)
-        text += std::string("RAM [0x0000") + hex[k] + "]: " + std::to_string(bytes[k]) +
-                labels[k] + "\n";
+        text += std::string("RAM [0x0000") + hex[k] + "]: " + std::to_string(bytes[k]) + labels[k] +
+                "\n";
     return text;
 }
 
