@@ -209,6 +209,17 @@ void Context::answerFile(const std::string& path) {
     dialogs_->files.push_back(path);
 }
 
+bool Context::showProfileForm(provisioning::CProfilo& profile, bool, bool, bool) {
+    if (!formProfile_) return false;
+    profile = *formProfile_;
+    return true;
+}
+
+std::optional<int> Context::chooseLanguage(const std::string&, bool) {
+    if (!formProfile_) return std::nullopt;
+    return formProfile_->Lingua1;
+}
+
 const std::vector<ShownInput>& Context::shownInputs() const {
     return dialogs_->shown;
 }

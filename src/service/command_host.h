@@ -13,6 +13,7 @@
 #include "platform/settings_store.h"
 #include "platform/udp_socket.h"
 #include "platform/usb_bridge.h"
+#include "provisioning/profilo.h"
 #include "service/outcome.h"
 #include "service/serial_list.h"
 
@@ -95,6 +96,17 @@ public:
     // technician closed the list). By default it runs on boxes: the number, name and user fields
     // are input boxes offering their defaults.
     virtual std::optional<SerialAssignment> showSerialList(int type);
+    // FProfilo, the profile form before a format (provisioning::apriModuloProfilo holds its
+    // rules): true when OK was pressed and the profile holds the answers. By default the
+    // profile is accepted as it stands.
+    virtual bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
+                                 bool conOrologio) {
+        (void)profile;
+        (void)electric;
+        (void)soloLingua;
+        (void)conOrologio;
+        return true;
+    }
 };
 
 }  // namespace service

@@ -9,6 +9,7 @@
 #include "service/memory_commands.h"
 #include "service/nvram_commands.h"
 #include "service/screen_copy.h"
+#include "service/send_setup.h"
 #include "service/setting_commands.h"
 #include "service/usb_commands.h"
 #include "service/value_commands.h"
@@ -46,6 +47,8 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuTestMemoria", &MemoryTestCommand},
         {"mnuWriteCheckSum", &WriteCheckSumCommand},
         {"mnuResetStory", &ResetHistoryCommand},
+        {"mnuInviaSetup", &FormMain_evInviaSetup},
+        {"mnuFormatLumbro", &FormMain_evInviaSetupLumbro},
     };
     return commands;
 }

@@ -75,9 +75,13 @@ bool CancellaNVRAM(CommandHost& host) {
 }
 
 bool WriteNVRAMok(CommandHost& host) {
+    return scriviFirma(host, 0, 12);
+}
+
+bool scriviFirma(CommandHost& host, std::int32_t da, std::int32_t a) {
     const auto firma = firmaNVRAM(host.control());
-    for (std::int32_t a = 0; a < 12; ++a)
-        if (!WriteToKRN(host, a, firma[a])) return false;
+    for (std::int32_t i = da; i < a; ++i)
+        if (!WriteToKRN(host, i, firma[static_cast<std::size_t>(i)])) return false;
     return true;
 }
 

@@ -21,6 +21,7 @@
 #include "app/instrument_panel.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
+#include "app/profile_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "backup/memory_files.h"
@@ -192,6 +193,42 @@ TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
     for (std::string line; std::getline(dump, line);) ++lines;
     EXPECT_EQ(lines, 1024);  // one line per address, none left out
     EXPECT_FALSE(window.controller().Annullando());
+}
+
+}  // namespace
+
+namespace {
+
+// "Instrument memory format..." opens the profile form (FProfilo) for the chosen instrument;
+// Cancel there ends the command before any question or write.
+TEST(GuiFlow, TheFormatOpensTheProfileFormAndItsCancelEndsTheCommand) {
+    testing_support::SimulatedEnvironment s("");
+    ASSERT_TRUE(s.started);
+    testing_support::RecordingDialogs dialogs;
+    app::FMain window(s.env, &dialogs);
+    window.SetupCustomer(0);
+    window.SetupMenu();
+    window.show();
+    bool formShown = false;
+    pick("COM:", [&formShown] {
+        // The clock dialog may come first (the simulated clock differs from the computer's).
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, &formShown] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* clock = qobject_cast<app::FDataOra*>(w)) clock->accept();
+            if (auto* form = qobject_cast<app::FProfilo*>(w)) {
+                formShown = true;
+                timer->stop();
+                timer->deleteLater();
+                form->reject();
+            }
+        });
+        timer->start(20);
+    });
+    window.action("mnuInviaSetup")->trigger();
+    EXPECT_TRUE(formShown);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_FALSE(window.UCKRNVisual1().Collegato());
 }
 
 }  // namespace
