@@ -13,6 +13,7 @@
 #include "platform/settings_store.h"
 #include "platform/udp_socket.h"
 #include "platform/usb_bridge.h"
+#include "provisioning/profilo.h"
 #include "service/outcome.h"
 #include "service/serial_list.h"
 
@@ -95,6 +96,16 @@ public:
     // technician closed the list). By default it runs on boxes: the number, name and user fields
     // are input boxes offering their defaults.
     virtual std::optional<SerialAssignment> showSerialList(int type);
+    // The profile form (FProfilo) on the profile, modal: true = OK, the answers written into it.
+    // soloLingua hides the date format and the history fields. By default the profile is taken
+    // as it is.
+    virtual bool showProfileForm(provisioning::CProfilo&, bool electric, bool soloLingua,
+                                 bool conOrologio) {
+        (void)electric;
+        (void)soloLingua;
+        (void)conOrologio;
+        return true;
+    }
 };
 
 }  // namespace service

@@ -79,7 +79,7 @@ Outcome run(CommandHost& host, const ValueCommand& command) {
         return Outcome::Refused;
     }
     if (const Outcome o = conversation.lock(); o != Outcome::Done) {
-        tell(host, "Is not possible the KRN's blocking.");
+        tell(host, text::kKrnBlocking);
         return o;
     }
     const auto current = (c.configuration().*command.read)();
