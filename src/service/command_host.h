@@ -96,11 +96,12 @@ public:
     // technician closed the list). By default it runs on boxes: the number, name and user fields
     // are input boxes offering their defaults.
     virtual std::optional<SerialAssignment> showSerialList(int type);
-    // The profile form (FProfilo) on the profile, modal: true = OK, the answers written into it.
-    // soloLingua hides the date format and the history fields. By default the profile is taken
-    // as it is.
-    virtual bool showProfileForm(provisioning::CProfilo&, bool electric, bool soloLingua,
+    // FProfilo, the profile form before a format (provisioning::apriModuloProfilo holds its
+    // rules): true when OK was pressed and the profile holds the answers. By default the
+    // profile is accepted as it stands.
+    virtual bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
                                  bool conOrologio) {
+        (void)profile;
         (void)electric;
         (void)soloLingua;
         (void)conOrologio;

@@ -13,6 +13,7 @@ std::optional<std::string> selectInstrument(CommandHost& host) {
 Outcome Conversation::connect(const std::string& description) {
     const instrument::ErrPR code = host_.controller().Connect(description);
     opened_ = host_.control().Collegato();
+    code_ = opened_ ? code : instrument::errPR_Comm;
     lockAttempted_ = opened_;
     if (!opened_) return Outcome::Failed;
     return code == instrument::errPR_InUse ? Outcome::Refused : Outcome::Done;

@@ -4,6 +4,7 @@
 // when the command fails, is cancelled or returns early.
 #include <string>
 
+#include "instrument/connection.h"
 #include "service/command_host.h"
 #include "service/outcome.h"
 
@@ -31,12 +32,15 @@ public:
     void close();
 
     bool opened() const { return opened_; }
+    // The controller's result code of the last connect (errPR_Comm when the link did not open).
+    instrument::ErrPR codice() const { return code_; }
     instrument::UCKRNVisual& control() { return host_.control(); }
 
 private:
     CommandHost& host_;
     bool opened_ = false;
     bool lockAttempted_ = false;
+    instrument::ErrPR code_ = instrument::errPR_OK;
 };
 
 // The selection dialog titled "Select instrument" with all its options off; nothing when the

@@ -25,14 +25,24 @@ bool compare(CommandHost& host, std::int32_t indirizzo, std::int16_t dato) {
 }  // namespace
 
 std::array<std::uint8_t, 12> firmaNVRAM(const instrument::UCKRNVisual& control) {
-    return {'F', 'o', 'n', 't', 'O', 'K', static_cast<std::uint8_t>(control.FormatoFONT()),
-            'K', 'R', 'N', 'V', static_cast<std::uint8_t>(control.FormatoNVRAM())};
+    return {'F',
+            'o',
+            'n',
+            't',
+            'O',
+            'K',
+            static_cast<std::uint8_t>(control.FormatoFONT()),
+            'K',
+            'R',
+            'N',
+            'V',
+            static_cast<std::uint8_t>(control.FormatoNVRAM())};
 }
 
 bool WriteToKRN(CommandHost& host, std::int32_t indirizzo, std::int16_t dato) {
-    const bool ok = host.soloDifferenze
-                        ? compare(host, indirizzo, dato)
-                        : host.control().WriteNVRam1Byte(indirizzo, static_cast<std::uint8_t>(dato));
+    const bool ok = host.soloDifferenze ? compare(host, indirizzo, dato)
+                                        : host.control().WriteNVRam1Byte(
+                                              indirizzo, static_cast<std::uint8_t>(dato));
     const bool avanti = count(host, 1);
     return ok && avanti;
 }
@@ -65,9 +75,13 @@ bool CancellaNVRAM(CommandHost& host) {
 }
 
 bool WriteNVRAMok(CommandHost& host) {
+    return scriviFirma(host, 0, 12);
+}
+
+bool scriviFirma(CommandHost& host, std::int32_t da, std::int32_t a) {
     const auto firma = firmaNVRAM(host.control());
-    for (std::int32_t a = 0; a < 12; ++a)
-        if (!WriteToKRN(host, a, firma[a])) return false;
+    for (std::int32_t i = da; i < a; ++i)
+        if (!WriteToKRN(host, i, firma[static_cast<std::size_t>(i)])) return false;
     return true;
 }
 

@@ -27,6 +27,9 @@ bool Write10byteToKRN(CommandHost& host, std::int32_t indirizzo,
 bool CancellaNVRAM(CommandHost& host);
 // Writes the signature, last of a format: an interrupted format leaves none.
 bool WriteNVRAMok(CommandHost& host);
+// Writes the signature bytes da..a-1 only (a format writes 6..11 before the options, which need
+// the instrument to read as formatted, and "FontOK" last).
+bool scriviFirma(CommandHost& host, std::int32_t da, std::int32_t a);
 // Reads 0..11: the bytes, or nothing when a read failed.
 std::optional<std::array<std::uint8_t, 12>> leggiTestata(instrument::UCKRNVisual& control);
 // Whether 0..11 hold this instrument's signature; nothing when a read failed.

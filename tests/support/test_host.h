@@ -1,6 +1,7 @@
 #pragma once
 // A command host on the simulated instrument: boxes and input boxes answered from queues, the
 // selection answered from a queue, progress and dialogs recorded.
+#include <array>
 #include <deque>
 #include <optional>
 #include <string>
@@ -57,7 +58,17 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         return service::Outcome::Done;
     }
 
-    void showStatus(const std::string& t) override { status = t; }
+    void showStatus(const std::string& t) override {
+        status = t;
+        if (statuses.empty() || statuses.back() != t) statuses.push_back(t);
+    }
+    bool showProfileForm(provisioning::CProfilo& p, bool electric, bool soloLingua,
+                         bool conOrologio) override {
+        profileForms.push_back({electric, soloLingua, conOrologio});
+        if (!profileAnswer) return false;
+        p = *profileAnswer;
+        return true;
+    }
     void showProgress(long m) override {
         maximum = m;
         ++progressShown;
@@ -75,6 +86,10 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     int clockDialogs = 0;
     std::vector<std::string> communicationTests;
     std::string status;
+    std::vector<std::string> statuses;  // every status text shown, repeats folded
+    // The profile form: the profile OK gives (nothing: Cancel), and the flags it was opened with.
+    std::optional<provisioning::CProfilo> profileAnswer = provisioning::CProfilo();
+    std::vector<std::array<bool, 3>> profileForms;
     long maximum = -1, value = -1;
     int progressShown = 0;
     int cancelAfterEvents = -1;                // Cancel pressed after this many events (-1: never)
