@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     cli::addFirmwareCommands(app, commands);
     cli::addEthernetCommands(app, commands);
     cli::addUsbCommands(app, commands);
+    cli::addSendTextCommand(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -8,6 +8,7 @@
 #include "service/firmware_update.h"
 #include "service/memory_commands.h"
 #include "service/screen_copy.h"
+#include "service/send_text.h"
 #include "service/setting_commands.h"
 #include "service/usb_commands.h"
 #include "service/value_commands.h"
@@ -42,6 +43,7 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuListSN", &SerialListCommand},
         {"mnuWriteEEprom", &WriteEEpromCommand},
         {"mnuCambiaIdUSB", &UsbIdsCommand},
+        {"mnuInviaTesto", &SendTextCommand},
     };
     return commands;
 }

@@ -64,11 +64,19 @@ std::optional<std::vector<SlotWrite>> defaultTextWrites(const std::string& folde
             return std::equal(held->begin(), held->begin() + static_cast<long>(length) + 1,
                               b.begin());
         };
+        // A send broken off while it rewrote the slot (one byte at a time, from its length on)
+        // left the new bytes up to some point and a default's after it.
+        const auto common = static_cast<long>(
+            std::mismatch(held->begin(), held->end(), wanted.begin()).first - held->begin());
+        const auto halfway = [&](const std::vector<std::uint8_t>& b) {
+            return std::equal(held->begin() + common, held->end(), b.begin() + common);
+        };
         const bool isDefault =
             std::any_of(languages.begin(), languages.end(), [&](const auto& texts) {
                 const auto it = texts.find(slot.voce);
-                return it != texts.end() &&
-                       sameText(provisioning::slotContato(it->second, slot.massimo));
+                if (it == texts.end()) return false;
+                const auto bytes = provisioning::slotContato(it->second, slot.massimo);
+                return sameText(bytes) || halfway(bytes);
             });
         if (isDefault && *held != wanted) writes.push_back({slot.indirizzo, wanted});
     }

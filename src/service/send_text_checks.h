@@ -36,8 +36,9 @@ struct SlotWrite {
 
 // The default-text slots of the configuration part that get the new main language's text: those
 // that hold, as their text, the default text of one of the six languages (as the program folder's
-// display-text files give them) and differ from the image's. `current` reads a slot's bytes from
-// the instrument; nothing when a read failed.
+// display-text files give them) and differ from the image's, and those that an earlier send
+// broke off in while it rewrote them (the new bytes up to a point, a default's after it). `current`
+// reads a slot's bytes from the instrument; nothing when a read failed.
 using SlotReader =
     std::function<std::optional<std::vector<std::uint8_t>>(std::int32_t address, int bytes)>;
 std::optional<std::vector<SlotWrite>> defaultTextWrites(const std::string& folder,
