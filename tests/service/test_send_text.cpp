@@ -325,6 +325,28 @@ TEST(SendText, ChecksThatStopBeforeAnythingIsWritten) {
     }
 }
 
+TEST(SendText, OlderInstrumentsChooseTheLanguageInTheLanguageChoice) {
+    // Protocol 9 below extension 11: one language, chosen in the language choice.
+    for (const bool chosen : {false, true}) {
+        Bench b("p9e9", "sendtext9");
+        b.host.languages = {chosen ? std::optional<int>(provisioning::LFrancese) : std::nullopt};
+        EXPECT_EQ(b.send(kSerial, {MessageResult::Yes}),
+                  chosen ? Outcome::Done : Outcome::Cancelled);
+        EXPECT_EQ(b.host.languageTitles, std::vector<std::string>{"Send text... (available)"});
+        if (!chosen) {
+            EXPECT_TRUE(b.host.boxes.texts().empty());
+            EXPECT_EQ(b.rig.instrument.nvram(), b.before);
+            continue;
+        }
+        const auto& nv = b.rig.instrument.nvram();
+        EXPECT_EQ(slice(nv, wordAt(nv, 44), b.jobBytes), slice(b.before, b.jobStart, b.jobBytes));
+        EXPECT_EQ(slice(nv, 314, 14), provisioning::slotContato("Entr\xE9"
+                                                                "e suppl.",
+                                                                13));
+        EXPECT_EQ(b.host.boxes.texts().back(), service::kSendTextDone);
+    }
+}
+
 TEST(SendText, AnImageThatCannotBeBuiltChangesNothing) {
     // Protocol 41 with extension 1072 has no image.
     InstrumentRig rig("p41e1072");
@@ -346,6 +368,7 @@ TEST(SendText, AnImageThatCannotBeBuiltChangesNothing) {
 struct Break {
     std::string stage;
     int frame;
+    bool first;  // the stage's first frame
 };
 
 // The first request frame of each stage of a clean send, from its requests.
@@ -393,7 +416,7 @@ std::vector<Break> breaks(const std::vector<std::pair<std::string, int>>& s) {
     for (std::size_t k = 0; k + 1 < s.size(); ++k) {
         const int first = s[k].second, last = s[k + 1].second - 1;
         for (int f : {first, (first + last) / 2, last})
-            if (out.empty() || out.back().frame != f) out.push_back({s[k].first, f});
+            if (out.empty() || out.back().frame != f) out.push_back({s[k].first, f, f == first});
     }
     return out;
 }
@@ -421,6 +444,16 @@ void interruptedAndCompleted(const char* description) {
         ASSERT_EQ(b.send(description, {MessageResult::Yes}), Outcome::Done)
             << ::testing::PrintToString(b.host.boxes.texts());
         EXPECT_EQ(b.host.boxes.texts().back(), service::kSendTextDone);
+        // From the invalidation to the last byte of the signature the header stays invalid, so
+        // the next send recovers with the saved jobs instead of saving half-written ones.
+        // (A break at the first byte of the invalidation wrote nothing.)
+        const bool invalid = br.stage != "open" && br.stage != "job save" &&
+                             br.stage != "restart and reread" &&
+                             !(br.stage == "invalidation" && br.first);
+        if (kind == sim::Fault::Kind::Silence) {
+            EXPECT_EQ(b.host.boxes.texts().front(),
+                      invalid ? service::kSendTextRestore : service::kSendTextQuestion);
+        }
         expectSentInItalian(b);
     }
 }
