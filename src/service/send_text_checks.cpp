@@ -39,6 +39,43 @@ std::optional<std::string> jobCopyMismatch(std::int32_t bytes, std::int32_t jobs
            std::to_string(recordSize) + " a job)";
 }
 
+namespace {
+
+// The slot's bytes for the default text of every language that has one.
+std::vector<std::vector<std::uint8_t>> defaultsOf(
+    const std::vector<provisioning::TestiLingua>& languages,
+    const provisioning::SlotTestoPredefinito& slot) {
+    std::vector<std::vector<std::uint8_t>> out;
+    for (const auto& texts : languages)
+        if (const auto it = texts.find(slot.voce); it != texts.end())
+            out.push_back(provisioning::slotContato(it->second, slot.massimo));
+    return out;
+}
+
+// Whether the slot holds a default text: the text itself (length byte and characters; what
+// follows may be anything), or what a send broken off while it rewrote the slot one byte at a
+// time, from its length on, leaves: one default's bytes up to some point, another's after it.
+bool isDefault(const std::vector<std::uint8_t>& held, const std::vector<std::uint8_t>& wanted,
+               std::vector<std::vector<std::uint8_t>> defaults) {
+    const std::size_t length = held[0];
+    if (length + 1 > held.size()) return false;
+    defaults.push_back(wanted);
+    for (const auto& d : defaults)
+        if (std::equal(held.begin(), held.begin() + static_cast<long>(length) + 1, d.begin()))
+            return true;
+    for (const auto& written : defaults) {
+        // Where `held` leaves the default being written, the rest must be the one it replaced.
+        const auto common =
+            std::mismatch(held.begin(), held.end(), written.begin()).first - held.begin();
+        for (const auto& replaced : defaults)
+            if (std::equal(held.begin() + common, held.end(), replaced.begin() + common))
+                return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<std::vector<SlotWrite>> defaultTextWrites(const std::string& folder,
                                                         std::int16_t estensioni,
                                                         const provisioning::Immagine& image,
@@ -57,28 +94,8 @@ std::optional<std::vector<SlotWrite>> defaultTextWrites(const std::string& folde
                                                image.byte.begin() + static_cast<long>(from + size));
         const auto held = current(slot.indirizzo, static_cast<int>(size));
         if (!held || held->size() != size) return std::nullopt;
-        // The text the slot holds: its length byte and that many characters.
-        const std::size_t length = (*held)[0];
-        if (length > static_cast<std::size_t>(slot.massimo)) continue;
-        const auto sameText = [&](const std::vector<std::uint8_t>& b) {
-            return std::equal(held->begin(), held->begin() + static_cast<long>(length) + 1,
-                              b.begin());
-        };
-        // A send broken off while it rewrote the slot (one byte at a time, from its length on)
-        // left the new bytes up to some point and a default's after it.
-        const auto common = static_cast<long>(
-            std::mismatch(held->begin(), held->end(), wanted.begin()).first - held->begin());
-        const auto halfway = [&](const std::vector<std::uint8_t>& b) {
-            return std::equal(held->begin() + common, held->end(), b.begin() + common);
-        };
-        const bool isDefault =
-            std::any_of(languages.begin(), languages.end(), [&](const auto& texts) {
-                const auto it = texts.find(slot.voce);
-                if (it == texts.end()) return false;
-                const auto bytes = provisioning::slotContato(it->second, slot.massimo);
-                return sameText(bytes) || halfway(bytes);
-            });
-        if (isDefault && *held != wanted) writes.push_back({slot.indirizzo, wanted});
+        if (isDefault(*held, wanted, defaultsOf(languages, slot)) && *held != wanted)
+            writes.push_back({slot.indirizzo, wanted});
     }
     return writes;
 }

@@ -467,3 +467,57 @@ TEST(SendTextInterrupted, AnySendBrokenOffIsCompletedByTheNextOneOnEthernet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SendTextSlots, DefaultsFollowTheLanguageAndEverythingElseStays) {
+    ImageFolder folder("sendtext_slots");
+    folder.shipped();
+    provisioning::ParametriImmagine v;
+    v.protocollo = 36;
+    v.estensioni = 51;
+    v.versione = 2.48f;
+    v.memorySize = 512768;
+    provisioning::CProfilo french;
+    french.Lingua1 = provisioning::LFrancese;
+    platform::NoProgress none;
+    const auto image = provisioning::costruisciImmagine(folder.path(), v, french, none);
+    ASSERT_TRUE(image.ok);
+    const auto slot = [](const char* text) { return provisioning::slotContato(text, 13); };
+    // A rewrite from English to Italian broken off after six bytes.
+    auto halfway = slot("Extra input");
+    const auto italian = slot("Ingr. suppl.");
+    std::copy_n(italian.begin(), 6, halfway.begin());
+    // A technician's name, a default with something left after its text, a half name that is
+    // no rewrite of any default.
+    auto trailing = slot("Green box");
+    trailing[12] = 'x';
+    auto odd = slot("Reject out");
+    odd[3] = 'Q';
+    const std::map<std::int32_t, std::vector<std::uint8_t>> held = {
+        {314, halfway},        {328, trailing},           {342, odd},
+        {356, slot("Line 4")}, {370, slot("Alarme")},     {398, slot("SetPoint 1")},
+        {412, slot("Stop B")}, {106, slot("KRN Visual")},
+    };
+    const auto writes = service::defaultTextWrites(
+        folder.path(), v.estensioni, image,
+        [&](std::int32_t a, int n) -> std::optional<std::vector<std::uint8_t>> {
+            if (a == 93) return provisioning::slotContato("    kN", 6);
+            const auto it = held.find(a);
+            if (it == held.end() || n != 14) return std::nullopt;
+            return it->second;
+        });
+    ASSERT_TRUE(writes.has_value());
+    // 370 holds the French default already; 398 "SetPoint 1" and 106 are the same in every
+    // language; 342 and 356 are not defaults.
+    EXPECT_EQ(*writes, (std::vector<service::SlotWrite>{{314, slot("Entr\xE9"
+                                                                   "e suppl.")},
+                                                        {328, slot("Bo\xEEte verte")}}));
+    // A slot that cannot be read stops the plan.
+    EXPECT_FALSE(
+        service::defaultTextWrites(folder.path(), v.estensioni, image, [](std::int32_t, int) {
+            return std::nullopt;
+        }).has_value());
+}
+
+}  // namespace
