@@ -96,8 +96,9 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_FALSE(g.window.progressBar()->isVisibleTo(&g.window));
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
-    EXPECT_FALSE(g.window.action("mnuInviaTesto")->isEnabled());  // its command comes later
-    EXPECT_TRUE(g.window.action("mnuSetTDC")->isEnabled());       // no action
+    EXPECT_TRUE(g.window.action("mnuInviaTesto")->isEnabled());
+    EXPECT_FALSE(g.window.action("mnuInviaRisorse")->isEnabled());  // no command of its own
+    EXPECT_TRUE(g.window.action("mnuSetTDC")->isEnabled());         // no action
 }
 
 TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
