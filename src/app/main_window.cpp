@@ -16,6 +16,7 @@
 #include "app/font_dialog.h"
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
+#include "app/profile_dialog.h"
 #include "app/screen_copy_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/serial_list_dialog.h"
@@ -210,6 +211,12 @@ service::Outcome FMain::showEthernetSetup(const std::string& mac) {
     }
     FSetupEth dialog(env_, dialogs_, local, this);
     return service::outcomeOf(dialog.LoadForm(mac));
+}
+
+bool FMain::showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
+                            bool conOrologio) {
+    FProfilo form(env_.folder, this);
+    return form.ShowForm(profile, electric, soloLingua, conOrologio);
 }
 
 std::optional<service::SerialAssignment> FMain::showSerialList(int type) {

@@ -61,6 +61,9 @@ public:
     // FSetupEth for the module.
     service::Outcome showEthernetSetup(const std::string& mac) override;
     std::optional<service::SerialAssignment> showSerialList(int type) override;
+    // FProfilo before a format.
+    bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
+                         bool conOrologio) override;
 
     // service::ProgressView
     void showStatus(const std::string& text) override;

@@ -39,7 +39,16 @@ public:
     explicit PreAnsweredDialogs(platform::Dialogs& inner) : inner_(inner) {}
 
     platform::MessageResult message(const platform::MessageBox& box) override {
-        return inner_.message(box);
+        const bool question = box.buttons != platform::MessageButtons::Ok &&
+                              box.buttons != platform::MessageButtons::RetryCancel;
+        if (!question || questionAnswers.empty()) return inner_.message(box);
+        // Shown as the terminal shows every box, and answered from the command line.
+        std::string text = box.text;
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        std::cerr << text << std::endl;
+        const platform::MessageResult a = questionAnswers.front();
+        questionAnswers.pop_front();
+        return a;
     }
     std::optional<std::string> input(const std::string& prompt, const std::string& title,
                                      const std::string& initial) override {
@@ -72,6 +81,7 @@ public:
     }
 
     std::deque<InputAnswer> answers;
+    std::deque<platform::MessageResult> questionAnswers;
     std::deque<std::string> files;
     std::vector<ShownInput> shown;
 
@@ -191,8 +201,23 @@ void Context::answerInputs(std::vector<InputAnswer> answers) {
     dialogs_->shown.clear();
 }
 
+void Context::answerQuestions(std::vector<platform::MessageResult> answers) {
+    dialogs_->questionAnswers.assign(answers.begin(), answers.end());
+}
+
 void Context::answerFile(const std::string& path) {
     dialogs_->files.push_back(path);
+}
+
+bool Context::showProfileForm(provisioning::CProfilo& profile, bool, bool, bool) {
+    if (!formProfile_) return false;
+    profile = *formProfile_;
+    return true;
+}
+
+std::optional<int> Context::chooseLanguage(const std::string&, bool) {
+    if (!formProfile_) return std::nullopt;
+    return formProfile_->Lingua1;
 }
 
 const std::vector<ShownInput>& Context::shownInputs() const {

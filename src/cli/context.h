@@ -12,6 +12,7 @@
 #include "instrument/uckrnvisual.h"
 #include "platform/dialogs.h"
 #include "platform/frame_trace.h"
+#include "provisioning/profilo.h"
 #include "service/command_host.h"
 #include "service/controller.h"
 #include "service/conversation.h"
@@ -102,6 +103,11 @@ public:
                                                 const krnlink::SelectionOptions& options) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
+    // The profile form and the language choice of a format answered from the profile file of
+    // answerProfile; without one, the form is cancelled.
+    bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
+                         bool conOrologio) override;
+    std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
 
     // service::ProgressView: a bar on the terminal; Ctrl-C becomes the Cancel of the transfer.
     void showStatus(const std::string& text) override;
@@ -114,9 +120,14 @@ public:
     // left, the terminal is asked as usual. The boxes shown are recorded, so that a command run
     // only to show a value can print what its input box offered.
     void answerInputs(std::vector<InputAnswer> answers);
+    // Answers for the next questions (boxes with Yes/No, OK/Cancel ... buttons; never a Retry),
+    // in order, whatever --yes says; with none left, questions are answered as usual.
+    void answerQuestions(std::vector<platform::MessageResult> answers);
     // The file the next save or open dialog returns.
     void answerFile(const std::string& path);
     const std::vector<ShownInput>& shownInputs() const;
+    // The profile the next profile form (or language choice) is answered with.
+    void answerProfile(const provisioning::CProfilo& profile) { formProfile_ = profile; }
 
     // What the clock dialog does in krnctl; by default it tells that the clocks differ.
     std::function<void(instrument::UCKRNVisual&)> clockDialog;
@@ -172,6 +183,7 @@ private:
     std::string folder_;
     bool folderResolved_ = false;
     bool noInstrument_ = false;
+    std::optional<provisioning::CProfilo> formProfile_;
 };
 
 // One conversation with the instrument for a command that only krnctl has: opened with the

@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
     cli::addEthernetCommands(app, commands);
     cli::addUsbCommands(app, commands);
     cli::addSendTextCommand(app, commands);
+    cli::addMemtestCommands(app, commands);
+    cli::addFormatCommand(app, commands);
 
     try {
         app.parse(argc, argv);

@@ -116,6 +116,11 @@ constexpr bool conLetturaABlocchi(std::int16_t p, std::int16_t e) {
 constexpr bool conScritturaABlocchi(std::int16_t e) {
     return e >= 38;
 }
+// Extension 21 on: the instrument tests its memory itself (commands 36 to 38); older ones are
+// tested byte by byte from the computer.
+constexpr bool testMemoriaNelloStrumento(std::int16_t e) {
+    return e >= 21;
+}
 
 // --- configuration values ---
 

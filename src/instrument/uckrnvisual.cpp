@@ -23,6 +23,7 @@ UCKRNVisual::UCKRNVisual(platform::Clock& clock, platform::UsbBridge* usb,
         id_ = Identity{};
         link_.flags = {};
         users_.reset();
+        memTest_.reset();
     };
 }
 

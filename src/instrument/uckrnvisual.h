@@ -15,6 +15,7 @@
 #include "instrument/identity.h"
 #include "instrument/io_functions.h"
 #include "instrument/jobs.h"
+#include "instrument/memory_test.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"
@@ -133,6 +134,12 @@ public:
         return instrument::LeggiMemoriaDisplay(link_, a);
     }
 
+    // --- the instrument's memory test ---
+    bool StartTestMemory(int& cicli) { return memTest_.StartTestMemory(cicli); }
+    std::optional<StatoTestMemoria> StatoTestMemory() { return memTest_.StatoTestMemory(); }
+    bool StopTestMemory() { return memTest_.StopTestMemory(); }
+    bool TestMemoriaInCorso() const { return memTest_.inCorso(); }
+
     // --- identity and memory map ---
     std::int16_t Protocollo() const { return id_.Protocollo; }
     std::int16_t Estensioni() const { return link_.flags.Estensioni; }
@@ -237,6 +244,7 @@ private:
     Configuration config_;
     Jobs jobs_;
     Users users_;
+    MemoryTest memTest_{link_};
 };
 
 }  // namespace instrument

@@ -28,6 +28,11 @@ Outcome Conversation::open(const std::string& description) {
     return Outcome::Failed;
 }
 
+Outcome Conversation::adopt() {
+    opened_ = host_.control().Collegato();
+    return opened_ ? Outcome::Done : Outcome::Failed;
+}
+
 Outcome Conversation::lock() {
     if (!opened_) return Outcome::Failed;
     instrument::UCKRNVisual& c = host_.control();

@@ -24,6 +24,9 @@ public:
     // Style B: the link is opened for the description, nothing locked. A failure shows
     // "Communication error" and a line break.
     Outcome open(const std::string& description);
+    // The link the control holds already, for a command that opens none of its own: Done when
+    // it is open, and the conversation then ends it like one it opened.
+    Outcome adopt();
     // The transfer lock (skipped in update mode): press, then keyboard, with their boxes.
     Outcome lock();
 

@@ -9,6 +9,7 @@
 #include "service/controller.h"
 #include "service/conversation.h"
 #include "service/job_copy.h"
+#include "service/messages.h"
 
 namespace service {
 namespace {
@@ -147,7 +148,7 @@ Outcome ExportUsersCommand(CommandHost& host) {
     if (const Outcome o = conversation.connect(*description); o == Outcome::Failed) return o;
     instrument::UCKRNVisual& c = host.control();
     if (!c.ConOrologio()) {
-        tell(host, "No clock.");
+        tell(host, text::kNoClockDot);
         return Outcome::Refused;
     }
     if (!c.ConUtenti()) {

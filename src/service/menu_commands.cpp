@@ -7,8 +7,10 @@
 #include "service/ethernet_commands.h"
 #include "service/firmware_update.h"
 #include "service/memory_commands.h"
+#include "service/nvram_commands.h"
 #include "service/screen_copy.h"
 #include "service/send_text.h"
+#include "service/send_setup.h"
 #include "service/setting_commands.h"
 #include "service/usb_commands.h"
 #include "service/value_commands.h"
@@ -44,6 +46,11 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuWriteEEprom", &WriteEEpromCommand},
         {"mnuCambiaIdUSB", &UsbIdsCommand},
         {"mnuInviaTesto", &SendTextCommand},
+        {"mnuTestMemoria", &MemoryTestCommand},
+        {"mnuWriteCheckSum", &WriteCheckSumCommand},
+        {"mnuResetStory", &ResetHistoryCommand},
+        {"mnuInviaSetup", &FormMain_evInviaSetup},
+        {"mnuFormatLumbro", &FormMain_evInviaSetupLumbro},
     };
     return commands;
 }

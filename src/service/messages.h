@@ -12,6 +12,7 @@ inline constexpr const char* kNotSupported = "The instrument is not supported.";
 inline constexpr const char* kTestMemoryFail = "Test memory fail.";
 inline constexpr const char* kErrore = "Errore.";
 inline constexpr const char* kNoClock = "No clock";
+inline constexpr const char* kNoClockDot = "No clock.";
 inline constexpr const char* kKrnBlocking = "Is not possible the KRN's blocking.";
 inline constexpr const char* kCannotWriteFile = "Impossibile scrivere il file ";
 

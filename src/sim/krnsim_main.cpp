@@ -69,6 +69,13 @@ int main(int argc, char** argv) {
     app.add_option("--flash", flashFiles,
                    "Start with the flash holding FILE's records (firmware file format), as an "
                    "update leaves it");
+    int memtestCycleMs = 2000;
+    app.add_option("--memtest-cycle-ms", memtestCycleMs,
+                   "How long one cycle of the instrument's memory test takes")
+        ->check(CLI::Range(1, 600000));
+    std::vector<std::uint32_t> faultyCells;
+    app.add_option("--faulty-cell", faultyCells,
+                   "An NVRAM cell that reads back with bit 0 inverted (repeatable)");
     CLI11_PARSE(app, argc, argv);
 
     if (listProfiles) {
@@ -96,6 +103,8 @@ int main(int argc, char** argv) {
     instrument.setClock(
         platform::fromEpochSeconds(platform::toEpochSeconds(clock.localNow()) + clockOffset),
         clock.now());
+    instrument.setMemoryTestCycle(std::chrono::milliseconds(memtestCycleMs));
+    for (std::uint32_t cell : faultyCells) instrument.setFaultyCell(cell);
     if (!fontPath.empty()) {
         auto font = sim::loadDisplayFont(fontPath);
         if (!font) {

@@ -95,6 +95,14 @@ std::vector<Profile> all() {
     first.hasPlc = false;
     first.instrumentName = "KRN-9";
     list.push_back(first);
+    Profile e20 = p17e23();
+    e20.name = "p17e20";
+    e20.description =
+        "protocol 17, extension 20 (memory tested from the computer; the whole 512 KiB chip)";
+    e20.extensionByte = 20;
+    e20.version = 198;
+    e20.nvramSize = 524288;
+    list.push_back(e20);
     Profile wrongFormat = p36e51();
     wrongFormat.name = "wrongformat";
     wrongFormat.description = "protocol 36 instrument whose NVRAM has another format number";

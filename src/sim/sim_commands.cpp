@@ -6,6 +6,7 @@
 #include "sim/nvram_image.h"
 #include "sim/sim_display.h"
 #include "sim/sim_instrument.h"
+#include "sim/sim_memory_test.h"
 
 namespace sim {
 namespace {
@@ -26,7 +27,11 @@ Bytes readNvram(SimInstrument& in, platform::ByteSpan args, std::size_t n) {
     const std::uint32_t a = address(args);
     if (!inRange(in.nvram(), a, n) || in.unreadable(a, n)) return {};
     auto& nv = in.nvram();
-    return Bytes(nv.begin() + a, nv.begin() + a + static_cast<std::ptrdiff_t>(n));
+    Bytes data(nv.begin() + a, nv.begin() + a + static_cast<std::ptrdiff_t>(n));
+    for (auto it = in.faultyCells().lower_bound(a); it != in.faultyCells().end() && *it < a + n;
+         ++it)
+        data[*it - a] ^= 0x01;
+    return data;
 }
 
 Bytes writeNvram(SimInstrument& in, platform::ByteSpan args, std::size_t exactly) {
@@ -236,6 +241,10 @@ std::optional<Bytes> answerCommand(SimInstrument& in, platform::TimePoint t, std
             return writeNvram(in, args, 10);
         case cmd::ReadNVRamBlock:
             return readNvram(in, args, 15);
+        case cmd::StartMemoryTest:
+        case cmd::MemoryTestState:
+        case cmd::StopMemoryTest:
+            return memoryTestCommand(in, t, code, args);
         case cmd::JobList:
             if (p.maxNameLength == 0) return Bytes{};
             return Bytes{p.maxNameLength};

@@ -194,6 +194,7 @@ void SimInstrument::restart(platform::TimePoint t) {
     held_.reset();
     pressLocked_ = false;
     keyboardLocked_ = false;
+    memoryTest_.running = false;
 }
 
 std::size_t SimInstrument::outputReady(platform::TimePoint t) const {

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "sim/profiles.h"
 #include "sim/sim_display.h"
+#include "sim/sim_memory_test.h"
 
 namespace sim {
 
@@ -104,6 +105,14 @@ public:
         auto it = unreadable_.lower_bound(address);
         return it != unreadable_.end() && *it < address + n;
     }
+    // Faulty memory cells of another kind: they keep what is written, but every read of them
+    // (commands 15, 16, 17, 41) gives it back with bit 0 inverted; the instrument's own memory
+    // test fails on any of them.
+    void setFaultyCell(std::uint32_t address) { faulty_.insert(address); }
+    const std::set<std::uint32_t>& faultyCells() const { return faulty_; }
+    // The instrument's memory test (commands 36 to 38) and the length of one of its cycles.
+    SimMemoryTest& memoryTest() { return memoryTest_; }
+    void setMemoryTestCycle(platform::Duration d) { memoryTest_.cycleTime = d; }
     // Wire pacing at 115200 baud 8N1 in both directions.
     void setPacing(bool on) { pacing_ = on; }
     // Every answer starts this long after its request: a slow instrument, for interrupting a
@@ -231,6 +240,8 @@ private:
     int flashPrograms_ = 0;
     int displayBad_ = 0;
     std::set<std::uint32_t> unreadable_;
+    std::set<std::uint32_t> faulty_;
+    SimMemoryTest memoryTest_;
     void record(const WireByte& w);
     void recordRequest(const platform::Bytes& frame);
 

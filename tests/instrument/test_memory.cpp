@@ -3,20 +3,14 @@
 
 #include "instrument/progress_recorder.h"
 #include "platform/protocol.h"
+#include "support/frames.h"
 #include "support/instrument_rig.h"
 
 using platform::Bytes;
+using testing_support::frame;
 using testing_support::InstrumentRig;
 
 namespace {
-
-Bytes frame(std::initializer_list<std::uint8_t> payload) {
-    Bytes f(payload.size() + 2);
-    f[0] = static_cast<std::uint8_t>(payload.size() + 1);
-    std::copy(payload.begin(), payload.end(), f.begin() + 1);
-    f.back() = platform::frameChecksum(std::span(f.data(), f.size() - 1));
-    return f;
-}
 
 class Memory : public ::testing::Test {
 protected:

@@ -24,7 +24,9 @@ struct Writes : ::testing::Test {
         rig.instrument.clearLog();
     }
     ~Writes() override { fs::remove_all(dir()); }
-    static fs::path dir() { return fs::temp_directory_path() / ("krn-writes-" + std::to_string(::getpid())); }
+    static fs::path dir() {
+        return fs::temp_directory_path() / ("krn-writes-" + std::to_string(::getpid()));
+    }
     std::string diff() const {
         std::ifstream in(dir() / "Diff.asm", std::ios::binary);
         std::ostringstream s;

@@ -1,6 +1,8 @@
 // The simulated instrument at the byte level: what a real instrument is trusted to do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/protocol.h"
 #include "sim/profiles.h"
 #include "sim/sim_instrument.h"
@@ -173,6 +175,57 @@ TEST(SimInstrument, KeepsOnlyARecentHistoryOfTheLine) {
     s.send(blockRead);
     EXPECT_TRUE(s.in.wire().empty());
     EXPECT_TRUE(s.in.requests().empty());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(SimMemoryTest, RunsItsCyclesOnTheInstrumentsClockAndErasesTheMemory) {
+    Sim s;
+    EXPECT_EQ(s.ask({37}), frame({0, 0}));  // no test yet
+    EXPECT_EQ(s.ask({36, 4}), frame({4}));
+    EXPECT_TRUE(std::all_of(s.in.nvram().begin(), s.in.nvram().end(),
+                            [](std::uint8_t b) { return b == 0; }));
+    const std::pair<platform::Duration, Bytes> states[] = {
+        {0s, frame({1, 4})},     {1999ms, frame({1, 4})}, {1ms, frame({1, 3})},
+        {5999ms, frame({1, 1})}, {1ms, frame({0, 0})},    {10s, frame({0, 0})}};
+    for (const auto& [later, answer] : states) {
+        s.t += later;
+        EXPECT_EQ(s.ask({37}), answer);
+    }
+    EXPECT_EQ(s.ask({38}), frame({1}));
+    EXPECT_EQ(s.in.memoryTest().starts, 1);
+}
+
+TEST(SimMemoryTest, AStopARestartOrAZeroCountEndIt) {
+    Sim s;
+    s.ask({36, 200});
+    s.t += 3s;
+    EXPECT_EQ(s.ask({38}), frame({1}));
+    EXPECT_EQ(s.ask({37}), frame({0, 0}));
+    s.ask({36, 200});
+    s.in.restart(s.t);
+    s.t += 10s;
+    EXPECT_EQ(s.ask({37}), frame({0, 0}));
+    EXPECT_EQ(s.ask({36, 0}), frame({0}));
+    EXPECT_EQ(s.ask({37}), frame({0, 0}));
+}
+
+TEST(SimMemoryTest, AFaultyCellReadsBackWithBit0InvertedAndFailsTheFirstCycle) {
+    Sim s;
+    s.in.setFaultyCell(0x1001);
+    EXPECT_EQ(s.ask({14, 0x00, 0x10, 0x00, 0x55, 0xAA}), frame({1}));
+    EXPECT_EQ(s.in.nvram()[0x1001], 0xAA);  // the cell keeps what was written
+    EXPECT_EQ(s.ask({15, 0x01, 0x10, 0x00}), frame({0xAB}));
+    EXPECT_EQ(s.ask({16, 0x00, 0x10, 0x00}), frame({0x55, 0xAB}));
+    EXPECT_EQ(s.ask({36, 10}), frame({10}));
+    EXPECT_EQ(s.ask({37}), frame({1, 10}));
+    s.t += 2s;
+    // Stopped with the error bit; the second byte still counts the cycles left.
+    EXPECT_EQ(s.ask({37}), frame({2, 9}));
 }
 
 }  // namespace

@@ -1,0 +1,167 @@
+// SendSetup end to end on the simulated instrument (stages, the bytes left, the
+// differences-only mode) and the two menu flows with their boxes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "provisioning/image_builder.h"
+#include "service/command_log.h"
+#include "service/controller.h"
+#include "service/format_send.h"
+#include "service/menu_commands.h"
+#include "service/nvram_writes.h"
+#include "service/send_setup.h"
+#include "support/image_folder.h"
+#include "support/test_host.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+using platform::MessageResult;
+using W = std::vector<std::pair<int, int>>;
+
+namespace {
+
+// SendSetup on the simulated instrument with the shipped data files.
+struct Format : ::testing::Test {
+    explicit Format(const std::string& profile = "p17e23")
+        : folder("format"), rig(profile), host(rig, folder.path()) {
+        folder.shipped();
+        EXPECT_TRUE(rig.openSerial());
+        rig.instrument.clearLog();
+    }
+    provisioning::Immagine image(const provisioning::CProfilo& p) {
+        platform::NoProgress none;
+        provisioning::ParametriImmagine v;
+        v.formatoFont = rig.control.FormatoFONT();
+        v.formatoNVRAM = rig.control.FormatoNVRAM();
+        v.elettrica = rig.control.PressaElettrica();
+        v.protocollo = rig.control.Protocollo();
+        v.estensioni = rig.control.Estensioni();
+        v.versione = rig.control.versione();
+        v.memorySize = rig.control.MemorySize();
+        v.fbSize = rig.control.identity().FielBusMemorySize;
+        return provisioning::costruisciImmagine(folder.path(), v, p, none);
+    }
+    ImageFolder folder;
+    InstrumentRig rig;
+    TestHost host;
+};
+
+TEST_F(Format, AFullFormatLeavesTheImageTheHeaderAndTheSignature) {
+    provisioning::CProfilo p;
+    p.NomeStrumento = "PRESS 4";
+    const auto im = image(p);
+    ASSERT_TRUE(im.ok);
+    ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
+    const auto& nv = rig.instrument.nvram();
+    // The image is there as built, apart from what the options write over it.
+    std::size_t same = 0;
+    for (std::size_t i = 0; i < im.byte.size(); ++i) same += nv[46 + i] == im.byte[i];
+    EXPECT_GT(same, im.byte.size() - 100);
+    for (std::size_t i = 768 - 46; i < im.byte.size(); ++i) ASSERT_EQ(nv[46 + i], im.byte[i]) << i;
+    for (const auto& b : service::puntatoriTestata(17, 23, true, p, im.indirizzi))
+        EXPECT_EQ(nv[static_cast<std::size_t>(b.indirizzo)], b.valore) << b.indirizzo;
+    EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
+    EXPECT_EQ(host.statuses,
+              (std::vector<std::string>{"Initialization...", "Cleaning memory...",
+                                        "Formatting memory...", "Setup options..."}));
+    EXPECT_FALSE(fs::exists(fs::path(folder.path()) / "RamSetup.asm"));
+    EXPECT_EQ(rig.control.Nome(), "PRESS 4");
+    // "FontOK" is the last thing written before the closing restart.
+    const auto w = byteWrites(rig);
+    EXPECT_EQ(W(w.end() - 6, w.end()),
+              (W{{0, 'F'}, {1, 'o'}, {2, 'n'}, {3, 't'}, {4, 'O'}, {5, 'K'}}));
+}
+
+TEST_F(Format, DifferencesOnlyWritesNothingRestartsNothingAndLogs) {
+    host.soloDifferenze = true;
+    provisioning::CProfilo p;
+    const auto before = rig.instrument.nvram();
+    ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
+    EXPECT_EQ(rig.instrument.nvram(), before);
+    EXPECT_EQ(rig.instrument.restarts(), 0);
+    for (int code : rig.commands()) EXPECT_TRUE(code != 14 && code != 40) << code;
+    std::ifstream in(fs::path(folder.path()) / "Diff.asm", std::ios::binary);
+    std::string line;
+    int lines = 0;
+    while (std::getline(in, line)) ++lines;
+    EXPECT_GT(lines, 100);  // the image differs from the simulator's factory contents
+}
+
+TEST_F(Format, TheStandardFlowAsksTwiceThenTellsTheSuccess) {
+    host.selections = {"COM: 1"};
+    host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuInviaSetup")),
+              service::Outcome::Done);
+    EXPECT_EQ(host.boxes.texts(),
+              (std::vector<std::string>{
+                  "All the values previously set up will be erased.\nAre you sure you want to "
+                  "continue?",
+                  "Confirm?\n(Version detected: 2.05)", "Format process successful."}));
+    EXPECT_EQ(host.profileForms.size(), 1u);
+    EXPECT_TRUE(endedCleanly(rig));
+}
+
+TEST_F(Format, NoOnTheFirstQuestionWritesNothing) {
+    host.selections = {"COM: 1"};
+    host.boxes.answers = {MessageResult::No};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuInviaSetup")),
+              service::Outcome::Cancelled);
+    EXPECT_TRUE(byteWrites(rig).empty());
+    EXPECT_EQ(host.boxes.boxes.size(), 1u);
+    EXPECT_TRUE(endedCleanly(rig));
+}
+
+TEST_F(Format, TheLumbroFlowAsksTheCustomerQuestionsAndNoConfirmation) {
+    host.selections = {"COM: 1"};
+    host.boxes.answers.assign(5, MessageResult::No);  // not Vessaline, not Tovrick, ...
+    host.boxes.inputs = {"2", "2", "LINE 9"};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuFormatLumbro")),
+              service::Outcome::Done);
+    ASSERT_FALSE(host.boxes.boxes.empty());
+    EXPECT_EQ(host.boxes.texts().back(), "Format process successful.");
+    for (const auto& t : host.boxes.texts()) EXPECT_EQ(t.find("Confirm?"), std::string::npos);
+    EXPECT_EQ(host.boxes.prompts.back(), "Input the new instrument name");
+    EXPECT_TRUE(host.profileForms.empty());
+    ASSERT_TRUE(rig.open(krnlink::Channel::Serial));
+    EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
+    EXPECT_EQ(rig.control.Nome(), "LINE 9");
+}
+
+}  // namespace
+
+namespace {
+
+struct Format36 : Format {
+    Format36() : Format("p36e51") {}
+};
+
+TEST_F(Format36, TheMemoryTestRunsBetweenTheEraseAndTheImage) {
+    provisioning::CProfilo p;
+    ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
+    EXPECT_EQ(host.statuses, (std::vector<std::string>{"Initialization...", "Cleaning memory...",
+                                                       "Memory test:", "Formatting memory...",
+                                                       "Setup options..."}));
+    EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
+    // The hit counter survives the format (reset-counters would write 0).
+    ASSERT_TRUE(rig.control.LeggiContaColpi());
+    EXPECT_EQ(rig.control.ContaColpi(), 123456);
+}
+
+TEST_F(Format36, AFaultyCellEndsTheFormatWithTheMemoryErrorAndNoSignature) {
+    rig.instrument.setFaultyCell(300000);
+    provisioning::CProfilo p;
+    EXPECT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_Memory);
+    for (int code : rig.commands()) EXPECT_NE(code, 40);
+    EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(false));
+}
+
+TEST_F(Format36, ResetCountersWritesZero) {
+    provisioning::CProfilo p;
+    ASSERT_EQ(service::SendSetup(host, p, true, folder.path()), instrument::errPR_OK);
+    ASSERT_TRUE(rig.control.LeggiContaColpi());
+    EXPECT_EQ(rig.control.ContaColpi(), 0);
+}
+
+}  // namespace
