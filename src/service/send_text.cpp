@@ -177,7 +177,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
     const std::string imagePath = resources::joinPath(folder, provisioning::kFileImmagine);
     RemoveOnExit removal{imagePath};
     const provisioning::Immagine image = provisioning::CreaFileNVRAM(
-        imagePath, folder, imageParameters(c), profilo, host.controller());
+        imagePath, folder, provisioning::parametriStrumento(c), profilo, host.controller());
     if (!image.ok) {
         if (!image.avviso.empty()) tell(host, image.avviso, MessageIcon::Critical);
         tell(host, kSendTextBuild, MessageIcon::Critical);

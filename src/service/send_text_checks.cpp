@@ -10,19 +10,6 @@
 
 namespace service {
 
-provisioning::ParametriImmagine imageParameters(const instrument::UCKRNVisual& c) {
-    provisioning::ParametriImmagine v;
-    v.formatoFont = c.FormatoFONT();
-    v.formatoNVRAM = c.FormatoNVRAM();
-    v.elettrica = c.PressaElettrica();
-    v.protocollo = c.Protocollo();
-    v.estensioni = c.Estensioni();
-    v.versione = c.versione();
-    v.memorySize = c.MemorySize();
-    v.fbSize = c.identity().FielBusMemorySize;
-    return v;
-}
-
 std::int32_t jobMemoryAfter(const instrument::UCKRNVisual& control, std::int32_t lavoro1) {
     const auto& id = control.identity();
     if (!instrument::fineLavoriInNVRAM(control.Estensioni()))

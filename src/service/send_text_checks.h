@@ -13,10 +13,6 @@
 
 namespace service {
 
-// What the image builder needs to know of the connected instrument: its own font type, NVRAM
-// format, protocol, extension, version, memory size and field-bus memory size.
-provisioning::ParametriImmagine imageParameters(const instrument::UCKRNVisual& control);
-
 // The job memory from the new image's job record 1 to the end of the job memory, which the send
 // keeps (older instruments reckon the end from job record 1, so theirs does not shrink); below 0
 // when the new texts would reach past the end of the job memory.

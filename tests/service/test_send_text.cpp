@@ -15,6 +15,7 @@
 #include "service/menu_commands.h"
 #include "service/nvram_writes.h"
 #include "service/send_text.h"
+#include "service/send_text_checks.h"
 #include "sim/nvram_image.h"
 #include "support/formatted_instrument.h"
 #include "support/image_folder.h"
@@ -217,7 +218,7 @@ std::string fileBoxStart(const Bench& b) {
 // The main language whose image puts job record 1 highest (it must be higher than English's).
 service::SendTextLanguages longestLanguage(Bench& b) {
     EXPECT_TRUE(b.rig.openSerial());
-    const auto parameters = service::imageParameters(b.rig.control);
+    const auto parameters = provisioning::parametriStrumento(b.rig.control);
     b.rig.control.ChiudiPortaComunicazione();
     b.rig.instrument.clearLog();
     service::SendTextLanguages longest{provisioning::LInglese, provisioning::LItaliano};

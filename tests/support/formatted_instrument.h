@@ -5,7 +5,6 @@
 
 #include "platform/dialogs.h"
 #include "provisioning/image_builder.h"
-#include "service/send_text_checks.h"
 #include "sim/nvram_image.h"
 #include "support/instrument_rig.h"
 
@@ -28,8 +27,8 @@ inline provisioning::Immagine formatWithImage(InstrumentRig& rig, const std::str
     provisioning::Immagine im;
     if (!rig.openSerial()) return im;
     platform::NoProgress none;
-    im = provisioning::costruisciImmagine(folder, service::imageParameters(rig.control), profilo,
-                                          none);
+    im = provisioning::costruisciImmagine(folder, provisioning::parametriStrumento(rig.control),
+                                          profilo, none);
     if (im.ok) im.ok = loadIntoSimulator(rig, im);
     rig.control.ChiudiPortaComunicazione();
     rig.instrument.clearLog();
