@@ -31,6 +31,7 @@ void addScreenCommand(CLI::App& app, std::vector<Command>& commands);
 void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands);
 void addEthernetCommands(CLI::App& app, std::vector<Command>& commands);
 void addUsbCommands(CLI::App& app, std::vector<Command>& commands);
+void addSendTextCommand(CLI::App& app, std::vector<Command>& commands);
 void addMemtestCommands(CLI::App& app, std::vector<Command>& commands);
 void addFormatCommand(CLI::App& app, std::vector<Command>& commands);
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);

@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     cli::addFirmwareCommands(app, commands);
     cli::addEthernetCommands(app, commands);
     cli::addUsbCommands(app, commands);
+    cli::addSendTextCommand(app, commands);
     cli::addMemtestCommands(app, commands);
     cli::addFormatCommand(app, commands);
 

@@ -73,6 +73,23 @@ void scriviBloccoElettrico(ScrittoreImmagine& w, const CProfilo& p, bool& ok) {
 
 }  // namespace
 
+std::vector<SlotTestoPredefinito> slotTestiPredefiniti(std::int16_t estensioni) {
+    std::vector<SlotTestoPredefinito> slot;
+    if (estensioni < 43) slot.push_back({kProdotto, kMaxLenSlot, kVoceProdotto});
+    slot.push_back({kUnitaForzaTesto, kMaxLenUnitaForza, kVoceUnitaForza});
+    slot.push_back({nv::Nome, kMaxLenSlot, kVoceNome});
+    for (int k = 0; k < 8; ++k)
+        if (kVociSlotNomi[k] != 0)
+            slot.push_back({kPrimoSlotNomi + k * kPassoSlotNomi, kMaxLenSlot, kVociSlotNomi[k]});
+    return slot;
+}
+
+std::vector<std::uint8_t> slotContato(const std::string& cp1252, int massimo) {
+    ScrittoreImmagine w;
+    w.testoContato(cp1252, massimo);
+    return w.byte();
+}
+
 Dimensioni4 dimensioniIniziali(std::int16_t p, std::int16_t e, float versione) {
     if (p >= 31) return {{0, 0, 46, 0}};
     if (p == 3 || (p == 9 && e < 9)) return {{44, 46, 20, 13}};

@@ -3,6 +3,7 @@
 // the names from the main language, the default input assignment and the electric-press block
 // from the profile. The addresses are those the configuration reader reads back.
 #include <string>
+#include <vector>
 
 #include "provisioning/display_data.h"
 #include "provisioning/image_builder.h"
@@ -32,6 +33,19 @@ struct Dimensioni4 {
     int v[4];
 };
 Dimensioni4 dimensioniIniziali(std::int16_t protocollo, std::int16_t estensioni, float versione);
+
+// A counted text slot of the configuration part that the image fills with a default text of the
+// main language (the product text, the force unit, the instrument name, the named functions):
+// its address, its maximum length and the entry of the display-text file it shows.
+struct SlotTestoPredefinito {
+    std::int32_t indirizzo;
+    int massimo;
+    long voce;
+};
+std::vector<SlotTestoPredefinito> slotTestiPredefiniti(std::int16_t estensioni);
+// The bytes of a counted text slot as the image holds it: length, display characters, zeros up
+// to the maximum.
+std::vector<std::uint8_t> slotContato(const std::string& cp1252, int massimo);
 
 // Writes 46 .. 767; false when the configuration runs past 512 (the rest is still written).
 bool scriviParteConfigurazione(ScrittoreImmagine& w, const ParametriImmagine& p,

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "instrument/uckrnvisual.h"
 #include "platform/dialogs.h"
 #include "provisioning/configuration_part.h"
 #include "provisioning/display_data.h"
@@ -214,6 +215,19 @@ void Costruttore::blocchi() {
 }
 
 }  // namespace
+
+ParametriImmagine parametriStrumento(const instrument::UCKRNVisual& c) {
+    ParametriImmagine v;
+    v.formatoFont = c.FormatoFONT();
+    v.formatoNVRAM = c.FormatoNVRAM();
+    v.elettrica = c.PressaElettrica();
+    v.protocollo = c.Protocollo();
+    v.estensioni = c.Estensioni();
+    v.versione = c.versione();
+    v.memorySize = c.MemorySize();
+    v.fbSize = c.identity().FielBusMemorySize;
+    return v;
+}
 
 bool versioneSupportata(std::int16_t protocollo, std::int16_t estensioni) {
     for (const Compatibilita& c : kCompatibili)

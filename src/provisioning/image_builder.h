@@ -13,6 +13,9 @@
 namespace platform {
 class Progress;
 }
+namespace instrument {
+class UCKRNVisual;
+}
 
 namespace provisioning {
 
@@ -65,6 +68,10 @@ struct Immagine {
     int testiPrincipali = 0;         // text slots of the main language
     int testiSecondi = 0;
 };
+
+// What the builder needs of the connected instrument: its own font type, NVRAM format, press
+// kind, protocol, extension, version, memory size and field-bus memory size.
+ParametriImmagine parametriStrumento(const instrument::UCKRNVisual& strumento);
 
 // Whether an image can be built for the protocol and extension pair.
 bool versioneSupportata(std::int16_t protocollo, std::int16_t estensioni);

@@ -10,6 +10,7 @@
 #include "service/nvram_commands.h"
 #include "service/screen_copy.h"
 #include "service/send_setup.h"
+#include "service/send_text.h"
 #include "service/setting_commands.h"
 #include "service/usb_commands.h"
 #include "service/value_commands.h"
@@ -44,6 +45,7 @@ const std::map<std::string, MenuCommand>& menuCommands() {
         {"mnuListSN", &SerialListCommand},
         {"mnuWriteEEprom", &WriteEEpromCommand},
         {"mnuCambiaIdUSB", &UsbIdsCommand},
+        {"mnuInviaTesto", &SendTextCommand},
         {"mnuTestMemoria", &MemoryTestCommand},
         {"mnuWriteCheckSum", &WriteCheckSumCommand},
         {"mnuResetStory", &ResetHistoryCommand},

@@ -27,19 +27,6 @@ constexpr int kCicliTestFormato = 4;
 // From this extension the format erases the signature and tests the memory first.
 constexpr std::int16_t kEstensioneConTest = 24;
 
-provisioning::ParametriImmagine parametri(const instrument::UCKRNVisual& c) {
-    provisioning::ParametriImmagine v;
-    v.formatoFont = c.FormatoFONT();
-    v.formatoNVRAM = c.FormatoNVRAM();
-    v.elettrica = c.PressaElettrica();
-    v.protocollo = c.Protocollo();
-    v.estensioni = c.Estensioni();
-    v.versione = c.versione();
-    v.memorySize = c.MemorySize();
-    v.fbSize = c.identity().FielBusMemorySize;
-    return v;
-}
-
 // The steps after the image file is built; the caller deletes the file.
 ErrPR formatta(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters,
                const std::string& file, const provisioning::IndirizziImmagine& indirizzi) {
@@ -121,7 +108,7 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
                                  ? std::string(provisioning::kFileImmagine)
                                  : resources::joinPath(tempFolder, provisioning::kFileImmagine);
     const provisioning::Immagine im = provisioning::CreaFileNVRAM(
-        file, host.programFolder(), parametri(host.control()), profilo, c);
+        file, host.programFolder(), provisioning::parametriStrumento(host.control()), profilo, c);
     if (!im.avviso.empty())
         host.dialogs().message({im.avviso, "", MessageIcon::Exclamation, MessageButtons::Ok, 0});
     ErrPR code = instrument::errPR_OK;

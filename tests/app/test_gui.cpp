@@ -105,6 +105,7 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_FALSE(g.window.progressBar()->isVisibleTo(&g.window));
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
+    EXPECT_TRUE(g.window.action("mnuInviaTesto")->isEnabled());
     EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // not specified: greyed
     EXPECT_EQ(g.window.action("mnuSetTDC")->toolTip(), "Not available in this version.");
     // The status bar: status text, bar and Cancel on one line, the bar not the window's width.

@@ -1,0 +1,84 @@
+// krnctl send-text: krnsetup's "Send text..." with the languages given on the command line. The
+// questions ("Send text to KRN?", the restore of a broken send) are answered by --yes or asked on
+// the terminal; with neither they count as No and nothing is written.
+#include <cctype>
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "resources/language_files.h"
+#include "service/menu_commands.h"
+#include "service/send_text.h"
+
+namespace cli {
+namespace {
+
+std::string lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+// A language as krnctl takes it: its index 0..5, its name as the language table shows it
+// ("English", "Français") or the code of its files ("Ing" of "TestoIng.asm"), in any case.
+std::optional<std::int16_t> languageIndex(const std::string& text) {
+    const std::string t = lower(text);
+    for (int i = 0; i < resources::kLanguageCount; ++i) {
+        const resources::LanguageFiles* l = resources::language(i);
+        const std::string file = l->textFile;  // "Testo" + code + ".asm"
+        if (t == std::to_string(i) || t == lower(l->name) || t == lower(file.substr(5, 3)))
+            return static_cast<std::int16_t>(i);
+    }
+    return std::nullopt;
+}
+
+// "A,B" or "A": the main and the second language (English when only one is given).
+std::optional<service::SendTextLanguages> parseLanguages(const std::string& text) {
+    const auto comma = text.find(',');
+    const auto first = languageIndex(text.substr(0, comma));
+    if (!first) return std::nullopt;
+    service::SendTextLanguages l{*first, 1};
+    if (comma != std::string::npos) {
+        const auto second = languageIndex(text.substr(comma + 1));
+        if (!second) return std::nullopt;
+        l.lingua2 = *second;
+    }
+    return l;
+}
+
+}  // namespace
+
+void addSendTextCommand(CLI::App& app, std::vector<Command>& commands) {
+    auto languages = std::make_shared<std::string>();
+    CLI::App* s = app.add_subcommand(
+        "send-text",
+        "Send new display texts and menus to the instrument, keeping its configuration and jobs");
+    s->add_option("--languages", *languages,
+                  "Main and second language, e.g. \"Ita,Ing\": 0..5, the language's name "
+                  "(Italiano, English, Français, Español, Deutsch, Ceská) or its file code "
+                  "(Ita, Ing, Fra, Spa, Ted, Cec)")
+        ->required();
+    s->fallthrough();  // --yes and the other global options after the subcommand
+    commands.push_back({s, [languages](Context& ctx) {
+                            const auto l = parseLanguages(*languages);
+                            if (!l) {
+                                ctx.message("krnctl: unknown language in \"" + *languages + "\"");
+                                return static_cast<int>(kUsage);
+                            }
+                            const service::Outcome outcome =
+                                service::runCommand(ctx, [&](service::CommandHost& host) {
+                                    return service::sendText(host, *l);
+                                });
+                            if (ctx.noInstrument()) return static_cast<int>(kUsage);
+                            if (ctx.options().json)
+                                std::cout << Json::object()
+                                                 .add("Lingua1", l->lingua1)
+                                                 .add("Lingua2", l->lingua2)
+                                                 .add("Esito", outcome == service::Outcome::Done)
+                                                 .str()
+                                          << "\n";
+                            return exitCode(outcome);
+                        }});
+}
+
+}  // namespace cli
