@@ -213,6 +213,8 @@ std::vector<std::string> exportCommand(const Setup& setup, const std::string& de
             setup.work.string(),
             "--instrument",
             desc,
+            "--trace",
+            (setup.work / "trace.txt").string(),
             "memory",
             "export",
             "--from",
@@ -324,6 +326,10 @@ int main(int argc, char** argv) {
                         setup.work.parent_path() /
                         ("krnfaults-" + name + "-" + channel + "-" + std::to_string(i) + ".log");
                     fs::copy_file(setup.work / "krnctl.log", keep,
+                                  fs::copy_options::overwrite_existing);
+                    // The frames of the run, to see where the fault landed.
+                    fs::path trace = keep;
+                    fs::copy_file(setup.work / "trace.txt", trace.replace_extension(".trace"),
                                   fs::copy_options::overwrite_existing);
                     std::cerr << name << " " << channel << " run " << i << ": see " << keep << "\n";
                 }

@@ -96,8 +96,8 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* defCmd = app.add_subcommand(
         "deformation",
         "Show the structure deformation coefficients, or change them (the instrument restarts)");
-    defCmd->add_option("--a", *a, "Coefficient A (0 to 255)");
-    defCmd->add_option("--b", *b, "Coefficient B (0 to 255)");
+    defCmd->add_option("--a", *a, "Coefficient A (0 to 255)")->check(CLI::Range(0, 255));
+    defCmd->add_option("--b", *b, "Coefficient B (0 to 255)")->check(CLI::Range(0, 255));
     commands.push_back({defCmd, [=](Context& ctx) {
                             std::vector<InputAnswer> answers{
                                 defCmd->count("--a") ? InputAnswer::of(*a) : InputAnswer::keep(),
