@@ -105,8 +105,10 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     } else {
         traceNote("no open channel");
     }
-    dead_ = !ok && (!transport_ || transport_->received() == heardBefore);
-    if (dead_) traceNote("nothing heard from the instrument: the line is dead");
+    // A channel that was lost (or never open) carries nothing further either.
+    const bool heardNothing = transport_ && transport_->received() == heardBefore;
+    dead_ = !ok && (!transport_ || heardNothing);
+    if (!ok && heardNothing) traceNote("nothing heard from the instrument: the line is dead");
     traceFrame(channel, platform::FrameTrace::Direction::Rx, ok);
     return ok;
 }
