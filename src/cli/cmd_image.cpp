@@ -129,10 +129,12 @@ int runBuild(Context& ctx, const ImageOptions& o) {
 }
 
 int runShow(Context& ctx, const ImageOptions& o) {
-    const auto bytes = provisioning::leggiFileImmagine(o.file);
+    int rigaErrata = 0;
+    const auto bytes = provisioning::leggiFileImmagine(o.file, &rigaErrata);
     if (!bytes) {
         ctx.message("krnctl: cannot read " + o.file +
-                    " as an NVRAM image (one number 0..255 per line)");
+                    " as an NVRAM image (one number 0..255 per line)" +
+                    (rigaErrata > 0 ? ": line " + std::to_string(rigaErrata) + " is not" : ""));
         return kFileError;
     }
     std::cout << o.file << ": " << bytes->size() << " bytes, addresses 46.." << 45 + bytes->size()

@@ -85,6 +85,15 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
     }
 }
 
+TEST(BadInput, AnImageFileIsRefusedWithItsFirstBadLine) {
+    Dir dir;
+    const std::string image = dir.file("RamSetup.asm", "12\r\n 255 \r\n256\r\n");
+    const e2e::Result r = run(krnctl + " image show " + image);
+    EXPECT_EQ(r.exitCode, 4) << r.out;
+    EXPECT_EQ(r.out, "krnctl: cannot read " + image +
+                         " as an NVRAM image (one number 0..255 per line): line 3 is not\n");
+}
+
 // The commands that write what a file holds: a malformed file is refused with its line named
 // (exit 4), and the instrument sees no write (the trace holds no frame of command 14 or 40).
 TEST(BadInput, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
