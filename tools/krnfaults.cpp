@@ -293,8 +293,11 @@ int main(int argc, char** argv) {
     app.add_option("--soak-fault", soakFault,
                    "Soak with one fault kind only (0..8, see krnfaults_soak.h)")
         ->check(CLI::Range(-1, 8));
+    bool soakVerify = false;
+    app.add_flag("--soak-verify", soakVerify,
+                 "Soak with the reads verified (read again after a recovery, as --verify)");
     CLI11_PARSE(app, argc, argv);
-    if (soak > 0) return runSoak(soak, seed, soakFault);
+    if (soak > 0) return runSoak(soak, seed, soakFault, soakVerify);
     if (setup.krnctl.empty()) {
         std::cerr << "krnfaults: the matrix needs --krnctl PATH\n";
         return 2;
