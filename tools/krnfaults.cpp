@@ -213,6 +213,8 @@ std::vector<std::string> exportCommand(const Setup& setup, const std::string& de
             setup.work.string(),
             "--instrument",
             desc,
+            "--trace",
+            (setup.work / "trace.txt").string(),
             "memory",
             "export",
             "--from",
@@ -291,8 +293,11 @@ int main(int argc, char** argv) {
     app.add_option("--soak-fault", soakFault,
                    "Soak with one fault kind only (0..8, see krnfaults_soak.h)")
         ->check(CLI::Range(-1, 8));
+    bool soakVerify = false;
+    app.add_flag("--soak-verify", soakVerify,
+                 "Soak with the reads verified (read again after a recovery, as --verify)");
     CLI11_PARSE(app, argc, argv);
-    if (soak > 0) return runSoak(soak, seed, soakFault);
+    if (soak > 0) return runSoak(soak, seed, soakFault, soakVerify);
     if (setup.krnctl.empty()) {
         std::cerr << "krnfaults: the matrix needs --krnctl PATH\n";
         return 2;
@@ -324,6 +329,10 @@ int main(int argc, char** argv) {
                         setup.work.parent_path() /
                         ("krnfaults-" + name + "-" + channel + "-" + std::to_string(i) + ".log");
                     fs::copy_file(setup.work / "krnctl.log", keep,
+                                  fs::copy_options::overwrite_existing);
+                    // The frames of the run, to see where the fault landed.
+                    fs::path trace = keep;
+                    fs::copy_file(setup.work / "trace.txt", trace.replace_extension(".trace"),
                                   fs::copy_options::overwrite_existing);
                     std::cerr << name << " " << channel << " run " << i << ": see " << keep << "\n";
                 }

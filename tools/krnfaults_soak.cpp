@@ -65,7 +65,7 @@ Fault randomFault(std::mt19937& rng, int only) {
 
 }  // namespace
 
-int runSoak(long exchanges, unsigned seed, int onlyFault) {
+int runSoak(long exchanges, unsigned seed, int onlyFault, bool verify) {
     std::mt19937 rng(seed);
     platform::VirtualClock clock;
     sim::SimInstrument instrument(*sim::findProfile("p36e51"));
@@ -82,6 +82,7 @@ int runSoak(long exchanges, unsigned seed, int onlyFault) {
     sim::SimEthernetModule module(instrument, "0036119A0001", "SOAK");
     socket.addModule({&module, kDataPort, 65535});
     instrument::UCKRNVisual control(clock, &usb, nullptr);
+    control.nvram().verify = verify;
 
     auto open = [&](int channel) {
         switch (channel) {
@@ -147,7 +148,7 @@ int runSoak(long exchanges, unsigned seed, int onlyFault) {
     control.ChiudiPortaComunicazione();
     const long endKiB = residentKiB();
     std::cout << "soak: " << done << " reads (one byte or 15), seed " << seed << ", " << faults
-              << " faults aimed\n"
+              << " faults aimed" << (verify ? ", verified" : "") << "\n"
               << "  correct " << correct << ", failed (reported) " << failed << ", wrong " << wrong
               << ", conversations reopened " << reopened << "\n"
               << "  resident memory after warm-up " << startKiB << " KiB, at the end " << endKiB

@@ -13,7 +13,7 @@ namespace {
 
 struct RestoreOptions {
     std::string file;
-    bool calibration = false, config = false, cylinder = false;
+    bool calibration = false, config = false, cylinder = false, verify = false;
 };
 
 // A flow's outcome as krnctl's exit code; a missing --instrument is a usage error.
@@ -113,7 +113,12 @@ void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
     restore->add_flag("--calibration", r->calibration, "Restore the calibration");
     restore->add_flag("--config", r->config, "Restore the instrument configuration");
     restore->add_flag("--cylinder", r->cylinder, "Restore the press limits of an electric press");
-    commands.push_back({restore, [r](Context& ctx) { return runRestore(ctx, *r); }});
+    restore->add_flag("--verify", r->verify,
+                      "Read back every write; a byte that stays wrong is reported with its "
+                      "address (exit 1)");
+    commands.push_back({restore, [r](Context& ctx) {
+                            return runVerified(ctx, r->verify, [&] { return runRestore(ctx, *r); });
+                        }});
 }
 
 }  // namespace cli

@@ -129,10 +129,12 @@ int runBuild(Context& ctx, const ImageOptions& o) {
 }
 
 int runShow(Context& ctx, const ImageOptions& o) {
-    const auto bytes = provisioning::leggiFileImmagine(o.file);
+    int rigaErrata = 0;
+    const auto bytes = provisioning::leggiFileImmagine(o.file, &rigaErrata);
     if (!bytes) {
         ctx.message("krnctl: cannot read " + o.file +
-                    " as an NVRAM image (one number 0..255 per line)");
+                    " as an NVRAM image (one number 0..255 per line)" +
+                    (rigaErrata > 0 ? ": line " + std::to_string(rigaErrata) + " is not" : ""));
         return kFileError;
     }
     std::cout << o.file << ": " << bytes->size() << " bytes, addresses 46.." << 45 + bytes->size()
@@ -168,12 +170,19 @@ int runShow(Context& ctx, const ImageOptions& o) {
 }
 
 void addVersionOptions(CLI::App* cmd, ImageOptions& o) {
-    cmd->add_option("--protocol", o.protocol, "Protocol number of the instrument");
+    // The instrument keeps protocol and extension in 16 bits; memories lie in the 24-bit
+    // address space.
+    cmd->add_option("--protocol", o.protocol, "Protocol number of the instrument")
+        ->check(CLI::Range(0, 32767));
     cmd->add_option("--extension", o.extension,
-                    "Extension level (above 1000 for protocol 39 and later)");
-    cmd->add_option("--version", o.version, "Firmware version, e.g. 2.48");
-    cmd->add_option("--memory-size", o.memorySize, "Instrument memory in bytes");
-    cmd->add_option("--fb-size", o.fbSize, "Field-bus memory in bytes (default 0)");
+                    "Extension level (above 1000 for protocol 39 and later)")
+        ->check(CLI::Range(0, 32767));
+    cmd->add_option("--version", o.version, "Firmware version, e.g. 2.48")
+        ->check(CLI::Range(0.0, 99.99));
+    cmd->add_option("--memory-size", o.memorySize, "Instrument memory in bytes")
+        ->check(CLI::Range(1L, 16777216L));
+    cmd->add_option("--fb-size", o.fbSize, "Field-bus memory in bytes (default 0)")
+        ->check(CLI::Range(0L, 16777216L));
     cmd->add_flag("--electric", o.electric, "The instrument is for an electric press");
 }
 

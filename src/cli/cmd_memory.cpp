@@ -11,6 +11,25 @@
 namespace cli {
 namespace {
 
+// An NVRAM address as the export's input boxes take it, decimal or &H hexadecimal, within
+// the 24-bit address space; anything else is a usage error before the instrument is opened.
+const CLI::Validator kNvramAddress(
+    [](const std::string& text) -> std::string {
+        std::string digits = text;
+        int base = 10;
+        if (digits.size() > 2 && digits[0] == '&' && (digits[1] == 'H' || digits[1] == 'h')) {
+            digits = digits.substr(2);
+            base = 16;
+        }
+        const auto valid = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
+        if (digits.empty() || digits.size() > 8 ||
+            digits.find_first_not_of(valid) != std::string::npos ||
+            std::stoll(digits, nullptr, base) > 0xFFFFFF)
+            return "an NVRAM address: 0 to 16777215 (&HFFFFFF)";
+        return {};
+    },
+    "ADDRESS");
+
 int finish(Context& ctx, service::Outcome outcome, const std::string& file, const char* what) {
     if (ctx.noInstrument()) return kUsage;
     if (outcome != service::Outcome::Done) return exitCode(outcome);
@@ -63,38 +82,57 @@ void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
     auto to = std::make_shared<std::string>();
     auto file = std::make_shared<std::string>();
     auto perByte = std::make_shared<bool>(false);
+    auto verify = std::make_shared<bool>(false);
+    const char* verifyHelp =
+        "Read back every write, read again every read that followed a recovery; a difference "
+        "that stays is reported with its address (exit 1)";
 
     CLI::App* memory =
         app.add_subcommand("memory", "Export an NVRAM range to Memory.asm, or import such a file");
     memory->require_subcommand(1);
     CLI::App* exp = memory->add_subcommand(
         "export", "One line per address: hex address, decimal byte, hex byte");
-    exp->add_option("--from", *from, "First address (default 0; &H for hexadecimal)");
-    exp->add_option("--to", *to, "Last address (default 524287)");
+    exp->add_option("--from", *from, "First address (default 0; &H for hexadecimal)")
+        ->check(kNvramAddress);
+    exp->add_option("--to", *to, "Last address (default 524287)")->check(kNvramAddress);
     exp->add_option("-o,--output", *file, "The file (default Memory.asm in the program folder)");
     exp->add_flag("--per-byte", *perByte,
                   "Read one byte per frame even where the instrument reads 15");
+    exp->add_flag("--verify", *verify, verifyHelp);
     commands.push_back({exp, [=](Context& ctx) {
-                            return runExport(
-                                ctx, exp->count("--from") ? std::optional(*from) : std::nullopt,
-                                exp->count("--to") ? std::optional(*to) : std::nullopt, *file,
-                                *perByte);
+                            return runVerified(ctx, *verify, [&] {
+                                return runExport(
+                                    ctx, exp->count("--from") ? std::optional(*from) : std::nullopt,
+                                    exp->count("--to") ? std::optional(*to) : std::nullopt, *file,
+                                    *perByte);
+                            });
                         }});
     CLI::App* imp =
         memory->add_subcommand("import", "Write the bytes of a memory file (checked whole first)");
     imp->add_option("FILE", *file, "The file (default Memory.asm in the program folder)");
-    commands.push_back({imp, [=](Context& ctx) { return runImport(ctx, *file); }});
+    imp->add_flag("--verify", *verify, verifyHelp);
+    commands.push_back({imp, [=](Context& ctx) {
+                            return runVerified(ctx, *verify, [&] { return runImport(ctx, *file); });
+                        }});
 
     CLI::App* jobs = app.add_subcommand(
         "jobs", "Copy the job memory in use to a file, or write such a copy back");
     jobs->require_subcommand(1);
     CLI::App* save = jobs->add_subcommand("save", "Save the jobs the instrument holds");
     save->add_option("FILE", *file, "The copy")->required();
-    commands.push_back({save, [=](Context& ctx) { return runJobs(ctx, *file, true); }});
+    save->add_flag("--verify", *verify, verifyHelp);
+    commands.push_back({save, [=](Context& ctx) {
+                            return runVerified(ctx, *verify,
+                                               [&] { return runJobs(ctx, *file, true); });
+                        }});
     CLI::App* restore =
         jobs->add_subcommand("restore", "Write a saved copy back (checked whole first)");
     restore->add_option("FILE", *file, "The copy")->required();
-    commands.push_back({restore, [=](Context& ctx) { return runJobs(ctx, *file, false); }});
+    restore->add_flag("--verify", *verify, verifyHelp);
+    commands.push_back({restore, [=](Context& ctx) {
+                            return runVerified(ctx, *verify,
+                                               [&] { return runJobs(ctx, *file, false); });
+                        }});
 
     CLI::App* users = app.get_subcommand("users");
     CLI::App* usersExport =

@@ -96,8 +96,8 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* defCmd = app.add_subcommand(
         "deformation",
         "Show the structure deformation coefficients, or change them (the instrument restarts)");
-    defCmd->add_option("--a", *a, "Coefficient A (0 to 255)");
-    defCmd->add_option("--b", *b, "Coefficient B (0 to 255)");
+    defCmd->add_option("--a", *a, "Coefficient A (0 to 255)")->check(CLI::Range(0, 255));
+    defCmd->add_option("--b", *b, "Coefficient B (0 to 255)")->check(CLI::Range(0, 255));
     commands.push_back({defCmd, [=](Context& ctx) {
                             std::vector<InputAnswer> answers{
                                 defCmd->count("--a") ? InputAnswer::of(*a) : InputAnswer::keep(),
@@ -108,7 +108,8 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     const Setting counter{&service::CounterCommand, {"ContaColpi"}, true};
     CLI::App* counterCmd =
         app.add_subcommand("counter", "Show the main hit counter, or set it with --set N");
-    counterCmd->add_option("--set", *value, "The new counter value");
+    counterCmd->add_option("--set", *value, "The new counter value")
+        ->check(CLI::Range(0LL, 2147483647LL));
     commands.push_back({counterCmd, [=](Context& ctx) {
                             return runSetting(ctx, counter,
                                               optionalAnswer(counterCmd, "--set", *value));
@@ -128,10 +129,14 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
         "Force transducer low pass filter (0=none .. 60=max; version 2.48 and later)",
         "Default start force (1 to 255)", "End-wait samples (0 to 255)",
         "Clock prescaler in speed acquisition (1 to 255)"};
+    // The widest range each value's own input box takes; the box narrows it further where the
+    // instrument does (the filter by version).
+    const CLI::Range ranges[] = {CLI::Range(0, 60), CLI::Range(1, 255), CLI::Range(0, 255),
+                                 CLI::Range(1, 255)};
     for (std::size_t i = 0; i < std::size(values); ++i) {
         const Setting s = values[i].second;
         CLI::App* sub = setting->add_subcommand(values[i].first, help[i]);
-        sub->add_option("VALUE", *value, "The new value");
+        sub->add_option("VALUE", *value, "The new value")->check(ranges[i]);
         commands.push_back({sub, [=](Context& ctx) {
                                 return runSetting(ctx, s, optionalAnswer(sub, "VALUE", *value));
                             }});

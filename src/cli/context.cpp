@@ -8,6 +8,7 @@
 #include <deque>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "cli/progress.h"
 #include "instrument/connection.h"
@@ -320,6 +321,26 @@ void Context::message(const std::string& text) {
 
 void Context::communicationError(const std::string& detail) {
     message(std::string(service::text::kCommunicationError) + "\n" + detail);
+}
+
+int runVerified(Context& ctx, bool verify, const std::function<int()>& command) {
+    instrument::Nvram& nvram = ctx.instrument().nvram();
+    nvram.verify = verify;
+    nvram.verifyFailure.reset();
+    const int rc = command();
+    nvram.verify = false;
+    const auto& m = nvram.verifyFailure;
+    if (!m) return rc;
+    std::ostringstream text;
+    text << "krnctl: verify: ";
+    if (m->write)
+        text << "the byte written at &H" << std::hex << std::uppercase << m->address << std::dec
+             << " reads back " << m->found << " (" << m->expected << " was written)";
+    else
+        text << "the reads of &H" << std::hex << std::uppercase << m->address << std::dec
+             << " disagree (" << m->expected << ", " << m->found << ")";
+    ctx.message(text.str());
+    return rc == kDone ? kInstrumentFailed : rc;
 }
 
 std::optional<std::int64_t> parseNumber(const std::string& text, std::int64_t max) {

@@ -199,6 +199,11 @@ private:
     service::Conversation conversation_;
 };
 
+// --verify on the long transfers: switches the instrument control's verification on and runs
+// the command; a difference that stayed is told with its address, and a command that would
+// otherwise have succeeded exits with kInstrumentFailed. Without verify the command just runs.
+int runVerified(Context& ctx, bool verify, const std::function<int()>& command);
+
 // "15", "0x0F" -> 15; nullopt for anything else or a value above 255.
 std::optional<std::uint8_t> parseByte(const std::string& text);
 // Decimal or 0x hex, 0 .. max.

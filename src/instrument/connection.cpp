@@ -35,9 +35,15 @@ ErrPR PreparaStrumento(UCKRNVisual& control) {
 }
 
 void Disconnect(UCKRNVisual& control) {
-    control.SbloccaTastiera(true);
-    control.SbloccaPressa(true);
-    control.ChiudiComunicazioni00(true);
+    // On a line that has proved dead each step would only wait out its attempts: the steps
+    // stop there and the channel is closed.
+    const auto alive = [&] { return !control.link().lineDead(); };
+    if (alive()) control.SbloccaTastiera(true);
+    if (alive()) control.SbloccaPressa(true);
+    if (alive())
+        control.ChiudiComunicazioni00(true);
+    else
+        control.ChiudiPortaComunicazione();
 }
 
 }  // namespace instrument

@@ -29,22 +29,53 @@ void Nvram::prepare(std::uint8_t command, std::int32_t indirizzo) {
     putAddress(link_.BufferTx, 2, indirizzo);
 }
 
+std::optional<std::vector<std::uint8_t>> Nvram::readOnce(std::uint8_t command,
+                                                         std::int32_t indirizzo, std::size_t n) {
+    prepare(command, indirizzo);
+    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != n) return std::nullopt;
+    return std::vector<std::uint8_t>(link_.BufferRx.begin() + 1,
+                                     link_.BufferRx.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+}
+
+std::optional<std::vector<std::uint8_t>> Nvram::readChecked(std::uint8_t command,
+                                                            std::int32_t indirizzo, std::size_t n) {
+    const bool suspect = link_.lineSuspect();
+    const std::uint64_t failedBefore = link_.failedAttempts();
+    auto value = readOnce(command, indirizzo, n);
+    if (!verify || !value || (!suspect && link_.failedAttempts() == failedBefore)) return value;
+    // The answer may be a late one, or one the checksum let through: read again until two
+    // reads agree.
+    for (int i = 0; i < kVerifyRepeats; ++i) {
+        auto again = readOnce(command, indirizzo, n);
+        if (!again) return again;
+        const auto diff = std::mismatch(value->begin(), value->end(), again->begin());
+        if (diff.first == value->end()) return value;
+        if (i + 1 == kVerifyRepeats) {
+            const auto at = diff.first - value->begin();
+            verifyFailure = Mismatch{indirizzo + static_cast<std::int32_t>(at), *diff.first,
+                                     *diff.second, false};
+        }
+        value = std::move(again);
+    }
+    return std::nullopt;
+}
+
 std::optional<std::uint8_t> Nvram::ReadNVRam1Byte(std::int32_t indirizzo) {
-    prepare(cmd::ReadNVRam1Byte, indirizzo);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 1) return std::nullopt;
-    return link_.BufferRx[1];
+    const auto v = readChecked(cmd::ReadNVRam1Byte, indirizzo, 1);
+    if (!v) return std::nullopt;
+    return (*v)[0];
 }
 
 std::optional<std::int32_t> Nvram::ReadNVRam2Bytes(std::int32_t indirizzo) {
-    prepare(cmd::ReadNVRam2Bytes, indirizzo);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 2) return std::nullopt;
-    return 256 * link_.BufferRx[2] + link_.BufferRx[1];
+    const auto v = readChecked(cmd::ReadNVRam2Bytes, indirizzo, 2);
+    if (!v) return std::nullopt;
+    return 256 * (*v)[1] + (*v)[0];
 }
 
 std::optional<std::int32_t> Nvram::ReadNVRam3Bytes(std::int32_t indirizzo) {
-    prepare(cmd::ReadNVRam3Bytes, indirizzo);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 3) return std::nullopt;
-    return link_.BufferRx[1] + 256 * link_.BufferRx[2] + 65536 * link_.BufferRx[3];
+    const auto v = readChecked(cmd::ReadNVRam3Bytes, indirizzo, 3);
+    if (!v) return std::nullopt;
+    return (*v)[0] + 256 * (*v)[1] + 65536 * (*v)[2];
 }
 
 std::optional<std::vector<std::uint8_t>> Nvram::ReadNVRamBytes(std::int32_t indirizzo,
@@ -54,10 +85,10 @@ std::optional<std::vector<std::uint8_t>> Nvram::ReadNVRamBytes(std::int32_t indi
     std::vector<std::uint8_t> dati(static_cast<std::size_t>(std::max(quanti, 0)));
     if (usesBlockRead()) {
         for (std::int32_t offset = 0; offset < quanti; offset += 15) {
-            prepare(cmd::ReadNVRamBlock, indirizzo + offset);
-            if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 15) return std::nullopt;
+            const auto block = readChecked(cmd::ReadNVRamBlock, indirizzo + offset, 15);
+            if (!block) return std::nullopt;
             const std::int32_t n = std::min(15, quanti - offset);
-            std::copy_n(link_.BufferRx.begin() + 1, n, dati.begin() + offset);
+            std::copy_n(block->begin(), n, dati.begin() + offset);
         }
         return dati;
     }
@@ -102,12 +133,44 @@ std::optional<std::string> Nvram::LeggiIndirizzoIP(std::int32_t indirizzo) {
     return text;
 }
 
+bool Nvram::writeChecked(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
+                         const std::function<bool()>& send) {
+    if (!verify) return send();
+    std::optional<Mismatch> wrong;
+    for (int i = 0; i < kVerifyRepeats; ++i) {
+        if (!send()) return false;
+        // Read back in one block where the instrument has block reads (up to 15 bytes).
+        std::optional<std::vector<std::uint8_t>> back;
+        if (usesBlockRead()) {
+            back = readOnce(cmd::ReadNVRamBlock, indirizzo, 15);
+        } else {
+            back.emplace();
+            for (std::size_t k = 0; k < n && back; ++k) {
+                auto b = readOnce(cmd::ReadNVRam1Byte, indirizzo + static_cast<std::int32_t>(k), 1);
+                if (b)
+                    back->push_back((*b)[0]);
+                else
+                    back.reset();
+            }
+        }
+        if (!back) return false;
+        const auto diff = std::mismatch(dati, dati + n, back->begin());
+        if (diff.first == dati + n) return true;
+        const auto at = static_cast<std::int32_t>(diff.first - dati);
+        wrong = Mismatch{indirizzo + at, *diff.first, *diff.second, true};
+    }
+    verifyFailure = wrong;
+    return false;
+}
+
 bool Nvram::WriteNVRam1Byte(std::int32_t indirizzo, std::uint8_t dato) {
-    link_.BufferTx[0] = 5;
-    link_.BufferTx[1] = cmd::WriteNVRam;
-    putAddress(link_.BufferTx, 2, indirizzo);
-    link_.BufferTx[5] = dato;
-    return link_.EseguiTransazione(false);
+    return writeChecked(indirizzo, &dato, 1, [&] {
+        link_.BufferTx[0] = 5;
+        link_.BufferTx[1] = cmd::WriteNVRam;
+        putAddress(link_.BufferTx, 2, indirizzo);
+        link_.BufferTx[5] = dato;
+        return link_.EseguiTransazione(false);
+    });
 }
 
 bool Nvram::WriteNVRam2Bytes(std::int32_t indirizzo, std::int32_t valore) {
@@ -134,11 +197,13 @@ bool Nvram::writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, s
 
 bool Nvram::WriteNVRam10Bytes(std::int32_t indirizzo, const std::uint8_t (&dati)[10]) {
     if (!usesBlockWrite()) return writeBytesSingly(indirizzo, dati, 10, nessunProgresso(), 0);
-    link_.BufferTx[0] = 14;
-    link_.BufferTx[1] = cmd::WriteNVRam10Bytes;
-    putAddress(link_.BufferTx, 2, indirizzo);
-    std::copy_n(dati, 10, link_.BufferTx.begin() + 5);
-    return link_.EseguiTransazione(false);
+    return writeChecked(indirizzo, dati, 10, [&] {
+        link_.BufferTx[0] = 14;
+        link_.BufferTx[1] = cmd::WriteNVRam10Bytes;
+        putAddress(link_.BufferTx, 2, indirizzo);
+        std::copy_n(dati, 10, link_.BufferTx.begin() + 5);
+        return link_.EseguiTransazione(false);
+    });
 }
 
 bool Nvram::WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8_t>& dati,

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the instrument's NVRAM: single bytes, words, blocks, strings.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,22 @@ public:
     // Set when the progress asked to stop a block read or write.
     bool interrupted = false;
 
+    // Verification (krnctl --verify), for what the frame check cannot catch. While on: every
+    // write is read back (with a block read where the instrument has one) and written once
+    // more when it differs; every read that followed a recovery (an attempt failed during it,
+    // or the line was suspect) is repeated until two reads agree. A difference that stays
+    // fails the operation and is kept in verifyFailure.
+    struct Mismatch {
+        std::int32_t address;
+        int expected;  // the byte written, or the first read; -1 when unknown
+        int found;     // the byte read back, or the read that disagreed
+        bool write;    // a write that read back wrong, else reads that disagreed
+    };
+    bool verify = false;
+    std::optional<Mismatch> verifyFailure;
+    // How many reads and writes a verification repeats before it reports a difference.
+    static constexpr int kVerifyRepeats = 2;
+
 private:
     bool usesBlockRead() const;
     bool usesBlockWrite() const;
@@ -49,6 +66,15 @@ private:
     bool writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
                           platform::Progress& progress, std::size_t before);
     std::optional<std::string> readText(std::int32_t indirizzo, int massimo);
+    // One exchange of the prepared read, and the n answer bytes it must give.
+    std::optional<std::vector<std::uint8_t>> readOnce(std::uint8_t command, std::int32_t indirizzo,
+                                                      std::size_t n);
+    // readOnce, repeated under verification when it followed a recovery.
+    std::optional<std::vector<std::uint8_t>> readChecked(std::uint8_t command,
+                                                         std::int32_t indirizzo, std::size_t n);
+    // The write of n bytes at indirizzo that `send` makes, read back under verification.
+    bool writeChecked(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
+                      const std::function<bool()>& send);
 
     krnlink::FrameLink& link_;
     const Identity& id_;

@@ -52,6 +52,7 @@ void EthernetTransport::takeDatagrams() {
         if (!d) break;
         if (d->senderAddress == address_ && d->senderPort == port_) {
             traceBytes(platform::FrameTrace::Direction::Rx, d->data);
+            received_ += d->data.size();
             rx_.insert(rx_.end(), d->data.begin(), d->data.end());
         } else if (trace_) {
             traceNote("ignored datagram from " + d->senderAddress + ":" +

@@ -84,6 +84,7 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     const Channel channel = currentChannel();
     traceFrame(channel, platform::FrameTrace::Direction::Tx, true);
     bool ok = false;
+    const std::uint64_t heardBefore = transport_ ? transport_->received() : 0;
     if (transport_ && transport_->ready()) {
         const AttemptPolicy& policy = policyFor(channel);
         for (int n = 1; n <= policy.attempts && transport_; ++n) {
@@ -95,6 +96,7 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
             }
             // Once an attempt has failed, an answer may still come after the tool has given up.
             suspectFor_ = kCleanExchangesToTrust;
+            ++failedAttempts_;
             if (answerBegun && policy.answerFailureIsFinal) break;
             if (senzaRitentativi && policy.senzaRitentativiCounts) break;
             if (n == policy.attempts && !policy.recoversAfterLastAttempt) break;
@@ -103,6 +105,10 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     } else {
         traceNote("no open channel");
     }
+    // A channel that was lost (or never open) carries nothing further either.
+    const bool heardNothing = transport_ && transport_->received() == heardBefore;
+    dead_ = !ok && (!transport_ || heardNothing);
+    if (!ok && heardNothing) traceNote("nothing heard from the instrument: the line is dead");
     traceFrame(channel, platform::FrameTrace::Direction::Rx, ok);
     return ok;
 }
@@ -112,7 +118,17 @@ bool FrameLink::attempt(bool& answerBegun) {
     // late answer to an earlier request is never taken for this one's.
     const bool checked = suspectFor_ > 0;
     if (checked && !transport_->settle()) traceNote("line still busy before the request");
-    if (!sendRequest(writeModeFor(transport_->channel()))) return false;
+    platform::Duration pause{};
+    if (!sendRequest(writeModeFor(transport_->channel()), pause)) return false;
+    if (checked && pause > kRequestPauseLimit) {
+        // The instrument drops a frame whose bytes stop coming for a while and takes the next
+        // byte for the start of a new one; if that one ends with the request, a late answer
+        // may be released behind its echo with nothing after it to give it away. The answer
+        // is not taken, and the channel recovers as after a missing answer.
+        traceNote("pause of " + std::to_string(pause.count() / 1000000) +
+                  " ms inside the request on a suspect line: its answer is not taken");
+        return false;
+    }
     if (!readAnswer(answerBegun)) return false;
     if (!checked) return true;
     if (!transport_->quietAfterAnswer()) {
@@ -153,15 +169,22 @@ void pacingDelay(std::int32_t passes) {
 }
 }  // namespace
 
-bool FrameLink::sendRequest(UsbWriteMode mode) {
+bool FrameLink::sendRequest(UsbWriteMode mode, platform::Duration& longestPause) {
     const std::size_t requestBytes = BufferTx[0] + 1u;
     const platform::ByteSpan request(BufferTx.data(), requestBytes);
+    longestPause = platform::Duration::zero();
     if (mode == UsbWriteMode::PerByte) {
-        for (std::uint8_t b : request)
+        // Each byte waits for the echo of the one before it; the longest wait is kept.
+        std::optional<platform::TimePoint> last;
+        for (std::uint8_t b : request) {
+            const platform::TimePoint now = clock_.now();
+            if (last) longestPause = std::max(longestPause, now - *last);
+            last = now;
             if (!transport_->sendByte(b, true, ConteggioAttesa)) {
                 traceNote("no matching echo of " + platform::toHex(std::span(&b, 1)));
                 return false;
             }
+        }
         return true;
     }
     transport_->discard();

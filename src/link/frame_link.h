@@ -109,6 +109,18 @@ public:
     // How many checked exchanges in a row must come through clean before the line is trusted
     // again: a late answer may wait for the echo of a later request to come out.
     static constexpr int kCleanExchangesToTrust = 8;
+    // On a suspect line, a request whose bytes left with a longer pause between two of them
+    // has its answer refused: the instrument drops a frame whose bytes stop coming for a
+    // while (100 ms in the simulated instrument), so a late answer may come behind it alone.
+    static constexpr platform::Duration kRequestPauseLimit = std::chrono::milliseconds(50);
+    // Whether the last exchange failed without a single byte from the instrument in any of its
+    // attempts or in the recoveries between them (or had no channel): the line has proved
+    // dead. The attempts stay as they are; a command that would go on exchange after exchange
+    // stops instead, and the closing sequence skips its steps. The next byte heard clears it.
+    bool lineDead() const { return dead_; }
+    // How many attempts have failed on this link so far: a read during which it grew followed a
+    // recovery.
+    std::uint64_t failedAttempts() const { return failedAttempts_; }
     // Opens skip the configuration read (raw access for diagnostics).
     bool skipConfigurationRead = false;
 
@@ -121,7 +133,8 @@ private:
     UsbWriteMode writeModeFor(Channel c) const;
     bool attempt(bool& answerBegun);
     bool readAnswer(bool& answerBegun);
-    bool sendRequest(UsbWriteMode mode);
+    // The longest pause between two request bytes leaving is left in longestPause.
+    bool sendRequest(UsbWriteMode mode, platform::Duration& longestPause);
     bool checksumOk(int len) const;
     bool recoverAfterFailedAttempt(const AttemptPolicy& policy);
     bool readConfiguration();
@@ -145,6 +158,8 @@ private:
     // trusted; while above 0 the line is checked around every exchange. A new conversation
     // does not reset it, because a late answer of the last one may still come.
     int suspectFor_ = 0;
+    bool dead_ = false;
+    std::uint64_t failedAttempts_ = 0;
     std::string name_;
 };
 

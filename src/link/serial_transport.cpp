@@ -75,6 +75,7 @@ bool SerialTransport::read(std::uint8_t* out, std::size_t n, platform::Duration 
             return false;
         }
         traceBytes(platform::FrameTrace::Direction::Rx, chunk);
+        received_ += chunk.size();
         std::copy(chunk.begin(), chunk.end(), out + got);
         got += chunk.size();
     }
@@ -83,9 +84,11 @@ bool SerialTransport::read(std::uint8_t* out, std::size_t n, platform::Duration 
 
 void SerialTransport::discard() {
     if (!port_.isOpen()) return;
-    if (trace_) {
-        const platform::Bytes dropped = port_.read(kDropChunk);
-        if (!dropped.empty()) traceNote("dropped " + platform::FrameTrace::hex(dropped));
+    // What is dropped is counted too: it shows that the instrument is there.
+    if (const std::size_t n = std::min(port_.bytesAvailable(), kDropChunk); n > 0) {
+        const platform::Bytes dropped = port_.read(n);
+        received_ += dropped.size();
+        if (trace_ && !dropped.empty()) traceNote("dropped " + platform::FrameTrace::hex(dropped));
     }
     port_.discardInput();
 }

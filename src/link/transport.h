@@ -66,6 +66,9 @@ public:
     bool sendByte(std::uint8_t b, bool withEcho, std::int32_t& polls);
 
     void setTrace(platform::FrameTrace* trace) { trace_ = trace; }
+    // How many bytes have come from the instrument so far, taken or dropped: a failed exchange
+    // that leaves it unchanged heard nothing at all.
+    std::uint64_t received() const { return received_; }
 
 protected:
     // Blocks until new input may have come or at most `left` has passed, without spinning;
@@ -81,6 +84,7 @@ protected:
 
     platform::Clock& clock_;
     platform::FrameTrace* trace_ = nullptr;
+    std::uint64_t received_ = 0;
 };
 
 }  // namespace krnlink

@@ -60,6 +60,7 @@ bool UsbTransport::read(std::uint8_t* out, std::size_t n, platform::Duration lim
     std::uint32_t got = 0;
     if (usb_.Read(handle_, out, count, got) != platform::FtStatus::Ok) return false;
     traceBytes(platform::FrameTrace::Direction::Rx, std::span(out, got));
+    received_ += got;
     const platform::TimePoint firstRead = clock_.now();
     while (got < count) {
         if (clock_.now() - firstRead > limit) {
@@ -71,6 +72,7 @@ bool UsbTransport::read(std::uint8_t* out, std::size_t n, platform::Duration lim
         if (usb_.Read(handle_, out + got, count - got, more) != platform::FtStatus::Ok)
             return false;
         traceBytes(platform::FrameTrace::Direction::Rx, std::span(out + got, more));
+        received_ += more;
         got += more;
     }
     return true;
@@ -99,6 +101,7 @@ void UsbTransport::discard() {
         usb_.Read(handle_, &b, 1, got);
         if (got == 1) dropped.push_back(b);
     }
+    received_ += dropped.size();
     if (!dropped.empty()) traceNote("dropped " + platform::FrameTrace::hex(dropped));
 }
 

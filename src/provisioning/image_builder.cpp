@@ -261,18 +261,23 @@ Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path,
+                                                           int* rigaErrata) {
+    if (rigaErrata) *rigaErrata = 0;
     const auto righe = resources::readRawLines(path);
     if (!righe) return std::nullopt;
     std::vector<std::uint8_t> out;
     out.reserve(righe->size());
     for (const std::string& r : *righe) {
         const std::string t = resources::trimBlanks(r);
-        if (t.empty() || t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos)
+        const bool numero = !t.empty() && t.size() <= 3 &&
+                            t.find_first_not_of("0123456789") == std::string::npos &&
+                            std::stoi(t) <= 255;
+        if (!numero) {
+            if (rigaErrata) *rigaErrata = static_cast<int>(out.size()) + 1;
             return std::nullopt;
-        const int v = std::stoi(t);
-        if (v > 255) return std::nullopt;
-        out.push_back(static_cast<std::uint8_t>(v));
+        }
+        out.push_back(static_cast<std::uint8_t>(std::stoi(t)));
     }
     return out;
 }

@@ -91,7 +91,9 @@ Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
                        platform::Progress& progress);
 
 // The bytes of an image file (blanks around each number allowed); nothing when a line is not a
-// number from 0 to 255.
-std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path);
+// number from 0 to 255 (its number, from 1, is left in rigaErrata when given; 0 when the file
+// cannot be read).
+std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path,
+                                                           int* rigaErrata = nullptr);
 
 }  // namespace provisioning

@@ -63,6 +63,8 @@ void Conversation::close() {
     instrument::UCKRNVisual& c = host_.control();
     if (lockAttempted_) {
         instrument::Disconnect(c);
+    } else if (c.link().lineDead()) {
+        c.ChiudiPortaComunicazione();
     } else {
         c.ChiudiComunicazioni00(true);
     }

@@ -35,22 +35,29 @@ std::optional<long long> askAddress(CommandHost& host, const char* prompt, const
 
 }  // namespace
 
-bool writeMemoryDump(instrument::UCKRNVisual& c, std::int32_t from, std::int32_t to, bool blocks,
-                     std::ostream& out, const std::function<bool(long)>& step) {
+DumpEnd writeMemoryDump(instrument::UCKRNVisual& c, std::int32_t from, std::int32_t to, bool blocks,
+                        std::ostream& out, const std::function<bool(long)>& step) {
     for (std::int32_t a = from; a <= to;) {
         const std::int32_t n = blocks ? std::min<std::int32_t>(kBlock, to - a + 1) : 1;
         // A block that fails is read again byte by byte, so that only the unreadable bytes
-        // get their error line.
+        // get their error line; on a line that has proved dead the export stops instead, as
+        // every further read would wait out all its attempts for nothing.
+        const auto verifiedSoFar = c.nvram().verifyFailure;
         auto block = blocks ? c.ReadNVRamBytes(a, n) : std::nullopt;
+        if (blocks && !block && c.link().lineDead()) return DumpEnd::LineDead;
+        // Under verification the bytes of a block whose reads disagreed are read one by one;
+        // only those that still disagree count.
+        if (blocks && !block) c.nvram().verifyFailure = verifiedSoFar;
         for (std::int32_t i = 0; i < n; ++i) {
             const auto value = block ? std::optional((*block)[static_cast<std::size_t>(i)])
                                      : c.ReadNVRam1Byte(a + i);
+            if (!value && c.link().lineDead()) return DumpEnd::LineDead;
             out << backup::dumpLine(a + i, value) << "\r\n";
-            if (!step(a + i - from + 1)) return false;
+            if (!step(a + i - from + 1)) return DumpEnd::Stopped;
         }
         a += n;
     }
-    return true;
+    return DumpEnd::Done;
 }
 
 bool exportUsesBlockReads(const instrument::UCKRNVisual& control) {
@@ -89,17 +96,21 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
     const bool blocks = !options.perByte && exportUsesBlockReads(c);
     const auto from = static_cast<std::int32_t>(*first), to = static_cast<std::int32_t>(*last);
     Transfer transfer(host, "Backup...", std::max<long>(0, to - from + 1));
-    const bool cancelled =
-        !writeMemoryDump(c, from, to, blocks, out, [&](long done) { return transfer.step(done); });
+    const DumpEnd end =
+        writeMemoryDump(c, from, to, blocks, out, [&](long done) { return transfer.step(done); });
     out.flush();
     const bool written = static_cast<bool>(out);
     out.close();
-    transfer.finish(!cancelled && written);
+    transfer.finish(end == DumpEnd::Done && written);
     if (!written) {
         tellCannotWrite(host, path);
         return Outcome::FileError;
     }
-    return cancelled ? Outcome::Cancelled : Outcome::Done;
+    if (end == DumpEnd::LineDead) {
+        tell(host, text::kCommunicationError);
+        return Outcome::Failed;
+    }
+    return end == DumpEnd::Stopped ? Outcome::Cancelled : Outcome::Done;
 }
 
 Outcome ImportMemoryCommand(CommandHost& host) {

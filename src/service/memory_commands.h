@@ -39,9 +39,11 @@ Outcome DifferencesModeCommand(CommandHost& host);
 
 // The export's loop: one dump line per address from `from` to `to` into `out`, 15 bytes per
 // frame when `blocks` (a block that fails is read again byte by byte). step(addresses done)
-// answers false to stop. False when stopped.
-bool writeMemoryDump(instrument::UCKRNVisual& control, std::int32_t from, std::int32_t to,
-                     bool blocks, std::ostream& out, const std::function<bool(long)>& step);
+// answers false to stop. A read that fails on a line that has proved dead (nothing heard
+// through all its attempts) ends the loop without its line.
+enum class DumpEnd { Done, Stopped, LineDead };
+DumpEnd writeMemoryDump(instrument::UCKRNVisual& control, std::int32_t from, std::int32_t to,
+                        bool blocks, std::ostream& out, const std::function<bool(long)>& step);
 
 // Whether the export reads 15 bytes per frame on this instrument.
 bool exportUsesBlockReads(const instrument::UCKRNVisual& control);

@@ -83,7 +83,9 @@ TEST(Maintenance, SettingsJobsAndUsersOverAPseudoTerminal) {
         {"--json brake-name", 0, "{\"NomeFreno\":\"Fermo B\"}\n"},
         {"deformation", 0, "CoefDeformazioneA: 12\nCoefDeformazioneB: 34\n"},
         {"--json setting wait-end", 0, "{\"CampioniAttesaFine\":10}\n"},
-        {"setting start-force 0", 3, "Insert a number in range 1 to 255.\n"},
+        // Out of range is a usage error before the instrument is opened.
+        {"setting start-force 0", 2,
+         "VALUE: Value 0 not in range 1 to 255\nRun with --help for more information.\n"},
         {"setting start-force 40", 3, "Send new value?\n"},
         {"--yes setting start-force 40", 0, "Send new value?\n40\n"},
         {"setting start-force", 0, "40\n"},

@@ -97,7 +97,9 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
         {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
         {"counter", 0, "123456\n"},
         {"counter --set 99", 0, "Writing counter done\n99\n"},
-        {"counter --set -1", 3, "Insert a number in range 0 to 2147483647.\n"},
+        // Out of range is a usage error before the instrument is opened.
+        {"counter --set -1", 2,
+         "--set: Value -1 not in range 0 to 2147483647\nRun with --help for more information.\n"},
         {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
         {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
         {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},

@@ -168,4 +168,138 @@ TEST_F(Memory, FlashVerificationCatchesBitsThatDidNotProgram) {
     EXPECT_TRUE(rig->control.flash().FlashBloccoChiuso);
 }
 
+// --verify: writes read back, reads that followed a recovery read again, differences that stay
+// reported with their address.
+class Verified : public Memory {
+protected:
+    void SetUp() override {
+        open("p36e51");
+        rig->control.nvram().verify = true;
+    }
+    // The stored byte at `address` is altered after the next `times` write answers, as a write
+    // whose data was changed on its way in without the frame check noticing would leave it.
+    void spoilWrites(std::int32_t address, int times) {
+        rig->instrument.frameObserver = [this, address, times](bool request, const Bytes&,
+                                                               std::uint8_t code) mutable {
+            if (!request && (code == 14 || code == 40) && times-- > 0)
+                rig->instrument.nvram()[address] ^= 0x10;
+        };
+    }
+};
+
+TEST_F(Verified, AWriteIsReadBackInOneBlockAndWrittenAgainWhenItDiffers) {
+    spoilWrites(0x2000, 1);
+    ASSERT_TRUE(rig->control.WriteNVRam1Byte(0x2000, 0x5A));
+    EXPECT_EQ(rig->instrument.nvram()[0x2000], 0x5A);
+    EXPECT_EQ(
+        rig->instrument.requests(),
+        (std::vector<Bytes>{frame({14, 0x00, 0x20, 0x00, 0x5A}), frame({41, 0x00, 0x20, 0x00}),
+                            frame({14, 0x00, 0x20, 0x00, 0x5A}), frame({41, 0x00, 0x20, 0x00})}));
+    EXPECT_FALSE(rig->control.nvram().verifyFailure);
+}
+
+TEST_F(Verified, AWriteThatStaysWrongFailsWithItsAddress) {
+    const std::uint8_t ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    spoilWrites(0x2003, 2);
+    EXPECT_FALSE(rig->control.nvram().WriteNVRam10Bytes(0x2000, ten));
+    const auto& m = rig->control.nvram().verifyFailure;
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->address, 0x2003);
+    EXPECT_EQ(m->expected, 4);
+    EXPECT_EQ(m->found, 4 ^ 0x10);
+    EXPECT_TRUE(m->write);
+    EXPECT_EQ(rig->instrument.requests().size(), 4u);  // write, read back, twice
+}
+
+TEST_F(Verified, OlderInstrumentsReadTheirWritesBackByteByByte) {
+    open("p17e23");
+    rig->control.nvram().verify = true;
+    ASSERT_TRUE(rig->control.WriteNVRam1Byte(0x200, 7));
+    EXPECT_EQ(rig->instrument.requests(), (std::vector<Bytes>{frame({14, 0x00, 0x02, 0x00, 7}),
+                                                              frame({15, 0x00, 0x02, 0x00})}));
+}
+
+TEST_F(Verified, OnlyReadsThatFollowedARecoveryAreReadAgain) {
+    using sim::Fault;
+    rig->instrument.nvram()[0x2000] = 0x42;
+    struct Case {
+        const char* what;
+        std::vector<Fault> faults;
+        std::size_t requests;
+        std::optional<std::uint8_t> value;
+    };
+    const Case cases[] = {
+        {"clean: one read", {}, 1, 0x42},
+        // The first attempt goes unanswered; the retry's answer is read again (and the line
+        // stays suspect for the next reads, which are read again too).
+        {"after a recovery: read again", {Fault(Fault::Kind::NoAnswer)}, 3, 0x42},
+        // A wrong byte that passed the frame check after the recovery: the reads disagree, a
+        // third agrees with the second.
+        {"wrong after a recovery: a third read",
+         {Fault(Fault::Kind::NoAnswer), Fault(Fault::Kind::Replace, 0, {}, 0, {0x43})},
+         4,
+         0x42},
+        // Three reads that never agree: no value, the difference kept.
+        {"never agreeing: reported",
+         {Fault(Fault::Kind::NoAnswer), Fault(Fault::Kind::Replace, 0, {}, 0, {0x43}),
+          Fault(Fault::Kind::Replace, 0, {}, 0, {0x44})},
+         4,
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        open("p36e51");
+        rig->control.nvram().verify = true;
+        rig->instrument.nvram()[0x2000] = 0x42;
+        for (const Fault& f : c.faults) rig->instrument.addFault(f);
+        EXPECT_EQ(rig->control.ReadNVRam1Byte(0x2000), c.value) << c.what;
+        EXPECT_EQ(rig->instrument.requests().size(), c.requests) << c.what;
+        EXPECT_EQ(rig->control.nvram().verifyFailure.has_value(), !c.value) << c.what;
+    }
+}
+
+TEST_F(Verified, WithoutVerificationNothingIsReadAgain) {
+    rig->control.nvram().verify = false;
+    spoilWrites(0x2000, 1);
+    rig->instrument.addFault({sim::Fault::Kind::NoAnswer});
+    ASSERT_TRUE(rig->control.WriteNVRam1Byte(0x2000, 0x5A));
+    EXPECT_EQ(rig->instrument.nvram()[0x2000], 0x5A ^ 0x10);
+    EXPECT_EQ(rig->instrument.requests().size(), 2u);  // the unanswered attempt and its retry
+}
+
+}  // namespace
+
+namespace {
+
+// The wire time of verification on the paced serial line (115200 baud), fault-free: what
+// docs/performance.md quotes.
+TEST(VerifiedCost, CleanReadsCostNothingAndWritesOneBlockReadEach) {
+    struct Times {
+        double blockRead, blockWrite, singleWrites;
+    };
+    const auto measure = [](bool verify) {
+        InstrumentRig rig("p36e51");
+        EXPECT_TRUE(rig.openSerial());
+        rig.instrument.setPacing(true);
+        rig.control.nvram().verify = verify;
+        Times t{};
+        auto t0 = rig.clock.now();
+        EXPECT_TRUE(rig.control.ReadNVRamBytes(0x2000, 150));
+        t.blockRead = rig.elapsed(t0);
+        t0 = rig.clock.now();
+        EXPECT_TRUE(rig.control.WriteNVRamBytes(0x2000, std::vector<std::uint8_t>(100, 9)));
+        t.blockWrite = rig.elapsed(t0);
+        t0 = rig.clock.now();
+        for (int i = 0; i < 30; ++i) EXPECT_TRUE(rig.control.WriteNVRam1Byte(0x3000 + i, 7));
+        t.singleWrites = rig.elapsed(t0);
+        return t;
+    };
+    const Times plain = measure(false), verified = measure(true);
+    EXPECT_DOUBLE_EQ(verified.blockRead, plain.blockRead);
+    // A 10-byte write frame (16 bytes out, each echoed, 3 back) and its read-back (6 out, 6
+    // echoed, 17 back): 35 + 29 byte times.
+    EXPECT_NEAR(verified.blockWrite / plain.blockWrite, 64.0 / 35.0, 0.02);
+    // A one-byte write (7 + 7 + 3) and its read-back (6 + 6 + 17).
+    EXPECT_NEAR(verified.singleWrites / plain.singleWrites, 46.0 / 17.0, 0.02);
+}
+
 }  // namespace

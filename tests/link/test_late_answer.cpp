@@ -106,6 +106,23 @@ TEST_P(LateAnswer, TheCheckOutlivesTheConversation) {
     EXPECT_EQ(rig.answerData(), bytes({kFirstValue}));
 }
 
+TEST_P(LateAnswer, IsNotTakenBehindARequestTheInstrumentSplit) {
+    // The failed read's answer is held. The next request's echo of its middle address byte
+    // comes 150 ms late, so its high address byte leaves after a pause; the instrument has
+    // dropped the frame by then and takes that byte, 01, for the start of a frame [01 CHK]
+    // that ends with the request. That frame fails its checksum and is not answered, but it
+    // releases the held answer, which comes alone: no surplus gives it away. The pause does.
+    constexpr std::uint32_t kHigh = 0x10124;
+    rig.instrument.nvram()[kHigh] = 0x33;
+    holdFirstAnswerPastTheExchange();
+    EXPECT_FALSE(read(kFirst));
+    rig.instrument.addFault(
+        {Fault::Kind::DelayByte, 3, std::chrono::milliseconds(150), 0});  // echo of 0x01
+    ASSERT_TRUE(rig.exchange({15, 0x24, 0x01, 0x01}));
+    EXPECT_EQ(rig.answerData(), bytes({0x33}));
+    EXPECT_FALSE(rig.instrument.holdingAnswer());
+}
+
 TEST(LateAnswerSimulator, AHeldAnswerLeavesRightAfterTheEchoOfTheNextRequest) {
     // Ethernet makes a single attempt with senzaRitentativi, so the held answer outlives it.
     Rig rig;

@@ -163,6 +163,45 @@ TEST(ExportMemory, AFolderThatCannotBeWrittenIsToldAndNothingRead) {
     EXPECT_TRUE(endedCleanly(r.rig));
 }
 
+TEST(ExportMemory, AnInstrumentThatFallsSilentIsGivenUpAfterOneDeadExchange) {
+    // Silent from the second block read on. Before, every byte of the range was tried on its
+    // own with all its attempts and the closing sequence tried each step: about 50 s on a
+    // serial line for 48 bytes, and more the longer the range. Now the export stops at the first
+    // read that heard nothing at all, with what it read so far, and the closing steps are
+    // skipped. Bounds per channel: one dead exchange (serial 0.7 s echo + 1.4 s
+    // resynchronisation; USB 0.7 s, the reset and two resynchronisations of 1.4 s, 0.7 s;
+    // Ethernet 4 attempts of 1 s, each with its 1 s drain), and a little for the rest.
+    struct Case {
+        std::string description;
+        double bound;
+    };
+    for (const Case& c :
+         {Case{"COM: 1", 2.5}, Case{"USB: QX3000001", 5.0}, Case{"IP: 127.0.0.1:1001", 8.5}}) {
+        Bench r;
+        r.host.selections = {c.description};
+        r.host.boxes.inputs = {"5000", "5047"};
+        int blocks = 0;
+        bool silent = false;
+        platform::TimePoint since{};
+        r.rig.instrument.frameObserver = [&](bool request, const platform::Bytes& f,
+                                             std::uint8_t code) {
+            // The export's first block read; the connection reads blocks below 1000.
+            if (!request || code != 41 || (f[2] | f[3] << 8) != 5000 || ++blocks != 1) return;
+            r.rig.instrument.setSilent(true);
+            since = r.rig.clock.now();
+            silent = true;
+        };
+        EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Failed) << c.description;
+        ASSERT_TRUE(silent);
+        EXPECT_LT(r.rig.elapsed(since), c.bound) << c.description;
+        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Communication error"});
+        // The first block was read before the silence and is in the file, nothing after it.
+        const std::string text = read(r.folder.file("Memory.asm"));
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15) << c.description;
+        EXPECT_FALSE(r.rig.control.Collegato());
+    }
+}
+
 TEST(ImportMemory, WritesExactlyTheBytesOfTheFileAfterReadingEach) {
     Bench r;
     write(r.folder.file("Memory.asm"), "10   255   FF\r\n11   0   0\r\n\r\n  12 10 whatever\r\n");

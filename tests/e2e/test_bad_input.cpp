@@ -1,0 +1,134 @@
+// Bad input everywhere: one value out of range per krnctl option that takes a number or an
+// address (exit 2, before any instrument is opened), and malformed files refused with their
+// line named and not one frame that writes sent to the instrument.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "e2e/programs.h"
+
+namespace fs = std::filesystem;
+using e2e::krnctl;
+using e2e::run;
+
+namespace {
+
+struct Dir {
+    Dir() : path(fs::temp_directory_path() / ("krn_bad_" + std::to_string(::getpid()))) {
+        fs::create_directories(path);
+    }
+    ~Dir() { fs::remove_all(path); }
+    std::string file(const std::string& name, const std::string& text) const {
+        const fs::path p = path / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p.string();
+    }
+    fs::path path;
+};
+
+TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
+    Dir dir;
+    const std::string profile = dir.file("p.ini", "");
+    // The instrument is simulated in process: an option that got through would reach it.
+    const std::string pre =
+        "env -u KRN_INSTRUMENT " + krnctl + " --simulate p36e51 --instrument 'USB: QX3SIM0001' ";
+    const char* const cases[] = {
+        "memory export --from -1",
+        "memory export --from xyz",
+        "memory export --to '&H1000000'",
+        "memory export --to 16777216",
+        "comm-test --count -1",
+        "comm-test --count 1000001",
+        "job show 256",
+        "job show -1",
+        "nvram read 0x1000000",
+        "nvram read 0 0",
+        "nvram read 0xFFFFFF 2",
+        "nvram write 0 256",
+        "nvram write 0x1000000 1",
+        "exchange 256",
+        "deformation --a 256",
+        "deformation --b -1",
+        "counter --set -5",
+        "counter --set 2147483648",
+        "setting force-filter 61",
+        "setting start-force 0",
+        "setting wait-end 256",
+        "setting prescaler 0",
+        "fonts build --size 0",
+        "fonts build --size 73",
+        "fonts build --x 21",
+        "fonts build --y -21",
+        "texts compile --language 6 t.txt",
+        "texts check --language -1 t.txt",
+        "profile new --model 27 -o p2.ini",
+        "profile new --model 0 --language1 6 -o p2.ini",
+        "profile new --model 0 --language2 -1 -o p2.ini",
+        "profile new --model 0 --date-format 2 -o p2.ini",
+        "profile new --model 0 --history 61 -o p2.ini",
+        "usb program --type 5",
+        "sn next --type 2",
+        "list --discovery-port 0",
+        "list --discovery-port 65536",
+    };
+    for (const std::string c : cases) {
+        const e2e::Result r = run(pre + c);
+        EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
+        EXPECT_FALSE(r.out.empty()) << c;
+    }
+    for (const std::string c : {"--protocol 40000", "--extension -1", "--version 100",
+                                "--memory-size 0", "--memory-size 16777217", "--fb-size -1"}) {
+        const e2e::Result r = run(pre + "image build --profile " + profile + " " + c);
+        EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
+    }
+}
+
+TEST(BadInput, AnImageFileIsRefusedWithItsFirstBadLine) {
+    Dir dir;
+    const std::string image = dir.file("RamSetup.asm", "12\r\n 255 \r\n256\r\n");
+    const e2e::Result r = run(krnctl + " image show " + image);
+    EXPECT_EQ(r.exitCode, 4) << r.out;
+    EXPECT_EQ(r.out, "krnctl: cannot read " + image +
+                         " as an NVRAM image (one number 0..255 per line): line 3 is not\n");
+}
+
+// The commands that write what a file holds: a malformed file is refused with its line named
+// (exit 4), and the instrument sees no write (the trace holds no frame of command 14 or 40).
+TEST(BadInput, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
+    Dir dir;
+    struct Case {
+        std::string command;
+        std::string file;
+        std::string text;
+        std::string named;  // what the message must contain
+    };
+    const Case cases[] = {
+        {"memory import", "Memory.asm", "10   1   1\r\n11   x   1\r\n", "line 2"},
+        {"memory import", "Memory.asm", "10   300   1\r\n", "line 1"},
+        {"jobs restore", "CopiaLavori.bin", " 3\r\n 1\r\n zz\r\n 2\r\n", "line 3"},
+        {"jobs restore", "CopiaLavori.bin", " 2\r\n 1\r\n", "line 1"},
+        {"firmware update", "fw.atm", "not a record\r\n", "line 1"},
+        // The backup store reads any text; a file without the instrument's section is refused.
+        {"restore --config", "backup.ini", "[Strumento\r\nNome=abc\r\n", "[STRUMENTO]"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = dir.file(c.file, c.text);
+        const std::string trace = (dir.path / "trace.txt").string();
+        fs::remove(trace);
+        const e2e::Result r =
+            run("env -u KRN_INSTRUMENT " + krnctl + " --folder " + dir.path.string() +
+                " --yes --trace " + trace + " --simulate p36e51 --instrument 'USB: QX3SIM0001' " +
+                c.command + " " + file);
+        EXPECT_EQ(r.exitCode, 4) << c.command << " " << c.text << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.named), std::string::npos) << c.command << "\n" << r.out;
+        std::ifstream in(trace);
+        std::stringstream s;
+        s << in.rdbuf();
+        EXPECT_EQ(s.str().find("# 14 "), std::string::npos) << c.command << "\n" << s.str();
+        EXPECT_EQ(s.str().find("# 40 "), std::string::npos) << c.command;
+    }
+}
+
+}  // namespace
