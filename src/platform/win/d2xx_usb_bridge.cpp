@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace platform::win {
 namespace {
