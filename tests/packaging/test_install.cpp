@@ -69,12 +69,13 @@ protected:
         for (const char* p : {"krnctl", "krnsim", "krnsetup"})
             EXPECT_TRUE(fs::exists(bin / p)) << p;
         const fs::path data = share / "krnsetup" / "data";
-        EXPECT_EQ(readFile(data / "TestoIng.asm"), readFile(fs::path(KRN_SOURCE_TREE) / "data/TestoIng.asm"));
+        EXPECT_EQ(readFile(data / "TestoIng.asm"),
+                  readFile(fs::path(KRN_SOURCE_TREE) / "data/TestoIng.asm"));
         EXPECT_TRUE(fs::exists(share / "applications" / "krnsetup.desktop"));
         EXPECT_TRUE(fs::exists(share / "icons/hicolor/scalable/apps/krnsetup.svg"));
 
-        Result r = installed(bin / "krnctl",
-                             "--simulate p36e51 --instrument 'USB: QX3SIM0001' identify");
+        Result r =
+            installed(bin / "krnctl", "--simulate p36e51 --instrument 'USB: QX3SIM0001' identify");
         EXPECT_EQ(r.exitCode, 0) << r.out;
         EXPECT_EQ(r.out.rfind("Instrument:                 KRN-36\n", 0), 0u) << r.out;
 
@@ -104,8 +105,8 @@ TEST_F(Installed, CmakeInstallIntoATemporaryPrefix) {
 
 TEST_F(Installed, DebianPackageUnpackedAnywhere) {
     const fs::path packages = dir_ / "packages", root = dir_ / "root";
-    Result r = run("cpack --config " KRN_BUILD_TREE "/CPackConfig.cmake -G DEB -B " +
-                   quoted(packages));
+    Result r =
+        run("cpack --config " KRN_BUILD_TREE "/CPackConfig.cmake -G DEB -B " + quoted(packages));
     ASSERT_EQ(r.exitCode, 0) << r.out;
     fs::path deb;
     for (const auto& e : fs::directory_iterator(packages))

@@ -38,8 +38,8 @@ TEST(SerialNumbers, NumberedPortsAreNamedByTheirOwnNumberOthersByTheirPlace) {
         int number;
         const char* location;
     } cases[] = {
-        {&windows, 3, "COM3"}, {&windows, 7, "COM7"},         {&windows, 1, ""},
-        {&windows, 2, ""},     {&windows, 0, ""},             {&windows, -3, ""},
+        {&windows, 3, "COM3"},     {&windows, 7, "COM7"},       {&windows, 1, ""},
+        {&windows, 2, ""},         {&windows, 0, ""},           {&windows, -3, ""},
         {&linux, 1, "/dev/ttyS0"}, {&linux, 2, "/dev/ttyUSB0"}, {&linux, 3, ""},
         {&linux, 0, ""},
     };

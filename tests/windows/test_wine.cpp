@@ -183,4 +183,35 @@ TEST_F(Wine, UsbWithoutTheD2xxDriver) {
     EXPECT_EQ(r.out, linux("--simulate p36e51 --instrument 'USB: QX3SIM0001' identify").out);
 }
 
+// FTD2XX.DLL beside the .exe is the tests' stand-in on top of the simulator: the whole D2XX
+// adapter (list, open, set-up, reads and writes, queue status, EEPROM) against one instrument.
+TEST_F(Wine, UsbThroughTheD2xxStandIn) {
+    // build-windows/src/cli/krnctl.exe -> build-windows/tests/windows/FTD2XX.DLL
+    const fs::path dll =
+        fs::path(exePath()).parent_path().parent_path().parent_path() / "tests/windows/FTD2XX.DLL";
+    ASSERT_TRUE(fs::exists(dll)) << dll;
+    fs::copy_file(exePath(), dir_ / "krnctl.exe");
+    fs::copy_file(dll, dir_ / "FTD2XX.DLL");
+    const std::string beside = "cd " + dir_.string() + " && timeout 120 wine krnctl.exe ";
+    auto near = [&](const std::string& args) {
+        Result r = run(beside + args);
+        r.out = unixLines(r.out);
+        return r;
+    };
+    Result r = near("ports");
+    EXPECT_NE(r.out.find("USB (FTDI) devices:\n  USB: QX3SIM0002\n"), std::string::npos) << r.out;
+    const std::string simulated = "--simulate p36e51 --instrument 'USB: QX3SIM0001' ";
+    r = near("--instrument 'USB: QX3SIM0002' identify");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, linux(simulated + "identify").out);
+    r = near("--instrument 'USB: QX3SIM0002' nvram write 0x5000 0x12 0x34");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    r = near("--instrument 'USB: QX3SIM0002' nvram read 0x100 32");
+    EXPECT_EQ(r.out, linux(simulated + "nvram read 0x100 32").out);
+    // The chip's EEPROM record read, changed and programmed through the DLL.
+    r = near("--yes usb set-ids QX3SIM0002");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "Unplug then plug the instrument for identification.\n");
+}
+
 }  // namespace

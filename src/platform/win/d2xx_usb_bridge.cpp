@@ -8,35 +8,12 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/win/d2xx_api.h"
+
 namespace platform::win {
 namespace {
 
-// The DLL's own types and flags, as its calls take them.
-using FT_HANDLE = void*;
-using FT_STATUS = ULONG;
-constexpr DWORD FT_LIST_NUMBER_ONLY = 0x80000000;
-constexpr DWORD FT_LIST_BY_INDEX = 0x40000000;
-constexpr DWORD FT_OPEN_BY_SERIAL_NUMBER = 1;
-
-// The EEPROM record: the header and the user-visible fields, then room for the chip-specific
-// fields that later versions of the record carry (kept as read, so programming changes only
-// the fields named here).
-struct FT_PROGRAM_DATA {
-    DWORD Signature1;
-    DWORD Signature2;
-    DWORD Version;
-    WORD VendorId;
-    WORD ProductId;
-    char* Manufacturer;
-    char* ManufacturerId;
-    char* Description;
-    char* SerialNumber;
-    WORD MaxPower;
-    WORD PnP;
-    WORD SelfPowered;
-    WORD RemoteWakeup;
-    std::array<unsigned char, 512> chipFields;
-};
+using namespace d2xx;
 
 // Text buffers of the record.
 struct EepromTexts {
