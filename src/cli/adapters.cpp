@@ -1,6 +1,7 @@
 #include "cli/adapters.h"
 
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 
 #ifdef _WIN32
@@ -56,6 +57,9 @@ bool writeGlyphSheet(const std::string&, const std::vector<std::vector<std::uint
 bool stdinIsTerminal() {
     return _isatty(_fileno(stdin)) != 0;
 }
+bool stderrIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
 void installInterruptHandlers(void (*handler)(int)) {
     // The C runtime puts the default back before it calls the handler: a second Ctrl-C ends
     // the program.
@@ -92,6 +96,9 @@ bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std:
 }
 bool stdinIsTerminal() {
     return ::isatty(STDIN_FILENO) != 0;
+}
+bool stderrIsTerminal() {
+    return ::isatty(STDERR_FILENO) != 0;
 }
 void installInterruptHandlers(void (*handler)(int)) {
     struct sigaction action {};

@@ -27,6 +27,7 @@ bool writePngFromBitmap(const std::vector<std::uint8_t>& bitmap, const std::stri
 bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std::uint8_t>>& glyphs,
                      int width, const std::string& caption);
 bool stdinIsTerminal();
+bool stderrIsTerminal();
 // Ctrl-C (and SIGTERM where there is one) raises the interrupt flag; a second one ends krnctl.
 void installInterruptHandlers(void (*handler)(int));
 
