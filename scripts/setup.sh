@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build and test krnsetup, krnctl and krnsim.
+# Installs the Debian packages needed to build and test krnsetup, krnctl and krnsim, and to
+# cross-build krnctl.exe and test it under Wine.
 # Safe to run again: apt-get only installs what is missing.
 set -euo pipefail
 
@@ -12,6 +13,8 @@ packages=(
     fonts-dejavu-core
     xvfb
     clang-format
+    g++-mingw-w64-x86-64-posix wine wine64
+    dpkg-dev
 )
 
 missing=()

@@ -14,13 +14,21 @@
 #include "app/qt_dialogs.h"
 #include "app/simulation.h"
 #include "platform/frame_trace.h"
+#ifdef _WIN32
+#include "platform/win/d2xx_usb_bridge.h"
+#else
 #include "platform/ftdi/ftdi_usb_bridge.h"
+#endif
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_settings_store.h"
 #include "service/program_folder.h"
 
 #ifndef KRN_SHIPPED_DATA
 #define KRN_SHIPPED_DATA ""
+#endif
+// Where an installed copy keeps the shipped data, relative to the program's folder.
+#ifndef KRN_INSTALLED_DATA
+#define KRN_INSTALLED_DATA ""
 #endif
 
 int main(int argc, char** argv) {
@@ -45,8 +53,10 @@ int main(int argc, char** argv) {
     platform::qt::QtSerialPortEnumerator realPorts;
     const std::string perUser =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
-    const std::string folder =
-        service::resolveProgramFolder(options.folder, perUser, KRN_SHIPPED_DATA);
+    const std::string folder = service::resolveProgramFolder(
+        options.folder, perUser,
+        service::shippedDataFolder(QCoreApplication::applicationDirPath().toStdString(),
+                                   KRN_INSTALLED_DATA, KRN_SHIPPED_DATA));
 
     std::unique_ptr<app::Simulation> simulation;
     std::unique_ptr<platform::UsbBridge> usb;
@@ -69,7 +79,11 @@ int main(int argc, char** argv) {
         // The simulated module answers on loopback; nothing is broadcast.
         discovery = {"127.0.0.1", simulation->modulePort()};
     } else {
+#ifdef _WIN32
+        usb = std::make_unique<platform::win::D2xxUsbBridge>();
+#else
         usb = std::make_unique<platform::ftdi::FtdiUsbBridge>();
+#endif
         ports = std::make_unique<app::PortsWithSimulated>(realPorts, "");
     }
     app::Environment env{clock,           settings,  simulation ? simulation->usb() : *usb,

@@ -3,9 +3,9 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "platform/qt/qt_glyph_renderer.h"
 #include "service/fonts.h"
 
 namespace cli {
@@ -36,16 +36,20 @@ int runBuild(Context& ctx, const FontOptions& o, CLI::App* app) {
     if (app->count("--x") > 0) font.xOffset = o.x;
     if (app->count("--y") > 0) font.yOffset = o.y;
 
-    platform::qt::QtGlyphRenderer renderer;
-    const service::FontBuild b = service::createFontFile(ctx, renderer, format, font, o.output);
+    const auto renderer = adapters::glyphRenderer();
+    if (!renderer) {
+        ctx.message(
+            "krnctl: this build draws no fonts; build them with krnsetup or krnctl on Linux");
+        return kUsage;
+    }
+    const service::FontBuild b = service::createFontFile(ctx, *renderer, format, font, o.output);
     if (b.outcome != service::Outcome::Done) return exitCode(b.outcome);
     const auto g = resources::fontGeometry(format);
     const std::string caption = o.format + "  " + b.family + " " + std::to_string(font.size) +
                                 (font.bold ? " bold" : "") + (font.italic ? " italic" : "") +
                                 "  x " + std::to_string(font.xOffset) + " y " +
                                 std::to_string(font.yOffset);
-    if (!o.preview.empty() &&
-        !platform::qt::writeGlyphSheet(o.preview, b.glyphs, g.width, caption)) {
+    if (!o.preview.empty() && !adapters::writeGlyphSheet(o.preview, b.glyphs, g.width, caption)) {
         ctx.message("krnctl: cannot write " + o.preview);
         return kFileError;
     }

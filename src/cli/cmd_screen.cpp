@@ -4,9 +4,9 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "platform/qt/qt_image_file.h"
 #include "service/conversation.h"
 #include "service/menu_commands.h"
 #include "service/screen_copy.h"
@@ -30,7 +30,7 @@ std::string lowerExtension(const std::string& path) {
 
 bool writePicture(const service::ScreenPicture& picture, const std::string& path) {
     if (lowerExtension(path) == ".png")
-        return platform::qt::writePngFromBitmap(service::bitmapFile(picture), path);
+        return adapters::writePngFromBitmap(service::bitmapFile(picture), path);
     return service::writeBitmapFile(picture, path);
 }
 

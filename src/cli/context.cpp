@@ -1,8 +1,5 @@
 #include "cli/context.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <deque>
@@ -10,13 +7,10 @@
 #include <iostream>
 #include <sstream>
 
+#include "cli/adapters.h"
 #include "cli/progress.h"
 #include "instrument/connection.h"
 #include "platform/console/console_dialogs.h"
-#include "platform/ftdi/ftdi_usb_bridge.h"
-#include "platform/qt/qt_serial_port.h"
-#include "platform/qt/qt_settings_store.h"
-#include "platform/qt/qt_udp_socket.h"
 #include "service/clock_command.h"
 #include "service/communication_test.h"
 #include "service/messages.h"
@@ -97,13 +91,7 @@ private:
 };
 
 void installInterruptHandlers() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    // A second Ctrl-C ends the program at once.
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    adapters::installInterruptHandlers(onInterrupt);
 }
 
 bool interrupted() {
@@ -144,13 +132,13 @@ Context::~Context() {
 }
 
 bool Context::init() {
-    serial_ = std::make_unique<platform::qt::QtSerialPort>();
-    ports_ = std::make_unique<platform::qt::QtSerialPortEnumerator>();
-    socket_ = std::make_unique<platform::qt::QtUdpSocket>();
-    moduleSocket_ = std::make_unique<platform::qt::QtUdpSocket>();
-    probeSocket_ = std::make_unique<platform::qt::QtUdpSocket>();
+    serial_ = adapters::serialPort();
+    ports_ = adapters::serialPorts();
+    socket_ = adapters::udpSocket();
+    moduleSocket_ = adapters::udpSocket();
+    probeSocket_ = adapters::udpSocket();
     console_ = std::make_unique<platform::console::ConsoleDialogs>(
-        std::cin, std::cerr, options_.yes, ::isatty(STDIN_FILENO) != 0);
+        std::cin, std::cerr, options_.yes, adapters::stdinIsTerminal());
     dialogs_ = std::make_unique<PreAnsweredDialogs>(*console_);
     if (!options_.simulate.empty()) {
         const sim::Profile* profile = sim::findProfile(options_.simulate);
@@ -177,7 +165,7 @@ bool Context::init() {
         simulatedBridge_ = bridge.get();
         usb_ = std::move(bridge);
     } else {
-        usb_ = std::make_unique<platform::ftdi::FtdiUsbBridge>();
+        usb_ = adapters::usbBridge();
     }
     instrument_ = std::make_unique<instrument::UCKRNVisual>(clock_, usb_.get(), ports_.get());
     instrument_->setDialogs(dialogs_.get());
@@ -278,7 +266,7 @@ void Context::showCommunicationTest(const std::string& description) {
 }
 
 platform::SettingsStore& Context::settings() {
-    if (!settings_) settings_ = std::make_unique<platform::qt::QtSettingsStore>();
+    if (!settings_) settings_ = adapters::settings();
     return *settings_;
 }
 

@@ -1,8 +1,10 @@
 // krnctl: the service commands of krnsetup for scripts and production lines.
 #include <CLI/CLI.hpp>
+#ifndef _WIN32
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#endif
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -10,12 +12,21 @@
 
 #include "cli/commands.h"
 #include "cli/context.h"
+#include "service/program_folder.h"
+#ifdef _WIN32
+#include "platform/win/win_paths.h"
+#endif
 
 #ifndef KRN_SHIPPED_DATA
 #define KRN_SHIPPED_DATA ""
 #endif
+// Where an installed copy keeps the shipped data, relative to the program's folder.
+#ifndef KRN_INSTALLED_DATA
+#define KRN_INSTALLED_DATA ""
+#endif
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
     // The Qt adapters (serial port, UDP socket) want an application object; no event loop runs.
     // The font builder draws with QFont on a QImage, which needs a QGuiApplication: "fonts" gets
     // one, on the "offscreen" platform unless QT_QPA_PLATFORM says otherwise (krnctl shows no
@@ -30,6 +41,15 @@ int main(int argc, char** argv) {
     }
     // The same per-user program folder as the desktop program's.
     QCoreApplication::setApplicationName("krnsetup");
+    const std::string programDirectory = QCoreApplication::applicationDirPath().toStdString();
+    const std::string perUserFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
+#else
+    // Windows: the Win32 adapters need no application object; the per-user folder is the
+    // desktop program's (%LOCALAPPDATA%\krnsetup).
+    const std::string programDirectory = platform::win::programDirectory();
+    const std::string perUserFolder = platform::win::perUserDataFolder("krnsetup");
+#endif
 
     CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments"};
     app.require_subcommand(1);
@@ -79,9 +99,9 @@ int main(int argc, char** argv) {
         return rc == 0 ? cli::kDone : cli::kUsage;
     }
 
-    options.perUserFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
-    options.shippedData = KRN_SHIPPED_DATA;
+    options.perUserFolder = perUserFolder;
+    options.shippedData =
+        service::shippedDataFolder(programDirectory, KRN_INSTALLED_DATA, KRN_SHIPPED_DATA);
     cli::installInterruptHandlers();
     cli::Context ctx(options);
     if (!ctx.init()) return cli::kUsage;

@@ -1,9 +1,9 @@
 #include "cli/progress.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
+
+#include "cli/adapters.h"
 
 namespace cli {
 namespace {
@@ -17,7 +17,7 @@ std::string kib(double bytes) {
 }  // namespace
 
 TerminalProgress::TerminalProgress(bool enabled, std::string label)
-    : enabled_(enabled && ::isatty(STDERR_FILENO)), label_(std::move(label)) {}
+    : enabled_(enabled && adapters::stderrIsTerminal()), label_(std::move(label)) {}
 
 TerminalProgress::~TerminalProgress() {
     if (enabled_ && lastShown_ >= 0) std::fputc('\n', stderr);

@@ -4,6 +4,34 @@
 #include <thread>
 
 namespace platform {
+namespace {
+
+// The C library's calendar calls under their POSIX and their Windows names.
+void localCalendar(const std::time_t& t, std::tm& out) {
+#ifdef _WIN32
+    localtime_s(&out, &t);
+#else
+    localtime_r(&t, &out);
+#endif
+}
+
+void utcCalendar(const std::time_t& t, std::tm& out) {
+#ifdef _WIN32
+    gmtime_s(&out, &t);
+#else
+    gmtime_r(&t, &out);
+#endif
+}
+
+std::time_t utcSeconds(std::tm& tm) {
+#ifdef _WIN32
+    return _mkgmtime(&tm);
+#else
+    return timegm(&tm);
+#endif
+}
+
+}  // namespace
 
 TimePoint SystemClock::now() const {
     return std::chrono::time_point_cast<Duration>(std::chrono::steady_clock::now());
@@ -16,7 +44,7 @@ void SystemClock::sleepFor(Duration d) {
 LocalDateTime SystemClock::localNow() const {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
-    localtime_r(&t, &tm);
+    localCalendar(t, tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
             tm.tm_min,         tm.tm_sec,     tm.tm_wday};
 }
@@ -46,13 +74,13 @@ std::int64_t toEpochSeconds(const LocalDateTime& t) {
     tm.tm_hour = t.hour;
     tm.tm_min = t.minute;
     tm.tm_sec = t.second;
-    return static_cast<std::int64_t>(timegm(&tm));
+    return static_cast<std::int64_t>(utcSeconds(tm));
 }
 
 LocalDateTime fromEpochSeconds(std::int64_t seconds) {
     std::time_t t = static_cast<std::time_t>(seconds);
     std::tm out{};
-    gmtime_r(&t, &out);
+    utcCalendar(t, out);
     return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour,
             out.tm_min,         out.tm_sec,     out.tm_wday};
 }

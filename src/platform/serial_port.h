@@ -16,6 +16,9 @@ struct SerialPortInfo {
     std::string description;
     std::string manufacturer;
     std::string serialNumber;
+    // The system's own number of the port where it has one ("COM3" is 3 on Windows), which
+    // "COM: n" then names; 0 where ports are only counted in the list's order.
+    int number = 0;
 };
 
 class SerialPort {
@@ -45,8 +48,9 @@ public:
     virtual std::vector<SerialPortInfo> ports() = 0;
 };
 
-// "COM: n" means the n-th port of the enumerated list (counted from 1). Empty when there is no
-// such port; numbers below 1 never name a port.
+// "COM: n" means the port numbered n by the system where ports carry numbers, otherwise the n-th
+// port of the enumerated list (counted from 1). Empty when there is no such port; numbers below 1
+// never name a port.
 std::string serialLocationForNumber(SerialPortEnumerator& ports, int number);
 
 }  // namespace platform

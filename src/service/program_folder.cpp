@@ -24,4 +24,15 @@ std::string resolveProgramFolder(const std::string& option, const std::string& p
     return perUserFolder;
 }
 
+std::string shippedDataFolder(const std::string& programDirectory, const std::string& installed,
+                              const std::string& buildTree) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!programDirectory.empty() && !installed.empty()) {
+        const fs::path candidate = fs::path(programDirectory) / installed;
+        if (fs::is_directory(candidate, ec)) return candidate.lexically_normal().string();
+    }
+    return buildTree;
+}
+
 }  // namespace service

@@ -11,4 +11,10 @@ namespace service {
 std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
                                  const std::string& shipped);
 
+// The shipped data/ folder: `installed` (relative to the program's own folder, where an installed
+// copy keeps its data) when that folder exists, else `buildTree` (the source tree's data/, for
+// programs run from their build folder).
+std::string shippedDataFolder(const std::string& programDirectory, const std::string& installed,
+                              const std::string& buildTree);
+
 }  // namespace service

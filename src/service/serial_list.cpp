@@ -1,15 +1,14 @@
 #include "service/serial_list.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "platform/system.h"
 #include "service/rtf_text.h"
 
 namespace service {
@@ -139,13 +138,7 @@ std::optional<std::string> serialFieldsError(const std::string& numberText, int 
 bool SerialListLock::acquire(platform::Duration timeout) {
     const platform::TimePoint until = clock_.now() + timeout;
     for (;;) {
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        if (fd >= 0) {
-            char host[256] = {};
-            ::gethostname(host, sizeof host - 1);
-            const std::string who = std::string(host) + " " + std::to_string(::getpid()) + "\n";
-            (void)!::write(fd, who.data(), who.size());
-            ::close(fd);
+        if (platform::createExclusiveFile(path_, platform::processIdentity() + "\n")) {
             held_ = true;
             return true;
         }
@@ -155,7 +148,8 @@ bool SerialListLock::acquire(platform::Duration timeout) {
 }
 
 void SerialListLock::release() {
-    if (held_) ::unlink(path_.c_str());
+    std::error_code ec;
+    if (held_) std::filesystem::remove(path_, ec);
     held_ = false;
 }
 

@@ -1,0 +1,80 @@
+// The system calls of platform/system.h on Windows; also the UTF-8 <-> UTF-16 conversions the
+// Win32 adapters share.
+// clang-format off
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+// clang-format on
+
+#include "platform/system.h"
+#include "platform/win/win_text.h"
+
+namespace platform {
+
+bool createExclusiveFile(const std::string& path, const std::string& content) {
+    HANDLE h = CreateFileW(win::wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+    return true;
+}
+
+std::string processIdentity() {
+    wchar_t host[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(host, &size)) host[0] = L'\0';
+    return win::narrow(host) + " " + std::to_string(GetCurrentProcessId());
+}
+
+std::string localAddressTowards(const std::string& host, std::uint16_t port) {
+    WSADATA data{};
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return {};
+    std::string address;
+    // A UDP socket that is only connected sends nothing.
+    SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s != INVALID_SOCKET) {
+        const BOOL yes = TRUE;
+        setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&yes), sizeof yes);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        if (inet_pton(AF_INET, host.c_str(), &to.sin_addr) == 1 &&
+            ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+            sockaddr_in local{};
+            int length = sizeof local;
+            char text[INET_ADDRSTRLEN] = {};
+            if (getsockname(s, reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
+                inet_ntop(AF_INET, &local.sin_addr, text, sizeof text))
+                address = text;
+        }
+        closesocket(s);
+    }
+    WSACleanup();
+    return address;
+}
+
+namespace win {
+
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(const std::wstring& utf16) {
+    if (utf16.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+}  // namespace win
+}  // namespace platform

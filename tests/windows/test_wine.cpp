@@ -1,0 +1,219 @@
+// krnctl.exe (the MinGW cross build) under Wine against a Linux krnsim: over loopback UDP, over a
+// COM port that Wine maps to krnsim's pseudo-terminal, and without FTD2XX.DLL. Skipped where Wine
+// or the .exe is absent, unless KRN_REQUIRE_WINE=1 (CI) turns that into a failure. Every Wine
+// call has a time limit, so that a broken Wine cannot hang the suite.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "e2e/programs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Krnsim;
+using e2e::Result;
+using e2e::run;
+
+std::string exePath() {
+    if (const char* e = std::getenv("KRN_WINDOWS_KRNCTL"); e && *e) return e;
+    return KRN_WINDOWS_KRNCTL;
+}
+
+// The Windows program's output with its CR LF line ends as LF.
+std::string unixLines(std::string s) {
+    std::string out;
+    for (char c : s)
+        if (c != '\r') out += c;
+    return out;
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Wine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const bool required = std::getenv("KRN_REQUIRE_WINE") != nullptr;
+        if (run("command -v wine").exitCode != 0) {
+            problem_ = "wine is not installed";
+        } else if (!fs::exists(exePath())) {
+            problem_ = exePath() + " is not built (scripts/build-windows.sh)";
+        } else {
+            ::setenv("WINEPREFIX", KRN_WINE_PREFIX, 1);
+            ::setenv("WINEDEBUG", "-all", 1);
+            ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);  // no Mono or Gecko prompts
+            if (!fs::exists(fs::path(KRN_WINE_PREFIX) / "system.reg")) {
+                Result r = run("timeout 300 wineboot --init");
+                if (r.exitCode != 0) problem_ = "wineboot --init failed:\n" + r.out;
+            }
+        }
+        fatal_ = required && !problem_.empty();
+    }
+
+    void SetUp() override {
+        if (fatal_) FAIL() << problem_;
+        if (!problem_.empty()) GTEST_SKIP() << problem_;
+        dir_ = fs::temp_directory_path() /
+               ("krn_wine_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!dir_.empty()) fs::remove_all(dir_, ec);
+    }
+
+    // krnctl.exe with these arguments, run in the test's folder. Files are named relative to it:
+    // on Windows a word that begins with "/" is an option.
+    Result exe(const std::string& args) const {
+        return wine("timeout 120 wine " + exePath(), args);
+    }
+    // A Wine command line run in the test's folder. Wine's own start-up failures ("wine: ..."
+    // before the program runs, seen once right after a prefix was made) get one more try.
+    Result wine(const std::string& program, const std::string& args) const {
+        const std::string command = "cd " + dir_.string() + " && " + program + " " + args;
+        Result r = run(command);
+        if (r.exitCode != 0 && r.out.rfind("wine: ", 0) == 0) r = run(command);
+        r.out = unixLines(r.out);
+        return r;
+    }
+    static Result linux(const std::string& args) { return run(e2e::krnctl + " " + args); }
+
+    fs::path dir_;
+    static inline std::string problem_;
+    static inline bool fatal_ = false;
+};
+
+TEST_F(Wine, HelpListsTheCommands) {
+    Result r = exe("--help");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("krnctl - service and set-up commands for KRN Visual instruments"),
+              std::string::npos)
+        << r.out;
+    for (const char* command : {"identify", "nvram", "backup", "restore", "ports", "list"})
+        EXPECT_NE(r.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
+}
+
+// The same answers as the Linux build, command by command, over the Ethernet channel.
+TEST_F(Wine, UdpLoopbackAnswersLikeTheLinuxBuild) {
+    Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    const std::string at = "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "' ";
+    for (const std::string& command :
+         {std::string("identify"), std::string("--json identify"), std::string("name"),
+          std::string("counter"), std::string("nvram read 0x100 32")}) {
+        Result w = exe(at + command);
+        Result l = linux(at + command);
+        EXPECT_EQ(w.exitCode, 0) << command << "\n" << w.out;
+        EXPECT_EQ(w.out, l.out) << command;
+    }
+}
+
+TEST_F(Wine, NvramWriteThenReadOverUdp) {
+    Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    const std::string at = "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "' ";
+    Result r = exe(at + "nvram write 0x5000 0x12 0x34 0xAB");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    r = exe(at + "nvram read 0x5000 3");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // The Linux build reads what the Windows build wrote.
+    EXPECT_EQ(r.out, linux(at + "nvram read 0x5000 3").out);
+    EXPECT_NE(r.out.find("12 34 AB"), std::string::npos) << r.out;
+}
+
+// A backup written by krnctl.exe is the Linux build's file byte for byte, and restoring it undoes
+// a change.
+TEST_F(Wine, BackupAndRestoreOverUdp) {
+    Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    const std::string at = "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "' ";
+    const fs::path windowsFile = dir_ / "windows.ini", linuxFile = dir_ / "linux.ini";
+    Result r = exe(at + "backup windows.ini");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "backup of KRN-36 written to windows.ini\n");
+    EXPECT_EQ(linux(at + "backup " + linuxFile.string()).exitCode, 0);
+    ASSERT_TRUE(fs::exists(windowsFile)) << r.out;
+    EXPECT_EQ(readFile(windowsFile), readFile(linuxFile));
+
+    EXPECT_EQ(exe(at + "name Other").exitCode, 0);
+    EXPECT_EQ(exe(at + "name").out, "Other\n");
+    r = exe(at + "--yes restore windows.ini --config");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(linux(at + "name").out, "KRN-36\n");
+}
+
+// COM5 in Wine's device folder points at krnsim's pseudo-terminal: the port is listed and
+// "COM: 5" answers from the simulator.
+TEST_F(Wine, ComPortMappedToThePseudoTerminal) {
+    Krnsim sim({"--profile", "p36e51", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
+    const fs::path com = fs::path(KRN_WINE_PREFIX) / "dosdevices" / "com5";
+    std::error_code ec;
+    fs::remove(com, ec);
+    fs::create_symlink(sim.value("serial"), com);
+
+    Result r = exe("ports");
+    EXPECT_NE(r.out.find("  COM: 5  COM5  Communication port\n"), std::string::npos) << r.out;
+    r = exe("list --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module"));
+    EXPECT_NE(r.out.find("COM: 5"), std::string::npos) << r.out;
+
+    r = exe("--instrument 'COM: 5' identify");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, linux("--instrument 'COM: " + sim.value("serial") + "' identify").out);
+    r = exe("--instrument 'COM: 5' nvram write 0x5000 0x55");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(exe("--instrument 'COM: 5' nvram read 0x5000 1").out,
+              linux("--instrument 'COM: " + sim.value("serial") + "' nvram read 0x5000 1").out);
+    // A port Wine does not map opens nothing.
+    r = exe("--instrument 'COM: 12' identify");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    fs::remove(com, ec);
+}
+
+// Without the D2XX driver, USB says why once, and every other channel still works; the
+// in-process simulated USB instrument needs no driver.
+TEST_F(Wine, UsbWithoutTheD2xxDriver) {
+    Result r = exe("--instrument 'USB: QX3000123' identify");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.out.find("krnctl: FTD2XX.DLL was not found: USB instruments need the FTDI D2XX "
+                         "driver installed (serial ports and Ethernet work without it).\n"),
+              0u)
+        << r.out;
+    r = exe("--simulate p36e51 --instrument 'USB: QX3SIM0001' identify");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, linux("--simulate p36e51 --instrument 'USB: QX3SIM0001' identify").out);
+}
+
+// FTD2XX.DLL beside the .exe is the tests' stand-in on top of the simulator: the whole D2XX
+// adapter (list, open, set-up, reads and writes, queue status, EEPROM) against one instrument.
+TEST_F(Wine, UsbThroughTheD2xxStandIn) {
+    // build-windows/src/cli/krnctl.exe -> build-windows/tests/windows/FTD2XX.DLL
+    const fs::path dll =
+        fs::path(exePath()).parent_path().parent_path().parent_path() / "tests/windows/FTD2XX.DLL";
+    ASSERT_TRUE(fs::exists(dll)) << dll;
+    fs::copy_file(exePath(), dir_ / "krnctl.exe");
+    fs::copy_file(dll, dir_ / "FTD2XX.DLL");
+    auto near = [&](const std::string& args) { return wine("timeout 120 wine krnctl.exe", args); };
+    Result r = near("ports");
+    EXPECT_NE(r.out.find("USB (FTDI) devices:\n  USB: QX3SIM0002\n"), std::string::npos) << r.out;
+    const std::string simulated = "--simulate p36e51 --instrument 'USB: QX3SIM0001' ";
+    r = near("--instrument 'USB: QX3SIM0002' identify");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, linux(simulated + "identify").out);
+    r = near("--instrument 'USB: QX3SIM0002' nvram write 0x5000 0x12 0x34");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    r = near("--instrument 'USB: QX3SIM0002' nvram read 0x100 32");
+    EXPECT_EQ(r.out, linux(simulated + "nvram read 0x100 32").out);
+    // The chip's EEPROM record read, changed and programmed through the DLL.
+    r = near("--yes usb set-ids QX3SIM0002");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "Unplug then plug the instrument for identification.\n");
+}
+
+}  // namespace
