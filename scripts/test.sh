@@ -12,6 +12,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     flags=(-DKRN_WERROR=ON -DKRN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DKRN_BENCHMARKS=OFF)
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 fi
 
 cmake -S . -B "$dir" -G Ninja "${flags[@]}"
