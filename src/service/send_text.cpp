@@ -183,7 +183,13 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         tell(host, kSendTextBuild, MessageIcon::Critical);
         return image.erroreFile.empty() ? Outcome::Refused : Outcome::FileError;
     }
-    // Checked before the signature is touched: texts that grow move job record 1 up.
+    // Checked before the signature is touched: the configuration part stays where it is, and
+    // texts that grow move job record 1 up.
+    if (const auto mismatch =
+            layoutMismatch(c.identity().FineConfigurazione, image.indirizzi.risorse)) {
+        tell(host, *mismatch, MessageIcon::Exclamation);
+        return Outcome::Refused;
+    }
     const std::int32_t room = jobMemoryAfter(c, image.indirizzi.lavoro1);
     if (*bytes > room) {
         tell(host,

@@ -17,6 +17,14 @@ std::int32_t jobMemoryAfter(const instrument::UCKRNVisual& control, std::int32_t
     return id.FineMemoriaLavori - lavoro1;  // below 0: the texts themselves would not fit
 }
 
+std::optional<std::string> layoutMismatch(std::int32_t fineConfigurazione, std::int32_t risorse) {
+    if (fineConfigurazione == risorse) return std::nullopt;
+    return "The configuration of the KRN ends at " + std::to_string(fineConfigurazione) +
+           ", the new texts begin at " + std::to_string(risorse) +
+           ": they cannot be sent without changing the configuration.\n"
+           "Format the instrument instead.\nNothing was changed.";
+}
+
 std::optional<std::string> jobCopyMismatch(std::int32_t bytes, std::int32_t jobs,
                                            std::int32_t recordSize) {
     const std::int64_t expected = static_cast<std::int64_t>(jobs) * recordSize;

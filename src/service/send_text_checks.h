@@ -23,6 +23,12 @@ std::int32_t jobMemoryAfter(const instrument::UCKRNVisual& control, std::int32_t
 std::optional<std::string> jobCopyMismatch(std::int32_t bytes, std::int32_t jobs,
                                            std::int32_t recordSize);
 
+// Why the new image cannot go in beside the instrument's configuration part: the send keeps
+// the configuration from 46 up to the instrument's end of configuration (header 16..17) and
+// writes the resources from the image's start of resources, so the two must be one address.
+// Nothing when they are.
+std::optional<std::string> layoutMismatch(std::int32_t fineConfigurazione, std::int32_t risorse);
+
 // A counted text slot to write: its address and its bytes (length, characters, zeros).
 struct SlotWrite {
     std::int32_t indirizzo;

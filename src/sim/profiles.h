@@ -45,13 +45,13 @@ struct Profile {
 
     // Formatted NVRAM contents.
     std::string instrumentName;
-    std::uint16_t endOfConfiguration = 1000;  // NVRAM 16
-    std::uint16_t jobAddress = 1024;          // NVRAM 44
-    std::uint32_t endOfJobMemory = 0;         // NVRAM 18 or 41
-    std::uint8_t phases = 4;                  // bits 0-1 of 244 hold phases - 1
-    std::uint8_t selectableJobs = 0;          // NVRAM 102
-    std::uint32_t counter = 0;                // NVRAM 72..75
-    std::uint16_t motorSpeedTenths = 0;       // NVRAM 498
+    std::uint16_t endOfConfiguration = 768;  // NVRAM 16: as the format leaves it
+    std::uint16_t jobAddress = 1024;         // NVRAM 44
+    std::uint32_t endOfJobMemory = 0;        // NVRAM 18 or 41
+    std::uint8_t phases = 4;                 // bits 0-1 of 244 hold phases - 1
+    std::uint8_t selectableJobs = 0;         // NVRAM 102
+    std::uint32_t counter = 0;               // NVRAM 72..75
+    std::uint16_t motorSpeedTenths = 0;      // NVRAM 498
 };
 
 const std::vector<Profile>& profiles();

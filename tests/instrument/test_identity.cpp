@@ -54,8 +54,8 @@ TEST_P(ProfileOnChannel, IdentifiesAndMapsTheInstrument) {
     EXPECT_EQ(c.DimensioneLavori(), e.dimLavori);
     EXPECT_EQ(c.IndirizzoLavori(), e.indirizzoLavori);
     EXPECT_EQ(id.FineMemoriaLavori, e.fineLavori);
-    EXPECT_EQ(id.FineConfigurazione, 1000);
-    EXPECT_EQ(c.DimensioneConfigurazione(), 1000 - 46);
+    EXPECT_EQ(id.FineConfigurazione, 768);
+    EXPECT_EQ(c.DimensioneConfigurazione(), 768 - 46);
     EXPECT_EQ(id.MaxLenNome, e.maxLenNome);
     EXPECT_EQ(id.NumeroMassimoRipetizioni, e.ripetizioni);
     EXPECT_EQ(id.NumeroLavoriSelezionabili, e.selezionabili);

@@ -291,6 +291,14 @@ TEST(SendText, ChecksThatStopBeforeAnythingIsWritten) {
          {MessageResult::Yes},
          Outcome::Refused,
          {service::kSendTextQuestion, "room"}},
+        {"configuration that reaches into the new resources",
+         [](Bench& b) { sim::putWord(b.rig.instrument.nvram(), 16, 1000, 2); },
+         {MessageResult::Yes},
+         Outcome::Refused,
+         {service::kSendTextQuestion,
+          "The configuration of the KRN ends at 1000, the new texts begin at 768: they cannot "
+          "be sent without changing the configuration.\nFormat the instrument instead.\n"
+          "Nothing was changed."}},
         {"press that will not lock",
          [](Bench& b) { b.rig.instrument.setPressLockRefused(true); },
          {},
