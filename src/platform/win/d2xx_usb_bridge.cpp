@@ -28,6 +28,13 @@ struct EepromTexts {
         r.Description = description.data();
         r.SerialNumber = serialNumber.data();
     }
+    // A record whose texts point here, with the signatures the driver wants for `version`.
+    void prepare(FT_PROGRAM_DATA& r, DWORD version) {
+        attach(r);
+        r.Signature1 = 0x00000000;
+        r.Signature2 = 0xFFFFFFFF;
+        r.Version = version;
+    }
 };
 
 template <std::size_t N>
@@ -264,10 +271,7 @@ FtStatus D2xxUsbBridge::EE_Read(FtHandle h, FtEepromData& data) {
     if (!d) return FtStatus::InvalidHandle;
     FT_PROGRAM_DATA r{};
     EepromTexts texts;
-    texts.attach(r);
-    r.Signature1 = 0x00000000;
-    r.Signature2 = 0xFFFFFFFF;
-    r.Version = data.version;
+    texts.prepare(r, data.version);
     const FT_STATUS s = api_->EE_Read(d, &r);
     if (s != 0) return status(s);
     data.vendorId = r.VendorId;
@@ -290,10 +294,7 @@ FtStatus D2xxUsbBridge::EE_Program(FtHandle h, const FtEepromData& data) {
     // zeroed.
     FT_PROGRAM_DATA r{};
     EepromTexts current;
-    current.attach(r);
-    r.Signature1 = 0x00000000;
-    r.Signature2 = 0xFFFFFFFF;
-    r.Version = data.version;
+    current.prepare(r, data.version);
     if (api_->EE_Read(d, &r) != 0) r.chipFields.fill(0);
     EepromTexts texts;
     texts.attach(r);
