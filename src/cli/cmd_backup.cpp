@@ -113,9 +113,7 @@ void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
     restore->add_flag("--calibration", r->calibration, "Restore the calibration");
     restore->add_flag("--config", r->config, "Restore the instrument configuration");
     restore->add_flag("--cylinder", r->cylinder, "Restore the press limits of an electric press");
-    restore->add_flag("--verify", r->verify,
-                      "Read back every write; a byte that stays wrong is reported with its "
-                      "address (exit 1)");
+    restore->add_flag("--verify", r->verify, kVerifyHelp);
     commands.push_back({restore, [r](Context& ctx) {
                             return runVerified(ctx, r->verify, [&] { return runRestore(ctx, *r); });
                         }});

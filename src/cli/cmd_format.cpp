@@ -18,6 +18,7 @@ struct FormatOptions {
     bool resetCounters = false;
     bool differencesOnly = false;
     bool yes = false;
+    bool verify = false;
 };
 
 int runFormat(Context& ctx, const FormatOptions& o) {
@@ -69,7 +70,10 @@ void addFormatCommand(CLI::App& app, std::vector<Command>& commands) {
         "--differences-only", o->differencesOnly,
         "Write nothing: log every byte that differs to Diff.asm in the program folder");
     format->add_flag("--yes", o->yes, "Answer Yes to both questions");
-    commands.push_back({format, [o](Context& ctx) { return runFormat(ctx, *o); }});
+    format->add_flag("--verify", o->verify, kVerifyHelp);
+    commands.push_back({format, [o](Context& ctx) {
+                            return runVerified(ctx, o->verify, [&] { return runFormat(ctx, *o); });
+                        }});
 }
 
 }  // namespace cli

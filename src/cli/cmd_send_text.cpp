@@ -46,10 +46,30 @@ std::optional<service::SendTextLanguages> parseLanguages(const std::string& text
     return l;
 }
 
+int runSendText(Context& ctx, const std::string& languages) {
+    const auto l = parseLanguages(languages);
+    if (!l) {
+        ctx.message("krnctl: unknown language in \"" + languages + "\"");
+        return kUsage;
+    }
+    const service::Outcome outcome = service::runCommand(
+        ctx, [&](service::CommandHost& host) { return service::sendText(host, *l); });
+    if (ctx.noInstrument()) return kUsage;
+    if (ctx.options().json)
+        std::cout << Json::object()
+                         .add("Lingua1", l->lingua1)
+                         .add("Lingua2", l->lingua2)
+                         .add("Esito", outcome == service::Outcome::Done)
+                         .str()
+                  << "\n";
+    return exitCode(outcome);
+}
+
 }  // namespace
 
 void addSendTextCommand(CLI::App& app, std::vector<Command>& commands) {
     auto languages = std::make_shared<std::string>();
+    auto verify = std::make_shared<bool>(false);
     CLI::App* s = app.add_subcommand(
         "send-text",
         "Send new display texts and menus to the instrument, keeping its configuration and jobs");
@@ -58,26 +78,11 @@ void addSendTextCommand(CLI::App& app, std::vector<Command>& commands) {
                   "(Italiano, English, Français, Español, Deutsch, Ceská) or its file code "
                   "(Ita, Ing, Fra, Spa, Ted, Cec)")
         ->required();
+    s->add_flag("--verify", *verify, kVerifyHelp);
     s->fallthrough();  // --yes and the other global options after the subcommand
-    commands.push_back({s, [languages](Context& ctx) {
-                            const auto l = parseLanguages(*languages);
-                            if (!l) {
-                                ctx.message("krnctl: unknown language in \"" + *languages + "\"");
-                                return static_cast<int>(kUsage);
-                            }
-                            const service::Outcome outcome =
-                                service::runCommand(ctx, [&](service::CommandHost& host) {
-                                    return service::sendText(host, *l);
-                                });
-                            if (ctx.noInstrument()) return static_cast<int>(kUsage);
-                            if (ctx.options().json)
-                                std::cout << Json::object()
-                                                 .add("Lingua1", l->lingua1)
-                                                 .add("Lingua2", l->lingua2)
-                                                 .add("Esito", outcome == service::Outcome::Done)
-                                                 .str()
-                                          << "\n";
-                            return exitCode(outcome);
+    commands.push_back({s, [languages, verify](Context& ctx) {
+                            return runVerified(ctx, *verify,
+                                               [&] { return runSendText(ctx, *languages); });
                         }});
 }
 

@@ -203,6 +203,9 @@ private:
 // the command; a difference that stayed is told with its address, and a command that would
 // otherwise have succeeded exits with kInstrumentFailed. Without verify the command just runs.
 int runVerified(Context& ctx, bool verify, const std::function<int()>& command);
+// The help of --verify on the commands that write.
+inline constexpr const char* kVerifyHelp =
+    "Read back every write; a byte that stays wrong is reported with its address (exit 1)";
 
 // "15", "0x0F" -> 15; nullopt for anything else or a value above 255.
 std::optional<std::uint8_t> parseByte(const std::string& text);

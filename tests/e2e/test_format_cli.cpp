@@ -29,7 +29,8 @@ TEST(FormatCli, ProfileFormatIdentifyAndJobList) {
     EXPECT_NE(r.out.find("All the values previously set up will be erased."), std::string::npos);
     EXPECT_EQ(r.out.find("Confirm?"), std::string::npos);
 
-    r = run(k + "format --profile " + profile + " --yes");
+    // --verify reads back every write of the format: a faulty cell would fail it with its address.
+    r = run(k + "format --profile " + profile + " --yes --verify");
     ASSERT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("Confirm?\n(Version detected: 2.48)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Format process successful.\n"), std::string::npos) << r.out;

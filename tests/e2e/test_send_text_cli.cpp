@@ -29,7 +29,7 @@ TEST(SendTextCli, NewTextsOverAPseudoTerminalThenIdentifyAndJobList) {
     EXPECT_EQ(r.exitCode, 3) << r.out;
     EXPECT_NE(r.out.find("Send text to KRN?"), std::string::npos) << r.out;
 
-    r = run(k + "send-text --languages Italiano,english --yes");
+    r = run(k + "send-text --languages Italiano,english --yes --verify");
     ASSERT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("The text has been sent succesfully."), std::string::npos) << r.out;
     EXPECT_TRUE(std::filesystem::exists(dir / "CopiaLavori.bin"));

@@ -288,3 +288,54 @@ TEST_F(FormatSend, OnThePacedSerialLineTheImageTakesItsWireTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// krnctl format --verify: each ten-byte write is read back with one block read (29 byte times
+// more: 6 request bytes sent and echoed, 17 answer bytes), each single byte too.
+TEST_F(FormatSend, VerifiedEveryWriteIsReadBackWithOneBlockRead) {
+    const std::string file = writeImage(1000);
+    rig.instrument.setPacing(true);
+    rig.control.nvram().verify = true;
+    const auto t0 = rig.clock.now();
+    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()));
+    const double seconds = std::chrono::duration<double>(rig.clock.now() - t0).count();
+    const double byteTime = 10.0 / 115200;
+    const auto header = service::puntatoriTestata(36, 51, false, profilo, sampleAddresses());
+    EXPECT_NEAR(seconds,
+                (100 * (35 + 29) + static_cast<double>(header.size()) * (17 + 29)) * byteTime,
+                1e-4);
+    const auto names = requestNames(rig);
+    EXPECT_EQ(std::vector(names.begin(), names.begin() + 4),
+              (std::vector<std::string>{"40", "41", "40", "41"}));
+    EXPECT_FALSE(rig.control.nvram().verifyFailure);
+}
+
+// A cell that keeps a wrong bit passes the frame check: without verification the image is
+// written wrong and the send ends well; with it, the block fails with the cell's address and
+// the technician is offered the retry box.
+TEST_F(FormatSend, VerifiedAFaultyCellInTheImageFailsTheBlockWithItsAddress) {
+    const std::string file = writeImage(20);
+    rig.instrument.setFaultyCell(58);
+    for (const bool verify : {false, true}) {
+        rig.control.nvram().verify = verify;
+        rig.control.nvram().verifyFailure.reset();
+        host.boxes.boxes.clear();
+        host.boxes.answers = {MessageResult::Cancel};
+        EXPECT_EQ(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()), !verify);
+        if (!verify) {
+            EXPECT_TRUE(host.boxes.boxes.empty());
+            continue;
+        }
+        ASSERT_EQ(host.boxes.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes.boxes[0].text, "Error. Try again?");
+        const auto& m = rig.control.nvram().verifyFailure;
+        ASSERT_TRUE(m);
+        EXPECT_TRUE(m->write);
+        EXPECT_EQ(m->address, 58);
+        EXPECT_EQ(m->expected, 13);
+        EXPECT_EQ(m->found, 12);
+    }
+}
+
+}  // namespace
