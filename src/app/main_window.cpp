@@ -98,6 +98,17 @@ void FMain::buildMenu() {
         actions_[e.name] = a;
     }
     action("mnuSoloDifferenze")->setCheckable(true);
+    // The workbench's own check mark, beside the differences mode: krnctl's --verify for every
+    // command run from the menu.
+    QAction* verify = new QAction("&Verify transfers", this);
+    verify->setObjectName("mnuVerifica");
+    verify->setCheckable(true);
+    verify->setToolTip(
+        "Read back every write to the instrument and read again what followed a line fault; a "
+        "byte that stays wrong fails the command with its address");
+    menus.at("mnuFile")->insertAction(action("mnuCambiaIdUSB"), verify);
+    actions_["mnuVerifica"] = verify;
+    connect(verify, &QAction::toggled, this, [this](bool on) { verifica = on; });
     auto enable = [this](const std::string& name) {
         QAction* a = action(name);
         a->setEnabled(true);

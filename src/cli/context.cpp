@@ -15,6 +15,7 @@
 #include "service/communication_test.h"
 #include "service/messages.h"
 #include "service/program_folder.h"
+#include "service/verification.h"
 #include "sim/profiles.h"
 
 namespace cli {
@@ -312,22 +313,11 @@ void Context::communicationError(const std::string& detail) {
 }
 
 int runVerified(Context& ctx, bool verify, const std::function<int()>& command) {
-    instrument::Nvram& nvram = ctx.instrument().nvram();
-    nvram.verify = verify;
-    nvram.verifyFailure.reset();
-    const int rc = command();
-    nvram.verify = false;
-    const auto& m = nvram.verifyFailure;
-    if (!m) return rc;
-    std::ostringstream text;
-    text << "krnctl: verify: ";
-    if (m->write)
-        text << "the byte written at &H" << std::hex << std::uppercase << m->address << std::dec
-             << " reads back " << m->found << " (" << m->expected << " was written)";
-    else
-        text << "the reads of &H" << std::hex << std::uppercase << m->address << std::dec
-             << " disagree (" << m->expected << ", " << m->found << ")";
-    ctx.message(text.str());
+    int rc = kDone;
+    const auto failure =
+        service::withVerification(ctx.instrument().nvram(), verify, [&] { rc = command(); });
+    if (!failure) return rc;
+    ctx.message("krnctl: verify: " + service::verifyFailureText(*failure));
     return rc == kDone ? kInstrumentFailed : rc;
 }
 

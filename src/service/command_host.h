@@ -67,6 +67,10 @@ public:
     // "&Esporta le differenze" (the entry's check mark): while set, the NVRAM send compares
     // instead of writing and logs each differing byte. Down when the program starts.
     bool soloDifferenze = false;
+    // "&Verify transfers" (the entry's check mark; krnctl --verify does the same per command):
+    // while set, runCommand reads back every write and reads again any read that followed a
+    // recovery. Down when the program starts.
+    bool verifica = false;
     // The language choice (FLingua): an index 0..5 of the language table, or nothing when the
     // technician closed it. availability: only the languages whose display-text file is complete.
     virtual std::optional<int> chooseLanguage(const std::string& title, bool availability) {

@@ -1,5 +1,6 @@
 #include "service/menu_commands.h"
 
+#include "service/answers.h"
 #include "service/clock_command.h"
 #include "service/communication_test.h"
 #include "service/controller.h"
@@ -14,6 +15,7 @@
 #include "service/setting_commands.h"
 #include "service/usb_commands.h"
 #include "service/value_commands.h"
+#include "service/verification.h"
 
 namespace service {
 
@@ -57,7 +59,13 @@ const std::map<std::string, MenuCommand>& menuCommands() {
 
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
-    return command(host);
+    if (!host.verifica) return command(host);
+    Outcome outcome = Outcome::Done;
+    const auto failure =
+        withVerification(host.control().nvram(), true, [&] { outcome = command(host); });
+    if (!failure) return outcome;
+    tell(host, "Verify: " + verifyFailureText(*failure) + ".", platform::MessageIcon::Critical);
+    return outcome == Outcome::Done ? Outcome::Failed : outcome;
 }
 
 }  // namespace service

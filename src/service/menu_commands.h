@@ -14,7 +14,9 @@ using MenuCommand = Outcome (*)(CommandHost&);
 
 const std::map<std::string, MenuCommand>& menuCommands();
 
-// Runs one command as the window does: the cancel flag down at its start.
+// Runs one command as the window does: the cancel flag down at its start; with
+// CommandHost::verifica, every transfer verified and a difference that stays told in a box
+// ("Verify: the byte written at &H3A reads back 12 (13 was written).") and the command failed.
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command);
 
 }  // namespace service

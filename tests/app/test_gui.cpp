@@ -165,6 +165,26 @@ TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
     EXPECT_FALSE(g.window.soloDifferenze);
 }
 
+TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
+    Gui g;
+    g.window.SetupMenu();
+    QAction* entry = g.window.action("mnuVerifica");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->text(), "&Verify transfers");
+    EXPECT_TRUE(entry->isVisible());
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(g.window.verifica);
+    // Beside the differences mode, above the USB identity.
+    const QList<QAction*> file = g.window.action("mnuFile")->menu()->actions();
+    const auto at = file.indexOf(entry);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(file[at + 1], g.window.action("mnuCambiaIdUSB"));
+    entry->trigger();
+    EXPECT_TRUE(g.window.verifica);
+    entry->trigger();
+    EXPECT_FALSE(g.window.verifica);
+}
+
 TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {
     Gui g;
     g.window.show();
