@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "e2e/programs.h"
 
@@ -43,6 +46,22 @@ TEST(FormatCli, ProfileFormatIdentifyAndJobList) {
     r = run(k + "--json job list");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "[]\n");
+
+    // Differences only: nothing is written, the bytes of the image that the option stage
+    // changed afterwards are listed (address, what the image holds, what the instrument holds).
+    fs::remove(dir / "Diff.asm");
+    const std::string trace = (dir / "trace.txt").string();
+    r = run(k + "--trace " + trace + " format --profile " + profile + " --yes --differences-only");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    std::ifstream in(dir / "Diff.asm", std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "38   OK: 0   0     BAD: 10   A\r");
+    std::ifstream t(trace);
+    const std::string frames{std::istreambuf_iterator<char>(t), {}};
+    EXPECT_NE(frames.find("# 41 "), std::string::npos);  // it read
+    EXPECT_EQ(frames.find("# 14 "), std::string::npos);  // and wrote nothing
+    EXPECT_EQ(frames.find("# 40 "), std::string::npos);
     fs::remove_all(dir);
 }
 
