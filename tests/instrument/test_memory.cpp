@@ -257,6 +257,33 @@ TEST_F(Verified, OnlyReadsThatFollowedARecoveryAreReadAgain) {
     }
 }
 
+// An answer that carries CHK 1 stands for a sum of 0 or 1: a single flipped bit that moves the
+// sum between them passes the frame check. Verified, such a read is made again.
+TEST_F(Verified, AnAnswerWithTheAmbiguousChecksumIsReadAgain) {
+    struct Case {
+        bool verify;
+        bool flipped;  // bit 0 of the answer's data byte (the echo is bytes 0..5)
+        std::uint8_t value;
+        std::size_t requests;
+    };
+    for (const Case& c :
+         {Case{false, true, 0xFE, 1}, Case{true, false, 0xFF, 2}, Case{true, true, 0xFF, 3}}) {
+        open("p36e51");
+        rig->control.nvram().verify = c.verify;
+        rig->instrument.nvram()[0x2000] = 0xFF;  // LEN 2 + 255: the sum is 1
+        if (c.flipped) rig->instrument.addFault({sim::Fault::Kind::CorruptByte, 7, {}, 0, {0x01}});
+        EXPECT_EQ(rig->control.ReadNVRam1Byte(0x2000), c.value) << c.verify << c.flipped;
+        EXPECT_EQ(rig->instrument.requests().size(), c.requests) << c.verify << c.flipped;
+        EXPECT_FALSE(rig->control.nvram().verifyFailure);
+    }
+    // Any other sum is read once.
+    open("p36e51");
+    rig->control.nvram().verify = true;
+    rig->instrument.nvram()[0x2000] = 0xFD;
+    EXPECT_EQ(rig->control.ReadNVRam1Byte(0x2000), 0xFD);
+    EXPECT_EQ(rig->instrument.requests().size(), 1u);
+}
+
 TEST_F(Verified, WithoutVerificationNothingIsReadAgain) {
     rig->control.nvram().verify = false;
     spoilWrites(0x2000, 1);
