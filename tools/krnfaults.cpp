@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -155,7 +156,10 @@ Outcome runProcess(std::vector<std::string> args, const fs::path& log) {
     Outcome o;
     pid_t pid = -1;
     const auto t0 = Clock::now();
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) return o;
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::cerr << "krnfaults: cannot start " << argv[0] << "\n";
+        std::exit(2);
+    }
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
@@ -305,6 +309,17 @@ int main(int argc, char** argv) {
 
     setup.work = fs::temp_directory_path() / ("krnfaults-" + std::to_string(::getpid()));
     fs::create_directories(setup.work);
+    // The runs start a copy: a krnctl being rebuilt meanwhile would fail to start and count as
+    // crashes.
+    std::error_code copied;
+    fs::copy_file(setup.krnctl, setup.work / "krnctl", fs::copy_options::overwrite_existing,
+                  copied);
+    if (copied) {
+        std::cerr << "krnfaults: cannot copy " << setup.krnctl << ": " << copied.message() << "\n";
+        fs::remove_all(setup.work);
+        return 2;
+    }
+    setup.krnctl = (setup.work / "krnctl").string();
     std::mt19937 rng(seed);
     std::cout << "seed " << seed << ", " << runs << " runs per cell, memory export of " << kCount
               << " bytes (p36e51)\n\n";
