@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint32_t kFrom = 0x10000;
 constexpr std::uint32_t kCount = 48;
 constexpr auto kHangLimit = std::chrono::seconds(60);
+// The write frames of an import of kCount bytes: it writes each byte on its own (command 14).
+constexpr int kWriteFrames = static_cast<int>(kCount);
 
 enum class Verdict { Correct, Detected, Undetected, Hang, Crash };
 
@@ -81,6 +84,12 @@ using Scenario = void (*)(sim::SimServer&, sim::SimInstrument&, const Aim&);
 
 int pick(std::mt19937& rng, int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(rng);
+}
+
+// The scenarios that run a memory import of kCount new bytes instead of the export: the
+// verdict compares the instrument's memory with the file.
+bool writes(const std::string& scenario) {
+    return scenario == "drop";
 }
 
 const std::vector<std::pair<std::string, Scenario>>& scenarios() {
@@ -132,6 +141,16 @@ const std::vector<std::pair<std::string, Scenario>>& scenarios() {
         {"restart",
          [](sim::SimServer&, sim::SimInstrument& in, const Aim& a) {
              in.addFault({Fault::Kind::Restart, 0, {}, a.frame});
+         }},
+        {"drop",
+         [](sim::SimServer& server, sim::SimInstrument& in, const Aim& a) {
+             // A memory import (see writes()): the link goes when one of its write frames has
+             // reached the instrument, before the answer leaves.
+             in.frameObserver = [&server, left = pick(a.rng, 0, kWriteFrames - 1)](
+                                    bool request, const platform::Bytes&,
+                                    std::uint8_t code) mutable {
+                 if (request && code == 14 && left-- == 0) server.dropLink();
+             };
          }},
     };
     return list;
@@ -229,8 +248,36 @@ std::vector<std::string> exportCommand(const Setup& setup, const std::string& de
             out.string()};
 }
 
-Verdict runOnce(const Setup& setup, bool udp, Scenario scenario, std::mt19937& rng, int frames,
-                double& seconds) {
+std::vector<std::string> importCommand(const Setup& setup, const std::string& desc,
+                                       const fs::path& file) {
+    return {setup.krnctl,
+            "--folder",
+            setup.work.string(),
+            "--instrument",
+            desc,
+            "--trace",
+            (setup.work / "trace.txt").string(),
+            "--yes",
+            "memory",
+            "import",
+            file.string()};
+}
+
+// A memory file that gives each of the kCount bytes a new value; the values go to `values`.
+void writeImportFile(const fs::path& file, const std::vector<std::uint8_t>& nvram,
+                     std::mt19937& rng, std::vector<std::uint8_t>& values) {
+    std::ofstream out(file, std::ios::binary);
+    values.clear();
+    for (std::uint32_t i = 0; i < kCount; ++i) {
+        const auto v = static_cast<std::uint8_t>((nvram[kFrom + i] + pick(rng, 1, 255)) % 256);
+        values.push_back(v);
+        out << std::hex << std::uppercase << kFrom + i << "   " << std::dec << int{v} << "   "
+            << std::hex << int{v} << "\r\n";
+    }
+}
+
+Verdict runOnce(const Setup& setup, bool udp, Scenario scenario, bool write, std::mt19937& rng,
+                int frames, double& seconds) {
     platform::SystemClock clock;
     sim::SimInstrument instrument(*sim::findProfile("p36e51"));
     instrument.setRestartSilence(std::chrono::milliseconds(1500));
@@ -249,11 +296,21 @@ Verdict runOnce(const Setup& setup, bool udp, Scenario scenario, std::mt19937& r
     server.start();
     const fs::path out = setup.work / "Memory.asm";
     fs::remove(out);
-    const Outcome o = runProcess(exportCommand(setup, desc, out), setup.work / "krnctl.log");
+    std::vector<std::uint8_t> values;
+    if (write) writeImportFile(out, instrument.nvram(), rng, values);
+    const Outcome o =
+        runProcess(write ? importCommand(setup, desc, out) : exportCommand(setup, desc, out),
+                   setup.work / "krnctl.log");
     server.stop();
     seconds = o.seconds;
     if (o.hung) return Verdict::Hang;
     if (o.signalled || o.exitCode < 0 || o.exitCode > 4) return Verdict::Crash;
+    if (write) {
+        const auto& m = instrument.nvram();
+        const bool written = std::equal(values.begin(), values.end(), m.begin() + kFrom);
+        if (o.exitCode != 0) return Verdict::Detected;
+        return written ? Verdict::Correct : Verdict::Undetected;
+    }
     int complete = 0;
     if (!valuesMatch(out, instrument.nvram(), complete)) return Verdict::Undetected;
     if (o.exitCode == 0 && complete == static_cast<int>(kCount)) return Verdict::Correct;
@@ -337,7 +394,7 @@ int main(int argc, char** argv) {
             Cell cell;
             for (int i = 0; i < runs; ++i) {
                 double seconds = 0;
-                const Verdict v = runOnce(setup, udp, scenario, rng, frames, seconds);
+                const Verdict v = runOnce(setup, udp, scenario, writes(name), rng, frames, seconds);
                 cell.add(v, seconds);
                 if (v == Verdict::Undetected || v == Verdict::Crash || v == Verdict::Hang) {
                     const fs::path keep =

@@ -56,7 +56,15 @@ int runExport(Context& ctx, const std::optional<std::string>& from,
 int runImport(Context& ctx, const std::string& file) {
     const std::string path = orMemoryFile(ctx, file);
     ctx.controller().clearCancel();
-    return finish(ctx, service::ImportMemory(ctx, path), path, "imported from");
+    service::ImportCount count;
+    const service::Outcome outcome = service::ImportMemory(ctx, path, &count);
+    // What a broken-off import leaves in the instrument: the bytes before the one it stopped at
+    // (that one may have been written too). Writing the file again completes it.
+    if (outcome != service::Outcome::Done && count.written < count.total)
+        ctx.message("krnctl: memory import stopped after " + std::to_string(count.written) +
+                    " of " + std::to_string(count.total) +
+                    " bytes; run it again to write the rest");
+    return finish(ctx, outcome, path, "imported from");
 }
 
 // The job copy runs in a conversation locked for the transfer, as "Send text..." holds it.

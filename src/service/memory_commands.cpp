@@ -117,7 +117,7 @@ Outcome ImportMemoryCommand(CommandHost& host) {
     return ImportMemory(host, "");
 }
 
-Outcome ImportMemory(CommandHost& host, const std::string& file) {
+Outcome ImportMemory(CommandHost& host, const std::string& file, ImportCount* count) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     const std::string path = memoryFile(host, file);
@@ -136,7 +136,9 @@ Outcome ImportMemory(CommandHost& host, const std::string& file) {
     }
     if (const Outcome o = conversation.lock(); o != Outcome::Done) return o;
     Transfer transfer(host, "Restore...", static_cast<long>(dump.entries.size()));
+    if (count) count->total = dump.entries.size();
     for (std::size_t i = 0; i < dump.entries.size(); ++i) {
+        if (count) count->written = i;
         const backup::DumpEntry& e = dump.entries[i];
         if (!c.ReadNVRam1Byte(e.address)) {
             tell(host, "Read file");
@@ -146,6 +148,7 @@ Outcome ImportMemory(CommandHost& host, const std::string& file) {
             tell(host, "Read file: " + (*lines)[static_cast<std::size_t>(e.line) - 1]);
             return Outcome::Failed;
         }
+        if (count) count->written = i + 1;
         if (!transfer.step(static_cast<long>(i) + 1)) return Outcome::Cancelled;
     }
     transfer.finish(true);

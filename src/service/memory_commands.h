@@ -1,6 +1,7 @@
 #pragma once
 // Byte-level copies of the instrument's NVRAM: the export of an address range to "Memory.asm",
 // its import, the export of the scrambled user list, and the "&Esporta le differenze" mode.
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -28,7 +29,13 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options);
 // "&Import memory...": the file is checked whole before the first write; every byte is read
 // (as a test of the link) and then written.
 Outcome ImportMemoryCommand(CommandHost& host);
-Outcome ImportMemory(CommandHost& host, const std::string& file);
+// written (when given): how many of the file's bytes were written before the import ended, and
+// how many the file holds.
+struct ImportCount {
+    std::size_t written = 0;
+    std::size_t total = 0;
+};
+Outcome ImportMemory(CommandHost& host, const std::string& file, ImportCount* count = nullptr);
 
 // "&Export users' list...": the user area, one scrambled number per byte, to a file the
 // technician chooses.

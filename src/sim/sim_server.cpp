@@ -212,12 +212,23 @@ void SimServer::pollOnce(int maxWaitMs) {
             if (fds[i].fd == udpCommand_) serveUdpCommand();
         }
     }
-    if (udpActive_)
+    if (dropRequested_) drop();
+    if (udpActive_ && udpEnabled_)
         flushUdp();
     else if (ptyEnabled_)
         flushPty();
     else
         instrument_.takeOutput(clock_.now());
+}
+
+void SimServer::drop() {
+    dropRequested_ = false;
+    if (ptyEnabled_) {
+        closeFd(ptyMaster_);
+        closeFd(ptySlaveKeep_);
+        ptyEnabled_ = false;
+    }
+    udpEnabled_ = false;  // the sockets stay bound: the host's datagrams vanish unanswered
 }
 
 void SimServer::run(const std::atomic<bool>& stop) {

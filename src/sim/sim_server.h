@@ -41,6 +41,12 @@ public:
     // port) sends the client `bytes`, which look like the instrument's output.
     void sendStrayDatagrams(int count, platform::Bytes bytes);
 
+    // The link is dropped (a cable pulled): the pseudo-terminal is closed, so that the host's
+    // port sees its line hang up, and the UDP ports take nothing any more and send nothing.
+    // Safe from the instrument's frame observer (the server thread): it takes effect when the
+    // byte being served has been taken.
+    void dropLink() { dropRequested_ = true; }
+
     // Work on the instrument while the server thread is held off.
     void withInstrument(const std::function<void(SimInstrument&)>& f);
 
@@ -51,6 +57,7 @@ private:
     void serveUdpCommand();
     void flushPty();
     void flushUdp();
+    void drop();
 
     SimInstrument& instrument_;
     platform::Clock& clock_;
@@ -76,6 +83,7 @@ private:
 
     std::mutex mutex_;
     std::atomic<bool> stopFlag_{false};
+    std::atomic<bool> dropRequested_{false};
     std::thread thread_;
 };
 

@@ -223,6 +223,32 @@ TEST(ImportMemory, AByteThatCannotBeReadEndsTheImportThere) {
     EXPECT_TRUE(endedCleanly(r.rig));
 }
 
+// How far an import got, for krnctl to tell: the bytes written before the one that failed.
+TEST(ImportMemory, TheCountSaysHowManyBytesWereWrittenBeforeItStopped) {
+    struct Case {
+        bool silentAtSecondWrite;  // after answering it: the third byte's read fails
+        Outcome outcome;
+        std::size_t written;
+    };
+    for (const Case& c : {Case{false, Outcome::Done, 3}, Case{true, Outcome::Failed, 2}}) {
+        Bench r;
+        write(r.folder.file("Memory.asm"), "5000   255   FF\r\n5001   0   0\r\n5002   10   A\r\n");
+        if (c.silentAtSecondWrite)
+            r.rig.instrument.frameObserver = [&r, writes = 0](bool request, const platform::Bytes&,
+                                                              std::uint8_t code) mutable {
+                if (request && code == 14 && ++writes == 2) r.rig.instrument.setSilent(true);
+            };
+        service::ImportCount count;
+        EXPECT_EQ(service::runCommand(r.host,
+                                      [&](service::CommandHost& h) {
+                                          return service::ImportMemory(h, "", &count);
+                                      }),
+                  c.outcome);
+        EXPECT_EQ(count.total, 3u);
+        EXPECT_EQ(count.written, c.written);
+    }
+}
+
 TEST(ImportMemory, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
     struct Case {
         const char* text;
