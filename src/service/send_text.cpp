@@ -180,6 +180,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         imagePath, folder, provisioning::parametriStrumento(c), profilo, host.controller());
     if (!image.ok) {
         if (!image.avviso.empty()) tell(host, image.avviso, MessageIcon::Critical);
+        tellImageFile(host, image);
         tell(host, kSendTextBuild, MessageIcon::Critical);
         return image.erroreFile.empty() ? Outcome::Refused : Outcome::FileError;
     }
