@@ -42,6 +42,10 @@ TEST(FormatCli, ProfileFormatIdentifyAndJobList) {
     r = run(k + "--json job list");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "[]\n");
+    // A freshly formatted instrument holds no jobs: the list says so instead of staying empty.
+    r = run(k + "job list");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "(no jobs)\n");
     fs::remove_all(dir);
 }
 
