@@ -28,6 +28,14 @@ std::string orMemoryFile(Context& ctx, const std::string& file) {
 
 int runExport(Context& ctx, const std::optional<std::string>& from,
               const std::optional<std::string>& to, const std::string& file, bool perByte) {
+    // The export would write an empty file and call it done.
+    if ((from ? nvramAddressValue(*from) : 0) >
+        (to ? nvramAddressValue(*to) : service::kUltimoIndirizzoExport)) {
+        ctx.message("krnctl: --from lies above --to (" +
+                    std::to_string(service::kUltimoIndirizzoExport) +
+                    " without --to): the range is empty");
+        return kUsage;
+    }
     ctx.answerInputs({from ? InputAnswer::of(*from) : InputAnswer::keep(),
                       to ? InputAnswer::of(*to) : InputAnswer::keep()});
     service::MemoryExportOptions options{orMemoryFile(ctx, file), perByte};
@@ -76,7 +84,8 @@ void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
         "export", "One line per address: hex address, decimal byte, hex byte");
     exp->add_option("--from", *from, "First address (default 0; &H for hexadecimal)")
         ->check(nvramAddress());
-    exp->add_option("--to", *to, "Last address (default 524287)")->check(nvramAddress());
+    exp->add_option("--to", *to, "Last address, not below --from (default 524287)")
+        ->check(nvramAddress());
     exp->add_option("-o,--output", *file, "The file (default Memory.asm in the program folder)");
     exp->add_flag("--per-byte", *perByte,
                   "Read one byte per frame even where the instrument reads 15");

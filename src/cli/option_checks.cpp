@@ -30,6 +30,11 @@ const CLI::Validator& nvramAddress() {
     return v;
 }
 
+std::int64_t nvramAddressValue(const std::string& text) {
+    const bool hex = text.size() > 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h');
+    return std::stoll(hex ? text.substr(2) : text, nullptr, hex ? 16 : 10);
+}
+
 const CLI::Validator& ipv4Address() {
     static const CLI::Validator v(
         [](const std::string& text) -> std::string {

@@ -3,12 +3,16 @@
 // fails one is a usage error (exit 2) before any instrument or module is reached.
 #include <CLI/CLI.hpp>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 namespace cli {
 
 // An NVRAM address as the export's input boxes take it: decimal or &H hexadecimal, within the
 // 24-bit address space.
 const CLI::Validator& nvramAddress();
+// The value of an address that passed nvramAddress().
+std::int64_t nvramAddressValue(const std::string& text);
 // An IPv4 address in dotted decimal: four numbers 0..255 (module commands go to literal
 // addresses only).
 const CLI::Validator& ipv4Address();

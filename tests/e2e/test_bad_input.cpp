@@ -39,6 +39,7 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "memory export --from xyz",
         "memory export --to '&H1000000'",
         "memory export --to 16777216",
+        "memory export --from 100 --to 99",
         "comm-test --count -1",
         "comm-test --count 1000001",
         "job show 256",
