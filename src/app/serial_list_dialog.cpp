@@ -61,9 +61,10 @@ bool FListaSN::open(int type) {
     type_ = type;
     assignment_.reset();
     path_ = service::serialListPath(host_.settings(), host_.programFolder());
-    const auto lines = service::readSerialList(path_);
+    backup::FileProblem problem;
+    const auto lines = service::readSerialList(path_, &problem);
     if (!lines) {
-        box(service::serialListMissingText());
+        box(service::serialListRefusedText(path_, problem));
         return false;
     }
     show(*lines);

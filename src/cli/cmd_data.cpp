@@ -154,7 +154,10 @@ int runJobList(Context& ctx) {
         else
             std::cout << (current ? "* " : "  ") << n << "  " << *name << "\n";
     }
-    if (ctx.options().json) std::cout << list.str() << "\n";
+    if (ctx.options().json)
+        std::cout << list.str() << "\n";
+    else if (*total == 0)
+        std::cout << "(no jobs)\n";
     return kDone;
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/option_checks.h"
 #include "link/ethernet_setup.h"
 #include "platform/system.h"
 #include "service/ethernet_commands.h"
@@ -19,10 +20,6 @@ struct EthernetOptions {
 };
 
 int runSetup(Context& ctx, const EthernetOptions& o) {
-    if (o.discovery.port < 1 || o.discovery.port > 65535) {
-        ctx.message("krnctl: --discovery-port takes 1..65535");
-        return kUsage;
-    }
     const krnlink::DiscoverySettings where{o.discovery.address,
                                            static_cast<std::uint16_t>(o.discovery.port)};
     krnlink::EthernetSetup setup(ctx.moduleSocket(), ctx.clock(), ctx.dialogs(), where, o.mac,
@@ -55,8 +52,11 @@ void addEthernetCommands(CLI::App& app, std::vector<Command>& commands) {
     setup
         ->add_option("--mac", o->mac,
                      "The module's MAC address, as \"krnctl list --ethernet\" shows it")
-        ->required();
-    setup->add_option("--ip", o->ip, "The new IP address, sent as typed")->required();
+        ->required()
+        ->check(moduleMac());
+    setup->add_option("--ip", o->ip, "The new IP address: four numbers 0..255 separated by dots")
+        ->required()
+        ->check(ipv4Address());
     addDiscoveryOptions(setup, o->discovery);
     commands.push_back({setup, [o](Context& ctx) { return runSetup(ctx, *o); }});
 }

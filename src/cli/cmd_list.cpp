@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/option_checks.h"
 #include "instrument/probe.h"
 #include "link/ethernet_discovery.h"
 #include "link/selection.h"
@@ -65,10 +66,6 @@ void printRows(const std::vector<krnlink::SelectionRow>& rows, bool json) {
 }
 
 int runList(Context& ctx, const ListOptions& o) {
-    if (o.discovery.port < 1 || o.discovery.port > 65535) {
-        ctx.message("krnctl: --discovery-port takes 1..65535");
-        return kUsage;
-    }
     instrument::InstrumentProbe probe(ctx.clock(), &ctx.usb(), &ctx.probeSocket());
     krnlink::SelectionList list(&ctx.usb(), &ctx.serialPorts(), probe, ctx.clock(), o.selection);
     list.fill();
@@ -91,8 +88,12 @@ int runList(Context& ctx, const ListOptions& o) {
 
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& o) {
     app->add_option("--discovery-address", o.address,
-                    "Where Ethernet discovery sends its module commands (default 255.255.255.255)");
-    app->add_option("--discovery-port", o.port, "The modules' command port (default 65535)");
+                    "Where Ethernet discovery sends its module commands: an IPv4 address "
+                    "(default 255.255.255.255)")
+        ->check(ipv4Address());
+    app->add_option("--discovery-port", o.port,
+                    "The modules' command port, 1..65535 (default 65535)")
+        ->check(CLI::Range(1, 65535));
 }
 
 void addListCommand(CLI::App& app, std::vector<Command>& commands) {

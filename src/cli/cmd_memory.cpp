@@ -4,31 +4,13 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/option_checks.h"
 #include "service/job_copy.h"
 #include "service/memory_commands.h"
 #include "service/menu_commands.h"
 
 namespace cli {
 namespace {
-
-// An NVRAM address as the export's input boxes take it, decimal or &H hexadecimal, within
-// the 24-bit address space; anything else is a usage error before the instrument is opened.
-const CLI::Validator kNvramAddress(
-    [](const std::string& text) -> std::string {
-        std::string digits = text;
-        int base = 10;
-        if (digits.size() > 2 && digits[0] == '&' && (digits[1] == 'H' || digits[1] == 'h')) {
-            digits = digits.substr(2);
-            base = 16;
-        }
-        const auto valid = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
-        if (digits.empty() || digits.size() > 8 ||
-            digits.find_first_not_of(valid) != std::string::npos ||
-            std::stoll(digits, nullptr, base) > 0xFFFFFF)
-            return "an NVRAM address: 0 to 16777215 (&HFFFFFF)";
-        return {};
-    },
-    "ADDRESS");
 
 int finish(Context& ctx, service::Outcome outcome, const std::string& file, const char* what) {
     if (ctx.noInstrument()) return kUsage;
@@ -46,6 +28,14 @@ std::string orMemoryFile(Context& ctx, const std::string& file) {
 
 int runExport(Context& ctx, const std::optional<std::string>& from,
               const std::optional<std::string>& to, const std::string& file, bool perByte) {
+    // The export would write an empty file and call it done.
+    if ((from ? nvramAddressValue(*from) : 0) >
+        (to ? nvramAddressValue(*to) : service::kUltimoIndirizzoExport)) {
+        ctx.message("krnctl: --from lies above --to (" +
+                    std::to_string(service::kUltimoIndirizzoExport) +
+                    " without --to): the range is empty");
+        return kUsage;
+    }
     ctx.answerInputs({from ? InputAnswer::of(*from) : InputAnswer::keep(),
                       to ? InputAnswer::of(*to) : InputAnswer::keep()});
     service::MemoryExportOptions options{orMemoryFile(ctx, file), perByte};
@@ -101,8 +91,9 @@ void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* exp = memory->add_subcommand(
         "export", "One line per address: hex address, decimal byte, hex byte");
     exp->add_option("--from", *from, "First address (default 0; &H for hexadecimal)")
-        ->check(kNvramAddress);
-    exp->add_option("--to", *to, "Last address (default 524287)")->check(kNvramAddress);
+        ->check(nvramAddress());
+    exp->add_option("--to", *to, "Last address, not below --from (default 524287)")
+        ->check(nvramAddress());
     exp->add_option("-o,--output", *file, "The file (default Memory.asm in the program folder)");
     exp->add_flag("--per-byte", *perByte,
                   "Read one byte per frame even where the instrument reads 15");

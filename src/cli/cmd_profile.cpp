@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/option_checks.h"
 #include "provisioning/profile_file.h"
 
 namespace cli {
@@ -107,7 +108,10 @@ void addProfileCommands(CLI::App& app, std::vector<Command>& commands) {
     created
         ->add_option("--history", o->history, "Jobs that keep a history, 0 (off) to 60 (default 3)")
         ->check(CLI::Range(0, 60));
-    created->add_option("--name", o->name, "Instrument name (default KRNVisual)");
+    created
+        ->add_option("--name", o->name,
+                     "Instrument name, one line of at most 64 characters (default KRNVisual)")
+        ->check(oneLineText(provisioning::kMassimoNomeStrumento));
     created->add_flag("--cylinder-alone", o->cylinderAlone, "Mounted on a bare cylinder");
     created->add_flag("--no-cylinder-chip", o->noCylinderChip,
                       "Do not use the cylinder identification chip");

@@ -18,6 +18,19 @@ struct UsbOptions {
     std::string serial;
 };
 
+// The serial-number list, read and checked before anything else happens; nothing (with the
+// message) when it is missing or broken.
+std::optional<std::vector<std::string>> serialList(Context& ctx) {
+    const std::string path = service::serialListPath(ctx.settings(), ctx.programFolder());
+    backup::FileProblem problem;
+    auto lines = service::readSerialList(path, &problem);
+    if (!lines)
+        ctx.message(problem.line > 0 ? "krnctl: cannot read " + path + ": line " +
+                                           std::to_string(problem.line) + ": " + problem.reason
+                                     : service::serialListMissingText());
+    return lines;
+}
+
 bool validType(Context& ctx, int type) {
     if (type == 3 || type == 4) return true;
     ctx.message("krnctl: --type takes 3 or 4");
@@ -26,6 +39,7 @@ bool validType(Context& ctx, int type) {
 
 int runProgram(Context& ctx, CLI::App* cmd, const UsbOptions& o) {
     if (!validType(ctx, o.type)) return kUsage;
+    if (!serialList(ctx)) return kFileError;
     // Without --instrument: the only chip attached, programmed or not (with several, a blank
     // serial number, which the command refuses as ambiguous).
     std::string serial;
@@ -48,12 +62,8 @@ int runSetIds(Context& ctx, const UsbOptions& o) {
 }
 
 int runList(Context& ctx) {
-    const std::string path = service::serialListPath(ctx.settings(), ctx.programFolder());
-    const auto lines = service::readSerialList(path);
-    if (!lines) {
-        ctx.message(service::serialListMissingText());
-        return kFileError;
-    }
+    const auto lines = serialList(ctx);
+    if (!lines) return kFileError;
     if (ctx.options().json) {
         Json list = Json::array();
         for (const auto& l : *lines) list.push(l);
@@ -66,12 +76,8 @@ int runList(Context& ctx) {
 
 int runNext(Context& ctx, const UsbOptions& o) {
     if (!validType(ctx, o.type)) return kUsage;
-    const std::string path = service::serialListPath(ctx.settings(), ctx.programFolder());
-    const auto lines = service::readSerialList(path);
-    if (!lines) {
-        ctx.message(service::serialListMissingText());
-        return kFileError;
-    }
+    const auto lines = serialList(ctx);
+    if (!lines) return kFileError;
     const long next =
         service::proposedSerialNumber(*lines, ctx.settings(), service::kProgramSettings, o.type);
     if (ctx.options().json)

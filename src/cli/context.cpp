@@ -288,7 +288,8 @@ void Context::showStatus(const std::string& text) {
 void Context::showProgress(long maximum) {
     maximum_ = maximum;
     bar_ = std::make_unique<TerminalProgress>(progressAllowed(), status_);
-    bar_->countBytes(controller_->progressScale());
+    // Stages counted in percent, cycles or seconds show their percentage only.
+    bar_->countBytes(controller_->bytesPerStep());
     bar_->show(0, maximum_);
 }
 

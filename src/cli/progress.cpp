@@ -35,20 +35,26 @@ std::string TerminalProgress::byteFigures(long doneBytes, long totalBytes, doubl
     return s + buf;
 }
 
+std::string TerminalProgress::line(const std::string& label, long done, long total,
+                                   long bytesPerStep, double seconds) {
+    const int percent = static_cast<int>(std::clamp(done * 100 / total, 0L, 100L));
+    const int filled = percent * 30 / 100;
+    char bar[64];
+    std::snprintf(bar, sizeof bar, " [%.*s%*s] %3d%%", filled, "##############################",
+                  30 - filled, "", percent);
+    std::string text = "\r" + label + bar;
+    if (bytesPerStep > 0) text += byteFigures(done * bytesPerStep, total * bytesPerStep, seconds);
+    return text;
+}
+
 void TerminalProgress::show(long done, long total) {
     if (!enabled_ || total <= 0) return;
     const int percent = static_cast<int>(std::clamp(done * 100 / total, 0L, 100L));
     if (percent == lastShown_) return;
     lastShown_ = percent;
-    const int filled = percent * 30 / 100;
-    std::string figures;
-    if (bytesPerStep_ > 0) {
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        figures = byteFigures(done * bytesPerStep_, total * bytesPerStep_, seconds);
-    }
-    std::fprintf(stderr, "\r%s [%.*s%*s] %3d%%%s", label_.c_str(), filled,
-                 "##############################", 30 - filled, "", percent, figures.c_str());
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    std::fputs(line(label_, done, total, bytesPerStep_, seconds).c_str(), stderr);
     std::fflush(stderr);
 }
 

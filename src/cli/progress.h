@@ -27,6 +27,10 @@ public:
 
     // The text after the bar: "  12.0 KiB/512.0 KiB  1.5 KiB/s  5:32 left".
     static std::string byteFigures(long doneBytes, long totalBytes, double seconds);
+    // The whole line for done of total: "\rLabel [###   ]  10%", then the byte figures when each
+    // step stands for bytesPerStep bytes (none for 0).
+    static std::string line(const std::string& label, long done, long total, long bytesPerStep,
+                            double seconds);
 
 private:
     bool enabled_;

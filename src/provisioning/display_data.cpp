@@ -1,5 +1,6 @@
 #include "provisioning/display_data.h"
 
+#include <algorithm>
 #include <array>
 
 #include "resources/language_files.h"
@@ -29,7 +30,93 @@ std::optional<std::string> traVirgolette(const std::string& riga) {
     return riga.substr(a + 1, b - a - 1);
 }
 
+// The length of the whole number at the start of t ("-" and digits), 0 when there is none.
+std::size_t numeroIniziale(const std::string& t) {
+    std::size_t i = !t.empty() && t[0] == '-' ? 1 : 0;
+    const std::size_t cifre = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+    return i > cifre ? i : 0;
+}
+
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A record field: a whole number alone, or (the last one) a whole number then blanks and text.
+bool campoNumerico(const std::string& campo, bool ultimo) {
+    const std::string t = resources::trimBlanks(campo);
+    const std::size_t n = numeroIniziale(t);
+    return n > 0 && (n == t.size() || (ultimo && blank(t[n])));
+}
+
+// The lines of one of the language's files, checked; nothing (with the problem) when the file
+// cannot be read or check finds a line at fault.
+template <typename T>
+std::optional<T> leggiRisorsa(
+    const std::string& percorso,
+    std::optional<backup::FileProblem> (*check)(const std::vector<std::string>&),
+    T (*interpreta)(const std::vector<std::string>&), backup::FileProblem* problema) {
+    const auto righe = resources::readRawLines(percorso);
+    if (!righe) return std::nullopt;
+    if (const auto errata = check(*righe)) {
+        if (problema) *problema = *errata;
+        return std::nullopt;
+    }
+    return interpreta(*righe);
+}
+
 }  // namespace
+
+std::optional<backup::FileProblem> rigaTestiErrata(const std::vector<std::string>& righe) {
+    std::map<long, int> viste;
+    for (std::size_t i = 0; i < righe.size(); ++i) {
+        const int riga = static_cast<int>(i) + 1;
+        const std::string t = resources::trimBlanks(righe[i]);
+        if (t.empty() || t[0] == ';') continue;  // blank lines and comments
+        const std::size_t n = numeroIniziale(t);
+        const std::size_t a = t.find('"');
+        if (n == 0 || n == t.size() || !blank(t[n]) || a == std::string::npos ||
+            resources::trimBlanks(t.substr(n)).front() != '"' || t.back() != '"' ||
+            t.size() - 1 == a)
+            return backup::FileProblem{riga, "not an entry (number, blank, text in double quotes)"};
+        const auto [prima, nuova] = viste.emplace(resources::leadingValue(t), riga);
+        if (!nuova)
+            return backup::FileProblem{riga, "entry " + std::to_string(prima->first) +
+                                                 " is given twice (first on line " +
+                                                 std::to_string(prima->second) + ")"};
+    }
+    return std::nullopt;
+}
+
+std::optional<backup::FileProblem> rigaMenuErrata(const std::vector<std::string>& righe) {
+    std::size_t i = 0;
+    for (; i < righe.size() && !righe[i].empty() && righe[i][0] == '"' && i < kMassimoRigheMenu;
+         ++i)
+        if (!traVirgolette(righe[i]))
+            return backup::FileProblem{static_cast<int>(i) + 1,
+                                       "the menu line has no closing double quote"};
+    for (; i < righe.size(); ++i) {
+        if (resources::trimBlanks(righe[i]).empty()) continue;
+        std::vector<std::string> campi;
+        for (std::size_t inizio = 0;;) {
+            const std::size_t virgola = righe[i].find(',', inizio);
+            campi.push_back(righe[i].substr(inizio, virgola - inizio));
+            if (virgola == std::string::npos) break;
+            inizio = virgola + 1;
+        }
+        const long usate = campoNumerico(campi[0], false) ? resources::leadingValue(campi[0]) : -1;
+        const std::size_t servono = 3 + static_cast<std::size_t>(std::max(usate, 0L));
+        bool ok = usate >= 0 && usate <= 3 && campi.size() >= servono;
+        for (std::size_t k = 0; ok && k < servono; ++k)
+            ok = campoNumerico(campi[k], k + 1 == servono);
+        if (!ok)
+            return backup::FileProblem{
+                static_cast<int>(i) + 1,
+                "not a menu record (lines used 0..3, icon, value field, one code per line, "
+                "separated by commas)"};
+    }
+    return std::nullopt;
+}
 
 TestiLingua testiDaRighe(const std::vector<std::string>& righe) {
     TestiLingua testi;
@@ -44,12 +131,12 @@ TestiLingua testiDaRighe(const std::vector<std::string>& righe) {
     return testi;
 }
 
-std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingua) {
+std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingua,
+                                            backup::FileProblem* problema) {
     const resources::LanguageFiles* l = resources::language(lingua);
     if (l == nullptr) return std::nullopt;
-    const auto righe = resources::readRawLines(resources::joinPath(folder, l->textFile));
-    if (!righe) return std::nullopt;
-    return testiDaRighe(*righe);
+    return leggiRisorsa(resources::joinPath(folder, l->textFile), &rigaTestiErrata, &testiDaRighe,
+                        problema);
 }
 
 long voceDelloSlot(int slot, const VersioneTesti& v) {
@@ -72,12 +159,12 @@ MenuLingua menuDaRighe(const std::vector<std::string>& righe) {
     return m;
 }
 
-std::optional<MenuLingua> leggiMenuLingua(const std::string& folder, int lingua) {
+std::optional<MenuLingua> leggiMenuLingua(const std::string& folder, int lingua,
+                                          backup::FileProblem* problema) {
     const resources::LanguageFiles* l = resources::language(lingua);
     if (l == nullptr) return std::nullopt;
-    const auto righe = resources::readRawLines(resources::joinPath(folder, l->menuFile));
-    if (!righe) return std::nullopt;
-    return menuDaRighe(*righe);
+    return leggiRisorsa(resources::joinPath(folder, l->menuFile), &rigaMenuErrata, &menuDaRighe,
+                        problema);
 }
 
 RecordMenu recordDaRiga(const std::string& riga) {

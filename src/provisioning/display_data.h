@@ -8,15 +8,24 @@
 #include <string>
 #include <vector>
 
+#include "backup/memory_files.h"
+
 namespace provisioning {
 
 // Entry number -> text (Windows-1252 bytes between the double quotes).
 using TestiLingua = std::map<long, std::string>;
 
-// The display-text file of a language; nothing when it cannot be read.
-std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingua);
+// The display-text file of a language; nothing when it cannot be read, or when one of its lines
+// is not an entry (problema, when given, then names the line; its line stays 0 for a file that
+// cannot be read). A line that the image would silently leave out would cut the instrument's
+// text table short at that entry.
+std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingua,
+                                            backup::FileProblem* problema = nullptr);
 // The display-text lines as numbered entries: number, blanks or a tab, text in double quotes.
 TestiLingua testiDaRighe(const std::vector<std::string>& righe);
+// The first line that is neither blank, a comment (";") nor an entry, or an entry whose number
+// came before.
+std::optional<backup::FileProblem> rigaTestiErrata(const std::vector<std::string>& righe);
 
 // The entry a text slot shows on an instrument of this version, as a 16-bit number: 65000 and
 // above stand for the negative entry (value - 65536).
@@ -38,8 +47,15 @@ struct MenuLingua {
     std::vector<std::string> testiRighe;  // the text of each table line, in file order
     std::vector<std::string> record;      // the record lines, empty ones dropped
 };
-std::optional<MenuLingua> leggiMenuLingua(const std::string& folder, int lingua);
+// The menu file of a language; nothing when it cannot be read or a line is malformed, as for
+// the display texts.
+std::optional<MenuLingua> leggiMenuLingua(const std::string& folder, int lingua,
+                                          backup::FileProblem* problema = nullptr);
 MenuLingua menuDaRighe(const std::vector<std::string>& righe);
+// The first malformed line: a table line without its closing double quote, or a record that is
+// not "lines used (0..3), icon, value field" and one whole number per line used, separated by
+// commas (text may follow the last number after a blank or a tab).
+std::optional<backup::FileProblem> rigaMenuErrata(const std::vector<std::string>& righe);
 inline constexpr std::size_t kMassimoRigheMenu = 1000;
 
 // One menu record: lines used, icon, value field, and the three line codes.

@@ -56,6 +56,15 @@ enum Passo : long {
     pPartizione = 95,
 };
 
+// The byte of an image or font line: a number 0..255, blanks around it allowed.
+std::optional<std::uint8_t> byteDellaRiga(const std::string& riga) {
+    const std::string t = resources::trimBlanks(riga);
+    if (t.empty() || t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoi(t) > 255)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(std::stoi(t));
+}
+
 class Costruttore {
 public:
     Costruttore(const std::string& cartella, const ParametriImmagine& v, const CProfilo& p,
@@ -75,6 +84,8 @@ private:
         return annullato_ ? false : !(annullato_ = !progress_.update(percento));
     }
     bool copiaFont(const char* nome);
+    // Stops the build for a file that cannot be read or, with its problem, is malformed.
+    void rifiuta(const std::string& file, const std::optional<backup::FileProblem>& problema);
     std::vector<std::int32_t> scriviTesti(const TestiLingua& testi);
     std::int32_t scriviMenu(const MenuLingua& menu);
     void scriviTabella(const std::vector<std::int32_t>& indirizzi);
@@ -88,12 +99,29 @@ private:
     bool annullato_ = false;
 };
 
+void Costruttore::rifiuta(const std::string& file,
+                          const std::optional<backup::FileProblem>& problema) {
+    out_.fileErrato = file;
+    out_.problema = problema;
+    out_.erroreFile = "cannot read " + file;
+    if (problema)
+        out_.erroreFile += ": line " + std::to_string(problema->line) + ": " + problema->reason;
+}
+
+// Every line of a font file goes into the image as it stands: one that is not a byte would
+// make the image unreadable after the instrument was erased for it.
 bool Costruttore::copiaFont(const char* nome) {
-    const auto righe = resources::readRawLines(resources::joinPath(cartella_, nome));
+    const std::string file = resources::joinPath(cartella_, nome);
+    const auto righe = resources::readRawLines(file);
     if (!righe) {
-        out_.erroreFile = "cannot read " + resources::joinPath(cartella_, nome);
+        rifiuta(file, std::nullopt);
         return false;
     }
+    for (std::size_t i = 0; i < righe->size(); ++i)
+        if (!resources::trimBlanks((*righe)[i]).empty() && !byteDellaRiga((*righe)[i])) {
+            rifiuta(file, backup::FileProblem{static_cast<int>(i) + 1, "not a number 0..255"});
+            return false;
+        }
     for (const std::string& r : *righe)
         if (!resources::trimBlanks(r).empty()) w_.copiaRiga(r);
     return true;
@@ -134,21 +162,26 @@ void Costruttore::scriviTabella(const std::vector<std::int32_t>& indirizzi) {
 
 void Costruttore::blocchi() {
     const bool seconda = conSecondaLingua(v_.protocollo, v_.estensioni);
-    const auto testi1 = leggiTestiLingua(cartella_, profilo_.Lingua1);
-    const auto menu1 = leggiMenuLingua(cartella_, profilo_.Lingua1);
-    const auto testi2 = seconda ? leggiTestiLingua(cartella_, profilo_.Lingua2) : std::nullopt;
-    const auto menu2 = seconda ? leggiMenuLingua(cartella_, profilo_.Lingua2) : std::nullopt;
-    const auto mancante = [&](int lingua, bool menu) {
+    // One problem for each of the four files: the first one at fault is told.
+    std::array<backup::FileProblem, 4> p{};
+    const auto testi1 = leggiTestiLingua(cartella_, profilo_.Lingua1, &p[0]);
+    const auto menu1 = leggiMenuLingua(cartella_, profilo_.Lingua1, &p[1]);
+    const auto testi2 =
+        seconda ? leggiTestiLingua(cartella_, profilo_.Lingua2, &p[2]) : std::nullopt;
+    const auto menu2 = seconda ? leggiMenuLingua(cartella_, profilo_.Lingua2, &p[3]) : std::nullopt;
+    const auto mancante = [&](int lingua, bool menu, const backup::FileProblem& problema) {
         const resources::LanguageFiles* l = resources::language(lingua);
-        out_.erroreFile =
-            "cannot read " +
-            (l == nullptr ? std::string("the files of language ") + std::to_string(lingua)
-                          : resources::joinPath(cartella_, menu ? l->menuFile : l->textFile));
+        if (l == nullptr) {
+            out_.erroreFile = "cannot read the files of language " + std::to_string(lingua);
+            return;
+        }
+        rifiuta(resources::joinPath(cartella_, menu ? l->menuFile : l->textFile),
+                problema.line > 0 ? std::optional(problema) : std::nullopt);
     };
-    if (!testi1) return mancante(profilo_.Lingua1, false);
-    if (!menu1) return mancante(profilo_.Lingua1, true);
-    if (seconda && !testi2) return mancante(profilo_.Lingua2, false);
-    if (seconda && !menu2) return mancante(profilo_.Lingua2, true);
+    if (!testi1) return mancante(profilo_.Lingua1, false, p[0]);
+    if (!menu1) return mancante(profilo_.Lingua1, true, p[1]);
+    if (seconda && !testi2) return mancante(profilo_.Lingua2, false, p[2]);
+    if (seconda && !menu2) return mancante(profilo_.Lingua2, true, p[3]);
     if (!passo(pCompatibile)) return;
 
     bool ok = scriviParteConfigurazione(w_, v_, profilo_, *testi1);
@@ -257,6 +290,7 @@ Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
     if (!resources::replaceRawLines(nomeFile, out.righe)) {
         out.ok = false;
         out.erroreFile = "cannot write " + nomeFile;
+        out.fileErrato = nomeFile;
     }
     return out;
 }
@@ -269,15 +303,12 @@ std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& pa
     std::vector<std::uint8_t> out;
     out.reserve(righe->size());
     for (const std::string& r : *righe) {
-        const std::string t = resources::trimBlanks(r);
-        const bool numero = !t.empty() && t.size() <= 3 &&
-                            t.find_first_not_of("0123456789") == std::string::npos &&
-                            std::stoi(t) <= 255;
-        if (!numero) {
+        const auto b = byteDellaRiga(r);
+        if (!b) {
             if (rigaErrata) *rigaErrata = static_cast<int>(out.size()) + 1;
             return std::nullopt;
         }
-        out.push_back(static_cast<std::uint8_t>(std::stoi(t)));
+        out.push_back(*b);
     }
     return out;
 }

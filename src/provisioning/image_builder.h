@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/memory_files.h"
 #include "provisioning/profilo.h"
 
 namespace platform {
@@ -59,8 +60,12 @@ struct IndirizziImmagine {
 
 struct Immagine {
     bool ok = false;
-    std::string avviso;      // the box to show ("Ask for Bugfix !!!!", "OUT OF MEMORY!!!!"), or ""
-    std::string erroreFile;  // a file that could not be read or written, or ""
+    std::string avviso;  // the box to show ("Ask for Bugfix !!!!", "OUT OF MEMORY!!!!"), or ""
+    // A file that could not be read or written, or "": "cannot read PATH", "cannot read PATH:
+    // line N: why" for a malformed one, "cannot write PATH".
+    std::string erroreFile;
+    std::string fileErrato;                       // that file's path
+    std::optional<backup::FileProblem> problema;  // its line at fault, when it was malformed
     IndirizziImmagine indirizzi;
     std::vector<std::string> righe;  // the lines of the file
     std::vector<std::uint8_t> byte;  // the same, as NVRAM bytes from address 46

@@ -1,11 +1,15 @@
 #include "provisioning/profile_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "backup/ini_file.h"
+#include "backup/memory_files.h"
 
 namespace provisioning {
 namespace {
@@ -53,12 +57,60 @@ const std::vector<CampoNumerico>& campiNumerici() {
 }
 
 constexpr const char* kChiaveNome = "NomeStrumento";
-constexpr std::size_t kMassimoNome = 64;
 
 std::string numero(double v) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", v);
     return buffer;
+}
+
+bool stessaChiave(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool intestazione(const std::string& riga) {
+    return !riga.empty() && riga[0] == '[' && riga.find(']') != std::string::npos;
+}
+
+// The first line of the profile section that the reader would not take: a line that is not
+// "Key=value", a key that is no field of the profile (a misspelt key would leave its field at
+// the default without a word), a key given twice, a second profile section. Blank lines and
+// comments (";") pass.
+std::optional<backup::FileProblem> rigaErrata(const backup::IniFile& ini) {
+    const std::string sezione = std::string("[") + kSezioneFileProfilo + "]";
+    std::int32_t i = 1;
+    while (i <= ini.Count() && !stessaChiave(ini.Riga(i).substr(0, sezione.size()), sezione)) ++i;
+    std::map<std::string, std::int32_t> viste;  // key in lower case -> its line
+    bool dentro = true;                         // in the profile section
+    for (++i; i <= ini.Count(); ++i) {
+        const std::string& riga = ini.Riga(i);
+        if (intestazione(riga)) {
+            if (stessaChiave(riga.substr(0, sezione.size()), sezione))
+                return backup::FileProblem{i, "a second " + sezione + " section"};
+            dentro = false;
+        }
+        if (!dentro || riga.find_first_not_of(" \t") == std::string::npos || riga[0] == ';')
+            continue;
+        const std::size_t uguale = riga.find('=');
+        if (uguale == std::string::npos) return backup::FileProblem{i, "not \"Key=value\""};
+        const std::string chiave = riga.substr(0, uguale);
+        const bool nota =
+            stessaChiave(chiave, kChiaveNome) ||
+            std::any_of(campiNumerici().begin(), campiNumerici().end(),
+                        [&](const CampoNumerico& c) { return stessaChiave(chiave, c.chiave); });
+        if (!nota) return backup::FileProblem{i, "\"" + chiave + "\" is not a key of a profile"};
+        std::string minuscola = chiave;
+        for (char& c : minuscola)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const auto [prima, nuova] = viste.emplace(minuscola, i);
+        if (!nuova)
+            return backup::FileProblem{i, chiave + " is given twice (first on line " +
+                                              std::to_string(prima->second) + ")"};
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -75,6 +127,11 @@ ProfiloLetto leggiFileProfilo(const std::string& path) {
     if (!ini.ChiaveTrovata())
         return {std::nullopt, path + " is not a profile file: it has no [" +
                                   std::string(kSezioneFileProfilo) + "] section"};
+    const auto rifiuto = [&](std::int32_t riga, const std::string& perche) {
+        return ProfiloLetto{
+            std::nullopt, "cannot read " + path + ": line " + std::to_string(riga) + ": " + perche};
+    };
+    if (const auto errata = rigaErrata(ini)) return rifiuto(errata->line, errata->reason);
     CProfilo p;
     p.Inizializza();
     for (const CampoNumerico& c : campiNumerici()) {
@@ -83,16 +140,16 @@ ProfiloLetto leggiFileProfilo(const std::string& path) {
         if (!testo) continue;
         const std::optional<double> v = backup::IniFile::parseWholeNumber(*testo);
         if (!v || *v != std::floor(*v) || *v < c.minimo || *v > c.massimo)
-            return {std::nullopt, path + ": " + c.chiave + " must be a whole number from " +
-                                      std::to_string(c.minimo) + " to " +
-                                      std::to_string(c.massimo) + ", not \"" + *testo + "\""};
+            return rifiuto(ini.Index(), std::string(c.chiave) + " must be a whole number from " +
+                                            std::to_string(c.minimo) + " to " +
+                                            std::to_string(c.massimo) + ", not \"" + *testo + "\"");
         c.scrivi(p, static_cast<long>(*v));
     }
     ini.Target(kChiaveNome);
     if (const std::optional<std::string> nome = ini.ValueRead()) {
-        if (nome->size() > kMassimoNome)
-            return {std::nullopt, path + ": " + kChiaveNome + " is longer than " +
-                                      std::to_string(kMassimoNome) + " characters"};
+        if (nome->size() > kMassimoNomeStrumento)
+            return rifiuto(ini.Index(), std::string(kChiaveNome) + " is longer than " +
+                                            std::to_string(kMassimoNomeStrumento) + " characters");
         p.NomeStrumento = *nome;
     }
     return {p, {}};

@@ -11,6 +11,8 @@
 namespace provisioning {
 
 inline constexpr const char* kSezioneFileProfilo = "Profilo";
+// The longest instrument name a profile file keeps (bytes).
+inline constexpr std::size_t kMassimoNomeStrumento = 64;
 
 struct ProfiloLetto {
     std::optional<CProfilo> profilo;  // nothing when the file was refused

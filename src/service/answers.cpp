@@ -43,8 +43,9 @@ long long lenientWholeNumber(const std::string& text) {
     return std::llround(backup::IniFile::parseNumber(text));
 }
 
-Transfer::Transfer(CommandHost& host, const std::string& status, long total) : host_(host) {
-    host_.controller().StartTransfer(total);
+Transfer::Transfer(CommandHost& host, const std::string& status, long total, TransferUnit unit)
+    : host_(host) {
+    host_.controller().StartTransfer(total, unit);
     host_.progressView().showStatus(status);
 }
 

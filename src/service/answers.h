@@ -5,6 +5,7 @@
 #include <string>
 
 #include "service/command_host.h"
+#include "service/controller.h"
 
 namespace service {
 
@@ -27,7 +28,8 @@ long long lenientWholeNumber(const std::string& text);
 // 256 units and tells whether the technician cancelled; the bar is hidden at the end.
 class Transfer {
 public:
-    Transfer(CommandHost& host, const std::string& status, long total);
+    Transfer(CommandHost& host, const std::string& status, long total,
+             TransferUnit unit = TransferUnit::Bytes);
     ~Transfer();
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;

@@ -81,7 +81,8 @@ std::string CMain::stageText(int stage) {
     }
 }
 
-void CMain::StartTransfer(long total) {
+void CMain::StartTransfer(long total, TransferUnit unit) {
+    unit_ = unit;
     scale_ = scaleFor(total);
     maximum_ = total / scale_;
     ProgressView& view = host_.progressView();

@@ -18,6 +18,10 @@ enum IdProcess : int {
     idProc_Clean = 4,
 };
 
+// What a transfer's count counts: bytes (the bar can show them with the rate), a percentage, or
+// steps of another kind (cycles of the memory test, seconds).
+enum class TransferUnit { Bytes, Percent, Steps };
+
 class CMain final : public platform::Progress {
 public:
     explicit CMain(CommandHost& host) : host_(host) {}
@@ -30,7 +34,7 @@ public:
 
     // Transfers.
     void setStage(int stage) { stage_ = stage; }
-    void StartTransfer(long total);
+    void StartTransfer(long total, TransferUnit unit = TransferUnit::Bytes);
     // Returns the cancel flag ("stop").
     bool UpdateTransfer(long count);
     void StopTransfer(bool completed);
@@ -39,6 +43,10 @@ public:
     // Every command starts with the flag down: a Cancel belongs to the command it was given in.
     void clearCancel() { cancel_ = false; }
     int progressScale() const { return scale_; }
+    TransferUnit progressUnit() const { return unit_; }
+    // The bytes one step of the bar stands for in the running transfer; 0 when it counts no
+    // bytes (a percentage, cycles, seconds).
+    long bytesPerStep() const { return unit_ == TransferUnit::Bytes ? scale_ : 0; }
 
     // The transfer counter: bytes sent in the current step of an NVRAM send.
     long transferCount() const { return transferred_; }
@@ -48,7 +56,8 @@ public:
     static std::string stageText(int stage);
 
     // platform::Progress
-    void start(long total) override { StartTransfer(total); }
+    // The core's own progress (the image build) counts in percent.
+    void start(long total) override { StartTransfer(total, TransferUnit::Percent); }
     bool update(long done) override { return !UpdateTransfer(done); }
     void stop(bool ok) override { StopTransfer(ok); }
 
@@ -56,6 +65,7 @@ private:
     CommandHost& host_;
     bool cancel_ = false;
     int scale_ = 1;
+    TransferUnit unit_ = TransferUnit::Bytes;
     long maximum_ = 0;
     int stage_ = -1;
     long transferred_ = 0;

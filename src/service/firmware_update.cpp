@@ -82,7 +82,7 @@ std::vector<FirmwareBlock> firmwareBlocks(std::int16_t protocollo, std::int16_t 
 bool FirmwareUpdater::ImpostaModoAggiornamento(bool attivo) {
     instrument::UCKRNVisual& c = host_.control();
     if (c.LoaderAttivo() == attivo) return true;
-    Transfer restart(host_, "Restart...", 100);
+    Transfer restart(host_, "Restart...", 100, TransferUnit::Percent);
     const bool ok = c.SetUpdateMode(attivo, host_.controller());
     restart.finish(ok);
     if (!ok) tell(host_, "Update mode error", MessageIcon::Critical);

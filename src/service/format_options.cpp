@@ -234,7 +234,7 @@ bool ConcludiFormattazione(CommandHost& host, bool elettrica, const CProfilo& p,
                            bool completaFirma) {
     CMain& c = host.controller();
     instrument::UCKRNVisual& control = host.control();
-    c.StartTransfer(100);
+    c.StartTransfer(100, TransferUnit::Percent);
     bool ok = !c.Annullando() && riavvia(host, 40, 0) && !c.Annullando();
     if (ok && !host.soloDifferenze) {
         const instrument::PressLock lock = control.BloccaPressa();

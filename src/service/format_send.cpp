@@ -3,7 +3,9 @@
 #include <array>
 #include <vector>
 
+#include "service/answers.h"
 #include "service/controller.h"
+#include "service/job_copy.h"
 #include "service/nvram_writes.h"
 
 namespace service {
@@ -104,6 +106,19 @@ bool InviaFileNVRAM1(CommandHost& host, const std::string& nomeFile, bool cancel
     }
     c.StopTransfer(ok);
     return ok;
+}
+
+void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine) {
+    if (immagine.erroreFile.empty()) return;
+    if (immagine.problema)
+        tellRefusedFile(host, immagine.fileErrato, immagine.problema->line,
+                        immagine.problema->reason);
+    else if (immagine.fileErrato.empty())
+        tell(host, immagine.erroreFile, platform::MessageIcon::Exclamation);
+    else if (immagine.erroreFile.rfind("cannot write", 0) == 0)
+        tellCannotWrite(host, immagine.fileErrato);
+    else
+        tellCannotRead(host, immagine.fileErrato);
 }
 
 }  // namespace service

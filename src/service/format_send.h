@@ -27,6 +27,10 @@ bool InviaFileNVRAM1(CommandHost& host, const std::string& nomeFile, bool cancel
                      const provisioning::IndirizziImmagine& indirizzi,
                      std::int32_t da = kInizioImmagine);
 
+// The box of an image that could not be built for a file of the program folder (missing,
+// malformed with its line, or the image file that cannot be written). Nothing for other builds.
+void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine);
+
 // The header bytes InviaFileNVRAM1 writes after the image, as (address, value) in their order.
 struct ByteTestata {
     std::int32_t indirizzo;

@@ -7,6 +7,7 @@
 #include "backup/memory_files.h"
 #include "platform/text_file.h"
 #include "service/answers.h"
+#include "service/messages.h"
 
 namespace service {
 
@@ -20,10 +21,7 @@ void tellCannotWrite(CommandHost& host, const std::string& path) {
 
 void tellRefusedFile(CommandHost& host, const std::string& path, int line,
                      const std::string& reason) {
-    tell(host,
-         "The file " + path + " is not valid at line " + std::to_string(line) + ": " + reason +
-             ".\nNothing was written.",
-         platform::MessageIcon::Exclamation);
+    tell(host, text::refusedFile(path, line, reason), platform::MessageIcon::Exclamation);
 }
 
 std::int32_t jobMemoryCapacity(const instrument::UCKRNVisual& control) {

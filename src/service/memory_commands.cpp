@@ -76,7 +76,8 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
     if (!description) return Outcome::Cancelled;
     const auto first = askAddress(host, "Indirizzo di partenza", "0");
     if (!first) return Outcome::Cancelled;
-    const auto last = askAddress(host, "Indirizzo finale", "524287");
+    const auto last =
+        askAddress(host, "Indirizzo finale", std::to_string(kUltimoIndirizzoExport).c_str());
     if (!last) return Outcome::Cancelled;
     // Addresses are 24 bits on the wire; anything else would wrap onto other bytes.
     if (*first < 0 || *last > 0xFFFFFF) {

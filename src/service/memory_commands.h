@@ -2,6 +2,7 @@
 // Byte-level copies of the instrument's NVRAM: the export of an address range to "Memory.asm",
 // its import, the export of the scrambled user list, and the "&Esporta le differenze" mode.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -15,6 +16,8 @@ namespace service {
 // "1" under application "krnsetup", section "Preferenze", key "ExportPerByte".
 inline constexpr const char* kSettingsApplication = "krnsetup";
 inline constexpr const char* kExportPerByteKey = "ExportPerByte";
+// The last address the export offers.
+inline constexpr std::int32_t kUltimoIndirizzoExport = 524287;
 
 struct MemoryExportOptions {
     std::string file;      // "" = "Memory.asm" in the program folder

@@ -56,7 +56,7 @@ bool passata(CommandHost& host, int passo, bool& ok, bool& errore, bool& stop) {
 
 bool testDalComputer(CommandHost& host, int cicli, bool& errore) {
     CMain& controller = host.controller();
-    controller.StartTransfer(static_cast<long>(cicli) * kBitIndirizzo);
+    controller.StartTransfer(static_cast<long>(cicli) * kBitIndirizzo, TransferUnit::Steps);
     bool ok = true;
     for (int passo = 1; passo <= cicli; ++passo) {
         bool stop = false;
@@ -84,7 +84,7 @@ bool testNelloStrumento(CommandHost& host, int cicli, bool& errore) {
     instrument::UCKRNVisual& c = host.control();
     platform::Clock& clock = host.clock();
     const long totale = static_cast<long>(cicli) * kSecondiPerCiclo;
-    controller.StartTransfer(totale);
+    controller.StartTransfer(totale, TransferUnit::Steps);
     const platform::TimePoint inizio = clock.now();
     int richiesti = cicli;
     bool collegamento = c.StartTestMemory(richiesti);

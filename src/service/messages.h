@@ -1,6 +1,8 @@
 #pragma once
 // The system's own message texts that more than one command shows. Each lives here once; a text
 // that only one command shows lives in that command's file.
+#include <string>
+
 namespace service::text {
 
 inline constexpr const char* kSelectInstrument = "Select instrument";
@@ -15,5 +17,11 @@ inline constexpr const char* kNoClock = "No clock";
 inline constexpr const char* kNoClockDot = "No clock.";
 inline constexpr const char* kKrnBlocking = "Is not possible the KRN's blocking.";
 inline constexpr const char* kCannotWriteFile = "Impossibile scrivere il file ";
+
+// A file refused, with its line at fault, before anything was written.
+inline std::string refusedFile(const std::string& path, int line, const std::string& reason) {
+    return "The file " + path + " is not valid at line " + std::to_string(line) + ": " + reason +
+           ".\nNothing was written.";
+}
 
 }  // namespace service::text

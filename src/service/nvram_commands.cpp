@@ -148,7 +148,7 @@ Outcome ResetHistoryCommand(CommandHost& host) {
     }
     if (ok) {
         CMain& controller = host.controller();
-        controller.StartTransfer(100);
+        controller.StartTransfer(100, TransferUnit::Percent);
         ok = c.ResetStrumento(0, 100, controller);
         controller.StopTransfer(ok);
         if (ok) tell(host, "Clean process successful.", MessageIcon::Information);

@@ -64,7 +64,7 @@ bool Write10byteToKRN(CommandHost& host, std::int32_t indirizzo,
 bool CancellaNVRAM(CommandHost& host) {
     CMain& c = host.controller();
     c.setTransferCount(0);
-    c.StartTransfer(100);
+    c.StartTransfer(100, TransferUnit::Percent);
     bool ok = true;
     for (std::int32_t a = 0; ok && a < 12; ++a) ok = WriteToKRN(host, a, 0);
     if (ok && host.control().Estensioni() >= 30)

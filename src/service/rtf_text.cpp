@@ -1,5 +1,6 @@
 #include "service/rtf_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -147,6 +148,36 @@ std::vector<std::string> readRtf(const std::string& doc) {
     }
     if (any) paragraphs.push_back(current);
     return paragraphs;
+}
+
+std::optional<backup::FileProblem> rtfProblem(const std::string& doc) {
+    const std::size_t start = doc.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos || doc.compare(start, 5, "{\\rtf") != 0) return std::nullopt;
+    int line =
+        1 + static_cast<int>(std::count(doc.begin(), doc.begin() + static_cast<long>(start), '\n'));
+    int depth = 0;
+    const auto fault = [&](const char* why) { return backup::FileProblem{line, why}; };
+    for (std::size_t i = start; i < doc.size(); ++i) {
+        const char c = doc[i];
+        if (c == '\n') {
+            ++line;
+        } else if (depth == 0 && c != '\r' && c != ' ' && c != '\t' && c != '\0' && i > start) {
+            return fault("text after the end of the document");
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            --depth;
+        } else if (c == '\\' && i + 1 < doc.size()) {
+            const char s = doc[++i];
+            if (s == '\n') ++line;
+            if (s == '\'' &&
+                (i + 2 >= doc.size() || !std::isxdigit(static_cast<unsigned char>(doc[i + 1])) ||
+                 !std::isxdigit(static_cast<unsigned char>(doc[i + 2]))))
+                return fault("a \"\\'\" escape without two hexadecimal digits");
+        }
+    }
+    if (depth > 0) return fault("the document ends before its last group is closed (cut short?)");
+    return std::nullopt;
 }
 
 }  // namespace service

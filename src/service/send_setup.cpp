@@ -83,7 +83,9 @@ bool collega(CommandHost& host, Conversation& conversation, const std::string& d
 
 Outcome esegui(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters) {
     CMain& c = host.controller();
-    const ErrPR code = SendSetup(host, profilo, resetCounters, host.programFolder());
+    bool fileRefused = false;
+    const ErrPR code = SendSetup(host, profilo, resetCounters, host.programFolder(), &fileRefused);
+    if (fileRefused) return Outcome::FileError;
     if (code != instrument::errPR_OK) {
         c.ShowErrorMsg(code);
         return code == instrument::errPR_VerInstrument ? Outcome::Refused : Outcome::Failed;
@@ -100,7 +102,7 @@ bool conferma(CommandHost& host, const std::string& text, MessageIcon icon) {
 }  // namespace
 
 ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters,
-                const std::string& tempFolder) {
+                const std::string& tempFolder, bool* fileRefused) {
     CMain& c = host.controller();
     c.clearCancel();
     c.setStage(idProc_Init);
@@ -112,10 +114,17 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
     if (!im.avviso.empty())
         host.dialogs().message({im.avviso, "", MessageIcon::Exclamation, MessageButtons::Ok, 0});
     ErrPR code = instrument::errPR_OK;
-    if (!im.ok)
+    if (!im.erroreFile.empty()) {
+        // A file of the program folder missing or malformed: told (with its line), and the
+        // instrument is left as it was.
+        tellImageFile(host, im);
+        if (fileRefused) *fileRefused = true;
+        code = instrument::errPR_Setup;
+    } else if (!im.ok) {
         code = c.Annullando() ? instrument::errPR_OK : instrument::errPR_VerInstrument;
-    else
+    } else {
         code = formatta(host, profilo, resetCounters, file, im.indirizzi);
+    }
     std::error_code ignored;
     std::filesystem::remove(file, ignored);
     return code;

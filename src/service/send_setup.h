@@ -19,9 +19,12 @@ inline constexpr const char* kValoriCancellati =
 // tempFolder ("RamSetup.asm") and is deleted at the end. errPR_OK also when the technician
 // cancelled (CMain::Annullando then tells). In the differences-only mode nothing is written:
 // no erase, no memory test, no counter, no restart; every byte of the format that differs from
-// the instrument is logged in "Diff.asm", created empty first.
+// the instrument is logged in "Diff.asm", created empty first. A file of the program folder
+// that is missing or malformed stops the format before anything is written: its box is shown,
+// fileRefused (when given) is set and the result is errPR_Setup.
 instrument::ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo,
-                            bool resetCounters, const std::string& tempFolder);
+                            bool resetCounters, const std::string& tempFolder,
+                            bool* fileRefused = nullptr);
 
 // "Instrument memory format..." and "Lumbro's instrument memory format...".
 Outcome FormMain_evInviaSetup(CommandHost& host);

@@ -85,7 +85,7 @@ bool invalidateSignature(CommandHost& host) {
     CMain& m = host.controller();
     instrument::UCKRNVisual& c = host.control();
     m.setTransferCount(0);
-    m.StartTransfer(100);
+    m.StartTransfer(100, TransferUnit::Percent);
     bool ok = WriteToKRN(host, 6, 0) && WriteToKRN(host, 11, 0);
     if (ok && c.Estensioni() >= 30) ok = WriteToKRN(host, 518, 0) && WriteToKRN(host, 523, 0);
     if (ok) ok = c.ResetStrumento(0, 100, m);
@@ -180,6 +180,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         imagePath, folder, provisioning::parametriStrumento(c), profilo, host.controller());
     if (!image.ok) {
         if (!image.avviso.empty()) tell(host, image.avviso, MessageIcon::Critical);
+        tellImageFile(host, image);
         tell(host, kSendTextBuild, MessageIcon::Critical);
         return image.erroreFile.empty() ? Outcome::Refused : Outcome::FileError;
     }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/system.h"
+#include "service/messages.h"
 #include "service/rtf_text.h"
 
 namespace service {
@@ -58,12 +59,22 @@ std::string serialListMissingText() {
     return "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN";
 }
 
-std::optional<std::vector<std::string>> readSerialList(const std::string& path) {
+std::optional<std::vector<std::string>> readSerialList(const std::string& path,
+                                                       backup::FileProblem* problem) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
+    if (const auto broken = rtfProblem(text)) {
+        if (problem) *problem = *broken;
+        return std::nullopt;
+    }
     return readRtf(text);
+}
+
+std::string serialListRefusedText(const std::string& path, const backup::FileProblem& problem) {
+    return problem.line > 0 ? text::refusedFile(path, problem.line, problem.reason)
+                            : serialListMissingText();
 }
 
 bool writeSerialList(const std::string& path, const std::vector<std::string>& lines) {
@@ -169,9 +180,10 @@ AssignResult assignSerialNumber(const std::string& listPath, platform::SettingsS
         result.error = serialListBusyText(lock.path());
         return result;
     }
-    auto lines = readSerialList(listPath);
+    backup::FileProblem problem;
+    auto lines = readSerialList(listPath, &problem);
     if (!lines) {
-        result.error = serialListMissingText();
+        result.error = serialListRefusedText(listPath, problem);
         return result;
     }
     const long next = proposedSerialNumber(*lines, settings, application, request.type);

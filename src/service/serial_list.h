@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/memory_files.h"
 #include "platform/clock.h"
 #include "platform/settings_store.h"
 
@@ -27,8 +28,14 @@ std::string serialListPath(const platform::SettingsStore& settings,
 // "File not found" with the line that tells where the path is set.
 std::string serialListMissingText();
 
-// The paragraphs of the list; nothing when the file cannot be read.
-std::optional<std::vector<std::string>> readSerialList(const std::string& path);
+// The paragraphs of the list; nothing when the file cannot be read, or when it is a rich-text
+// document that is broken (a list cut short has lost its last numbers, and one of them would be
+// given again): problem, when given, then names the line (it stays 0 for a missing file).
+std::optional<std::vector<std::string>> readSerialList(const std::string& path,
+                                                       backup::FileProblem* problem = nullptr);
+// The box for a list that readSerialList refused: "File not found" ... for a missing one, the
+// line at fault for a broken one.
+std::string serialListRefusedText(const std::string& path, const backup::FileProblem& problem);
 bool writeSerialList(const std::string& path, const std::vector<std::string>& lines);
 
 // The largest serial number in the lines (after "QX" and the type digit, or after "QX" in lines

@@ -64,9 +64,10 @@ std::optional<SerialAssignment> CommandHost::showSerialList(int type) {
 
 std::optional<SerialAssignment> serialListOnBoxes(CommandHost& host, int type) {
     const std::string path = serialListPath(host.settings(), host.programFolder());
-    const auto lines = readSerialList(path);
+    backup::FileProblem problem;
+    const auto lines = readSerialList(path, &problem);
     if (!lines) {
-        box(host, serialListMissingText(), MessageIcon::None);
+        box(host, serialListRefusedText(path, problem), MessageIcon::None);
         return std::nullopt;
     }
     if (type == 0) return std::nullopt;

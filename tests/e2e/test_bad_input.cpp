@@ -39,6 +39,7 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "memory export --from xyz",
         "memory export --to '&H1000000'",
         "memory export --to 16777216",
+        "memory export --from 100 --to 99",
         "comm-test --count -1",
         "comm-test --count 1000001",
         "job show 256",
@@ -72,6 +73,25 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "sn next --type 2",
         "list --discovery-port 0",
         "list --discovery-port 65536",
+        // Module commands go to loopback here even if a check let a value through.
+        "list --discovery-address 127.0.0.300",
+        "ethernet setup --mac 0036119A0001 --ip 127.0.0.3 --discovery-address 127.0.0 "
+        "--discovery-port 9",
+        "ethernet setup --mac 0036119A0001 --ip 127.0.0.3 --discovery-address 127.0.0.1 "
+        "--discovery-port 65536",
+        "ethernet setup --mac 0036119A0001 --ip 127.0.0.256 --discovery-address 127.0.0.1 "
+        "--discovery-port 9",
+        "ethernet setup --mac 0036/119A --ip 127.0.0.3 --discovery-address 127.0.0.1 "
+        "--discovery-port 9",
+        "update-mode maybe",
+        "fonts build --format 7x7",
+        "texts export --language 6",
+        "texts menu-format --language -1",
+        "profile new --model 0 --name "
+        "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx -o p2.ini",
+        "send-text --languages Ita,Klingon",
+        "memtest --cycles 255",
+        "screen -o display.jpg",
     };
     for (const std::string c : cases) {
         const e2e::Result r = run(pre + c);
@@ -96,14 +116,22 @@ TEST(BadInput, AnImageFileIsRefusedWithItsFirstBadLine) {
 
 // The commands that write what a file holds: a malformed file is refused with its line named
 // (exit 4), and the instrument sees no write (the trace holds no frame of command 14 or 40).
+// A file of the program folder (fonts, texts, menus, loader blocks, the serial-number list) is
+// put there for its row and taken away again.
 TEST(BadInput, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
     Dir dir;
+    for (const auto& e : fs::directory_iterator(KRN_DATA_DIR))
+        fs::copy_file(e.path(), dir.path / e.path().filename());
+    const std::string profile = dir.file("p.ini", "[Profilo]\r\nTipoElettroPressa=0\r\n");
+    const std::string firmware = dir.file("good.atm", "4096:1:2\r\n");
     struct Case {
-        std::string command;
+        std::string command;  // the file's path follows it when it is not in the program folder
         std::string file;
         std::string text;
         std::string named;  // what the message must contain
+        bool inFolder = false;
     };
+    const std::string format = "format --profile " + profile;
     const Case cases[] = {
         {"memory import", "Memory.asm", "10   1   1\r\n11   x   1\r\n", "line 2"},
         {"memory import", "Memory.asm", "10   300   1\r\n", "line 1"},
@@ -112,15 +140,31 @@ TEST(BadInput, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
         {"firmware update", "fw.atm", "not a record\r\n", "line 1"},
         // The backup store reads any text; a file without the instrument's section is refused.
         {"restore --config", "backup.ini", "[Strumento\r\nNome=abc\r\n", "[STRUMENTO]"},
+        {"format --profile", "bad.ini", "[Profilo]\r\nLingua1=1\r\nTipoElettroPresa=5\r\n",
+         "cannot read " + (dir.path / "bad.ini").string() +
+             ": line 3: \"TipoElettroPresa\" is not a key of a profile"},
+        {format, "Font8x10.asm", "0\r\n1\r\n2x\r\n",
+         "Font8x10.asm is not valid at line 3: not a number 0..255", true},
+        {format, "MenuIta.asm", "\"Misura\"\t1\r\n3,1,0,1,0\r\n",
+         "MenuIta.asm is not valid at line 2", true},
+        {"send-text --languages Ita,Ing", "TestoIng.asm", "-24\t\"Basket full\"\r\n-23 Empty\r\n",
+         "TestoIng.asm is not valid at line 2: not an entry", true},
+        {"firmware update " + firmware, "blockKRNV1.asm", "4096:1\r\n",
+         "blockKRNV1.asm is not valid at line 1", true},
+        {"usb program", "SNlist.txt", "{\\rtf1\\ansi\r\nQX300125  KRN-Visual\\par\r\n",
+         "cannot read " + (dir.path / "SNlist.txt").string() +
+             ": line 3: the document ends before its last group is closed",
+         true},
     };
     for (const Case& c : cases) {
         const std::string file = dir.file(c.file, c.text);
         const std::string trace = (dir.path / "trace.txt").string();
         fs::remove(trace);
         const e2e::Result r =
-            run("env -u KRN_INSTRUMENT " + krnctl + " --folder " + dir.path.string() +
-                " --yes --trace " + trace + " --simulate p36e51 --instrument 'USB: QX3SIM0001' " +
-                c.command + " " + file);
+            run("env -u KRN_INSTRUMENT XDG_CONFIG_HOME=" + (dir.path / "config").string() + " " +
+                krnctl + " --folder " + dir.path.string() + " --yes --trace " + trace +
+                " --simulate p36e51 --instrument 'USB: QX3SIM0001' " + c.command +
+                (c.inFolder ? "" : " " + file));
         EXPECT_EQ(r.exitCode, 4) << c.command << " " << c.text << "\n" << r.out;
         EXPECT_NE(r.out.find(c.named), std::string::npos) << c.command << "\n" << r.out;
         std::ifstream in(trace);
@@ -128,6 +172,12 @@ TEST(BadInput, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
         s << in.rdbuf();
         EXPECT_EQ(s.str().find("# 14 "), std::string::npos) << c.command << "\n" << s.str();
         EXPECT_EQ(s.str().find("# 40 "), std::string::npos) << c.command;
+        // The program folder gets its own file back (the list was none of it).
+        if (fs::exists(fs::path(KRN_DATA_DIR) / c.file))
+            fs::copy_file(fs::path(KRN_DATA_DIR) / c.file, file,
+                          fs::copy_options::overwrite_existing);
+        else if (c.inFolder)
+            fs::remove(file);
     }
 }
 

@@ -46,6 +46,10 @@ TEST(FormatCli, ProfileFormatIdentifyAndJobList) {
     r = run(k + "--json job list");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "[]\n");
+    // A freshly formatted instrument holds no jobs: the list says so instead of staying empty.
+    r = run(k + "job list");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "(no jobs)\n");
 
     // Differences only: nothing is written, the bytes of the image that the option stage
     // changed afterwards are listed (address, what the image holds, what the instrument holds).

@@ -177,6 +177,61 @@ TEST(ImageBuilder, AMissingFileStopsTheBuildWithoutAFile) {
     }
 }
 
+// A line the image would take wrongly (a font line that is no byte, a text or menu line that
+// would be skipped or read as zeros) stops the build with the file and its line; no image file
+// is written, so nothing can be sent from it.
+TEST(ImageBuilder, AMalformedLineStopsTheBuildWithItsFileAndLine) {
+    const std::string entry = "not an entry (number, blank, text in double quotes)";
+    const std::string record =
+        "not a menu record (lines used 0..3, icon, value field, one code per line, separated by "
+        "commas)";
+    struct Case {
+        const char* file;
+        std::vector<std::string> lines;
+        int line;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"Font6x6.asm", {"4", "x5"}, 2, "not a number 0..255"},
+        {"Font8x10.asm", {"1", "", "256"}, 3, "not a number 0..255"},
+        {"TestoIta.asm", {"1\t\"One\"", "2 Two"}, 2, entry},
+        {"TestoIta.asm", {"1\t\"One\"", "2\"Two\""}, 2, entry},
+        {"TestoIta.asm", {"; texts", "two\t\"Two\""}, 2, entry},
+        {"TestoIta.asm",
+         {"1\t\"One\"", "", "1\t\"Uno\""},
+         3,
+         "entry 1 is given twice (first on line 1)"},
+        {"TestoIng.asm", {"-1\t\"PRODUCT\"", "0\t\"NAME"}, 2, entry},
+        {"MenuIta.asm",
+         {"\"Job\"\t1", "\"Phase\t2", "1,0,0,1"},
+         2,
+         "the menu line has no closing double quote"},
+        {"MenuIng.asm", {"\"Job\"\t1", "2,0,x,1,1001"}, 2, record},
+        {"MenuIta.asm", {"\"Job\"\t1", "1,0,0,1", "\"Phase\"\t2"}, 3, record},
+        {"MenuIta.asm", {"\"Job\"\t1", "4,0,0,1,1,1,1"}, 2, record},
+        {"MenuIta.asm", {"\"Job\"\t1", "3,0,0,1,1"}, 2, record},
+        {"MenuIta.asm", {"\"Job\"\t1", "2,0,0,1x,1"}, 2, record},
+    };
+    for (const Case& c : cases) {
+        ImageFolder f("malformed");
+        synthetic(f, {"1\t\"One\""});
+        f.write(c.file, c.lines);
+        const std::string out = f.file("RamSetup.asm");
+        platform::NoProgress none;
+        CProfilo p = profiloBase();
+        p.Lingua1 = LItaliano;
+        p.Lingua2 = LInglese;
+        const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), p, none);
+        EXPECT_FALSE(im.ok) << c.file << " " << c.line;
+        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(c.file) + ": line " +
+                                     std::to_string(c.line) + ": " + c.reason);
+        EXPECT_EQ(im.fileErrato, f.file(c.file));
+        ASSERT_TRUE(im.problema) << c.file;
+        EXPECT_EQ(im.problema->line, c.line);
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.file;
+    }
+}
+
 TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
     ImageFolder f("menu");
     synthetic(f, {"1\t\"One\""});

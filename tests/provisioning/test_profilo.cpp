@@ -188,6 +188,46 @@ TEST(ProfileFile, WritesEveryFieldAndReadsItBack) {
     std::filesystem::remove(path);
 }
 
+// Every line of the profile section is a key of the profile: a misspelt or doubled key would
+// otherwise leave a field at its default without a word, and a format would provision the
+// wrong machine. The refusal names the line.
+TEST(ProfileFile, ALineThatIsNoKeyOfTheProfileIsRefusedWithItsLine) {
+    const std::string path = tempPath("lines.ini");
+    struct Case {
+        const char* body;
+        const char* error;  // after "cannot read PATH: "; "" = accepted
+    };
+    const Case cases[] = {
+        {"[Profilo]\r\nLingua1=2\r\nTipoElettroPresa=5\r\n",
+         "line 3: \"TipoElettroPresa\" is not a key of a profile"},
+        {"[Profilo]\r\nLingua1 = 2\r\n", "line 2: \"Lingua1 \" is not a key of a profile"},
+        {"[Profilo]\r\n\r\nLingua1\r\n", "line 3: not \"Key=value\""},
+        {"[Profilo]\r\nLingua1=2\r\nlingua1=3\r\n",
+         "line 3: lingua1 is given twice (first on line 2)"},
+        {"[Profilo]\r\nLingua1=1\r\n[Other]\r\n[profilo]\r\n",
+         "line 4: a second [Profilo] section"},
+        {"[Profilo]\r\nNumeroCesti=2\r\nNumeroRossi=9\r\n",
+         "line 3: NumeroRossi must be a whole number from 0 to 3, not \"9\""},
+        {"[Profilo]\r\nNomeStrumento="
+         "12345678901234567890123456789012345678901234567890"
+         "123456789012345\r\n",
+         "line 2: NomeStrumento is longer than 64 characters"},
+        {"; machine 7\r\n[Profilo]\r\n; line B\r\n\r\nlingua1=3\r\n[Notes]\r\nfree text\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.body;
+        const ProfiloLetto r = leggiFileProfilo(path);
+        if (*c.error == 0) {
+            ASSERT_TRUE(r.profilo) << r.errore;
+            EXPECT_EQ(r.profilo->Lingua1, LSpagnolo);
+        } else {
+            EXPECT_FALSE(r.profilo) << c.body;
+            EXPECT_EQ(r.errore, "cannot read " + path + ": " + c.error);
+        }
+    }
+    std::filesystem::remove(path);
+}
+
 TEST(ProfileFile, RefusesValuesOutsideTheirRangeAndKeepsDefaultsForAbsentKeys) {
     const std::string path = tempPath("bad.ini");
     struct Case {

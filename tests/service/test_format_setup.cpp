@@ -143,10 +143,46 @@ TEST_F(Format36, TheMemoryTestRunsBetweenTheEraseAndTheImage) {
     EXPECT_EQ(host.statuses, (std::vector<std::string>{"Initialization...", "Cleaning memory...",
                                                        "Memory test:", "Formatting memory...",
                                                        "Setup options..."}));
+    // Only the image send counts bytes; the other stages count percent, cycles or seconds, and a
+    // bar that showed them as bytes would be wrong.
+    EXPECT_EQ(host.bars, (std::vector<std::pair<std::string, long>>{{"Initialization...", 0},
+                                                                    {"Cleaning memory...", 0},
+                                                                    {"Memory test:", 0},
+                                                                    {"Formatting memory...", 1},
+                                                                    {"Setup options...", 0}}));
     EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
     // The hit counter survives the format (reset-counters would write 0).
     ASSERT_TRUE(rig.control.LeggiContaColpi());
     EXPECT_EQ(rig.control.ContaColpi(), 123456);
+}
+
+// A font or language file of the program folder that the image would take wrongly stops the
+// format before the erase: the file's box with its line, no write, and the flow ends as a file
+// error (before, the instrument was erased and tested, and then the send failed on the image).
+TEST_F(Format36, AMalformedFileOfTheProgramFolderStopsTheFormatBeforeAnyWrite) {
+    folder.write("Font6x6.asm", {"0", "48", "x"});
+    const auto before = rig.instrument.nvram();
+    provisioning::CProfilo p;
+    bool fileRefused = false;
+    EXPECT_EQ(service::SendSetup(host, p, false, folder.path(), &fileRefused),
+              instrument::errPR_Setup);
+    EXPECT_TRUE(fileRefused);
+    EXPECT_EQ(host.boxes.texts(),
+              (std::vector<std::string>{"The file " + folder.file("Font6x6.asm") +
+                                        " is not valid at line 3: not a number 0..255.\n"
+                                        "Nothing was written."}));
+    for (int code : rig.commands()) EXPECT_TRUE(code != 14 && code != 40) << code;
+    EXPECT_EQ(rig.instrument.nvram(), before);
+
+    fs::remove(folder.file("TestoIta.asm"));  // and a missing one: no "not supported" box
+    host.boxes.boxes.clear();
+    host.selections = {"COM: 1"};
+    host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
+    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuInviaSetup")),
+              service::Outcome::FileError);
+    EXPECT_EQ(host.boxes.texts().back(),
+              "The file " + folder.file("TestoIta.asm") + " cannot be read.");
+    EXPECT_EQ(rig.instrument.nvram(), before);
 }
 
 TEST_F(Format36, AFaultyCellEndsTheFormatWithTheMemoryErrorAndNoSignature) {

@@ -158,6 +158,44 @@ TEST(SerialListAssign, ANumberTakenMeanwhileIsNeverGivenTwice) {
     EXPECT_EQ(service::readSerialList(b.path)->size(), 3u);
 }
 
+// A list cut short (its last paragraphs, with the last numbers given, are lost) or otherwise
+// broken is refused with its line: no number is proposed from it and no line is appended.
+TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
+    const std::string sound = service::writeRtf({"QX300125  A", "QX300126  B"});
+    struct Case {
+        std::string document;
+        int line;  // 0: sound
+        std::string reason;
+    };
+    const Case cases[] = {
+        {sound, 0, ""},
+        {"QX300125  A\r\n}\r\n", 0, ""},  // plain text
+        {sound.substr(0, sound.size() - 2), 4,
+         "the document ends before its last group is closed (cut short?)"},
+        {"{\\rtf1 QX300125\\par}\r\nQX300126\\par\r\n", 2, "text after the end of the document"},
+        {"{\\rtf1\r\nQX300125 caf\\'e\\par}", 2, "a \"\\'\" escape without two hexadecimal digits"},
+    };
+    for (const Case& c : cases) {
+        ListBench b("broken");
+        { std::ofstream(b.path, std::ios::binary) << c.document; }
+        backup::FileProblem problem;
+        const auto lines = service::readSerialList(b.path, &problem);
+        EXPECT_EQ(lines.has_value(), c.line == 0) << c.document;
+        EXPECT_EQ(problem.line, c.line) << c.document;
+        EXPECT_EQ(problem.reason, c.reason);
+        if (c.line == 0) continue;
+        const std::string refused = "The file " + b.path + " is not valid at line " +
+                                    std::to_string(c.line) + ": " + c.reason +
+                                    ".\nNothing was written.";
+        EXPECT_EQ(service::serialListRefusedText(b.path, problem), refused);
+        const auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
+        EXPECT_FALSE(r.assignment);
+        EXPECT_EQ(r.error, refused);
+        EXPECT_EQ(readAll(b.path), c.document);
+        EXPECT_EQ(b.settings.value("krnsetup", "Main", "LastSerialNumber3"), "");
+    }
+}
+
 TEST(SerialListAssign, MissingListAndAHeldLock) {
     ListBench b("lock");
     auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});

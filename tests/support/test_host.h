@@ -72,6 +72,7 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     void showProgress(long m) override {
         maximum = m;
         ++progressShown;
+        bars.emplace_back(status, controller_.bytesPerStep());
     }
     void setProgress(long v) override { value = v; }
     void hideProgress() override { status.clear(); }
@@ -92,6 +93,7 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::vector<std::array<bool, 3>> profileForms;
     long maximum = -1, value = -1;
     int progressShown = 0;
+    std::vector<std::pair<std::string, long>> bars;  // status and bytes per step of each bar
     int cancelAfterEvents = -1;                // Cancel pressed after this many events (-1: never)
     std::deque<std::optional<int>> languages;  // answers of the language choice
     std::vector<std::string> languageTitles;
