@@ -14,6 +14,16 @@
 namespace provisioning {
 namespace {
 
+// The byte a line of an image or font file (blanks already removed) stands for: one to three
+// digits, at most 255.
+std::optional<std::uint8_t> valoreDellaRiga(const std::string& t) {
+    if (t.empty() || t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int v = std::stoi(t);
+    if (v > 255) return std::nullopt;
+    return static_cast<std::uint8_t>(v);
+}
+
 // The protocol and extension pairs an image can be built for.
 struct Compatibilita {
     std::int16_t protocollo, da, a;
@@ -88,14 +98,25 @@ private:
     bool annullato_ = false;
 };
 
+// A font line goes into the image as it stands, so it must be a byte value the image file can
+// hold: any other line refuses the font file, naming the line.
 bool Costruttore::copiaFont(const char* nome) {
-    const auto righe = resources::readRawLines(resources::joinPath(cartella_, nome));
+    const std::string path = resources::joinPath(cartella_, nome);
+    const auto righe = resources::readRawLines(path);
     if (!righe) {
-        out_.erroreFile = "cannot read " + resources::joinPath(cartella_, nome);
+        out_.erroreFile = "cannot read " + path;
         return false;
     }
-    for (const std::string& r : *righe)
-        if (!resources::trimBlanks(r).empty()) w_.copiaRiga(r);
+    for (std::size_t i = 0; i < righe->size(); ++i) {
+        const std::string t = resources::trimBlanks((*righe)[i]);
+        if (t.empty()) continue;
+        if (!valoreDellaRiga(t)) {
+            out_.erroreFile = path + " line " + std::to_string(i + 1) + ": \"" + t +
+                              "\" is not a number from 0 to 255";
+            return false;
+        }
+        w_.copiaRiga((*righe)[i]);
+    }
     return true;
 }
 
@@ -269,15 +290,12 @@ std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& pa
     std::vector<std::uint8_t> out;
     out.reserve(righe->size());
     for (const std::string& r : *righe) {
-        const std::string t = resources::trimBlanks(r);
-        const bool numero = !t.empty() && t.size() <= 3 &&
-                            t.find_first_not_of("0123456789") == std::string::npos &&
-                            std::stoi(t) <= 255;
-        if (!numero) {
+        const auto valore = valoreDellaRiga(resources::trimBlanks(r));
+        if (!valore) {
             if (rigaErrata) *rigaErrata = static_cast<int>(out.size()) + 1;
             return std::nullopt;
         }
-        out.push_back(static_cast<std::uint8_t>(std::stoi(t)));
+        out.push_back(*valore);
     }
     return out;
 }

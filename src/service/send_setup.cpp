@@ -112,7 +112,12 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
     if (!im.avviso.empty())
         host.dialogs().message({im.avviso, "", MessageIcon::Exclamation, MessageButtons::Ok, 0});
     ErrPR code = instrument::errPR_OK;
-    if (!im.ok)
+    if (!im.erroreFile.empty()) {
+        // A display or font file that is missing or refused: its own message, not the box of an
+        // unsupported version; nothing was written.
+        host.dialogs().message({im.erroreFile, "", MessageIcon::Critical, MessageButtons::Ok, 0});
+        code = instrument::errPR_Setup;
+    } else if (!im.ok)
         code = c.Annullando() ? instrument::errPR_OK : instrument::errPR_VerInstrument;
     else
         code = formatta(host, profilo, resetCounters, file, im.indirizzi);

@@ -177,6 +177,41 @@ TEST(ImageBuilder, AMissingFileStopsTheBuildWithoutAFile) {
     }
 }
 
+// A font line is copied into the image as it stands: one that is not a byte value would give a
+// byte the image file does not say (32120 was written as 120) and an image file the format's
+// send refuses, so the font file is refused instead, naming the line.
+TEST(ImageBuilder, AFontLineThatIsNotAByteValueRefusesTheFontFile) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> lines;
+        const char* error;  // after the path; "" = built
+    };
+    const Case cases[] = {
+        {"Font8x10.asm", {"0", "32120", "7"}, " line 2: \"32120\" is not a number from 0 to 255"},
+        {"Font8x10.asm", {"1", "", " 256 "}, " line 3: \"256\" is not a number from 0 to 255"},
+        {"Font6x6.asm", {"abc"}, " line 1: \"abc\" is not a number from 0 to 255"},
+        {"Font6x6.asm", {"4", "-1"}, " line 2: \"-1\" is not a number from 0 to 255"},
+        {"Font6x6.asm", {"4", "12abc"}, " line 2: \"12abc\" is not a number from 0 to 255"},
+        {"Font6x6.asm", {" 255\t", "", "0"}, ""},
+    };
+    for (const Case& c : cases) {
+        ImageFolder f("badfont");
+        synthetic(f, {"1\t\"One\""});
+        f.write(c.file, c.lines);
+        const std::string out = f.file("RamSetup.asm");
+        platform::NoProgress none;
+        const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), profiloBase(), none);
+        if (*c.error == 0) {
+            EXPECT_TRUE(im.ok) << im.erroreFile;
+            EXPECT_EQ(leggiFileImmagine(out), im.byte);
+            continue;
+        }
+        EXPECT_FALSE(im.ok);
+        EXPECT_EQ(im.erroreFile, f.file(c.file) + c.error);
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.file;
+    }
+}
+
 TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
     ImageFolder f("menu");
     synthetic(f, {"1\t\"One\""});

@@ -103,6 +103,24 @@ TEST_F(Format, TheStandardFlowAsksTwiceThenTellsTheSuccess) {
     EXPECT_TRUE(endedCleanly(rig));
 }
 
+// A font or display file the image cannot be built from is named in its own box (not the box of
+// an unsupported version) before anything is written.
+TEST_F(Format, AMissingOrRefusedImageFileIsNamedAndNothingIsWritten) {
+    folder.write("Font6x6.asm", {"4", "300"});
+    const std::string refused =
+        folder.file("Font6x6.asm") + " line 2: \"300\" is not a number from 0 to 255";
+    fs::remove(folder.file("Font8x10.asm"));
+    const std::string missing = "cannot read " + folder.file("Font8x10.asm");
+    for (const std::string& expected : {missing, refused}) {
+        host.boxes.boxes.clear();
+        provisioning::CProfilo p;
+        EXPECT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_Setup);
+        EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{expected});
+        EXPECT_TRUE(byteWrites(rig).empty());
+        folder.write("Font8x10.asm", {"1", "2"});
+    }
+}
+
 TEST_F(Format, NoOnTheFirstQuestionWritesNothing) {
     host.selections = {"COM: 1"};
     host.boxes.answers = {MessageResult::No};
