@@ -57,7 +57,7 @@ void FListaSN::show(const std::vector<std::string>& lines) {
     list_->setPlainText(text.join('\n'));
 }
 
-bool FListaSN::open(int type) {
+bool FListaSN::openList(int type) {
     type_ = type;
     assignment_.reset();
     path_ = service::serialListPath(host_.settings(), host_.programFolder());
@@ -82,7 +82,7 @@ bool FListaSN::open(int type) {
 }
 
 std::optional<service::SerialAssignment> FListaSN::LoadForm(int type) {
-    if (!open(type)) return std::nullopt;
+    if (!openList(type)) return std::nullopt;
     exec();
     return assignment_;
 }

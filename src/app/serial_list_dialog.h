@@ -23,7 +23,7 @@ public:
     std::optional<service::SerialAssignment> LoadForm(int type);
 
     // For tests: open without showing (false: "File not found" was shown), and the buttons.
-    bool open(int type);
+    bool openList(int type);
     void program();
     void closeList();
     QPlainTextEdit* list() { return list_; }

@@ -86,7 +86,9 @@ constexpr bool conSecondaLingua(std::int16_t protocollo, std::int16_t estensioni
 }
 
 // Builds the image in memory from the program folder's display and font files. Progress:
-// start(100), the block percentages, stop(ok); a cancel stops the build (ok false).
+// start(100), the block percentages, stop(ok); a cancel stops the build (ok false). A file that
+// cannot be read, or a font line that is not a number from 0 to 255, stops it with erroreFile
+// naming the file (and the line).
 Immagine costruisciImmagine(const std::string& cartella, const ParametriImmagine& parametri,
                             const CProfilo& profilo, platform::Progress& progress);
 // Builds the image and writes it to nomeFile (also when ok is false after the build started, as

@@ -32,7 +32,7 @@ struct Bench {
 TEST(FListaSN, ProgramModeProposesTheNextNumberAndAssignsIt) {
     Bench b;
     app::FListaSN d(b.host);
-    ASSERT_TRUE(d.open(3));
+    ASSERT_TRUE(d.openList(3));
     EXPECT_EQ(d.list()->font().family(), "Courier New");
     EXPECT_EQ(d.list()->toPlainText(), "QX300125  A\nQX300099  B");
     EXPECT_EQ(d.txtSN()->text(), "126");
@@ -55,7 +55,7 @@ TEST(FListaSN, ProgramModeProposesTheNextNumberAndAssignsIt) {
 TEST(FListaSN, EditModeHidesTheFieldsAndSavesTheEdits) {
     Bench b;
     app::FListaSN d(b.host);
-    ASSERT_TRUE(d.open(0));
+    ASSERT_TRUE(d.openList(0));
     EXPECT_FALSE(d.txtSN()->isVisibleTo(&d));  // with its label
     EXPECT_TRUE(d.cmdProg()->isHidden());
     d.list()->setPlainText("QX300125  A edited\nQX300099  B\n");
@@ -69,7 +69,7 @@ TEST(FListaSN, AMissingListIsTold) {
     Bench b;
     b.host.store.setValue("SetupPrograms", "Main", "FileSN", b.folder + "/none.txt");
     app::FListaSN d(b.host);
-    EXPECT_FALSE(d.open(3));
+    EXPECT_FALSE(d.openList(3));
     EXPECT_EQ(b.host.boxes.texts(),
               std::vector<std::string>{
                   "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN"});

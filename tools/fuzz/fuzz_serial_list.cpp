@@ -1,0 +1,44 @@
+// libFuzzer target: the serial-number list (rich text, or plain lines) and an assignment on it.
+// Whatever the list holds, its paragraphs must survive the writer and the reader, the proposed
+// number must be one the list does not hold, and an assignment must keep every old line and
+// add exactly one.
+//   build-fuzz/tools/fuzz/fuzz_serial_list /tmp/krn-fuzz-serial tools/fuzz/corpus/serial_list
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz_file.h"
+#include "platform/clock.h"
+#include "platform/settings_store.h"
+#include "service/rtf_text.h"
+#include "service/serial_list.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = fuzz::scratchPath("SNlist.txt");
+    fuzz::writeScratch(path, data, size);
+    const auto lines = service::readSerialList(path);
+    fuzz::require(lines.has_value());
+    fuzz::require(service::readRtf(service::writeRtf(*lines)) == *lines);
+    const auto last = service::lastSerialNumber(*lines);
+    fuzz::require(!last || (*last >= 0 && *last < 1000000000));
+
+    platform::MemorySettingsStore settings;
+    platform::VirtualClock clock;
+    service::AssignRequest request;
+    request.name = "KRN-Visual";
+    request.user = "Magazzino";
+    const service::AssignResult r = service::assignSerialNumber(
+        path, settings, service::kProgramSettings, clock, request, std::chrono::seconds(1));
+    if (!r.assignment) {
+        fuzz::require(!r.error.empty());
+        return 0;
+    }
+    fuzz::require(!last || r.assignment->number == *last + 1);
+    const auto after = service::readSerialList(path);
+    fuzz::require(after && after->size() == lines->size() + 1);
+    fuzz::require(std::equal(lines->begin(), lines->end(), after->begin()));
+    fuzz::require(after->back().rfind(r.assignment->serial, 0) == 0);
+    return 0;
+}
