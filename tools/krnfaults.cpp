@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -229,38 +230,30 @@ std::string basicHex(std::uint32_t n) {
     return s.str();
 }
 
+// krnctl on the instrument of desc, with its trace, then the command's own arguments.
+std::vector<std::string> krnctlCommand(const Setup& setup, const std::string& desc,
+                                       std::initializer_list<std::string> command) {
+    std::vector<std::string> args{setup.krnctl,
+                                  "--folder",
+                                  setup.work.string(),
+                                  "--instrument",
+                                  desc,
+                                  "--trace",
+                                  (setup.work / "trace.txt").string()};
+    args.insert(args.end(), command);
+    return args;
+}
+
 std::vector<std::string> exportCommand(const Setup& setup, const std::string& desc,
                                        const fs::path& out) {
-    return {setup.krnctl,
-            "--folder",
-            setup.work.string(),
-            "--instrument",
-            desc,
-            "--trace",
-            (setup.work / "trace.txt").string(),
-            "memory",
-            "export",
-            "--from",
-            basicHex(kFrom),
-            "--to",
-            basicHex(kFrom + kCount - 1),
-            "-o",
-            out.string()};
+    return krnctlCommand(setup, desc,
+                         {"memory", "export", "--from", basicHex(kFrom), "--to",
+                          basicHex(kFrom + kCount - 1), "-o", out.string()});
 }
 
 std::vector<std::string> importCommand(const Setup& setup, const std::string& desc,
                                        const fs::path& file) {
-    return {setup.krnctl,
-            "--folder",
-            setup.work.string(),
-            "--instrument",
-            desc,
-            "--trace",
-            (setup.work / "trace.txt").string(),
-            "--yes",
-            "memory",
-            "import",
-            file.string()};
+    return krnctlCommand(setup, desc, {"--yes", "memory", "import", file.string()});
 }
 
 // A memory file that gives each of the kCount bytes a new value; the values go to `values`.
