@@ -1,5 +1,6 @@
 // libFuzzer target: the serial-number list (rich text, or plain lines) and an assignment on it.
-// Whatever the list holds, its paragraphs must survive the writer and the reader, the proposed
+// A list the reader refuses names its line and gives no assignment. Whatever else the list
+// holds, its paragraphs must survive the writer and the reader, the proposed
 // number must be one the list does not hold, and an assignment must keep every old line and
 // add exactly one.
 //   build-fuzz/tools/fuzz/fuzz_serial_list /tmp/krn-fuzz-serial tools/fuzz/corpus/serial_list
@@ -18,17 +19,25 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = fuzz::scratchPath("SNlist.txt");
     fuzz::writeScratch(path, data, size);
-    const auto lines = service::readSerialList(path);
-    fuzz::require(lines.has_value());
-    fuzz::require(service::readRtf(service::writeRtf(*lines)) == *lines);
-    const auto last = service::lastSerialNumber(*lines);
-    fuzz::require(!last || (*last >= 0 && *last < 1000000000));
-
+    backup::FileProblem problem;
+    const auto lines = service::readSerialList(path, &problem);
     platform::MemorySettingsStore settings;
     platform::VirtualClock clock;
     service::AssignRequest request;
     request.name = "KRN-Visual";
     request.user = "Magazzino";
+    if (!lines) {
+        // A broken list is refused with its line, and nothing is assigned from it.
+        fuzz::require(problem.line >= 1 && !problem.reason.empty());
+        const service::AssignResult r = service::assignSerialNumber(
+            path, settings, service::kProgramSettings, clock, request, std::chrono::seconds(1));
+        fuzz::require(!r.assignment && !r.error.empty());
+        return 0;
+    }
+    fuzz::require(service::readRtf(service::writeRtf(*lines)) == *lines);
+    const auto last = service::lastSerialNumber(*lines);
+    fuzz::require(!last || (*last >= 0 && *last < 1000000000));
+
     const service::AssignResult r = service::assignSerialNumber(
         path, settings, service::kProgramSettings, clock, request, std::chrono::seconds(1));
     if (!r.assignment) {
