@@ -137,6 +137,10 @@ int runShow(Context& ctx, const ImageOptions& o) {
                     (rigaErrata > 0 ? ": line " + std::to_string(rigaErrata) + " is not" : ""));
         return kFileError;
     }
+    if (bytes->empty()) {
+        ctx.message("krnctl: " + o.file + " holds no byte: not an NVRAM image");
+        return kFileError;
+    }
     std::cout << o.file << ": " << bytes->size() << " bytes, addresses 46.." << 45 + bytes->size()
               << "\n";
     bool electric = o.electric;
@@ -164,8 +168,11 @@ int runShow(Context& ctx, const ImageOptions& o) {
                      "version for the whole map)\n";
     }
     std::cout << "Configuration:\n";
+    // A short file: the values past its end are not shown as zeros.
+    const auto fine = static_cast<std::int32_t>(46 + bytes->size());
     for (const auto& c : provisioning::decodificaConfigurazione(*bytes, electric))
-        std::cout << "  " << c.indirizzo << "  " << c.nome << ": " << c.valore << "\n";
+        std::cout << "  " << c.indirizzo << "  " << c.nome << ": "
+                  << (c.indirizzo < fine ? c.valore : "(past the end of the file)") << "\n";
     return kDone;
 }
 

@@ -112,6 +112,23 @@ TEST(BadInput, AnImageFileIsRefusedWithItsFirstBadLine) {
     EXPECT_EQ(r.exitCode, 4) << r.out;
     EXPECT_EQ(r.out, "krnctl: cannot read " + image +
                          " as an NVRAM image (one number 0..255 per line): line 3 is not\n");
+
+    const std::string empty = dir.file("Empty.asm", "");
+    const e2e::Result none = run(krnctl + " image show " + empty);
+    EXPECT_EQ(none.exitCode, 4) << none.out;
+    EXPECT_EQ(none.out, "krnctl: " + empty + " holds no byte: not an NVRAM image\n");
+
+    // Seven bytes (46..52): what lies after them is not shown as a value.
+    const std::string shortImage = dir.file("Short.asm", "1\r\n2\r\n3\r\n4\r\n0\r\n0\r\n9\r\n");
+    const e2e::Result part = run(krnctl + " image show " + shortImage);
+    EXPECT_EQ(part.exitCode, 0) << part.out;
+    EXPECT_NE(part.out.find("  46  46..49 (job sizes below protocol 31): 1 2 3 4\n"),
+              std::string::npos)
+        << part.out;
+    EXPECT_NE(part.out.find("  52  CampioniValidi: 9\n"), std::string::npos) << part.out;
+    EXPECT_NE(part.out.find("  53  CampioniAttesaFine: (past the end of the file)\n"),
+              std::string::npos)
+        << part.out;
 }
 
 // The commands that write what a file holds: a malformed file is refused with its line named
