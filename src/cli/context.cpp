@@ -10,6 +10,7 @@
 #include "cli/adapters.h"
 #include "cli/progress.h"
 #include "instrument/connection.h"
+#include "link/instrument_description.h"
 #include "platform/console/console_dialogs.h"
 #include "service/clock_command.h"
 #include "service/communication_test.h"
@@ -215,12 +216,22 @@ const std::vector<ShownInput>& Context::shownInputs() const {
 }
 
 std::string Context::description() {
-    if (!options_.instrument.empty()) return options_.instrument;
-    if (const char* env = std::getenv("KRN_INSTRUMENT"); env && *env) return env;
-    message(
-        "krnctl: no instrument given; use --instrument \"COM: n\", \"USB: serial\" or "
-        "\"IP: host:port\", or set KRN_INSTRUMENT");
-    return {};
+    std::string d = options_.instrument;
+    if (const char* env = std::getenv("KRN_INSTRUMENT"); d.empty() && env) d = env;
+    if (d.empty()) {
+        message(
+            "krnctl: no instrument given; use --instrument \"COM: n\", \"USB: serial\" or "
+            "\"IP: host:port\", or set KRN_INSTRUMENT");
+        return {};
+    }
+    // A description that cannot name an instrument is a usage error, not a line that failed.
+    if (!krnlink::InstrumentDescription::parse(d).usable()) {
+        message("krnctl: \"" + d +
+                "\" is not an instrument; use \"COM: n\" (n from 1), \"COM: /dev/...\", "
+                "\"USB: serial\" or \"IP: host:port\"");
+        return {};
+    }
+    return d;
 }
 
 bool Context::open(const std::string& text, bool identify) {

@@ -70,4 +70,20 @@ InstrumentDescription InstrumentDescription::parse(const std::string& text) {
     return d;
 }
 
+bool InstrumentDescription::usable() const {
+    switch (kind) {
+        case Kind::Usb:
+            return !serialNumber.empty();
+        case Kind::SerialNumber:
+            return portNumber >= 1;
+        case Kind::SerialPath:
+            return path.size() > 1;
+        case Kind::Ethernet:
+            return !trim(host).empty() && port >= 1 && port <= 65535;
+        case Kind::Invalid:
+            break;
+    }
+    return false;
+}
+
 }  // namespace krnlink

@@ -19,6 +19,11 @@ struct InstrumentDescription {
     // IP; the value is the text after the first 4 (USB, COM) or 3 (IP) characters. An "IP:"
     // text without ":" between host and port is Invalid.
     static InstrumentDescription parse(const std::string& text);
+
+    // Whether the description names something that can be opened at all: a USB serial, a port
+    // number from 1, a device path, a host with a port 1..65535. What fails here would only fail
+    // at the open, as a communication error.
+    bool usable() const;
 };
 
 // Leading value of a text read as a decimal number, the way a technician's "COM: 3" is read:

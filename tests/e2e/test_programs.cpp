@@ -289,8 +289,14 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
         std::string output;
     };
     const Case cases[] = {
-        {"--instrument 'COM: 0' exchange 1", 1, "Communication error\nCOM: 0\n"},
-        {"--instrument 'IP: 127.0.0.1' exchange 1", 1, "Communication error\nIP: 127.0.0.1\n"},
+        {"--instrument 'COM: 0' exchange 1", 2,
+         "krnctl: \"COM: 0\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
+         "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
+        {"--instrument 'IP: 127.0.0.1' exchange 1", 2,
+         "krnctl: \"IP: 127.0.0.1\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
+         "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
+        {"--instrument 'COM: /dev/null/none' exchange 1", 1,
+         "Communication error\nCOM: /dev/null/none\n"},
         {"--instrument 'COM: 1' exchange 256", 2,
          "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
         {"--instrument 'COM: 1' exchange 0xZZ", 2,

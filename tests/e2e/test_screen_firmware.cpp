@@ -171,8 +171,9 @@ TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageShowsItsTextsInTheChosenLang
 
 TEST(ScreenCopyE2E, AnInstrumentThatCannotBeReachedShowsTheBox) {
     Folder folder;
-    Result r = run(krnctl + " --folder " + folder.path.string() +
-                   " --instrument 'IP: 127.0.0.1' screen -o " + (folder.path / "s.bmp").string());
+    Result r =
+        run(krnctl + " --folder " + folder.path.string() +
+            " --instrument 'COM: /dev/null/none' screen -o " + (folder.path / "s.bmp").string());
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_NE(r.out.find("Non è possibile comunicare con lo strumento."), std::string::npos)
         << r.out;

@@ -53,3 +53,25 @@ TEST(InstrumentDescription, ParsesTheThreeFormsAndRefusesTheRest) {
         }
     }
 }
+
+// What can name an instrument at all: krnctl refuses the rest as a usage error before any open.
+TEST(InstrumentDescription, UsableOnlyWhenItCanNameAnInstrument) {
+    const std::pair<const char*, bool> cases[] = {
+        {"USB: QX3SIM0001", true},
+        {"USB:", false},
+        {"COM: 1", true},
+        {"COM: 0", false},
+        {"COM: x", false},
+        {"COM: /dev/ttyUSB0", true},
+        {"COM: /", false},
+        {"IP: 127.0.0.1:9000", true},
+        {"IP: 127.0.0.1:65535", true},
+        {"IP: 127.0.0.1:0", false},
+        {"IP: 127.0.0.1:65536", false},
+        {"IP: :9000", false},
+        {"IP: 127.0.0.1", false},
+        {"127.0.0.1:9000", false},
+    };
+    for (const auto& [text, usable] : cases)
+        EXPECT_EQ(InstrumentDescription::parse(text).usable(), usable) << text;
+}
