@@ -12,8 +12,8 @@
 #include "instrument/uckrnvisual.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
-#include "service/firmware_update.h"
-#include "service/memory_commands.h"
+#include "service/backup/memory_commands.h"
+#include "service/device/firmware_update.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_server.h"
 

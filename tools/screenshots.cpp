@@ -17,7 +17,7 @@
 #include <iostream>
 
 #include "app/clock_dialog.h"
-#include "app/comm_test.h"
+#include "app/communication_dialog.h"
 #include "app/font_dialog.h"
 #include "app/language_dialog.h"
 #include "app/main_window.h"

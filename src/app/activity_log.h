@@ -8,7 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "service/outcome.h"
+#include "service/core/outcome.h"
 
 namespace app {
 

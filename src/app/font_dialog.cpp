@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "resources/font_builder.h"
-#include "service/fonts.h"
+#include "service/texts/fonts.h"
 
 namespace app {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/qt/qt_glyph_renderer.h"
 #include "resources/font_preferences.h"
-#include "service/command_host.h"
+#include "service/core/command_host.h"
 
 class QButtonGroup;
 class QLabel;

@@ -21,7 +21,7 @@
 #endif
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_settings_store.h"
-#include "service/program_folder.h"
+#include "service/core/program_folder.h"
 
 #ifndef KRN_SHIPPED_DATA
 #define KRN_SHIPPED_DATA ""

@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "app/clock_dialog.h"
-#include "app/comm_test.h"
+#include "app/communication_dialog.h"
 #include "app/font_dialog.h"
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
@@ -23,8 +23,8 @@
 #include "instrument/connection.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
-#include "service/conversation.h"
-#include "service/ethernet_commands.h"
+#include "service/core/conversation.h"
+#include "service/device/ethernet_commands.h"
 
 namespace app {
 namespace {
@@ -220,7 +220,7 @@ bool FMain::showProfileForm(provisioning::CProfilo& profile, bool electric, bool
     return form.ShowForm(profile, electric, soloLingua, conOrologio);
 }
 
-std::optional<service::SerialAssignment> FMain::showSerialList(int type) {
+std::optional<resources::SerialAssignment> FMain::showSerialList(int type) {
     FListaSN dialog(*this, this);
     return dialog.LoadForm(type);
 }

@@ -12,9 +12,9 @@
 #include "app/instrument_record.h"
 #include "app/qt_dialogs.h"
 #include "instrument/uckrnvisual.h"
-#include "service/command_host.h"
-#include "service/controller.h"
-#include "service/menu_commands.h"
+#include "service/core/command_host.h"
+#include "service/core/controller.h"
+#include "service/core/menu_commands.h"
 
 class QAction;
 class QLabel;
@@ -70,7 +70,7 @@ public:
     bool screenCopyVisible() override;
     // FSetupEth for the module.
     service::Outcome showEthernetSetup(const std::string& mac) override;
-    std::optional<service::SerialAssignment> showSerialList(int type) override;
+    std::optional<resources::SerialAssignment> showSerialList(int type) override;
     // FProfilo before a format.
     bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
                          bool conOrologio) override;

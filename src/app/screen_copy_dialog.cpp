@@ -9,7 +9,7 @@
 
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
-#include "service/controller.h"
+#include "service/core/controller.h"
 
 namespace app {
 
@@ -57,7 +57,7 @@ void FCopiaDisplay::ShowForm(const std::string& description, bool menuMode) {
 }
 
 void FCopiaDisplay::redraw() {
-    const service::ScreenPicture& p = copy_->picture();
+    const resources::ScreenPicture& p = copy_->picture();
     QImage image(p.width(), p.height(), QImage::Format_RGB32);
     for (int y = 0; y < p.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

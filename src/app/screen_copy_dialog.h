@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/environment.h"
-#include "service/screen_copy.h"
+#include "service/diagnostics/screen_copy.h"
 
 class QLabel;
 class QPushButton;

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "service/usb_commands.h"
+#include "service/device/usb_commands.h"
 
 namespace app {
 
@@ -24,7 +24,7 @@ FListaSN::FListaSN(service::CommandHost& host, QWidget* parent)
       fields_(new QWidget(this)) {
     setObjectName("FListaSN");
     setWindowTitle(tr("Serial number list"));
-    list_->setFont(QFont(QString::fromUtf8(service::kSerialListFont), 10));
+    list_->setFont(QFont(QString::fromUtf8(resources::kSerialListFont), 10));
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtSN_->setObjectName("txtSN");
     txtName_->setObjectName("txtName");
@@ -60,11 +60,11 @@ void FListaSN::show(const std::vector<std::string>& lines) {
 bool FListaSN::openList(int type) {
     type_ = type;
     assignment_.reset();
-    path_ = service::serialListPath(host_.settings(), host_.programFolder());
+    path_ = resources::serialListPath(host_.settings(), host_.programFolder());
     backup::FileProblem problem;
-    const auto lines = service::readSerialList(path_, &problem);
+    const auto lines = resources::readSerialList(path_, &problem);
     if (!lines) {
-        box(service::serialListRefusedText(path_, problem));
+        box(resources::serialListRefusedText(path_, problem));
         return false;
     }
     show(*lines);
@@ -72,16 +72,16 @@ bool FListaSN::openList(int type) {
     fields_->setVisible(programMode);
     cmdProg_->setVisible(programMode);
     if (programMode) {
-        proposed_ = service::proposedSerialNumber(*lines, host_.settings(),
-                                                  service::kProgramSettings, type);
+        proposed_ = resources::proposedSerialNumber(*lines, host_.settings(),
+                                                    resources::kProgramSettings, type);
         txtSN_->setText(QString::number(proposed_));
-        txtName_->setText(QString::fromStdString(service::defaultInstrumentName(type)));
-        txtUser_->setText(QString::fromStdString(service::defaultUserText(type)));
+        txtName_->setText(QString::fromStdString(resources::defaultInstrumentName(type)));
+        txtUser_->setText(QString::fromStdString(resources::defaultUserText(type)));
     }
     return true;
 }
 
-std::optional<service::SerialAssignment> FListaSN::LoadForm(int type) {
+std::optional<resources::SerialAssignment> FListaSN::LoadForm(int type) {
     if (!openList(type)) return std::nullopt;
     exec();
     return assignment_;
@@ -89,19 +89,19 @@ std::optional<service::SerialAssignment> FListaSN::LoadForm(int type) {
 
 void FListaSN::program() {
     const std::string number = txtSN_->text().toStdString();
-    if (auto error = service::serialFieldsError(number, type_, txtName_->text().toStdString())) {
+    if (auto error = resources::serialFieldsError(number, type_, txtName_->text().toStdString())) {
         box(*error);
         return;  // the dialog stays open, nothing changed
     }
-    const service::AssignRequest request{type_, std::stol(number), proposed_,
-                                         txtName_->text().toStdString(),
-                                         txtUser_->text().toStdString()};
+    const resources::AssignRequest request{type_, std::stol(number), proposed_,
+                                           txtName_->text().toStdString(),
+                                           txtUser_->text().toStdString()};
     const auto r =
-        service::assignSerialNumber(path_, host_.settings(), service::kProgramSettings,
-                                    host_.clock(), request, service::kSerialListLockTimeout);
+        resources::assignSerialNumber(path_, host_.settings(), resources::kProgramSettings,
+                                      host_.clock(), request, service::kSerialListLockTimeout);
     if (!r.assignment) {
         box(r.error);
-        if (auto lines = service::readSerialList(path_)) show(*lines);
+        if (auto lines = resources::readSerialList(path_)) show(*lines);
         return;
     }
     assignment_ = r.assignment;
@@ -115,12 +115,12 @@ void FListaSN::closeList() {
     for (const QString& l : list_->toPlainText().split('\n'))
         lines.push_back(l.toLatin1().toStdString());
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
-    service::SerialListLock lock(path_, host_.clock());
+    resources::SerialListLock lock(path_, host_.clock());
     if (!lock.acquire(service::kSerialListLockTimeout)) {
-        box(service::serialListBusyText(lock.path()));
+        box(resources::serialListBusyText(lock.path()));
         return;
     }
-    if (!service::writeSerialList(path_, lines)) box("Impossibile scrivere il file " + path_);
+    if (!resources::writeSerialList(path_, lines)) box("Impossibile scrivere il file " + path_);
     reject();
 }
 

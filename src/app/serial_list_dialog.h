@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <optional>
 
-#include "service/command_host.h"
-#include "service/serial_list.h"
+#include "resources/serial_list.h"
+#include "service/core/command_host.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -20,7 +20,7 @@ public:
     FListaSN(service::CommandHost& host, QWidget* parent = nullptr);
 
     // Shows the list modally; the assignment made with the program button.
-    std::optional<service::SerialAssignment> LoadForm(int type);
+    std::optional<resources::SerialAssignment> LoadForm(int type);
 
     // For tests: open without showing (false: "File not found" was shown), and the buttons.
     bool openList(int type);
@@ -31,7 +31,7 @@ public:
     QLineEdit* txtName() { return txtName_; }
     QLineEdit* txtUser() { return txtUser_; }
     QPushButton* cmdProg() { return cmdProg_; }
-    const std::optional<service::SerialAssignment>& assignment() const { return assignment_; }
+    const std::optional<resources::SerialAssignment>& assignment() const { return assignment_; }
 
 private:
     void show(const std::vector<std::string>& lines);
@@ -41,7 +41,7 @@ private:
     int type_ = 0;
     std::string path_;
     long proposed_ = 0;
-    std::optional<service::SerialAssignment> assignment_;
+    std::optional<resources::SerialAssignment> assignment_;
     QPlainTextEdit* list_;
     QLineEdit* txtSN_;
     QLineEdit* txtName_;

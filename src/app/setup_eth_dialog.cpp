@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_udp_socket.h"
-#include "service/ethernet_commands.h"
+#include "service/device/ethernet_commands.h"
 
 namespace app {
 namespace {

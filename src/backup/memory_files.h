@@ -19,6 +19,12 @@ struct FileProblem {
     std::string reason;
 };
 
+// A file refused, with its line at fault, before anything was written.
+inline std::string refusedFile(const std::string& path, int line, const std::string& reason) {
+    return "The file " + path + " is not valid at line " + std::to_string(line) + ": " + reason +
+           ".\nNothing was written.";
+}
+
 // --- memory dump ---
 // "10   255   FF" for the byte 255 at address 16; "10   ERRORE!" when it could not be read.
 std::string dumpLine(std::int32_t address, std::optional<std::uint8_t> value);

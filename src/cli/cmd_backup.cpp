@@ -5,15 +5,15 @@
 #include "backup/backup_diff.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/backup_commands.h"
-#include "service/menu_commands.h"
+#include "service/backup/backup_commands.h"
+#include "service/core/menu_commands.h"
 
 namespace cli {
 namespace {
 
 struct RestoreOptions {
     std::string file;
-    bool calibration = false, config = false, cylinder = false, verify = false;
+    bool calibration = false, config = false, cylinder = false;
 };
 
 // A flow's outcome as krnctl's exit code; a missing --instrument is a usage error.
@@ -85,7 +85,7 @@ int runDiff(Context& ctx, const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
     auto file = std::make_shared<std::string>();
     auto second = std::make_shared<std::string>();
     CLI::App* bk =
@@ -113,10 +113,9 @@ void addBackupCommands(CLI::App& app, std::vector<Command>& commands) {
     restore->add_flag("--calibration", r->calibration, "Restore the calibration");
     restore->add_flag("--config", r->config, "Restore the instrument configuration");
     restore->add_flag("--cylinder", r->cylinder, "Restore the press limits of an electric press");
-    restore->add_flag("--verify", r->verify, kVerifyHelp);
-    commands.push_back({restore, [r](Context& ctx) {
-                            return runVerified(ctx, r->verify, [&] { return runRestore(ctx, *r); });
-                        }});
+    commands.push_back({restore, [r](Context& ctx) { return runRestore(ctx, *r); }});
 }
+
+KRN_CLI_COMMANDS(70, addBackupCommands)
 
 }  // namespace cli

@@ -6,9 +6,9 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/clock_command.h"
-#include "service/communication_test.h"
-#include "service/menu_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/diagnostics/communication_check.h"
+#include "service/settings/clock_command.h"
 
 namespace cli {
 namespace {
@@ -69,7 +69,7 @@ int runCommTest(Context& ctx, int count) {
 
 }  // namespace
 
-void addClockCommand(CLI::App& app, std::vector<Command>& commands) {
+static void addClockCommand(CLI::App& app, std::vector<Command>& commands) {
     auto set = std::make_shared<bool>(false);
     CLI::App* clock =
         app.add_subcommand("clock", "Show the instrument's date and time beside the computer's");
@@ -84,5 +84,7 @@ void addClockCommand(CLI::App& app, std::vector<Command>& commands) {
         ->check(CLI::Range(0, 1000000));
     commands.push_back({test, [count](Context& ctx) { return runCommTest(ctx, *count); }});
 }
+
+KRN_CLI_COMMANDS(50, addClockCommand)
 
 }  // namespace cli

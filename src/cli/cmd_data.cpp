@@ -79,155 +79,155 @@ std::string dateText(const platform::LocalDateTime& t) {
 }
 
 int runJobShow(Context& ctx, int numero) {
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (c.UpdateMode()) {
-        ctx.message("krnctl: the instrument is in update mode; it has no jobs to show");
-        return kRefused;
-    }
-    if (!c.LeggiLavoro(numero)) {
-        ctx.communicationError("job " + std::to_string(numero) + " could not be read");
-        return kInstrumentFailed;
-    }
-    const auto& j = c.lavoro();
-    if (ctx.options().json) {
-        Json fasi = Json::array();
-        for (const auto& f : j.fasi) fasi.push(phaseJson(f));
-        std::cout << Json::object()
-                         .add("PosizioneLavoro", j.PosizioneLavoro)
-                         .add("NomeLavoro", j.NomeLavoro)
-                         .add("CodiceLavoro", j.CodiceLavoro)
-                         .add("DataModifiche", dateText(j.DataModifiche))
-                         .add("NumeroBuoni", j.NumeroBuoni)
-                         .add("NumeroScarti", j.NumeroScarti)
-                         .add("NumeroMassimoScarti", j.NumeroMassimoScarti)
-                         .add("JobID", j.JobID)
-                         .add("ChiediCodice", j.ChiediCodice)
-                         .add("SpecialJob", j.SpecialJob)
-                         .add("Fasi", fasi)
-                         .str()
-                  << "\n";
+    return runSession(ctx, false, [&] {
+        auto& c = ctx.instrument();
+        if (c.UpdateMode()) {
+            ctx.message("krnctl: the instrument is in update mode; it has no jobs to show");
+            return kRefused;
+        }
+        if (!c.LeggiLavoro(numero)) {
+            ctx.communicationError("job " + std::to_string(numero) + " could not be read");
+            return kInstrumentFailed;
+        }
+        const auto& j = c.lavoro();
+        if (ctx.options().json) {
+            Json fasi = Json::array();
+            for (const auto& f : j.fasi) fasi.push(phaseJson(f));
+            std::cout << Json::object()
+                             .add("PosizioneLavoro", j.PosizioneLavoro)
+                             .add("NomeLavoro", j.NomeLavoro)
+                             .add("CodiceLavoro", j.CodiceLavoro)
+                             .add("DataModifiche", dateText(j.DataModifiche))
+                             .add("NumeroBuoni", j.NumeroBuoni)
+                             .add("NumeroScarti", j.NumeroScarti)
+                             .add("NumeroMassimoScarti", j.NumeroMassimoScarti)
+                             .add("JobID", j.JobID)
+                             .add("ChiediCodice", j.ChiediCodice)
+                             .add("SpecialJob", j.SpecialJob)
+                             .add("Fasi", fasi)
+                             .str()
+                      << "\n";
+            return kDone;
+        }
+        std::cout << "Job " << j.PosizioneLavoro << ": " << j.NomeLavoro
+                  << (j.CodiceLavoro.empty() ? "" : "  code " + j.CodiceLavoro) << "\n"
+                  << "Changed " << dateText(j.DataModifiche) << ", good " << j.NumeroBuoni
+                  << ", rejected " << j.NumeroScarti << "\n";
+        for (std::size_t p = 0; p < j.fasi.size(); ++p) {
+            const auto& f = j.fasi[p];
+            std::cout << "Phase " << p + 1 << " " << f.NomeFase
+                      << (f.FaseAbilitata ? "" : " (disabled)") << ":";
+            for (const FloatMember& m : kPhaseValues)
+                std::cout << " " << m.name << "=" << number(f.*m.member);
+            int checkpoints = 0;
+            for (const auto& cp : f.checkPoint) checkpoints += cp.tipo != 0;
+            std::cout << " checkpoints=" << checkpoints << " band=" << f.PuntiBordoInferiore << "/"
+                      << f.PuntiBordoSuperiore << "\n";
+        }
         return kDone;
-    }
-    std::cout << "Job " << j.PosizioneLavoro << ": " << j.NomeLavoro
-              << (j.CodiceLavoro.empty() ? "" : "  code " + j.CodiceLavoro) << "\n"
-              << "Changed " << dateText(j.DataModifiche) << ", good " << j.NumeroBuoni
-              << ", rejected " << j.NumeroScarti << "\n";
-    for (std::size_t p = 0; p < j.fasi.size(); ++p) {
-        const auto& f = j.fasi[p];
-        std::cout << "Phase " << p + 1 << " " << f.NomeFase
-                  << (f.FaseAbilitata ? "" : " (disabled)") << ":";
-        for (const FloatMember& m : kPhaseValues)
-            std::cout << " " << m.name << "=" << number(f.*m.member);
-        int checkpoints = 0;
-        for (const auto& cp : f.checkPoint) checkpoints += cp.tipo != 0;
-        std::cout << " checkpoints=" << checkpoints << " band=" << f.PuntiBordoInferiore << "/"
-                  << f.PuntiBordoSuperiore << "\n";
-    }
-    return kDone;
+    });
 }
 
 int runJobList(Context& ctx) {
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    auto total = c.LeggiTotaleLavori();
-    auto stato = total ? c.LeggiStato() : std::nullopt;
-    if (!stato) {
-        ctx.communicationError(ctx.description());
-        return kInstrumentFailed;
-    }
-    Json list = Json::array();
-    for (int n = 1; n <= *total; ++n) {
-        auto name = c.LeggiNomeLavoro(n);
-        if (!name) {
+    return runSession(ctx, false, [&] {
+        auto& c = ctx.instrument();
+        auto total = c.LeggiTotaleLavori();
+        auto stato = total ? c.LeggiStato() : std::nullopt;
+        if (!stato) {
             ctx.communicationError(ctx.description());
             return kInstrumentFailed;
         }
-        const bool current = n == stato->LavoroCorrente;
+        Json list = Json::array();
+        for (int n = 1; n <= *total; ++n) {
+            auto name = c.LeggiNomeLavoro(n);
+            if (!name) {
+                ctx.communicationError(ctx.description());
+                return kInstrumentFailed;
+            }
+            const bool current = n == stato->LavoroCorrente;
+            if (ctx.options().json)
+                list.push(Json::object()
+                              .add("PosizioneLavoro", n)
+                              .add("NomeLavoro", *name)
+                              .add("Corrente", current));
+            else
+                std::cout << (current ? "* " : "  ") << n << "  " << *name << "\n";
+        }
         if (ctx.options().json)
-            list.push(Json::object()
-                          .add("PosizioneLavoro", n)
-                          .add("NomeLavoro", *name)
-                          .add("Corrente", current));
-        else
-            std::cout << (current ? "* " : "  ") << n << "  " << *name << "\n";
-    }
-    if (ctx.options().json)
-        std::cout << list.str() << "\n";
-    else if (*total == 0)
-        std::cout << "(no jobs)\n";
-    return kDone;
+            std::cout << list.str() << "\n";
+        else if (*total == 0)
+            std::cout << "(no jobs)\n";
+        return kDone;
+    });
 }
 
 int runUsers(Context& ctx) {
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (!c.ConUtenti()) {
-        ctx.message("krnctl: this instrument keeps no operator list");
-        return kRefused;
-    }
-    auto list = c.LeggiStatoStory() ? c.users().ElencoUtenti() : std::nullopt;
-    if (!list) {
-        ctx.communicationError(ctx.description());
-        return kInstrumentFailed;
-    }
-    Json out = Json::array();
-    for (const auto& o : *list) {
-        if (ctx.options().json)
-            out.push(Json::object()
-                         .add("Codice", o.Codice)
-                         .add("Nome", o.Nome)
-                         .add("Diritti", o.Diritti));
-        else
-            std::cout << o.Codice << "  " << o.Nome << "  rights " << o.Diritti << "\n";
-    }
-    if (ctx.options().json) std::cout << out.str() << "\n";
-    return kDone;
+    return runSession(ctx, false, [&] {
+        auto& c = ctx.instrument();
+        if (!c.ConUtenti()) {
+            ctx.message("krnctl: this instrument keeps no operator list");
+            return kRefused;
+        }
+        auto list = c.LeggiStatoStory() ? c.users().ElencoUtenti() : std::nullopt;
+        if (!list) {
+            ctx.communicationError(ctx.description());
+            return kInstrumentFailed;
+        }
+        Json out = Json::array();
+        for (const auto& o : *list) {
+            if (ctx.options().json)
+                out.push(Json::object()
+                             .add("Codice", o.Codice)
+                             .add("Nome", o.Nome)
+                             .add("Diritti", o.Diritti));
+            else
+                std::cout << o.Codice << "  " << o.Nome << "  rights " << o.Diritti << "\n";
+        }
+        if (ctx.options().json) std::cout << out.str() << "\n";
+        return kDone;
+    });
 }
 
 int runIo(Context& ctx) {
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    const auto& id = c.identity();
-    const auto& io = c.io();
-    Json inputs = Json::array(), outputs = Json::array();
-    if (!ctx.options().json) std::cout << "Inputs:\n";
-    for (int i = 0; i < std::min<int>(id.NumeroMassimoIngressi, 16); ++i) {
+    return runSession(ctx, false, [&] {
+        auto& c = ctx.instrument();
+        const auto& id = c.identity();
+        const auto& io = c.io();
+        Json inputs = Json::array(), outputs = Json::array();
+        if (!ctx.options().json) std::cout << "Inputs:\n";
+        for (int i = 0; i < std::min<int>(id.NumeroMassimoIngressi, 16); ++i) {
+            if (ctx.options().json)
+                inputs.push(Json::object()
+                                .add("Ingresso", i + 1)
+                                .add("Funzione", io.FunzioniInput[static_cast<std::size_t>(i)])
+                                .add("Nome", c.NomeInput(i)));
+            else
+                std::cout << "  " << i + 1 << "  " << c.NomeInput(i) << "\n";
+        }
+        if (!ctx.options().json) std::cout << "Outputs:\n";
+        for (int i = 0; i < std::min<int>(id.NumeroMassimoUscite, 16); ++i) {
+            if (ctx.options().json)
+                outputs.push(Json::object()
+                                 .add("Uscita", i + 1)
+                                 .add("Funzione", io.FunzioniOutput[static_cast<std::size_t>(i)])
+                                 .add("Nome", c.NomeOutput(i)));
+            else
+                std::cout << "  " << i + 1 << "  " << c.NomeOutput(i) << "\n";
+        }
         if (ctx.options().json)
-            inputs.push(Json::object()
-                            .add("Ingresso", i + 1)
-                            .add("Funzione", io.FunzioniInput[static_cast<std::size_t>(i)])
-                            .add("Nome", c.NomeInput(i)));
-        else
-            std::cout << "  " << i + 1 << "  " << c.NomeInput(i) << "\n";
-    }
-    if (!ctx.options().json) std::cout << "Outputs:\n";
-    for (int i = 0; i < std::min<int>(id.NumeroMassimoUscite, 16); ++i) {
-        if (ctx.options().json)
-            outputs.push(Json::object()
-                             .add("Uscita", i + 1)
-                             .add("Funzione", io.FunzioniOutput[static_cast<std::size_t>(i)])
-                             .add("Nome", c.NomeOutput(i)));
-        else
-            std::cout << "  " << i + 1 << "  " << c.NomeOutput(i) << "\n";
-    }
-    if (ctx.options().json)
-        std::cout << Json::object()
-                         .add("Ingressi", inputs)
-                         .add("Uscite", outputs)
-                         .add("zzConEventoPezzoFinito", c.zzConEventoPezzoFinito())
-                         .str()
-                  << "\n";
-    return kDone;
+            std::cout << Json::object()
+                             .add("Ingressi", inputs)
+                             .add("Uscite", outputs)
+                             .add("zzConEventoPezzoFinito", c.zzConEventoPezzoFinito())
+                             .str()
+                      << "\n";
+        return kDone;
+    });
 }
 
 }  // namespace
 
-void addDataCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addDataCommands(CLI::App& app, std::vector<Command>& commands) {
     auto numero = std::make_shared<int>(0);
     CLI::App* job = app.add_subcommand("job", "Show the instrument's jobs");
     job->require_subcommand(1);
@@ -239,8 +239,7 @@ void addDataCommands(CLI::App& app, std::vector<Command>& commands) {
         job->add_subcommand("list", "List the jobs by number and name; * marks the current one");
     commands.push_back({list, [](Context& ctx) { return runJobList(ctx); }});
 
-    CLI::App* users = app.add_subcommand("users", "The instrument's operators");
-    users->require_subcommand(1);
+    CLI::App* users = commandGroup(app, "users", "The instrument's operators");
     CLI::App* usersList = users->add_subcommand("list", "List the operators: code, name, rights");
     commands.push_back({usersList, [](Context& ctx) { return runUsers(ctx); }});
 
@@ -250,5 +249,7 @@ void addDataCommands(CLI::App& app, std::vector<Command>& commands) {
         io->add_subcommand("show", "Show the function assigned to each input and output");
     commands.push_back({ioShow, [](Context& ctx) { return runIo(ctx); }});
 }
+
+KRN_CLI_COMMANDS(60, addDataCommands)
 
 }  // namespace cli

@@ -8,7 +8,7 @@
 #include "cli/option_checks.h"
 #include "link/ethernet_setup.h"
 #include "platform/system.h"
-#include "service/ethernet_commands.h"
+#include "service/device/ethernet_commands.h"
 
 namespace cli {
 namespace {
@@ -43,7 +43,7 @@ int runSetup(Context& ctx, const EthernetOptions& o) {
 
 }  // namespace
 
-void addEthernetCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addEthernetCommands(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<EthernetOptions>();
     CLI::App* ethernet = app.add_subcommand("ethernet", "The instrument's Ethernet module");
     ethernet->require_subcommand(1);
@@ -60,5 +60,7 @@ void addEthernetCommands(CLI::App& app, std::vector<Command>& commands) {
     addDiscoveryOptions(setup, o->discovery);
     commands.push_back({setup, [o](Context& ctx) { return runSetup(ctx, *o); }});
 }
+
+KRN_CLI_COMMANDS(160, addEthernetCommands)
 
 }  // namespace cli

@@ -6,8 +6,8 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/firmware_update.h"
-#include "service/menu_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/device/firmware_update.h"
 
 namespace cli {
 namespace {
@@ -54,7 +54,7 @@ int runVerify(Context& ctx, const std::string& file) {
 
 }  // namespace
 
-void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands) {
     auto file = std::make_shared<std::string>();
     CLI::App* firmware = app.add_subcommand(
         "firmware", "Update the instrument's flash from a firmware file, or compare them");
@@ -68,5 +68,7 @@ void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands) {
     verify->add_option("FILE", *file, "The firmware file (.atm)")->required();
     commands.push_back({verify, [=](Context& ctx) { return runVerify(ctx, *file); }});
 }
+
+KRN_CLI_COMMANDS(150, addFirmwareCommands)
 
 }  // namespace cli

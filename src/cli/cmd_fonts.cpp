@@ -6,7 +6,7 @@
 #include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/fonts.h"
+#include "service/texts/fonts.h"
 
 namespace cli {
 namespace {
@@ -73,7 +73,7 @@ int runBuild(Context& ctx, const FontOptions& o, CLI::App* app) {
 
 }  // namespace
 
-void addFontsCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addFontsCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* fonts = app.add_subcommand("fonts", "Bitmap fonts of the instrument's display");
     fonts->require_subcommand(1);
     auto o = std::make_shared<FontOptions>();
@@ -101,5 +101,7 @@ void addFontsCommands(CLI::App& app, std::vector<Command>& commands) {
                       "File to write (default: the format's file in the program folder)");
     commands.push_back({build, [o, build](Context& ctx) { return runBuild(ctx, *o, build); }});
 }
+
+KRN_CLI_COMMANDS(110, addFontsCommands)
 
 }  // namespace cli

@@ -6,8 +6,8 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "provisioning/profile_file.h"
-#include "service/menu_commands.h"
-#include "service/send_setup.h"
+#include "service/core/menu_commands.h"
+#include "service/format/send_setup.h"
 
 namespace cli {
 namespace {
@@ -18,7 +18,6 @@ struct FormatOptions {
     bool resetCounters = false;
     bool differencesOnly = false;
     bool yes = false;
-    bool verify = false;
 };
 
 int runFormat(Context& ctx, const FormatOptions& o) {
@@ -55,7 +54,7 @@ int runFormat(Context& ctx, const FormatOptions& o) {
 
 }  // namespace
 
-void addFormatCommand(CLI::App& app, std::vector<Command>& commands) {
+static void addFormatCommand(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<FormatOptions>();
     CLI::App* format =
         app.add_subcommand("format",
@@ -70,10 +69,9 @@ void addFormatCommand(CLI::App& app, std::vector<Command>& commands) {
         "--differences-only", o->differencesOnly,
         "Write nothing: log every byte that differs to Diff.asm in the program folder");
     format->add_flag("--yes", o->yes, "Answer Yes to both questions");
-    format->add_flag("--verify", o->verify, kVerifyHelp);
-    commands.push_back({format, [o](Context& ctx) {
-                            return runVerified(ctx, o->verify, [&] { return runFormat(ctx, *o); });
-                        }});
+    commands.push_back({format, [o](Context& ctx) { return runFormat(ctx, *o); }});
 }
+
+KRN_CLI_COMMANDS(200, addFormatCommand)
 
 }  // namespace cli

@@ -144,27 +144,29 @@ void printText(instrument::UCKRNVisual& c) {
 }
 
 int runIdentify(Context& ctx) {
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    if (!c.UpdateMode() && !c.LeggiContaColpi()) {
-        ctx.communicationError(ctx.description());
-        return kInstrumentFailed;
-    }
-    if (ctx.options().json)
-        printJson(c);
-    else
-        printText(c);
-    return kDone;
+    return runSession(ctx, false, [&] {
+        auto& c = ctx.instrument();
+        if (!c.UpdateMode() && !c.LeggiContaColpi()) {
+            ctx.communicationError(ctx.description());
+            return kInstrumentFailed;
+        }
+        if (ctx.options().json)
+            printJson(c);
+        else
+            printText(c);
+        return kDone;
+    });
 }
 
 }  // namespace
 
-void addIdentifyCommand(CLI::App& app, std::vector<Command>& commands) {
+static void addIdentifyCommand(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* identify = app.add_subcommand(
         "identify",
         "Identify the instrument: identity, capabilities, memory map and configuration");
     commands.push_back({identify, [](Context& ctx) { return runIdentify(ctx); }});
 }
+
+KRN_CLI_COMMANDS(20, addIdentifyCommand)
 
 }  // namespace cli

@@ -71,19 +71,20 @@ int runBuild(Context& ctx, const ImageOptions& o) {
     const auto profilo = loadProfile(ctx, o.profile);
     if (!profilo) return kFileError;
     provisioning::ParametriImmagine v = givenVersion(o);
-    std::optional<Session> session;
     if (o.fromInstrument) {
-        session.emplace(ctx);
-        if (int rc = session->open(false); rc != kDone) return ctx.noInstrument() ? kUsage : rc;
-        instrument::UCKRNVisual& c = ctx.instrument();
-        v.protocollo = c.Protocollo();
-        v.estensioni = c.Estensioni();
-        v.versione = std::stof(c.Versione());
-        v.memorySize = c.MemorySize();
-        v.fbSize = c.identity().FielBusMemorySize;
-        v.elettrica = c.PressaElettrica();
-        v.formatoFont = c.FormatoFONT();
-        v.formatoNVRAM = c.FormatoNVRAM();
+        const int rc = runSession(ctx, false, [&] {
+            instrument::UCKRNVisual& c = ctx.instrument();
+            v.protocollo = c.Protocollo();
+            v.estensioni = c.Estensioni();
+            v.versione = std::stof(c.Versione());
+            v.memorySize = c.MemorySize();
+            v.fbSize = c.identity().FielBusMemorySize;
+            v.elettrica = c.PressaElettrica();
+            v.formatoFont = c.FormatoFONT();
+            v.formatoNVRAM = c.FormatoNVRAM();
+            return kDone;
+        });
+        if (rc != kDone) return rc;
     }
     const std::string out =
         o.output.empty() ? resources::joinPath(ctx.programFolder(), provisioning::kFileImmagine)
@@ -195,7 +196,7 @@ void addVersionOptions(CLI::App* cmd, ImageOptions& o) {
 
 }  // namespace
 
-void addImageCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addImageCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* image = app.add_subcommand("image", "The NVRAM image RamSetup.asm");
     image->require_subcommand(1);
     auto o = std::make_shared<ImageOptions>();
@@ -224,5 +225,7 @@ void addImageCommands(CLI::App& app, std::vector<Command>& commands) {
     addVersionOptions(show, *s);
     commands.push_back({show, [s](Context& ctx) { return runShow(ctx, *s); }});
 }
+
+KRN_CLI_COMMANDS(130, addImageCommands)
 
 }  // namespace cli

@@ -35,36 +35,36 @@ int runNvramRead(Context& ctx, const std::string& addrText, const std::string& c
         ctx.message("krnctl: COUNT must be 1 or more and stay within the 24-bit address space");
         return kUsage;
     }
-    Session session(ctx);
-    if (int rc = session.open(false); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    TerminalProgress bar(ctx.progressAllowed() && *count > 256, "Reading");
-    std::vector<std::uint8_t> data;
-    // Read in pieces so that the bar moves and a failure says where it happened.
-    constexpr std::int32_t kPiece = 240;
-    for (std::int32_t done = 0; done < *count; done += kPiece) {
-        const std::int32_t n =
-            std::min<std::int32_t>(kPiece, static_cast<std::int32_t>(*count) - done);
-        auto piece = c.ReadNVRamBytes(*a + done, n);
-        if (!piece) {
-            ctx.communicationError("NVRAM read failed at " + std::to_string(*a + done));
-            return kInstrumentFailed;
+    return runSession(ctx, false, [&] {
+        auto& c = ctx.instrument();
+        TerminalProgress bar(ctx.progressAllowed() && *count > 256, "Reading");
+        std::vector<std::uint8_t> data;
+        // Read in pieces so that the bar moves and a failure says where it happened.
+        constexpr std::int32_t kPiece = 240;
+        for (std::int32_t done = 0; done < *count; done += kPiece) {
+            const std::int32_t n =
+                std::min<std::int32_t>(kPiece, static_cast<std::int32_t>(*count) - done);
+            auto piece = c.ReadNVRamBytes(*a + done, n);
+            if (!piece) {
+                ctx.communicationError("NVRAM read failed at " + std::to_string(*a + done));
+                return kInstrumentFailed;
+            }
+            data.insert(data.end(), piece->begin(), piece->end());
+            bar.show(done + n, *count);
         }
-        data.insert(data.end(), piece->begin(), piece->end());
-        bar.show(done + n, *count);
-    }
-    if (ctx.options().json) {
-        Json values = Json::array();
-        for (auto b : data) values.push(static_cast<std::int64_t>(b));
-        std::cout << Json::object()
-                         .add("Indirizzo", static_cast<std::int64_t>(*a))
-                         .add("Dati", values)
-                         .str()
-                  << "\n";
-    } else {
-        hexDump(*a, data);
-    }
-    return kDone;
+        if (ctx.options().json) {
+            Json values = Json::array();
+            for (auto b : data) values.push(static_cast<std::int64_t>(b));
+            std::cout << Json::object()
+                             .add("Indirizzo", static_cast<std::int64_t>(*a))
+                             .add("Dati", values)
+                             .str()
+                      << "\n";
+        } else {
+            hexDump(*a, data);
+        }
+        return kDone;
+    });
 }
 
 int runNvramWrite(Context& ctx, const std::string& addrText,
@@ -84,38 +84,38 @@ int runNvramWrite(Context& ctx, const std::string& addrText,
         ctx.message("krnctl: give at least one byte, within the 24-bit address space");
         return kUsage;
     }
-    Session session(ctx);
-    if (int rc = session.open(true); rc != kDone) return rc;
-    if (!ctx.instrument().WriteNVRamBytes(*a, data)) {
-        ctx.communicationError("NVRAM write failed");
-        return kInstrumentFailed;
-    }
-    if (!ctx.options().json)
-        std::cout << data.size() << " bytes written at " << *a << "\n";
-    else
-        std::cout << Json::object()
-                         .add("Indirizzo", static_cast<std::int64_t>(*a))
-                         .add("Scritti", static_cast<std::int64_t>(data.size()))
-                         .str()
-                  << "\n";
-    return kDone;
+    return runSession(ctx, true, [&] {
+        if (!ctx.instrument().WriteNVRamBytes(*a, data)) {
+            ctx.communicationError("NVRAM write failed");
+            return kInstrumentFailed;
+        }
+        if (!ctx.options().json)
+            std::cout << data.size() << " bytes written at " << *a << "\n";
+        else
+            std::cout << Json::object()
+                             .add("Indirizzo", static_cast<std::int64_t>(*a))
+                             .add("Scritti", static_cast<std::int64_t>(data.size()))
+                             .str()
+                      << "\n";
+        return kDone;
+    });
 }
 
 int runRestart(Context& ctx) {
-    Session session(ctx);
-    if (int rc = session.open(true); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    TerminalProgress bar(ctx.progressAllowed(), "Restarting");
-    const bool ok = c.ResetStrumento(0, 100, bar);
-    if (!ok) {
-        ctx.communicationError("the instrument did not answer after its restart");
-        return kInstrumentFailed;
-    }
-    if (!ctx.options().json)
-        std::cout << "restarted\n";
-    else
-        std::cout << Json::object().add("restarted", true).str() << "\n";
-    return kDone;
+    return runSession(ctx, true, [&] {
+        auto& c = ctx.instrument();
+        TerminalProgress bar(ctx.progressAllowed(), "Restarting");
+        const bool ok = c.ResetStrumento(0, 100, bar);
+        if (!ok) {
+            ctx.communicationError("the instrument did not answer after its restart");
+            return kInstrumentFailed;
+        }
+        if (!ctx.options().json)
+            std::cout << "restarted\n";
+        else
+            std::cout << Json::object().add("restarted", true).str() << "\n";
+        return kDone;
+    });
 }
 
 int runUpdateMode(Context& ctx, const std::string& mode) {
@@ -124,32 +124,32 @@ int runUpdateMode(Context& ctx, const std::string& mode) {
         return kUsage;
     }
     const bool wanted = mode == "on";
-    Session session(ctx);
-    if (int rc = session.open(true); rc != kDone) return rc;
-    auto& c = ctx.instrument();
-    // Whether the loader runs: an NVRAM of another format is in update mode for the configuration
-    // read while the firmware runs, and can still be switched into the loader.
-    if (c.LoaderAttivo() == wanted) {
-        ctx.message(std::string("krnctl: the instrument is already ") + (wanted ? "in" : "out of") +
-                    " update mode");
-        return kRefused;
-    }
-    TerminalProgress bar(ctx.progressAllowed(), "Restarting");
-    const bool ok = c.SetUpdateMode(wanted, bar);
-    if (!ok) {
-        ctx.communicationError("the instrument did not change its update mode");
-        return kInstrumentFailed;
-    }
-    if (!ctx.options().json)
-        std::cout << "update mode " << mode << "\n";
-    else
-        std::cout << Json::object().add("UpdateMode", c.UpdateMode()).str() << "\n";
-    return kDone;
+    return runSession(ctx, true, [&] {
+        auto& c = ctx.instrument();
+        // Whether the loader runs: an NVRAM of another format is in update mode for the
+        // configuration read while the firmware runs, and can still be switched into the loader.
+        if (c.LoaderAttivo() == wanted) {
+            ctx.message(std::string("krnctl: the instrument is already ") +
+                        (wanted ? "in" : "out of") + " update mode");
+            return kRefused;
+        }
+        TerminalProgress bar(ctx.progressAllowed(), "Restarting");
+        const bool ok = c.SetUpdateMode(wanted, bar);
+        if (!ok) {
+            ctx.communicationError("the instrument did not change its update mode");
+            return kInstrumentFailed;
+        }
+        if (!ctx.options().json)
+            std::cout << "update mode " << mode << "\n";
+        else
+            std::cout << Json::object().add("UpdateMode", c.UpdateMode()).str() << "\n";
+        return kDone;
+    });
 }
 
 }  // namespace
 
-void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands) {
     auto addr = std::make_shared<std::string>();
     auto count = std::make_shared<std::string>("1");
     auto bytes = std::make_shared<std::vector<std::string>>();
@@ -176,5 +176,7 @@ void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands) {
     update->add_option("MODE", *value, "on or off")->required();
     commands.push_back({update, [=](Context& ctx) { return runUpdateMode(ctx, *value); }});
 }
+
+KRN_CLI_COMMANDS(30, addInstrumentCommands)
 
 }  // namespace cli

@@ -91,7 +91,7 @@ int runPorts(Context& ctx) {
 
 }  // namespace
 
-void addLinkCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addLinkCommands(CLI::App& app, std::vector<Command>& commands) {
     auto bytes = std::make_shared<std::vector<std::string>>();
     CLI::App* exchange = app.add_subcommand(
         "exchange",
@@ -105,5 +105,7 @@ void addLinkCommands(CLI::App& app, std::vector<Command>& commands) {
         "ports", "List the serial ports and FTDI USB devices present, without opening them");
     commands.push_back({ports, [](Context& ctx) { return runPorts(ctx); }});
 }
+
+KRN_CLI_COMMANDS(10, addLinkCommands)
 
 }  // namespace cli

@@ -96,7 +96,7 @@ void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& o) {
         ->check(CLI::Range(1, 65535));
 }
 
-void addListCommand(CLI::App& app, std::vector<Command>& commands) {
+static void addListCommand(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<ListOptions>();
     CLI::App* list = app.add_subcommand(
         "list",
@@ -110,5 +110,7 @@ void addListCommand(CLI::App& app, std::vector<Command>& commands) {
     addDiscoveryOptions(list, o->discovery);
     commands.push_back({list, [o](Context& ctx) { return runList(ctx, *o); }});
 }
+
+KRN_CLI_COMMANDS(40, addListCommand)
 
 }  // namespace cli

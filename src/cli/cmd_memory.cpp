@@ -5,9 +5,9 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/option_checks.h"
-#include "service/job_copy.h"
-#include "service/memory_commands.h"
-#include "service/menu_commands.h"
+#include "service/backup/job_copy.h"
+#include "service/backup/memory_commands.h"
+#include "service/core/menu_commands.h"
 
 namespace cli {
 namespace {
@@ -38,16 +38,19 @@ int runExport(Context& ctx, const std::optional<std::string>& from,
     }
     ctx.answerInputs({from ? InputAnswer::of(*from) : InputAnswer::keep(),
                       to ? InputAnswer::of(*to) : InputAnswer::keep()});
-    service::MemoryExportOptions options{orMemoryFile(ctx, file), perByte};
-    ctx.controller().clearCancel();
-    return finish(ctx, service::ExportMemory(ctx, options), options.file, "exported to");
+    const service::MemoryExportOptions options{orMemoryFile(ctx, file), perByte};
+    return finish(
+        ctx,
+        service::runCommand(
+            ctx, [&](service::CommandHost& host) { return service::ExportMemory(host, options); }),
+        options.file, "exported to");
 }
 
 int runImport(Context& ctx, const std::string& file) {
     const std::string path = orMemoryFile(ctx, file);
-    ctx.controller().clearCancel();
     service::ImportCount count;
-    const service::Outcome outcome = service::ImportMemory(ctx, path, &count);
+    const service::Outcome outcome = service::runCommand(
+        ctx, [&](service::CommandHost& host) { return service::ImportMemory(host, path, &count); });
     // What a broken-off import leaves in the instrument: the bytes before the one it stopped at
     // (that one may have been written too). Writing the file again completes it.
     if (outcome != service::Outcome::Done && count.written < count.total)
@@ -59,12 +62,11 @@ int runImport(Context& ctx, const std::string& file) {
 
 // The job copy runs in a conversation locked for the transfer, as "Send text..." holds it.
 int runJobs(Context& ctx, const std::string& file, bool save) {
-    Session session(ctx);
-    if (int rc = session.open(true); rc != kDone) return rc;
-    ctx.controller().clearCancel();
-    const service::Outcome outcome =
-        save ? service::saveJobs(ctx, file) : service::restoreJobs(ctx, file);
-    return finish(ctx, outcome, file, save ? "jobs saved to" : "jobs written back from");
+    return runSession(ctx, true, [&] {
+        const service::Outcome outcome =
+            save ? service::saveJobs(ctx, file) : service::restoreJobs(ctx, file);
+        return finish(ctx, outcome, file, save ? "jobs saved to" : "jobs written back from");
+    });
 }
 
 int runUsersExport(Context& ctx, const std::string& file) {
@@ -75,15 +77,11 @@ int runUsersExport(Context& ctx, const std::string& file) {
 
 }  // namespace
 
-void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
     auto from = std::make_shared<std::string>();
     auto to = std::make_shared<std::string>();
     auto file = std::make_shared<std::string>();
     auto perByte = std::make_shared<bool>(false);
-    auto verify = std::make_shared<bool>(false);
-    const char* verifyHelp =
-        "Read back every write, read again every read that followed a recovery; a difference "
-        "that stays is reported with its address (exit 1)";
 
     CLI::App* memory =
         app.add_subcommand("memory", "Export an NVRAM range to Memory.asm, or import such a file");
@@ -97,47 +95,35 @@ void addMemoryCommands(CLI::App& app, std::vector<Command>& commands) {
     exp->add_option("-o,--output", *file, "The file (default Memory.asm in the program folder)");
     exp->add_flag("--per-byte", *perByte,
                   "Read one byte per frame even where the instrument reads 15");
-    exp->add_flag("--verify", *verify, verifyHelp);
     commands.push_back({exp, [=](Context& ctx) {
-                            return runVerified(ctx, *verify, [&] {
-                                return runExport(
-                                    ctx, exp->count("--from") ? std::optional(*from) : std::nullopt,
-                                    exp->count("--to") ? std::optional(*to) : std::nullopt, *file,
-                                    *perByte);
-                            });
+                            return runExport(
+                                ctx, exp->count("--from") ? std::optional(*from) : std::nullopt,
+                                exp->count("--to") ? std::optional(*to) : std::nullopt, *file,
+                                *perByte);
                         }});
     CLI::App* imp =
         memory->add_subcommand("import", "Write the bytes of a memory file (checked whole first)");
     imp->add_option("FILE", *file, "The file (default Memory.asm in the program folder)");
-    imp->add_flag("--verify", *verify, verifyHelp);
-    commands.push_back({imp, [=](Context& ctx) {
-                            return runVerified(ctx, *verify, [&] { return runImport(ctx, *file); });
-                        }});
+    commands.push_back({imp, [=](Context& ctx) { return runImport(ctx, *file); }});
 
     CLI::App* jobs = app.add_subcommand(
         "jobs", "Copy the job memory in use to a file, or write such a copy back");
     jobs->require_subcommand(1);
     CLI::App* save = jobs->add_subcommand("save", "Save the jobs the instrument holds");
     save->add_option("FILE", *file, "The copy")->required();
-    save->add_flag("--verify", *verify, verifyHelp);
-    commands.push_back({save, [=](Context& ctx) {
-                            return runVerified(ctx, *verify,
-                                               [&] { return runJobs(ctx, *file, true); });
-                        }});
+    commands.push_back({save, [=](Context& ctx) { return runJobs(ctx, *file, true); }});
     CLI::App* restore =
         jobs->add_subcommand("restore", "Write a saved copy back (checked whole first)");
     restore->add_option("FILE", *file, "The copy")->required();
-    restore->add_flag("--verify", *verify, verifyHelp);
-    commands.push_back({restore, [=](Context& ctx) {
-                            return runVerified(ctx, *verify,
-                                               [&] { return runJobs(ctx, *file, false); });
-                        }});
+    commands.push_back({restore, [=](Context& ctx) { return runJobs(ctx, *file, false); }});
 
-    CLI::App* users = app.get_subcommand("users");
+    CLI::App* users = commandGroup(app, "users", "The instrument's operators");
     CLI::App* usersExport =
         users->add_subcommand("export", "Export the user area, scrambled, one number per byte");
     usersExport->add_option("FILE", *file, "The file")->required();
     commands.push_back({usersExport, [=](Context& ctx) { return runUsersExport(ctx, *file); }});
 }
+
+KRN_CLI_COMMANDS(90, addMemoryCommands)
 
 }  // namespace cli

@@ -85,7 +85,7 @@ int runNew(Context& ctx, const NewOptions& o) {
 
 }  // namespace
 
-void addProfileCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addProfileCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* profile = app.add_subcommand("profile", "Machine profile files for provisioning");
     profile->require_subcommand(1);
     auto path = std::make_shared<std::string>();
@@ -118,5 +118,7 @@ void addProfileCommands(CLI::App& app, std::vector<Command>& commands) {
     created->add_option("-o,--output", o->output, "Profile file to write")->required();
     commands.push_back({created, [o](Context& ctx) { return runNew(ctx, *o); }});
 }
+
+KRN_CLI_COMMANDS(120, addProfileCommands)
 
 }  // namespace cli

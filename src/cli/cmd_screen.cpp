@@ -7,9 +7,9 @@
 #include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/conversation.h"
-#include "service/menu_commands.h"
-#include "service/screen_copy.h"
+#include "service/core/conversation.h"
+#include "service/core/menu_commands.h"
+#include "service/diagnostics/screen_copy.h"
 
 namespace cli {
 namespace {
@@ -28,10 +28,10 @@ std::string lowerExtension(const std::string& path) {
     return e;
 }
 
-bool writePicture(const service::ScreenPicture& picture, const std::string& path) {
+bool writePicture(const resources::ScreenPicture& picture, const std::string& path) {
     if (lowerExtension(path) == ".png")
-        return adapters::writePngFromBitmap(service::bitmapFile(picture), path);
-    return service::writeBitmapFile(picture, path);
+        return adapters::writePngFromBitmap(resources::bitmapFile(picture), path);
+    return resources::writeBitmapFile(picture, path);
 }
 
 int runScreen(Context& ctx, const ScreenOptions& o) {
@@ -82,7 +82,7 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
 
 }  // namespace
 
-void addScreenCommand(CLI::App& app, std::vector<Command>& commands) {
+static void addScreenCommand(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<ScreenOptions>();
     CLI::App* screen = app.add_subcommand(
         "screen", "Copy the instrument's display into a picture (Copy screen / Copy menu)");
@@ -92,5 +92,7 @@ void addScreenCommand(CLI::App& app, std::vector<Command>& commands) {
         ->required();
     commands.push_back({screen, [=](Context& ctx) { return runScreen(ctx, *o); }});
 }
+
+KRN_CLI_COMMANDS(140, addScreenCommand)
 
 }  // namespace cli

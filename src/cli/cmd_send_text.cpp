@@ -8,8 +8,8 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "resources/language_files.h"
-#include "service/menu_commands.h"
-#include "service/send_text.h"
+#include "service/core/menu_commands.h"
+#include "service/texts/send_text.h"
 
 namespace cli {
 namespace {
@@ -67,9 +67,8 @@ int runSendText(Context& ctx, const std::string& languages) {
 
 }  // namespace
 
-void addSendTextCommand(CLI::App& app, std::vector<Command>& commands) {
+static void addSendTextCommand(CLI::App& app, std::vector<Command>& commands) {
     auto languages = std::make_shared<std::string>();
-    auto verify = std::make_shared<bool>(false);
     CLI::App* s = app.add_subcommand(
         "send-text",
         "Send new display texts and menus to the instrument, keeping its configuration and jobs");
@@ -78,12 +77,9 @@ void addSendTextCommand(CLI::App& app, std::vector<Command>& commands) {
                   "(Italiano, English, Français, Español, Deutsch, Ceská) or its file code "
                   "(Ita, Ing, Fra, Spa, Ted, Cec)")
         ->required();
-    s->add_flag("--verify", *verify, kVerifyHelp);
-    s->fallthrough();  // --yes and the other global options after the subcommand
-    commands.push_back({s, [languages, verify](Context& ctx) {
-                            return runVerified(ctx, *verify,
-                                               [&] { return runSendText(ctx, *languages); });
-                        }});
+    commands.push_back({s, [languages](Context& ctx) { return runSendText(ctx, *languages); }});
 }
+
+KRN_CLI_COMMANDS(180, addSendTextCommand)
 
 }  // namespace cli

@@ -6,9 +6,9 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/menu_commands.h"
-#include "service/setting_commands.h"
-#include "service/value_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/settings/setting_commands.h"
+#include "service/settings/value_commands.h"
 
 namespace cli {
 namespace {
@@ -67,7 +67,7 @@ std::vector<InputAnswer> optionalAnswer(CLI::App* app, const std::string& option
 
 }  // namespace
 
-void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     auto value = std::make_shared<std::string>();
     auto a = std::make_shared<std::string>();
     auto b = std::make_shared<std::string>();
@@ -142,5 +142,7 @@ void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
                             }});
     }
 }
+
+KRN_CLI_COMMANDS(80, addSettingCommands)
 
 }  // namespace cli

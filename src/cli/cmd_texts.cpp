@@ -10,7 +10,7 @@
 #include "resources/language_files.h"
 #include "resources/translation_compiler.h"
 #include "resources/translation_export.h"
-#include "service/display_texts.h"
+#include "service/texts/display_texts.h"
 
 namespace cli {
 namespace {
@@ -65,7 +65,7 @@ int runCheck(Context& ctx, const TextsOptions& o) {
 
 }  // namespace
 
-void addTextsCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addTextsCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* texts =
         app.add_subcommand("texts", "Display texts, menus and translations of the program folder");
     texts->require_subcommand(1);
@@ -116,5 +116,7 @@ void addTextsCommands(CLI::App& app, std::vector<Command>& commands) {
     addLanguage(k, *check);
     commands.push_back({k, [check](Context& ctx) { return runCheck(ctx, *check); }});
 }
+
+KRN_CLI_COMMANDS(100, addTextsCommands)
 
 }  // namespace cli

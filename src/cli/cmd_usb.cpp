@@ -5,8 +5,8 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "service/menu_commands.h"
-#include "service/usb_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/device/usb_commands.h"
 
 namespace cli {
 namespace {
@@ -21,13 +21,13 @@ struct UsbOptions {
 // The serial-number list, read and checked before anything else happens; nothing (with the
 // message) when it is missing or broken.
 std::optional<std::vector<std::string>> serialList(Context& ctx) {
-    const std::string path = service::serialListPath(ctx.settings(), ctx.programFolder());
+    const std::string path = resources::serialListPath(ctx.settings(), ctx.programFolder());
     backup::FileProblem problem;
-    auto lines = service::readSerialList(path, &problem);
+    auto lines = resources::readSerialList(path, &problem);
     if (!lines)
         ctx.message(problem.line > 0 ? "krnctl: cannot read " + path + ": line " +
                                            std::to_string(problem.line) + ": " + problem.reason
-                                     : service::serialListMissingText());
+                                     : resources::serialListMissingText());
     return lines;
 }
 
@@ -78,22 +78,22 @@ int runNext(Context& ctx, const UsbOptions& o) {
     if (!validType(ctx, o.type)) return kUsage;
     const auto lines = serialList(ctx);
     if (!lines) return kFileError;
-    const long next =
-        service::proposedSerialNumber(*lines, ctx.settings(), service::kProgramSettings, o.type);
+    const long next = resources::proposedSerialNumber(*lines, ctx.settings(),
+                                                      resources::kProgramSettings, o.type);
     if (ctx.options().json)
         std::cout << Json::object()
                          .add("number", static_cast<std::int64_t>(next))
-                         .add("serial", service::serialText(o.type, next))
+                         .add("serial", resources::serialText(o.type, next))
                          .str()
                   << "\n";
     else
-        std::cout << service::serialText(o.type, next) << "\n";
+        std::cout << resources::serialText(o.type, next) << "\n";
     return kDone;
 }
 
 }  // namespace
 
-void addUsbCommands(CLI::App& app, std::vector<Command>& commands) {
+static void addUsbCommands(CLI::App& app, std::vector<Command>& commands) {
     auto o = std::make_shared<UsbOptions>();
     CLI::App* usb = app.add_subcommand("usb", "The USB chip's identity");
     usb->require_subcommand(1);
@@ -119,5 +119,7 @@ void addUsbCommands(CLI::App& app, std::vector<Command>& commands) {
     next->add_option("--type", o->type, "Device type: 3 (default) or 4");
     commands.push_back({next, [o](Context& ctx) { return runNext(ctx, *o); }});
 }
+
+KRN_CLI_COMMANDS(170, addUsbCommands)
 
 }  // namespace cli

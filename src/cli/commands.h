@@ -1,6 +1,10 @@
 #pragma once
+// The table of krnctl's subcommands. Each cmd_*.cpp file adds its subcommands to the table with
+// KRN_CLI_COMMANDS at its end; main.cpp builds the command line from the table, so adding a
+// subcommand touches only its own file.
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "cli/context.h"
@@ -13,27 +17,30 @@ struct Command {
     std::function<int(Context&)> run;
 };
 
-void addLinkCommands(CLI::App& app, std::vector<Command>& commands);
-void addIdentifyCommand(CLI::App& app, std::vector<Command>& commands);
-void addInstrumentCommands(CLI::App& app, std::vector<Command>& commands);
-void addListCommand(CLI::App& app, std::vector<Command>& commands);
-void addClockCommand(CLI::App& app, std::vector<Command>& commands);
-void addDataCommands(CLI::App& app, std::vector<Command>& commands);
-void addBackupCommands(CLI::App& app, std::vector<Command>& commands);
-void addSettingCommands(CLI::App& app, std::vector<Command>& commands);
-// After addDataCommands: "users export" joins its "users".
-void addMemoryCommands(CLI::App& app, std::vector<Command>& commands);
-void addTextsCommands(CLI::App& app, std::vector<Command>& commands);
-void addFontsCommands(CLI::App& app, std::vector<Command>& commands);
-void addProfileCommands(CLI::App& app, std::vector<Command>& commands);
-void addImageCommands(CLI::App& app, std::vector<Command>& commands);
-void addScreenCommand(CLI::App& app, std::vector<Command>& commands);
-void addFirmwareCommands(CLI::App& app, std::vector<Command>& commands);
-void addEthernetCommands(CLI::App& app, std::vector<Command>& commands);
-void addUsbCommands(CLI::App& app, std::vector<Command>& commands);
-void addSendTextCommand(CLI::App& app, std::vector<Command>& commands);
-void addMemtestCommands(CLI::App& app, std::vector<Command>& commands);
-void addFormatCommand(CLI::App& app, std::vector<Command>& commands);
+// Adds one family of subcommands to the command line and their actions to commands.
+using CommandFamily = void (*)(CLI::App& app, std::vector<Command>& commands);
+
+// Enters a family into the table. position orders the families in the help text.
+struct CommandRegistration {
+    CommandRegistration(int position, CommandFamily family);
+};
+
+// Every family of the table, in the order of their positions.
+void addRegisteredCommands(CLI::App& app, std::vector<Command>& commands);
+
+// The subcommand NAME of app that groups further subcommands ("users", "memory" ...): created with
+// its help on first use, found again by the next family that adds to it.
+CLI::App* commandGroup(CLI::App& app, const std::string& name, const std::string& help);
+
+// --address and --port of the discovery, on every command that discovers.
 void addDiscoveryOptions(CLI::App* app, DiscoveryOptions& options);
 
 }  // namespace cli
+
+#define KRN_CLI_CONCAT2(a, b) a##b
+#define KRN_CLI_CONCAT(a, b) KRN_CLI_CONCAT2(a, b)
+// At the end of a cmd_*.cpp file: KRN_CLI_COMMANDS(position, addTheseCommands);
+#define KRN_CLI_COMMANDS(position, family)                                                       \
+    namespace {                                                                                  \
+    const ::cli::CommandRegistration KRN_CLI_CONCAT(registration_, __LINE__){position, &family}; \
+    }

@@ -12,11 +12,12 @@
 #include "instrument/connection.h"
 #include "link/instrument_description.h"
 #include "platform/console/console_dialogs.h"
-#include "service/clock_command.h"
-#include "service/communication_test.h"
-#include "service/messages.h"
-#include "service/program_folder.h"
-#include "service/verification.h"
+#include "service/core/menu_commands.h"
+#include "service/core/messages.h"
+#include "service/core/program_folder.h"
+#include "service/core/verification.h"
+#include "service/diagnostics/communication_check.h"
+#include "service/settings/clock_command.h"
 #include "sim/profiles.h"
 
 namespace cli {
@@ -134,6 +135,7 @@ Context::~Context() {
 }
 
 bool Context::init() {
+    verifica = options_.verify;
     serial_ = adapters::serialPort();
     ports_ = adapters::serialPorts();
     socket_ = adapters::udpSocket();
@@ -241,14 +243,30 @@ bool Context::open(const std::string& text, bool identify) {
     return ok;
 }
 
-int Session::open(bool lock) {
-    const auto description = ctx_.selectInstrument(service::text::kSelectInstrument, {});
-    if (!description) return kUsage;
-    if (conversation_.open(*description) != service::Outcome::Done) {
-        ctx_.message(*description);
-        return kInstrumentFailed;
-    }
-    return lock ? exitCode(conversation_.lock()) : kDone;
+int runSession(Context& ctx, bool lock, const std::function<int()>& body) {
+    int rc = kDone;
+    const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {
+        service::Conversation conversation(host);
+        const auto description = host.selectInstrument(service::text::kSelectInstrument, {});
+        if (!description) {
+            rc = kUsage;
+        } else if (conversation.open(*description) != service::Outcome::Done) {
+            ctx.message(*description);
+            rc = kInstrumentFailed;
+        } else if (lock) {
+            rc = exitCode(conversation.lock());
+        }
+        if (rc == kDone) rc = body();
+        return rc == kDone ? service::Outcome::Done : service::Outcome::Failed;
+    });
+    // A difference that verification found fails a body that succeeded.
+    return rc == kDone && outcome != service::Outcome::Done ? kInstrumentFailed : rc;
+}
+
+int runService(Context& ctx,
+               const std::function<service::Outcome(service::CommandHost&)>& command) {
+    const service::Outcome outcome = service::runCommand(ctx, command);
+    return ctx.noInstrument() ? kUsage : exitCode(outcome);
 }
 
 std::optional<std::string> Context::selectInstrument(const std::string&,
@@ -322,15 +340,6 @@ void Context::message(const std::string& text) {
 
 void Context::communicationError(const std::string& detail) {
     message(std::string(service::text::kCommunicationError) + "\n" + detail);
-}
-
-int runVerified(Context& ctx, bool verify, const std::function<int()>& command) {
-    int rc = kDone;
-    const auto failure =
-        service::withVerification(ctx.instrument().nvram(), verify, [&] { rc = command(); });
-    if (!failure) return rc;
-    ctx.message("krnctl: verify: " + service::verifyFailureText(*failure));
-    return rc == kDone ? kInstrumentFailed : rc;
 }
 
 std::optional<std::int64_t> parseNumber(const std::string& text, std::int64_t max) {

@@ -13,10 +13,10 @@
 #include "platform/dialogs.h"
 #include "platform/frame_trace.h"
 #include "provisioning/profilo.h"
-#include "service/command_host.h"
-#include "service/controller.h"
-#include "service/conversation.h"
-#include "service/outcome.h"
+#include "service/core/command_host.h"
+#include "service/core/controller.h"
+#include "service/core/conversation.h"
+#include "service/core/outcome.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_usb_bridge.h"
 
@@ -44,6 +44,7 @@ struct GlobalOptions {
         simulatedEeprom;  // where the simulated chip keeps its identity (serial, description)
     bool json = false;
     bool yes = false;
+    bool verify = false;
 };
 
 // Where discovery sends its module commands; on every command that discovers.
@@ -186,26 +187,20 @@ private:
     std::optional<provisioning::CProfilo> formProfile_;
 };
 
-// One conversation with the instrument for a command that only krnctl has: opened with the
-// configuration read, locked for the transfer when asked, and always closed at the end.
-class Session {
-public:
-    explicit Session(Context& ctx) : ctx_(ctx), conversation_(ctx) {}
-    // kDone, or the exit code after the message was printed.
-    int open(bool lock);
+// A command that only krnctl has and that speaks to the instrument itself: runs body through
+// service::runCommand (cancel lowered, every write verified with --verify) inside a conversation
+// opened with the configuration read and, with lock, locked for the transfer; the conversation is
+// closed at the end on every path. Returns body's exit code, or the code of the failed open after
+// its message.
+int runSession(Context& ctx, bool lock, const std::function<int()>& body);
+// Runs a service command through service::runCommand and gives krnctl's exit code; without an
+// instrument to talk to (none given) that is the usage error.
+int runService(Context& ctx, const std::function<service::Outcome(service::CommandHost&)>& command);
 
-private:
-    Context& ctx_;
-    service::Conversation conversation_;
-};
-
-// --verify on the long transfers: switches the instrument control's verification on and runs
-// the command; a difference that stayed is told with its address, and a command that would
-// otherwise have succeeded exits with kInstrumentFailed. Without verify the command just runs.
-int runVerified(Context& ctx, bool verify, const std::function<int()>& command);
-// The help of --verify on the commands that write.
+// The help of --verify.
 inline constexpr const char* kVerifyHelp =
-    "Read back every write; a byte that stays wrong is reported with its address (exit 1)";
+    "Read back every write and read again every read that followed a recovery; a byte that stays "
+    "wrong is reported with its address (exit 1)";
 
 // "15", "0x0F" -> 15; nullopt for anything else or a value above 255.
 std::optional<std::uint8_t> parseByte(const std::string& text);

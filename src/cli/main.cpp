@@ -12,7 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/context.h"
-#include "service/program_folder.h"
+#include "service/core/program_folder.h"
 #ifdef _WIN32
 #include "platform/win/win_paths.h"
 #endif
@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
 
     CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments"};
     app.require_subcommand(1);
+    // The global options may also stand after the subcommand: what a subcommand does not know
+    // falls through to here.
+    app.fallthrough();
     cli::GlobalOptions options;
     app.add_option("--instrument", options.instrument,
                    "Instrument description: \"COM: n\", \"COM: /dev/path\", \"USB: serial\" or "
@@ -69,28 +72,10 @@ int main(int argc, char** argv) {
         "is a blank chip)");
     app.add_flag("--json", options.json, "Print the result as one JSON document");
     app.add_flag("--yes", options.yes, "Answer Yes to every question");
+    app.add_flag("--verify", options.verify, cli::kVerifyHelp);
 
     std::vector<cli::Command> commands;
-    cli::addLinkCommands(app, commands);
-    cli::addIdentifyCommand(app, commands);
-    cli::addInstrumentCommands(app, commands);
-    cli::addListCommand(app, commands);
-    cli::addClockCommand(app, commands);
-    cli::addDataCommands(app, commands);
-    cli::addBackupCommands(app, commands);
-    cli::addSettingCommands(app, commands);
-    cli::addMemoryCommands(app, commands);
-    cli::addTextsCommands(app, commands);
-    cli::addFontsCommands(app, commands);
-    cli::addProfileCommands(app, commands);
-    cli::addImageCommands(app, commands);
-    cli::addScreenCommand(app, commands);
-    cli::addFirmwareCommands(app, commands);
-    cli::addEthernetCommands(app, commands);
-    cli::addUsbCommands(app, commands);
-    cli::addSendTextCommand(app, commands);
-    cli::addMemtestCommands(app, commands);
-    cli::addFormatCommand(app, commands);
+    cli::addRegisteredCommands(app, commands);
 
     try {
         app.parse(argc, argv);

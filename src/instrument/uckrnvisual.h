@@ -15,7 +15,7 @@
 #include "instrument/identity.h"
 #include "instrument/io_functions.h"
 #include "instrument/jobs.h"
-#include "instrument/memory_test.h"
+#include "instrument/memory_check.h"
 #include "instrument/nvram.h"
 #include "instrument/options.h"
 #include "instrument/press_control.h"

@@ -6,7 +6,7 @@
 #include "sim/nvram_image.h"
 #include "sim/sim_display.h"
 #include "sim/sim_instrument.h"
-#include "sim/sim_memory_test.h"
+#include "sim/sim_memory_check.h"
 
 namespace sim {
 namespace {

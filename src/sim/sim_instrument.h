@@ -13,7 +13,7 @@
 #include "platform/clock.h"
 #include "sim/profiles.h"
 #include "sim/sim_display.h"
-#include "sim/sim_memory_test.h"
+#include "sim/sim_memory_check.h"
 
 namespace sim {
 

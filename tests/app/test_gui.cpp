@@ -18,7 +18,7 @@
 #include "platform/text_file.h"
 
 #include "app/clock_dialog.h"
-#include "app/comm_test.h"
+#include "app/communication_dialog.h"
 #include "app/instrument_panel.h"
 #include "app/language_dialog.h"
 #include "app/main_window.h"
@@ -26,7 +26,7 @@
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "platform/frame_trace.h"
-#include "service/menu_commands.h"
+#include "service/core/menu_commands.h"
 #include "sim/sim_serial_port.h"
 #include "support/gui_wait.h"
 #include "support/instrument_rig.h"

@@ -17,7 +17,7 @@
 
 #include "app/access.h"
 #include "app/clock_dialog.h"
-#include "app/comm_test.h"
+#include "app/communication_dialog.h"
 #include "app/instrument_panel.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"
@@ -25,7 +25,7 @@
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "backup/memory_files.h"
-#include "service/memory_commands.h"
+#include "service/backup/memory_commands.h"
 #include "sim/sim_serial_port.h"
 #include "support/gui_flow.h"
 #include "support/recording_dialogs.h"

@@ -18,7 +18,7 @@
 
 #include "app/access.h"
 #include "app/clock_dialog.h"
-#include "app/comm_test.h"
+#include "app/communication_dialog.h"
 #include "app/instrument_panel.h"
 #include "app/main_window.h"
 #include "app/password_dialog.h"

@@ -20,7 +20,7 @@ struct Bench {
         folder = (fs::temp_directory_path() / ("krn_fsn_" + std::to_string(::getpid()))).string();
         fs::create_directories(folder);
         list = folder + "/SNlist.txt";
-        service::writeSerialList(list, {"QX300125  A", "QX300099  B"});
+        resources::writeSerialList(list, {"QX300125  A", "QX300099  B"});
         host.store.setValue("SetupPrograms", "Main", "FileSN", list);
     }
     ~Bench() { fs::remove_all(folder); }
@@ -43,13 +43,13 @@ TEST(FListaSN, ProgramModeProposesTheNextNumberAndAssignsIt) {
     EXPECT_EQ(b.host.boxes.texts(),
               std::vector<std::string>{"Lenght of serial number: QX3100000 is wrong"});
     EXPECT_FALSE(d.assignment());
-    EXPECT_EQ(service::readSerialList(b.list)->size(), 2u);
+    EXPECT_EQ(resources::readSerialList(b.list)->size(), 2u);
     d.txtSN()->setText("126");
     d.txtName()->setText("Line 3");
     d.program();
     ASSERT_TRUE(d.assignment());
     EXPECT_EQ(d.assignment()->serial, "QX300126");
-    EXPECT_EQ(service::readSerialList(b.list)->size(), 3u);
+    EXPECT_EQ(resources::readSerialList(b.list)->size(), 3u);
 }
 
 TEST(FListaSN, EditModeHidesTheFieldsAndSavesTheEdits) {
@@ -60,7 +60,7 @@ TEST(FListaSN, EditModeHidesTheFieldsAndSavesTheEdits) {
     EXPECT_TRUE(d.cmdProg()->isHidden());
     d.list()->setPlainText("QX300125  A edited\nQX300099  B\n");
     d.closeList();
-    EXPECT_EQ(*service::readSerialList(b.list),
+    EXPECT_EQ(*resources::readSerialList(b.list),
               (std::vector<std::string>{"QX300125  A edited", "QX300099  B"}));
     EXPECT_FALSE(fs::exists(b.list + ".lock"));
 }

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "service/backup_commands.h"
-#include "service/menu_commands.h"
+#include "service/backup/backup_commands.h"
+#include "service/core/menu_commands.h"
 #include "support/test_host.h"
 
 using service::Outcome;

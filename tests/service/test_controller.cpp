@@ -1,12 +1,12 @@
 // The connection controller and the frame every command runs in, without widgets.
 #include <gtest/gtest.h>
 
-#include "service/clock_command.h"
 #include "service/command_log.h"
-#include "service/communication_test.h"
-#include "service/controller.h"
-#include "service/conversation.h"
-#include "service/menu_commands.h"
+#include "service/core/controller.h"
+#include "service/core/conversation.h"
+#include "service/core/menu_commands.h"
+#include "service/diagnostics/communication_check.h"
+#include "service/settings/clock_command.h"
 #include "support/test_host.h"
 
 using service::Outcome;

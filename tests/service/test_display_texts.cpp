@@ -3,9 +3,9 @@
 
 #include "../resources/resource_folder.h"
 #include "resources/font_builder.h"
-#include "service/display_texts.h"
-#include "service/fonts.h"
-#include "service/menu_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/texts/display_texts.h"
+#include "service/texts/fonts.h"
 #include "support/test_host.h"
 
 using service::Outcome;

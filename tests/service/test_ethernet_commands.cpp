@@ -3,8 +3,8 @@
 // against the simulated module.
 #include <gtest/gtest.h>
 
-#include "service/ethernet_commands.h"
-#include "service/menu_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/device/ethernet_commands.h"
 #include "sim/sim_udp_socket.h"
 #include "support/test_host.h"
 

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "service/command_log.h"
-#include "service/firmware_update.h"
-#include "service/menu_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/device/firmware_update.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

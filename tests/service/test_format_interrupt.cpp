@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <map>
 
-#include "service/nvram_writes.h"
-#include "service/send_setup.h"
+#include "service/format/send_setup.h"
+#include "service/settings/nvram_writes.h"
 #include "support/image_folder.h"
 #include "support/test_host.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "service/command_log.h"
-#include "service/format_options.h"
+#include "service/format/format_options.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

@@ -8,8 +8,8 @@
 
 #include "backup/memory_files.h"
 #include "service/command_log.h"
-#include "service/controller.h"
-#include "service/format_send.h"
+#include "service/core/controller.h"
+#include "service/format/format_send.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

@@ -7,11 +7,11 @@
 
 #include "provisioning/image_builder.h"
 #include "service/command_log.h"
-#include "service/controller.h"
-#include "service/format_send.h"
-#include "service/menu_commands.h"
-#include "service/nvram_writes.h"
-#include "service/send_setup.h"
+#include "service/core/controller.h"
+#include "service/core/menu_commands.h"
+#include "service/format/format_send.h"
+#include "service/format/send_setup.h"
+#include "service/settings/nvram_writes.h"
 #include "support/image_folder.h"
 #include "support/test_host.h"
 

@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "backup/memory_files.h"
+#include "service/backup/job_copy.h"
+#include "service/backup/memory_commands.h"
 #include "service/command_log.h"
-#include "service/conversation.h"
-#include "service/job_copy.h"
-#include "service/memory_commands.h"
-#include "service/menu_commands.h"
+#include "service/core/conversation.h"
+#include "service/core/menu_commands.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

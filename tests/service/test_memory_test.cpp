@@ -5,9 +5,9 @@
 
 #include "platform/protocol.h"
 #include "service/command_log.h"
-#include "service/memory_test.h"
-#include "service/menu_commands.h"
-#include "service/nvram_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/diagnostics/memory_check.h"
+#include "service/settings/nvram_commands.h"
 #include "sim/nvram_image.h"
 #include "support/test_host.h"
 

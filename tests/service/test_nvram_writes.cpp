@@ -8,8 +8,8 @@
 
 #include "backup/memory_files.h"
 #include "service/command_log.h"
-#include "service/controller.h"
-#include "service/nvram_writes.h"
+#include "service/core/controller.h"
+#include "service/settings/nvram_writes.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "service/command_log.h"
-#include "service/menu_commands.h"
-#include "service/screen_copy.h"
+#include "service/core/menu_commands.h"
+#include "service/diagnostics/screen_copy.h"
 #include "sim/sim_display.h"
 #include "support/test_host.h"
 
@@ -63,18 +63,18 @@ TEST(ScreenCopy, ScreenModeReadsThreePlanesAndDrawsBlackWhereAandBorC) {
         for (int x = 0; x < 320; ++x) {
             const bool shown =
                 (bit(memory, 0, x, y) && bit(memory, 9728, x, y)) || bit(memory, 19456, x, y);
-            ASSERT_EQ(s.picture().at(x + 4, y + 4), shown ? service::kBlack : service::kWhite)
+            ASSERT_EQ(s.picture().at(x + 4, y + 4), shown ? resources::kBlack : resources::kWhite)
                 << x << "," << y;
             black += shown;
         }
     EXPECT_GT(black, 6 * 8 * 8);  // the name "KRN-36" at least
     // The grey frame rows above and below, from x 0 to 327; the rest keeps the background.
     for (int y : {0, 3, 244, 247}) {
-        EXPECT_EQ(s.picture().at(0, y), service::kLightGrey);
-        EXPECT_EQ(s.picture().at(327, y), service::kLightGrey);
-        EXPECT_EQ(s.picture().at(328, y), service::kWhite);
+        EXPECT_EQ(s.picture().at(0, y), resources::kLightGrey);
+        EXPECT_EQ(s.picture().at(327, y), resources::kLightGrey);
+        EXPECT_EQ(s.picture().at(328, y), resources::kWhite);
     }
-    EXPECT_EQ(s.picture().at(0, 248), service::kWhite);
+    EXPECT_EQ(s.picture().at(0, 248), resources::kWhite);
     // No lock: only the reads and the closing command.
     auto names = requestNames(b.rig);
     EXPECT_EQ(names.back(), "18/9");
@@ -143,9 +143,9 @@ TEST(ScreenCopy, MenuModeReadsOnlyTheBottomRowsOfPlaneC) {
     for (int y = 0; y < 57; ++y)
         for (int x = 0; x < 320; ++x)
             ASSERT_EQ(s.picture().at(x + 4, y),
-                      bit(memory, 19456, x, y + 183) ? service::kBlack : service::kWhite);
+                      bit(memory, 19456, x, y + 183) ? resources::kBlack : resources::kWhite);
     // Menu mode has no frame: the rows below stay white.
-    for (int x : {0, 100, 331}) EXPECT_EQ(s.picture().at(x, 60), service::kWhite);
+    for (int x : {0, 100, 331}) EXPECT_EQ(s.picture().at(x, 60), resources::kWhite);
 }
 
 TEST(ScreenCopy, ACancelStopsAfterTheCurrentReadAndKeepsWhatWasDrawn) {
@@ -197,8 +197,8 @@ TEST(ScreenCopy, MenuEntriesSelectThenOpenTheDialogInTheirMode) {
 }
 
 TEST(ScreenBitmap, HeaderRowsBottomUpPaddedToFourBytes) {
-    service::ScreenPicture p(3, 2);
-    p.set(0, 0, service::kBlack);
+    resources::ScreenPicture p(3, 2);
+    p.set(0, 0, resources::kBlack);
     p.set(2, 1, 0x123456);
     const std::vector<std::uint8_t> expected = {
         'B', 'M', 78,  0,   0,    0,    0,    0,    0,    0,    54, 0, 0, 0,  // file header
@@ -209,7 +209,7 @@ TEST(ScreenBitmap, HeaderRowsBottomUpPaddedToFourBytes) {
         255, 255, 255, 255, 255,  255,  0x56, 0x34, 0x12, 0,    0,  0,  // bottom row first
         0,   0,   0,   255, 255,  255,  255,  255,  255,  0,    0,  0,  // top row
     };
-    EXPECT_EQ(service::bitmapFile(p), expected);
+    EXPECT_EQ(resources::bitmapFile(p), expected);
 }
 
 TEST(ScreenBitmap, SaveAsksForABmpFileAndAddsTheDefaultExtension) {
@@ -227,7 +227,7 @@ TEST(ScreenBitmap, SaveAsksForABmpFileAndAddsTheDefaultExtension) {
     EXPECT_TRUE(b.host.boxes.boxes.empty());
     std::ifstream in(dir / "copy.Bmp", std::ios::binary);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(bytes, service::bitmapFile(s.picture()));
+    EXPECT_EQ(bytes, resources::bitmapFile(s.picture()));
     EXPECT_EQ(bytes.size(), 54u + 332 * 61 * 3);
     std::filesystem::remove_all(dir);
 }

@@ -8,13 +8,13 @@
 #include <fstream>
 #include <set>
 
-#include "service/rtf_text.h"
-#include "service/serial_list.h"
+#include "resources/rtf_text.h"
+#include "resources/serial_list.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using service::AssignRequest;
+using resources::AssignRequest;
 
 std::string tempFolder(const std::string& name) {
     const fs::path p =
@@ -32,13 +32,13 @@ std::string readAll(const std::string& path) {
 TEST(SerialListFile, WritesPlainParagraphsInCourierNewAndReadsThemBack) {
     const std::vector<std::string> lines = {"QX300125  KRN-Visual          06/12/2026  Magazzino",
                                             "a {b} c\\d", "caf\xe9", ""};
-    const std::string rtf = service::writeRtf(lines);
+    const std::string rtf = resources::writeRtf(lines);
     EXPECT_EQ(
         rtf,
         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\n\\f0\\fs20 "
         "QX300125  KRN-Visual          06/12/2026  Magazzino\\par\na \\{b\\} "
         "c\\\\d\\par\ncaf\\'e9\\par\n\\par\n}\n");
-    EXPECT_EQ(service::readRtf(rtf), lines);
+    EXPECT_EQ(resources::readRtf(rtf), lines);
 }
 
 TEST(SerialListFile, ReaderSkipsWhatItDoesNotKnow) {
@@ -51,10 +51,10 @@ TEST(SerialListFile, ReaderSkipsWhatItDoesNotKnow) {
         "First\\par\r\n"
         "{\\*\\unknown skipped}\\b QX300099\\b0  Second\\tab x\\par\r\n"
         "last}";
-    EXPECT_EQ(service::readRtf(rtf),
+    EXPECT_EQ(resources::readRtf(rtf),
               (std::vector<std::string>{"3QX00125  First", "QX300099 Second\tx", "last"}));
     // Not rich text at all: plain lines.
-    EXPECT_EQ(service::readRtf("one\r\ntwo\n"), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(resources::readRtf("one\r\ntwo\n"), (std::vector<std::string>{"one", "two"}));
 }
 
 TEST(SerialList, LastNumberAndProposal) {
@@ -70,24 +70,24 @@ TEST(SerialList, LastNumberAndProposal) {
         {{"QX300007  A", "x QX300200 later text QX399999"}, 201},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(service::proposedSerialNumber(c.lines, settings, "krnsetup", 3), c.proposed);
+        EXPECT_EQ(resources::proposedSerialNumber(c.lines, settings, "krnsetup", 3), c.proposed);
     settings.setValue("krnsetup", "Main", "LastSerialNumber4", "41");
-    EXPECT_EQ(service::proposedSerialNumber({}, settings, "krnsetup", 4), 42);
-    EXPECT_EQ(service::proposedSerialNumber({}, settings, "krnsetup", 3), 1);
+    EXPECT_EQ(resources::proposedSerialNumber({}, settings, "krnsetup", 4), 42);
+    EXPECT_EQ(resources::proposedSerialNumber({}, settings, "krnsetup", 3), 1);
 }
 
 TEST(SerialList, SerialTextLineAndDefaults) {
-    EXPECT_EQ(service::serialText(3, 125), "QX300125");
-    EXPECT_EQ(service::serialText(4, 100000), "QX4100000");
+    EXPECT_EQ(resources::serialText(3, 125), "QX300125");
+    EXPECT_EQ(resources::serialText(4, 100000), "QX4100000");
     const platform::LocalDateTime d{2026, 12, 6};
-    EXPECT_EQ(service::serialListLine("QX300125", "KRN-Visual", d, "Magazzino Varnolide"),
+    EXPECT_EQ(resources::serialListLine("QX300125", "KRN-Visual", d, "Magazzino Varnolide"),
               "QX300125  KRN-Visual          06/12/2026  Magazzino Varnolide");
     const std::string long20(20, 'N');
-    EXPECT_EQ(service::serialListLine("QX300125", long20, d, "u"),
+    EXPECT_EQ(resources::serialListLine("QX300125", long20, d, "u"),
               "QX300125  " + long20 + "06/12/2026  u");
-    EXPECT_EQ(service::defaultInstrumentName(3), "KRN-Visual");
-    EXPECT_EQ(service::defaultUserText(3), "Magazzino Varnolide");
-    EXPECT_EQ(service::defaultUserText(4), "Magazzino Varnolide");
+    EXPECT_EQ(resources::defaultInstrumentName(3), "KRN-Visual");
+    EXPECT_EQ(resources::defaultUserText(3), "Magazzino Varnolide");
+    EXPECT_EQ(resources::defaultUserText(4), "Magazzino Varnolide");
 }
 
 TEST(SerialList, ProgramButtonChecks) {
@@ -105,7 +105,7 @@ TEST(SerialList, ProgramButtonChecks) {
         {"125", std::string(65, 'n'), "Lenght of name is wrong"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(service::serialFieldsError(c.number, 4, c.name), c.error) << c.number;
+        EXPECT_EQ(resources::serialFieldsError(c.number, 4, c.name), c.error) << c.number;
 }
 
 struct ListBench {
@@ -114,9 +114,9 @@ struct ListBench {
         clock.setLocal({2026, 12, 6, 10, 0, 0});
     }
     ~ListBench() { fs::remove_all(folder); }
-    service::AssignResult assign(AssignRequest r) {
-        return service::assignSerialNumber(path, settings, "krnsetup", clock, r,
-                                           std::chrono::seconds(10));
+    resources::AssignResult assign(resources::AssignRequest r) {
+        return resources::assignSerialNumber(path, settings, "krnsetup", clock, r,
+                                             std::chrono::seconds(10));
     }
     std::string folder, path;
     platform::VirtualClock clock;
@@ -125,12 +125,12 @@ struct ListBench {
 
 TEST(SerialListAssign, AppendsTheLineSavesAndRemembersTheNumber) {
     ListBench b("append");
-    ASSERT_TRUE(service::writeSerialList(b.path, {"QX300125  A", "QX300099  B"}));
+    ASSERT_TRUE(resources::writeSerialList(b.path, {"QX300125  A", "QX300099  B"}));
     auto r = b.assign({3, 126, 126, "  " + std::string(64, 'n') + "  ", "Magazzino Varnolide"});
     ASSERT_TRUE(r.assignment) << r.error;
     EXPECT_EQ(r.assignment->serial, "QX300126");
     EXPECT_EQ(r.assignment->name, std::string(64, 'n'));
-    EXPECT_EQ(*service::readSerialList(b.path),
+    EXPECT_EQ(*resources::readSerialList(b.path),
               (std::vector<std::string>{
                   "QX300125  A", "QX300099  B",
                   "QX300126  " + std::string(64, 'n') + "06/12/2026  Magazzino Varnolide"}));
@@ -145,7 +145,7 @@ TEST(SerialListAssign, AppendsTheLineSavesAndRemembersTheNumber) {
 
 TEST(SerialListAssign, ANumberTakenMeanwhileIsNeverGivenTwice) {
     ListBench b("taken");
-    ASSERT_TRUE(service::writeSerialList(b.path, {"QX300125  A"}));
+    ASSERT_TRUE(resources::writeSerialList(b.path, {"QX300125  A"}));
     // Another station took 126 after this dialog proposed it: the next free one is used.
     ASSERT_TRUE(b.assign({3, 126, 126, "first", "u"}).assignment);
     auto r = b.assign({3, 126, 126, "second", "u"});
@@ -155,13 +155,13 @@ TEST(SerialListAssign, ANumberTakenMeanwhileIsNeverGivenTwice) {
     r = b.assign({3, 125, 128, "third", "u"});
     EXPECT_FALSE(r.assignment);
     EXPECT_EQ(r.error, "Serial number QX300125 is already in the list");
-    EXPECT_EQ(service::readSerialList(b.path)->size(), 3u);
+    EXPECT_EQ(resources::readSerialList(b.path)->size(), 3u);
 }
 
 // A list cut short (its last paragraphs, with the last numbers given, are lost) or otherwise
 // broken is refused with its line: no number is proposed from it and no line is appended.
 TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
-    const std::string sound = service::writeRtf({"QX300125  A", "QX300126  B"});
+    const std::string sound = resources::writeRtf({"QX300125  A", "QX300126  B"});
     struct Case {
         std::string document;
         int line;  // 0: sound
@@ -179,7 +179,7 @@ TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
         ListBench b("broken");
         { std::ofstream(b.path, std::ios::binary) << c.document; }
         backup::FileProblem problem;
-        const auto lines = service::readSerialList(b.path, &problem);
+        const auto lines = resources::readSerialList(b.path, &problem);
         EXPECT_EQ(lines.has_value(), c.line == 0) << c.document;
         EXPECT_EQ(problem.line, c.line) << c.document;
         EXPECT_EQ(problem.reason, c.reason);
@@ -187,7 +187,7 @@ TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
         const std::string refused = "The file " + b.path + " is not valid at line " +
                                     std::to_string(c.line) + ": " + c.reason +
                                     ".\nNothing was written.";
-        EXPECT_EQ(service::serialListRefusedText(b.path, problem), refused);
+        EXPECT_EQ(resources::serialListRefusedText(b.path, problem), refused);
         const auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
         EXPECT_FALSE(r.assignment);
         EXPECT_EQ(r.error, refused);
@@ -201,7 +201,7 @@ TEST(SerialListAssign, MissingListAndAHeldLock) {
     auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
     EXPECT_EQ(r.error,
               "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
-    ASSERT_TRUE(service::writeSerialList(b.path, {}));
+    ASSERT_TRUE(resources::writeSerialList(b.path, {}));
     { std::ofstream(b.path + ".lock") << "other 1\n"; }
     const auto t0 = b.clock.now();
     r = b.assign({3, std::nullopt, std::nullopt, "n", "u"});
@@ -213,12 +213,12 @@ TEST(SerialListAssign, MissingListAndAHeldLock) {
             b.path + ".lock");
     EXPECT_GE(b.clock.now() - t0, std::chrono::seconds(10));
     EXPECT_TRUE(fs::exists(b.path + ".lock"));  // somebody else's lock stays
-    EXPECT_TRUE(service::readSerialList(b.path)->empty());
+    EXPECT_TRUE(resources::readSerialList(b.path)->empty());
 }
 
 TEST(SerialListAssign, TwoProcessesAssigningAtOnceNeverShareANumber) {
     ListBench b("race");
-    ASSERT_TRUE(service::writeSerialList(b.path, {"QX300010  start"}));
+    ASSERT_TRUE(resources::writeSerialList(b.path, {"QX300010  start"}));
     constexpr int kProcesses = 2, kEach = 25;
     for (int round = 0; round < 4; ++round) {
         std::vector<pid_t> children;
@@ -229,7 +229,7 @@ TEST(SerialListAssign, TwoProcessesAssigningAtOnceNeverShareANumber) {
                 platform::MemorySettingsStore settings;
                 int failures = 0;
                 for (int i = 0; i < kEach; ++i) {
-                    auto r = service::assignSerialNumber(
+                    auto r = resources::assignSerialNumber(
                         b.path, settings, "krnsetup", clock,
                         {3, std::nullopt, std::nullopt, "p" + std::to_string(p), "u"},
                         std::chrono::seconds(30));
@@ -245,12 +245,12 @@ TEST(SerialListAssign, TwoProcessesAssigningAtOnceNeverShareANumber) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         }
     }
-    const auto lines = *service::readSerialList(b.path);
+    const auto lines = *resources::readSerialList(b.path);
     ASSERT_EQ(lines.size(), 1u + 4 * kProcesses * kEach);
     std::set<std::string> serials;
     for (const auto& l : lines) serials.insert(l.substr(0, 8));
     EXPECT_EQ(serials.size(), lines.size());
-    EXPECT_EQ(lines.back().substr(0, 8), service::serialText(3, 10 + 4 * kProcesses * kEach));
+    EXPECT_EQ(lines.back().substr(0, 8), resources::serialText(3, 10 + 4 * kProcesses * kEach));
 }
 
 }  // namespace

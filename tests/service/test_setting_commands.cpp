@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "service/command_log.h"
-#include "service/menu_commands.h"
-#include "service/setting_commands.h"
-#include "service/value_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/settings/setting_commands.h"
+#include "service/settings/value_commands.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

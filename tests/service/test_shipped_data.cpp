@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "service/program_folder.h"
+#include "service/core/program_folder.h"
 
 namespace {
 

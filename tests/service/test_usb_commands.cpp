@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "service/menu_commands.h"
-#include "service/usb_commands.h"
+#include "service/core/menu_commands.h"
+#include "service/device/usb_commands.h"
 #include "support/test_host.h"
 
 using namespace testing_support;
@@ -23,7 +23,7 @@ struct UsbBench {
         folder = (fs::temp_directory_path() / ("krn_usb_" + std::to_string(::getpid()))).string();
         fs::create_directories(folder);
         list = folder + "/list.rtf";
-        service::writeSerialList(list, {"QX300125  A", "QX300099  B"});
+        resources::writeSerialList(list, {"QX300125  A", "QX300099  B"});
         host.store.setValue("SetupPrograms", "Main", "FileSN", list);
         rig.clock.setLocal({2026, 12, 6, 9, 0, 0});
     }
@@ -69,7 +69,7 @@ TEST(WriteEEprom, ABlankChipGetsTheNextNumberAndItsName) {
     std::string serial;
     ASSERT_EQ(b.rig.usb.ListDevicesByIndex(0, serial), platform::FtStatus::Ok);
     EXPECT_EQ(serial, "QX300126");
-    EXPECT_EQ(service::readSerialList(b.list)->back(),
+    EXPECT_EQ(resources::readSerialList(b.list)->back(),
               "QX300126  Line 7              06/12/2026  Magazzino Varnolide");
     EXPECT_EQ(b.host.store.value("krnsetup", "Main", "LastSerialNumber3"), "126");
     EXPECT_EQ(b.rig.usb.openHandles(), 0);
@@ -168,7 +168,7 @@ TEST(WriteEEprom, RefusalsAndFailures) {
         // The number is given out by the list before the chip is written; a failed write keeps
         // its line, so that the number is never given twice.
         const bool listed = c.boxes == std::vector<std::string>{"EEProm setup fail."};
-        EXPECT_EQ(service::readSerialList(b.list)->size(), listed ? 3u : 2u) << c.name;
+        EXPECT_EQ(resources::readSerialList(b.list)->size(), listed ? 3u : 2u) << c.name;
     }
 }
 
@@ -180,7 +180,7 @@ TEST(WriteEEprom, ASixtyFourCharacterNameIsWrittenWithoutTrailingBlanksAndSixtyF
         b.host.boxes.inputs = {std::string("126"), n64 + "   ", std::string("u")};
         EXPECT_EQ(b.run(&service::WriteEEpromCommand), Outcome::Done);
         EXPECT_EQ(b.chip().eeprom.description, n64);
-        EXPECT_EQ(service::readSerialList(b.list)->back(), "QX300126  " + n64 + "06/12/2026  u");
+        EXPECT_EQ(resources::readSerialList(b.list)->back(), "QX300126  " + n64 + "06/12/2026  u");
     }
     {
         UsbBench b;
@@ -189,7 +189,7 @@ TEST(WriteEEprom, ASixtyFourCharacterNameIsWrittenWithoutTrailingBlanksAndSixtyF
         EXPECT_EQ(b.run(&service::WriteEEpromCommand), Outcome::Cancelled);
         EXPECT_EQ(b.host.boxes.texts(), std::vector<std::string>{"Lenght of name is wrong"});
         EXPECT_EQ(b.chip().programs, 0);
-        EXPECT_EQ(service::readSerialList(b.list)->size(), 2u);
+        EXPECT_EQ(resources::readSerialList(b.list)->size(), 2u);
     }
 }
 

@@ -2,8 +2,8 @@
 // address of a difference that stays told in a box, the command failed, the check off again.
 #include <gtest/gtest.h>
 
-#include "service/menu_commands.h"
-#include "service/verification.h"
+#include "service/core/menu_commands.h"
+#include "service/core/verification.h"
 #include "support/test_host.h"
 
 using namespace testing_support;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/settings_store.h"
-#include "service/command_host.h"
-#include "service/controller.h"
+#include "service/core/command_host.h"
+#include "service/core/controller.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
 

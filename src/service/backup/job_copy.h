@@ -1,0 +1,43 @@
+#pragma once
+// The copy of the job memory that "Send text..." keeps while it reformats the instrument, its
+// write-back, and the differences log of the NVRAM send. They run inside a command's
+// conversation: the instrument is connected and locked by the caller.
+#include <cstdint>
+#include <string>
+
+#include "service/core/command_host.h"
+#include "service/core/outcome.h"
+
+namespace service {
+
+// The bytes of job memory in use: the jobs the instrument holds times `DimensioneLavori`,
+// bounded by the job memory (`FineMemoriaLavori` - `IndirizzoLavori`). nullopt when the count
+// of jobs cannot be read.
+std::optional<std::int32_t> jobMemoryInUse(instrument::UCKRNVisual& control);
+// The size of this instrument's job memory.
+std::int32_t jobMemoryCapacity(const instrument::UCKRNVisual& control);
+
+// Writes the job memory in use to the file; a failed read offers "Comm error" with Retry and
+// Cancel. False, and no file left behind, unless every byte was saved.
+bool SalvaLavori(CommandHost& host, const std::string& file);
+// The same, telling how it ended: Failed (instrument), Cancelled, FileError.
+Outcome saveJobs(CommandHost& host, const std::string& file);
+
+// Writes back a file of SalvaLavori. The whole file is checked first (count, lines, byte
+// values, the job memory of this instrument); a bad file is told in a box with its line and
+// nothing is written. True when every byte was written.
+bool RipristinaLavori(CommandHost& host, const std::string& file);
+Outcome restoreJobs(CommandHost& host, const std::string& file);
+
+// The differences log "Diff.asm" in the program folder: (0, 0, 0) creates it empty, any other
+// call appends one line. Always true.
+bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected,
+                    std::int16_t read);
+
+// The box of a file that cannot be read or written, and of a file refused before any write.
+void tellCannotRead(CommandHost& host, const std::string& path);
+void tellCannotWrite(CommandHost& host, const std::string& path);
+void tellRefusedFile(CommandHost& host, const std::string& path, int line,
+                     const std::string& reason);
+
+}  // namespace service

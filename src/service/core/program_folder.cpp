@@ -1,0 +1,38 @@
+#include "service/core/program_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace service {
+
+std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
+                                 const std::string& shipped) {
+    namespace fs = std::filesystem;
+    if (!option.empty()) return option;
+    if (const char* env = std::getenv("KRN_FOLDER"); env && *env) return env;
+    std::error_code ec;
+    const bool fresh = !fs::exists(perUserFolder, ec);
+    fs::create_directories(perUserFolder, ec);
+    if (ec) return {};
+    if (fresh && !shipped.empty() && fs::is_directory(shipped, ec)) {
+        for (const auto& entry : fs::directory_iterator(shipped, ec)) {
+            // Never overwrite what the technician already has.
+            fs::copy(entry.path(), fs::path(perUserFolder) / entry.path().filename(),
+                     fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+        }
+    }
+    return perUserFolder;
+}
+
+std::string shippedDataFolder(const std::string& programDirectory, const std::string& installed,
+                              const std::string& buildTree) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!programDirectory.empty() && !installed.empty()) {
+        const fs::path candidate = fs::path(programDirectory) / installed;
+        if (fs::is_directory(candidate, ec)) return candidate.lexically_normal().string();
+    }
+    return buildTree;
+}
+
+}  // namespace service
