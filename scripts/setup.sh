@@ -15,6 +15,7 @@ packages=(
     clang-format
     g++-mingw-w64-x86-64-posix wine wine64
     dpkg-dev
+    gcovr
 )
 
 missing=()
