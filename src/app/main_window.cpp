@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include "instrument/connection.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
+#include "platform/version.h"
 #include "service/core/conversation.h"
 #include "service/device/ethernet_commands.h"
 
@@ -122,6 +124,17 @@ void FMain::buildMenu() {
                 [this, command = command, caption] { run(command, caption); });
     }
     connect(enable("mnuExit"), &QAction::triggered, this, &QWidget::close);
+    // The workbench's own Help menu: which build this is and where its files are.
+    QAction* about = menuBar()->addMenu("&Help")->addAction("&About krnsetup...");
+    about->setObjectName("mnuAbout");
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(
+            this, "About krnsetup",
+            QString::fromStdString("krnsetup " + platform::versionText() +
+                                   "\nService and set-up tool for KRN Visual instruments\n\n"
+                                   "Program folder: " +
+                                   env_.folder));
+    });
 }
 
 QAction* FMain::action(const std::string& name) const {

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "service/core/menu_commands.h"
@@ -43,8 +44,9 @@ int runHeader(Context& ctx, bool writeChecksum) {
             Json bytes = Json::array();
             for (std::uint8_t b : *header) bytes.push(std::int64_t{b});
             std::cout << Json::object().add("Testata", bytes).str() << "\n";
-        } else {
-            // The box's lines after "Stato:".
+        } else if (!adapters::stdoutIsTerminal() || !adapters::stderrIsTerminal()) {
+            // The box's lines after "Stato:", for a script; on a terminal the box (on stderr)
+            // has shown them already.
             const std::string text = service::testoTestata(*header);
             std::cout << text.substr(text.find('\n') + 1);
         }

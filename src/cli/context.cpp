@@ -12,6 +12,7 @@
 #include "instrument/connection.h"
 #include "link/instrument_description.h"
 #include "platform/console/console_dialogs.h"
+#include "platform/traced_udp_socket.h"
 #include "service/core/menu_commands.h"
 #include "service/core/messages.h"
 #include "service/core/program_folder.h"
@@ -139,8 +140,8 @@ bool Context::init() {
     serial_ = adapters::serialPort();
     ports_ = adapters::serialPorts();
     socket_ = adapters::udpSocket();
-    moduleSocket_ = adapters::udpSocket();
-    probeSocket_ = adapters::udpSocket();
+    moduleSocketInner_ = adapters::udpSocket();
+    probeSocketInner_ = adapters::udpSocket();
     console_ = std::make_unique<platform::console::ConsoleDialogs>(
         std::cin, std::cerr, options_.yes, adapters::stdinIsTerminal());
     dialogs_ = std::make_unique<PreAnsweredDialogs>(*console_);
@@ -181,6 +182,11 @@ bool Context::init() {
             return false;
         }
         instrument_->link().setTrace(trace_.get());
+        // The module commands (set-up, discovery) and the probes go into the trace as well.
+        moduleSocket_ =
+            std::make_unique<platform::TracedUdpSocket>(*moduleSocketInner_, *trace_, "MOD");
+        probeSocket_ =
+            std::make_unique<platform::TracedUdpSocket>(*probeSocketInner_, *trace_, "ETH");
     }
     return true;
 }

@@ -141,8 +141,10 @@ public:
     // only chip attached this way).
     std::optional<std::string> defaultSelection;
     // A socket for module commands and one for probing instruments, apart from the link's.
-    platform::UdpSocket& moduleSocket() { return *moduleSocket_; }
-    platform::UdpSocket& probeSocket() { return *probeSocket_; }
+    platform::UdpSocket& moduleSocket() {
+        return moduleSocket_ ? *moduleSocket_ : *moduleSocketInner_;
+    }
+    platform::UdpSocket& probeSocket() { return probeSocket_ ? *probeSocket_ : *probeSocketInner_; }
 
     // Prepares the adapters; false (with a message) when the trace file cannot be written or the
     // simulated profile is unknown.
@@ -167,7 +169,9 @@ private:
     std::unique_ptr<platform::SerialPort> serial_;
     std::unique_ptr<platform::SerialPortEnumerator> ports_;
     std::unique_ptr<platform::UdpSocket> socket_;
-    std::unique_ptr<platform::UdpSocket> moduleSocket_;
+    std::unique_ptr<platform::UdpSocket> moduleSocketInner_;
+    std::unique_ptr<platform::UdpSocket> probeSocketInner_;
+    std::unique_ptr<platform::UdpSocket> moduleSocket_;  // traced with --trace
     std::unique_ptr<platform::UdpSocket> probeSocket_;
     std::unique_ptr<platform::Dialogs> console_;
     std::unique_ptr<PreAnsweredDialogs> dialogs_;

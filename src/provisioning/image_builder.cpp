@@ -172,7 +172,8 @@ void Costruttore::blocchi() {
     const auto mancante = [&](int lingua, bool menu, const backup::FileProblem& problema) {
         const resources::LanguageFiles* l = resources::language(lingua);
         if (l == nullptr) {
-            out_.erroreFile = "cannot read the files of language " + std::to_string(lingua);
+            out_.erroreFile =
+                "cannot read the files of language " + std::to_string(lingua) + " in " + cartella_;
             return;
         }
         rifiuta(resources::joinPath(cartella_, menu ? l->menuFile : l->textFile),

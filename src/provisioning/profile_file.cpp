@@ -118,7 +118,10 @@ std::optional<backup::FileProblem> rigaErrata(const backup::IniFile& ini) {
 ProfiloLetto leggiFileProfilo(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        return {std::nullopt, "cannot read " + path + ": it does not exist"};
+        return {std::nullopt, "cannot read " + path + ": " +
+                                  (std::filesystem::exists(path, ec)
+                                       ? "it is not a regular file (a device, a folder, a pipe)"
+                                       : "it does not exist")};
     backup::IniFile ini;
     ini.File1(path);
     ini.OpenFile1(true);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/frame_trace.h"
+#include "platform/version.h"
 #include "sim/flash_file.h"
 #include "sim/nvram_file.h"
 #include "sim/profiles.h"
@@ -36,6 +37,7 @@ bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& po
 
 int main(int argc, char** argv) {
     CLI::App app{"krnsim - a simulated KRN Visual instrument"};
+    app.set_version_flag("--version", "krnsim " + platform::versionText());
     std::string profileName, udp, nvramPath, tracePath;
     bool serial = false, pace = false, listProfiles = false;
     int modulePort = 65535;

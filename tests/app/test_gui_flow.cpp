@@ -25,6 +25,7 @@
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "backup/memory_files.h"
+#include "platform/version.h"
 #include "service/backup/memory_commands.h"
 #include "sim/sim_serial_port.h"
 #include "support/gui_flow.h"
@@ -154,7 +155,8 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
         for (const auto& entry : std::filesystem::directory_iterator(folder))
             if (entry.path().filename().string().rfind("activity-", 0) == 0)
                 file += fileText(entry.path());
-        EXPECT_EQ(file, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
+        EXPECT_EQ(file, "# krnsetup " + platform::versionText() + "\n" + lines[0] + "\n" +
+                            lines[1] + "\n" + lines[2] + "\n");
         EXPECT_NE(lines[2].find("| Change instrument name... | USB: QX3SIM0001 ("),
                   std::string::npos)
             << lines[2];

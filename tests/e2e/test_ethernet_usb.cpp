@@ -1,5 +1,12 @@
 // krnctl ethernet setup against krnsim's module on loopback, as separate processes.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "e2e/programs.h"
 
@@ -11,9 +18,31 @@ TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
     Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0"});
     const std::string discovery =
         " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
-    Result setup = run(krnctl + " ethernet setup --mac 0036119A0001 --ip 127.0.0.3" + discovery);
+    const std::string trace = "/tmp/krn_module_trace_" + std::to_string(::getpid());
+    Result setup = run(krnctl + " ethernet setup --mac 0036119A0001 --ip 127.0.0.3" + discovery +
+                       " --trace " + trace);
     EXPECT_EQ(setup.exitCode, 0) << setup.out;
     EXPECT_EQ(setup.out, "Ethernet IP setup OK.\nprevious: 127.0.0.1\nip: 127.0.0.3\n");
+    // The trace holds every module command and every answer, in order.
+    std::ifstream in(trace);
+    std::vector<std::string> sent, answers;
+    for (std::string line; std::getline(in, line);) {
+        const auto quote = line.find('"');
+        if (line.find(" MOD -- to ") != std::string::npos) sent.push_back(line.substr(quote));
+        if (line.find(" MOD -- from ") != std::string::npos) answers.push_back(line.substr(quote));
+    }
+    std::remove(trace.c_str());
+    EXPECT_EQ(sent, (std::vector<std::string>{"\"W0036119A0001\"", "\"L\"", "\"GIP\"", "\"O\"",
+                                              "\"W\"", "\"A0036119A0001//127.0.0.3\"",
+                                              "\"W0036119A0001\"", "\"L\"", "\"SONH.W.K.\"",
+                                              "\"SDNKRNV\"", "\"SBR7\"", "\"SSI0\"", "\"SFC1\"",
+                                              "\"SRC0\"", "\"SDS1\"", "\"O\"", "\"W\""}));
+    // Each command up to the last logout is accepted ("A..."), the address among the answers.
+    EXPECT_GE(std::count_if(answers.begin(), answers.end(),
+                            [](const std::string& a) { return a.rfind("\"A", 0) == 0; }),
+              15);
+    EXPECT_TRUE(std::any_of(answers.begin(), answers.end(),
+                            [](const std::string& a) { return a.rfind("\"A127.0.0.1/", 0) == 0; }));
     // The module now reports the new address; on loopback its data port stays where it is.
     Result list = run(krnctl + " --json list --ethernet" + discovery);
     EXPECT_EQ(list.out,
@@ -23,7 +52,10 @@ TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
     // Another module's MAC: nobody answers the selection.
     Result other = run(krnctl + " ethernet setup --mac 00FF00000000 --ip 127.0.0.4" + discovery);
     EXPECT_EQ(other.exitCode, 1);
-    EXPECT_EQ(other.out, "Get IP-address timeout.\n");
+    EXPECT_EQ(other.out,
+              "Get IP-address timeout.\nkrnctl: ethernet setup failed (the instrument or the "
+              "link); the module may keep its former address or settings: run krnctl ethernet "
+              "setup again.\n");
 }
 
 // krnsim's module told to reject or leave unanswered one command: each step's box, as krnctl

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "service/core/program_folder.h"
 
@@ -22,6 +24,38 @@ TEST(ShippedData, TheInstalledFolderWinsWhenItExists) {
               (root / "share/krnsetup/data").string());
     EXPECT_EQ(service::shippedDataFolder("", relative, "/src/data"), "/src/data");
     EXPECT_EQ(service::shippedDataFolder(bin, "", "/src/data"), "/src/data");
+    fs::remove_all(root);
+}
+
+// The per-user folder gets every shipped file it lacks on every start, also when it was made
+// empty before the data was installed; a file the technician has is never overwritten.
+TEST(ShippedData, ThePerUserFolderGetsEachShippedFileItLacks) {
+    const fs::path root = fs::temp_directory_path() / ("krn_fill_" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const fs::path shipped = root / "data", perUser = root / "user";
+    auto write = [](const fs::path& p, const std::string& text) { std::ofstream(p) << text; };
+    auto read = [](const fs::path& p) {
+        std::stringstream s;
+        s << std::ifstream(p).rdbuf();
+        return s.str();
+    };
+    // A first start without data leaves an empty folder.
+    EXPECT_EQ(service::resolveProgramFolder("", perUser.string(), shipped.string()),
+              perUser.string());
+    EXPECT_TRUE(fs::is_empty(perUser));
+    fs::create_directories(shipped);
+    write(shipped / "TestoIng.asm", "shipped text");
+    write(shipped / "MenuIng.asm", "shipped menu");
+    write(perUser / "MenuIng.asm", "the technician's menu");
+    service::resolveProgramFolder("", perUser.string(), shipped.string());
+    EXPECT_EQ(read(perUser / "TestoIng.asm"), "shipped text");
+    EXPECT_EQ(read(perUser / "MenuIng.asm"), "the technician's menu");
+    // A folder given on the command line is used as it is.
+    const fs::path given = root / "given";
+    fs::create_directories(given);
+    EXPECT_EQ(service::resolveProgramFolder(given.string(), perUser.string(), shipped.string()),
+              given.string());
+    EXPECT_TRUE(fs::is_empty(given));
     fs::remove_all(root);
 }
 

@@ -84,6 +84,11 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
         tell(host, "NVRAM addresses go from 0 to 16777215 (&HFFFFFF).");
         return Outcome::Refused;
     }
+    // A range that holds no address would give an empty file reported as an export.
+    if (*first > *last) {
+        tell(host, "The first address lies above the last: there is nothing to export.");
+        return Outcome::Refused;
+    }
 
     Conversation conversation(host);
     if (auto end = connectAndLock(conversation, *description)) return *end;

@@ -1,6 +1,6 @@
 #pragma once
 // The program folder: the folder with the tool's data files. --folder DIR, else KRN_FOLDER,
-// else a per-user data folder filled from the shipped data on first use. The installation
+// else a per-user data folder that gets each shipped data file it lacks. The installation
 // directory is never written.
 #include <string>
 

@@ -170,6 +170,8 @@ bool FirmwareUpdater::AggiornaBlocco(int blocco, const resources::FirmwareFile& 
         BlockCheck after;
         if (written) after = VerificaBlocco(blocco, file);
         if (written && after.ok && after.uguale) return true;
+        // Stopped by the technician (Cancel, Ctrl-C): no error box, the command says what is left.
+        if (host_.controller().Annullando()) return false;
         const char* text = written && !after.ok ? "Verify error" : "Caution: writing error";
         if (ask(host_, text, MessageIcon::Critical, MessageButtons::RetryCancel) !=
             MessageResult::Retry)
@@ -211,9 +213,11 @@ Outcome UpdateFirmwareCommand(CommandHost& host) {
         tell(host, "Update sucessfully", MessageIcon::Information);
         return Outcome::Done;
     }
-    tell(host, text::kCommunicationError, MessageIcon::Critical);
+    // A cancelled update is no link failure, but it leaves the flash as incomplete as one.
+    const bool cancelled = host.controller().Annullando();
+    if (!cancelled) tell(host, text::kCommunicationError, MessageIcon::Critical);
     tell(host, "Update fail.\nVery important to repeat.", MessageIcon::Critical);
-    return Outcome::Failed;
+    return cancelled ? Outcome::Cancelled : Outcome::Failed;
 }
 
 Outcome VerifyFirmware(CommandHost& host, const std::string& file, BlockCheck& result) {
