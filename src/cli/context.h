@@ -20,6 +20,10 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_usb_bridge.h"
 
+namespace platform::console {
+class ConsoleDialogs;
+}
+
 namespace cli {
 
 class TerminalProgress;
@@ -169,7 +173,7 @@ private:
     std::unique_ptr<platform::UdpSocket> socket_;
     std::unique_ptr<platform::UdpSocket> moduleSocket_;
     std::unique_ptr<platform::UdpSocket> probeSocket_;
-    std::unique_ptr<platform::Dialogs> console_;
+    std::unique_ptr<platform::console::ConsoleDialogs> console_;
     std::unique_ptr<PreAnsweredDialogs> dialogs_;
     std::unique_ptr<platform::UsbBridge> usb_;
     std::unique_ptr<sim::SimInstrument> simulated_;
