@@ -36,7 +36,8 @@ struct Setting {
     service::MenuCommand command;
     std::vector<std::string> keys;  // one per input box, as the JSON output names the values
     bool numeric;
-    // The value as the instrument keeps it after a write (the instrument name may be cut).
+    // The value as the instrument keeps it after a write (a name is trimmed, cut to its field,
+    // and a character the instrument has not becomes "?"), read back by the command.
     std::string (*stored)(Context&) = nullptr;
 };
 
@@ -90,7 +91,9 @@ static void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
                             return runSetting(ctx, name, optionalAnswer(nameCmd, "NEW", *value));
                         }});
 
-    const Setting brake{&service::SetPointNameCommand, {"NomeFreno"}, false};
+    const Setting brake{&service::SetPointNameCommand, {"NomeFreno"}, false, [](Context& ctx) {
+                            return ctx.control().values().NomeFreno;
+                        }};
     CLI::App* brakeCmd = app.add_subcommand(
         "brake-name",
         "Show the name of the BRAKE (set-point) output, or change it to NEW (1 to 13 characters)");

@@ -216,6 +216,14 @@ bool Context::showProfileForm(provisioning::CProfilo& profile, bool, bool, bool)
 
 std::optional<int> Context::chooseLanguage(const std::string&, bool) {
     if (!formProfile_) return std::nullopt;
+    // Instruments below protocol 9 or extension 11 have no profile form: the format asks them
+    // the main language only and names them as their generation does.
+    message(
+        "krnctl: an instrument of this generation takes only the main language from a "
+        "profile: the profile's name \"" +
+        formProfile_->NomeStrumento +
+        "\" is not written, nor its second language or history; \"krnctl name\" changes "
+        "the name afterwards");
     return formProfile_->Lingua1;
 }
 
@@ -329,6 +337,7 @@ void Context::showProgress(long maximum) {
 }
 
 void Context::setProgress(long value) {
+    console_->progressed();
     if (bar_) bar_->show(value, maximum_);
 }
 

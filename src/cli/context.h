@@ -20,6 +20,10 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_usb_bridge.h"
 
+namespace platform::console {
+class ConsoleDialogs;
+}
+
 namespace cli {
 
 class TerminalProgress;
@@ -173,7 +177,7 @@ private:
     std::unique_ptr<platform::UdpSocket> probeSocketInner_;
     std::unique_ptr<platform::UdpSocket> moduleSocket_;  // traced with --trace
     std::unique_ptr<platform::UdpSocket> probeSocket_;
-    std::unique_ptr<platform::Dialogs> console_;
+    std::unique_ptr<platform::console::ConsoleDialogs> console_;
     std::unique_ptr<PreAnsweredDialogs> dialogs_;
     std::unique_ptr<platform::UsbBridge> usb_;
     std::unique_ptr<sim::SimInstrument> simulated_;

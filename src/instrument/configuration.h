@@ -52,6 +52,9 @@ public:
     bool LeggiMainInfo();
     bool LeggiInfoStrumento();
     bool LeggiNomeStrumento();
+    // The set-point function name (NVRAM 255, "Brake" where the generation has none) into
+    // NomeFreno.
+    bool LeggiNomeFreno();
     bool LeggiVelocitaMotore();
     bool LeggiStatoFunzionamento();
     // stato of the last reread: 0, 3 or 4.

@@ -4,6 +4,7 @@
 
 #include "instrument/generations.h"
 #include "platform/protocol.h"
+#include "platform/text_checks.h"
 #include "platform/text_file.h"
 
 namespace instrument {
@@ -42,12 +43,9 @@ std::optional<std::vector<std::uint8_t>> Nvram::readChecked(std::uint8_t command
     const bool suspect = link_.lineSuspect();
     const std::uint64_t failedBefore = link_.failedAttempts();
     auto value = readOnce(command, indirizzo, n);
-    // CHK 1 stands for a sum of 0 or of 1: one flipped bit of such an answer passes the check.
-    const bool ambiguous = value && link_.BufferRx[n + 1] == 1;
-    if (!verify || !value || (!suspect && !ambiguous && link_.failedAttempts() == failedBefore))
-        return value;
-    // The answer may be a late one, or one the checksum let through: read again until two
-    // reads agree.
+    // (An answer whose CHK is 1, which one flipped bit can fake, the link itself asks for again.)
+    if (!verify || !value || (!suspect && link_.failedAttempts() == failedBefore)) return value;
+    // The answer may be a late one: read again until two reads agree.
     for (int i = 0; i < kVerifyRepeats; ++i) {
         auto again = readOnce(command, indirizzo, n);
         if (!again) return again;
@@ -231,6 +229,7 @@ bool Nvram::WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8
 
 bool Nvram::ScriviStringaNVRam(std::int32_t indirizzo, const std::string& testo,
                                int lunghezzaMassima) {
+    if (platform::hasControlCharacter(testo)) return false;  // nothing is written
     const std::string bytes = platform::utf8ToCp1252(testo);
     const std::size_t length =
         std::min(bytes.size(), static_cast<std::size_t>(std::clamp(lunghezzaMassima, 0, 255)));

@@ -38,6 +38,7 @@ public:
     bool WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8_t>& dati,
                          platform::Progress& progress = nessunProgresso());
     // Length byte (at most lunghezzaMassima) then the characters, one Windows-1252 byte each.
+    // A text with a control character is refused before anything is written.
     bool ScriviStringaNVRam(std::int32_t indirizzo, const std::string& testo, int lunghezzaMassima);
 
     // Set when the progress asked to stop a block read or write.

@@ -48,6 +48,9 @@ void FrameLink::dropTransport() {
 }
 
 bool FrameLink::startConversation(std::unique_ptr<Transport> transport) {
+    // A new conversation: its instrument is the one this open reaches.
+    guard_.reset();
+    changed_.reset();
     transport_ = std::move(transport);
     transport_->setTrace(trace_);
     if (transport_->open()) return true;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "link/identity_guard.h"
 #include "link/transport.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -123,6 +124,13 @@ public:
     std::uint64_t failedAttempts() const { return failedAttempts_; }
     // Opens skip the configuration read (raw access for diagnostics).
     bool skipConfigurationRead = false;
+    // Set when another instrument answered after a reopen or a restart (what of it differed:
+    // "its name", "its NVRAM header", "its protocol"); the link was closed then and nothing more
+    // went out. Cleared by the next open.
+    const std::optional<std::string>& instrumentChanged() const { return changed_; }
+    // How many times an exchange whose answer carries CHK 1 is made again before two answers
+    // agree: a sum of 0 and a sum of 1 both give CHK 1, so one flipped low bit passes the check.
+    static constexpr int kAmbiguousRepeats = 2;
 
     void setTrace(platform::FrameTrace* trace);
     platform::Clock& clock() { return clock_; }
@@ -131,7 +139,20 @@ private:
     struct AttemptPolicy;
     static const AttemptPolicy& policyFor(Channel c);
     UsbWriteMode writeModeFor(Channel c) const;
+    // The attempts of one prepared request (checksum appended), as the channel allows them.
+    bool attempts(bool senzaRitentativi);
     bool attempt(bool& answerBegun);
+    // The answer in BufferRx carries CHK 1 and the request only reads what stays put.
+    bool answerAmbiguous() const;
+    bool confirmAnswer(bool senzaRitentativi);
+    // After a reopen or a restart: true when the instrument is the one of the conversation (or
+    // nothing is known that could tell); false, with the link closed when it is another one.
+    bool sameInstrument();
+    struct IdentityCheck {
+        bool answered = false;            // every question of the check was answered
+        std::optional<std::string> what;  // what differs
+    };
+    IdentityCheck checkIdentity();
     bool readAnswer(bool& answerBegun);
     // The longest pause between two request bytes leaving is left in longestPause.
     bool sendRequest(UsbWriteMode mode, platform::Duration& longestPause);
@@ -161,6 +182,9 @@ private:
     bool dead_ = false;
     std::uint64_t failedAttempts_ = 0;
     std::string name_;
+    IdentityGuard guard_;
+    bool verifying_ = false;
+    std::optional<std::string> changed_;
 };
 
 }  // namespace krnlink

@@ -1,6 +1,7 @@
 // The boxes on a terminal: each question shows its own buttons with the preselected one in
 // capitals, Enter takes that one, c is Cancel, end of input closes the box; an empty answer to an
-// input box is Cancel.
+// input box is Cancel. --yes says Yes, but a question that comes back again and again with
+// nothing in between (a step that keeps failing) gets No after a few.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -70,6 +71,41 @@ TEST(ConsoleDialogs, AnEmptyInputIsCancelAndTheProposalMustBeTyped) {
         EXPECT_EQ(dialogs.input("Insert number of red box for pieces", "", "2"), c.answer);
         EXPECT_EQ(err.str(), "Insert number of red box for pieces [2; empty cancels]: ");
     }
+}
+
+TEST(ConsoleDialogs, ScriptedYesRepeatsAFailingStepAtMostThreeTimes) {
+    std::istringstream in;
+    std::ostringstream err;
+    platform::console::ConsoleDialogs d(in, err, true, false);
+    const auto ask = [&](const char* text) {
+        return d.message({text, "", platform::MessageIcon::None, MessageButtons::YesNo, 0});
+    };
+    struct Step {
+        const char* text;  // nullptr: the transfer went forward
+        MessageResult answer;
+    };
+    const Step steps[] = {
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::No},
+        {"Read errore, repeat?", MessageResult::No},
+        {nullptr, MessageResult::Ok},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Update firmware?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes},
+    };
+    int i = 0;
+    for (const Step& s : steps) {
+        if (s.text) {
+            EXPECT_EQ(ask(s.text), s.answer) << "step " << i;
+        } else {
+            d.progressed();
+        }
+        ++i;
+    }
+    EXPECT_NE(err.str().find("(--yes: answered No after 3 repeats)"), std::string::npos);
 }
 
 }  // namespace

@@ -79,10 +79,20 @@ MessageResult ConsoleDialogs::message(const MessageBox& box) {
     std::string text = box.text;
     while (!text.empty() && text.back() == '\n') text.pop_back();
     err_ << text << std::endl;
-    if (!isQuestion(box.buttons)) return MessageResult::Ok;
+    if (!isQuestion(box.buttons)) {
+        lastQuestion_.clear();
+        return MessageResult::Ok;
+    }
+    repeats_ = text == lastQuestion_ ? repeats_ + 1 : 0;
+    lastQuestion_ = text;
     // --yes answers questions, but never retries a failed link on its own: a script would wait
-    // for ever on an instrument that is not there.
-    if (assumeYes_ && box.buttons != MessageButtons::RetryCancel) return positive(box.buttons);
+    // for ever on an instrument that is not there. For the same reason its Yes to a question
+    // that comes again and again (a step that keeps failing) turns into No.
+    if (assumeYes_ && box.buttons != MessageButtons::RetryCancel) {
+        if (repeats_ < kScriptRepeats) return positive(box.buttons);
+        err_ << "(--yes: answered No after " << kScriptRepeats << " repeats)" << std::endl;
+        return negative(box.buttons);
+    }
     if (!interactive_) return negative(box.buttons);
     // The box's own buttons, its preselected one in capitals: Enter answers with that one.
     const std::vector<Choice> keys = choices(box.buttons);

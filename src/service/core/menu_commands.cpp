@@ -57,12 +57,30 @@ const std::map<std::string, MenuCommand>& menuCommands() {
     return commands;
 }
 
+namespace {
+
+// A command that ended because another instrument answered after a reopen or a restart says so,
+// whatever it said itself: the link was closed then, before anything more was written.
+Outcome toldIfInstrumentChanged(CommandHost& host, Outcome outcome) {
+    const std::optional<std::string>& changed = host.control().link().instrumentChanged();
+    if (!changed) return outcome;
+    tell(host,
+         "The instrument answering now is not the one this command began with (" + *changed +
+             " differs).\nNothing more was written to it: check which instrument is connected "
+             "and run the command again.",
+         platform::MessageIcon::Critical);
+    return Outcome::Failed;
+}
+
+}  // namespace
+
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
-    if (!host.verifica) return command(host);
+    if (!host.verifica) return toldIfInstrumentChanged(host, command(host));
     Outcome outcome = Outcome::Done;
     const auto failure =
         withVerification(host.control().nvram(), true, [&] { outcome = command(host); });
+    outcome = toldIfInstrumentChanged(host, outcome);
     if (!failure) return outcome;
     tell(host, "Verify: " + verifyFailureText(*failure) + ".", platform::MessageIcon::Critical);
     return outcome == Outcome::Done ? Outcome::Failed : outcome;

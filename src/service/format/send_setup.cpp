@@ -83,9 +83,11 @@ bool collega(CommandHost& host, Conversation& conversation, const std::string& d
 
 Outcome esegui(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters) {
     CMain& c = host.controller();
-    bool fileRefused = false;
-    const ErrPR code = SendSetup(host, profilo, resetCounters, host.programFolder(), &fileRefused);
+    bool fileRefused = false, profileRefused = false;
+    const ErrPR code = SendSetup(host, profilo, resetCounters, host.programFolder(), &fileRefused,
+                                 &profileRefused);
     if (fileRefused) return Outcome::FileError;
+    if (profileRefused) return Outcome::Refused;
     if (code != instrument::errPR_OK) {
         c.ShowErrorMsg(code);
         return code == instrument::errPR_VerInstrument ? Outcome::Refused : Outcome::Failed;
@@ -102,7 +104,7 @@ bool conferma(CommandHost& host, const std::string& text, MessageIcon icon) {
 }  // namespace
 
 ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters,
-                const std::string& tempFolder, bool* fileRefused) {
+                const std::string& tempFolder, bool* fileRefused, bool* profileRefused) {
     CMain& c = host.controller();
     c.clearCancel();
     c.setStage(idProc_Init);
@@ -119,6 +121,10 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
         // instrument is left as it was.
         tellImageFile(host, im);
         if (fileRefused) *fileRefused = true;
+        code = instrument::errPR_Setup;
+    } else if (!im.erroreProfilo.empty()) {
+        tellProfileRefused(host, im.erroreProfilo);
+        if (profileRefused) *profileRefused = true;
         code = instrument::errPR_Setup;
     } else if (!im.ok) {
         code = c.Annullando() ? instrument::errPR_OK : instrument::errPR_VerInstrument;

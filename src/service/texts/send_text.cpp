@@ -128,7 +128,8 @@ Outcome SendTextCommand(CommandHost& host) {
     return sendText(host, std::nullopt);
 }
 
-Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages) {
+Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages,
+                 SendTextLanguages* sent) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -140,6 +141,12 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
     provisioning::ProfiloConservato kept(host.settings(), kSettingsApplication);
     provisioning::CProfilo& profilo = kept.profilo();
     if (!chooseLanguages(host, profilo, languages)) return Outcome::Cancelled;
+    if (sent) {
+        sent->lingua1 = profilo.Lingua1;
+        sent->lingua2 = provisioning::conSecondaLingua(c.Protocollo(), c.Estensioni())
+                            ? profilo.Lingua2
+                            : std::int16_t{-1};
+    }
     if (const Outcome o = conversation.lock(); o != Outcome::Done) {
         tell(host, text::kKrnBlocking);
         return o;
@@ -180,6 +187,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         imagePath, folder, provisioning::parametriStrumento(c), profilo, host.controller());
     if (!image.ok) {
         if (!image.avviso.empty()) tell(host, image.avviso, MessageIcon::Critical);
+        if (!image.erroreProfilo.empty()) tellProfileRefused(host, image.erroreProfilo);
         tellImageFile(host, image);
         tell(host, kSendTextBuild, MessageIcon::Critical);
         return image.erroreFile.empty() ? Outcome::Refused : Outcome::FileError;
