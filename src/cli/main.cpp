@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     const std::string perUserFolder = platform::win::perUserDataFolder("krnsetup");
 #endif
 
-    CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments"};
+    CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments", "krnctl"};
     cli::GlobalOptions options;
     std::vector<cli::Command> commands;
     cli::buildCommandLine(app, options, commands);

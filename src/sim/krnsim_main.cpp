@@ -36,7 +36,7 @@ bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& po
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"krnsim - a simulated KRN Visual instrument"};
+    CLI::App app{"krnsim - a simulated KRN Visual instrument", "krnsim"};
     app.set_version_flag("--version", "krnsim " + platform::versionText());
     std::string profileName, udp, nvramPath, tracePath;
     bool serial = false, pace = false, listProfiles = false;

@@ -42,8 +42,9 @@ TEST(Conventions, EachDocumentedExitCodeIsWhatTheCommandGives) {
         const Result r = run("env -u KRN_INSTRUMENT " + e2e::krnctl + " " + d.command);
         EXPECT_EQ(r.exitCode, d.code) << d.command << "\n" << r.out;
         // Every failure but a usage error ends with what happened, the state and what to do.
-        if (d.code != 0 && d.code != 2)
+        if (d.code != 0 && d.code != 2) {
             EXPECT_NE(r.out.rfind("\nkrnctl: "), std::string::npos) << r.out;
+        }
     }
 }
 

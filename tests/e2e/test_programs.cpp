@@ -25,6 +25,13 @@
 
 namespace {
 
+// The line a command ends with when it stopped at a file.
+std::string fileClosing(const std::string& path) {
+    return "krnctl: " + path +
+           " stopped at a file; nothing was written to the instrument: correct the file named "
+           "above and run the command again.\n";
+}
+
 using namespace e2e;
 
 TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
@@ -97,15 +104,20 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
         {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
         {"counter", 0, "123456\n"},
         {"counter --set 99", 0, "Writing counter done\n99\n"},
-        // Out of range is a usage error before the instrument is opened.
-        {"counter --set -1", 2,
-         "--set: Value -1 not in range 0 to 2147483647\nRun with --help for more information.\n"},
+        // Out of range is refused by the command in its own words.
+        {"counter --set -1", 3,
+         "Insert a number in range 0 to 2147483647.\nkrnctl: counter was refused or cancelled; "
+         "the instrument keeps either the old value or the new one: run krnctl counter without "
+         "a value to see which.\n"},
         {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
         {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
         {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
         {"nvram read 0x1000000", 2,
          "krnctl: \"0x1000000\" is not an NVRAM address (0..0xFFFFFF)\n"},
-        {"update-mode off", 3, "krnctl: the instrument is already out of update mode\n"},
+        {"update-mode off", 3,
+         "krnctl: the instrument is already out of update mode\nkrnctl: update-mode was refused "
+         "or cancelled; the instrument may still be in its former mode: run krnctl update-mode "
+         "again.\n"},
         {"update-mode maybe", 2, "krnctl: update-mode takes on or off\n"},
     };
     for (const Case& c : cases) {
@@ -296,7 +308,9 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
          "krnctl: \"IP: 127.0.0.1\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
          "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
         {"--instrument 'COM: /dev/null/none' exchange 1", 1,
-         "Communication error\nCOM: /dev/null/none\n"},
+         "Communication error\nCOM: /dev/null/none\nkrnctl: exchange failed (the instrument or "
+         "the link); the instrument was not changed: check the cable or the network and run "
+         "krnctl exchange again.\n"},
         {"--instrument 'COM: 1' exchange 256", 2,
          "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
         {"--instrument 'COM: 1' exchange 0xZZ", 2,
@@ -374,11 +388,13 @@ TEST(Programs, KrnctlTextsAndFonts) {
         trad + ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette (\").\n" +
             trad +
             ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 caratteri\n    " +
-            trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n");
+            trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n" +
+            fileClosing("texts check"));
     EXPECT_FALSE(std::filesystem::exists(dir / "TestoIta.asm"));
     r = run(k + "texts compile " + trad + " --language 0");
     EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n");
+    EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n" +
+                         fileClosing("texts compile"));
 
     {
         std::ofstream(dir / "TradIta.txt", std::ios::binary)
