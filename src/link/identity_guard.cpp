@@ -64,12 +64,9 @@ void IdentityGuard::observe(std::span<const std::uint8_t> request,
         case cmd::WriteNVRam:
         case cmd::WriteNVRam10Bytes: {
             if (len < 6) return;
-            // A write whose answer was lost may or may not have been made.
-            const auto data = request.subspan(5, len - 5u);
-            if (ok)
-                learn(addressOf(request), data);
-            else
-                forget(addressOf(request), data.size());
+            // What the instrument holds after a write is known when it is read again: a faulty
+            // cell, or a write whose answer was lost, may hold something else.
+            forget(addressOf(request), len - 5u);
             return;
         }
         case cmd::StartMemoryTest:
@@ -87,7 +84,8 @@ void IdentityGuard::observe(std::span<const std::uint8_t> request,
 }
 
 bool IdentityGuard::knowsAnything() const {
-    if (protocol_) return true;
+    // The protocol alone tells too little to stop a conversation for (and a raw link that read
+    // no header or name has nothing to compare); it is compared when there is more.
     for (bool k : known_)
         if (k) return true;
     return false;

@@ -4,8 +4,9 @@
 // adapter enumerated anew, a path that is a link); before anything more goes out after either,
 // the instrument is asked who it is and compared with the one that opened the conversation:
 // the protocol of its identification, the NVRAM header (0..11) and its name (106: length and
-// characters), as far as the conversation has read or written them. The tool's own writes keep
-// that picture current, so a format or a new name is never taken for another instrument.
+// characters), as far as the conversation has read them. The tool's own writes make it forget
+// what they wrote until it is read again, so a format or a new name is never taken for another
+// instrument.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,7 @@ public:
         std::vector<std::uint8_t> bytes;
     };
     std::vector<Run> knownRuns() const;
+    // Whether any header or name byte is known: only then is a check made.
     bool knowsAnything() const;
     // "its protocol", "its NVRAM header" or "its name": what an address belongs to.
     static const char* partOf(std::int32_t address);

@@ -7,11 +7,12 @@
 
 namespace platform {
 
-// True when the text holds a byte below 32 (tab, CR, LF ...) or DEL.
+// True when the text holds a byte from 1 to 31 (tab, CR, LF ...) or DEL. A zero byte is the
+// filler of a slot the instrument keeps empty and goes back as it came.
 inline bool hasControlCharacter(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) {
         const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 || b == 0x7F;
+        return (b > 0 && b < 0x20) || b == 0x7F;
     });
 }
 

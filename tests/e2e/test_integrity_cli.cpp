@@ -102,6 +102,9 @@ TEST(IntegrityCli, OlderGenerationsSayWhatTheyLack) {
 TEST(IntegrityCli, AProfileWhoseHistoryDoesNotFitIsRefusedBeforeAnythingIsWritten) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
     Folder folder;
+    for (const auto& e : fs::directory_iterator(KRN_SHIPPED_DATA))
+        fs::copy_file(e.path(), folder.path / e.path().filename(),
+                      fs::copy_options::overwrite_existing);
     const std::string profile = (folder.path / "big.ini").string();
     std::ofstream(profile) << "[Profilo]\r\nMemoriaStory=510000\r\nNumeroLavoriStory=3\r\n";
     const std::string k = on(sim, folder);

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "instrument/uckrnvisual.h"
+#include "platform/protocol.h"
 #include "platform/qt/qt_serial_port.h"
 #include "sim/sim_server.h"
 

@@ -130,7 +130,8 @@ TEST(ChecksumAlias, AnAnswerWithChecksumOneIsReadAgain) {
     for (const Case& c : cases) {
         testing_support::SimBench bench(*sim::findProfile("p36e51"), {testing_support::kPortPath});
         instrument::UCKRNVisual control(bench.clock, nullptr, nullptr);
-        ASSERT_TRUE(bench.openOn(control, krnlink::Channel::Serial, 1));
+        control.HandlePorta(&bench.serial);
+        ASSERT_TRUE(control.ApriComunicazione232(std::string(testing_support::kPortPath)));
         bench.instrument.nvram()[0x123] = 0xFE;
         bench.instrument.clearLog();
         // Output bytes of a one-byte read: 6 echoes, then LEN, data, CHK.

@@ -47,7 +47,8 @@ TEST_P(EveryChannel, OneByteReadIsTheDocumentedFrameAndItsAnswersAreAccepted) {
         rig.instrument.clearLog();
         rig.instrument.nvram()[0x123] = c.value;
         ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
-        ASSERT_EQ(rig.instrument.requests().size(), 1u);
+        // An answer of CHK 1 (0xFE) is asked for again and taken when the two agree.
+        ASSERT_EQ(rig.instrument.requests().size(), c.value == 0xFE ? 2u : 1u);
         EXPECT_EQ(rig.instrument.requests()[0], bytes({0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}));
         const platform::Bytes out = instrumentBytes(rig.instrument);
         ASSERT_GE(out.size(), 3u);

@@ -85,15 +85,11 @@ TEST(ConsoleDialogs, ScriptedYesRepeatsAFailingStepAtMostThreeTimes) {
         MessageResult answer;
     };
     const Step steps[] = {
-        {"Read errore, repeat?", MessageResult::Yes},
-        {"Read errore, repeat?", MessageResult::Yes},
-        {"Read errore, repeat?", MessageResult::Yes},
-        {"Read errore, repeat?", MessageResult::Yes},
-        {"Read errore, repeat?", MessageResult::No},
-        {"Read errore, repeat?", MessageResult::No},
-        {nullptr, MessageResult::Ok},
-        {"Read errore, repeat?", MessageResult::Yes},
-        {"Update firmware?", MessageResult::Yes},
+        // Three repeats of the failing step, then No.
+        {"Read errore, repeat?", MessageResult::Yes}, {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes}, {"Read errore, repeat?", MessageResult::No},
+        {"Read errore, repeat?", MessageResult::No},  {nullptr, MessageResult::Ok},
+        {"Read errore, repeat?", MessageResult::Yes}, {"Update firmware?", MessageResult::Yes},
         {"Read errore, repeat?", MessageResult::Yes},
     };
     int i = 0;
