@@ -106,7 +106,7 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
     EXPECT_TRUE(g.window.action("mnuInviaTesto")->isEnabled());
-    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // not specified: greyed
+    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // no command behind it: greyed
     EXPECT_EQ(g.window.action("mnuSetTDC")->toolTip(), "Not available in this version.");
     // The status bar: status text, bar and Cancel on one line, the bar not the window's width.
     EXPECT_EQ(g.window.statusLabel()->parentWidget(), g.window.statusBar());
@@ -129,11 +129,12 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
         EXPECT_EQ(a->isEnabled(), hasWork) << name;
         EXPECT_EQ(a->toolTip() == "Not available in this version.", !hasWork) << name;
     }
-    for (const char* unspecified :
+    // The PLC, image and customer set-up entries this program has no command for yet.
+    for (const char* withoutCommand :
          {"mnuInviaRisorse", "mnuInviaPrgPLC", "mnuCodificaImmagine", "mnuLumbroMOPninete",
           "mnuMOPBloccoAndCesto", "mnuLumbroManuale", "mnuSetupYorumi", "mnuOpzioniLavoro"}) {
-        EXPECT_FALSE(g.window.action(unspecified)->isEnabled()) << unspecified;
-        EXPECT_TRUE(g.window.action(unspecified)->isVisible()) << unspecified;
+        EXPECT_FALSE(g.window.action(withoutCommand)->isEnabled()) << withoutCommand;
+        EXPECT_TRUE(g.window.action(withoutCommand)->isVisible()) << withoutCommand;
     }
     for (QMenu* menu : g.window.findChildren<QMenu*>()) {
         EXPECT_TRUE(menu->toolTipsVisible());
