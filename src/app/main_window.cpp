@@ -108,7 +108,7 @@ void FMain::buildMenu() {
         "byte that stays wrong fails the command with its address");
     menus.at("mnuFile")->insertAction(action("mnuCambiaIdUSB"), verify);
     actions_["mnuVerifica"] = verify;
-    connect(verify, &QAction::toggled, this, [this](bool on) { verifica = on; });
+    connect(verify, &QAction::toggled, this, [this](bool on) { setVerifica(on); });
     auto enable = [this](const std::string& name) {
         QAction* a = action(name);
         a->setEnabled(true);
@@ -141,7 +141,7 @@ void FMain::SetupMenu() {
                           .arg(v.value(2, "0")));
     hideProgress();
     action("mnuSoloDifferenze")->setChecked(false);
-    soloDifferenze = false;
+    setSoloDifferenze(false);
 }
 
 void FMain::showStatus(const std::string& text) {

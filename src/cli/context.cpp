@@ -16,6 +16,7 @@
 #include "service/core/messages.h"
 #include "service/core/program_folder.h"
 #include "service/core/verification.h"
+#include "service/device/usb_commands.h"
 #include "service/diagnostics/communication_check.h"
 #include "service/settings/clock_command.h"
 #include "sim/profiles.h"
@@ -135,7 +136,7 @@ Context::~Context() {
 }
 
 bool Context::init() {
-    verifica = options_.verify;
+    setVerifica(options_.verify);
     serial_ = adapters::serialPort();
     ports_ = adapters::serialPorts();
     socket_ = adapters::udpSocket();
@@ -211,6 +212,29 @@ bool Context::showProfileForm(provisioning::CProfilo& profile, bool, bool, bool)
 std::optional<int> Context::chooseLanguage(const std::string&, bool) {
     if (!formProfile_) return std::nullopt;
     return formProfile_->Lingua1;
+}
+
+std::optional<resources::SerialAssignment> Context::showSerialList(int type) {
+    return service::serialListOnBoxes(*this, type);
+}
+
+void Context::showFontBuilder() {
+    message(
+        "krnctl: the font builder is a window of krnsetup; \"krnctl fonts build\" makes "
+        "the font files");
+}
+
+void Context::showScreenCopy(const std::string&, bool) {
+    message(
+        "krnctl: the screen copy is a window of krnsetup; \"krnctl screen\" copies the "
+        "display");
+}
+
+service::Outcome Context::showEthernetSetup(const std::string&) {
+    message(
+        "krnctl: the Ethernet set-up is a window of krnsetup; \"krnctl ethernet setup\" "
+        "sets the module");
+    return service::Outcome::Refused;
 }
 
 const std::vector<ShownInput>& Context::shownInputs() const {

@@ -109,6 +109,15 @@ public:
     bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
                          bool conOrologio) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
+    // The serial-number list on input boxes, pre-answered or asked at the terminal.
+    std::optional<resources::SerialAssignment> showSerialList(int type) override;
+    // krnctl has no access levels: the Ethernet set-up shows no wiring hint.
+    bool screenCopyVisible() override { return false; }
+    // The windows that have a subcommand of their own instead ("fonts build", "screen",
+    // "ethernet setup"): a message naming it; nothing is shown or changed.
+    void showFontBuilder() override;
+    void showScreenCopy(const std::string& description, bool menuMode) override;
+    service::Outcome showEthernetSetup(const std::string& mac) override;
 
     // service::ProgressView: a bar on the terminal; Ctrl-C becomes the Cancel of the transfer.
     void showStatus(const std::string& text) override;

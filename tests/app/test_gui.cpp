@@ -156,14 +156,14 @@ TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
     QAction* entry = g.window.action("mnuSoloDifferenze");
     entry->trigger();
     EXPECT_TRUE(entry->isChecked());
-    EXPECT_TRUE(g.window.soloDifferenze);
+    EXPECT_TRUE(g.window.soloDifferenze());
     entry->trigger();
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze);
+    EXPECT_FALSE(g.window.soloDifferenze());
     entry->trigger();
     g.window.SetupMenu();
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze);
+    EXPECT_FALSE(g.window.soloDifferenze());
 }
 
 TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
@@ -174,16 +174,16 @@ TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
     EXPECT_EQ(entry->text(), "&Verify transfers");
     EXPECT_TRUE(entry->isVisible());
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.verifica);
+    EXPECT_FALSE(g.window.verifica());
     // Beside the differences mode, above the USB identity.
     const QList<QAction*> file = g.window.action("mnuFile")->menu()->actions();
     const auto at = file.indexOf(entry);
     ASSERT_GT(at, 0);
     EXPECT_EQ(file[at + 1], g.window.action("mnuCambiaIdUSB"));
     entry->trigger();
-    EXPECT_TRUE(g.window.verifica);
+    EXPECT_TRUE(g.window.verifica());
     entry->trigger();
-    EXPECT_FALSE(g.window.verifica);
+    EXPECT_FALSE(g.window.verifica());
 }
 
 TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {

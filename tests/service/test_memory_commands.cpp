@@ -392,11 +392,11 @@ TEST(DifferencesLog, CreatedEmptyThenOneLinePerByte) {
     EXPECT_EQ(read(r.folder.file("Diff.asm")),
               "1F   OK: 10   A     BAD: 11   B\r\n12C   OK: 255   FF     BAD: 0   0\r\n");
 
-    EXPECT_FALSE(r.host.soloDifferenze);
+    EXPECT_FALSE(r.host.soloDifferenze());
     EXPECT_EQ(r.run(&service::DifferencesModeCommand), Outcome::Done);
-    EXPECT_TRUE(r.host.soloDifferenze);
+    EXPECT_TRUE(r.host.soloDifferenze());
     r.run(&service::DifferencesModeCommand);
-    EXPECT_FALSE(r.host.soloDifferenze);
+    EXPECT_FALSE(r.host.soloDifferenze());
     EXPECT_TRUE(r.rig.instrument.requests().empty());
 }
 

@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "service/core/command_host.h"
 #include "service/core/controller.h"
+#include "service/device/usb_commands.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
 
@@ -56,6 +57,9 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     service::Outcome showEthernetSetup(const std::string& mac) override {
         ethernetSetups.push_back(mac);
         return service::Outcome::Done;
+    }
+    std::optional<resources::SerialAssignment> showSerialList(int type) override {
+        return service::serialListOnBoxes(*this, type);
     }
 
     void showStatus(const std::string& t) override {

@@ -59,7 +59,7 @@ const std::map<std::string, MenuCommand>& menuCommands() {
 
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
-    if (!host.verifica) return command(host);
+    if (!host.verifica()) return command(host);
     Outcome outcome = Outcome::Done;
     const auto failure =
         withVerification(host.control().nvram(), true, [&] { outcome = command(host); });
