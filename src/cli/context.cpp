@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/adapters.h"
+#include "cli/json.h"
 #include "cli/progress.h"
 #include "instrument/connection.h"
 #include "link/instrument_description.h"
@@ -303,6 +304,14 @@ std::optional<std::string> Context::selectInstrument(const std::string&,
         return std::nullopt;
     }
     return d;
+}
+
+bool Context::showFolder(const std::string& path) {
+    if (options_.json)
+        std::cout << Json::object().add("folder", path).str() << "\n";
+    else
+        std::cout << path << "\n";
+    return true;
 }
 
 void Context::showClockDialog(instrument::UCKRNVisual& control) {

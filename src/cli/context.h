@@ -102,6 +102,8 @@ public:
     // The instrument of --instrument or KRN_INSTRUMENT; nothing (with a message) without one.
     std::optional<std::string> selectInstrument(const std::string& title,
                                                 const krnlink::SelectionOptions& options) override;
+    // Prints the folder (with --json: {"folder": path}).
+    bool showFolder(const std::string& path) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
     // The profile form and the language choice of a format answered from the profile file of

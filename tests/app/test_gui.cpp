@@ -150,6 +150,28 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
     EXPECT_EQ(g.window.action("mnuExit")->text(), "Exi&t");
 }
 
+// The entries the command lines add beyond the menu table: enabled, each before its entry.
+TEST(MainWindow, EntriesBeyondTheTableStandBeforeTheEntryTheyName) {
+    Gui g;
+    g.window.SetupMenu();
+    for (const service::MenuPlacement& p : service::menuPlacements()) {
+        QAction* a = g.window.action(p.name);
+        ASSERT_NE(a, nullptr) << p.name;
+        EXPECT_EQ(a->text().toStdString(), p.caption);
+        EXPECT_TRUE(a->isEnabled() && a->isVisible()) << p.name;
+        int found = 0;
+        for (QMenu* menu : g.window.findChildren<QMenu*>()) {
+            const QList<QAction*> list = menu->actions();
+            const auto at = list.indexOf(a);
+            if (at < 0) continue;
+            ++found;
+            ASSERT_LT(at + 1, list.size());
+            EXPECT_EQ(list[at + 1], g.window.action(p.before)) << p.name;
+        }
+        EXPECT_EQ(found, 1) << p.name;
+    }
+}
+
 TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
     Gui g("/FUL");
     g.window.SetupMenu();

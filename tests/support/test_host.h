@@ -38,6 +38,10 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         selections.pop_front();
         return s;
     }
+    bool showFolder(const std::string& path) override {
+        foldersShown.push_back(path);
+        return folderOpens;
+    }
     void showClockDialog(instrument::UCKRNVisual&) override { ++clockDialogs; }
     void showCommunicationTest(const std::string& description) override {
         communicationTests.push_back(description);
@@ -89,6 +93,8 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::deque<std::optional<std::string>> selections;
     std::vector<std::string> selectionTitles;
     int clockDialogs = 0;
+    std::vector<std::string> foldersShown;
+    bool folderOpens = true;  // what showing a folder answers
     std::vector<std::string> communicationTests;
     std::string status;
     std::vector<std::string> statuses;  // every status text shown, repeats folded

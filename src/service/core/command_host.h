@@ -67,6 +67,9 @@ public:
     // Every program that runs commands says what each of them does there: none has a default,
     // so that a new front end cannot format an instrument with a profile nobody was shown.
 
+    // A folder shown to the technician: the desktop program opens it in the file manager,
+    // krnctl prints it. False when it could not be shown.
+    virtual bool showFolder(const std::string& path) = 0;
     // The clock dialog on the connected instrument, modal.
     virtual void showClockDialog(instrument::UCKRNVisual& control) = 0;
     // The communication test's dialog, which repeats `communicationAttempt` until closed.
