@@ -3,6 +3,7 @@
 #include "service/backup/memory_commands.h"
 #include "service/core/answers.h"
 #include "service/core/controller.h"
+#include "service/core/program_folder.h"
 #include "service/core/verification.h"
 #include "service/device/ethernet_commands.h"
 #include "service/device/firmware_update.h"
@@ -63,6 +64,7 @@ const MenuLine kMenuLines[] = {
     {"mnuResetStory", &ResetHistoryCommand},
     {"mnuInviaSetup", &FormMain_evInviaSetup},
     {"mnuFormatLumbro", &FormMain_evInviaSetupLumbro},
+    {"mnuCartellaProgramma", &ProgramFolderCommand, "Open program folder", "Sep2"},
 };
 
 }  // namespace
