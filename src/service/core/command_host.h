@@ -4,6 +4,7 @@
 // are written once, against this interface.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "instrument/uckrnvisual.h"
 #include "link/selection.h"
@@ -71,6 +72,10 @@ public:
     // while set, runCommand reads back every write and reads again any read that followed a
     // recovery. Down when the program starts.
     bool verifica = false;
+    // What the running command did that the technician may look for later: a value written, a
+    // file saved, a clock set, a test's counts. runCommand empties it as a command starts; the
+    // desktop program puts it in the activity log and the status line.
+    std::vector<std::string> activity;
     // The language choice (FLingua): an index 0..5 of the language table, or nothing when the
     // technician closed it. availability: only the languages whose display-text file is complete.
     virtual std::optional<int> chooseLanguage(const std::string& title, bool availability) {

@@ -59,6 +59,7 @@ const std::map<std::string, MenuCommand>& menuCommands() {
 
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
+    host.activity.clear();
     if (!host.verifica) return command(host);
     Outcome outcome = Outcome::Done;
     const auto failure =
