@@ -366,7 +366,8 @@ TEST(Restart, EveryCommandsRestartShowsItsTextAndAForwardBar) {
         r.host.boxes.inputs = {c.inputs.begin(), c.inputs.end()};
         r.host.boxes.answers = {platform::MessageResult::Yes};
         EXPECT_EQ(r.run(c.command), Outcome::Done);
-        EXPECT_EQ(r.host.statuses, std::vector<std::string>{"Restarting the instrument..."});
+        ASSERT_FALSE(r.host.statuses.empty());
+        EXPECT_EQ(r.host.statuses.back(), "Restarting the instrument...");
         ASSERT_EQ(r.host.positions.size(), 1u);
         const auto& bar = r.host.positions.front();
         EXPECT_GT(bar.size(), 20u) << "the window repaints all along";
