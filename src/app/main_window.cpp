@@ -2,17 +2,20 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/clock_dialog.h"
 #include "app/communication_dialog.h"
 #include "app/font_dialog.h"
+#include "app/instrument_panel.h"
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
 #include "app/profile_dialog.h"
@@ -109,6 +112,7 @@ void FMain::buildMenu() {
     menus.at("mnuFile")->insertAction(action("mnuCambiaIdUSB"), verify);
     actions_["mnuVerifica"] = verify;
     connect(verify, &QAction::toggled, this, [this](bool on) { verifica = on; });
+    addProgramFolderEntry(menus.at("mnuFile"));
     auto enable = [this](const std::string& name) {
         QAction* a = action(name);
         a->setEnabled(true);
@@ -124,6 +128,18 @@ void FMain::buildMenu() {
     connect(enable("mnuExit"), &QAction::triggered, this, &QWidget::close);
 }
 
+void FMain::addProgramFolderEntry(QMenu* file) {
+    QAction* open = new QAction("Open program folder", this);
+    open->setObjectName("mnuCartellaProgramma");
+    open->setToolTip(QString::fromStdString(env_.folder));
+    open->setStatusTip(QString::fromStdString(env_.folder));
+    file->insertAction(action("mnuExit"), open);
+    actions_["mnuCartellaProgramma"] = open;
+    connect(open, &QAction::triggered, this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(env_.folder)));
+    });
+}
+
 QAction* FMain::action(const std::string& name) const {
     auto it = actions_.find(name);
     return it == actions_.end() ? nullptr : it->second;
@@ -133,6 +149,8 @@ void FMain::SetupMenu() {
     const MenuFlags flags = computeFlags(env_.commandLine, level_);
     for (const MenuEntry& e : menuTable())
         if (e.rule != Visibility::Design) action(e.name)->setVisible(visible(e.rule, flags));
+    // The verification is a service entry: shown where its neighbour, the differences mode, is.
+    action("mnuVerifica")->setVisible(visible(Visibility::F, flags));
     setWindowTitle("Ferro-Luxit Setup (Debug)");
     const QStringList v = QApplication::applicationVersion().split('.');
     version_->setText(QString("Version %1.%2.%3")
@@ -163,7 +181,7 @@ void FMain::setProgress(long value) {
 void FMain::hideProgress() {
     bar_->setVisible(false);
     status_->setVisible(false);
-    cancel_->setVisible(false);
+    cancel_->setVisible(running_);  // a running command can always be cancelled
 }
 
 void FMain::processEvents() {
@@ -173,6 +191,7 @@ void FMain::processEvents() {
 void FMain::showClockDialog(instrument::UCKRNVisual& control) {
     FDataOra dialog(control, env_.clock, this);
     dialog.exec();
+    if (dialog.sent()) activity.push_back("instrument clock set from the computer's");
 }
 
 void FMain::closeEvent(QCloseEvent* event) {
@@ -195,6 +214,8 @@ std::optional<std::string> FMain::selectInstrument(const std::string& title,
     const auto result = dialog.LoadForm(title, options);
     if (!result.ok || result.description.empty()) return std::nullopt;
     commandInstrument_ = result.description;
+    // From here on the panel names the instrument the command works on.
+    panel_->showSelected(result.description, running_);
     return result.description;
 }
 
@@ -229,6 +250,7 @@ void FMain::chooseInstrument() {
     if (auto d = service::selectInstrument(*this)) {
         chosen_ = *d;
         rememberInstrument(env_.settings, env_.application, chosen_);
+        panel_->showSelected(chosen_, false);
     }
 }
 
@@ -236,11 +258,14 @@ service::Outcome FMain::run(service::MenuCommand command, const std::string& cap
     if (running_) return service::Outcome::Refused;
     running_ = true;
     menuBar()->setEnabled(false);
+    cancel_->setVisible(true);
     beginCommand();
-    const service::Outcome outcome = service::runCommand(*this, command);
+    service::Outcome outcome = service::runCommand(*this, command);
+    if (dialogOutcome_ && outcome == service::Outcome::Done) outcome = *dialogOutcome_;
     endCommand(caption, outcome);
     menuBar()->setEnabled(true);
     running_ = false;
+    cancel_->setVisible(false);
     return outcome;
 }
 
@@ -256,6 +281,10 @@ bool FMain::ApriCollegamento() {
 void FMain::showCommunicationTest(const std::string& description) {
     FTestComm dialog(description, *this, this);
     dialog.exec();
+    controller_->clearCancel();  // Exit stops an attempt under way, and nothing else
+    activity.push_back("OK: " + std::to_string(dialog.okCount()) +
+                       "  NO: " + std::to_string(dialog.noCount()));
+    if (dialog.okCount() == 0 && dialog.noCount() > 0) dialogOutcome_ = service::Outcome::Failed;
     // A USB attempt never opens the instrument control; an OK attempt still reached it.
     if (dialog.okCount() > 0 && !reached_) {
         reached_ = InstrumentSnapshot{};
@@ -279,6 +308,8 @@ void FMain::showFontBuilder() {
 void FMain::showScreenCopy(const std::string& description, bool menuMode) {
     FCopiaDisplay dialog(env_, *this, this);
     dialog.ShowForm(description, menuMode);
+    if (dialog.started() && dialog.lastEnd() == service::ScreenCopyEnd::NoLink)
+        dialogOutcome_ = service::Outcome::Failed;
 }
 
 }  // namespace app
