@@ -16,6 +16,7 @@
 #include "app/clock_dialog.h"
 #include "app/communication_dialog.h"
 #include "app/font_dialog.h"
+#include "app/instrument_panel.h"
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
 #include "app/profile_dialog.h"
@@ -157,6 +158,8 @@ void FMain::SetupMenu() {
     const MenuFlags flags = computeFlags(env_.commandLine, level_);
     for (const MenuEntry& e : menuTable())
         if (e.rule != Visibility::Design) action(e.name)->setVisible(visible(e.rule, flags));
+    // The verification is a service entry: shown where its neighbour, the differences mode, is.
+    action("mnuVerifica")->setVisible(visible(Visibility::F, flags));
     setWindowTitle("Ferro-Luxit Setup (Debug)");
     const QStringList v = QApplication::applicationVersion().split('.');
     version_->setText(QString("Version %1.%2.%3")
@@ -187,7 +190,7 @@ void FMain::setProgress(long value) {
 void FMain::hideProgress() {
     bar_->setVisible(false);
     status_->setVisible(false);
-    cancel_->setVisible(false);
+    cancel_->setVisible(running_);  // a running command can always be cancelled
 }
 
 void FMain::processEvents() {
@@ -201,6 +204,7 @@ bool FMain::showFolder(const std::string& path) {
 void FMain::showClockDialog(instrument::UCKRNVisual& control) {
     FDataOra dialog(control, env_.clock, this);
     dialog.exec();
+    if (dialog.sent()) activity.push_back("instrument clock set from the computer's");
 }
 
 void FMain::closeEvent(QCloseEvent* event) {
@@ -223,6 +227,8 @@ std::optional<std::string> FMain::selectInstrument(const std::string& title,
     const auto result = dialog.LoadForm(title, options);
     if (!result.ok || result.description.empty()) return std::nullopt;
     commandInstrument_ = result.description;
+    // From here on the panel names the instrument the command works on.
+    panel_->showSelected(result.description, running_);
     return result.description;
 }
 
@@ -257,6 +263,7 @@ void FMain::chooseInstrument() {
     if (auto d = service::selectInstrument(*this)) {
         chosen_ = *d;
         rememberInstrument(env_.settings, env_.application, chosen_);
+        panel_->showSelected(chosen_, false);
     }
 }
 
@@ -264,11 +271,14 @@ service::Outcome FMain::run(service::MenuCommand command, const std::string& cap
     if (running_) return service::Outcome::Refused;
     running_ = true;
     menuBar()->setEnabled(false);
+    cancel_->setVisible(true);
     beginCommand();
-    const service::Outcome outcome = service::runCommand(*this, command);
+    service::Outcome outcome = service::runCommand(*this, command);
+    if (dialogOutcome_ && outcome == service::Outcome::Done) outcome = *dialogOutcome_;
     endCommand(caption, outcome);
     menuBar()->setEnabled(true);
     running_ = false;
+    cancel_->setVisible(false);
     return outcome;
 }
 
@@ -284,6 +294,10 @@ bool FMain::ApriCollegamento() {
 void FMain::showCommunicationTest(const std::string& description) {
     FTestComm dialog(description, *this, this);
     dialog.exec();
+    controller_->clearCancel();  // Exit stops an attempt under way, and nothing else
+    activity.push_back("OK: " + std::to_string(dialog.okCount()) +
+                       "  NO: " + std::to_string(dialog.noCount()));
+    if (dialog.okCount() == 0 && dialog.noCount() > 0) dialogOutcome_ = service::Outcome::Failed;
     // A USB attempt never opens the instrument control; an OK attempt still reached it.
     if (dialog.okCount() > 0 && !reached_) {
         reached_ = InstrumentSnapshot{};
@@ -307,6 +321,8 @@ void FMain::showFontBuilder() {
 void FMain::showScreenCopy(const std::string& description, bool menuMode) {
     FCopiaDisplay dialog(env_, *this, this);
     dialog.ShowForm(description, menuMode);
+    if (dialog.started() && dialog.lastEnd() == service::ScreenCopyEnd::NoLink)
+        dialogOutcome_ = service::Outcome::Failed;
 }
 
 }  // namespace app

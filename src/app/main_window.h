@@ -17,6 +17,7 @@
 #include "service/core/menu_commands.h"
 
 class QAction;
+class QMenu;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -99,6 +100,7 @@ protected:
 
 private:
     void buildMenu();
+    // File > "Open program folder": the folder of the tool's files, in the file manager.
     // The workbench under the menu and the status bar (main_window_workbench.cpp).
     void buildWorkbench();
     void beginCommand();
@@ -129,6 +131,9 @@ private:
     ActivityLog log_;
     std::string commandInstrument_;  // chosen during the running command
     std::optional<InstrumentSnapshot> reached_;
+    // How a command's own dialog ended when that says more than the command's outcome (a
+    // communication test with no OK, a screen copy that reached nothing).
+    std::optional<service::Outcome> dialogOutcome_;
 };
 
 }  // namespace app

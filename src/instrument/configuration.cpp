@@ -219,12 +219,12 @@ bool Configuration::LeggiCoefDeformazione() {
     return true;
 }
 
-bool Configuration::WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
+bool Configuration::WriteCoefDeformazione(std::uint8_t a, std::uint8_t b, platform::Progress& p) {
     if (!conCoefDeformazione(link_.flags.Estensioni)) return false;
     if (!nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneA, a) ||
         !nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneB, b))
         return false;
-    return press_.ResetStrumento(0, 100);
+    return press_.ResetStrumento(0, 100, p);
 }
 
 bool Configuration::LeggiContaColpi() {

@@ -81,7 +81,9 @@ public:
         return nvram_.WriteNVRam1Byte(nvmap::DefaultForzaInizio, v);
     }
     bool LeggiCoefDeformazione();
-    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b);
+    // Both bytes, then the restart, which reports its progress on p.
+    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b,
+                               platform::Progress& p = nessunProgresso());
     bool LeggiContaColpi();
     bool WriteContaColpi(std::int32_t contatore);
     bool ScriviNome(const std::string& nome);

@@ -171,8 +171,9 @@ public:
     std::int32_t ContaColpi() const { return values_.ContaColpi; }
     bool ScriviNome(const std::string& nome) { return config_.ScriviNome(nome); }
     bool LeggiCoefDeformazione() { return config_.LeggiCoefDeformazione(); }
-    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
-        return config_.WriteCoefDeformazione(a, b);
+    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b,
+                               platform::Progress& p = nessunProgresso()) {
+        return config_.WriteCoefDeformazione(a, b, p);
     }
     void AssegnaCodiciOpzione() { options_.AssegnaCodiciOpzione(); }
 

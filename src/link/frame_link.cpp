@@ -77,9 +77,18 @@ bool FrameLink::checksumOk(int len) const {
            BufferRx[static_cast<std::size_t>(len)];
 }
 
+bool FrameLink::keepWaiting() {
+    if (abandoned_) return false;
+    if (betweenWaits && !betweenWaits() && opening_) {
+        traceNote("open given up");
+        abandoned_ = true;
+    }
+    return !abandoned_;
+}
+
 bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     BufferRx[0] = 0;
-    if (BufferTx[0] < 1 || BufferTx[0] > 49) return false;
+    if (BufferTx[0] < 1 || BufferTx[0] > 49 || abandoned_) return false;
     // Nothing goes out to an instrument that may not be the conversation's own.
     if (!sameInstrument()) return false;
     AggiungiChecksum();
@@ -110,7 +119,7 @@ bool FrameLink::attempts(bool senzaRitentativi) {
             if (answerBegun && policy.answerFailureIsFinal) break;
             if (senzaRitentativi && policy.senzaRitentativiCounts) break;
             if (n == policy.attempts && !policy.recoversAfterLastAttempt) break;
-            if (!recoverAfterFailedAttempt(policy)) break;
+            if (!keepWaiting() || !recoverAfterFailedAttempt(policy) || !keepWaiting()) break;
             // The recovery may have opened the port again: the next attempt waits for the check.
             if (!sameInstrument()) break;
         }

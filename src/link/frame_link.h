@@ -111,6 +111,14 @@ public:
     std::function<void()> onNoise;
     // Raised when the channel is closed, so that the identification can be forgotten.
     std::function<void()> onClose;
+    // Called between the waits of a probe and between an exchange's attempts (each at most one
+    // wait limit), so that the program can repaint its window and take a Cancel. While a channel
+    // is being opened, false gives the open up: it fails at once, whatever is left of its probes
+    // and attempts. Later it only lets the window live: a command stops at its own checks, and
+    // the closing sequence always runs.
+    std::function<bool()> betweenWaits;
+    // Asks betweenWaits; false once an open has been given up.
+    bool keepWaiting();
     // Whether the line is checked for late bytes around each exchange (an attempt has failed
     // and fewer than kCleanExchangesToTrust exchanges have come through clean since).
     bool lineSuspect() const { return suspectFor_ > 0; }
@@ -187,6 +195,8 @@ private:
     // does not reset it, because a late answer of the last one may still come.
     int suspectFor_ = 0;
     bool dead_ = false;
+    bool opening_ = false;    // an open is reading the instrument's identity
+    bool abandoned_ = false;  // the open under way was given up by betweenWaits
     std::uint64_t failedAttempts_ = 0;
     std::string name_;
     IdentityGuard guard_;

@@ -57,6 +57,8 @@ std::vector<std::string> visibleEntries(const std::string& switches, int level) 
     std::vector<std::string> names;
     for (const auto& e : app::menuTable())
         if (!e.separator && g.window.action(e.name)->isVisible()) names.push_back(e.name);
+    for (const char* own : {"mnuVerifica", "mnuCartellaProgramma"})
+        if (g.window.action(own)->isVisible()) names.push_back(own);
     return names;
 }
 
@@ -69,13 +71,15 @@ TEST(MainWindow, MenuFollowsSwitchesAndLevel) {
     for (const char* hidden :
          {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuCopiaMenu", "mnuPLC"})
         EXPECT_FALSE(has(plain, hidden)) << hidden;
-    for (const char* shown :
-         {"mnuInviaSetup", "mnuOrologio", "mnuOpzioniStrumento", "mnuExit", "mnuEthSetup"})
+    for (const char* shown : {"mnuInviaSetup", "mnuOrologio", "mnuOpzioniStrumento", "mnuExit",
+                              "mnuEthSetup", "mnuCartellaProgramma"})
         EXPECT_TRUE(has(plain, shown)) << shown;
+    // The verification is a service entry: not at level 0 without switches.
+    EXPECT_FALSE(has(plain, "mnuVerifica"));
 
     const auto full = visibleEntries("/ful", 0);
-    for (const char* shown :
-         {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuPLC", "mnuSetupYorumi"})
+    for (const char* shown : {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN",
+                              "mnuPLC", "mnuSetupYorumi", "mnuVerifica"})
         EXPECT_TRUE(has(full, shown)) << shown;
     EXPECT_FALSE(has(visibleEntries("/CFG /FUL", 0), "mnuPreferenze"));  // /FUL only at the start
 
@@ -189,7 +193,7 @@ TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
 }
 
 TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
-    Gui g;
+    Gui g("/FUL");
     g.window.SetupMenu();
     QAction* entry = g.window.action("mnuVerifica");
     ASSERT_NE(entry, nullptr);

@@ -187,9 +187,23 @@ TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
     EXPECT_TRUE(window.controller().Annullando());
     const std::string out = (folder / backup::kMemoryFile).string();
     dialogs.inputs = {std::string("0"), std::string("1023")};
+    // From the selection on, the panel names the instrument the running command works on.
+    QString during;
+    dialogs.onPrompt = [&](const std::string&) {
+        if (during.isEmpty())
+            during = window.instrumentPanel()->field("description") + " | " +
+                     window.instrumentPanel()->field("state");
+    };
     pick("COM:", [] {});
     const service::Outcome outcome = window.run(&service::ExportMemoryCommand, "Export memory...");
     EXPECT_EQ(outcome, service::Outcome::Done);
+    EXPECT_TRUE(during.startsWith("COM: /")) << during.toStdString();
+    EXPECT_TRUE(during.endsWith(" | Selected for the running command")) << during.toStdString();
+    // The file saved is named in the log and stays in the status line.
+    ASSERT_EQ(window.activityLog().lines().size(), 1u);
+    EXPECT_NE(window.activityLog().lines()[0].find("| Done | saved: " + out), std::string::npos)
+        << window.activityLog().lines()[0];
+    EXPECT_EQ(window.statusLabel()->text().toStdString(), "saved: " + out);
     std::ifstream dump(out);
     int lines = 0;
     for (std::string line; std::getline(dump, line);) ++lines;

@@ -410,15 +410,29 @@ TEST(Programs, KrnctlTextsAndFonts) {
     EXPECT_EQ(run(k + "texts export --language 0").out, "0\t\"KRN\"\n1001\t\"Lavoro wwwwwww\"\n");
     EXPECT_EQ(run(k + "texts export --language 4").exitCode, 4);
 
+    // A preview alone writes the picture and no font file.
     const std::string sheet = (dir / "sheet.png").string();
-    r = run(k +
-            "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --bold --y -1 --preview " +
-            sheet);
+    const std::string font =
+        k + "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --y -1";
+    r = run(font + " --preview " + sheet);
     EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("No font file written (12 characters)"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(sheet));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Font6x6.asm"));
+    // Bold is the default; --no-bold draws regular.
+    r = run(font);
     EXPECT_NE(r.out.find("Written: " + (dir / "Font6x6.asm").string() + " (12 characters)"),
               std::string::npos)
         << r.out;
-    EXPECT_TRUE(std::filesystem::exists(sheet));
+    const auto bold = (dir / "bold.asm").string(), regular = (dir / "regular.asm").string();
+    EXPECT_EQ(run(font + " --bold -o " + bold).exitCode, 0);
+    EXPECT_EQ(run(font + " --no-bold -o " + regular).exitCode, 0);
+    auto bytes = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(bytes(dir / "Font6x6.asm"), bytes(bold));
+    EXPECT_NE(bytes(bold), bytes(regular));
     EXPECT_EQ(run(k + "fonts build --format 9x9").exitCode, 2);
     std::filesystem::remove_all(dir);
 }

@@ -2,6 +2,8 @@
 // written, the restart where it belongs, and the closing sequence on every path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "service/command_log.h"
 #include "service/core/menu_commands.h"
 #include "service/settings/setting_commands.h"
@@ -400,6 +402,33 @@ TEST(ValueCommands, PromptsAndTheCurrentValueAsDefault) {
               (std::vector<std::string>{"Blocking instruments failed.",
                                         "Is not possible the KRN's blocking."}));
     EXPECT_TRUE(endedCleanly(refused.rig));
+}
+
+// Every restart a command runs has its status text and a bar that fills forwards to 100, so that
+// the window repaints through the 15 s and more it takes.
+TEST(Restart, EveryCommandsRestartShowsItsTextAndAForwardBar) {
+    struct Case {
+        service::MenuCommand command;
+        std::vector<std::optional<std::string>> inputs;
+    };
+    const Case cases[] = {
+        {&service::ClockPrescalerCommand, {"7"}},
+        {&service::WaitEndCommand, {"9"}},
+        {&service::DeformationCommand, {"20", "30"}},
+    };
+    for (const Case& c : cases) {
+        Bench r;
+        r.host.boxes.inputs = {c.inputs.begin(), c.inputs.end()};
+        r.host.boxes.answers = {platform::MessageResult::Yes};
+        EXPECT_EQ(r.run(c.command), Outcome::Done);
+        ASSERT_FALSE(r.host.statuses.empty());
+        EXPECT_EQ(r.host.statuses.back(), "Restarting the instrument...");
+        ASSERT_EQ(r.host.positions.size(), 1u);
+        const auto& bar = r.host.positions.front();
+        EXPECT_GT(bar.size(), 20u) << "the window repaints all along";
+        EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()));
+        EXPECT_EQ(bar.back(), 100);
+    }
 }
 
 TEST(MenuCommands, EverySettingEntryIsWired) {

@@ -81,8 +81,12 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         maximum = m;
         ++progressShown;
         bars.emplace_back(status, controller_.bytesPerStep());
+        positions.emplace_back();
     }
-    void setProgress(long v) override { value = v; }
+    void setProgress(long v) override {
+        value = v;
+        if (!positions.empty()) positions.back().push_back(v);
+    }
     void hideProgress() override { status.clear(); }
     void processEvents() override {
         if (cancelAfterEvents >= 0 && --cancelAfterEvents < 0) controller_.Annulla();
@@ -104,6 +108,7 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     long maximum = -1, value = -1;
     int progressShown = 0;
     std::vector<std::pair<std::string, long>> bars;  // status and bytes per step of each bar
+    std::vector<std::vector<long>> positions;        // the positions each bar was set to
     int cancelAfterEvents = -1;                // Cancel pressed after this many events (-1: never)
     std::deque<std::optional<int>> languages;  // answers of the language choice
     std::vector<std::string> languageTitles;

@@ -116,6 +116,8 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
         tell(host, text::kCommunicationError);
         return Outcome::Failed;
     }
+    host.activity.push_back(std::string(end == DumpEnd::Stopped ? "part saved: " : "saved: ") +
+                            path);
     return end == DumpEnd::Stopped ? Outcome::Cancelled : Outcome::Done;
 }
 
@@ -206,6 +208,7 @@ Outcome ExportUsersCommand(CommandHost& host) {
         tell(host, "Non è possibile comunicare con lo strumento.");
         return Outcome::Failed;
     }
+    host.activity.push_back("saved: " + *path);
     tell(host, "Export OK", platform::MessageIcon::Information);
     return Outcome::Done;
 }

@@ -4,6 +4,7 @@
 // are written once, against this interface.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "instrument/uckrnvisual.h"
 #include "link/selection.h"
@@ -104,6 +105,10 @@ public:
     // recovery. Down when the program starts.
     bool verifica() const { return verifica_; }
     void setVerifica(bool on) { verifica_ = on; }
+    // What the running command did that the technician may look for later: a value written, a
+    // file saved, a clock set, a test's counts. runCommand empties it as a command starts; the
+    // desktop program puts it in the activity log and the status line.
+    std::vector<std::string> activity;
 
 private:
     bool soloDifferenze_ = false;

@@ -107,6 +107,7 @@ const std::vector<MenuPlacement>& menuPlacements() {
 
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
+    host.activity.clear();
     if (!host.verifica()) return toldIfInstrumentChanged(host, command(host));
     Outcome outcome = Outcome::Done;
     const auto failure =

@@ -44,18 +44,18 @@ std::optional<std::map<std::string, resources::FirmwareFile>> readBlockFiles(
     return files;
 }
 
-bool ControllaVersioneFirmware(CommandHost& host) {
+bool ControllaVersioneFirmware(CommandHost& host, const std::string& description) {
     const instrument::UCKRNVisual& c = host.control();
     if (instrument::firmwareCompatibile(c.Protocollo(), c.Estensioni())) return true;
-    return ask(host,
-               "Version's instrument is not compatible\nVersion: " + c.Versione() +
-                   "\nDo you wont to update?",
-               MessageIcon::Exclamation, MessageButtons::YesNoCancel) == MessageResult::Yes;
+    return confirmOverwrite(host, description,
+                            {"Version's instrument is not compatible\nVersion: " + c.Versione() +
+                                 "\nDo you wont to update?",
+                             "", MessageIcon::Exclamation, MessageButtons::YesNoCancel});
 }
 
-bool confirmed(CommandHost& host, const char* question) {
-    return ask(host, question, MessageIcon::Question, MessageButtons::YesNoCancel, 1) ==
-           MessageResult::Yes;
+bool confirmed(CommandHost& host, const std::string& description, const char* question) {
+    return confirmOverwrite(host, description,
+                            {question, "", MessageIcon::Question, MessageButtons::YesNoCancel});
 }
 
 std::optional<std::string> chooseFile(CommandHost& host) {
@@ -194,12 +194,13 @@ Outcome UpdateFirmwareCommand(CommandHost& host) {
     Conversation conversation(host);
     if (const Outcome o = conversation.connect(*description); o == Outcome::Failed) return o;
     instrument::UCKRNVisual& c = host.control();
-    if (!ControllaVersioneFirmware(host)) return Outcome::Cancelled;
+    if (!ControllaVersioneFirmware(host, *description)) return Outcome::Cancelled;
     if (const Outcome o = conversation.lock(); o != Outcome::Done) {
         tell(host, "Non è possibile bloccare lo strumento per trasferire il setup.");
         return o;
     }
-    if (!confirmed(host, "Update firmware?") || !confirmed(host, "Are you sure to continue?"))
+    if (!confirmed(host, *description, "Update firmware?") ||
+        !confirmed(host, *description, "Are you sure to continue?"))
         return Outcome::Cancelled;
 
     FirmwareUpdater updater(host);

@@ -130,7 +130,9 @@ Outcome UsbIdsCommand(CommandHost& host) {
 
 Outcome SerialListCommand(CommandHost& host) {
     host.showSerialList(0);
-    return Outcome::Done;
+    // A list that could not be shown has told why in its box; the command did not do its work.
+    const std::string path = resources::serialListPath(host.settings(), host.programFolder());
+    return resources::readSerialList(path) ? Outcome::Done : Outcome::FileError;
 }
 
 }  // namespace service

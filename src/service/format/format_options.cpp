@@ -6,6 +6,7 @@
 
 #include "platform/text_file.h"
 #include "service/core/controller.h"
+#include "service/core/restart.h"
 #include "service/format/format_send.h"
 #include "service/settings/nvram_writes.h"
 
@@ -149,7 +150,7 @@ bool reimpostaUtenti(CommandHost& host) {
 // Restart and lock again, unless nothing is written (differences only).
 bool riavvia(CommandHost& host, int da, int a) {
     if (host.soloDifferenze()) return true;
-    return host.control().ResetStrumento(da, a, host.controller());
+    return restartInStage(host, da, a);
 }
 
 bool scriviOpzioni(CommandHost& host, bool elettrica, const CProfilo& p) {

@@ -7,6 +7,7 @@
 #include "resources/language_files.h"
 #include "service/backup/job_copy.h"
 #include "service/backup/memory_commands.h"
+#include "service/core/answers.h"
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/diagnostics/memory_check.h"
@@ -77,7 +78,7 @@ bool collega(CommandHost& host, Conversation& conversation, const std::string& d
     conversation.connect(description);
     const ErrPR code = conversation.codice();
     if (code == instrument::errPR_OK) return true;
-    host.controller().ShowErrorMsg(code);
+    if (!host.controller().Annullando()) host.controller().ShowErrorMsg(code);  // not after Cancel
     return false;
 }
 
@@ -95,10 +96,6 @@ Outcome esegui(CommandHost& host, const provisioning::CProfilo& profilo, bool re
     if (c.Annullando()) return Outcome::Cancelled;
     host.dialogs().message({kFormatoRiuscito, "", MessageIcon::Information, MessageButtons::Ok, 0});
     return Outcome::Done;
-}
-
-bool conferma(CommandHost& host, const std::string& text, MessageIcon icon) {
-    return host.dialogs().message({text, "", icon, MessageButtons::YesNo, 0}) == MessageResult::Yes;
 }
 
 }  // namespace
@@ -170,8 +167,11 @@ Outcome formatInstrument(CommandHost& host, bool resetCounters) {
         return Outcome::Refused;
     }
     if (!selected) return Outcome::Cancelled;
-    if (!conferma(host, kValoriCancellati, MessageIcon::Question) ||
-        !conferma(host, "Confirm?\n(Version detected: " + u.Versione() + ")", MessageIcon::None))
+    if (!confirmOverwrite(host, *description,
+                          {kValoriCancellati, "", MessageIcon::Question, MessageButtons::YesNo}) ||
+        !confirmOverwrite(host, *description,
+                          {"Confirm?\n(Version detected: " + u.Versione() + ")", "",
+                           MessageIcon::None, MessageButtons::YesNo}))
         return Outcome::Cancelled;
     return esegui(host, profilo, resetCounters);
 }

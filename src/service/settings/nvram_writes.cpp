@@ -2,6 +2,7 @@
 
 #include "service/backup/job_copy.h"
 #include "service/core/controller.h"
+#include "service/core/restart.h"
 
 namespace service {
 
@@ -69,7 +70,7 @@ bool CancellaNVRAM(CommandHost& host) {
     for (std::int32_t a = 0; ok && a < 12; ++a) ok = WriteToKRN(host, a, 0);
     if (ok && host.control().Estensioni() >= 30)
         for (std::int32_t a = 512; ok && a < 524; ++a) ok = WriteToKRN(host, a, 0);
-    if (ok) ok = host.control().ResetStrumento(100, 30, c);
+    if (ok) ok = restartInStage(host, 100, 30);
     c.StopTransfer(ok);
     return ok;
 }

@@ -10,6 +10,7 @@
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 
 namespace service {
 namespace {
@@ -119,6 +120,7 @@ Outcome InstrumentNameCommand(CommandHost& host) {
         tell(host, kNameWritingError);
         return Outcome::Failed;
     }
+    host.activity.push_back("name \"" + name + "\" written");
     return Outcome::Done;
 }
 
@@ -155,6 +157,7 @@ Outcome SetPointNameCommand(CommandHost& host) {
         tell(host, kNameReadingError);
         return Outcome::Failed;
     }
+    host.activity.push_back("BRAKE output name \"" + name + "\" written");
     return Outcome::Done;
 }
 
@@ -180,8 +183,13 @@ Outcome DeformationCommand(CommandHost& host) {
     if (!a) return Outcome::Cancelled;
     const auto b = ask("Input the new coeff. B", v.CoefDeformazioneB);
     if (!b) return Outcome::Cancelled;
-    if (!c.WriteCoefDeformazione(static_cast<std::uint8_t>(*a), static_cast<std::uint8_t>(*b)))
-        return communicationError(host);
+    const bool written = withRestartProgress(host, [&](platform::Progress& p) {
+        return c.WriteCoefDeformazione(static_cast<std::uint8_t>(*a), static_cast<std::uint8_t>(*b),
+                                       p);
+    });
+    if (!written) return communicationError(host);
+    host.activity.push_back("coefficients A = " + std::to_string(*a) +
+                            ", B = " + std::to_string(*b) + " written");
     return Outcome::Done;
 }
 
@@ -205,6 +213,7 @@ Outcome CounterCommand(CommandHost& host) {
             return Outcome::Refused;
         }
         if (!c.WriteContaColpi(static_cast<std::int32_t>(*value))) return communicationError(host);
+        host.activity.push_back("main counter = " + std::to_string(*value) + " written");
     }
     tell(host, kCounterDone, platform::MessageIcon::Information);
     return Outcome::Done;

@@ -5,6 +5,7 @@
 #include "service/core/answers.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 
 namespace service {
 namespace {
@@ -108,7 +109,9 @@ Outcome run(CommandHost& host, const ValueCommand& command) {
     if (send != platform::MessageResult::Yes) return Outcome::Cancelled;
     if (!(c.configuration().*command.write)(static_cast<std::uint8_t>(value)))
         return communicationError(host);
-    if (command.restart) c.ResetStrumento(0, 100);
+    host.activity.push_back(std::string(command.title) + " = " +
+                            std::to_string(static_cast<int>(value)) + " written");
+    if (command.restart) restartInstrument(host);
     return Outcome::Done;
 }
 

@@ -15,6 +15,7 @@
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 #include "service/format/format_send.h"
 #include "service/settings/nvram_writes.h"
 #include "service/texts/send_text_checks.h"
@@ -31,10 +32,6 @@ struct RemoveOnExit {
     std::string path;
     ~RemoveOnExit() { std::remove(path.c_str()); }
 };
-
-MessageResult ask(CommandHost& host, const char* question, MessageButtons buttons) {
-    return host.dialogs().message({question, "", MessageIcon::Question, buttons, 0});
-}
 
 bool chooseLanguages(CommandHost& host, provisioning::CProfilo& profilo,
                      const std::optional<SendTextLanguages>& given) {
@@ -120,7 +117,7 @@ bool transfer(CommandHost& host, const std::string& imagePath, const provisionin
            // The memory map with the new job record 1, for the write-back.
            c.configuration().LeggiInfoStrumento() &&
            RipristinaLavori(host, copyPath) == Outcome::Done && WriteNVRAMok(host) &&
-           c.ResetStrumento(0, 100, host.controller());
+           restartInstrument(host);
 }
 
 }  // namespace
@@ -165,10 +162,14 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         const Outcome saved = SalvaLavori(host, copyPath);
         if (saved == Outcome::Failed) tell(host, kSendTextReadJobs, MessageIcon::Critical);
         if (saved != Outcome::Done) return saved;
-        if (ask(host, kSendTextQuestion, MessageButtons::YesNo) != MessageResult::Yes)
+        if (!confirmOverwrite(
+                host, *description,
+                {kSendTextQuestion, "", MessageIcon::Question, MessageButtons::YesNo}))
             return Outcome::Cancelled;
     } else {
-        if (ask(host, kSendTextRestore, MessageButtons::YesNoCancel) != MessageResult::Yes)
+        if (!confirmOverwrite(
+                host, *description,
+                {kSendTextRestore, "", MessageIcon::Question, MessageButtons::YesNoCancel}))
             return Outcome::Cancelled;
         // The configuration part is whole (a send writes none of it but its default texts): it
         // still tells the job record size, the job count and the end of the job memory.
