@@ -145,4 +145,52 @@ TEST(UsbProgramProgram, ABlankChipGetsTheNextSerialThatTheListThenShows) {
     run("rm -rf " + folder);
 }
 
+// A first list made by sn init; accented names in and out; a list that is not the list's form and
+// a list whose numbers are used up program nothing and leave the list and the chip as they were.
+TEST(UsbProgramProgram, AFirstListCharactersAndListsThatProgramNothing) {
+    const std::string folder = "/tmp/krn_e2e_sn_" + std::to_string(::getpid());
+    run("rm -rf " + folder + " && mkdir -p " + folder + "/config");
+    const std::string list = folder + "/SNlist.txt", chip = folder + "/chip";
+    const std::string k = "XDG_CONFIG_HOME=" + folder + "/config " + krnctl + " --folder " +
+                          folder + " --simulate p36e51 --simulate-eeprom " + chip + " ";
+    Result missing = run(k + "sn next");
+    EXPECT_EQ(missing.exitCode, 4);
+    EXPECT_NE(missing.out.find("\"krnctl sn init\" creates an empty list at " + list),
+              std::string::npos)
+        << missing.out;
+    EXPECT_EQ(run(k + "sn init").out, "Created an empty serial-number list: " + list + "\n");
+    EXPECT_EQ(run(k + "sn init").exitCode, 3);
+    EXPECT_EQ(run(k + "sn next").out, "QX300001\n");
+    Result program = run(k + "--yes usb program --name 'Pr\u00fcfstand' --user 'tech \u00e8'");
+    EXPECT_EQ(program.exitCode, 0) << program.out;
+    EXPECT_NE(run("cat " + list).out.find("QX300001  Pr\\'fcfstand           "), std::string::npos);
+    EXPECT_EQ(run(k + "--json sn list").out, "[\"QX300001  Pr\u00fcfstand           " +
+                                                 run("date +%d/%m/%Y").out.substr(0, 10) +
+                                                 "  tech \u00e8\"]\n");
+    const std::string before = run("cat " + chip).out;
+    struct Case {
+        std::string file;  // printf format
+        int exitCode;
+        std::string said;
+    };
+    const Case cases[] = {
+        {"\\377\\376Q\\000X\\0003\\0000\\0000\\0001\\0002\\0005\\000", 4,
+         "not a rich-text document"},
+        {"QX300125  plain text\\r\\n", 4, "not a rich-text document"},
+        {"{\\\\rtf1 QX399999  last\\\\par}", 3, "are used up"},
+    };
+    for (const Case& c : cases) {
+        run("printf '" + c.file + "' > " + list);
+        const std::string bytes = run("od -c " + list).out;
+        for (const char* command : {"sn next", "usb program --yes"}) {
+            Result r = run(k + command);
+            EXPECT_EQ(r.exitCode, c.exitCode) << command << " " << c.file << "\n" << r.out;
+            EXPECT_NE(r.out.find(c.said), std::string::npos) << r.out;
+        }
+        EXPECT_EQ(run("od -c " + list).out, bytes);
+        EXPECT_EQ(run("cat " + chip).out, before);
+    }
+    run("rm -rf " + folder);
+}
+
 }  // namespace

@@ -69,6 +69,10 @@ std::optional<resources::SerialAssignment> serialListOnBoxes(CommandHost& host, 
     if (type == 0) return std::nullopt;
     const long proposed =
         resources::proposedSerialNumber(*lines, host.settings(), resources::kProgramSettings, type);
+    if (auto usedUp = resources::serialNumbersUsedUp(type, proposed)) {
+        box(host, *usedUp, MessageIcon::Exclamation);
+        return std::nullopt;
+    }
     const auto number = field(host, "Serial number:", std::to_string(proposed));
     if (!number) return std::nullopt;
     const auto name = field(host, "Name:", resources::defaultInstrumentName(type));
@@ -79,10 +83,11 @@ std::optional<resources::SerialAssignment> serialListOnBoxes(CommandHost& host, 
         box(host, *error, MessageIcon::None);
         return std::nullopt;
     }
-    resources::AssignRequest request{type, std::stol(*number), proposed, *name, *user};
+    resources::AssignRequest request{type, std::stol(*number), proposed, *name, *user, {}};
     const resources::AssignResult r =
         resources::assignSerialNumber(path, host.settings(), resources::kProgramSettings,
                                       host.clock(), request, kSerialListLockTimeout);
+    if (!r.notice.empty()) box(host, r.notice, MessageIcon::Information);
     if (!r.assignment) box(host, r.error, MessageIcon::Exclamation);
     return r.assignment;
 }
