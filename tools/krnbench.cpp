@@ -29,17 +29,11 @@ double threadCpuSeconds() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void prepare(instrument::UCKRNVisual& c, std::initializer_list<std::uint8_t> bytes) {
-    c.BufferTx()[0] = static_cast<std::uint8_t>(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), c.BufferTx().begin() + 1);
-}
-
 // Exchanges per second of one-byte reads.
 double rate(instrument::UCKRNVisual& c, int n) {
     const auto t0 = Clock::now();
     for (int i = 0; i < n; ++i) {
-        prepare(c, {15, 0x23, 0x01, 0x00});
-        if (!c.EseguiTransazione(false)) {
+        if (!c.link().exchange(krnlink::Request(15).address(0x000123), false)) {
             std::fprintf(stderr, "exchange failed\n");
             return 0;
         }
@@ -48,12 +42,10 @@ double rate(instrument::UCKRNVisual& c, int n) {
 }
 
 // Mean seconds of one exchange.
-double meanExchange(instrument::UCKRNVisual& c, std::initializer_list<std::uint8_t> bytes, int n) {
+double meanExchange(instrument::UCKRNVisual& c, const krnlink::Request& request, int n) {
     const auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        prepare(c, bytes);
-        if (!c.EseguiTransazione(false)) std::fprintf(stderr, "exchange failed\n");
-    }
+    for (int i = 0; i < n; ++i)
+        if (!c.link().exchange(request, false)) std::fprintf(stderr, "exchange failed\n");
     return std::chrono::duration<double>(Clock::now() - t0).count() / n;
 }
 
@@ -167,9 +159,8 @@ int main(int argc, char** argv) {
     // one round trip through the pseudo-terminal; Ethernet sends the frame in one datagram and
     // the echo overlaps the request on the line.
     server.withInstrument([](sim::SimInstrument& i) { i.setPacing(true); });
-    const std::initializer_list<std::uint8_t> write10 = {40, 0x00, 0x10, 0x00, 1, 2, 3,
-                                                         4,  5,    6,    7,    8, 9, 10};
-    const std::initializer_list<std::uint8_t> read15 = {41, 0x00, 0x10, 0x00};
+    const auto write10 = krnlink::Request(40, {0x00, 0x10, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    const auto read15 = krnlink::Request(41).address(0x001000);
     c.HandlePorta(&serial);
     c.ApriComunicazione232(pty);
     r0 = Clock::now();

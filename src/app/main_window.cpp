@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/clock_dialog.h"
@@ -97,6 +99,15 @@ void FMain::buildMenu() {
         a->setObjectName(e.name);
         actions_[e.name] = a;
     }
+    // The entries the commands add beyond the table, each before the entry it names.
+    for (const service::MenuPlacement& p : service::menuPlacements()) {
+        const auto next = std::find_if(menuTable().begin(), menuTable().end(),
+                                       [&](const MenuEntry& e) { return p.before == e.name; });
+        QAction* a = new QAction(QString::fromStdString(p.caption), this);
+        a->setObjectName(QString::fromStdString(p.name));
+        menus.at(next->parent)->insertAction(action(p.before), a);
+        actions_[p.name] = a;
+    }
     action("mnuSoloDifferenze")->setCheckable(true);
     // The workbench's own check mark, beside the differences mode: krnctl's --verify for every
     // command run from the menu.
@@ -108,7 +119,7 @@ void FMain::buildMenu() {
         "byte that stays wrong fails the command with its address");
     menus.at("mnuFile")->insertAction(action("mnuCambiaIdUSB"), verify);
     actions_["mnuVerifica"] = verify;
-    connect(verify, &QAction::toggled, this, [this](bool on) { verifica = on; });
+    connect(verify, &QAction::toggled, this, [this](bool on) { setVerifica(on); });
     auto enable = [this](const std::string& name) {
         QAction* a = action(name);
         a->setEnabled(true);
@@ -117,7 +128,7 @@ void FMain::buildMenu() {
     };
     connect(enable("mnuPreferenze"), &QAction::triggered, this, &FMain::chooseInstrument);
     for (const auto& [name, command] : service::menuCommands()) {
-        const std::string caption = withoutMnemonic(menuCaptions().at(name));
+        const std::string caption = withoutMnemonic(action(name)->text().toStdString());
         connect(enable(name), &QAction::triggered, this,
                 [this, command = command, caption] { run(command, caption); });
     }
@@ -141,7 +152,7 @@ void FMain::SetupMenu() {
                           .arg(v.value(2, "0")));
     hideProgress();
     action("mnuSoloDifferenze")->setChecked(false);
-    soloDifferenze = false;
+    setSoloDifferenze(false);
 }
 
 void FMain::showStatus(const std::string& text) {
@@ -168,6 +179,10 @@ void FMain::hideProgress() {
 
 void FMain::processEvents() {
     QApplication::processEvents();
+}
+
+bool FMain::showFolder(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 void FMain::showClockDialog(instrument::UCKRNVisual& control) {

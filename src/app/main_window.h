@@ -62,6 +62,7 @@ public:
     service::ProgressView& progressView() override { return *this; }
     std::optional<std::string> selectInstrument(const std::string& title,
                                                 const krnlink::SelectionOptions& options) override;
+    bool showFolder(const std::string& path) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;

@@ -36,7 +36,7 @@ int runFormat(Context& ctx, const FormatOptions& o) {
     // --yes answers the two confirmations of the standard flow (the Lumbro flow has none).
     if (o.yes && !o.lumbro)
         ctx.answerQuestions({platform::MessageResult::Yes, platform::MessageResult::Yes});
-    ctx.soloDifferenze = o.differencesOnly;
+    ctx.setSoloDifferenze(o.differencesOnly);
     const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {
         return o.lumbro ? service::formatInstrumentLumbro(host, o.resetCounters)
                         : service::formatInstrument(host, o.resetCounters);

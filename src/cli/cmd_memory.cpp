@@ -64,7 +64,7 @@ int runImport(Context& ctx, const std::string& file) {
 int runJobs(Context& ctx, const std::string& file, bool save) {
     return runSession(ctx, true, [&] {
         const service::Outcome outcome =
-            save ? service::saveJobs(ctx, file) : service::restoreJobs(ctx, file);
+            save ? service::SalvaLavori(ctx, file) : service::RipristinaLavori(ctx, file);
         return finish(ctx, outcome, file, save ? "jobs saved to" : "jobs written back from");
     });
 }

@@ -20,7 +20,7 @@ int runMemtest(Context& ctx, int cycles) {
         return kUsage;
     }
     const service::Outcome outcome = service::runCommand(
-        ctx, [cycles](service::CommandHost& h) { return service::MemoryTest(h, cycles); });
+        ctx, [cycles](service::CommandHost& h) { return service::MemoryTestCommand(h, cycles); });
     if (ctx.noInstrument()) return kUsage;
     if (ctx.options().json)
         std::cout << Json::object()
@@ -35,8 +35,9 @@ int runHeader(Context& ctx, bool writeChecksum) {
     ctx.answerQuestions(
         {writeChecksum ? platform::MessageResult::Yes : platform::MessageResult::No});
     std::optional<std::array<std::uint8_t, 12>> header;
-    const service::Outcome outcome = service::runCommand(
-        ctx, [&header](service::CommandHost& h) { return service::HeaderCheck(h, &header); });
+    const service::Outcome outcome = service::runCommand(ctx, [&header](service::CommandHost& h) {
+        return service::WriteCheckSumCommand(h, &header);
+    });
     if (ctx.noInstrument()) return kUsage;
     if (header) {
         if (ctx.options().json) {

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/adapters.h"
+#include "cli/json.h"
 #include "cli/progress.h"
 #include "instrument/connection.h"
 #include "link/instrument_description.h"
@@ -16,6 +17,7 @@
 #include "service/core/messages.h"
 #include "service/core/program_folder.h"
 #include "service/core/verification.h"
+#include "service/device/usb_commands.h"
 #include "service/diagnostics/communication_check.h"
 #include "service/settings/clock_command.h"
 #include "sim/profiles.h"
@@ -135,7 +137,7 @@ Context::~Context() {
 }
 
 bool Context::init() {
-    verifica = options_.verify;
+    setVerifica(options_.verify);
     serial_ = adapters::serialPort();
     ports_ = adapters::serialPorts();
     socket_ = adapters::udpSocket();
@@ -213,6 +215,29 @@ std::optional<int> Context::chooseLanguage(const std::string&, bool) {
     return formProfile_->Lingua1;
 }
 
+std::optional<resources::SerialAssignment> Context::showSerialList(int type) {
+    return service::serialListOnBoxes(*this, type);
+}
+
+void Context::showFontBuilder() {
+    message(
+        "krnctl: the font builder is a window of krnsetup; \"krnctl fonts build\" makes "
+        "the font files");
+}
+
+void Context::showScreenCopy(const std::string&, bool) {
+    message(
+        "krnctl: the screen copy is a window of krnsetup; \"krnctl screen\" copies the "
+        "display");
+}
+
+service::Outcome Context::showEthernetSetup(const std::string&) {
+    message(
+        "krnctl: the Ethernet set-up is a window of krnsetup; \"krnctl ethernet setup\" "
+        "sets the module");
+    return service::Outcome::Refused;
+}
+
 const std::vector<ShownInput>& Context::shownInputs() const {
     return dialogs_->shown;
 }
@@ -279,6 +304,14 @@ std::optional<std::string> Context::selectInstrument(const std::string&,
         return std::nullopt;
     }
     return d;
+}
+
+bool Context::showFolder(const std::string& path) {
+    if (options_.json)
+        std::cout << Json::object().add("folder", path).str() << "\n";
+    else
+        std::cout << path << "\n";
+    return true;
 }
 
 void Context::showClockDialog(instrument::UCKRNVisual& control) {

@@ -102,6 +102,8 @@ public:
     // The instrument of --instrument or KRN_INSTRUMENT; nothing (with a message) without one.
     std::optional<std::string> selectInstrument(const std::string& title,
                                                 const krnlink::SelectionOptions& options) override;
+    // Prints the folder (with --json: {"folder": path}).
+    bool showFolder(const std::string& path) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
     // The profile form and the language choice of a format answered from the profile file of
@@ -109,6 +111,15 @@ public:
     bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
                          bool conOrologio) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
+    // The serial-number list on input boxes, pre-answered or asked at the terminal.
+    std::optional<resources::SerialAssignment> showSerialList(int type) override;
+    // krnctl has no access levels: the Ethernet set-up shows no wiring hint.
+    bool screenCopyVisible() override { return false; }
+    // The windows that have a subcommand of their own instead ("fonts build", "screen",
+    // "ethernet setup"): a message naming it; nothing is shown or changed.
+    void showFontBuilder() override;
+    void showScreenCopy(const std::string& description, bool menuMode) override;
+    service::Outcome showEthernetSetup(const std::string& mac) override;
 
     // service::ProgressView: a bar on the terminal; Ctrl-C becomes the Cancel of the transfer.
     void showStatus(const std::string& text) override;

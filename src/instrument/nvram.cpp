@@ -10,12 +10,6 @@ namespace instrument {
 
 namespace cmd = platform::cmd;
 
-void putAddress(krnlink::FrameBuffer& tx, std::size_t at, std::int32_t indirizzo) {
-    tx[at] = static_cast<std::uint8_t>(indirizzo & 0xFF);
-    tx[at + 1] = static_cast<std::uint8_t>((indirizzo & 0xFF00) >> 8);
-    tx[at + 2] = static_cast<std::uint8_t>((indirizzo & 0xFF0000) >> 16);
-}
-
 bool Nvram::usesBlockRead() const {
     return conLetturaABlocchi(id_.Protocollo, link_.flags.Estensioni);
 }
@@ -23,16 +17,11 @@ bool Nvram::usesBlockWrite() const {
     return conScritturaABlocchi(link_.flags.Estensioni);
 }
 
-void Nvram::prepare(std::uint8_t command, std::int32_t indirizzo) {
-    link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = command;
-    putAddress(link_.BufferTx, 2, indirizzo);
-}
-
 std::optional<std::vector<std::uint8_t>> Nvram::readOnce(std::uint8_t command,
                                                          std::int32_t indirizzo, std::size_t n) {
-    prepare(command, indirizzo);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != n) return std::nullopt;
+    if (!link_.exchange(krnlink::Request(command).address(indirizzo), false) ||
+        link_.BufferRx[0] != n)
+        return std::nullopt;
     return std::vector<std::uint8_t>(link_.BufferRx.begin() + 1,
                                      link_.BufferRx.begin() + 1 + static_cast<std::ptrdiff_t>(n));
 }
@@ -168,11 +157,8 @@ bool Nvram::writeChecked(std::int32_t indirizzo, const std::uint8_t* dati, std::
 
 bool Nvram::WriteNVRam1Byte(std::int32_t indirizzo, std::uint8_t dato) {
     return writeChecked(indirizzo, &dato, 1, [&] {
-        link_.BufferTx[0] = 5;
-        link_.BufferTx[1] = cmd::WriteNVRam;
-        putAddress(link_.BufferTx, 2, indirizzo);
-        link_.BufferTx[5] = dato;
-        return link_.EseguiTransazione(false);
+        return link_.exchange(krnlink::Request(cmd::WriteNVRam).address(indirizzo).byte(dato),
+                              false);
     });
 }
 
@@ -201,11 +187,8 @@ bool Nvram::writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, s
 bool Nvram::WriteNVRam10Bytes(std::int32_t indirizzo, const std::uint8_t (&dati)[10]) {
     if (!usesBlockWrite()) return writeBytesSingly(indirizzo, dati, 10, nessunProgresso(), 0);
     return writeChecked(indirizzo, dati, 10, [&] {
-        link_.BufferTx[0] = 14;
-        link_.BufferTx[1] = cmd::WriteNVRam10Bytes;
-        putAddress(link_.BufferTx, 2, indirizzo);
-        std::copy_n(dati, 10, link_.BufferTx.begin() + 5);
-        return link_.EseguiTransazione(false);
+        return link_.exchange(
+            krnlink::Request(cmd::WriteNVRam10Bytes).address(indirizzo).bytes(dati), false);
     });
 }
 

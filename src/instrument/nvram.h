@@ -62,7 +62,6 @@ public:
 private:
     bool usesBlockRead() const;
     bool usesBlockWrite() const;
-    void prepare(std::uint8_t command, std::int32_t indirizzo);
     bool writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
                           platform::Progress& progress, std::size_t before);
     std::optional<std::string> readText(std::int32_t indirizzo, int massimo);
@@ -79,8 +78,5 @@ private:
     krnlink::FrameLink& link_;
     const Identity& id_;
 };
-
-// Three address bytes, least significant first.
-void putAddress(krnlink::FrameBuffer& tx, std::size_t at, std::int32_t indirizzo);
 
 }  // namespace instrument

@@ -53,9 +53,7 @@ public:
     // Long operations take the caller's platform::Progress as their last parameter and only
     // report update(done) on it (see nessunProgresso); without one they report nothing.
 
-    // --- link primitives ---
-    krnlink::FrameBuffer& BufferTx() { return link_.BufferTx; }
-    krnlink::FrameBuffer& BufferRx() { return link_.BufferRx; }
+    // --- link primitives (the frame buffers are the link's: link().prepare fills BufferTx) ---
     bool EseguiTransazione(bool senzaRitentativi) {
         return link_.EseguiTransazione(senzaRitentativi);
     }

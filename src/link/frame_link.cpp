@@ -216,10 +216,20 @@ bool FrameLink::recoverAfterFailedAttempt(const AttemptPolicy& policy) {
     return false;
 }
 
-bool FrameLink::ComandoSemplice(std::uint8_t codice, bool senzaRitentativi) {
-    BufferTx[0] = 1;
-    BufferTx[1] = codice;
+bool FrameLink::prepare(const Request& request) {
+    const auto bytes = request.payload();
+    BufferTx[0] = static_cast<std::uint8_t>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), BufferTx.begin() + 1);
+    return !bytes.empty();
+}
+
+bool FrameLink::exchange(const Request& request, bool senzaRitentativi) {
+    prepare(request);  // a refused request leaves LEN 0, which the exchange refuses
     return EseguiTransazione(senzaRitentativi);
+}
+
+bool FrameLink::ComandoSemplice(std::uint8_t codice, bool senzaRitentativi) {
+    return exchange(Request(codice), senzaRitentativi);
 }
 
 bool FrameLink::ComandoConConferma() {

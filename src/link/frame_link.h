@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "link/request.h"
 #include "link/transport.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -56,6 +57,12 @@ public:
     InstrumentFlags& flags;
 
     static constexpr std::int16_t DimMaxBuffer() { return 50; }
+    // Every request is prepared here: BufferTx = [LEN][code][arguments...], LEN counted from
+    // the request. A request longer than Request::kMaxBytes leaves LEN 0, which no exchange
+    // sends; false then.
+    bool prepare(const Request& request);
+    // prepare, then EseguiTransazione.
+    bool exchange(const Request& request, bool senzaRitentativi);
     void AggiungiChecksum();
     bool EseguiTransazione(bool senzaRitentativi);
     bool ComandoSemplice(std::uint8_t codice, bool senzaRitentativi);

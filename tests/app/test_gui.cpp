@@ -106,7 +106,7 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
     EXPECT_TRUE(g.window.action("mnuInviaTesto")->isEnabled());
-    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // not specified: greyed
+    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // no command behind it: greyed
     EXPECT_EQ(g.window.action("mnuSetTDC")->toolTip(), "Not available in this version.");
     // The status bar: status text, bar and Cancel on one line, the bar not the window's width.
     EXPECT_EQ(g.window.statusLabel()->parentWidget(), g.window.statusBar());
@@ -129,11 +129,12 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
         EXPECT_EQ(a->isEnabled(), hasWork) << name;
         EXPECT_EQ(a->toolTip() == "Not available in this version.", !hasWork) << name;
     }
-    for (const char* unspecified :
+    // The PLC, image and customer set-up entries this program has no command for yet.
+    for (const char* withoutCommand :
          {"mnuInviaRisorse", "mnuInviaPrgPLC", "mnuCodificaImmagine", "mnuLumbroMOPninete",
           "mnuMOPBloccoAndCesto", "mnuLumbroManuale", "mnuSetupYorumi", "mnuOpzioniLavoro"}) {
-        EXPECT_FALSE(g.window.action(unspecified)->isEnabled()) << unspecified;
-        EXPECT_TRUE(g.window.action(unspecified)->isVisible()) << unspecified;
+        EXPECT_FALSE(g.window.action(withoutCommand)->isEnabled()) << withoutCommand;
+        EXPECT_TRUE(g.window.action(withoutCommand)->isVisible()) << withoutCommand;
     }
     for (QMenu* menu : g.window.findChildren<QMenu*>()) {
         EXPECT_TRUE(menu->toolTipsVisible());
@@ -149,20 +150,42 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
     EXPECT_EQ(g.window.action("mnuExit")->text(), "Exi&t");
 }
 
+// The entries the command lines add beyond the menu table: enabled, each before its entry.
+TEST(MainWindow, EntriesBeyondTheTableStandBeforeTheEntryTheyName) {
+    Gui g;
+    g.window.SetupMenu();
+    for (const service::MenuPlacement& p : service::menuPlacements()) {
+        QAction* a = g.window.action(p.name);
+        ASSERT_NE(a, nullptr) << p.name;
+        EXPECT_EQ(a->text().toStdString(), p.caption);
+        EXPECT_TRUE(a->isEnabled() && a->isVisible()) << p.name;
+        int found = 0;
+        for (QMenu* menu : g.window.findChildren<QMenu*>()) {
+            const QList<QAction*> list = menu->actions();
+            const auto at = list.indexOf(a);
+            if (at < 0) continue;
+            ++found;
+            ASSERT_LT(at + 1, list.size());
+            EXPECT_EQ(list[at + 1], g.window.action(p.before)) << p.name;
+        }
+        EXPECT_EQ(found, 1) << p.name;
+    }
+}
+
 TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
     Gui g("/FUL");
     g.window.SetupMenu();
     QAction* entry = g.window.action("mnuSoloDifferenze");
     entry->trigger();
     EXPECT_TRUE(entry->isChecked());
-    EXPECT_TRUE(g.window.soloDifferenze);
+    EXPECT_TRUE(g.window.soloDifferenze());
     entry->trigger();
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze);
+    EXPECT_FALSE(g.window.soloDifferenze());
     entry->trigger();
     g.window.SetupMenu();
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze);
+    EXPECT_FALSE(g.window.soloDifferenze());
 }
 
 TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
@@ -173,16 +196,16 @@ TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
     EXPECT_EQ(entry->text(), "&Verify transfers");
     EXPECT_TRUE(entry->isVisible());
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.verifica);
+    EXPECT_FALSE(g.window.verifica());
     // Beside the differences mode, above the USB identity.
     const QList<QAction*> file = g.window.action("mnuFile")->menu()->actions();
     const auto at = file.indexOf(entry);
     ASSERT_GT(at, 0);
     EXPECT_EQ(file[at + 1], g.window.action("mnuCambiaIdUSB"));
     entry->trigger();
-    EXPECT_TRUE(g.window.verifica);
+    EXPECT_TRUE(g.window.verifica());
     entry->trigger();
-    EXPECT_FALSE(g.window.verifica);
+    EXPECT_FALSE(g.window.verifica());
 }
 
 TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {

@@ -303,6 +303,10 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
          "krnctl: \"0xZZ\" is not a byte (0..255, decimal or 0x hex)\n"},
         {"--simulate p36e51 --instrument 'USB: QX3SIM0001' exchange 1", 0, "33 24\n"},
         {"--simulate nothing exchange 1", 2, "krnctl: unknown simulator profile \"nothing\"\n"},
+        {"--folder / folder", 0, "/\n"},
+        {"folder --json --folder /", 0, "{\"folder\":\"/\"}\n"},
+        {"--folder /krn-no-such-folder folder", 4,
+         "Program folder not found:\n/krn-no-such-folder\n"},
     };
     for (const Case& c : cases) {
         Result r = run("env -u KRN_INSTRUMENT " + krnctl + " " + c.args);

@@ -30,13 +30,7 @@ protected:
     void TearDown() override { server.stop(); }
 
     bool exchangeRead() {
-        auto& tx = control.BufferTx();
-        tx[0] = 4;
-        tx[1] = 15;
-        tx[2] = 0x23;
-        tx[3] = 0x01;
-        tx[4] = 0x00;
-        return control.EseguiTransazione(false);
+        return control.link().exchange(krnlink::Request(15).address(0x000123), false);
     }
 
     Bytes lastRequest() {
@@ -62,8 +56,8 @@ TEST_F(RealTransports, SerialExchangeOverAPseudoTerminal) {
     EXPECT_EQ(control.Estensioni(), 51);
     ASSERT_TRUE(exchangeRead());
     EXPECT_EQ(lastRequest(), (Bytes{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}));
-    EXPECT_EQ(control.BufferRx()[0], 1);
-    EXPECT_EQ(control.BufferRx()[1], 0xFE);
+    EXPECT_EQ(control.link().BufferRx[0], 1);
+    EXPECT_EQ(control.link().BufferRx[1], 0xFE);
 
     // A lost answer: the port is closed and reopened, the zero burst resynchronises, and the
     // second attempt succeeds.
@@ -86,7 +80,7 @@ TEST_F(RealTransports, EthernetExchangeOverLoopbackUdp) {
     ASSERT_TRUE(control.ApriComunicazioneETH("127.0.0.1", server.dataPort()));
     ASSERT_TRUE(exchangeRead());
     EXPECT_EQ(lastRequest(), (Bytes{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}));
-    EXPECT_EQ(control.BufferRx()[1], 0xFE);
+    EXPECT_EQ(control.link().BufferRx[1], 0xFE);
     auto answer = control.ComandoUDP("ENCOMMPC");
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, "A");
@@ -95,7 +89,7 @@ TEST_F(RealTransports, EthernetExchangeOverLoopbackUdp) {
     server.withInstrument(
         [](sim::SimInstrument& in) { in.addFault({sim::Fault::Kind::WrongChecksum}); });
     ASSERT_TRUE(exchangeRead());
-    EXPECT_EQ(control.BufferRx()[1], 0xFE);
+    EXPECT_EQ(control.link().BufferRx[1], 0xFE);
 }
 
 TEST_F(RealTransports, ModuleCommandPortAnswersDiscovery) {

@@ -160,7 +160,7 @@ TEST_F(FormatSend, DifferencesOnlyWritesNothingAndLogsEveryDifferingByte) {
     for (int i = 0; i < 12; ++i) nv[46 + i] = static_cast<std::uint8_t>(i + 1);
     nv[50] = 99;  // differs from 5
     const auto before = nv;
-    host.soloDifferenze = true;
+    host.setSoloDifferenze(true);
     const auto a = sampleAddresses();
     ASSERT_TRUE(service::InviaFileNVRAM1(host, file, true, profilo, a));
     EXPECT_EQ(rig.instrument.nvram(), before);

@@ -75,7 +75,7 @@ TEST_F(Format, AFullFormatLeavesTheImageTheHeaderAndTheSignature) {
 }
 
 TEST_F(Format, DifferencesOnlyWritesNothingRestartsNothingAndLogs) {
-    host.soloDifferenze = true;
+    host.setSoloDifferenze(true);
     provisioning::CProfilo p;
     const auto before = rig.instrument.nvram();
     ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);

@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "service/core/command_host.h"
 #include "service/core/controller.h"
+#include "service/device/usb_commands.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
 
@@ -37,6 +38,10 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         selections.pop_front();
         return s;
     }
+    bool showFolder(const std::string& path) override {
+        foldersShown.push_back(path);
+        return folderOpens;
+    }
     void showClockDialog(instrument::UCKRNVisual&) override { ++clockDialogs; }
     void showCommunicationTest(const std::string& description) override {
         communicationTests.push_back(description);
@@ -56,6 +61,9 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     service::Outcome showEthernetSetup(const std::string& mac) override {
         ethernetSetups.push_back(mac);
         return service::Outcome::Done;
+    }
+    std::optional<resources::SerialAssignment> showSerialList(int type) override {
+        return service::serialListOnBoxes(*this, type);
     }
 
     void showStatus(const std::string& t) override {
@@ -85,6 +93,8 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::deque<std::optional<std::string>> selections;
     std::vector<std::string> selectionTitles;
     int clockDialogs = 0;
+    std::vector<std::string> foldersShown;
+    bool folderOpens = true;  // what showing a folder answers
     std::vector<std::string> communicationTests;
     std::string status;
     std::vector<std::string> statuses;  // every status text shown, repeats folded

@@ -206,7 +206,7 @@ Outcome ExportUsersCommand(CommandHost& host) {
 }
 
 Outcome DifferencesModeCommand(CommandHost& host) {
-    host.soloDifferenze = !host.soloDifferenze;
+    host.setSoloDifferenze(!host.soloDifferenze());
     return Outcome::Done;
 }
 

@@ -3,6 +3,7 @@
 #include "service/backup/memory_commands.h"
 #include "service/core/answers.h"
 #include "service/core/controller.h"
+#include "service/core/program_folder.h"
 #include "service/core/verification.h"
 #include "service/device/ethernet_commands.h"
 #include "service/device/firmware_update.h"
@@ -19,47 +20,77 @@
 
 namespace service {
 
+namespace {
+
+// One line per menu entry with a command. An entry the window's menu table does not hold gives
+// its caption and the entry it goes before as well.
+struct MenuLine {
+    const char* name;
+    MenuCommand command;
+    const char* caption = nullptr;
+    const char* before = nullptr;
+};
+
+const MenuLine kMenuLines[] = {
+    {"mnuOrologio", &ClockCommand},
+    {"mnuTestComm", &CommunicationTest},
+    {"mnuNomeStrumento", &InstrumentNameCommand},
+    {"mnuNomeSetPoint", &SetPointNameCommand},
+    {"mnuRecuperoDeformazione", &DeformationCommand},
+    {"mnuResetContatore", &CounterCommand},
+    {"mnuFiltroF", &ForceFilterCommand},
+    {"mnuFZeroDefault", &StartForceCommand},
+    {"mnuOpzioneAspettaStop", &WaitEndCommand},
+    {"mnuOpzioniStrumento", &ClockPrescalerCommand},
+    {"mnuExportMem", &ExportMemoryCommand},
+    {"mnuImportMem", &ImportMemoryCommand},
+    {"mnuSalvaUtenti", &ExportUsersCommand},
+    {"mnuSoloDifferenze", &DifferencesModeCommand},
+    {"mnuImportaTradotto", &ImportTranslatedFile},
+    {"mnuImportaTradotti", &ImportAllTranslatedFiles},
+    {"mnuCreaFileTraduzione", &CreateTranslationFile},
+    {"mnuCreaFormatoMenu", &CreateMenuFormatFile},
+    {"mnuCreaFont", &FontBuilderCommand},
+    {"mnuScreenCopy", &ScreenCopyCommand},
+    {"mnuCopiaMenu", &MenuCopyCommand},
+    {"mnuUpdate", &UpdateFirmwareCommand},
+    {"mnuEthSetup", &EthernetSetupCommand},
+    {"mnuListSN", &SerialListCommand},
+    {"mnuWriteEEprom", &WriteEEpromCommand},
+    {"mnuCambiaIdUSB", &UsbIdsCommand},
+    {"mnuInviaTesto", &SendTextCommand},
+    {"mnuTestMemoria", &MemoryTestCommand},
+    {"mnuWriteCheckSum", &WriteCheckSumCommand},
+    {"mnuResetStory", &ResetHistoryCommand},
+    {"mnuInviaSetup", &FormMain_evInviaSetup},
+    {"mnuFormatLumbro", &FormMain_evInviaSetupLumbro},
+    {"mnuCartellaProgramma", &ProgramFolderCommand, "Open program folder", "Sep2"},
+};
+
+}  // namespace
+
 const std::map<std::string, MenuCommand>& menuCommands() {
-    static const std::map<std::string, MenuCommand> commands = {
-        {"mnuOrologio", &ClockCommand},
-        {"mnuTestComm", &CommunicationTest},
-        {"mnuNomeStrumento", &InstrumentNameCommand},
-        {"mnuNomeSetPoint", &SetPointNameCommand},
-        {"mnuRecuperoDeformazione", &DeformationCommand},
-        {"mnuResetContatore", &CounterCommand},
-        {"mnuFiltroF", &ForceFilterCommand},
-        {"mnuFZeroDefault", &StartForceCommand},
-        {"mnuOpzioneAspettaStop", &WaitEndCommand},
-        {"mnuOpzioniStrumento", &ClockPrescalerCommand},
-        {"mnuExportMem", &ExportMemoryCommand},
-        {"mnuImportMem", &ImportMemoryCommand},
-        {"mnuSalvaUtenti", &ExportUsersCommand},
-        {"mnuSoloDifferenze", &DifferencesModeCommand},
-        {"mnuImportaTradotto", &ImportTranslatedFile},
-        {"mnuImportaTradotti", &ImportAllTranslatedFiles},
-        {"mnuCreaFileTraduzione", &CreateTranslationFile},
-        {"mnuCreaFormatoMenu", &CreateMenuFormatFile},
-        {"mnuCreaFont", &FontBuilderCommand},
-        {"mnuScreenCopy", &ScreenCopyCommand},
-        {"mnuCopiaMenu", &MenuCopyCommand},
-        {"mnuUpdate", &UpdateFirmwareCommand},
-        {"mnuEthSetup", &EthernetSetupCommand},
-        {"mnuListSN", &SerialListCommand},
-        {"mnuWriteEEprom", &WriteEEpromCommand},
-        {"mnuCambiaIdUSB", &UsbIdsCommand},
-        {"mnuInviaTesto", &SendTextCommand},
-        {"mnuTestMemoria", &MemoryTestCommand},
-        {"mnuWriteCheckSum", &WriteCheckSumCommand},
-        {"mnuResetStory", &ResetHistoryCommand},
-        {"mnuInviaSetup", &FormMain_evInviaSetup},
-        {"mnuFormatLumbro", &FormMain_evInviaSetupLumbro},
-    };
+    static const std::map<std::string, MenuCommand> commands = [] {
+        std::map<std::string, MenuCommand> m;
+        for (const MenuLine& l : kMenuLines) m.emplace(l.name, l.command);
+        return m;
+    }();
     return commands;
+}
+
+const std::vector<MenuPlacement>& menuPlacements() {
+    static const std::vector<MenuPlacement> placements = [] {
+        std::vector<MenuPlacement> v;
+        for (const MenuLine& l : kMenuLines)
+            if (l.caption) v.push_back({l.name, l.caption, l.before ? l.before : ""});
+        return v;
+    }();
+    return placements;
 }
 
 Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
     host.controller().clearCancel();
-    if (!host.verifica) return command(host);
+    if (!host.verifica()) return command(host);
     Outcome outcome = Outcome::Done;
     const auto failure =
         withVerification(host.control().nvram(), true, [&] { outcome = command(host); });

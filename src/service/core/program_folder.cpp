@@ -3,7 +3,22 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "service/core/answers.h"
+
 namespace service {
+
+Outcome ProgramFolderCommand(CommandHost& host) {
+    const std::string folder = host.programFolder();
+    std::error_code ec;
+    const char* problem = nullptr;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+        problem = "Program folder not found:\n";
+    else if (!host.showFolder(folder))
+        problem = "The program folder cannot be opened:\n";
+    if (!problem) return Outcome::Done;
+    tell(host, problem + folder, platform::MessageIcon::Exclamation);
+    return Outcome::FileError;
+}
 
 std::string resolveProgramFolder(const std::string& option, const std::string& perUserFolder,
                                  const std::string& shipped) {

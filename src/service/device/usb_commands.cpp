@@ -58,10 +58,6 @@ std::optional<std::string> field(CommandHost& host, const char* prompt,
 
 }  // namespace
 
-std::optional<resources::SerialAssignment> CommandHost::showSerialList(int type) {
-    return serialListOnBoxes(*this, type);
-}
-
 std::optional<resources::SerialAssignment> serialListOnBoxes(CommandHost& host, int type) {
     const std::string path = resources::serialListPath(host.settings(), host.programFolder());
     backup::FileProblem problem;

@@ -148,7 +148,7 @@ bool reimpostaUtenti(CommandHost& host) {
 
 // Restart and lock again, unless nothing is written (differences only).
 bool riavvia(CommandHost& host, int da, int a) {
-    if (host.soloDifferenze) return true;
+    if (host.soloDifferenze()) return true;
     return host.control().ResetStrumento(da, a, host.controller());
 }
 
@@ -236,14 +236,14 @@ bool ConcludiFormattazione(CommandHost& host, bool elettrica, const CProfilo& p,
     instrument::UCKRNVisual& control = host.control();
     c.StartTransfer(100, TransferUnit::Percent);
     bool ok = !c.Annullando() && riavvia(host, 40, 0) && !c.Annullando();
-    if (ok && !host.soloDifferenze) {
+    if (ok && !host.soloDifferenze()) {
         const instrument::PressLock lock = control.BloccaPressa();
         if (lock.ok && lock.locked) control.BloccaTastiera();
     }
     c.setTransferCount(41);
     if (ok) ok = scriviOpzioni(host, elettrica, p);
     if (ok)
-        ok = host.soloDifferenze
+        ok = host.soloDifferenze()
                  ? scriviStringa(host, instrument::nvmap::Nome, p.NomeStrumento,
                                  static_cast<std::size_t>(control.identity().MaxLenNome))
                  : control.ScriviNome(p.NomeStrumento);

@@ -39,7 +39,7 @@ ErrPR formatta(CommandHost& host, const provisioning::CProfilo& profilo, bool re
         if (!u.LeggiContaColpi()) return instrument::errPR_Comm;
         colpi = u.ContaColpi();
     }
-    if (host.soloDifferenze) {
+    if (host.soloDifferenze()) {
         FileDifferenze(host, 0, 0, 0);
     } else {
         host.progressView().processEvents();
@@ -59,7 +59,7 @@ ErrPR formatta(CommandHost& host, const provisioning::CProfilo& profilo, bool re
     c.setStage(idProc_Format);
     if (!InviaFileNVRAM1(host, file, true, profilo, indirizzi))
         return fallito(instrument::errPR_Setup);
-    if (!host.soloDifferenze && !u.WriteContaColpi(colpi)) return instrument::errPR_Comm;
+    if (!host.soloDifferenze() && !u.WriteContaColpi(colpi)) return instrument::errPR_Comm;
     // "KRNV" and the format number now (the options read the configuration), "FontOK" last.
     if (!scriviFirma(host, 6, 12)) return fallito(instrument::errPR_Comm);
     c.setStage(idProc_WriteOptions);

@@ -45,10 +45,10 @@ constexpr char kFirma[12] = {'F', 'o', 'n', 't', 'O', 'K', 0, 'K', 'R', 'N', 'V'
 }  // namespace
 
 Outcome MemoryTestCommand(CommandHost& host) {
-    return MemoryTest(host, kCicliTestMemoria);
+    return MemoryTestCommand(host, kCicliTestMemoria);
 }
 
-Outcome MemoryTest(CommandHost& host, int cicli) {
+Outcome MemoryTestCommand(CommandHost& host, int cicli) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -93,10 +93,11 @@ std::string testoTestata(const std::array<std::uint8_t, 12>& testata) {
 }
 
 Outcome WriteCheckSumCommand(CommandHost& host) {
-    return HeaderCheck(host, nullptr);
+    return WriteCheckSumCommand(host, nullptr);
 }
 
-Outcome HeaderCheck(CommandHost& host, std::optional<std::array<std::uint8_t, 12>>* letta) {
+Outcome WriteCheckSumCommand(CommandHost& host,
+                             std::optional<std::array<std::uint8_t, 12>>* letta) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);

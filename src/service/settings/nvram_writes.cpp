@@ -40,16 +40,16 @@ std::array<std::uint8_t, 12> firmaNVRAM(const instrument::UCKRNVisual& control) 
 }
 
 bool WriteToKRN(CommandHost& host, std::int32_t indirizzo, std::int16_t dato) {
-    const bool ok = host.soloDifferenze ? compare(host, indirizzo, dato)
-                                        : host.control().WriteNVRam1Byte(
-                                              indirizzo, static_cast<std::uint8_t>(dato));
+    const bool ok = host.soloDifferenze() ? compare(host, indirizzo, dato)
+                                          : host.control().WriteNVRam1Byte(
+                                                indirizzo, static_cast<std::uint8_t>(dato));
     const bool avanti = count(host, 1);
     return ok && avanti;
 }
 
 bool Write10byteToKRN(CommandHost& host, std::int32_t indirizzo,
                       const std::array<std::int16_t, 10>& dati) {
-    if (host.soloDifferenze) {
+    if (host.soloDifferenze()) {
         for (int i = 0; i < 10; ++i)
             if (!WriteToKRN(host, indirizzo + i, dati[i])) return false;
         return true;

@@ -118,8 +118,9 @@ bool transfer(CommandHost& host, const std::string& imagePath, const provisionin
                            image.indirizzi.risorse) &&
            writeSlots(host, slots) &&
            // The memory map with the new job record 1, for the write-back.
-           c.configuration().LeggiInfoStrumento() && restoreJobs(host, copyPath) == Outcome::Done &&
-           WriteNVRAMok(host) && c.ResetStrumento(0, 100, host.controller());
+           c.configuration().LeggiInfoStrumento() &&
+           RipristinaLavori(host, copyPath) == Outcome::Done && WriteNVRAMok(host) &&
+           c.ResetStrumento(0, 100, host.controller());
 }
 
 }  // namespace
@@ -154,7 +155,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
     const auto valid = testataValida(c);
     if (!valid) return readFailed();
     if (*valid) {
-        const Outcome saved = saveJobs(host, copyPath);
+        const Outcome saved = SalvaLavori(host, copyPath);
         if (saved == Outcome::Failed) tell(host, kSendTextReadJobs, MessageIcon::Critical);
         if (saved != Outcome::Done) return saved;
         if (ask(host, kSendTextQuestion, MessageButtons::YesNo) != MessageResult::Yes)
