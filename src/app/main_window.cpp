@@ -137,7 +137,9 @@ void FMain::buildMenu() {
     }
     connect(enable("mnuExit"), &QAction::triggered, this, &QWidget::close);
     // The workbench's own Help menu: which build this is and where its files are.
-    QAction* about = menuBar()->addMenu("&Help")->addAction("&About krnsetup...");
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setToolTipsVisible(true);
+    QAction* about = help->addAction("&About krnsetup...");
     about->setObjectName("mnuAbout");
     connect(about, &QAction::triggered, this, [this] {
         QMessageBox::about(

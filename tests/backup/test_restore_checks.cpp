@@ -13,6 +13,7 @@ TEST_F(BackupTest, InputsAndOutputsOfMidLevelsKeepTheirOwnBytes) {
     for (auto [protocol, e] :
          {std::pair{33, 40}, std::pair{33, 45}, std::pair{34, 48}, std::pair{36, 50}}) {
         InstrumentRig rig(level(protocol, e));
+        supplementaryName(rig, e);
         ASSERT_TRUE(rig.openSerial());
         const std::vector<std::uint8_t> before(rig.instrument.nvram().begin() + 285,
                                                rig.instrument.nvram().begin() + 301);
@@ -70,6 +71,7 @@ TEST_F(BackupTest, RestoreKeepsTheOperatorListOfEveryProfile) {
          {*sim::findProfile("p17e23"), level(33, 40), level(33, 45), *sim::findProfile("p36e51"),
           *sim::findProfile("p39e1060"), *sim::findProfile("p41e1072")}) {
         InstrumentRig rig(p);
+        supplementaryName(rig, p.extensionByte);
         ASSERT_TRUE(rig.openSerial());
         ASSERT_TRUE(rig.control.LeggiStatoStory());
         const auto before = rig.control.users().ElencoUtenti();

@@ -109,7 +109,7 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
     for (const auto& c : refused) {
         const e2e::Result r = run(pre + c.args);
         EXPECT_EQ(r.exitCode, 3) << c.args << "\n" << r.out;
-        EXPECT_EQ(r.out.rfind(c.told + "\n", 0), 0u) << c.args << "\n" << r.out;
+        EXPECT_EQ(e2e::told(r).rfind(c.told + "\n", 0), 0u) << c.args << "\n" << r.out;
     }
     for (const std::string c : {"--protocol 40000", "--extension -1", "--version 100",
                                 "--memory-size 0", "--memory-size 16777217", "--fb-size -1"}) {

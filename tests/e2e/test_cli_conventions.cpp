@@ -76,7 +76,7 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 TEST(Conventions, TheHeaderIsShownOnceOnATerminal) {
     const std::string header =
         e2e::krnctl + " --simulate p36e51 --instrument 'USB: QX3SIM0001' header";
-    const Result piped = run(header + " 2>/dev/null");
+    const Result piped = run("{ " + header + " 2>/dev/null; }");
     ASSERT_EQ(piped.exitCode, 0) << piped.out;
     const std::string firstLine = piped.out.substr(0, piped.out.find('\n'));
     ASSERT_FALSE(firstLine.empty());

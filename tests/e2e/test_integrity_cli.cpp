@@ -33,7 +33,7 @@ void runAll(const std::string& k, const std::vector<Case>& cases) {
         const Result r = run(k + c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.out;
         if (!c.output.empty()) {
-            EXPECT_EQ(r.out, c.output) << c.args;
+            EXPECT_EQ(told(r), c.output) << c.args;
         }
     }
 }

@@ -69,8 +69,8 @@ TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
         {"p39e1060", "\"Protocollo\":39,\"Estensioni\":1060,\"FormatoNVRAM\":14"},
         {"p41e1072", "\"Protocollo\":41,\"Estensioni\":1072,\"FormatoNVRAM\":24"},
         {"loader", "\"stato\":0,\"UpdateMode\":true"},
-        {"unformatted", "\"stato\":3,\"UpdateMode\":true"},
-        {"wrongformat", "\"stato\":4,\"UpdateMode\":true"},
+        {"unformatted", "\"stato\":3,\"FirmaValida\":false,\"UpdateMode\":true"},
+        {"wrongformat", "\"stato\":4,\"FirmaValida\":false,\"UpdateMode\":true"},
     };
     for (const Case& c : cases) {
         Krnsim sim(
@@ -320,7 +320,9 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
         {"--folder / folder", 0, "/\n"},
         {"folder --json --folder /", 0, "{\"folder\":\"/\"}\n"},
         {"--folder /krn-no-such-folder folder", 4,
-         "Program folder not found:\n/krn-no-such-folder\n"},
+         "Program folder not found:\n/krn-no-such-folder\nkrnctl: folder stopped at a file; "
+         "nothing was written to the instrument: correct the file named above and run the "
+         "command again.\n"},
     };
     for (const Case& c : cases) {
         Result r = run("env -u KRN_INSTRUMENT " + krnctl + " " + c.args);
