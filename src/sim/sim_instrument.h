@@ -109,6 +109,7 @@ public:
     // (commands 15, 16, 17, 41) gives it back with bit 0 inverted; the instrument's own memory
     // test fails on any of them.
     void setFaultyCell(std::uint32_t address) { faulty_.insert(address); }
+    void clearFaultyCells() { faulty_.clear(); }
     const std::set<std::uint32_t>& faultyCells() const { return faulty_; }
     // The instrument's memory test (commands 36 to 38) and the length of one of its cycles.
     SimMemoryTest& memoryTest() { return memoryTest_; }
