@@ -129,6 +129,13 @@ void FMain::buildMenu() {
         a->setToolTip(QString());
         return a;
     };
+    // The production station: a window of its own over the format, the USB identity and the
+    // backup, shown where both the format and the USB identity are.
+    QAction* station = new QAction("Prod&uction station...", this);
+    station->setObjectName("mnuStazione");
+    menus.at("mnuFile")->insertAction(action("sep4"), station);
+    actions_["mnuStazione"] = station;
+    connect(station, &QAction::triggered, this, &FMain::showStation);
     connect(enable("mnuPreferenze"), &QAction::triggered, this, &FMain::chooseInstrument);
     for (const auto& [name, command] : service::menuCommands()) {
         const std::string caption = withoutMnemonic(action(name)->text().toStdString());
@@ -162,6 +169,7 @@ void FMain::SetupMenu() {
         if (e.rule != Visibility::Design) action(e.name)->setVisible(visible(e.rule, flags));
     // The verification is a service entry: shown where its neighbour, the differences mode, is.
     action("mnuVerifica")->setVisible(visible(Visibility::F, flags));
+    action("mnuStazione")->setVisible(visible(Visibility::D, flags));
     setWindowTitle("Ferro-Luxit Setup (Debug)");
     const QStringList v = QApplication::applicationVersion().split('.');
     version_->setText(QString("Version %1.%2.%3")

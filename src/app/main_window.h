@@ -86,6 +86,8 @@ public:
 
     // "&Select instrument...": the chosen instrument of the style A and B connections.
     void chooseInstrument();
+    // "Production station...": the station's window, modal; the menu takes no command meanwhile.
+    void showStation();
     // Runs a menu command; while it runs the menu takes no other command. The instrument panel
     // and the activity log tell how it ended; caption: the entry's, for the log.
     service::Outcome run(service::MenuCommand command, const std::string& caption = {});

@@ -8,6 +8,7 @@
 
 #include "app/instrument_panel.h"
 #include "app/main_window.h"
+#include "app/station_dialog.h"
 
 namespace app {
 
@@ -81,6 +82,16 @@ void FMain::endCommand(const std::string& caption, service::Outcome outcome) {
     activity_->add(entry);
     // The last thing done stays in the status line until the next command (a file saved).
     if (!activity.empty()) showStatus(activity.back());
+}
+
+void FMain::showStation() {
+    if (running_) return;
+    running_ = true;
+    beginCommand();
+    StationDialog dialog(*this, this);
+    dialog.exec();
+    running_ = false;
+    endCommand("Production station", service::Outcome::Done);
 }
 
 }  // namespace app

@@ -128,6 +128,18 @@ TEST_F(Station, ThreeBlankInstrumentsAFailedFormatKeepsItsNumberAndASecondRunFin
     EXPECT_EQ(report[4].substr(report[4].size() - 6), ",Anna\r");
 }
 
+TEST_F(Station, AListThatCannotBeReadStopsTheStationBeforeAnyChipIsProgrammed) {
+    Operator op(bench);
+    bench.plug(0);
+    fs::remove(list);
+    const auto result = service::runStation(host, options, op);
+    EXPECT_EQ(result.error,
+              "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
+    EXPECT_TRUE(op.rows.empty());
+    EXPECT_EQ(bench.chip(0).programs, 0);
+    EXPECT_FALSE(fs::exists(options.report));
+}
+
 TEST_F(Station, AFinishedInstrumentPluggedAgainIsLeftAloneAndAStopCancelsTheRunningOne) {
     Operator op(bench);
     bench.plug(0);

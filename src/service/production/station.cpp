@@ -255,6 +255,13 @@ std::string stationName(const std::string& nameTemplate, const std::string& seri
 
 StationResult runStation(CommandHost& host, const StationOptions& options, StationView& view) {
     StationResult result;
+    // A list that cannot be read would fail every instrument: the station does not start.
+    const std::string list = resources::serialListPath(host.settings(), host.programFolder());
+    backup::FileProblem problem;
+    if (!resources::readSerialList(list, &problem)) {
+        result.error = resources::serialListRefusedText(list, problem);
+        return result;
+    }
     Station station(host, options, view);
     const auto finished = [&] {
         return options.count > 0 && result.done + result.failed >= options.count;

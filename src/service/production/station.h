@@ -45,7 +45,9 @@ struct StationResult {
     int done = 0;
     int failed = 0;
     bool cancelled = false;
-    std::string error;  // the station could not go on (the report could not be written)
+    // The station could not start or go on: the serial-number list could not be read, the report
+    // could not be written.
+    std::string error;
 };
 
 inline constexpr const char* kStationWaiting = "Waiting for an instrument on USB...";
