@@ -36,6 +36,10 @@ const std::map<std::string, Aftermath>& writers() {
         {"history reset",
          {"the history may be cleared only in part", "run krnctl history reset again"}},
         {"usb program", {"the USB chip may keep its old identity", "run krnctl usb program again"}},
+        {"station",
+         {"each instrument's report row tells how far it got, and one not done keeps its serial "
+          "number",
+          "plug it in again while krnctl station runs: it goes on where it stopped"}},
         {"usb set-ids",
          {"the USB chip may keep its old identifiers", "run krnctl usb set-ids again"}},
         {"firmware verify",

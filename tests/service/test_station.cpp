@@ -128,11 +128,16 @@ TEST_F(Station, ThreeBlankInstrumentsAFailedFormatKeepsItsNumberAndASecondRunFin
     EXPECT_EQ(report[4].substr(report[4].size() - 6), ",Anna\r");
 }
 
-TEST_F(Station, AListThatCannotBeReadStopsTheStationBeforeAnyChipIsProgrammed) {
+TEST_F(Station, AListOrReportThatCannotBeUsedStopsTheStationBeforeAnyChipIsProgrammed) {
     Operator op(bench);
     bench.plug(0);
+    const std::string report = options.report;
+    options.report = folder.file("no/such/folder/report.csv");
+    auto result = service::runStation(host, options, op);
+    EXPECT_EQ(result.error, "Cannot write the report " + options.report);
+    options.report = report;
     fs::remove(list);
-    const auto result = service::runStation(host, options, op);
+    result = service::runStation(host, options, op);
     EXPECT_EQ(result.error,
               "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
     EXPECT_TRUE(op.rows.empty());

@@ -22,6 +22,7 @@ using Stage = StationStage;
 constexpr const char* kEepromEmpty = "EEPROM Empty";
 // The header check's question: the station never writes a new checksum over a bad header.
 constexpr const char* kNewChecksum = "Now I write a new checksum.";
+constexpr const char* kReportRefused = "Cannot write the report ";
 constexpr const char* kBlankChip = "Blank chip";
 constexpr const char* kBadHeader = "The header does not hold the instrument's signature.";
 
@@ -262,6 +263,10 @@ StationResult runStation(CommandHost& host, const StationOptions& options, Stati
         result.error = resources::serialListRefusedText(list, problem);
         return result;
     }
+    if (!options.report.empty() && !openStationReport(options.report)) {
+        result.error = kReportRefused + options.report;
+        return result;
+    }
     Station station(host, options, view);
     const auto finished = [&] {
         return options.count > 0 && result.done + result.failed >= options.count;
@@ -279,7 +284,7 @@ StationResult runStation(CommandHost& host, const StationOptions& options, Stati
         const StationRow row = station.run(*chip, *from, listError);
         view.row(row);
         if (!options.report.empty() && !appendStationRow(options.report, row)) {
-            result.error = "Cannot write the report " + options.report;
+            result.error = kReportRefused + options.report;
             return result;
         }
         if (row.result == kResultCancelled) {

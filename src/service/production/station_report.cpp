@@ -66,6 +66,15 @@ std::string stationReportLine(const StationRow& r) {
            "," + csvField(r.operatorName);
 }
 
+bool openStationReport(const std::string& report) {
+    std::error_code ec;
+    const bool fresh = !std::filesystem::exists(report, ec);
+    std::ofstream out(report, std::ios::binary | std::ios::app);
+    if (fresh) out << stationReportHeader() << "\r\n";
+    out.flush();
+    return out.is_open() && static_cast<bool>(out);
+}
+
 bool appendStationRow(const std::string& report, const StationRow& row) {
     std::error_code ec;
     const bool fresh = !std::filesystem::exists(report, ec);

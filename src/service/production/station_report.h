@@ -36,6 +36,9 @@ inline constexpr const char* kResultCancelled = "cancelled";
 std::string stationReportHeader();
 std::string stationReportLine(const StationRow& row);
 
+// Creates the report with its header when it is new; false when it cannot be written, so that
+// the station does not start.
+bool openStationReport(const std::string& report);
 // Appends the row to the report (the header first when the report is new); false when it could
 // not be written.
 bool appendStationRow(const std::string& report, const StationRow& row);
