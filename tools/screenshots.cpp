@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
@@ -26,8 +27,12 @@
 #include "app/screen_copy_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
+#include "app/station_dialog.h"
 #include "platform/settings_store.h"
+#include "provisioning/profile_file.h"
+#include "resources/serial_list.h"
 #include "sim/sim_serial_port.h"
+#include "sim/sim_usb_bench.h"
 
 namespace {
 
@@ -104,6 +109,38 @@ private:
     QSet<QString> taken_;
 };
 
+// The production station after a bench of three blank instruments, the second with a faulty
+// memory cell, on virtual time (its restarts cost nothing).
+bool shootStation(const QString& dir, const std::string& folder) {
+    platform::VirtualClock clock;
+    clock.setLocal({2026, 12, 7, 8, 30, 0});
+    platform::MemorySettingsStore settings;
+    sim::SimUsbBridge usb(clock);
+    sim::SimPortEnumerator ports({});
+    app::Environment env{clock, settings, usb, ports, {"127.0.0.1", 9}, folder, "/FUL"};
+    const std::string list = folder + "/station-SNlist.txt";
+    const std::string profile = folder + "/press.prof";
+    const std::string report = folder + "/station-report.csv";
+    std::filesystem::remove(report);
+    resources::writeSerialList(list, {"QX300125  KRN-Visual          06/12/2026  Anna"});
+    settings.setValue(resources::kSerialListApplication, "Main", resources::kSerialListKey, list);
+    provisioning::scriviFileProfilo(provisioning::CProfilo(), profile);
+    sim::SimUsbBench bench(usb, *sim::findProfile("p36e51"), 3);
+    bench.instrument(1).setFaultyCell(2000);
+    bench.plug(0);
+    ScriptedDialogs dialogs;
+    app::FMain window(env, &dialogs);
+    app::StationDialog station(window, &window);
+    station.profileField()->setText(QString::fromStdString(profile));
+    station.reportField()->setText(QString::fromStdString(report));
+    station.backupsField()->setText(QString::fromStdString(folder + "/backups"));
+    station.count = 3;
+    station.onUnplug = [&] { bench.plugNext(); };
+    station.show();
+    station.start();
+    return save(station, dir, "station.png");
+}
+
 bool shoot(const QString& dir, app::Environment& env, platform::SettingsStore& settings,
            platform::Clock& clock) {
     bool ok = QDir().mkpath(dir);
@@ -149,6 +186,7 @@ bool shoot(const QString& dir, app::Environment& env, platform::SettingsStore& s
     app::FCreaFontKRNV fonts(window, &window);
     fonts.show();
     ok = save(fonts, dir, "font-dialog.png", true) && ok;
+    ok = shootStation(dir, env.folder) && ok;
     (void)clock;
     return ok;
 }

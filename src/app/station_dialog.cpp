@@ -43,7 +43,9 @@ StationDialog::StationDialog(service::CommandHost& host, QWidget* parent)
         auto* line = new QHBoxLayout;
         line->addWidget(field, 1);
         line->addWidget(browseButton);
-        form->addRow(label, line);
+        auto* caption = new QLabel(label, this);
+        caption->setBuddy(field);
+        form->addRow(caption, line);
     };
     withBrowse(profile_, "&Profile:", "txtProfilo", false);
     type_ = new QComboBox(this);
