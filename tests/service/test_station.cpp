@@ -165,6 +165,17 @@ TEST_F(Station, AFinishedInstrumentPluggedAgainIsLeftAloneAndAStopCancelsTheRunn
     EXPECT_EQ(op.rows[0].failedStage, "format");
     EXPECT_EQ(bench.chip(0).programs, 1);
     EXPECT_EQ(lines(options.report).size(), 3u);
+
+    // Without a report, a listed chip whose header holds its signature goes on from its name.
+    op.rows.clear();
+    op.stages.clear();
+    op.stopAfterStage = 0;
+    options.report.clear();
+    bench.plug(0);
+    ASSERT_EQ(service::runStation(host, options, op).done, 1);
+    EXPECT_EQ(op.stages,
+              (std::vector<std::string>{"Waiting for an instrument on USB...", "QX300126: name",
+                                        "QX300126: header", "QX300126: backup"}));
 }
 
 }  // namespace
