@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+
+#include "platform/files.h"
 
 namespace app {
 namespace {
@@ -72,10 +73,7 @@ bool ActivityLog::add(const ActivityEntry& entry) {
     const std::string line = formatLine(entry);
     lines_.push_back(line);
     if (folder_.empty()) return false;
-    std::ofstream out(fileFor(entry.time), std::ios::binary | std::ios::app);
-    out << line << '\n';
-    out.flush();
-    return static_cast<bool>(out);
+    return !platform::appendFile(fileFor(entry.time), line + "\n");
 }
 
 platform::MessageResult MessageRecorder::message(const platform::MessageBox& box) {

@@ -27,7 +27,7 @@ std::optional<std::vector<std::string>> serialList(Context& ctx) {
     if (!lines)
         ctx.message(problem.line > 0 ? "krnctl: cannot read " + path + ": line " +
                                            std::to_string(problem.line) + ": " + problem.reason
-                                     : resources::serialListMissingText());
+                                     : resources::serialListRefusedText(path, problem));
     return lines;
 }
 

@@ -1,5 +1,7 @@
 #include "provisioning/profile_file.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -116,8 +118,7 @@ std::optional<backup::FileProblem> rigaErrata(const backup::IniFile& ini) {
 }  // namespace
 
 ProfiloLetto leggiFileProfilo(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (platform::pathKind(path) == platform::PathKind::Missing)
         return {std::nullopt, "cannot read " + path + ": it does not exist"};
     backup::IniFile ini;
     ini.File1(path);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
+#include <exception>
 #include <iostream>
 #include <memory>
 
@@ -34,7 +35,9 @@ bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& po
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int runProgram(int argc, char** argv) {
     CLI::App app{"krnsim - a simulated KRN Visual instrument"};
     std::string profileName, udp, nvramPath, tracePath;
     bool serial = false, pace = false, listProfiles = false;
@@ -206,4 +209,18 @@ int main(int argc, char** argv) {
         return 4;
     }
     return 0;
+}
+
+}  // namespace
+
+// No exception leaves the program: it ends with a message and a code that says it failed.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "krnsim: internal error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "krnsim: internal error\n";
+    }
+    return 1;
 }

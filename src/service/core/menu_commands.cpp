@@ -1,5 +1,7 @@
 #include "service/core/menu_commands.h"
 
+#include <exception>
+
 #include "service/backup/memory_commands.h"
 #include "service/core/answers.h"
 #include "service/core/controller.h"
@@ -57,7 +59,29 @@ const std::map<std::string, MenuCommand>& menuCommands() {
     return commands;
 }
 
-Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
+namespace {
+
+// A command that throws (out of memory, a fault of a library) still ends its conversation: the
+// conversation's destructor runs its closing sequence (keyboard and press released, 18/9) while
+// the exception passes, and the command ends here with a message.
+Outcome guarded(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
+    try {
+        return command(host);
+    } catch (const std::exception& e) {
+        tell(host, std::string("The command stopped on an internal error: ") + e.what() + ".",
+             platform::MessageIcon::Critical);
+    } catch (...) {
+        tell(host, "The command stopped on an internal error.", platform::MessageIcon::Critical);
+    }
+    return Outcome::Failed;
+}
+
+}  // namespace
+
+Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command0) {
+    const std::function<Outcome(CommandHost&)> command = [&](CommandHost& h) {
+        return guarded(h, command0);
+    };
     host.controller().clearCancel();
     if (!host.verifica) return command(host);
     Outcome outcome = Outcome::Done;

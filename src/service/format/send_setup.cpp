@@ -1,7 +1,5 @@
 #include "service/format/send_setup.h"
 
-#include <filesystem>
-
 #include "provisioning/image_builder.h"
 #include "provisioning/profile_wizard.h"
 #include "resources/language_files.h"
@@ -106,9 +104,7 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
     CMain& c = host.controller();
     c.clearCancel();
     c.setStage(idProc_Init);
-    const std::string file = tempFolder.empty()
-                                 ? std::string(provisioning::kFileImmagine)
-                                 : resources::joinPath(tempFolder, provisioning::kFileImmagine);
+    const std::string file = workImagePath(tempFolder);
     const provisioning::Immagine im = provisioning::CreaFileNVRAM(
         file, host.programFolder(), provisioning::parametriStrumento(host.control()), profilo, c);
     if (!im.avviso.empty())
@@ -125,8 +121,7 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
     } else {
         code = formatta(host, profilo, resetCounters, file, im.indirizzi);
     }
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
+    platform::removeFile(file);
     return code;
 }
 
@@ -139,6 +134,8 @@ Outcome FormMain_evInviaSetupLumbro(CommandHost& host) {
 }
 
 Outcome formatInstrument(CommandHost& host, bool resetCounters) {
+    platform::FileLock workFiles;
+    if (const auto end = prepareImageCommand(host, workFiles)) return *end;
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -171,6 +168,8 @@ Outcome formatInstrument(CommandHost& host, bool resetCounters) {
 }
 
 Outcome formatInstrumentLumbro(CommandHost& host, bool resetCounters) {
+    platform::FileLock workFiles;
+    if (const auto end = prepareImageCommand(host, workFiles)) return *end;
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
