@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "platform/version.h"
 
 namespace app {
 namespace {
@@ -73,7 +74,12 @@ bool ActivityLog::add(const ActivityEntry& entry) {
     const std::string line = formatLine(entry);
     lines_.push_back(line);
     if (folder_.empty()) return false;
-    return !platform::appendFile(fileFor(entry.time), line + "\n");
+    const std::string file = fileFor(entry.time);
+    // Each session says once per file which build wrote its lines.
+    const std::string note =
+        file != versionNotedIn_ ? "# krnsetup " + platform::versionText() + "\n" : std::string();
+    versionNotedIn_ = file;
+    return !platform::appendFile(file, note + line + "\n");
 }
 
 platform::MessageResult MessageRecorder::message(const platform::MessageBox& box) {

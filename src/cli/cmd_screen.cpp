@@ -41,6 +41,11 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
         ctx.message("krnctl: the picture is saved as FILE.bmp or FILE.png");
         return kUsage;
     }
+    // Said before the display is read, not after.
+    if (extension == ".png" && !adapters::writesPng()) {
+        ctx.message("krnctl: this build saves the picture as FILE.bmp only (no PNG encoder)");
+        return kUsage;
+    }
     // A target that is no file is refused before the instrument is opened.
     if (const auto refused = platform::refusedTarget(o.output)) {
         ctx.message("krnctl: cannot write " + refused->text());

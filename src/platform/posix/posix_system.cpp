@@ -3,6 +3,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 #include "platform/system.h"
 
@@ -20,6 +22,10 @@ std::string processIdentity() {
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     return std::string(host) + " " + std::to_string(::getpid());
+}
+
+bool processRunning(long pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 std::string localAddressTowards(const std::string& host, std::uint16_t port) {

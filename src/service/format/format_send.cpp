@@ -132,6 +132,11 @@ std::string workImagePath(const std::string& folder) {
     return resources::joinPath(folder, platform::privateName(provisioning::kFileImmagine));
 }
 
+void tellProfileRefused(CommandHost& host, const std::string& why) {
+    tell(host, "The profile cannot be sent to this instrument: " + why + ".\nNothing was written.",
+         platform::MessageIcon::Exclamation);
+}
+
 void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine) {
     if (immagine.erroreFile.empty()) return;
     if (immagine.problema && immagine.problema->line == 0)
