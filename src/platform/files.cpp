@@ -232,8 +232,21 @@ std::optional<FileProblem> writeFile(const std::string& path, const std::string&
 }
 
 std::optional<FileProblem> refusedTarget(const std::string& path) {
-    if (auto why = targetRefusal(resolved(path))) return problem(path, 0, *why);
-    return std::nullopt;
+    const std::string target = resolved(path);
+    if (auto why = targetRefusal(target)) return problem(path, 0, *why);
+    // A file that cannot be created there (no such folder, no right to write) is found out by
+    // creating the write's own temporary file, which goes at once.
+    const std::string temporary = temporaryBeside(target);
+    std::optional<std::string> why;
+    {
+        Opened f;
+        why = os::createNew(temporary, f.h);
+    }
+    if (!why) {
+        os::remove(temporary);
+        return std::nullopt;
+    }
+    return problem(path, 0, *why + "; nothing was written");
 }
 
 std::optional<FileProblem> writeLines(const std::string& path,

@@ -90,13 +90,11 @@ std::optional<backup::FileProblem> rigaTestiErrata(const std::vector<std::string
                                                  " is given twice (first on line " +
                                                  std::to_string(prima->second) + ")"};
     }
-    // Every language has the entries 0 to 4 (the availability of a language is told by them): a
-    // file without them is empty or cut short, and the image would show garbage.
-    for (long voce = 0; voce <= 4; ++voce)
-        if (!viste.count(voce))
-            return backup::FileProblem{
-                static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
-                "entry " + std::to_string(voce) + " is missing: the file is empty or cut short"};
+    // A file without a single entry is empty or cut short, and the image would show garbage. A
+    // main language without text 1 is a language of its own (its first table stays empty).
+    if (viste.empty())
+        return backup::FileProblem{static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
+                                   "it holds no entry: the file is empty or cut short"};
     return std::nullopt;
 }
 
@@ -148,11 +146,12 @@ std::optional<backup::FileProblem> fontErrato(const std::vector<std::string>& ri
             return backup::FileProblem{static_cast<int>(i) + 1, "not a number 0..255"};
         ++contati;
     }
-    if (contati != valori)
-        return backup::FileProblem{static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
-                                   "it holds " + std::to_string(contati) +
-                                       " rows, the font needs " + std::to_string(valori) +
-                                       " (its characters times their rows)"};
+    if (valori == 0 ? contati == 0 : contati != valori)
+        return backup::FileProblem{
+            static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
+            valori == 0 ? std::string("it holds no row: the file is empty")
+                        : "it holds " + std::to_string(contati) + " rows, the font needs " +
+                              std::to_string(valori) + " (its characters times their rows)"};
     return std::nullopt;
 }
 

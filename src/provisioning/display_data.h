@@ -24,7 +24,7 @@ std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingu
 // The display-text lines as numbered entries: number, blanks or a tab, text in double quotes.
 TestiLingua testiDaRighe(const std::vector<std::string>& righe);
 // The first line that is neither blank, a comment (";") nor an entry, or an entry whose number
-// came before; a file without the entries 0 to 4 is empty or cut short.
+// came before; a file without any entry is empty or cut short.
 std::optional<backup::FileProblem> rigaTestiErrata(const std::vector<std::string>& righe);
 
 // The entry a text slot shows on an instrument of this version, as a 16-bit number: 65000 and
@@ -59,7 +59,9 @@ MenuLingua menuDaRighe(const std::vector<std::string>& righe);
 std::optional<backup::FileProblem> rigaMenuErrata(const std::vector<std::string>& righe);
 inline constexpr std::size_t kMassimoRigheMenu = 1000;
 
-// A font file: one number 0..255 per line (blank lines skipped), exactly `valori` of them.
+// A font file: one number 0..255 per line (blank lines skipped), exactly `valori` of them; with
+// `valori` 0, at least one (the image builder copies a font as it stands; a command that sends
+// the image checks the program folder's fonts whole first).
 std::optional<backup::FileProblem> fontErrato(const std::vector<std::string>& righe,
                                               std::size_t valori);
 inline constexpr std::size_t kValoriFont8x10 = 123 * 10;

@@ -121,8 +121,7 @@ bool Costruttore::copiaFont(const char* nome) {
         rifiuta(file, backup::FileProblem{static_cast<int>(illeggibile.line), illeggibile.reason});
         return false;
     }
-    if (const auto errata = fontErrato(
-            *righe, std::string(nome) == kFileFont6x6 ? kValoriFont6x6 : kValoriFont8x10)) {
+    if (const auto errata = fontErrato(*righe, 0)) {
         rifiuta(file, errata);
         return false;
     }

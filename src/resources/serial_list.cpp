@@ -1,7 +1,5 @@
 #include "resources/serial_list.h"
 
-#include "platform/files.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/files.h"
 #include "platform/system.h"
 #include "platform/text_file.h"
 #include "resources/rtf_text.h"
@@ -54,12 +53,9 @@ std::size_t characters(const std::string& utf8) {
 // "host pid" of a lock file; empty when it cannot be read. Only a small regular file is read, so
 // that a planted FIFO or device cannot stop the station.
 std::string lockHolder(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return {};
-    std::ifstream in(path, std::ios::binary);
-    char text[256] = {};
-    in.read(text, sizeof text);
-    const std::string content(text, static_cast<std::size_t>(in.gcount()));
+    const auto bytes = platform::readFile(path, platform::FileKind::Small);
+    if (!bytes) return {};
+    const std::string content = bytes->substr(0, 256);
     return trim(content.substr(0, content.find_first_of("\r\n")));
 }
 
