@@ -98,7 +98,7 @@ private:
     std::vector<std::string> menuLines_;
     std::map<std::string, int> menuLineCodes_;
     std::map<long, int> seen_;  // entry number -> its line in the translation
-    std::set<long> kept_;       // entries taken from the reference
+    std::set<long> kept_;       // entries taken from the reference or told missing
     std::size_t lastLine_ = 0;
 };
 
@@ -179,9 +179,9 @@ bool Compiler::sequence(const TranslationLine& t, const std::string& line) {
         return false;
     }
     while (t.number > *expected_) {
+        kept_.insert(*expected_);  // taken from the reference, or told missing here
         if (limits_.lookup(*expected_).keepReference) {
             texts_.push_back(*referenceLine_);
-            kept_.insert(*expected_);
         } else {
             problem(boxLines({path_, "Manca la linea numero " + std::to_string(*expected_),
                               utf8(*referenceLine_) + "."}));
@@ -307,9 +307,12 @@ void Compiler::completeness() {
     const auto numbering = [this](int language) {
         std::set<long> numbers;
         const LanguageFiles* files = resources::language(language);
-        for (const auto& t :
-             readRawLines(joinPath(folder_, files->textFile)).value_or(std::vector<std::string>{}))
-            if (!trimBlanks(t).empty()) numbers.insert(leadingValue(trimBlanks(t)));
+        // After an empty line of the display texts the translation numbers itself.
+        for (const auto& t : readRawLines(joinPath(folder_, files->textFile))
+                                 .value_or(std::vector<std::string>{})) {
+            if (trimBlanks(t).empty()) break;
+            numbers.insert(leadingValue(trimBlanks(t)));
+        }
         for (const auto& m : readRawLines(joinPath(folder_, files->menuFile))
                                  .value_or(std::vector<std::string>{})) {
             const std::size_t tab = m.rfind('\t');
@@ -409,8 +412,9 @@ CompileResult Compiler::run() {
                 ++*expected_;
             continue;
         }
-        if (!numbered(*t, line)) continue;
+        // The reference's order first: a number below the expected one is told as such.
         if (language_ != kItalian && !sequence(*t, line)) continue;
+        if (!numbered(*t, line)) continue;
         if (t->number <= kLastDisplayText) {
             displayText(*t);
             if (expected_) ++*expected_;
@@ -418,7 +422,8 @@ CompileResult Compiler::run() {
             menuEntry(*t);
         previous_ = t->number;
     }
-    if (!failing()) completeness();
+    // Italian is the numbering itself: it is not held against its current files.
+    if (!failing() && language_ != kItalian) completeness();
     if (mode_ == CompileMode::Check) {
         result_.status = result_.problems.empty() ? CompileStatus::Done : CompileStatus::Refused;
         return result_;

@@ -349,12 +349,12 @@ namespace {
 // each entry once and keep numbers to 9 digits; every problem is listed and nothing is replaced.
 TEST(TranslationCompiler, AnIncompleteTranslationIsRefusedWithEveryProblem) {
     ResourceFolder f;
-    const std::vector<std::string> texts = {"1\t\"Forza\"", "2\t\"Quota\"", "3\t\"Tempo\""};
-    const std::vector<std::string> menu = {"\"Misura\"\t1", "1,0,0,1\t\tMisura\t1",
-                                           "1,0,0,1\t\tMisura\t5"};
-    f.write("TestoIta.asm", texts);
-    f.write("MenuIta.asm", menu);
-    const std::string before = f.read("TestoIta.asm") + f.read("MenuIta.asm");
+    const std::vector<std::string> texts = {"1\t\"Force\"", "2\t\"Stroke\"", "3\t\"Time\""};
+    const std::vector<std::string> menu = {"\"Measure\"\t1", "1,0,0,1\t\tMeasure\t1",
+                                           "1,0,0,1\t\tMeasure\t5"};
+    f.write("TestoIng.asm", texts);
+    f.write("MenuIng.asm", menu);
+    const std::string before = f.read("TestoIng.asm") + f.read("MenuIng.asm");
     const struct {
         std::vector<std::string> translation;
         std::vector<std::string> boxes;
@@ -362,13 +362,14 @@ TEST(TranslationCompiler, AnIncompleteTranslationIsRefusedWithEveryProblem) {
     } cases[] = {
         // Cut after its second line: the rest of the numbering is missing, each one named.
         {{"1 \"Forza\"", "2 \"Quota\""},
-         {f.file("Trad.txt") + "\nManca la linea numero 3",
+         {f.file("Trad.txt") + "\nManca la linea numero 3\n3\t\"Time\".",
           f.file("Trad.txt") + "\nManca la linea numero 1001",
           f.file("Trad.txt") + "\nManca la linea numero 1005"},
          3},
-        {{"1 \"Forza\"", "2 \"Quota\"", "2 \"Tempo\"", "3 \"Tempo\"", "1001 \"Misura\"",
+        {{"1 \"Forza\"", "2 \"Quota\"", "3 \"Tempo\"", "1001 \"Misura\"", "1001 \"Misura\"",
           "1005 \"Misura\""},
-         {f.file("Trad.txt") + "\nLa linea numero 2 compare due volte (righe 2 e 3).\n2 \"Tempo\""},
+         {f.file("Trad.txt") +
+          "\nLa linea numero 1001 compare due volte (righe 4 e 5).\n1001 \"Misura\""},
          1},
         {{"1 \"Forza\"", "2 \"Quota\"", "3 \"Tempo\"", "1001 \"Misura\"", "10000001005 \"Misura\""},
          {"La linea \n10000001005 \"Misura\"\nha un indice di più di 9 cifre.",
@@ -377,7 +378,7 @@ TEST(TranslationCompiler, AnIncompleteTranslationIsRefusedWithEveryProblem) {
     };
     for (const auto& c : cases)
         for (const CompileMode mode : {CompileMode::Check, CompileMode::Compile}) {
-            const auto r = compile(f, c.translation, kItalian, mode);
+            const auto r = compile(f, c.translation, kEnglish, mode);
             EXPECT_EQ(r.result.status, CompileStatus::Refused);
             const std::size_t n = mode == CompileMode::Check ? c.boxes.size() : c.compiled;
             EXPECT_EQ(boxes(r.result),
