@@ -117,6 +117,9 @@ FileBounds boundsOf(FileKind kind) {
             return {4096, 1 * kMiB, 20000};
         case FileKind::Small:
             return {4096, 64 * kKiB, 1000};
+        // Years of a production line's rows.
+        case FileKind::Report:
+            return {4096, 256 * kMiB, 2000000};
         case FileKind::Nvram:
             return {SIZE_MAX, 32 * kMiB, SIZE_MAX, false, false};
     }

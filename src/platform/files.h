@@ -28,6 +28,7 @@ enum class FileKind {
     Profile,      // machine profiles
     Small,        // other small files: the simulated chip's identity
     Nvram,        // the simulator's NVRAM and flash contents (binary)
+    Report,       // the production station's report (CSV), one row per instrument
 };
 
 struct FileBounds {

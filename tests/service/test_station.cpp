@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/files.h"
 #include "resources/serial_list.h"
 #include "service/production/station.h"
 #include "sim/sim_usb_bench.h"
@@ -20,7 +21,10 @@ namespace {
 // The operator of a test: unplugs each instrument when told and plugs the next one.
 struct Operator final : service::StationView {
     explicit Operator(sim::SimUsbBench& b) : bench(b) {}
-    void stage(const std::string& text) override { stages.push_back(text); }
+    void stage(const std::string& text) override {
+        stages.push_back(text);
+        if (onStage) onStage(text);
+    }
     void row(const service::StationRow& r) override { rows.push_back(r); }
     void unplugRequested(const std::string&) override {
         bench.unplug();
@@ -33,6 +37,7 @@ struct Operator final : service::StationView {
     sim::SimUsbBench& bench;
     std::vector<int> next;  // the instruments plugged after each unplug
     std::size_t stopAfterStage = 0;
+    std::function<void(const std::string&)> onStage;
     std::vector<std::string> stages;
     std::vector<service::StationRow> rows;
 };
@@ -176,6 +181,21 @@ TEST_F(Station, AFinishedInstrumentPluggedAgainIsLeftAloneAndAStopCancelsTheRunn
     EXPECT_EQ(op.stages,
               (std::vector<std::string>{"Waiting for an instrument on USB...", "QX300126: name",
                                         "QX300126: header", "QX300126: backup"}));
+}
+
+TEST_F(Station, AFormatWaitsWhileAnotherCommandOfThisComputerHoldsTheProgramFolder) {
+    platform::FileLock other;
+    ASSERT_EQ(other.take(folder.file(platform::kWorkFilesLock)), platform::FileLock::Result::Taken);
+    Operator op(bench);
+    op.onStage = [&](const std::string& text) {
+        if (text.find("waiting for the program folder") != std::string::npos) other.release();
+    };
+    bench.plug(0);
+    options.count = 1;
+    ASSERT_EQ(service::runStation(host, options, op).done, 1);
+    EXPECT_EQ(op.stages.at(4),
+              "QX300126: waiting for the program folder, which another command uses.");
+    EXPECT_EQ(op.stages.at(5), "QX300126: format");
 }
 
 }  // namespace

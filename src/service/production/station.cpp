@@ -22,6 +22,8 @@ using Stage = StationStage;
 constexpr const char* kEepromEmpty = "EEPROM Empty";
 // The header check's question: the station never writes a new checksum over a bad header.
 constexpr const char* kNewChecksum = "Now I write a new checksum.";
+// The box of a format refused because another command holds the program folder's lock.
+constexpr const char* kFolderInUse = "The program folder is in use by another command";
 constexpr const char* kReportRefused = "Cannot write the report ";
 constexpr const char* kBlankChip = "Blank chip";
 constexpr const char* kBadHeader = "The header does not hold the instrument's signature.";
@@ -186,6 +188,23 @@ private:
         }
     }
 
+    // The format. The program folder's lock lets one format of this computer run at a time
+    // (their work files are their own): while another command holds it, the station waits.
+    Outcome format(StationRow& row) {
+        for (;;) {
+            const Outcome o =
+                step(row, Stage::Format, [](CommandHost& h) { return formatInstrument(h, false); });
+            const auto& shown = sh_.boxes().shown;
+            if (o != Outcome::Refused || shown.empty() || shown.back().rfind(kFolderInUse, 0) != 0)
+                return o;
+            view_.stage(row.serial +
+                        ": waiting for the program folder, which another command "
+                        "uses.");
+            if (view_.stopRequested()) return Outcome::Cancelled;
+            pause();
+        }
+    }
+
     // The identity the last step's conversation saw.
     void identify(StationRow& row) {
         if (!sh_.identity) return;
@@ -210,7 +229,7 @@ private:
         row.name = stationName(o_.nameTemplate, row.serial);
         sh_.description = "USB: " + row.serial;
         if (from <= Stage::Format) {
-            o = step(row, Stage::Format, [](CommandHost& h) { return formatInstrument(h, false); });
+            o = format(row);
             identify(row);
             if (o != Outcome::Done) return fail(row, Stage::Format, o);
         }

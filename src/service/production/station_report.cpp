@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+
+#include "platform/files.h"
 
 namespace service {
 namespace {
@@ -67,29 +67,21 @@ std::string stationReportLine(const StationRow& r) {
 }
 
 bool openStationReport(const std::string& report) {
-    std::error_code ec;
-    const bool fresh = !std::filesystem::exists(report, ec);
-    std::ofstream out(report, std::ios::binary | std::ios::app);
-    if (fresh) out << stationReportHeader() << "\r\n";
-    out.flush();
-    return out.is_open() && static_cast<bool>(out);
+    const bool fresh = platform::pathKind(report) == platform::PathKind::Missing;
+    return !platform::appendFile(report, fresh ? stationReportHeader() + "\r\n" : std::string());
 }
 
 bool appendStationRow(const std::string& report, const StationRow& row) {
-    std::error_code ec;
-    const bool fresh = !std::filesystem::exists(report, ec);
-    std::ofstream out(report, std::ios::binary | std::ios::app);
-    if (fresh) out << stationReportHeader() << "\r\n";
-    out << stationReportLine(row) << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
+    // A report removed while the station runs starts again with its header.
+    return openStationReport(report) &&
+           !platform::appendFile(report, stationReportLine(row) + "\r\n");
 }
 
 std::optional<StationRow> lastStationRow(const std::string& report, const std::string& serial) {
-    std::ifstream in(report, std::ios::binary);
+    const auto lines = platform::readLines(report, platform::FileKind::Report);
+    if (!lines) return std::nullopt;
     std::optional<StationRow> last;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : *lines) {
         const auto f = csvFields(line);
         if (f.size() < 8 || f[1] != serial) continue;
         last = StationRow{};
