@@ -2,7 +2,9 @@
 // baud, with one conversation at a time and with several; wall time and peak memory of krnctl,
 // printed as Markdown for docs/performance.md. Run by hand:
 //   build/tools/krnfleetbench --krnctl build/src/cli/krnctl [--count 50] [--jobs 1,16]
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
