@@ -1,5 +1,5 @@
--24	"Kos plny"
--23	"Vyprazdnit kos"
+-24	"Koš plný"
+-23	"Vyprázdnit koš"
 -22	"Zmetek"
 -21	"Potvrdit zmetek"
 -20	"Kontrola"

@@ -14,7 +14,8 @@ packages=(
     xvfb
     clang-format
     g++-mingw-w64-x86-64-posix wine wine64
-    dpkg-dev
+    dpkg-dev lintian zip
+    gcovr
 )
 
 missing=()

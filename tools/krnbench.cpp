@@ -29,17 +29,11 @@ double threadCpuSeconds() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void prepare(instrument::UCKRNVisual& c, std::initializer_list<std::uint8_t> bytes) {
-    c.BufferTx()[0] = static_cast<std::uint8_t>(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), c.BufferTx().begin() + 1);
-}
-
 // Exchanges per second of one-byte reads.
 double rate(instrument::UCKRNVisual& c, int n) {
     const auto t0 = Clock::now();
     for (int i = 0; i < n; ++i) {
-        prepare(c, {15, 0x23, 0x01, 0x00});
-        if (!c.EseguiTransazione(false)) {
+        if (!c.link().exchange(krnlink::Request(15).address(0x000123), false)) {
             std::fprintf(stderr, "exchange failed\n");
             return 0;
         }
@@ -48,12 +42,10 @@ double rate(instrument::UCKRNVisual& c, int n) {
 }
 
 // Mean seconds of one exchange.
-double meanExchange(instrument::UCKRNVisual& c, std::initializer_list<std::uint8_t> bytes, int n) {
+double meanExchange(instrument::UCKRNVisual& c, const krnlink::Request& request, int n) {
     const auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        prepare(c, bytes);
-        if (!c.EseguiTransazione(false)) std::fprintf(stderr, "exchange failed\n");
-    }
+    for (int i = 0; i < n; ++i)
+        if (!c.link().exchange(request, false)) std::fprintf(stderr, "exchange failed\n");
     return std::chrono::duration<double>(Clock::now() - t0).count() / n;
 }
 
@@ -86,10 +78,61 @@ struct ExportRow {
     double perKiB, bound;
 };
 
+// The price of asking again for every answer of CHK 1: `bytes` of pseudo-random NVRAM read in
+// process (virtual clock), with the frames the instrument received against the frames the read
+// needs, and the wall time of the read.
+struct AliasCost {
+    const char* what;
+    std::size_t frames, needed;
+    double seconds;
+};
+AliasCost aliasCost(const char* what, const char* profileName, int bytes) {
+    platform::VirtualClock vclock;
+    sim::SimInstrument in(*sim::findProfile(profileName));
+    in.setHistoryLimit(1 << 20, 1 << 20);
+    std::uint32_t x = 12345;
+    for (int i = 0; i < bytes; ++i) {
+        x = x * 1103515245u + 12345u;
+        in.nvram()[static_cast<std::size_t>(0x1000 + i)] = static_cast<std::uint8_t>(x >> 24);
+    }
+    sim::SimSerialPort port(in, vclock, "/dev/ttySIM0");
+    instrument::UCKRNVisual c(vclock, nullptr, nullptr);
+    c.HandlePorta(&port);
+    c.ApriComunicazione232(std::string("/dev/ttySIM0"));
+    in.clearLog();
+    const auto t0 = Clock::now();
+    if (!c.ReadNVRamBytes(0x1000, bytes)) std::fprintf(stderr, "alias read failed\n");
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    const bool blocks = c.Protocollo() >= 33 && c.Estensioni() >= 45;
+    return {what, in.requests().size(),
+            static_cast<std::size_t>(blocks ? (bytes + 14) / 15 : bytes), seconds};
+}
+
+void printAliasCost() {
+    const AliasCost rows[] = {
+        aliasCost("64 KiB, 15-byte block reads (p36e51)", "p36e51", 65536),
+        aliasCost("16 KiB, one-byte reads (p17e23)", "p17e23", 16384),
+    };
+    std::printf(
+        "\n| Read of random NVRAM, in process | Frames | Frames needed | Asked again | Wall time "
+        "|\n|---|---|---|---|---|\n");
+    for (const AliasCost& r : rows)
+        std::printf(
+            "| %s | %zu | %zu | %zu (%.2f %%) | %.3f s |\n", r.what, r.frames, r.needed,
+            r.frames - r.needed,
+            100.0 * static_cast<double>(r.frames - r.needed) / static_cast<double>(r.needed),
+            r.seconds);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // "--alias": only the price of the checksum's 0/1 alias.
+    if (argc > 1 && std::string(argv[1]) == "--alias") {
+        printAliasCost();
+        return 0;
+    }
     const sim::Profile& profile = *sim::findProfile("p36e51");
 
     // In process, on virtual time.
@@ -167,9 +210,8 @@ int main(int argc, char** argv) {
     // one round trip through the pseudo-terminal; Ethernet sends the frame in one datagram and
     // the echo overlaps the request on the line.
     server.withInstrument([](sim::SimInstrument& i) { i.setPacing(true); });
-    const std::initializer_list<std::uint8_t> write10 = {40, 0x00, 0x10, 0x00, 1, 2, 3,
-                                                         4,  5,    6,    7,    8, 9, 10};
-    const std::initializer_list<std::uint8_t> read15 = {41, 0x00, 0x10, 0x00};
+    const auto write10 = krnlink::Request(40, {0x00, 0x10, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    const auto read15 = krnlink::Request(41).address(0x001000);
     c.HandlePorta(&serial);
     c.ApriComunicazione232(pty);
     r0 = Clock::now();
@@ -298,5 +340,6 @@ int main(int argc, char** argv) {
     for (const Row& r : firmwareRows)
         std::printf("| %s | %.3f s | %.3f s | %.3f | %.3f |\n", r.what, r.measured, r.bound,
                     r.measured / r.bound, r.measured / (r.bound + r.echoes * roundTrip));
+    printAliasCost();
     return 0;
 }

@@ -4,8 +4,8 @@
 //   build/tools/krnfleetbench --krnctl build/src/cli/krnctl [--count 50] [--jobs 1,16]
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 
@@ -165,6 +166,15 @@ int main(int argc, char** argv) {
     const std::string folder = QDir::tempPath().toStdString() + "/krn-screenshots";
     QDir(QString::fromStdString(folder)).removeRecursively();
     QDir().mkpath(QString::fromStdString(folder));
+    // The shipped data files, so that the windows show what a technician's program folder holds
+    // (the language window's buttons follow the display-text files found there).
+    std::error_code copied;
+    std::filesystem::copy(KRN_DATA_DIR, folder, std::filesystem::copy_options::recursive, copied);
+    if (copied) {
+        std::cerr << "krnscreenshots: cannot copy " << KRN_DATA_DIR << ": " << copied.message()
+                  << "\n";
+        return 1;
+    }
     app::Simulation simulation(clock, folder);
     if (!simulation.start()) {
         std::cerr << "krnscreenshots: " << simulation.error() << "\n";

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/version.h"
+
 namespace app {
 namespace {
 
@@ -72,7 +74,11 @@ bool ActivityLog::add(const ActivityEntry& entry) {
     const std::string line = formatLine(entry);
     lines_.push_back(line);
     if (folder_.empty()) return false;
-    std::ofstream out(fileFor(entry.time), std::ios::binary | std::ios::app);
+    const std::string file = fileFor(entry.time);
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    // Each session says once per file which build wrote its lines.
+    if (file != versionNotedIn_) out << "# krnsetup " << platform::versionText() << '\n';
+    versionNotedIn_ = file;
     out << line << '\n';
     out.flush();
     return static_cast<bool>(out);

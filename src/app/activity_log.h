@@ -2,7 +2,8 @@
 // The activity log of the desktop program: one line per command with its time, the command, the
 // instrument, the result and the messages shown. The lines are kept in the program folder, one
 // plain-text file per day ("activity-2026-12-06.txt"), so that a support call can be answered
-// from them. No Qt.
+// from them; each session's first line in a file is preceded by the version ("# krnsetup 1.0.0").
+// No Qt.
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ public:
 private:
     std::string folder_;
     std::vector<std::string> lines_;
+    std::string versionNotedIn_;  // the file this session's version line went into
 };
 
 // Passes every box to the dialogs it wraps and remembers the texts of the messages shown since

@@ -22,13 +22,16 @@ public:
     int interval() const;
     QLabel* pcLabel() { return pc_; }
     QLabel* instrumentLabel() { return instrument_; }
-    void send() { control_.SicronizzaOra(); }
+    void send() { sent_ = control_.SicronizzaOra() || sent_; }
+    // Whether "Send" set the instrument's clock.
+    bool sent() const { return sent_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     bool filled_ = false;
+    bool sent_ = false;
     instrument::UCKRNVisual& control_;
     platform::Clock& clock_;
     QLabel* pc_;

@@ -18,6 +18,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             c.simulate = true;
         } else if (a == "--help" || a == "-h") {
             c.help = true;
+        } else if (a == "--version") {
+            c.version = true;
         } else if (a == "--folder") {
             value(c.folder);
         } else if (a == "--trace") {
@@ -53,12 +55,19 @@ std::string usageText() {
            "                   data folder)\n"
            "  --trace FILE     write every frame exchanged with an instrument to FILE\n"
            "  --quit-after MS  close the window after MS milliseconds (scripted checks)\n"
-           "  --help, -h       this text\n";
+           "  --version        the version, and exit\n"
+           "  --help, -h       this text, and exit\n";
 }
 
 bool asksForHelp(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    return false;
+}
+
+bool asksForVersion(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0) return true;
     return false;
 }
 

@@ -12,6 +12,7 @@ struct CommandLine {
     std::string trace;
     bool simulate = false;
     bool help = false;
+    bool version = false;
     int quitAfterMs = 0;  // scripted checks: close the window after this long
     std::string error;    // what is wrong with the command line; empty when nothing
 };
@@ -22,5 +23,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 std::string usageText();
 // Whether the raw arguments ask for --help (looked at before the window system starts).
 bool asksForHelp(int argc, char** argv);
+// Whether the raw arguments ask for --version (answered before the window system starts too).
+bool asksForVersion(int argc, char** argv);
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/instrument_record.h"
+#include "service/core/controller.h"
 #include "service/diagnostics/communication_check.h"
 
 namespace app {
@@ -34,7 +35,11 @@ FTestComm::FTestComm(std::string description, service::CommandHost& host, QWidge
     big.setBold(true);
     label_->setFont(big);
     auto* exit = new QPushButton(tr("Exit"), this);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(exit, &QPushButton::clicked, this, [this] {
+        timer_->stop();
+        host_.controller().Annulla();  // an open under way stops at its next probe
+        accept();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(instrument_);
     layout->addWidget(bar_);
@@ -46,8 +51,12 @@ FTestComm::FTestComm(std::string description, service::CommandHost& host, QWidge
 }
 
 void FTestComm::tick() {
+    if (inAttempt_) return;
     bar_->setValue(bar_->value() == bar_->maximum() ? 0 : bar_->value() + 1);
+    inAttempt_ = true;
     const bool ok = service::communicationAttempt(host_, description_);
+    inAttempt_ = false;
+    if (host_.controller().Annullando()) return;  // Exit was pressed during the attempt
     label_->setText(ok ? "OK" : "NO");
     ++(ok ? ok_ : no_);
     // The name comes with the configuration read of a serial or Ethernet attempt; a USB attempt

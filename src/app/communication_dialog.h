@@ -1,6 +1,7 @@
 #pragma once
 // The communication test's dialog: repeats the attempt every 100 ms with a heartbeat bar and
 // "OK" / "NO", names the instrument and counts the OK and NO attempts with the error rate.
+// "Exit" is taken during an attempt too: a silent instrument's open is given up for it.
 #include <QDialog>
 #include <string>
 
@@ -36,6 +37,7 @@ private:
     QTimer* timer_;
     int ok_ = 0;
     int no_ = 0;
+    bool inAttempt_ = false;  // the window lives during an attempt: no second one inside it
 };
 
 }  // namespace app

@@ -56,6 +56,14 @@ void InstrumentPanel::showInstrument(const InstrumentSnapshot& s) {
     set("state", state);
 }
 
+void InstrumentPanel::showSelected(const std::string& description, bool running) {
+    InstrumentSnapshot s;
+    s.description = description;
+    showInstrument(s);
+    findChild<QLabel*>("state")->setText(running ? tr("Selected for the running command")
+                                                 : tr("Selected"));
+}
+
 ActivityView::ActivityView(QWidget* parent)
     : QGroupBox(tr("Activity"), parent), list_(new QTreeWidget(this)) {
     setObjectName("activityView");

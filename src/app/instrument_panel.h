@@ -18,6 +18,9 @@ class InstrumentPanel final : public QGroupBox {
 public:
     explicit InstrumentPanel(QWidget* parent = nullptr);
     void showInstrument(const InstrumentSnapshot& s);
+    // An instrument just chosen in the selection: its description, channel and serial number;
+    // running: the running command works on it.
+    void showSelected(const std::string& description, bool running);
     // The texts shown, by field: "name", "channel", "description", "protocol", "version",
     // "serial", "state".
     QString field(const char* key) const;

@@ -21,6 +21,7 @@
 #endif
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_settings_store.h"
+#include "platform/version.h"
 #include "service/core/program_folder.h"
 
 #ifndef KRN_SHIPPED_DATA
@@ -32,14 +33,18 @@
 #endif
 
 int main(int argc, char** argv) {
-    // --help needs no window system.
+    // --help and --version need no window system.
     if (app::asksForHelp(argc, argv)) {
         std::cout << app::usageText();
         return 0;
     }
+    if (app::asksForVersion(argc, argv)) {
+        std::cout << "krnsetup " << platform::versionText() << "\n";
+        return 0;
+    }
     QApplication qt(argc, argv);
     QApplication::setApplicationName("krnsetup");
-    QApplication::setApplicationVersion("1.0.0");
+    QApplication::setApplicationVersion(platform::versionNumber());
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
     const app::CommandLine options = app::parseCommandLine(args);
@@ -90,6 +95,17 @@ int main(int argc, char** argv) {
                          *ports,          discovery, folder,
                          options.switches};
 
+    // The scripted close works in every state: a box or the password dialog that is up is
+    // closed with the program, which then ends as its close sequence says.
+    app::FMain* shown = nullptr;
+    if (options.quitAfterMs > 0)
+        QTimer::singleShot(options.quitAfterMs, &qt, [&shown] {
+            if (shown && !QApplication::activeModalWidget())
+                shown->close();
+            else
+                QCoreApplication::exit(0);
+        });
+
     app::QtDialogs dialogs;
     app::FPassword password;
     const app::AccessResult access =
@@ -105,6 +121,6 @@ int main(int argc, char** argv) {
     window.SetupCustomer(access.level);
     window.SetupMenu();
     window.show();
-    if (options.quitAfterMs > 0) QTimer::singleShot(options.quitAfterMs, &window, &QWidget::close);
+    shown = &window;
     return QApplication::exec();
 }

@@ -2,17 +2,21 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/clock_dialog.h"
 #include "app/communication_dialog.h"
 #include "app/font_dialog.h"
+#include "app/instrument_panel.h"
 #include "app/language_dialog.h"
 #include "app/menu_model.h"
 #include "app/profile_dialog.h"
@@ -23,6 +27,7 @@
 #include "instrument/connection.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_udp_socket.h"
+#include "platform/version.h"
 #include "service/core/conversation.h"
 #include "service/device/ethernet_commands.h"
 
@@ -97,6 +102,15 @@ void FMain::buildMenu() {
         a->setObjectName(e.name);
         actions_[e.name] = a;
     }
+    // The entries the commands add beyond the table, each before the entry it names.
+    for (const service::MenuPlacement& p : service::menuPlacements()) {
+        const auto next = std::find_if(menuTable().begin(), menuTable().end(),
+                                       [&](const MenuEntry& e) { return p.before == e.name; });
+        QAction* a = new QAction(QString::fromStdString(p.caption), this);
+        a->setObjectName(QString::fromStdString(p.name));
+        menus.at(next->parent)->insertAction(action(p.before), a);
+        actions_[p.name] = a;
+    }
     action("mnuSoloDifferenze")->setCheckable(true);
     // The workbench's own check mark, beside the differences mode: krnctl's --verify for every
     // command run from the menu.
@@ -108,7 +122,7 @@ void FMain::buildMenu() {
         "byte that stays wrong fails the command with its address");
     menus.at("mnuFile")->insertAction(action("mnuCambiaIdUSB"), verify);
     actions_["mnuVerifica"] = verify;
-    connect(verify, &QAction::toggled, this, [this](bool on) { verifica = on; });
+    connect(verify, &QAction::toggled, this, [this](bool on) { setVerifica(on); });
     auto enable = [this](const std::string& name) {
         QAction* a = action(name);
         a->setEnabled(true);
@@ -117,11 +131,24 @@ void FMain::buildMenu() {
     };
     connect(enable("mnuPreferenze"), &QAction::triggered, this, &FMain::chooseInstrument);
     for (const auto& [name, command] : service::menuCommands()) {
-        const std::string caption = withoutMnemonic(menuCaptions().at(name));
+        const std::string caption = withoutMnemonic(action(name)->text().toStdString());
         connect(enable(name), &QAction::triggered, this,
                 [this, command = command, caption] { run(command, caption); });
     }
     connect(enable("mnuExit"), &QAction::triggered, this, &QWidget::close);
+    // The workbench's own Help menu: which build this is and where its files are.
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setToolTipsVisible(true);
+    QAction* about = help->addAction("&About krnsetup...");
+    about->setObjectName("mnuAbout");
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(
+            this, "About krnsetup",
+            QString::fromStdString("krnsetup " + platform::versionText() +
+                                   "\nService and set-up tool for KRN Visual instruments\n\n"
+                                   "Program folder: " +
+                                   env_.folder));
+    });
 }
 
 QAction* FMain::action(const std::string& name) const {
@@ -133,6 +160,8 @@ void FMain::SetupMenu() {
     const MenuFlags flags = computeFlags(env_.commandLine, level_);
     for (const MenuEntry& e : menuTable())
         if (e.rule != Visibility::Design) action(e.name)->setVisible(visible(e.rule, flags));
+    // The verification is a service entry: shown where its neighbour, the differences mode, is.
+    action("mnuVerifica")->setVisible(visible(Visibility::F, flags));
     setWindowTitle("Ferro-Luxit Setup (Debug)");
     const QStringList v = QApplication::applicationVersion().split('.');
     version_->setText(QString("Version %1.%2.%3")
@@ -141,7 +170,7 @@ void FMain::SetupMenu() {
                           .arg(v.value(2, "0")));
     hideProgress();
     action("mnuSoloDifferenze")->setChecked(false);
-    soloDifferenze = false;
+    setSoloDifferenze(false);
 }
 
 void FMain::showStatus(const std::string& text) {
@@ -163,16 +192,21 @@ void FMain::setProgress(long value) {
 void FMain::hideProgress() {
     bar_->setVisible(false);
     status_->setVisible(false);
-    cancel_->setVisible(false);
+    cancel_->setVisible(running_);  // a running command can always be cancelled
 }
 
 void FMain::processEvents() {
     QApplication::processEvents();
 }
 
+bool FMain::showFolder(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
 void FMain::showClockDialog(instrument::UCKRNVisual& control) {
     FDataOra dialog(control, env_.clock, this);
     dialog.exec();
+    if (dialog.sent()) activity.push_back("instrument clock set from the computer's");
 }
 
 void FMain::closeEvent(QCloseEvent* event) {
@@ -195,6 +229,8 @@ std::optional<std::string> FMain::selectInstrument(const std::string& title,
     const auto result = dialog.LoadForm(title, options);
     if (!result.ok || result.description.empty()) return std::nullopt;
     commandInstrument_ = result.description;
+    // From here on the panel names the instrument the command works on.
+    panel_->showSelected(result.description, running_);
     return result.description;
 }
 
@@ -229,6 +265,7 @@ void FMain::chooseInstrument() {
     if (auto d = service::selectInstrument(*this)) {
         chosen_ = *d;
         rememberInstrument(env_.settings, env_.application, chosen_);
+        panel_->showSelected(chosen_, false);
     }
 }
 
@@ -236,11 +273,14 @@ service::Outcome FMain::run(service::MenuCommand command, const std::string& cap
     if (running_) return service::Outcome::Refused;
     running_ = true;
     menuBar()->setEnabled(false);
+    cancel_->setVisible(true);
     beginCommand();
-    const service::Outcome outcome = service::runCommand(*this, command);
+    service::Outcome outcome = service::runCommand(*this, command);
+    if (dialogOutcome_ && outcome == service::Outcome::Done) outcome = *dialogOutcome_;
     endCommand(caption, outcome);
     menuBar()->setEnabled(true);
     running_ = false;
+    cancel_->setVisible(false);
     return outcome;
 }
 
@@ -256,6 +296,10 @@ bool FMain::ApriCollegamento() {
 void FMain::showCommunicationTest(const std::string& description) {
     FTestComm dialog(description, *this, this);
     dialog.exec();
+    controller_->clearCancel();  // Exit stops an attempt under way, and nothing else
+    activity.push_back("OK: " + std::to_string(dialog.okCount()) +
+                       "  NO: " + std::to_string(dialog.noCount()));
+    if (dialog.okCount() == 0 && dialog.noCount() > 0) dialogOutcome_ = service::Outcome::Failed;
     // A USB attempt never opens the instrument control; an OK attempt still reached it.
     if (dialog.okCount() > 0 && !reached_) {
         reached_ = InstrumentSnapshot{};
@@ -279,6 +323,8 @@ void FMain::showFontBuilder() {
 void FMain::showScreenCopy(const std::string& description, bool menuMode) {
     FCopiaDisplay dialog(env_, *this, this);
     dialog.ShowForm(description, menuMode);
+    if (dialog.started() && dialog.lastEnd() == service::ScreenCopyEnd::NoLink)
+        dialogOutcome_ = service::Outcome::Failed;
 }
 
 }  // namespace app

@@ -17,6 +17,7 @@
 #include "service/core/menu_commands.h"
 
 class QAction;
+class QMenu;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -62,6 +63,7 @@ public:
     service::ProgressView& progressView() override { return *this; }
     std::optional<std::string> selectInstrument(const std::string& title,
                                                 const krnlink::SelectionOptions& options) override;
+    bool showFolder(const std::string& path) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
@@ -98,6 +100,7 @@ protected:
 
 private:
     void buildMenu();
+    // File > "Open program folder": the folder of the tool's files, in the file manager.
     // The workbench under the menu and the status bar (main_window_workbench.cpp).
     void buildWorkbench();
     void beginCommand();
@@ -128,6 +131,9 @@ private:
     ActivityLog log_;
     std::string commandInstrument_;  // chosen during the running command
     std::optional<InstrumentSnapshot> reached_;
+    // How a command's own dialog ended when that says more than the command's outcome (a
+    // communication test with no OK, a screen copy that reached nothing).
+    std::optional<service::Outcome> dialogOutcome_;
 };
 
 }  // namespace app

@@ -38,6 +38,12 @@ void FMain::buildWorkbench() {
         noteClosing();
         if (previous) previous();
     };
+    // Between the probes and attempts of a silent instrument the window repaints and takes the
+    // Cancel button, which gives an open up.
+    link.betweenWaits = [this] {
+        processEvents();
+        return !controller_->Annullando();
+    };
 }
 
 void FMain::noteClosing() {
@@ -48,6 +54,7 @@ void FMain::noteClosing() {
 void FMain::beginCommand() {
     commandInstrument_.clear();
     reached_.reset();
+    dialogOutcome_.reset();
     recorder_.take();
 }
 
@@ -57,6 +64,9 @@ void FMain::endCommand(const std::string& caption, service::Outcome outcome) {
     entry.command = caption;
     entry.result = outcome;
     entry.message = recorder_.take();
+    // What the command did beyond its boxes: values written, files saved, counts.
+    for (const std::string& line : activity)
+        entry.message += (entry.message.empty() ? "" : " / ") + line;
     if (reached_ || !commandInstrument_.empty()) {
         InstrumentSnapshot s;
         if (reached_)
@@ -69,6 +79,8 @@ void FMain::endCommand(const std::string& caption, service::Outcome outcome) {
     }
     log_.add(entry);
     activity_->add(entry);
+    // The last thing done stays in the status line until the next command (a file saved).
+    if (!activity.empty()) showStatus(activity.back());
 }
 
 }  // namespace app

@@ -15,7 +15,10 @@ QString filterText(const std::vector<platform::FileFilter>& filters) {
     for (const auto& f : filters) {
         QStringList patterns;
         for (const auto& p : f.patterns) patterns << QString::fromStdString(p);
-        parts << QString::fromStdString(f.description) + " (" + patterns.join(' ') + ")";
+        // A description that names its patterns already ("Immagine (*.bmp)") keeps its words.
+        const QString description = QString::fromStdString(f.description);
+        const QString named = "(" + patterns.join(' ') + ")";
+        parts << (description.endsWith(named) ? description : description + " " + named);
     }
     return parts.join(";;");
 }
@@ -64,6 +67,7 @@ QMessageBox::Icon iconFor(platform::MessageIcon i) {
 platform::MessageResult QtDialogs::message(const platform::MessageBox& box) {
     QMessageBox m(parent_);
     m.setText(QString::fromStdString(box.text));
+    if (!box.informative.empty()) m.setInformativeText(QString::fromStdString(box.informative));
     m.setWindowTitle(box.title.empty() ? QApplication::applicationName()
                                        : QString::fromStdString(box.title));
     m.setIcon(iconFor(box.icon));

@@ -1,5 +1,6 @@
 #include "app/screen_copy_dialog.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -41,6 +42,12 @@ FCopiaDisplay::FCopiaDisplay(Environment& env, service::CommandHost& host, QWidg
     connect(start_, &QPushButton::clicked, this, &FCopiaDisplay::cmdStartCopia_Click);
     connect(save_, &QPushButton::clicked, this, &FCopiaDisplay::cmdSalva_Click);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    // A silent instrument is waited for probe by probe; the dialog repaints in between and a
+    // close request gives the open up.
+    control_->link().betweenWaits = [this] {
+        QApplication::processEvents();
+        return !host_.controller().Annullando();
+    };
 }
 
 FCopiaDisplay::~FCopiaDisplay() = default;
@@ -76,6 +83,7 @@ void FCopiaDisplay::enableButtons(bool on) {
 void FCopiaDisplay::cmdStartCopia_Click() {
     if (running_) return;
     running_ = true;
+    started_ = true;
     enableButtons(false);
     lastEnd_ = copy_->start(host_, description_, {*control_, serial_.get(), socket_.get()},
                             [this] { redraw(); });

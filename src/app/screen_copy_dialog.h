@@ -27,6 +27,8 @@ public:
     void cmdStartCopia_Click();
     void cmdSalva_Click();
     service::ScreenCopyEnd lastEnd() const { return lastEnd_; }
+    // Whether a copy was started.
+    bool started() const { return started_; }
     const service::ScreenCopy& copy() const { return *copy_; }
     QLabel* Picture1() { return picture_; }
 
@@ -49,6 +51,7 @@ private:
     QPushButton* save_;
     QPushButton* close_;
     bool running_ = false;
+    bool started_ = false;
     service::ScreenCopyEnd lastEnd_ = service::ScreenCopyEnd::NoLink;
 };
 

@@ -40,7 +40,8 @@ FSceltaStrumento::FSceltaStrumento(Environment& env, platform::Dialogs& dialogs,
     list_->setHeaderLabels({tr("Name"), tr("Port/SN"), tr("Info")});
     list_->setRootIsDecorated(false);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Column widths in the proportion of the original twips: 4100, 2000, 1500.
+    // The name column is about twice the port column, the information column a little narrower
+    // than the port: names are long, port texts and serial numbers short.
     list_->setColumnWidth(0, 270);
     list_->setColumnWidth(1, 140);
     list_->setColumnWidth(2, 110);

@@ -1,7 +1,8 @@
 #pragma once
 // FListaSN: the serial-number list in "Courier New". In edit mode (type 0) the list alone, saved
 // by the close button; in program mode (type 3 or 4) the serial number, name and user fields and
-// the program button, which assigns the number under the list's lock.
+// the program button, which assigns the number under the list's lock. Both buttons merge the
+// edited list with the lines other stations added meanwhile. A missing list may be created empty.
 #include <QDialog>
 #include <optional>
 
@@ -35,11 +36,16 @@ public:
 
 private:
     void show(const std::vector<std::string>& lines);
+    std::vector<std::string> shownLines() const;
+    void reload();
+    bool offerNewList();
     void box(const std::string& text);
+    void notice(const std::string& text);
 
     service::CommandHost& host_;
     int type_ = 0;
     std::string path_;
+    std::vector<std::string> loaded_;  // the list as read when the dialog opened
     long proposed_ = 0;
     std::optional<resources::SerialAssignment> assignment_;
     QPlainTextEdit* list_;

@@ -84,7 +84,9 @@ public:
         auto chars =
             read([&] { return c_.ReadNVRamBytes(address + 1, std::min<int>(*length, slot)); });
         if (!chars) return std::nullopt;
-        return platform::cp1252ToUtf8(std::string(chars->begin(), chars->end()));
+        // The display ends a text at its first NUL; the padding after it is not saved.
+        const auto end = std::find(chars->begin(), chars->end(), std::uint8_t{0});
+        return platform::cp1252ToUtf8(std::string(chars->begin(), end));
     }
 
 private:

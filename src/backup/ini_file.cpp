@@ -469,7 +469,12 @@ std::int32_t IniFile::PreparaRiga(std::int32_t i) {
 void IniFile::writeValue(const std::string& afterName) {
     if (indiceTarget_ == 0) return;  // no key searched
     const std::int32_t line = PreparaRiga(indiceTarget_);
-    righe_[static_cast<std::size_t>(line)] = nomeTarget_ + "=" + afterName;
+    // A line break would end the key's line inside its value and make the rest of the value a
+    // line of its own (a key of its own, for a reader): each one becomes a blank.
+    std::string value = afterName;
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    righe_[static_cast<std::size_t>(line)] = nomeTarget_ + "=" + value;
     indiceTarget_ = line;
     modificato_ = true;
 }

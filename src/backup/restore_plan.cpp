@@ -9,6 +9,7 @@
 #include "backup/key_table.h"
 #include "backup/restore_users.h"
 #include "link/instrument_description.h"
+#include "platform/text_checks.h"
 
 namespace backup {
 namespace {
@@ -59,13 +60,10 @@ public:
         return v;
     }
     // The value a field of `width` bytes gets, after the key's number was multiplied by scale
-    // and converted; a refusal when it does not fit.
-    std::optional<std::int64_t> fit(const std::string& key, double value, int width, bool whole) {
+    // and converted: rounded to the nearest integer, halves to even, as the store's integer
+    // readers do; a refusal when it does not fit.
+    std::optional<std::int64_t> fit(const std::string& key, double value, int width) {
         if (refused()) return std::nullopt;
-        if (whole && value != std::floor(value)) {
-            refuse(key, "is not a whole number");
-            return std::nullopt;
-        }
         const double r = std::nearbyint(value);
         const auto [low, high] = rangeOf(width);
         if (!std::isfinite(r) || r < static_cast<double>(low) || r > static_cast<double>(high)) {
@@ -82,7 +80,7 @@ public:
         const double x =
             (row.value == Value::Single ? static_cast<double>(static_cast<float>(*v)) : *v) *
             row.scale;
-        return fit(key, x, row.width(), row.scale == 1);
+        return fit(key, x, row.width());
     }
 
     void write(std::int32_t address, int width, std::int64_t value) {
@@ -147,7 +145,7 @@ void Planner::numericRow(const KeySpec& r) {
             rate *= 5;
         else if (F_ >= 1000 && L_ < 1000)
             rate = std::max(1.0, std::nearbyint(rate / 5.0));
-        if (auto x = fit(*key, rate, 1, true)) write(r.address, 1, *x);
+        if (auto x = fit(*key, rate, 1)) write(r.address, 1, *x);
         return;
     }
     auto v = fieldValue(r, *key);
@@ -171,7 +169,7 @@ void Planner::coefficient(const KeySpec& r, const char* legacy) {
         if (v && !oldTarget) *v = std::nearbyint(*v / 2);
     }
     if (!v) return;
-    if (auto x = fit(key, *v, 1, true)) write(r.address, 1, *x);
+    if (auto x = fit(key, *v, 1)) write(r.address, 1, *x);
 }
 
 void Planner::textRow(const KeySpec& r) {
@@ -185,7 +183,11 @@ void Planner::textRow(const KeySpec& r) {
     auto key = present(r);
     if (!key) return;
     const bool scrambled = r.value == Value::Scrambled && *key == r.key;
-    const std::string value = scrambled ? f_.ValPassword(r.scramble) : f_.ValString();
+    std::string value = scrambled ? f_.ValPassword(r.scramble) : f_.ValString();
+    // A text ends at its first NUL, as on the display: earlier backups kept the padding.
+    value.erase(std::min(value.find('\0'), value.size()));
+    // The instrument shows and keeps texts without control characters.
+    if (platform::hasControlCharacter(value)) return refuse(*key, "holds a control character");
     if (r.exception == Exception::SupplementaryName) {
         if (L_ >= 45)
             writeText(314, value.empty() ? "METRO" : value, 13);
@@ -253,7 +255,7 @@ void options(Planner& p, int T) {
     for (const Legacy& l : legacy) {
         if (!p.has(l.key)) continue;
         auto v = p.number(l.key);
-        auto value = v ? p.fit(l.key, *v, 1, true) : std::nullopt;
+        auto value = v ? p.fit(l.key, *v, 1) : std::nullopt;
         if (!value) return;
         for (int bit = 0; bit < l.bits; ++bit) {
             if (!((*value >> bit) & 1)) continue;
@@ -286,12 +288,12 @@ void types(Planner& p, const RestoreGroups& g) {
                               outKey = "TYPE_OUT" + std::to_string(i);
             if (p.has(inKey)) {
                 auto v = p.number(inKey);
-                auto t = v ? p.fit(inKey, *v, 1, true) : std::nullopt;
+                auto t = v ? p.fit(inKey, *v, 1) : std::nullopt;
                 if (t) in[i] = static_cast<std::int32_t>(adaptInput(*t, p.F_, p.L_));
             }
             if (p.has(outKey)) {
                 auto v = p.number(outKey);
-                auto t = v ? p.fit(outKey, *v, 1, true) : std::nullopt;
+                auto t = v ? p.fit(outKey, *v, 1) : std::nullopt;
                 if (t) out[i] = static_cast<std::int32_t>(*t);
             }
         }
@@ -328,23 +330,28 @@ void users(Planner& p) {
         password = p.f_.ValString();
     list.hardware.Codice = static_cast<std::int32_t>(krnlink::leadingNumber(password) & 0xFFFF);
     list.hardware.Nome = p.has("NOMEHW") ? krnlink::trim(p.f_.ValString()) : "";
+    if (platform::hasControlCharacter(list.hardware.Nome))
+        return p.refuse("NOMEHW", "holds a control character");
     if (list.hardware.Nome.empty()) list.hardware.Nome = "ADMIN";
     list.hardware.Diritti = instrument::Users::kTuttiDiritti;
     std::int64_t count = 0;
     if (p.has("NUTENTI")) {
         auto v = p.number("NUTENTI");
         if (!v) return;
-        if (*v < 0 || *v > instrument::Users::kMassimoOperatori + 1 || *v != std::floor(*v)) {
+        const double n = std::nearbyint(*v);
+        if (n < 0 || n > instrument::Users::kMassimoOperatori + 1) {
             p.refuse("NUTENTI", "is not a number of operators (0 to 16)");
             return;
         }
-        count = static_cast<std::int64_t>(*v);
+        count = static_cast<std::int64_t>(n);
     }
     for (int i = 1; i <= count && !p.refused(); ++i) {
         const std::string n = std::to_string(i);
         if (!p.has("NOMEUT" + n)) break;
         OperatorEntry e;
         e.op.Nome = p.f_.ValString();
+        if (platform::hasControlCharacter(e.op.Nome))
+            return p.refuse("NOMEUT" + n, "holds a control character");
         if (!p.has("PWUT" + n)) break;
         const std::string code = p.f_.ValPassword(K4);
         auto c = IniFile::parseWholeNumber(code);
@@ -355,7 +362,7 @@ void users(Planner& p) {
         e.op.Codice = static_cast<std::int32_t>(*c);
         if (p.has("PERUT" + n)) {
             auto v = p.number("PERUT" + n);
-            auto rights = v ? p.fit("PERUT" + n, *v, 2, true) : std::nullopt;
+            auto rights = v ? p.fit("PERUT" + n, *v, 2) : std::nullopt;
             if (!rights) return;
             e.op.Diritti = static_cast<std::int32_t>(*rights & 0xFFFF);
             e.rightsKnown = true;

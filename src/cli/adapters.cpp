@@ -47,6 +47,9 @@ std::unique_ptr<platform::UsbBridge> usbBridge() {
 std::unique_ptr<platform::GlyphRenderer> glyphRenderer() {
     return nullptr;
 }
+bool writesPng() {
+    return false;
+}
 bool writePngFromBitmap(const std::vector<std::uint8_t>&, const std::string&) {
     return false;
 }
@@ -59,6 +62,9 @@ bool stdinIsTerminal() {
 }
 bool stderrIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
+}
+bool stdoutIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
 }
 void installInterruptHandlers(void (*handler)(int)) {
     // The C runtime puts the default back before it calls the handler: a second Ctrl-C ends
@@ -87,6 +93,9 @@ std::unique_ptr<platform::UsbBridge> usbBridge() {
 std::unique_ptr<platform::GlyphRenderer> glyphRenderer() {
     return std::make_unique<platform::qt::QtGlyphRenderer>();
 }
+bool writesPng() {
+    return true;
+}
 bool writePngFromBitmap(const std::vector<std::uint8_t>& bitmap, const std::string& path) {
     return platform::qt::writePngFromBitmap(bitmap, path);
 }
@@ -99,6 +108,9 @@ bool stdinIsTerminal() {
 }
 bool stderrIsTerminal() {
     return ::isatty(STDERR_FILENO) != 0;
+}
+bool stdoutIsTerminal() {
+    return ::isatty(STDOUT_FILENO) != 0;
 }
 void installInterruptHandlers(void (*handler)(int)) {
     struct sigaction action {};

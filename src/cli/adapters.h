@@ -22,12 +22,15 @@ std::unique_ptr<platform::SettingsStore> settings();
 std::unique_ptr<platform::UsbBridge> usbBridge();
 // The font builder's drawing surface; nullptr where this build has none.
 std::unique_ptr<platform::GlyphRenderer> glyphRenderer();
+// Whether this build writes PNG files (krnctl.exe has no encoder and writes bitmaps only).
+bool writesPng();
 // PNG files; false when the file cannot be written or this build writes no PNG.
 bool writePngFromBitmap(const std::vector<std::uint8_t>& bitmap, const std::string& path);
 bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std::uint8_t>>& glyphs,
                      int width, const std::string& caption);
 bool stdinIsTerminal();
 bool stderrIsTerminal();
+bool stdoutIsTerminal();
 // Ctrl-C (and SIGTERM where there is one) raises the interrupt flag; a second one ends krnctl.
 void installInterruptHandlers(void (*handler)(int));
 

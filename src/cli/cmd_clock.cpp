@@ -1,6 +1,5 @@
 // krnctl clock: the instrument's date and time beside the computer's, and setting it; krnctl
 // comm-test: the communication test.
-#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -12,13 +11,6 @@
 
 namespace cli {
 namespace {
-
-std::string text(const platform::LocalDateTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return buf;
-}
 
 // The clock dialog of krnctl: "Send" when --set was given, then one reading, printed.
 int runClock(Context& ctx, bool set) {
@@ -37,14 +29,14 @@ int runClock(Context& ctx, bool set) {
         }
         if (ctx.options().json) {
             std::cout << Json::object()
-                             .add("Strumento", text(r->instrument))
-                             .add("PC", text(r->pc))
+                             .add("Strumento", platform::dateTimeText(r->instrument))
+                             .add("PC", platform::dateTimeText(r->pc))
                              .add("Differenza", static_cast<std::int64_t>(r->difference))
                              .str()
                       << "\n";
         } else {
-            std::cout << "Instrument: " << text(r->instrument) << "\n"
-                      << "PC:         " << text(r->pc) << "\n"
+            std::cout << "Instrument: " << platform::dateTimeText(r->instrument) << "\n"
+                      << "PC:         " << platform::dateTimeText(r->pc) << "\n"
                       << "Difference: " << r->difference << " s\n";
         }
     };

@@ -1,5 +1,7 @@
 // krnctl job, users, io: the instrument's jobs, operators and input/output functions.
-#include <cstdio>
+#include <algorithm>
+#include <array>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -71,13 +73,6 @@ Json phaseJson(const instrument::FaseLavoro& f) {
     return p;
 }
 
-std::string dateText(const platform::LocalDateTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return buf;
-}
-
 int runJobShow(Context& ctx, int numero) {
     return runSession(ctx, false, [&] {
         auto& c = ctx.instrument();
@@ -97,7 +92,7 @@ int runJobShow(Context& ctx, int numero) {
                              .add("PosizioneLavoro", j.PosizioneLavoro)
                              .add("NomeLavoro", j.NomeLavoro)
                              .add("CodiceLavoro", j.CodiceLavoro)
-                             .add("DataModifiche", dateText(j.DataModifiche))
+                             .add("DataModifiche", platform::dateTimeText(j.DataModifiche))
                              .add("NumeroBuoni", j.NumeroBuoni)
                              .add("NumeroScarti", j.NumeroScarti)
                              .add("NumeroMassimoScarti", j.NumeroMassimoScarti)
@@ -111,8 +106,8 @@ int runJobShow(Context& ctx, int numero) {
         }
         std::cout << "Job " << j.PosizioneLavoro << ": " << j.NomeLavoro
                   << (j.CodiceLavoro.empty() ? "" : "  code " + j.CodiceLavoro) << "\n"
-                  << "Changed " << dateText(j.DataModifiche) << ", good " << j.NumeroBuoni
-                  << ", rejected " << j.NumeroScarti << "\n";
+                  << "Changed " << platform::dateTimeText(j.DataModifiche) << ", good "
+                  << j.NumeroBuoni << ", rejected " << j.NumeroScarti << "\n";
         for (std::size_t p = 0; p < j.fasi.size(); ++p) {
             const auto& f = j.fasi[p];
             std::cout << "Phase " << p + 1 << " " << f.NomeFase
@@ -188,32 +183,34 @@ int runUsers(Context& ctx) {
     });
 }
 
+// The inputs or the outputs: "  n  name" lines under their title, or the JSON entries (number
+// under `key`, function, name).
+Json ioList(Context& ctx, const char* title, const char* key, int count,
+            const std::array<std::int32_t, 16>& functions,
+            const std::function<std::string(int)>& name) {
+    Json list = Json::array();
+    if (!ctx.options().json) std::cout << title << ":\n";
+    for (int i = 0; i < std::min(count, 16); ++i) {
+        if (ctx.options().json)
+            list.push(Json::object()
+                          .add(key, i + 1)
+                          .add("Funzione", functions[static_cast<std::size_t>(i)])
+                          .add("Nome", name(i)));
+        else
+            std::cout << "  " << i + 1 << "  " << name(i) << "\n";
+    }
+    return list;
+}
+
 int runIo(Context& ctx) {
     return runSession(ctx, false, [&] {
         auto& c = ctx.instrument();
         const auto& id = c.identity();
         const auto& io = c.io();
-        Json inputs = Json::array(), outputs = Json::array();
-        if (!ctx.options().json) std::cout << "Inputs:\n";
-        for (int i = 0; i < std::min<int>(id.NumeroMassimoIngressi, 16); ++i) {
-            if (ctx.options().json)
-                inputs.push(Json::object()
-                                .add("Ingresso", i + 1)
-                                .add("Funzione", io.FunzioniInput[static_cast<std::size_t>(i)])
-                                .add("Nome", c.NomeInput(i)));
-            else
-                std::cout << "  " << i + 1 << "  " << c.NomeInput(i) << "\n";
-        }
-        if (!ctx.options().json) std::cout << "Outputs:\n";
-        for (int i = 0; i < std::min<int>(id.NumeroMassimoUscite, 16); ++i) {
-            if (ctx.options().json)
-                outputs.push(Json::object()
-                                 .add("Uscita", i + 1)
-                                 .add("Funzione", io.FunzioniOutput[static_cast<std::size_t>(i)])
-                                 .add("Nome", c.NomeOutput(i)));
-            else
-                std::cout << "  " << i + 1 << "  " << c.NomeOutput(i) << "\n";
-        }
+        const Json inputs = ioList(ctx, "Inputs", "Ingresso", id.NumeroMassimoIngressi,
+                                   io.FunzioniInput, [&](int i) { return c.NomeInput(i); });
+        const Json outputs = ioList(ctx, "Outputs", "Uscita", id.NumeroMassimoUscite,
+                                    io.FunzioniOutput, [&](int i) { return c.NomeOutput(i); });
         if (ctx.options().json)
             std::cout << Json::object()
                              .add("Ingressi", inputs)

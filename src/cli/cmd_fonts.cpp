@@ -15,7 +15,7 @@ struct FontOptions {
     std::string format = "8x10";
     std::string font;
     int size = 0;
-    bool bold = false;
+    bool bold = true;  // the preferences' default in every group
     bool italic = false;
     int x = 0;
     int y = 0;
@@ -42,7 +42,10 @@ int runBuild(Context& ctx, const FontOptions& o, CLI::App* app) {
             "krnctl: this build draws no fonts; build them with krnsetup or krnctl on Linux");
         return kUsage;
     }
-    const service::FontBuild b = service::createFontFile(ctx, *renderer, format, font, o.output);
+    // A preview alone only looks: the program folder's font file stays as it is.
+    const bool writeFile = o.preview.empty() || !o.output.empty();
+    const service::FontBuild b =
+        service::createFontFile(ctx, *renderer, format, font, o.output, writeFile);
     if (b.outcome != service::Outcome::Done) return exitCode(b.outcome);
     const auto g = resources::fontGeometry(format);
     const std::string caption = o.format + "  " + b.family + " " + std::to_string(font.size) +
@@ -58,14 +61,15 @@ int runBuild(Context& ctx, const FontOptions& o, CLI::App* app) {
                          .add("Formato", o.format)
                          .add("FontName", font.name)
                          .add("Font", b.family)
-                         .add("File", b.path)
+                         .add("File", writeFile ? b.path : std::string())
                          .add("Caratteri", static_cast<std::int64_t>(b.glyphs.size()))
                          .str()
                   << "\n";
     } else {
         std::cout << "Font: " << b.family
                   << (b.family == font.name ? "" : " (asked for " + font.name + ")") << "\n"
-                  << "Written: " << b.path << " (" << b.glyphs.size() << " characters)\n";
+                  << (writeFile ? "Written: " + b.path : std::string("No font file written"))
+                  << " (" << b.glyphs.size() << " characters)\n";
         if (!o.preview.empty()) std::cout << "Preview: " << o.preview << "\n";
     }
     return kDone;
@@ -87,7 +91,7 @@ static void addFontsCommands(CLI::App& app, std::vector<Command>& commands) {
                       "Font family (default: Small Fonts for 6x6, Lucida Console otherwise)");
     build->add_option("--size", o->size, "Point size (default 6 for 6x6, 8 otherwise)")
         ->check(CLI::Range(1, 72));
-    build->add_flag("--bold", o->bold, "Bold");
+    build->add_flag("--bold,!--no-bold", o->bold, "Bold (the default; --no-bold for regular)");
     build->add_flag("--italic", o->italic, "Italic");
     build->add_option("--x", o->x, "Horizontal offset in the cell, pixels (default 0)")
         ->check(CLI::Range(-20, 20));
@@ -96,7 +100,8 @@ static void addFontsCommands(CLI::App& app, std::vector<Command>& commands) {
                      "Vertical offset in the cell, pixels (default -2 for 6x6, -3 otherwise)")
         ->check(CLI::Range(-20, 20));
     build->add_option("--preview", o->preview,
-                      "Also write an enlarged picture of every glyph (PNG)");
+                      "Write an enlarged picture of every glyph (PNG); without -o no font file "
+                      "is written");
     build->add_option("-o,--output", o->output,
                       "File to write (default: the format's file in the program folder)");
     commands.push_back({build, [o, build](Context& ctx) { return runBuild(ctx, *o, build); }});

@@ -17,7 +17,6 @@ struct FormatOptions {
     bool lumbro = false;
     bool resetCounters = false;
     bool differencesOnly = false;
-    bool yes = false;
 };
 
 int runFormat(Context& ctx, const FormatOptions& o) {
@@ -33,10 +32,7 @@ int runFormat(Context& ctx, const FormatOptions& o) {
         }
         ctx.answerProfile(*letto.profilo);
     }
-    // --yes answers the two confirmations of the standard flow (the Lumbro flow has none).
-    if (o.yes && !o.lumbro)
-        ctx.answerQuestions({platform::MessageResult::Yes, platform::MessageResult::Yes});
-    ctx.soloDifferenze = o.differencesOnly;
+    ctx.setSoloDifferenze(o.differencesOnly);
     const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {
         return o.lumbro ? service::formatInstrumentLumbro(host, o.resetCounters)
                         : service::formatInstrument(host, o.resetCounters);
@@ -68,7 +64,6 @@ static void addFormatCommand(CLI::App& app, std::vector<Command>& commands) {
     format->add_flag(
         "--differences-only", o->differencesOnly,
         "Write nothing: log every byte that differs to Diff.asm in the program folder");
-    format->add_flag("--yes", o->yes, "Answer Yes to both questions");
     commands.push_back({format, [o](Context& ctx) { return runFormat(ctx, *o); }});
 }
 

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "instrument/options.h"
+#include "service/settings/nvram_writes.h"
 
 namespace cli {
 namespace {
@@ -15,8 +16,18 @@ struct Field {
     std::int64_t value;
 };
 
-std::string stateText(const instrument::UCKRNVisual& c) {
-    if (!c.UpdateMode()) return "ready";
+// Whether the header 0..11 holds this instrument's whole signature ("FontOK", font type, "KRNV",
+// format number): a format or a send broken off leaves part of it cleared, which the
+// configuration read, looking at "KRNV" and the format number only, does not see. Nothing while
+// the loader runs.
+using Signature = std::optional<bool>;
+
+constexpr const char* kSignatureInvalid =
+    "the header's signature is not valid (a format or a text send was broken off): format "
+    "the instrument again";
+
+std::string stateText(const instrument::UCKRNVisual& c, Signature valid) {
+    if (!c.UpdateMode()) return valid.value_or(true) ? "ready" : std::string(kSignatureInvalid);
     switch (c.StatoConfigurazione()) {
         case 3:
             return "update mode: NVRAM not formatted (signature missing)";
@@ -80,11 +91,12 @@ std::vector<std::string> activeOptions(instrument::UCKRNVisual& c) {
     return out;
 }
 
-void printJson(instrument::UCKRNVisual& c) {
+void printJson(instrument::UCKRNVisual& c, Signature valid) {
     const auto& v = c.values();
     const bool mapped = !c.UpdateMode();
     Json doc = Json::object();
     doc.add("Nome", c.Nome()).add("Versione", c.Versione()).add("stato", c.StatoConfigurazione());
+    if (valid) doc.add("FirmaValida", *valid);
     for (const Flag& f : flags(c)) doc.add(f.name, f.value);
     if (mapped) {
         for (const Field& f : fields(c)) doc.add(f.name, f.value);
@@ -113,10 +125,11 @@ void row(const std::string& label, const std::string& value) {
     std::cout << name << value << "\n";
 }
 
-void printText(instrument::UCKRNVisual& c) {
+void printText(instrument::UCKRNVisual& c, Signature valid) {
     const auto& v = c.values();
     row("Instrument", c.Nome().empty() ? "(no name)" : c.Nome());
-    row("State", stateText(c));
+    row("State", stateText(c, valid));
+    if (valid) row("Signature", *valid ? "valid" : "not valid");
     row("Protocol", std::to_string(c.Protocollo()) + "-" + std::to_string(c.Estensioni()));
     row("Version", c.Versione());
     if (c.UpdateMode()) return;
@@ -146,14 +159,16 @@ void printText(instrument::UCKRNVisual& c) {
 int runIdentify(Context& ctx) {
     return runSession(ctx, false, [&] {
         auto& c = ctx.instrument();
-        if (!c.UpdateMode() && !c.LeggiContaColpi()) {
+        Signature valid;
+        if (!c.LoaderAttivo()) valid = service::testataValida(c);
+        if ((!c.UpdateMode() && !c.LeggiContaColpi()) || (!c.LoaderAttivo() && !valid)) {
             ctx.communicationError(ctx.description());
             return kInstrumentFailed;
         }
         if (ctx.options().json)
-            printJson(c);
+            printJson(c, valid);
         else
-            printText(c);
+            printText(c, valid);
         return kDone;
     });
 }

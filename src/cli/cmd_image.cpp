@@ -79,6 +79,7 @@ int runBuild(Context& ctx, const ImageOptions& o) {
             v.versione = std::stof(c.Versione());
             v.memorySize = c.MemorySize();
             v.fbSize = c.identity().FielBusMemorySize;
+            v.dimensioneLavoro = c.identity().DimensioneLavori();
             v.elettrica = c.PressaElettrica();
             v.formatoFont = c.FormatoFONT();
             v.formatoNVRAM = c.FormatoNVRAM();
@@ -100,6 +101,10 @@ int runBuild(Context& ctx, const ImageOptions& o) {
     if (!im.erroreFile.empty()) {
         ctx.message("krnctl: " + im.erroreFile);
         return kFileError;
+    }
+    if (!im.erroreProfilo.empty()) {
+        ctx.message("krnctl: no image is built from " + o.profile + ": " + im.erroreProfilo);
+        return kRefused;
     }
     if (!im.avviso.empty()) ctx.message(im.avviso);
     if (ctx.options().json) {

@@ -18,7 +18,7 @@ int runExchange(Context& ctx, const std::vector<std::string>& byteTexts) {
         }
         bytes.push_back(*b);
     }
-    if (bytes.empty() || bytes.size() > 48) {
+    if (bytes.empty() || bytes.size() > krnlink::Request::kMaxBytes) {
         ctx.message("krnctl: exchange takes a command code and at most 47 argument bytes");
         return kUsage;
     }
@@ -26,17 +26,18 @@ int runExchange(Context& ctx, const std::vector<std::string>& byteTexts) {
     if (desc.empty()) return kUsage;
     if (!ctx.open(desc, false)) return kInstrumentFailed;
 
-    auto& in = ctx.instrument();
-    in.BufferTx()[0] = static_cast<std::uint8_t>(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), in.BufferTx().begin() + 1);
-    const bool ok = in.EseguiTransazione(false);
-    in.ChiudiPortaComunicazione();
+    // The request goes into BufferTx through the link, the one place that counts LEN; the
+    // exchange is the link's own primitive, with its attempts.
+    auto& link = ctx.instrument().link();
+    link.prepare(krnlink::Request(bytes[0]).bytes(std::span(bytes).subspan(1)));
+    const bool ok = link.EseguiTransazione(false);
+    link.ChiudiPortaComunicazione();
     if (!ok) {
         ctx.message("krnctl: no valid answer to command " + std::to_string(bytes[0]) +
                     " (missing or wrong echo, bad length or checksum)");
         return kInstrumentFailed;
     }
-    const auto& rx = in.BufferRx();
+    const auto& rx = link.BufferRx;
     platform::Bytes data(rx.begin() + 1, rx.begin() + 1 + rx[0]);
     if (ctx.options().json) {
         Json values = Json::array();

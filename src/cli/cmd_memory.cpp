@@ -28,14 +28,6 @@ std::string orMemoryFile(Context& ctx, const std::string& file) {
 
 int runExport(Context& ctx, const std::optional<std::string>& from,
               const std::optional<std::string>& to, const std::string& file, bool perByte) {
-    // The export would write an empty file and call it done.
-    if ((from ? nvramAddressValue(*from) : 0) >
-        (to ? nvramAddressValue(*to) : service::kUltimoIndirizzoExport)) {
-        ctx.message("krnctl: --from lies above --to (" +
-                    std::to_string(service::kUltimoIndirizzoExport) +
-                    " without --to): the range is empty");
-        return kUsage;
-    }
     ctx.answerInputs({from ? InputAnswer::of(*from) : InputAnswer::keep(),
                       to ? InputAnswer::of(*to) : InputAnswer::keep()});
     const service::MemoryExportOptions options{orMemoryFile(ctx, file), perByte};
@@ -64,7 +56,7 @@ int runImport(Context& ctx, const std::string& file) {
 int runJobs(Context& ctx, const std::string& file, bool save) {
     return runSession(ctx, true, [&] {
         const service::Outcome outcome =
-            save ? service::saveJobs(ctx, file) : service::restoreJobs(ctx, file);
+            save ? service::SalvaLavori(ctx, file) : service::RipristinaLavori(ctx, file);
         return finish(ctx, outcome, file, save ? "jobs saved to" : "jobs written back from");
     });
 }

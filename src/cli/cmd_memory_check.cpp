@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "service/core/menu_commands.h"
@@ -20,7 +21,7 @@ int runMemtest(Context& ctx, int cycles) {
         return kUsage;
     }
     const service::Outcome outcome = service::runCommand(
-        ctx, [cycles](service::CommandHost& h) { return service::MemoryTest(h, cycles); });
+        ctx, [cycles](service::CommandHost& h) { return service::MemoryTestCommand(h, cycles); });
     if (ctx.noInstrument()) return kUsage;
     if (ctx.options().json)
         std::cout << Json::object()
@@ -35,16 +36,18 @@ int runHeader(Context& ctx, bool writeChecksum) {
     ctx.answerQuestions(
         {writeChecksum ? platform::MessageResult::Yes : platform::MessageResult::No});
     std::optional<std::array<std::uint8_t, 12>> header;
-    const service::Outcome outcome = service::runCommand(
-        ctx, [&header](service::CommandHost& h) { return service::HeaderCheck(h, &header); });
+    const service::Outcome outcome = service::runCommand(ctx, [&header](service::CommandHost& h) {
+        return service::WriteCheckSumCommand(h, &header);
+    });
     if (ctx.noInstrument()) return kUsage;
     if (header) {
         if (ctx.options().json) {
             Json bytes = Json::array();
             for (std::uint8_t b : *header) bytes.push(std::int64_t{b});
             std::cout << Json::object().add("Testata", bytes).str() << "\n";
-        } else {
-            // The box's lines after "Stato:".
+        } else if (!adapters::stdoutIsTerminal() || !adapters::stderrIsTerminal()) {
+            // The box's lines after "Stato:", for a script; on a terminal the box (on stderr)
+            // has shown them already.
             const std::string text = service::testoTestata(*header);
             std::cout << text.substr(text.find('\n') + 1);
         }

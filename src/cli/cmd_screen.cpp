@@ -40,6 +40,11 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
         ctx.message("krnctl: the picture is saved as FILE.bmp or FILE.png");
         return kUsage;
     }
+    // Said before the display is read, not after.
+    if (extension == ".png" && !adapters::writesPng()) {
+        ctx.message("krnctl: this build saves the picture as FILE.bmp only (no PNG encoder)");
+        return kUsage;
+    }
     service::ScreenCopy copy(o.menu);
     service::ScreenCopyEnd end = service::ScreenCopyEnd::NoLink;
     const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {

@@ -52,16 +52,20 @@ int runSendText(Context& ctx, const std::string& languages) {
         ctx.message("krnctl: unknown language in \"" + languages + "\"");
         return kUsage;
     }
+    service::SendTextLanguages sent = *l;
     const service::Outcome outcome = service::runCommand(
-        ctx, [&](service::CommandHost& host) { return service::sendText(host, *l); });
+        ctx, [&](service::CommandHost& host) { return service::sendText(host, *l, &sent); });
     if (ctx.noInstrument()) return kUsage;
-    if (ctx.options().json)
-        std::cout << Json::object()
-                         .add("Lingua1", l->lingua1)
-                         .add("Lingua2", l->lingua2)
-                         .add("Esito", outcome == service::Outcome::Done)
-                         .str()
-                  << "\n";
+    // An instrument that shows one language gets no second one, whatever was asked for.
+    if (sent.lingua2 < 0 && languages.find(',') != std::string::npos)
+        ctx.message("krnctl: this instrument shows one language only: " +
+                    std::string(resources::language(l->lingua2)->name) + " was not sent");
+    if (ctx.options().json) {
+        Json json = Json::object();
+        json.add("Lingua1", sent.lingua1);
+        if (sent.lingua2 >= 0) json.add("Lingua2", sent.lingua2);
+        std::cout << json.add("Esito", outcome == service::Outcome::Done).str() << "\n";
+    }
     return exitCode(outcome);
 }
 

@@ -1,11 +1,13 @@
 // krnctl name, brake-name, deformation, counter, setting: the "&Setting" commands of krnsetup.
 // The flows are the window's own; their input boxes are answered from the command line. Run
 // without a value, a command stops at its input box and prints what the box offered.
+#include <cmath>
 #include <iostream>
 #include <memory>
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "service/core/answers.h"
 #include "service/core/menu_commands.h"
 #include "service/settings/setting_commands.h"
 #include "service/settings/value_commands.h"
@@ -24,11 +26,18 @@ void addValue(Json& json, const std::string& key, const std::string& value, bool
     json.add(key, value);
 }
 
+// A number as the command wrote it: rounded to the nearest whole number, halves to even.
+std::string keptValue(const std::string& typed, bool numeric) {
+    const auto n = numeric ? service::numericAnswer(typed) : std::nullopt;
+    return n ? std::to_string(static_cast<long long>(std::nearbyint(*n))) : typed;
+}
+
 struct Setting {
     service::MenuCommand command;
     std::vector<std::string> keys;  // one per input box, as the JSON output names the values
     bool numeric;
-    // The value as the instrument keeps it after a write (the instrument name may be cut).
+    // The value as the instrument keeps it after a write (a name is trimmed, cut to its field,
+    // and a character the instrument has not becomes "?"), read back by the command.
     std::string (*stored)(Context&) = nullptr;
 };
 
@@ -49,7 +58,7 @@ int runSetting(Context& ctx, const Setting& s, std::vector<InputAnswer> answers)
     Json json = Json::object();
     for (std::size_t i = 0; i < s.keys.size(); ++i) {
         const bool given = write && answers[i].kind == InputAnswer::Kind::Value;
-        std::string value = given ? answers[i].value : shown[i].initial;
+        std::string value = given ? keptValue(answers[i].value, s.numeric) : shown[i].initial;
         if (write && s.stored) value = s.stored(ctx);
         if (ctx.options().json)
             addValue(json, s.keys[i], value, s.numeric);
@@ -82,7 +91,9 @@ static void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
                             return runSetting(ctx, name, optionalAnswer(nameCmd, "NEW", *value));
                         }});
 
-    const Setting brake{&service::SetPointNameCommand, {"NomeFreno"}, false};
+    const Setting brake{&service::SetPointNameCommand, {"NomeFreno"}, false, [](Context& ctx) {
+                            return ctx.control().values().NomeFreno;
+                        }};
     CLI::App* brakeCmd = app.add_subcommand(
         "brake-name",
         "Show the name of the BRAKE (set-point) output, or change it to NEW (1 to 13 characters)");
@@ -96,8 +107,9 @@ static void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* defCmd = app.add_subcommand(
         "deformation",
         "Show the structure deformation coefficients, or change them (the instrument restarts)");
-    defCmd->add_option("--a", *a, "Coefficient A (0 to 255)")->check(CLI::Range(0, 255));
-    defCmd->add_option("--b", *b, "Coefficient B (0 to 255)")->check(CLI::Range(0, 255));
+    // The coefficients and the counter are rounded and checked by the commands themselves.
+    defCmd->add_option("--a", *a, "Coefficient A (0 to 255, rounded to a whole number)");
+    defCmd->add_option("--b", *b, "Coefficient B (0 to 255, rounded to a whole number)");
     commands.push_back({defCmd, [=](Context& ctx) {
                             std::vector<InputAnswer> answers{
                                 defCmd->count("--a") ? InputAnswer::of(*a) : InputAnswer::keep(),
@@ -108,8 +120,8 @@ static void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
     const Setting counter{&service::CounterCommand, {"ContaColpi"}, true};
     CLI::App* counterCmd =
         app.add_subcommand("counter", "Show the main hit counter, or set it with --set N");
-    counterCmd->add_option("--set", *value, "The new counter value")
-        ->check(CLI::Range(0LL, 2147483647LL));
+    counterCmd->add_option("--set", *value,
+                           "The new counter value (0 to 2147483647, rounded to a whole number)");
     commands.push_back({counterCmd, [=](Context& ctx) {
                             return runSetting(ctx, counter,
                                               optionalAnswer(counterCmd, "--set", *value));
@@ -119,24 +131,12 @@ static void addSettingCommands(CLI::App& app, std::vector<Command>& commands) {
                                            "Show or change one configuration value (a change asks "
                                            "\"Send new value?\"; --yes answers it)");
     setting->require_subcommand(1);
-    const std::pair<const char*, Setting> values[] = {
-        {"force-filter", {&service::ForceFilterCommand, {"FiltroForza"}, true}},
-        {"start-force", {&service::StartForceCommand, {"DefaultForzaInizio"}, true}},
-        {"wait-end", {&service::WaitEndCommand, {"CampioniAttesaFine"}, true}},
-        {"prescaler", {&service::ClockPrescalerCommand, {"CampioniValidi"}, true}},
-    };
-    const char* help[] = {
-        "Force transducer low pass filter (0=none .. 60=max; version 2.48 and later)",
-        "Default start force (1 to 255)", "End-wait samples (0 to 255)",
-        "Clock prescaler in speed acquisition (1 to 255)"};
-    // The widest range each value's own input box takes; the box narrows it further where the
-    // instrument does (the filter by version).
-    const CLI::Range ranges[] = {CLI::Range(0, 60), CLI::Range(1, 255), CLI::Range(0, 255),
-                                 CLI::Range(1, 255)};
-    for (std::size_t i = 0; i < std::size(values); ++i) {
-        const Setting s = values[i].second;
-        CLI::App* sub = setting->add_subcommand(values[i].first, help[i]);
-        sub->add_option("VALUE", *value, "The new value")->check(ranges[i]);
+    // Values are checked by the command itself, with the instrument's own texts ("Insert a
+    // number in range 1 to 255.", exit 3), as krnsetup checks them.
+    for (const service::ValueCommandEntry& e : service::valueCommands()) {
+        const Setting s{e.command, {e.member}, true};
+        CLI::App* sub = setting->add_subcommand(e.shortName, e.help);
+        sub->add_option("VALUE", *value, "The new value");
         commands.push_back({sub, [=](Context& ctx) {
                                 return runSetting(ctx, s, optionalAnswer(sub, "VALUE", *value));
                             }});

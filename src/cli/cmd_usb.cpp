@@ -1,5 +1,6 @@
-// krnctl usb program / usb set-ids, sn list / sn next: the USB chip's identity and the
+// krnctl usb program / usb set-ids, sn list / sn next / sn init: the USB chip's identity and the
 // serial-number list of krnsetup. The list's fields are answered from the options.
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -16,6 +17,7 @@ struct UsbOptions {
     std::string name;
     std::string user;
     std::string serial;
+    std::string file;
 };
 
 // The serial-number list, read and checked before anything else happens; nothing (with the
@@ -24,11 +26,29 @@ std::optional<std::vector<std::string>> serialList(Context& ctx) {
     const std::string path = resources::serialListPath(ctx.settings(), ctx.programFolder());
     backup::FileProblem problem;
     auto lines = resources::readSerialList(path, &problem);
-    if (!lines)
-        ctx.message(problem.line > 0 ? "krnctl: cannot read " + path + ": line " +
-                                           std::to_string(problem.line) + ": " + problem.reason
-                                     : resources::serialListMissingText());
+    std::error_code ec;
+    if (lines)
+        return lines;
+    else if (problem.line > 0)
+        ctx.message("krnctl: cannot read " + path + ": line " + std::to_string(problem.line) +
+                    ": " + problem.reason);
+    else if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        ctx.message(resources::serialListMissingText() +
+                    "\nkrnctl: \"krnctl sn init\" creates an empty list at " + path);
+    else
+        ctx.message(resources::serialListMissingText());
     return lines;
+}
+
+// The number the list proposes; nothing, with the message, when the type's numbers are used up.
+std::optional<long> proposal(Context& ctx, const std::vector<std::string>& lines, int type) {
+    const long next =
+        resources::proposedSerialNumber(lines, ctx.settings(), resources::kProgramSettings, type);
+    if (auto usedUp = resources::serialNumbersUsedUp(type, next)) {
+        ctx.message(*usedUp);
+        return std::nullopt;
+    }
+    return next;
 }
 
 bool validType(Context& ctx, int type) {
@@ -39,7 +59,9 @@ bool validType(Context& ctx, int type) {
 
 int runProgram(Context& ctx, CLI::App* cmd, const UsbOptions& o) {
     if (!validType(ctx, o.type)) return kUsage;
-    if (!serialList(ctx)) return kFileError;
+    const auto lines = serialList(ctx);
+    if (!lines) return kFileError;
+    if (!proposal(ctx, *lines, o.type)) return kRefused;
     // Without --instrument: the only chip attached, programmed or not (with several, a blank
     // serial number, which the command refuses as ambiguous).
     std::string serial;
@@ -78,8 +100,9 @@ int runNext(Context& ctx, const UsbOptions& o) {
     if (!validType(ctx, o.type)) return kUsage;
     const auto lines = serialList(ctx);
     if (!lines) return kFileError;
-    const long next = resources::proposedSerialNumber(*lines, ctx.settings(),
-                                                      resources::kProgramSettings, o.type);
+    const auto proposed = proposal(ctx, *lines, o.type);
+    if (!proposed) return kRefused;
+    const long next = *proposed;
     if (ctx.options().json)
         std::cout << Json::object()
                          .add("number", static_cast<std::int64_t>(next))
@@ -88,6 +111,26 @@ int runNext(Context& ctx, const UsbOptions& o) {
                   << "\n";
     else
         std::cout << resources::serialText(o.type, next) << "\n";
+    return kDone;
+}
+
+// An empty list in the list's form, where no file is yet: FILE, or the list's path.
+int runInit(Context& ctx, const UsbOptions& o) {
+    const std::string configured = resources::serialListPath(ctx.settings(), ctx.programFolder());
+    const std::string path = o.file.empty() ? configured : o.file;
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+        ctx.message("krnctl: " + path + " exists already; it was left as it is");
+        return kRefused;
+    }
+    if (!resources::createSerialList(path)) {
+        ctx.message("krnctl: cannot write " + path);
+        return kFileError;
+    }
+    std::cout << "Created an empty serial-number list: " << path << "\n";
+    if (path != configured)
+        std::cout << "The list in use is " << configured
+                  << " (settings SetupPrograms/Main/FileSN)\n";
     return kDone;
 }
 
@@ -118,6 +161,10 @@ static void addUsbCommands(CLI::App& app, std::vector<Command>& commands) {
     CLI::App* next = sn->add_subcommand("next", "Print the serial number the list proposes next");
     next->add_option("--type", o->type, "Device type: 3 (default) or 4");
     commands.push_back({next, [o](Context& ctx) { return runNext(ctx, *o); }});
+    CLI::App* init = sn->add_subcommand(
+        "init", "Create an empty list at FILE (default: the list's path); an existing file stays");
+    init->add_option("FILE", o->file, "Where to create the list");
+    commands.push_back({init, [o](Context& ctx) { return runInit(ctx, *o); }});
 }
 
 KRN_CLI_COMMANDS(170, addUsbCommands)

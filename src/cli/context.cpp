@@ -8,14 +8,17 @@
 #include <sstream>
 
 #include "cli/adapters.h"
+#include "cli/json.h"
 #include "cli/progress.h"
 #include "instrument/connection.h"
 #include "link/instrument_description.h"
 #include "platform/console/console_dialogs.h"
+#include "platform/traced_udp_socket.h"
 #include "service/core/menu_commands.h"
 #include "service/core/messages.h"
 #include "service/core/program_folder.h"
 #include "service/core/verification.h"
+#include "service/device/usb_commands.h"
 #include "service/diagnostics/communication_check.h"
 #include "service/settings/clock_command.h"
 #include "sim/profiles.h"
@@ -135,12 +138,12 @@ Context::~Context() {
 }
 
 bool Context::init() {
-    verifica = options_.verify;
+    setVerifica(options_.verify);
     serial_ = adapters::serialPort();
     ports_ = adapters::serialPorts();
     socket_ = adapters::udpSocket();
-    moduleSocket_ = adapters::udpSocket();
-    probeSocket_ = adapters::udpSocket();
+    moduleSocketInner_ = adapters::udpSocket();
+    probeSocketInner_ = adapters::udpSocket();
     console_ = std::make_unique<platform::console::ConsoleDialogs>(
         std::cin, std::cerr, options_.yes, adapters::stdinIsTerminal());
     dialogs_ = std::make_unique<PreAnsweredDialogs>(*console_);
@@ -181,6 +184,11 @@ bool Context::init() {
             return false;
         }
         instrument_->link().setTrace(trace_.get());
+        // The module commands (set-up, discovery) and the probes go into the trace as well.
+        moduleSocket_ =
+            std::make_unique<platform::TracedUdpSocket>(*moduleSocketInner_, *trace_, "MOD");
+        probeSocket_ =
+            std::make_unique<platform::TracedUdpSocket>(*probeSocketInner_, *trace_, "ETH");
     }
     return true;
 }
@@ -210,7 +218,38 @@ bool Context::showProfileForm(provisioning::CProfilo& profile, bool, bool, bool)
 
 std::optional<int> Context::chooseLanguage(const std::string&, bool) {
     if (!formProfile_) return std::nullopt;
+    // Instruments below protocol 9 or extension 11 have no profile form: the format asks them
+    // the main language only and names them as their generation does.
+    message(
+        "krnctl: an instrument of this generation takes only the main language from a "
+        "profile: the profile's name \"" +
+        formProfile_->NomeStrumento +
+        "\" is not written, nor its second language or history; \"krnctl name\" changes "
+        "the name afterwards");
     return formProfile_->Lingua1;
+}
+
+std::optional<resources::SerialAssignment> Context::showSerialList(int type) {
+    return service::serialListOnBoxes(*this, type);
+}
+
+void Context::showFontBuilder() {
+    message(
+        "krnctl: the font builder is a window of krnsetup; \"krnctl fonts build\" makes "
+        "the font files");
+}
+
+void Context::showScreenCopy(const std::string&, bool) {
+    message(
+        "krnctl: the screen copy is a window of krnsetup; \"krnctl screen\" copies the "
+        "display");
+}
+
+service::Outcome Context::showEthernetSetup(const std::string&) {
+    message(
+        "krnctl: the Ethernet set-up is a window of krnsetup; \"krnctl ethernet setup\" "
+        "sets the module");
+    return service::Outcome::Refused;
 }
 
 const std::vector<ShownInput>& Context::shownInputs() const {
@@ -281,6 +320,14 @@ std::optional<std::string> Context::selectInstrument(const std::string&,
     return d;
 }
 
+bool Context::showFolder(const std::string& path) {
+    if (options_.json)
+        std::cout << Json::object().add("folder", path).str() << "\n";
+    else
+        std::cout << path << "\n";
+    return true;
+}
+
 void Context::showClockDialog(instrument::UCKRNVisual& control) {
     if (clockDialog) clockDialog(control);
 }
@@ -323,6 +370,7 @@ void Context::showProgress(long maximum) {
 }
 
 void Context::setProgress(long value) {
+    console_->progressed();
     if (bar_) bar_->show(value, maximum_);
 }
 

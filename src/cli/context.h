@@ -20,6 +20,10 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_usb_bridge.h"
 
+namespace platform::console {
+class ConsoleDialogs;
+}
+
 namespace cli {
 
 class TerminalProgress;
@@ -102,6 +106,8 @@ public:
     // The instrument of --instrument or KRN_INSTRUMENT; nothing (with a message) without one.
     std::optional<std::string> selectInstrument(const std::string& title,
                                                 const krnlink::SelectionOptions& options) override;
+    // Prints the folder (with --json: {"folder": path}).
+    bool showFolder(const std::string& path) override;
     void showClockDialog(instrument::UCKRNVisual& control) override;
     void showCommunicationTest(const std::string& description) override;
     // The profile form and the language choice of a format answered from the profile file of
@@ -109,6 +115,15 @@ public:
     bool showProfileForm(provisioning::CProfilo& profile, bool electric, bool soloLingua,
                          bool conOrologio) override;
     std::optional<int> chooseLanguage(const std::string& title, bool availability) override;
+    // The serial-number list on input boxes, pre-answered or asked at the terminal.
+    std::optional<resources::SerialAssignment> showSerialList(int type) override;
+    // krnctl has no access levels: the Ethernet set-up shows no wiring hint.
+    bool screenCopyVisible() override { return false; }
+    // The windows that have a subcommand of their own instead ("fonts build", "screen",
+    // "ethernet setup"): a message naming it; nothing is shown or changed.
+    void showFontBuilder() override;
+    void showScreenCopy(const std::string& description, bool menuMode) override;
+    service::Outcome showEthernetSetup(const std::string& mac) override;
 
     // service::ProgressView: a bar on the terminal; Ctrl-C becomes the Cancel of the transfer.
     void showStatus(const std::string& text) override;
@@ -141,8 +156,10 @@ public:
     // only chip attached this way).
     std::optional<std::string> defaultSelection;
     // A socket for module commands and one for probing instruments, apart from the link's.
-    platform::UdpSocket& moduleSocket() { return *moduleSocket_; }
-    platform::UdpSocket& probeSocket() { return *probeSocket_; }
+    platform::UdpSocket& moduleSocket() {
+        return moduleSocket_ ? *moduleSocket_ : *moduleSocketInner_;
+    }
+    platform::UdpSocket& probeSocket() { return probeSocket_ ? *probeSocket_ : *probeSocketInner_; }
 
     // Prepares the adapters; false (with a message) when the trace file cannot be written or the
     // simulated profile is unknown.
@@ -167,9 +184,11 @@ private:
     std::unique_ptr<platform::SerialPort> serial_;
     std::unique_ptr<platform::SerialPortEnumerator> ports_;
     std::unique_ptr<platform::UdpSocket> socket_;
-    std::unique_ptr<platform::UdpSocket> moduleSocket_;
+    std::unique_ptr<platform::UdpSocket> moduleSocketInner_;
+    std::unique_ptr<platform::UdpSocket> probeSocketInner_;
+    std::unique_ptr<platform::UdpSocket> moduleSocket_;  // traced with --trace
     std::unique_ptr<platform::UdpSocket> probeSocket_;
-    std::unique_ptr<platform::Dialogs> console_;
+    std::unique_ptr<platform::console::ConsoleDialogs> console_;
     std::unique_ptr<PreAnsweredDialogs> dialogs_;
     std::unique_ptr<platform::UsbBridge> usb_;
     std::unique_ptr<sim::SimInstrument> simulated_;

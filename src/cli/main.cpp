@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "cli/commands.h"
+#include "cli/closing_line.h"
+#include "cli/command_line.h"
 #include "cli/context.h"
 #include "service/core/program_folder.h"
 #ifdef _WIN32
@@ -51,31 +52,10 @@ int main(int argc, char** argv) {
     const std::string perUserFolder = platform::win::perUserDataFolder("krnsetup");
 #endif
 
-    CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments"};
-    app.require_subcommand(1);
-    // The global options may also stand after the subcommand: what a subcommand does not know
-    // falls through to here.
-    app.fallthrough();
+    CLI::App app{"krnctl - service and set-up commands for KRN Visual instruments", "krnctl"};
     cli::GlobalOptions options;
-    app.add_option("--instrument", options.instrument,
-                   "Instrument description: \"COM: n\", \"COM: /dev/path\", \"USB: serial\" or "
-                   "\"IP: host:port\" (default: $KRN_INSTRUMENT)");
-    app.add_option("--folder", options.folder, "Program folder with the tool's data files");
-    app.add_option("--trace", options.trace, "Write every frame exchanged to FILE");
-    app.add_option(
-        "--simulate", options.simulate,
-        std::string("Use an in-process simulated USB instrument of this profile, as \"USB: ") +
-            cli::kSimulatedUsbSerial + "\"");
-    app.add_option(
-        "--simulate-eeprom", options.simulatedEeprom,
-        "With --simulate: the simulated chip's EEPROM identity is kept in FILE (a missing file "
-        "is a blank chip)");
-    app.add_flag("--json", options.json, "Print the result as one JSON document");
-    app.add_flag("--yes", options.yes, "Answer Yes to every question");
-    app.add_flag("--verify", options.verify, cli::kVerifyHelp);
-
     std::vector<cli::Command> commands;
-    cli::addRegisteredCommands(app, commands);
+    cli::buildCommandLine(app, options, commands);
 
     try {
         app.parse(argc, argv);
@@ -90,7 +70,14 @@ int main(int argc, char** argv) {
     cli::installInterruptHandlers();
     cli::Context ctx(options);
     if (!ctx.init()) return cli::kUsage;
-    for (auto& c : commands)
-        if (c.app->parsed()) return c.run(ctx);
+    for (auto& c : commands) {
+        if (!c.app->parsed()) continue;
+        const int rc = c.run(ctx);
+        // A usage error has said what was wrong; every other failure ends with one line that
+        // says what happened, the instrument's state and what to run.
+        if (rc != cli::kDone && rc != cli::kUsage)
+            ctx.message(cli::closingLine(cli::commandPath(*c.app), rc));
+        return rc;
+    }
     return cli::kUsage;
 }

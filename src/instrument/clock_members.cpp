@@ -47,9 +47,7 @@ std::optional<platform::LocalDateTime> LeggiOra(krnlink::FrameLink& link) {
 
 bool SicronizzaOra(krnlink::FrameLink& link) {
     const auto bytes = encodeClock(link.clock().localNow());
-    link.BufferTx[0] = 8;
-    link.BufferTx[1] = platform::cmd::SetClock;
-    std::copy(bytes.begin(), bytes.end(), link.BufferTx.begin() + 2);
+    link.prepare(krnlink::Request(platform::cmd::SetClock).bytes(bytes));
     return link.ComandoConConferma();
 }
 

@@ -145,14 +145,7 @@ bool Configuration::LeggiInfoStrumento() {
     id_.MaxLenNome = 13;
     if (!ident_.LeggiCapacita() || !readUnits()) return false;
     const std::int16_t e = link_.flags.Estensioni;
-    if (conNomeFreno(id_.Protocollo, e)) {
-        auto name = nvram_.LeggiStringaNVRam(nvmap::NomeFreno, nvmap::MaxLenNomeFreno);
-        if (!name) return false;
-        v_.NomeFreno = *name;
-    } else {
-        v_.NomeFreno = "Brake";
-    }
-    if (!readDerivedCounts()) return false;
+    if (!LeggiNomeFreno() || !readDerivedCounts()) return false;
     if (conListaLavori(e)) {
         if (!link_.ComandoSemplice(platform::cmd::JobList, false)) return false;
         if (link_.BufferRx[0] >= 1) id_.MaxLenNome = link_.BufferRx[1];
@@ -180,6 +173,17 @@ bool Configuration::LeggiNomeStrumento() {
     if (name->size() > 64)
         name->resize(static_cast<std::size_t>(std::max<std::int16_t>(id_.MaxLenNome, 0)));
     link_.setNome(platform::cp1252ToUtf8(*name));
+    return true;
+}
+
+bool Configuration::LeggiNomeFreno() {
+    if (!conNomeFreno(id_.Protocollo, link_.flags.Estensioni)) {
+        v_.NomeFreno = "Brake";
+        return true;
+    }
+    auto name = nvram_.LeggiStringaNVRam(nvmap::NomeFreno, nvmap::MaxLenNomeFreno);
+    if (!name) return false;
+    v_.NomeFreno = *name;
     return true;
 }
 
@@ -215,12 +219,12 @@ bool Configuration::LeggiCoefDeformazione() {
     return true;
 }
 
-bool Configuration::WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
+bool Configuration::WriteCoefDeformazione(std::uint8_t a, std::uint8_t b, platform::Progress& p) {
     if (!conCoefDeformazione(link_.flags.Estensioni)) return false;
     if (!nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneA, a) ||
         !nvram_.WriteNVRam1Byte(nvmap::CoefDeformazioneB, b))
         return false;
-    return press_.ResetStrumento(0, 100);
+    return press_.ResetStrumento(0, 100, p);
 }
 
 bool Configuration::LeggiContaColpi() {

@@ -52,6 +52,9 @@ public:
     bool LeggiMainInfo();
     bool LeggiInfoStrumento();
     bool LeggiNomeStrumento();
+    // The set-point function name (NVRAM 255, "Brake" where the generation has none) into
+    // NomeFreno.
+    bool LeggiNomeFreno();
     bool LeggiVelocitaMotore();
     bool LeggiStatoFunzionamento();
     // stato of the last reread: 0, 3 or 4.
@@ -78,7 +81,9 @@ public:
         return nvram_.WriteNVRam1Byte(nvmap::DefaultForzaInizio, v);
     }
     bool LeggiCoefDeformazione();
-    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b);
+    // Both bytes, then the restart, which reports its progress on p.
+    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b,
+                               platform::Progress& p = nessunProgresso());
     bool LeggiContaColpi();
     bool WriteContaColpi(std::int32_t contatore);
     bool ScriviNome(const std::string& nome);

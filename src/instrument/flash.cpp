@@ -28,10 +28,9 @@ bool Flash::WriteFlash(std::int32_t indirizzo, std::uint8_t dato) {
 bool Flash::CloseWriteFlash() {
     if (FlashBloccoChiuso) return true;
     FlashBloccoChiuso = true;
-    link_.BufferTx[0] = 12;
-    link_.BufferTx[1] = platform::cmd::WriteFlashBlock;
-    putAddress(link_.BufferTx, 2, FlashIndirizzoBlocco);
-    std::copy(FlashBuffer.begin(), FlashBuffer.end(), link_.BufferTx.begin() + 5);
+    link_.prepare(krnlink::Request(platform::cmd::WriteFlashBlock)
+                      .address(FlashIndirizzoBlocco)
+                      .bytes(FlashBuffer));
     if (!link_.ComandoConConferma()) return false;
     for (int offset = 0; offset < 8; offset += 2) {
         auto pair = ReadFlash(FlashIndirizzoBlocco + offset);
@@ -45,9 +44,7 @@ bool Flash::CloseWriteFlash() {
 
 bool Flash::ClearFlash(std::int32_t indirizzo) {
     if (indirizzo < 0 || indirizzo % 64 != 0) return false;
-    link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = platform::cmd::ClearFlash;
-    putAddress(link_.BufferTx, 2, indirizzo);
+    link_.prepare(krnlink::Request(platform::cmd::ClearFlash).address(indirizzo));
     if (!link_.ComandoConConferma()) return false;
     constexpr std::uint8_t erased = 0xFF ^ kFlashReadMask;
     for (int offset = 0; offset < 64; offset += 2) {
@@ -58,10 +55,9 @@ bool Flash::ClearFlash(std::int32_t indirizzo) {
 }
 
 std::optional<std::uint8_t> Flash::readByte(std::int32_t indirizzo) {
-    link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = platform::cmd::ReadFlash;
-    putAddress(link_.BufferTx, 2, indirizzo);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 1) return std::nullopt;
+    if (!link_.exchange(krnlink::Request(platform::cmd::ReadFlash).address(indirizzo), false) ||
+        link_.BufferRx[0] != 1)
+        return std::nullopt;
     return link_.BufferRx[1];
 }
 

@@ -80,16 +80,19 @@ bool Identification::LeggiVersione(bool* scambioRiuscito) {
     return false;
 }
 
-void Identification::calibrateUsbDelay() {
+bool Identification::calibrateUsbDelay() {
     // Only the serial and USB channels echo single bytes.
     link_.CostanteRitardoUSB = 0x7FFFFF;
-    if (link_.currentChannel() == krnlink::Channel::Ethernet) return;
+    if (link_.currentChannel() == krnlink::Channel::Ethernet) return true;
     std::int32_t largest = 0;
     for (int i = 0; i < 10; ++i) {
         link_.InviaByte(0, true);
         largest = std::max(largest, link_.ConteggioAttesa);
+        // On a silent line each probe waits out the wait limit: the window lives in between.
+        if (!link_.keepWaiting()) return false;
     }
     link_.CostanteRitardoUSB = 50 * largest;
+    return true;
 }
 
 bool Identification::LeggiIdentita() {
@@ -100,7 +103,7 @@ bool Identification::LeggiIdentita() {
     id_.ConPLC = false;
     f.UpdateMode = false;
     id_.LoaderAttivo = false;
-    calibrateUsbDelay();
+    if (!calibrateUsbDelay()) return false;
 
     if (!link_.ComandoSemplice(platform::cmd::Identify, false) || link_.BufferRx[0] < 2)
         return false;

@@ -28,7 +28,8 @@ public:
     bool ProtocolloSupportato() const;
 
 private:
-    void calibrateUsbDelay();
+    // False when the open was given up between two probes.
+    bool calibrateUsbDelay();
     krnlink::FrameLink& link_;
     Nvram& nvram_;
     Identity& id_;

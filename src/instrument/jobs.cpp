@@ -170,12 +170,8 @@ bool Jobs::ScriviLavoro(std::int32_t numero, platform::Progress& progress) {
     if (nuovo &&
         !nvram_.WriteNVRam1Byte(nvmap::TotaleLavori, static_cast<std::uint8_t>(totale + 1)))
         return false;
-    link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = cmd::JobChanged;
-    link_.BufferTx[2] = static_cast<std::uint8_t>(numero & 0xFF);
-    link_.BufferTx[3] = static_cast<std::uint8_t>((numero >> 8) & 0xFF);
-    link_.BufferTx[4] = 0;
-    if (!link_.EseguiTransazione(false)) return false;
+    if (!link_.exchange(krnlink::Request(cmd::JobChanged).word(numero).byte(0), false))
+        return false;
     if (!ResetModificaRemota()) return false;
     image_.PosizioneLavoro = numero;
     return true;
@@ -202,25 +198,20 @@ std::optional<std::uint8_t> Jobs::LeggiRipetizioniFase(std::int32_t numero, int 
                                  (fase - 1) * id_.DimFase() + 66);
 }
 
+bool Jobs::oneByteAnswer(std::uint8_t code, std::uint8_t argument) {
+    return link_.exchange(krnlink::Request(code, {argument}), false) && link_.BufferRx[0] == 1;
+}
+
 bool Jobs::SetModificaRemota() {
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = cmd::RemoteChange;
-    link_.BufferTx[2] = 1;
-    return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
+    return oneByteAnswer(cmd::RemoteChange, 1);
 }
 
 bool Jobs::ResetModificaRemota() {
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = cmd::RemoteChange;
-    link_.BufferTx[2] = 0;
-    return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
+    return oneByteAnswer(cmd::RemoteChange, 0);
 }
 
 bool Jobs::CambiaLavoro3(std::uint8_t numero) {
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = cmd::ChangeJob;
-    link_.BufferTx[2] = numero;
-    return link_.EseguiTransazione(false) && link_.BufferRx[0] == 1;
+    return oneByteAnswer(cmd::ChangeJob, numero);
 }
 
 }  // namespace instrument

@@ -58,6 +58,8 @@ public:
     bool interrupted = false;
 
 private:
+    // A one-byte argument; true when the exchange succeeded with exactly one answer byte.
+    bool oneByteAnswer(std::uint8_t code, std::uint8_t argument);
     JobContext context() const { return {id_, link_.flags.Estensioni, values_}; }
     bool phaseChecks(std::int32_t numero, int fase);
     bool writeFields(std::int32_t base, const std::vector<FieldWrite>& fields);

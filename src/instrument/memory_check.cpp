@@ -8,10 +8,10 @@ namespace cmd = platform::cmd;
 
 bool MemoryTest::StartTestMemory(int& cicli) {
     if (cicli < 0 || cicli >= 256 || cicli % 2 != 0) return false;
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = cmd::StartMemoryTest;
-    link_.BufferTx[2] = static_cast<std::uint8_t>(cicli);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != 1) return false;
+    if (!link_.exchange(krnlink::Request(cmd::StartMemoryTest, {static_cast<std::uint8_t>(cicli)}),
+                        false) ||
+        link_.BufferRx[0] != 1)
+        return false;
     cicli = link_.BufferRx[1];
     inCorso_ = true;
     return true;

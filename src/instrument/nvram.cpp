@@ -4,17 +4,12 @@
 
 #include "instrument/generations.h"
 #include "platform/protocol.h"
+#include "platform/text_checks.h"
 #include "platform/text_file.h"
 
 namespace instrument {
 
 namespace cmd = platform::cmd;
-
-void putAddress(krnlink::FrameBuffer& tx, std::size_t at, std::int32_t indirizzo) {
-    tx[at] = static_cast<std::uint8_t>(indirizzo & 0xFF);
-    tx[at + 1] = static_cast<std::uint8_t>((indirizzo & 0xFF00) >> 8);
-    tx[at + 2] = static_cast<std::uint8_t>((indirizzo & 0xFF0000) >> 16);
-}
 
 bool Nvram::usesBlockRead() const {
     return conLetturaABlocchi(id_.Protocollo, link_.flags.Estensioni);
@@ -23,16 +18,11 @@ bool Nvram::usesBlockWrite() const {
     return conScritturaABlocchi(link_.flags.Estensioni);
 }
 
-void Nvram::prepare(std::uint8_t command, std::int32_t indirizzo) {
-    link_.BufferTx[0] = 4;
-    link_.BufferTx[1] = command;
-    putAddress(link_.BufferTx, 2, indirizzo);
-}
-
 std::optional<std::vector<std::uint8_t>> Nvram::readOnce(std::uint8_t command,
                                                          std::int32_t indirizzo, std::size_t n) {
-    prepare(command, indirizzo);
-    if (!link_.EseguiTransazione(false) || link_.BufferRx[0] != n) return std::nullopt;
+    if (!link_.exchange(krnlink::Request(command).address(indirizzo), false) ||
+        link_.BufferRx[0] != n)
+        return std::nullopt;
     return std::vector<std::uint8_t>(link_.BufferRx.begin() + 1,
                                      link_.BufferRx.begin() + 1 + static_cast<std::ptrdiff_t>(n));
 }
@@ -42,12 +32,9 @@ std::optional<std::vector<std::uint8_t>> Nvram::readChecked(std::uint8_t command
     const bool suspect = link_.lineSuspect();
     const std::uint64_t failedBefore = link_.failedAttempts();
     auto value = readOnce(command, indirizzo, n);
-    // CHK 1 stands for a sum of 0 or of 1: one flipped bit of such an answer passes the check.
-    const bool ambiguous = value && link_.BufferRx[n + 1] == 1;
-    if (!verify || !value || (!suspect && !ambiguous && link_.failedAttempts() == failedBefore))
-        return value;
-    // The answer may be a late one, or one the checksum let through: read again until two
-    // reads agree.
+    // (An answer whose CHK is 1, which one flipped bit can fake, the link itself asks for again.)
+    if (!verify || !value || (!suspect && link_.failedAttempts() == failedBefore)) return value;
+    // The answer may be a late one: read again until two reads agree.
     for (int i = 0; i < kVerifyRepeats; ++i) {
         auto again = readOnce(command, indirizzo, n);
         if (!again) return again;
@@ -168,11 +155,8 @@ bool Nvram::writeChecked(std::int32_t indirizzo, const std::uint8_t* dati, std::
 
 bool Nvram::WriteNVRam1Byte(std::int32_t indirizzo, std::uint8_t dato) {
     return writeChecked(indirizzo, &dato, 1, [&] {
-        link_.BufferTx[0] = 5;
-        link_.BufferTx[1] = cmd::WriteNVRam;
-        putAddress(link_.BufferTx, 2, indirizzo);
-        link_.BufferTx[5] = dato;
-        return link_.EseguiTransazione(false);
+        return link_.exchange(krnlink::Request(cmd::WriteNVRam).address(indirizzo).byte(dato),
+                              false);
     });
 }
 
@@ -201,11 +185,8 @@ bool Nvram::writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, s
 bool Nvram::WriteNVRam10Bytes(std::int32_t indirizzo, const std::uint8_t (&dati)[10]) {
     if (!usesBlockWrite()) return writeBytesSingly(indirizzo, dati, 10, nessunProgresso(), 0);
     return writeChecked(indirizzo, dati, 10, [&] {
-        link_.BufferTx[0] = 14;
-        link_.BufferTx[1] = cmd::WriteNVRam10Bytes;
-        putAddress(link_.BufferTx, 2, indirizzo);
-        std::copy_n(dati, 10, link_.BufferTx.begin() + 5);
-        return link_.EseguiTransazione(false);
+        return link_.exchange(
+            krnlink::Request(cmd::WriteNVRam10Bytes).address(indirizzo).bytes(dati), false);
     });
 }
 
@@ -231,6 +212,7 @@ bool Nvram::WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8
 
 bool Nvram::ScriviStringaNVRam(std::int32_t indirizzo, const std::string& testo,
                                int lunghezzaMassima) {
+    if (platform::hasControlCharacter(testo)) return false;  // nothing is written
     const std::string bytes = platform::utf8ToCp1252(testo);
     const std::size_t length =
         std::min(bytes.size(), static_cast<std::size_t>(std::clamp(lunghezzaMassima, 0, 255)));

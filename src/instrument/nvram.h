@@ -38,6 +38,7 @@ public:
     bool WriteNVRamBytes(std::int32_t indirizzo, const std::vector<std::uint8_t>& dati,
                          platform::Progress& progress = nessunProgresso());
     // Length byte (at most lunghezzaMassima) then the characters, one Windows-1252 byte each.
+    // A text with a control character is refused before anything is written.
     bool ScriviStringaNVRam(std::int32_t indirizzo, const std::string& testo, int lunghezzaMassima);
 
     // Set when the progress asked to stop a block read or write.
@@ -62,7 +63,6 @@ public:
 private:
     bool usesBlockRead() const;
     bool usesBlockWrite() const;
-    void prepare(std::uint8_t command, std::int32_t indirizzo);
     bool writeBytesSingly(std::int32_t indirizzo, const std::uint8_t* dati, std::size_t n,
                           platform::Progress& progress, std::size_t before);
     std::optional<std::string> readText(std::int32_t indirizzo, int massimo);
@@ -79,8 +79,5 @@ private:
     krnlink::FrameLink& link_;
     const Identity& id_;
 };
-
-// Three address bytes, least significant first.
-void putAddress(krnlink::FrameBuffer& tx, std::size_t at, std::int32_t indirizzo);
 
 }  // namespace instrument

@@ -20,10 +20,8 @@ constexpr platform::Duration kProgressTick = std::chrono::milliseconds(50);
 }  // namespace
 
 bool PressControl::oneByteAnswer(std::uint8_t code, std::uint8_t arg, bool senzaRitentativi) {
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = code;
-    link_.BufferTx[2] = arg;
-    return link_.EseguiTransazione(senzaRitentativi) && link_.BufferRx[0] == 1;
+    return link_.exchange(krnlink::Request(code, {arg}), senzaRitentativi) &&
+           link_.BufferRx[0] == 1;
 }
 
 PressLock PressControl::BloccaPressa() {
@@ -48,17 +46,11 @@ bool PressControl::ChiudiComunicazioni00(bool senzaRitentativi) {
 }
 
 bool PressControl::BloccaTastiera() {
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = cmd::Keyboard;
-    link_.BufferTx[2] = 1;
-    return link_.EseguiTransazione(false);
+    return link_.exchange(krnlink::Request(cmd::Keyboard, {1}), false);
 }
 
 bool PressControl::SbloccaTastiera(bool senzaRitentativi) {
-    link_.BufferTx[0] = 2;
-    link_.BufferTx[1] = cmd::Keyboard;
-    link_.BufferTx[2] = 0;
-    return link_.EseguiTransazione(senzaRitentativi);
+    return link_.exchange(krnlink::Request(cmd::Keyboard, {0}), senzaRitentativi);
 }
 
 void PressControl::AttendiConProgresso(double secondi, int da, int a,
@@ -108,12 +100,8 @@ bool PressControl::SetUpdateMode(bool richiesto, platform::Progress& progress) {
         if (richiesto) {
             written = nvram_.WriteNVRam1Byte(nvmap::Formato, 250);
         } else {
-            link_.BufferTx[0] = 6;
-            link_.BufferTx[1] = cmd::WriteNVRam;
-            putAddress(link_.BufferTx, 2, nvmap::Formato);
-            link_.BufferTx[5] = 0;
-            link_.BufferTx[6] = 1;
-            written = link_.EseguiTransazione(false);
+            written = link_.exchange(
+                krnlink::Request(cmd::WriteNVRam).address(nvmap::Formato).byte(0).byte(1), false);
         }
     } else if (auto b = nvram_.ReadNVRam1Byte(nvmap::Formato)) {
         const std::uint8_t v = richiesto ? (*b | 0x80) : (*b & 0x7F);

@@ -53,9 +53,7 @@ public:
     // Long operations take the caller's platform::Progress as their last parameter and only
     // report update(done) on it (see nessunProgresso); without one they report nothing.
 
-    // --- link primitives ---
-    krnlink::FrameBuffer& BufferTx() { return link_.BufferTx; }
-    krnlink::FrameBuffer& BufferRx() { return link_.BufferRx; }
+    // --- link primitives (the frame buffers are the link's: link().prepare fills BufferTx) ---
     bool EseguiTransazione(bool senzaRitentativi) {
         return link_.EseguiTransazione(senzaRitentativi);
     }
@@ -173,8 +171,9 @@ public:
     std::int32_t ContaColpi() const { return values_.ContaColpi; }
     bool ScriviNome(const std::string& nome) { return config_.ScriviNome(nome); }
     bool LeggiCoefDeformazione() { return config_.LeggiCoefDeformazione(); }
-    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b) {
-        return config_.WriteCoefDeformazione(a, b);
+    bool WriteCoefDeformazione(std::uint8_t a, std::uint8_t b,
+                               platform::Progress& p = nessunProgresso()) {
+        return config_.WriteCoefDeformazione(a, b, p);
     }
     void AssegnaCodiciOpzione() { options_.AssegnaCodiciOpzione(); }
 

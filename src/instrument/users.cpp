@@ -5,6 +5,7 @@
 #include "instrument/generations.h"
 #include "link/instrument_description.h"
 #include "platform/protocol.h"
+#include "platform/text_checks.h"
 #include "platform/text_file.h"
 
 namespace instrument {
@@ -91,7 +92,7 @@ std::optional<std::vector<Operatore>> Users::ElencoUtenti() {
 
 bool Users::AggiungiUtente(krnlink::FrameLink& link, std::int32_t codice, const std::string& nome,
                            std::int32_t diritti) {
-    if (!ConUtenti() || !LeggiStatoStory(link)) return false;
+    if (!ConUtenti() || platform::hasControlCharacter(nome) || !LeggiStatoStory(link)) return false;
     auto count = nvram_.ReadNVRam1Byte(AddressListaUtenti);
     if (!count || *count >= kMassimoOperatori) return false;
     const std::int32_t at = AddressListaUtenti + 1 + *count * kDimRecord;

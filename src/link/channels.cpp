@@ -48,6 +48,9 @@ void FrameLink::dropTransport() {
 }
 
 bool FrameLink::startConversation(std::unique_ptr<Transport> transport) {
+    // A new conversation: its instrument is the one this open reaches.
+    guard_.reset();
+    changed_.reset();
     transport_ = std::move(transport);
     transport_->setTrace(trace_);
     if (transport_->open()) return true;
@@ -56,12 +59,16 @@ bool FrameLink::startConversation(std::unique_ptr<Transport> transport) {
 }
 
 bool FrameLink::finishOpen() {
+    if (abandoned_) connected_ = false;
     if (!connected_) dropTransport();
+    opening_ = false;
+    abandoned_ = false;
     return connected_;
 }
 
 bool FrameLink::readConfiguration() {
     if (skipConfigurationRead) return true;
+    opening_ = true;
     if (configurationReader) return configurationReader();
     return ComandoSemplice(platform::cmd::Identify, false) && BufferRx[0] >= 2;
 }
@@ -106,7 +113,7 @@ bool FrameLink::ApriComunicazioneETH(const std::string& host, std::int32_t port,
         return false;
     connected_ = readConfiguration();
     // The module may have its link to the PC switched off; the command switches it on.
-    if (!connected_ && ComandoUDP("ENCOMMPC")) connected_ = readConfiguration();
+    if (!connected_ && !abandoned_ && ComandoUDP("ENCOMMPC")) connected_ = readConfiguration();
     return finishOpen();
 }
 

@@ -77,10 +77,29 @@ bool FrameLink::checksumOk(int len) const {
            BufferRx[static_cast<std::size_t>(len)];
 }
 
+bool FrameLink::keepWaiting() {
+    if (abandoned_) return false;
+    if (betweenWaits && !betweenWaits() && opening_) {
+        traceNote("open given up");
+        abandoned_ = true;
+    }
+    return !abandoned_;
+}
+
 bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     BufferRx[0] = 0;
-    if (BufferTx[0] < 1 || BufferTx[0] > 49) return false;
+    if (BufferTx[0] < 1 || BufferTx[0] > 49 || abandoned_) return false;
+    // Nothing goes out to an instrument that may not be the conversation's own.
+    if (!sameInstrument()) return false;
     AggiungiChecksum();
+    bool ok = attempts(senzaRitentativi);
+    if (ok && answerAmbiguous()) ok = confirmAnswer(senzaRitentativi);
+    if (!verifying_) guard_.observe(BufferTx, BufferRx, ok);
+    return ok;
+}
+
+bool FrameLink::attempts(bool senzaRitentativi) {
+    BufferRx[0] = 0;
     const Channel channel = currentChannel();
     traceFrame(channel, platform::FrameTrace::Direction::Tx, true);
     bool ok = false;
@@ -100,7 +119,9 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
             if (answerBegun && policy.answerFailureIsFinal) break;
             if (senzaRitentativi && policy.senzaRitentativiCounts) break;
             if (n == policy.attempts && !policy.recoversAfterLastAttempt) break;
-            if (!recoverAfterFailedAttempt(policy)) break;
+            if (!keepWaiting() || !recoverAfterFailedAttempt(policy) || !keepWaiting()) break;
+            // The recovery may have opened the port again: the next attempt waits for the check.
+            if (!sameInstrument()) break;
         }
     } else {
         traceNote("no open channel");
@@ -111,6 +132,43 @@ bool FrameLink::EseguiTransazione(bool senzaRitentativi) {
     if (!ok && heardNothing) traceNote("nothing heard from the instrument: the line is dead");
     traceFrame(channel, platform::FrameTrace::Direction::Rx, ok);
     return ok;
+}
+
+bool FrameLink::answerAmbiguous() const {
+    // Requests whose answer stays the same when asked twice; live values (clock, status,
+    // memory test, display, diagnostics) may change between two answers.
+    static constexpr std::uint8_t kSteadyReads[] = {
+        platform::cmd::Identify,         platform::cmd::MemoryMap,
+        platform::cmd::InstrumentName,   platform::cmd::Version,
+        platform::cmd::ReadNVRam1Byte,   platform::cmd::ReadNVRam2Bytes,
+        platform::cmd::ReadNVRam3Bytes,  platform::cmd::OperatingState,
+        platform::cmd::ReadFlash,        platform::cmd::ClockQuery,
+        platform::cmd::HistoryState,     platform::cmd::ExtendedCapabilities,
+        platform::cmd::CapabilityRecord, platform::cmd::ReadNVRamBlock,
+        platform::cmd::BackupSupport,    platform::cmd::JobList,
+    };
+    if (BufferRx[0] < 1 || std::find(std::begin(kSteadyReads), std::end(kSteadyReads),
+                                     BufferTx[1]) == std::end(kSteadyReads))
+        return false;
+    const auto len = static_cast<std::size_t>(BufferRx[0]) + 1;
+    platform::Bytes frame{static_cast<std::uint8_t>(len)};
+    frame.insert(frame.end(), BufferRx.begin() + 1, BufferRx.begin() + static_cast<long>(len));
+    return platform::frameChecksum(frame) == 1;
+}
+
+bool FrameLink::confirmAnswer(bool senzaRitentativi) {
+    // A flipped low bit moves a sum of 0 to 1 (or back) and leaves CHK at 1: the request is
+    // made again until two answers agree.
+    FrameBuffer first = BufferRx;
+    for (int i = 0; i < kAmbiguousRepeats; ++i) {
+        traceNote("answer with checksum 1: asked again");
+        if (!attempts(senzaRitentativi)) return false;
+        if (std::equal(first.begin(), first.begin() + first[0] + 1, BufferRx.begin())) return true;
+        first = BufferRx;
+    }
+    traceNote("answers with checksum 1 disagree");
+    BufferRx[0] = 0;
+    return false;
 }
 
 bool FrameLink::attempt(bool& answerBegun) {
@@ -216,10 +274,20 @@ bool FrameLink::recoverAfterFailedAttempt(const AttemptPolicy& policy) {
     return false;
 }
 
-bool FrameLink::ComandoSemplice(std::uint8_t codice, bool senzaRitentativi) {
-    BufferTx[0] = 1;
-    BufferTx[1] = codice;
+bool FrameLink::prepare(const Request& request) {
+    const auto bytes = request.payload();
+    BufferTx[0] = static_cast<std::uint8_t>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), BufferTx.begin() + 1);
+    return !bytes.empty();
+}
+
+bool FrameLink::exchange(const Request& request, bool senzaRitentativi) {
+    prepare(request);  // a refused request leaves LEN 0, which the exchange refuses
     return EseguiTransazione(senzaRitentativi);
+}
+
+bool FrameLink::ComandoSemplice(std::uint8_t codice, bool senzaRitentativi) {
+    return exchange(Request(codice), senzaRitentativi);
 }
 
 bool FrameLink::ComandoConConferma() {

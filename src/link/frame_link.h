@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "link/identity_guard.h"
+#include "link/request.h"
 #include "link/transport.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -56,6 +58,12 @@ public:
     InstrumentFlags& flags;
 
     static constexpr std::int16_t DimMaxBuffer() { return 50; }
+    // Every request is prepared here: BufferTx = [LEN][code][arguments...], LEN counted from
+    // the request. A request longer than Request::kMaxBytes leaves LEN 0, which no exchange
+    // sends; false then.
+    bool prepare(const Request& request);
+    // prepare, then EseguiTransazione.
+    bool exchange(const Request& request, bool senzaRitentativi);
     void AggiungiChecksum();
     bool EseguiTransazione(bool senzaRitentativi);
     bool ComandoSemplice(std::uint8_t codice, bool senzaRitentativi);
@@ -103,6 +111,14 @@ public:
     std::function<void()> onNoise;
     // Raised when the channel is closed, so that the identification can be forgotten.
     std::function<void()> onClose;
+    // Called between the waits of a probe and between an exchange's attempts (each at most one
+    // wait limit), so that the program can repaint its window and take a Cancel. While a channel
+    // is being opened, false gives the open up: it fails at once, whatever is left of its probes
+    // and attempts. Later it only lets the window live: a command stops at its own checks, and
+    // the closing sequence always runs.
+    std::function<bool()> betweenWaits;
+    // Asks betweenWaits; false once an open has been given up.
+    bool keepWaiting();
     // Whether the line is checked for late bytes around each exchange (an attempt has failed
     // and fewer than kCleanExchangesToTrust exchanges have come through clean since).
     bool lineSuspect() const { return suspectFor_ > 0; }
@@ -123,6 +139,13 @@ public:
     std::uint64_t failedAttempts() const { return failedAttempts_; }
     // Opens skip the configuration read (raw access for diagnostics).
     bool skipConfigurationRead = false;
+    // Set when another instrument answered after a reopen or a restart (what of it differed:
+    // "its name", "its NVRAM header", "its protocol"); the link was closed then and nothing more
+    // went out. Cleared by the next open.
+    const std::optional<std::string>& instrumentChanged() const { return changed_; }
+    // How many times an exchange whose answer carries CHK 1 is made again before two answers
+    // agree: a sum of 0 and a sum of 1 both give CHK 1, so one flipped low bit passes the check.
+    static constexpr int kAmbiguousRepeats = 2;
 
     void setTrace(platform::FrameTrace* trace);
     platform::Clock& clock() { return clock_; }
@@ -131,7 +154,20 @@ private:
     struct AttemptPolicy;
     static const AttemptPolicy& policyFor(Channel c);
     UsbWriteMode writeModeFor(Channel c) const;
+    // The attempts of one prepared request (checksum appended), as the channel allows them.
+    bool attempts(bool senzaRitentativi);
     bool attempt(bool& answerBegun);
+    // The answer in BufferRx carries CHK 1 and the request only reads what stays put.
+    bool answerAmbiguous() const;
+    bool confirmAnswer(bool senzaRitentativi);
+    // After a reopen or a restart: true when the instrument is the one of the conversation (or
+    // nothing is known that could tell); false, with the link closed when it is another one.
+    bool sameInstrument();
+    struct IdentityCheck {
+        bool answered = false;            // every question of the check was answered
+        std::optional<std::string> what;  // what differs
+    };
+    IdentityCheck checkIdentity();
     bool readAnswer(bool& answerBegun);
     // The longest pause between two request bytes leaving is left in longestPause.
     bool sendRequest(UsbWriteMode mode, platform::Duration& longestPause);
@@ -159,8 +195,13 @@ private:
     // does not reset it, because a late answer of the last one may still come.
     int suspectFor_ = 0;
     bool dead_ = false;
+    bool opening_ = false;    // an open is reading the instrument's identity
+    bool abandoned_ = false;  // the open under way was given up by betweenWaits
     std::uint64_t failedAttempts_ = 0;
     std::string name_;
+    IdentityGuard guard_;
+    bool verifying_ = false;
+    std::optional<std::string> changed_;
 };
 
 }  // namespace krnlink

@@ -43,6 +43,7 @@ bool SerialTransport::ready() {
     if (port_.isOpen()) return true;
     port_.open(location_);
     traceNote(port_.isOpen() ? "reopened " + location_ : "cannot reopen " + location_);
+    reopened_ = reopened_ || port_.isOpen();
     return port_.isOpen();
 }
 
@@ -101,6 +102,7 @@ bool SerialTransport::resynchronise() {
     sendByte(0, false, polls);
     port_.close();
     port_.open(location_);
+    reopened_ = true;
     const platform::TimePoint reopened = clock_.now();
     std::size_t sent = 0;
     const std::uint8_t zero = 0;

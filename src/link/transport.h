@@ -4,6 +4,7 @@
 // decides what to send, how many attempts an exchange gets and how an answer is read.
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -69,6 +70,9 @@ public:
     // How many bytes have come from the instrument so far, taken or dropped: a failed exchange
     // that leaves it unchanged heard nothing at all.
     std::uint64_t received() const { return received_; }
+    // Whether the channel was closed and opened again by its path since the last call (the
+    // serial recovery does): the device behind the path may be another one now.
+    bool takeReopened() { return std::exchange(reopened_, false); }
 
 protected:
     // Blocks until new input may have come or at most `left` has passed, without spinning;
@@ -85,6 +89,7 @@ protected:
     platform::Clock& clock_;
     platform::FrameTrace* trace_ = nullptr;
     std::uint64_t received_ = 0;
+    bool reopened_ = false;
 };
 
 }  // namespace krnlink

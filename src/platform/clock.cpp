@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 
+#include <cstdio>
 #include <ctime>
 #include <thread>
 
@@ -32,6 +33,13 @@ std::time_t utcSeconds(std::tm& tm) {
 }
 
 }  // namespace
+
+std::string dateTimeText(const LocalDateTime& t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return buf;
+}
 
 TimePoint SystemClock::now() const {
     return std::chrono::time_point_cast<Duration>(std::chrono::steady_clock::now());

@@ -3,6 +3,7 @@
 // instrument restarts and timeouts on virtual time.
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -18,6 +19,8 @@ struct LocalDateTime {
 // Seconds since 1970-01-01 00:00:00 of a calendar time taken as is (no time zone), and back.
 std::int64_t toEpochSeconds(const LocalDateTime& t);
 LocalDateTime fromEpochSeconds(std::int64_t seconds);
+// "2026-03-14 09:05:07": how krnctl and the frame trace write a calendar time.
+std::string dateTimeText(const LocalDateTime& t);
 
 class Clock {
 public:

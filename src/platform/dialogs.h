@@ -17,6 +17,8 @@ struct MessageBox {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     int defaultButton = 0;  // 0 = first button
+    // A second text under the box's own words (the instrument a question is about).
+    std::string informative = {};
 };
 
 struct FileFilter {

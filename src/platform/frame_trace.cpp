@@ -4,16 +4,16 @@
 #include <cstdio>
 
 #include "platform/protocol.h"
+#include "platform/version.h"
 
 namespace platform {
 
 FrameTrace::FrameTrace(Clock& clock, const std::string& path)
     : clock_(clock), start_(clock.now()), out_(path, std::ios::trunc) {
-    LocalDateTime t = clock.localNow();
-    char header[80];
-    std::snprintf(header, sizeof header, "# trace started %04d-%02d-%02d %02d:%02d:%02d\n", t.year,
-                  t.month, t.day, t.hour, t.minute, t.second);
-    out_ << header << std::flush;
+    // The version, so that a trace sent in by a customer says which build wrote it.
+    out_ << "# trace started " << dateTimeText(clock.localNow()) << ", krnsetup " << versionText()
+         << "\n"
+         << std::flush;
 }
 
 void FrameTrace::stamp() {

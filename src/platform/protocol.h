@@ -7,8 +7,8 @@
 namespace platform {
 
 // The command codes of the frame protocol (the byte after LEN in a request). The enumeration is
-// unscoped inside its own namespace so that a code goes straight into a frame buffer or a
-// switch: `BufferTx[1] = cmd::ReadNVRam1Byte`.
+// unscoped inside its own namespace so that a code goes straight into a request or a switch:
+// `Request(cmd::ReadNVRam1Byte)`.
 namespace cmd {
 enum Code : std::uint8_t {
     Identify = 1,               // version/extension byte and protocol number

@@ -14,6 +14,9 @@ bool createExclusiveFile(const std::string& path, const std::string& content);
 
 // "host process-id": who holds a lock file.
 std::string processIdentity();
+// Whether a process of this computer with that id runs (one that cannot be asked counts as
+// running).
+bool processRunning(long pid);
 
 // The local address the system would send from to reach host (numeric IPv4) and port; "" when
 // there is no route. Nothing is sent.

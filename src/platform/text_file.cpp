@@ -90,6 +90,29 @@ std::string cp1252ToUtf8(const std::string& cp1252) {
     return out;
 }
 
+std::u32string codePoints(const std::string& utf8) {
+    std::u32string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8(utf8, i, cp);
+        out += len == 0 ? cp1252ToCodePoint(static_cast<unsigned char>(utf8[i])) : cp;
+        i += len == 0 ? 1 : len;
+    }
+    return out;
+}
+
+std::string utf8Char(char32_t cp) {
+    std::string out;
+    appendUtf8(out, cp);
+    return out;
+}
+
+std::optional<char> cp1252Char(char32_t cp) {
+    const int b = codePointToCp1252(cp);
+    if (b < 0) return std::nullopt;
+    return static_cast<char>(b);
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::string line;

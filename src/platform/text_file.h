@@ -12,6 +12,13 @@ namespace platform {
 std::string utf8ToCp1252(const std::string& utf8);
 std::string cp1252ToUtf8(const std::string& cp1252);
 
+// The characters of a UTF-8 text (a byte that is not valid UTF-8 is taken as a Windows-1252
+// character), one character back as UTF-8, and the Windows-1252 byte of a character (nothing
+// when the code page has none).
+std::u32string codePoints(const std::string& utf8);
+std::string utf8Char(char32_t cp);
+std::optional<char> cp1252Char(char32_t cp);
+
 // Splits at CR LF, lone LF or lone CR; a final line end does not make an empty last line.
 std::vector<std::string> splitLines(const std::string& text);
 

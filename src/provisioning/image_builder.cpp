@@ -1,5 +1,6 @@
 #include "provisioning/image_builder.h"
 
+#include <algorithm>
 #include <array>
 
 #include "instrument/uckrnvisual.h"
@@ -8,6 +9,7 @@
 #include "provisioning/display_data.h"
 #include "provisioning/icons.h"
 #include "provisioning/image_writer.h"
+#include "provisioning/profile_file.h"
 #include "resources/display_charset.h"
 #include "resources/language_files.h"
 
@@ -161,6 +163,10 @@ void Costruttore::scriviTabella(const std::vector<std::int32_t>& indirizzi) {
 }
 
 void Costruttore::blocchi() {
+    if (const auto fuori = valoreFuoriCampo(profilo_)) {
+        out_.erroreProfilo = *fuori;
+        return;
+    }
     const bool seconda = conSecondaLingua(v_.protocollo, v_.estensioni);
     // One problem for each of the four files: the first one at fault is told.
     std::array<backup::FileProblem, 4> p{};
@@ -172,7 +178,8 @@ void Costruttore::blocchi() {
     const auto mancante = [&](int lingua, bool menu, const backup::FileProblem& problema) {
         const resources::LanguageFiles* l = resources::language(lingua);
         if (l == nullptr) {
-            out_.erroreFile = "cannot read the files of language " + std::to_string(lingua);
+            out_.erroreFile =
+                "cannot read the files of language " + std::to_string(lingua) + " in " + cartella_;
             return;
         }
         rifiuta(resources::joinPath(cartella_, menu ? l->menuFile : l->textFile),
@@ -238,6 +245,10 @@ void Costruttore::blocchi() {
     a.fineLavori = v_.memorySize - profilo_.MemoriaStory;
     a.blocco226 = a.fineLavori - kDimensioneBlocco226;
     a.fineLavoriFB = a.blocco226 - v_.fbSize;
+    if (const auto errata = partizioneErrata(v_, profilo_, a)) {
+        out_.erroreProfilo = *errata;
+        ok = false;
+    }
     if (!passo(pPartizione)) return;
 
     if (a.fine > kMassimoIndirizzoImmagine) {
@@ -249,6 +260,27 @@ void Costruttore::blocchi() {
 
 }  // namespace
 
+std::optional<std::string> partizioneErrata(const ParametriImmagine& v, const CProfilo& p,
+                                            const IndirizziImmagine& a) {
+    // The history area holds 4 bytes of pointer per history job; at extension 46 the operator
+    // list the format writes follows them there (from 47 it is the 226-byte block below).
+    const std::int64_t storia =
+        4LL * p.NumeroLavoriStory + (v.estensioni == 46 ? kDimensioneBlocco226 : 0);
+    const std::int64_t lavoro = std::max<std::int32_t>(v.dimensioneLavoro, 1);
+    const std::int64_t massimo = static_cast<std::int64_t>(v.memorySize) - a.lavoro1 - lavoro -
+                                 kDimensioneBlocco226 - v.fbSize;
+    if (p.MemoriaStory >= storia && p.MemoriaStory <= massimo) return std::nullopt;
+    return "MemoriaStory " + std::to_string(p.MemoriaStory) + " does not fit this instrument: " +
+           (massimo < storia
+                ? std::string("no value does")
+                : "it must be from " + std::to_string(storia) + " to " + std::to_string(massimo)) +
+           " (the history pointers of " + std::to_string(p.NumeroLavoriStory) +
+           " jobs at least; at most the " + std::to_string(v.memorySize) +
+           " bytes of memory less the image up to job record 1 at " + std::to_string(a.lavoro1) +
+           ", one job of " + std::to_string(lavoro) + " bytes, the 226-byte block and " +
+           std::to_string(v.fbSize) + " bytes of field-bus memory)";
+}
+
 ParametriImmagine parametriStrumento(const instrument::UCKRNVisual& c) {
     ParametriImmagine v;
     v.formatoFont = c.FormatoFONT();
@@ -259,6 +291,7 @@ ParametriImmagine parametriStrumento(const instrument::UCKRNVisual& c) {
     v.versione = c.versione();
     v.memorySize = c.MemorySize();
     v.fbSize = c.identity().FielBusMemorySize;
+    v.dimensioneLavoro = c.identity().DimensioneLavori();
     return v;
 }
 
@@ -284,9 +317,11 @@ Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
                        const ParametriImmagine& parametri, const CProfilo& profilo,
                        platform::Progress& progress) {
     Immagine out = costruisciImmagine(cartella, parametri, profilo, progress);
-    // A build stopped by a missing file or a cancel leaves no file; a complete image is written
-    // even when it is refused, so that it can be looked at.
-    if (out.indirizzi.fine == 0 || !out.erroreFile.empty()) return out;
+    // A build stopped by a missing file or a cancel, or for a profile that does not fit, leaves
+    // no file; a complete image is written even when it is refused otherwise, so that it can be
+    // looked at.
+    if (out.indirizzi.fine == 0 || !out.erroreFile.empty() || !out.erroreProfilo.empty())
+        return out;
     if (!resources::replaceRawLines(nomeFile, out.righe)) {
         out.ok = false;
         out.erroreFile = "cannot write " + nomeFile;

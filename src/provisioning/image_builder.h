@@ -39,6 +39,9 @@ struct ParametriImmagine {
     float versione = 0;
     std::int32_t memorySize = 0;
     std::int32_t fbSize = 0;
+    // Bytes of one job record, where the instrument has told it (0: unknown, one byte is
+    // assumed): the job memory must hold one job at least.
+    std::int32_t dimensioneLavoro = 0;
 };
 
 // The addresses the format procedure writes into the NVRAM header after sending the image.
@@ -66,6 +69,9 @@ struct Immagine {
     std::string erroreFile;
     std::string fileErrato;                       // that file's path
     std::optional<backup::FileProblem> problema;  // its line at fault, when it was malformed
+    // A profile value that does not fit its field or this instrument's memory, naming the key
+    // and the limit, or "": the image is not written and nothing may be sent.
+    std::string erroreProfilo;
     IndirizziImmagine indirizzi;
     std::vector<std::string> righe;  // the lines of the file
     std::vector<std::uint8_t> byte;  // the same, as NVRAM bytes from address 46
@@ -77,6 +83,14 @@ struct Immagine {
 // What the builder needs of the connected instrument: its own font type, NVRAM format, press
 // kind, protocol, extension, version, memory size and field-bus memory size.
 ParametriImmagine parametriStrumento(const instrument::UCKRNVisual& strumento);
+
+// Why the profile's memory partition cannot be this instrument's, naming the key and its
+// limits, or nothing: the areas may not overlap (image, job memory, field-bus area, the
+// 226-byte block, history), the job memory holds one job at least and the history area the
+// pointer table the format clears in it (and, at extension 46, the operator list that follows).
+std::optional<std::string> partizioneErrata(const ParametriImmagine& parametri,
+                                            const CProfilo& profilo,
+                                            const IndirizziImmagine& indirizzi);
 
 // Whether an image can be built for the protocol and extension pair.
 bool versioneSupportata(std::int16_t protocollo, std::int16_t estensioni);

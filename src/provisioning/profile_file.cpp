@@ -10,6 +10,7 @@
 
 #include "backup/ini_file.h"
 #include "backup/memory_files.h"
+#include "platform/text_checks.h"
 
 namespace provisioning {
 namespace {
@@ -57,6 +58,20 @@ const std::vector<CampoNumerico>& campiNumerici() {
 }
 
 constexpr const char* kChiaveNome = "NomeStrumento";
+
+std::string intervallo(const CampoNumerico& c) {
+    return std::string(c.chiave) + " must be a whole number from " + std::to_string(c.minimo) +
+           " to " + std::to_string(c.massimo);
+}
+
+std::optional<std::string> nomeErrato(const std::string& nome) {
+    if (nome.size() > kMassimoNomeStrumento)
+        return std::string(kChiaveNome) + " is longer than " +
+               std::to_string(kMassimoNomeStrumento) + " characters";
+    if (platform::hasControlCharacter(nome))
+        return std::string(kChiaveNome) + " holds a control character";
+    return std::nullopt;
+}
 
 std::string numero(double v) {
     char buffer[32];
@@ -118,7 +133,10 @@ std::optional<backup::FileProblem> rigaErrata(const backup::IniFile& ini) {
 ProfiloLetto leggiFileProfilo(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        return {std::nullopt, "cannot read " + path + ": it does not exist"};
+        return {std::nullopt, "cannot read " + path + ": " +
+                                  (std::filesystem::exists(path, ec)
+                                       ? "it is not a regular file (a device, a folder, a pipe)"
+                                       : "it does not exist")};
     backup::IniFile ini;
     ini.File1(path);
     ini.OpenFile1(true);
@@ -140,19 +158,23 @@ ProfiloLetto leggiFileProfilo(const std::string& path) {
         if (!testo) continue;
         const std::optional<double> v = backup::IniFile::parseWholeNumber(*testo);
         if (!v || *v != std::floor(*v) || *v < c.minimo || *v > c.massimo)
-            return rifiuto(ini.Index(), std::string(c.chiave) + " must be a whole number from " +
-                                            std::to_string(c.minimo) + " to " +
-                                            std::to_string(c.massimo) + ", not \"" + *testo + "\"");
+            return rifiuto(ini.Index(), intervallo(c) + ", not \"" + *testo + "\"");
         c.scrivi(p, static_cast<long>(*v));
     }
     ini.Target(kChiaveNome);
     if (const std::optional<std::string> nome = ini.ValueRead()) {
-        if (nome->size() > kMassimoNomeStrumento)
-            return rifiuto(ini.Index(), std::string(kChiaveNome) + " is longer than " +
-                                            std::to_string(kMassimoNomeStrumento) + " characters");
+        if (const auto errato = nomeErrato(*nome)) return rifiuto(ini.Index(), *errato);
         p.NomeStrumento = *nome;
     }
     return {p, {}};
+}
+
+std::optional<std::string> valoreFuoriCampo(const CProfilo& p) {
+    for (const CampoNumerico& c : campiNumerici()) {
+        const long v = c.leggi(p);
+        if (v < c.minimo || v > c.massimo) return intervallo(c) + ", not " + std::to_string(v);
+    }
+    return nomeErrato(p.NomeStrumento);
 }
 
 std::string scriviFileProfilo(const CProfilo& p, const std::string& path) {

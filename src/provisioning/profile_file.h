@@ -22,6 +22,10 @@ struct ProfiloLetto {
 // Reads a profile file. Keys that are absent keep the values of Inizializza; a key whose value
 // is not a whole number in its field's range refuses the whole file.
 ProfiloLetto leggiFileProfilo(const std::string& path);
+// Why the profile cannot be used as it stands, naming the key and its limits: a number outside
+// its field's range, an instrument name longer than a profile keeps or with a control
+// character. Nothing when every value fits.
+std::optional<std::string> valoreFuoriCampo(const CProfilo& profilo);
 // Writes the profile, every field, through a neighbouring ".part" file renamed over the target.
 // Empty on success, else why not.
 std::string scriviFileProfilo(const CProfilo& profilo, const std::string& path);

@@ -27,7 +27,8 @@ std::optional<std::string> parseRecord(std::string_view line, FirmwareRecord& r)
     if (b == std::string_view::npos) return "not \"address:value:value\"";
     const auto address = decimal(line.substr(0, a), INT32_MAX);
     if (!address) return "the address is not a decimal number";
-    if (*address + 1 >= kFlashSize) return "the address is outside the flash";
+    if (*address + 1 >= kFlashAddressSpace)
+        return "the address is outside the 24-bit address range (0 to 16777214)";
     const auto first = decimal(line.substr(a + 1, b - a - 1), 255);
     const auto second = decimal(line.substr(b + 1), 255);
     if (!first || !second) return "a value is not a decimal number from 0 to 255";
@@ -44,7 +45,7 @@ FirmwareRead parseFirmware(std::string_view text) {
     FirmwareRead out;
     FirmwareFile file;
     file.bytes = text.size();
-    std::vector<bool> used(static_cast<std::size_t>(kFlashSize), false);
+    std::vector<bool> used(static_cast<std::size_t>(kFlashAddressSpace), false);
     int number = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {

@@ -11,8 +11,10 @@
 
 namespace resources {
 
-// The instruments' flash: addresses 0 .. kFlashSize - 1.
-inline constexpr std::int64_t kFlashSize = 1 << 20;
+// A flash address is sent as three bytes: records may lie anywhere in 0 .. 0xFFFFFF (each record
+// is two bytes, at its address and the next). How much flash an instrument really has is not
+// told by it; an address it lacks fails at the write or the check.
+inline constexpr std::int64_t kFlashAddressSpace = 1 << 24;
 // The flash is erased in pages of this size; a record at a multiple of it starts a page.
 inline constexpr std::int32_t kFlashPage = 64;
 

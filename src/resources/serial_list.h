@@ -27,10 +27,16 @@ std::string serialListPath(const platform::SettingsStore& settings,
 
 // "File not found" with the line that tells where the path is set.
 std::string serialListMissingText();
+// The question krnsetup asks after "File not found": whether to create an empty list there.
+std::string serialListCreateQuestion(const std::string& path);
+// Creates an empty list (a rich-text document without paragraphs) where no file is yet; false
+// when a file of that name exists or it cannot be written.
+bool createSerialList(const std::string& path);
 
-// The paragraphs of the list; nothing when the file cannot be read, or when it is a rich-text
-// document that is broken (a list cut short has lost its last numbers, and one of them would be
-// given again): problem, when given, then names the line (it stays 0 for a missing file).
+// The paragraphs of the list (UTF-8); nothing when the file cannot be read, when it is not a
+// rich-text document (plain or UTF-16 text, random bytes: its numbers cannot be read, and one of
+// them would be given again) or when it is broken (a list cut short has lost its last numbers):
+// problem, when given, then names the line (it stays 0 for a missing file).
 std::optional<std::vector<std::string>> readSerialList(const std::string& path,
                                                        backup::FileProblem* problem = nullptr);
 // The box for a list that readSerialList refused: "File not found" ... for a missing one, the
@@ -50,8 +56,13 @@ long proposedSerialNumber(const std::vector<std::string>& lines,
 // "QX", the type digit and the number with at least five digits: 125 of type 3 is "QX300125",
 // which the selection's "QX3" filter finds.
 std::string serialText(int type, long number);
-// Serial number, two blanks, name padded to 20 characters, the date "dd/mm/yyyy", two blanks,
-// the user text.
+// The largest number a serial text of eight characters holds.
+inline constexpr long kLastSerialNumber = 99999;
+// When the number the list proposes no longer fits a serial text: the message that the type's
+// numbers are used up.
+std::optional<std::string> serialNumbersUsedUp(int type, long proposed);
+// Serial number, two blanks, name padded to 20 characters (characters, not bytes), the date
+// "dd/mm/yyyy", two blanks, the user text.
 std::string serialListLine(const std::string& serial, const std::string& name,
                            const platform::LocalDateTime& date, const std::string& user);
 
@@ -60,11 +71,14 @@ std::string defaultInstrumentName(int type);
 std::string defaultUserText(int type);
 
 // What the program button checks, in order: the message that refuses the fields, or nothing.
+// The name's length counts characters.
 std::optional<std::string> serialFieldsError(const std::string& numberText, int type,
                                              const std::string& name);
 
 // The lock file beside the list. Taken with exclusive creation, so that it also works between
-// computers on a shared folder.
+// computers on a shared folder; it holds "host process-id". A lock left by a process of this
+// computer that no longer runs is taken over (takeOverNotice says so); another computer's lock
+// is always respected.
 class SerialListLock {
 public:
     SerialListLock(std::string listPath, platform::Clock& clock)
@@ -77,21 +91,41 @@ public:
     bool acquire(platform::Duration timeout);
     void release();
     const std::string& path() const { return path_; }
+    // The line that tells a stale lock was taken over; empty when none was.
+    const std::string& takeOverNotice() const { return notice_; }
+    // The box when another station kept the lock, naming it.
+    std::string busyText() const;
 
 private:
+    bool takeOverStale();
+
     std::string path_;
     platform::Clock& clock_;
     bool held_ = false;
+    std::string holder_;  // "host pid" of the lock found last
+    std::string notice_;
 };
 
-// The box when another station holds the list.
-std::string serialListBusyText(const std::string& lockPath);
+// The box when another station holds the list: holder is the lock's "host process-id".
+std::string serialListBusyText(const std::string& lockPath, const std::string& holder);
 
 struct SerialAssignment {
     long number = 0;
     std::string serial;
     std::string name;
 };
+
+// The technician's edit of the list in the dialog: the lines it loaded, and the lines it shows.
+struct SerialListEdit {
+    std::vector<std::string> loaded;
+    std::vector<std::string> edited;
+};
+
+// The list the dialog saves: the edited lines, then every line another station added to the file
+// since the dialog loaded it (the lines of current beyond those of loaded, in their order), so
+// that no number given meanwhile is lost and given again.
+std::vector<std::string> mergeSerialList(const SerialListEdit& edit,
+                                         const std::vector<std::string>& current);
 
 struct AssignRequest {
     int type = 3;
@@ -102,17 +136,33 @@ struct AssignRequest {
     std::optional<long> proposed;
     std::string name;
     std::string user;
+    // The dialog's edit of the list, merged with the file before the line is appended.
+    std::optional<SerialListEdit> edit;
 };
 
 struct AssignResult {
     std::optional<SerialAssignment> assignment;
-    std::string error;  // the message when nothing was assigned
+    std::string error;    // the message when nothing was assigned
+    std::string notice;   // a line to show first (a stale lock taken over)
+    bool usedUp = false;  // refused because the type's numbers are used up
 };
 
-// Under the lock: re-reads the list, picks the number (never one already in the list), appends
-// the line, saves the list and stores the number under "LastSerialNumber" + type.
+// Under the lock: re-reads the list, merges the dialog's edit, picks the number (never one
+// already in the list), appends the line, saves the list and stores the number under
+// "LastSerialNumber" + type.
 AssignResult assignSerialNumber(const std::string& listPath, platform::SettingsStore& settings,
                                 const std::string& application, platform::Clock& clock,
                                 const AssignRequest& request, platform::Duration lockTimeout);
+
+struct SaveResult {
+    bool saved = false;
+    std::string error;     // the message when nothing was saved
+    std::string notice;    // a line to show first (a stale lock taken over)
+    std::size_t kept = 0;  // lines of other stations kept beside the edit
+};
+
+// The dialog's close button: under the lock, re-reads the list and saves the merged edit.
+SaveResult saveSerialListEdit(const std::string& listPath, platform::Clock& clock,
+                              const SerialListEdit& edit, platform::Duration lockTimeout);
 
 }  // namespace resources

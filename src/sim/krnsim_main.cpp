@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/frame_trace.h"
+#include "platform/version.h"
 #include "sim/flash_file.h"
 #include "sim/nvram_file.h"
 #include "sim/profiles.h"
@@ -35,7 +36,8 @@ bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& po
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"krnsim - a simulated KRN Visual instrument"};
+    CLI::App app{"krnsim - a simulated KRN Visual instrument", "krnsim"};
+    app.set_version_flag("--version", "krnsim " + platform::versionText());
     std::string profileName, udp, nvramPath, tracePath;
     bool serial = false, pace = false, listProfiles = false;
     int modulePort = 65535;

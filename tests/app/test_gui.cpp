@@ -57,6 +57,8 @@ std::vector<std::string> visibleEntries(const std::string& switches, int level) 
     std::vector<std::string> names;
     for (const auto& e : app::menuTable())
         if (!e.separator && g.window.action(e.name)->isVisible()) names.push_back(e.name);
+    for (const char* own : {"mnuVerifica", "mnuCartellaProgramma"})
+        if (g.window.action(own)->isVisible()) names.push_back(own);
     return names;
 }
 
@@ -69,13 +71,15 @@ TEST(MainWindow, MenuFollowsSwitchesAndLevel) {
     for (const char* hidden :
          {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuCopiaMenu", "mnuPLC"})
         EXPECT_FALSE(has(plain, hidden)) << hidden;
-    for (const char* shown :
-         {"mnuInviaSetup", "mnuOrologio", "mnuOpzioniStrumento", "mnuExit", "mnuEthSetup"})
+    for (const char* shown : {"mnuInviaSetup", "mnuOrologio", "mnuOpzioniStrumento", "mnuExit",
+                              "mnuEthSetup", "mnuCartellaProgramma"})
         EXPECT_TRUE(has(plain, shown)) << shown;
+    // The verification is a service entry: not at level 0 without switches.
+    EXPECT_FALSE(has(plain, "mnuVerifica"));
 
     const auto full = visibleEntries("/ful", 0);
-    for (const char* shown :
-         {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN", "mnuPLC", "mnuSetupYorumi"})
+    for (const char* shown : {"mnuPreferenze", "mnuTestComm", "mnuResetStory", "mnuListSN",
+                              "mnuPLC", "mnuSetupYorumi", "mnuVerifica"})
         EXPECT_TRUE(has(full, shown)) << shown;
     EXPECT_FALSE(has(visibleEntries("/CFG /FUL", 0), "mnuPreferenze"));  // /FUL only at the start
 
@@ -106,7 +110,7 @@ TEST(MainWindow, CaptionVersionAndHiddenProgress) {
     EXPECT_EQ(g.window.action("mnuOrologio")->text(), "&Clock...");
     EXPECT_TRUE(g.window.action("mnuNomeStrumento")->isEnabled());
     EXPECT_TRUE(g.window.action("mnuInviaTesto")->isEnabled());
-    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // not specified: greyed
+    EXPECT_FALSE(g.window.action("mnuSetTDC")->isEnabled());  // no command behind it: greyed
     EXPECT_EQ(g.window.action("mnuSetTDC")->toolTip(), "Not available in this version.");
     // The status bar: status text, bar and Cancel on one line, the bar not the window's width.
     EXPECT_EQ(g.window.statusLabel()->parentWidget(), g.window.statusBar());
@@ -129,11 +133,12 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
         EXPECT_EQ(a->isEnabled(), hasWork) << name;
         EXPECT_EQ(a->toolTip() == "Not available in this version.", !hasWork) << name;
     }
-    for (const char* unspecified :
+    // The PLC, image and customer set-up entries this program has no command for yet.
+    for (const char* withoutCommand :
          {"mnuInviaRisorse", "mnuInviaPrgPLC", "mnuCodificaImmagine", "mnuLumbroMOPninete",
           "mnuMOPBloccoAndCesto", "mnuLumbroManuale", "mnuSetupYorumi", "mnuOpzioniLavoro"}) {
-        EXPECT_FALSE(g.window.action(unspecified)->isEnabled()) << unspecified;
-        EXPECT_TRUE(g.window.action(unspecified)->isVisible()) << unspecified;
+        EXPECT_FALSE(g.window.action(withoutCommand)->isEnabled()) << withoutCommand;
+        EXPECT_TRUE(g.window.action(withoutCommand)->isVisible()) << withoutCommand;
     }
     for (QMenu* menu : g.window.findChildren<QMenu*>()) {
         EXPECT_TRUE(menu->toolTipsVisible());
@@ -149,40 +154,62 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
     EXPECT_EQ(g.window.action("mnuExit")->text(), "Exi&t");
 }
 
+// The entries the command lines add beyond the menu table: enabled, each before its entry.
+TEST(MainWindow, EntriesBeyondTheTableStandBeforeTheEntryTheyName) {
+    Gui g;
+    g.window.SetupMenu();
+    for (const service::MenuPlacement& p : service::menuPlacements()) {
+        QAction* a = g.window.action(p.name);
+        ASSERT_NE(a, nullptr) << p.name;
+        EXPECT_EQ(a->text().toStdString(), p.caption);
+        EXPECT_TRUE(a->isEnabled() && a->isVisible()) << p.name;
+        int found = 0;
+        for (QMenu* menu : g.window.findChildren<QMenu*>()) {
+            const QList<QAction*> list = menu->actions();
+            const auto at = list.indexOf(a);
+            if (at < 0) continue;
+            ++found;
+            ASSERT_LT(at + 1, list.size());
+            EXPECT_EQ(list[at + 1], g.window.action(p.before)) << p.name;
+        }
+        EXPECT_EQ(found, 1) << p.name;
+    }
+}
+
 TEST(MainWindow, DifferencesCheckMarkIsTheModeTheSendHonours) {
     Gui g("/FUL");
     g.window.SetupMenu();
     QAction* entry = g.window.action("mnuSoloDifferenze");
     entry->trigger();
     EXPECT_TRUE(entry->isChecked());
-    EXPECT_TRUE(g.window.soloDifferenze);
+    EXPECT_TRUE(g.window.soloDifferenze());
     entry->trigger();
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze);
+    EXPECT_FALSE(g.window.soloDifferenze());
     entry->trigger();
     g.window.SetupMenu();
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze);
+    EXPECT_FALSE(g.window.soloDifferenze());
 }
 
 TEST(MainWindow, VerifyCheckMarkIsInTheFileMenuAndSetsTheVerification) {
-    Gui g;
+    Gui g("/FUL");
     g.window.SetupMenu();
     QAction* entry = g.window.action("mnuVerifica");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->text(), "&Verify transfers");
     EXPECT_TRUE(entry->isVisible());
     EXPECT_FALSE(entry->isChecked());
-    EXPECT_FALSE(g.window.verifica);
+    EXPECT_FALSE(g.window.verifica());
     // Beside the differences mode, above the USB identity.
     const QList<QAction*> file = g.window.action("mnuFile")->menu()->actions();
     const auto at = file.indexOf(entry);
     ASSERT_GT(at, 0);
     EXPECT_EQ(file[at + 1], g.window.action("mnuCambiaIdUSB"));
     entry->trigger();
-    EXPECT_TRUE(g.window.verifica);
+    EXPECT_TRUE(g.window.verifica());
     entry->trigger();
-    EXPECT_FALSE(g.window.verifica);
+    EXPECT_FALSE(g.window.verifica());
 }
 
 TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {

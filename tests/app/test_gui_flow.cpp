@@ -25,6 +25,7 @@
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "backup/memory_files.h"
+#include "platform/version.h"
 #include "service/backup/memory_commands.h"
 #include "sim/sim_serial_port.h"
 #include "support/gui_flow.h"
@@ -154,7 +155,8 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
         for (const auto& entry : std::filesystem::directory_iterator(folder))
             if (entry.path().filename().string().rfind("activity-", 0) == 0)
                 file += fileText(entry.path());
-        EXPECT_EQ(file, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
+        EXPECT_EQ(file, "# krnsetup " + platform::versionText() + "\n" + lines[0] + "\n" +
+                            lines[1] + "\n" + lines[2] + "\n");
         EXPECT_NE(lines[2].find("| Change instrument name... | USB: QX3SIM0001 ("),
                   std::string::npos)
             << lines[2];
@@ -185,9 +187,23 @@ TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
     EXPECT_TRUE(window.controller().Annullando());
     const std::string out = (folder / backup::kMemoryFile).string();
     dialogs.inputs = {std::string("0"), std::string("1023")};
+    // From the selection on, the panel names the instrument the running command works on.
+    QString during;
+    dialogs.onPrompt = [&](const std::string&) {
+        if (during.isEmpty())
+            during = window.instrumentPanel()->field("description") + " | " +
+                     window.instrumentPanel()->field("state");
+    };
     pick("COM:", [] {});
     const service::Outcome outcome = window.run(&service::ExportMemoryCommand, "Export memory...");
     EXPECT_EQ(outcome, service::Outcome::Done);
+    EXPECT_TRUE(during.startsWith("COM: /")) << during.toStdString();
+    EXPECT_TRUE(during.endsWith(" | Selected for the running command")) << during.toStdString();
+    // The file saved is named in the log and stays in the status line.
+    ASSERT_EQ(window.activityLog().lines().size(), 1u);
+    EXPECT_NE(window.activityLog().lines()[0].find("| Done | saved: " + out), std::string::npos)
+        << window.activityLog().lines()[0];
+    EXPECT_EQ(window.statusLabel()->text().toStdString(), "saved: " + out);
     std::ifstream dump(out);
     int lines = 0;
     for (std::string line; std::getline(dump, line);) ++lines;

@@ -16,6 +16,7 @@
 #include "app/menu_model.h"
 #include "link/selection.h"
 #include "link/serial_enumeration.h"
+#include "platform/version.h"
 #include "support/recording_dialogs.h"
 
 namespace {
@@ -72,17 +73,19 @@ TEST(ActivityLog, EachDayHasItsFileInTheProgramFolder) {
     ASSERT_TRUE(log.add({at(6, 23, 59, 58), "Clock...", "COM: 1", Outcome::Done, "No clock"}));
     ASSERT_TRUE(log.add({at(6, 23, 59, 59), "Communication test...", "COM: 1", Outcome::Done, ""}));
     ASSERT_TRUE(log.add({at(7, 0, 0, 1), "Clock...", "COM: 1", Outcome::Failed, ""}));
+    const std::string version = "# krnsetup " + platform::versionText() + "\n";
     EXPECT_EQ(fileText((dir / "activity-2026-12-06.txt").string()),
-              "2026-12-06 23:59:58 | Clock... | COM: 1 | Done | No clock\n"
-              "2026-12-06 23:59:59 | Communication test... | COM: 1 | Done | -\n");
+              version +
+                  "2026-12-06 23:59:58 | Clock... | COM: 1 | Done | No clock\n"
+                  "2026-12-06 23:59:59 | Communication test... | COM: 1 | Done | -\n");
     EXPECT_EQ(fileText((dir / "activity-2026-12-07.txt").string()),
-              "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n");
+              version + "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n");
     // A second session of the same day appends.
     app::ActivityLog later(dir.string());
     ASSERT_TRUE(later.add({at(7, 8, 0, 0), "Clock...", "", Outcome::Cancelled, ""}));
     EXPECT_EQ(fileText((dir / "activity-2026-12-07.txt").string()),
-              "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n"
-              "2026-12-07 08:00:00 | Clock... | - | Cancelled | -\n");
+              version + "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n" + version +
+                  "2026-12-07 08:00:00 | Clock... | - | Cancelled | -\n");
     EXPECT_EQ(log.lines().size(), 3u);
     // A folder that cannot be written keeps the line on screen and says so.
     app::ActivityLog nowhere((dir / "missing" / "deeper").string());

@@ -38,6 +38,15 @@ inline sim::Profile level(int protocol, int e) {
     return p;
 }
 
+// Below level 45 the bytes at 72 are the supplementary measure's name; the image of the
+// p36e51 simulator holds other values there, which are no text.
+inline void supplementaryName(InstrumentRig& rig, int e) {
+    if (e >= 45) return;
+    const std::string name = "METRO";
+    rig.instrument.nvram()[72] = static_cast<std::uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), rig.instrument.nvram().begin() + 73);
+}
+
 // The NVRAM writes the instrument received (byte and block writes).
 inline std::vector<int> writes(const InstrumentRig& rig) {
     std::vector<int> w;

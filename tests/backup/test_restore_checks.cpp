@@ -13,6 +13,7 @@ TEST_F(BackupTest, InputsAndOutputsOfMidLevelsKeepTheirOwnBytes) {
     for (auto [protocol, e] :
          {std::pair{33, 40}, std::pair{33, 45}, std::pair{34, 48}, std::pair{36, 50}}) {
         InstrumentRig rig(level(protocol, e));
+        supplementaryName(rig, e);
         ASSERT_TRUE(rig.openSerial());
         const std::vector<std::uint8_t> before(rig.instrument.nvram().begin() + 285,
                                                rig.instrument.nvram().begin() + 301);
@@ -70,6 +71,7 @@ TEST_F(BackupTest, RestoreKeepsTheOperatorListOfEveryProfile) {
          {*sim::findProfile("p17e23"), level(33, 40), level(33, 45), *sim::findProfile("p36e51"),
           *sim::findProfile("p39e1060"), *sim::findProfile("p41e1072")}) {
         InstrumentRig rig(p);
+        supplementaryName(rig, p.extensionByte);
         ASSERT_TRUE(rig.openSerial());
         ASSERT_TRUE(rig.control.LeggiStatoStory());
         const auto before = rig.control.users().ElencoUtenti();
@@ -129,8 +131,9 @@ TEST_F(BackupTest, ValuesThatDoNotFitRefuseTheWholeFile) {
         {"GAINQUOTA= 70000", "p36e51",
          "key GAINQUOTA on line 8 has the value \" 70000\", which does not fit its field (-32768 "
          "to 65535)"},
-        {"VITAUTENSILE= 2.5", "p36e51",
-         "key VITAUTENSILE on line 8 has the value \" 2.5\", which is not a whole number"},
+        {"FZERO_DEFAULT= 255.5", "p36e51",
+         "key FZERO_DEFAULT on line 8 has the value \" 255.5\", which does not fit its field (0 "
+         "to 255)"},
         {"optPE_AUTO_ACCEL= 2.6", "p39e1060",
          "key optPE_AUTO_ACCEL on line 8 has the value \" 2.6\", which does not fit its field (0 "
          "to 255)"},
@@ -162,6 +165,33 @@ TEST_F(BackupTest, ValuesThatDoNotFitRefuseTheWholeFile) {
     }
 }
 
+// Integer keys take fractions as the store's integer readers do: rounded to the nearest
+// integer, halves to the even one.
+TEST_F(BackupTest, FractionsInIntegerKeysAreRoundedHalvesToEven) {
+    struct Case {
+        const char* line;
+        std::int32_t address;
+        int written;
+    };
+    const Case cases[] = {
+        {"FZERO_DEFAULT= 12.6", 284, 13}, {"FZERO_DEFAULT= 12.5", 284, 12},
+        {"FZERO_DEFAULT= 13.5", 284, 14}, {"TIMESTOP= 254.4", 53, 254},
+        {"VITAUTENSILE= 2.5", 302, 2},    {"NUTENTI= 0.4", -1, 0},
+    };
+    for (const Case& c : cases) {
+        InstrumentRig rig("p36e51");
+        ASSERT_TRUE(rig.openSerial());
+        auto lines = header(rig.control.Estensioni(), rig.control.Protocollo());
+        lines.push_back(c.line);
+        ASSERT_TRUE(restoreFrom(rig, writeFile("fraction.ini", lines), false, true, false))
+            << c.line;
+        if (c.address >= 0) {
+            EXPECT_EQ(rig.instrument.nvram()[static_cast<std::size_t>(c.address)], c.written)
+                << c.line;
+        }
+    }
+}
+
 TEST_F(BackupTest, DeformationCoefficientsConvertOnlyBetweenUnits) {
     struct Case {
         const char* key;
@@ -182,6 +212,49 @@ TEST_F(BackupTest, DeformationCoefficientsConvertOnlyBetweenUnits) {
         ASSERT_TRUE(restoreFrom(rig, writeFile("coef.ini", lines), true, false, false));
         EXPECT_EQ(rig.instrument.nvram()[static_cast<std::size_t>(c.address)], c.written)
             << c.key << " -> " << c.profile;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A name that holds a line break never makes a line of its own in a backup, and a backup text
+// with a control character is refused before anything is written.
+TEST_F(BackupTest, ControlCharactersNeitherBreakABackupNorGoIntoTheInstrument) {
+    InstrumentRig rig("p36e51");
+    const std::string injected = "AB\r\nNUTENTI=9";
+    rig.instrument.nvram()[106] = static_cast<std::uint8_t>(injected.size());
+    std::copy(injected.begin(), injected.end(), rig.instrument.nvram().begin() + 107);
+    ASSERT_TRUE(rig.openSerial());
+    const std::string file = path("name.ini");
+    ASSERT_TRUE(backupTo(rig, file));
+    const auto lines = platform::readTextLines(file);
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_NE(std::find(lines->begin(), lines->end(), "NOMESTRUMENTO=AB  NUTENTI=9"), lines->end());
+    EXPECT_EQ(std::count_if(lines->begin(), lines->end(),
+                            [](const std::string& l) { return l == "NUTENTI=9"; }),
+              0);
+
+    struct Case {
+        const char* line;
+        const char* key;
+    };
+    const Case cases[] = {{"NOMESTRUMENTO=AB\tC", "NOMESTRUMENTO"},
+                          {"NOMEUSCITA1=Stop\x01", "NOMEUSCITA1"}};
+    for (const Case& c : cases) {
+        InstrumentRig target("p36e51");
+        ASSERT_TRUE(target.openSerial());
+        target.instrument.clearLog();
+        auto header_ = header(target.control.Estensioni(), target.control.Protocollo());
+        header_.push_back(c.line);
+        const backup::Result r =
+            restore(target, writeFile("control.ini", header_), true, true, true);
+        EXPECT_EQ(r.outcome, backup::Outcome::FileError) << c.line;
+        EXPECT_NE(r.message.find(std::string("key ") + c.key), std::string::npos) << r.message;
+        EXPECT_NE(r.message.find("which holds a control character"), std::string::npos)
+            << r.message;
+        EXPECT_TRUE(writes(target).empty()) << c.line;
     }
 }
 

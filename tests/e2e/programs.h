@@ -36,6 +36,20 @@ inline Result run(const std::string& command) {
     return r;
 }
 
+// What a command told, without the lines every command may add: the note on the instrument's
+// clock when it opens one, and the closing line of a failed command (tested on their own).
+inline std::string told(const Result& r) {
+    std::string out = r.out;
+    const std::string clock = "krnctl: the instrument's clock is ";
+    if (out.rfind(clock, 0) == 0) out.erase(0, out.find('\n') + 1);
+    if (r.exitCode == 1 || r.exitCode == 3 || r.exitCode == 4) {
+        const auto last = out.rfind('\n', out.size() >= 2 ? out.size() - 2 : 0);
+        const auto start = last == std::string::npos ? 0 : last + 1;
+        if (out.compare(start, 8, "krnctl: ") == 0) out.erase(start);
+    }
+    return out;
+}
+
 // A krnsim process with its announced endpoints.
 class Krnsim {
 public:

@@ -1,5 +1,6 @@
 // Bad input everywhere: one value out of range per krnctl option that takes a number or an
-// address (exit 2, before any instrument is opened), and malformed files refused with their
+// address (exit 2, before any instrument is opened), the values krnsetup's boxes take refused by
+// the command in its own words (exit 3), and malformed files refused with their
 // line named and not one frame that writes sent to the instrument.
 #include <gtest/gtest.h>
 
@@ -39,7 +40,6 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "memory export --from xyz",
         "memory export --to '&H1000000'",
         "memory export --to 16777216",
-        "memory export --from 100 --to 99",
         "comm-test --count -1",
         "comm-test --count 1000001",
         "job show 256",
@@ -50,14 +50,6 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "nvram write 0 256",
         "nvram write 0x1000000 1",
         "exchange 256",
-        "deformation --a 256",
-        "deformation --b -1",
-        "counter --set -5",
-        "counter --set 2147483648",
-        "setting force-filter 61",
-        "setting start-force 0",
-        "setting wait-end 256",
-        "setting prescaler 0",
         "fonts build --size 0",
         "fonts build --size 73",
         "fonts build --x 21",
@@ -98,6 +90,27 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
         EXPECT_FALSE(r.out.empty()) << c;
     }
+    // A value krnsetup's own box would take is checked by the command, with its words: exit 3
+    // and nothing written.
+    const struct {
+        std::string args, told;
+    } refused[] = {
+        {"memory export --from 100 --to 99",
+         "The first address lies above the last: there is nothing to export."},
+        {"deformation --a 256", "Insert a number in range 0 to 255."},
+        {"deformation --b -1", "Insert a number in range 0 to 255."},
+        {"counter --set -5", "Insert a number in range 0 to 2147483647."},
+        {"counter --set 2147483648", "Insert a number in range 0 to 2147483647."},
+        {"setting force-filter 61", "The force filter takes a value from 0 (none) to 60 (max)."},
+        {"setting start-force 0", "Insert a number in range 1 to 255."},
+        {"setting wait-end 256", "Insert a number in range 0 to 255."},
+        {"setting prescaler 0", "Insert a number in range 1 to 255."},
+    };
+    for (const auto& c : refused) {
+        const e2e::Result r = run(pre + c.args);
+        EXPECT_EQ(r.exitCode, 3) << c.args << "\n" << r.out;
+        EXPECT_EQ(e2e::told(r).rfind(c.told + "\n", 0), 0u) << c.args << "\n" << r.out;
+    }
     for (const std::string c : {"--protocol 40000", "--extension -1", "--version 100",
                                 "--memory-size 0", "--memory-size 16777217", "--fb-size -1"}) {
         const e2e::Result r = run(pre + "image build --profile " + profile + " " + c);
@@ -110,13 +123,17 @@ TEST(BadInput, AnImageFileIsRefusedWithItsFirstBadLine) {
     const std::string image = dir.file("RamSetup.asm", "12\r\n 255 \r\n256\r\n");
     const e2e::Result r = run(krnctl + " image show " + image);
     EXPECT_EQ(r.exitCode, 4) << r.out;
+    const std::string closing =
+        "krnctl: image show stopped at a file; nothing was written to the instrument: correct the "
+        "file named above and run the command again.\n";
     EXPECT_EQ(r.out, "krnctl: cannot read " + image +
-                         " as an NVRAM image (one number 0..255 per line): line 3 is not\n");
+                         " as an NVRAM image (one number 0..255 per line): line 3 is not\n" +
+                         closing);
 
     const std::string empty = dir.file("Empty.asm", "");
     const e2e::Result none = run(krnctl + " image show " + empty);
     EXPECT_EQ(none.exitCode, 4) << none.out;
-    EXPECT_EQ(none.out, "krnctl: " + empty + " holds no byte: not an NVRAM image\n");
+    EXPECT_EQ(none.out, "krnctl: " + empty + " holds no byte: not an NVRAM image\n" + closing);
 
     // Seven bytes (46..52): what lies after them is not shown as a value.
     const std::string shortImage = dir.file("Short.asm", "1\r\n2\r\n3\r\n4\r\n0\r\n0\r\n9\r\n");

@@ -41,14 +41,11 @@ protected:
     bool udp() const { return GetParam(); }
 
     std::optional<std::uint8_t> readByte(std::uint8_t low) {
-        auto& tx = control.BufferTx();
-        tx[0] = 4;
-        tx[1] = 15;
-        tx[2] = low;
-        tx[3] = 0x01;
-        tx[4] = 0x00;
-        if (!control.EseguiTransazione(false) || control.BufferRx()[0] != 1) return std::nullopt;
-        return control.BufferRx()[1];
+        auto& link = control.link();
+        if (!link.exchange(krnlink::Request(15).address(0x0100 | low), false) ||
+            link.BufferRx[0] != 1)
+            return std::nullopt;
+        return link.BufferRx[1];
     }
 
     platform::SystemClock clock;

@@ -66,7 +66,7 @@ TEST(Maintenance, ImportWritesTheFileAndRefusesAGarbageLine) {
 }
 
 TEST(Maintenance, SettingsJobsAndUsersOverAPseudoTerminal) {
-    Krnsim sim({"--profile", "p36e51", "--serial"});
+    Krnsim sim({"--profile", "p36e51", "--serial", "--restart-ms", "300"});
     Folder folder;
     const std::string k = krnctl + " --folder " + folder.path.string() +
                           " --instrument 'COM: " + sim.value("serial") + "' ";
@@ -76,20 +76,38 @@ TEST(Maintenance, SettingsJobsAndUsersOverAPseudoTerminal) {
         int exitCode;
         std::string output;
     };
+    // The line every failed or refused command ends with.
+    const auto kept = [](const std::string& path, const std::string& happened) {
+        return "krnctl: " + path + " " + happened +
+               "; the instrument keeps either the old value or the new one: run krnctl " + path +
+               " without a value to see which.\n";
+    };
+    const std::string refused = "was refused or cancelled";
     const Case cases[] = {
         {"brake-name", 0, "Freno\n"},
         {"brake-name 'Fermo B'", 0, "Fermo B\n"},
-        {"brake-name 'Fourteen chars'", 3, "Bad name\n"},
+        {"brake-name 'Fourteen chars'", 3, "Bad name\n" + kept("brake-name", refused)},
         {"--json brake-name", 0, "{\"NomeFreno\":\"Fermo B\"}\n"},
         {"deformation", 0, "CoefDeformazioneA: 12\nCoefDeformazioneB: 34\n"},
+        // The coefficients and the counter are rounded to whole numbers, halves to even.
+        {"deformation --a 3.6", 0, "CoefDeformazioneA: 4\nCoefDeformazioneB: 34\n"},
+        {"deformation --b 2.5", 0, "CoefDeformazioneA: 4\nCoefDeformazioneB: 2\n"},
+        {"deformation", 0, "CoefDeformazioneA: 4\nCoefDeformazioneB: 2\n"},
+        {"counter --set 1.0", 0, "Writing counter done\n1\n"},
+        {"counter", 0, "1\n"},
         {"--json setting wait-end", 0, "{\"CampioniAttesaFine\":10}\n"},
-        // Out of range is a usage error before the instrument is opened.
-        {"setting start-force 0", 2,
-         "VALUE: Value 0 not in range 1 to 255\nRun with --help for more information.\n"},
-        {"setting start-force 40", 3, "Send new value?\n"},
-        {"--yes setting start-force 40", 0, "Send new value?\n40\n"},
+        // A value the command refuses is told in its own words, nothing written (exit 3).
+        {"setting start-force 0", 3,
+         "Insert a number in range 1 to 255.\n" + kept("setting start-force", refused)},
+        {"setting start-force 999", 3,
+         "Insert a number in range 1 to 255.\n" + kept("setting start-force", refused)},
+        {"setting start-force abc", 3, "Insert a number.\n" + kept("setting start-force", refused)},
+        {"setting start-force 40", 3, "Send new value?\n" + kept("setting start-force", refused)},
+        {"setting start-force 40 --yes", 0, "Send new value?\n40\n"},
         {"setting start-force", 0, "40\n"},
-        {"--yes setting force-filter 5", 1, "Send new value?\nCommunication error.\n"},
+        {"--yes setting force-filter 5", 1,
+         "Send new value?\nCommunication error.\n" +
+             kept("setting force-filter", "failed (the instrument or the link)")},
         {"jobs save " + jobs, 0, "jobs saved to " + jobs + "\n"},
         {"jobs restore " + jobs, 0, "jobs written back from " + jobs + "\n"},
         {"users export " + (folder.path / "u.atm").string(), 0,

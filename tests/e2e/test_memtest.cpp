@@ -88,7 +88,9 @@ TEST(MemtestCli, HistoryResetOpensTheLinkItselfAndRestartsTheInstrument) {
     Bench b({"--profile", "p36e51"});
     Result no = b.run("history reset");
     EXPECT_EQ(no.exitCode, 3) << no.out;
-    EXPECT_EQ(no.out, "Are you sure to continue?\n");
+    EXPECT_EQ(no.out,
+              "Are you sure to continue?\nkrnctl: history reset was refused or cancelled; the "
+              "history may be cleared only in part: run krnctl history reset again.\n");
     Result yes = b.run("--yes history reset");
     EXPECT_EQ(yes.exitCode, 0) << yes.out;
     EXPECT_EQ(yes.out, "Are you sure to continue?\nClean process successful.\n");

@@ -25,6 +25,13 @@
 
 namespace {
 
+// The line a command ends with when it stopped at a file.
+std::string fileClosing(const std::string& path) {
+    return "krnctl: " + path +
+           " stopped at a file; nothing was written to the instrument: correct the file named "
+           "above and run the command again.\n";
+}
+
 using namespace e2e;
 
 TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
@@ -62,8 +69,8 @@ TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
         {"p39e1060", "\"Protocollo\":39,\"Estensioni\":1060,\"FormatoNVRAM\":14"},
         {"p41e1072", "\"Protocollo\":41,\"Estensioni\":1072,\"FormatoNVRAM\":24"},
         {"loader", "\"stato\":0,\"UpdateMode\":true"},
-        {"unformatted", "\"stato\":3,\"UpdateMode\":true"},
-        {"wrongformat", "\"stato\":4,\"UpdateMode\":true"},
+        {"unformatted", "\"stato\":3,\"FirmaValida\":false,\"UpdateMode\":true"},
+        {"wrongformat", "\"stato\":4,\"FirmaValida\":false,\"UpdateMode\":true"},
     };
     for (const Case& c : cases) {
         Krnsim sim(
@@ -97,15 +104,20 @@ TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
         {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
         {"counter", 0, "123456\n"},
         {"counter --set 99", 0, "Writing counter done\n99\n"},
-        // Out of range is a usage error before the instrument is opened.
-        {"counter --set -1", 2,
-         "--set: Value -1 not in range 0 to 2147483647\nRun with --help for more information.\n"},
+        // Out of range is refused by the command in its own words.
+        {"counter --set -1", 3,
+         "Insert a number in range 0 to 2147483647.\nkrnctl: counter was refused or cancelled; "
+         "the instrument keeps either the old value or the new one: run krnctl counter without "
+         "a value to see which.\n"},
         {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
         {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
         {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
         {"nvram read 0x1000000", 2,
          "krnctl: \"0x1000000\" is not an NVRAM address (0..0xFFFFFF)\n"},
-        {"update-mode off", 3, "krnctl: the instrument is already out of update mode\n"},
+        {"update-mode off", 3,
+         "krnctl: the instrument is already out of update mode\nkrnctl: update-mode was refused "
+         "or cancelled; the instrument may still be in its former mode: run krnctl update-mode "
+         "again.\n"},
         {"update-mode maybe", 2, "krnctl: update-mode takes on or off\n"},
     };
     for (const Case& c : cases) {
@@ -296,13 +308,21 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
          "krnctl: \"IP: 127.0.0.1\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
          "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
         {"--instrument 'COM: /dev/null/none' exchange 1", 1,
-         "Communication error\nCOM: /dev/null/none\n"},
+         "Communication error\nCOM: /dev/null/none\nkrnctl: exchange failed (the instrument or "
+         "the link); the instrument was not changed: check the cable or the network and run "
+         "krnctl exchange again.\n"},
         {"--instrument 'COM: 1' exchange 256", 2,
          "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
         {"--instrument 'COM: 1' exchange 0xZZ", 2,
          "krnctl: \"0xZZ\" is not a byte (0..255, decimal or 0x hex)\n"},
         {"--simulate p36e51 --instrument 'USB: QX3SIM0001' exchange 1", 0, "33 24\n"},
         {"--simulate nothing exchange 1", 2, "krnctl: unknown simulator profile \"nothing\"\n"},
+        {"--folder / folder", 0, "/\n"},
+        {"folder --json --folder /", 0, "{\"folder\":\"/\"}\n"},
+        {"--folder /krn-no-such-folder folder", 4,
+         "Program folder not found:\n/krn-no-such-folder\nkrnctl: folder stopped at a file; "
+         "nothing was written to the instrument: correct the file named above and run the "
+         "command again.\n"},
     };
     for (const Case& c : cases) {
         Result r = run("env -u KRN_INSTRUMENT " + krnctl + " " + c.args);
@@ -374,11 +394,13 @@ TEST(Programs, KrnctlTextsAndFonts) {
         trad + ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette (\").\n" +
             trad +
             ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 caratteri\n    " +
-            trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n");
+            trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n" +
+            fileClosing("texts check"));
     EXPECT_FALSE(std::filesystem::exists(dir / "TestoIta.asm"));
     r = run(k + "texts compile " + trad + " --language 0");
     EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n");
+    EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n" +
+                         fileClosing("texts compile"));
 
     {
         std::ofstream(dir / "TradIta.txt", std::ios::binary)
@@ -390,15 +412,29 @@ TEST(Programs, KrnctlTextsAndFonts) {
     EXPECT_EQ(run(k + "texts export --language 0").out, "0\t\"KRN\"\n1001\t\"Lavoro wwwwwww\"\n");
     EXPECT_EQ(run(k + "texts export --language 4").exitCode, 4);
 
+    // A preview alone writes the picture and no font file.
     const std::string sheet = (dir / "sheet.png").string();
-    r = run(k +
-            "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --bold --y -1 --preview " +
-            sheet);
+    const std::string font =
+        k + "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --y -1";
+    r = run(font + " --preview " + sheet);
     EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("No font file written (12 characters)"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(sheet));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Font6x6.asm"));
+    // Bold is the default; --no-bold draws regular.
+    r = run(font);
     EXPECT_NE(r.out.find("Written: " + (dir / "Font6x6.asm").string() + " (12 characters)"),
               std::string::npos)
         << r.out;
-    EXPECT_TRUE(std::filesystem::exists(sheet));
+    const auto bold = (dir / "bold.asm").string(), regular = (dir / "regular.asm").string();
+    EXPECT_EQ(run(font + " --bold -o " + bold).exitCode, 0);
+    EXPECT_EQ(run(font + " --no-bold -o " + regular).exitCode, 0);
+    auto bytes = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(bytes(dir / "Font6x6.asm"), bytes(bold));
+    EXPECT_NE(bytes(bold), bytes(regular));
     EXPECT_EQ(run(k + "fonts build --format 9x9").exitCode, 2);
     std::filesystem::remove_all(dir);
 }

@@ -2,6 +2,8 @@
 // loopback, against the simulator served on its own thread in real time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCoreApplication>
 
 #include "instrument/uckrnvisual.h"
@@ -30,13 +32,7 @@ protected:
     void TearDown() override { server.stop(); }
 
     bool exchangeRead() {
-        auto& tx = control.BufferTx();
-        tx[0] = 4;
-        tx[1] = 15;
-        tx[2] = 0x23;
-        tx[3] = 0x01;
-        tx[4] = 0x00;
-        return control.EseguiTransazione(false);
+        return control.link().exchange(krnlink::Request(15).address(0x000123), false);
     }
 
     Bytes lastRequest() {
@@ -62,20 +58,25 @@ TEST_F(RealTransports, SerialExchangeOverAPseudoTerminal) {
     EXPECT_EQ(control.Estensioni(), 51);
     ASSERT_TRUE(exchangeRead());
     EXPECT_EQ(lastRequest(), (Bytes{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}));
-    EXPECT_EQ(control.BufferRx()[0], 1);
-    EXPECT_EQ(control.BufferRx()[1], 0xFE);
+    EXPECT_EQ(control.link().BufferRx[0], 1);
+    EXPECT_EQ(control.link().BufferRx[1], 0xFE);
 
-    // A lost answer: the port is closed and reopened, the zero burst resynchronises, and the
-    // second attempt succeeds.
+    // A lost answer: the port is closed and reopened, the zero burst resynchronises, the
+    // instrument behind the port is identified and compared, and the second attempt succeeds
+    // (its answer, of CHK 1, asked for once more).
     server.withInstrument([](sim::SimInstrument& in) {
         in.clearLog();
         in.addFault({sim::Fault::Kind::NoAnswer});
     });
     ASSERT_TRUE(exchangeRead());
     server.withInstrument([](sim::SimInstrument& in) {
-        EXPECT_EQ(in.requests().size(), 2u);
-        Bytes host = in.hostBytes();
-        EXPECT_EQ(host.size(), 6u + 1 + 256 + 1 + 6);
+        const Bytes read{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38};
+        const auto& r = in.requests();
+        EXPECT_EQ(std::count(r.begin(), r.end(), read), 3);
+        EXPECT_EQ(r.front(), read);
+        EXPECT_EQ(r[1], (Bytes{0x02, 0x01, 0x03}));  // the identification after the reopen
+        const Bytes host = in.hostBytes();
+        EXPECT_EQ(Bytes(host.begin() + 6, host.begin() + 6 + 1 + 256 + 1), Bytes(258, 0));
     });
     control.ChiudiPortaComunicazione();
     EXPECT_FALSE(control.Collegato());
@@ -86,7 +87,7 @@ TEST_F(RealTransports, EthernetExchangeOverLoopbackUdp) {
     ASSERT_TRUE(control.ApriComunicazioneETH("127.0.0.1", server.dataPort()));
     ASSERT_TRUE(exchangeRead());
     EXPECT_EQ(lastRequest(), (Bytes{0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}));
-    EXPECT_EQ(control.BufferRx()[1], 0xFE);
+    EXPECT_EQ(control.link().BufferRx[1], 0xFE);
     auto answer = control.ComandoUDP("ENCOMMPC");
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, "A");
@@ -95,7 +96,7 @@ TEST_F(RealTransports, EthernetExchangeOverLoopbackUdp) {
     server.withInstrument(
         [](sim::SimInstrument& in) { in.addFault({sim::Fault::Kind::WrongChecksum}); });
     ASSERT_TRUE(exchangeRead());
-    EXPECT_EQ(control.BufferRx()[1], 0xFE);
+    EXPECT_EQ(control.link().BufferRx[1], 0xFE);
 }
 
 TEST_F(RealTransports, ModuleCommandPortAnswersDiscovery) {

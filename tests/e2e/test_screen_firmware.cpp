@@ -193,7 +193,10 @@ TEST(FirmwareE2E, AnUpdateWritesTheFileIntoTheLoadersFlashAndVerifies) {
     const std::string sample = (data / "sample.atm").string();
     Result before = run(k + "firmware verify " + sample);
     EXPECT_EQ(before.exitCode, 1) << before.out;
-    EXPECT_EQ(before.out, "differs at 0x001000\n");
+    EXPECT_EQ(before.out,
+              "differs at 0x001000\nkrnctl: firmware verify failed (the instrument or the link); "
+              "nothing was written (the flash was only compared): run krnctl firmware update FILE "
+              "where the flash should hold FILE.\n");
     Result u = run(k + "--yes firmware update " + sample);
     ASSERT_EQ(u.exitCode, 0) << u.out;
     EXPECT_NE(u.out.find("Update sucessfully"), std::string::npos) << u.out;
@@ -213,7 +216,10 @@ TEST(FirmwareE2E, UpdateModeOnTakesAnInstrumentWithAnotherNvramFormatIntoItsLoad
     const std::string k = krnctl + " --instrument 'COM: " + sim.value("serial") + "' ";
     Result off = run(k + "update-mode off");
     EXPECT_EQ(off.exitCode, 3) << off.out;
-    EXPECT_EQ(off.out, "krnctl: the instrument is already out of update mode\n");
+    EXPECT_EQ(off.out,
+              "krnctl: the instrument is already out of update mode\nkrnctl: update-mode was "
+              "refused or cancelled; the instrument may still be in its former mode: run krnctl "
+              "update-mode again.\n");
     Result on = run(k + "update-mode on");
     EXPECT_EQ(on.exitCode, 0) << on.out;
     EXPECT_EQ(on.out, "update mode on\n");

@@ -17,7 +17,7 @@ TEST(SendTextCli, NewTextsOverAPseudoTerminalThenIdentifyAndJobList) {
     std::filesystem::create_directories(dir);
     for (const auto& e : std::filesystem::directory_iterator(KRN_SHIPPED_DATA))
         std::filesystem::copy_file(e.path(), dir / e.path().filename());
-    e2e::Krnsim sim({"--profile", "p36e51", "--serial"});
+    e2e::Krnsim sim({"--profile", "p36e51", "--serial", "--restart-ms", "300"});
     const std::string pty = sim.value("serial");
     ASSERT_FALSE(pty.empty());
     const std::string k =

@@ -326,3 +326,50 @@ TEST(Configuration, ANewNameIsCutInCharactersAndStoredInWindows1252) {
 }
 
 }  // namespace
+
+namespace {
+
+// An open of a silent instrument: the program is called between every probe and every attempt
+// (on the serial line never more than a resynchronisation, two waits, apart; the USB device's
+// reopening and the Ethernet recovery keep it waiting up to 2.8 s and 2 s); a Cancel given
+// there ends the open at once, and the next open is not affected.
+TEST(SilentInstrument, OpenLetsTheWindowLiveAndCanBeGivenUp) {
+    struct Case {
+        Channel channel;
+        double longestGap;  // seconds
+    };
+    for (const Case c :
+         {Case{Channel::Serial, 1.41}, Case{Channel::Usb, 2.81}, Case{Channel::Ethernet, 2.01}}) {
+        InstrumentRig rig;
+        rig.instrument.setSilent(true);
+        std::vector<double> calls;
+        const auto t0 = rig.clock.now();
+        int cancelAt = -1;
+        rig.control.link().betweenWaits = [&] {
+            calls.push_back(rig.clock.secondsSince(t0));
+            return static_cast<int>(calls.size()) != cancelAt;
+        };
+        EXPECT_FALSE(rig.open(c.channel));
+        ASSERT_GE(calls.size(), 2u) << channelName(c.channel);
+        double longest = calls.front();
+        for (std::size_t i = 1; i < calls.size(); ++i)
+            longest = std::max(longest, calls[i] - calls[i - 1]);
+        EXPECT_LE(longest, c.longestGap) << channelName(c.channel);
+
+        calls.clear();
+        cancelAt = 2;
+        const auto t1 = rig.clock.now();
+        rig.control.link().betweenWaits = [&] {
+            calls.push_back(rig.clock.secondsSince(t1));
+            return static_cast<int>(calls.size()) != cancelAt;
+        };
+        EXPECT_FALSE(rig.open(c.channel));
+        EXPECT_EQ(calls.size(), 2u) << channelName(c.channel) << ": nothing more after Cancel";
+        EXPECT_DOUBLE_EQ(rig.clock.secondsSince(t1), calls.back()) << channelName(c.channel);
+
+        rig.instrument.setSilent(false);
+        EXPECT_TRUE(rig.open(c.channel)) << channelName(c.channel);
+    }
+}
+
+}  // namespace

@@ -176,6 +176,13 @@ protected:
         open("p36e51");
         rig->control.nvram().verify = true;
     }
+    // The requests the instrument received for `address` (reads and writes).
+    std::size_t requestsAt(std::int32_t address) const {
+        std::size_t n = 0;
+        for (const Bytes& r : rig->instrument.requests())
+            if (r.size() > 4 && r[1] != 1 && (r[2] | (r[3] << 8) | (r[4] << 16)) == address) ++n;
+        return n;
+    }
     // The stored byte at `address` is altered after the next `times` write answers, as a write
     // whose data was changed on its way in without the frame check noticing would leave it.
     void spoilWrites(std::int32_t address, int times) {
@@ -247,18 +254,23 @@ TEST_F(Verified, OnlyReadsThatFollowedARecoveryAreReadAgain) {
          std::nullopt},
     };
     for (const Case& c : cases) {
+        // On USB, whose recovery does not open the port again by its path: no identity check
+        // comes between the attempts to take the faults.
         open("p36e51");
+        rig->control.ChiudiPortaComunicazione();
+        ASSERT_TRUE(rig->open(krnlink::Channel::Usb));
+        rig->instrument.clearLog();
         rig->control.nvram().verify = true;
         rig->instrument.nvram()[0x2000] = 0x42;
         for (const Fault& f : c.faults) rig->instrument.addFault(f);
         EXPECT_EQ(rig->control.ReadNVRam1Byte(0x2000), c.value) << c.what;
-        EXPECT_EQ(rig->instrument.requests().size(), c.requests) << c.what;
+        EXPECT_EQ(requestsAt(0x2000), c.requests) << c.what;
         EXPECT_EQ(rig->control.nvram().verifyFailure.has_value(), !c.value) << c.what;
     }
 }
 
 // An answer that carries CHK 1 stands for a sum of 0 or 1: a single flipped bit that moves the
-// sum between them passes the frame check. Verified, such a read is made again.
+// sum between them passes the frame check. Such a read is made again, verified or not.
 TEST_F(Verified, AnAnswerWithTheAmbiguousChecksumIsReadAgain) {
     struct Case {
         bool verify;
@@ -266,8 +278,8 @@ TEST_F(Verified, AnAnswerWithTheAmbiguousChecksumIsReadAgain) {
         std::uint8_t value;
         std::size_t requests;
     };
-    for (const Case& c :
-         {Case{false, true, 0xFE, 1}, Case{true, false, 0xFF, 2}, Case{true, true, 0xFF, 3}}) {
+    for (const Case& c : {Case{false, false, 0xFF, 2}, Case{false, true, 0xFF, 3},
+                          Case{true, false, 0xFF, 2}, Case{true, true, 0xFF, 3}}) {
         open("p36e51");
         rig->control.nvram().verify = c.verify;
         rig->instrument.nvram()[0x2000] = 0xFF;  // LEN 2 + 255: the sum is 1
@@ -290,7 +302,8 @@ TEST_F(Verified, WithoutVerificationNothingIsReadAgain) {
     rig->instrument.addFault({sim::Fault::Kind::NoAnswer});
     ASSERT_TRUE(rig->control.WriteNVRam1Byte(0x2000, 0x5A));
     EXPECT_EQ(rig->instrument.nvram()[0x2000], 0x5A ^ 0x10);
-    EXPECT_EQ(rig->instrument.requests().size(), 2u);  // the unanswered attempt and its retry
+    // The unanswered attempt and its retry (the identity check after the reopen aside).
+    EXPECT_EQ(requestsAt(0x2000), 2u);
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ TEST_P(EveryChannel, OneByteReadIsTheDocumentedFrameAndItsAnswersAreAccepted) {
         rig.instrument.clearLog();
         rig.instrument.nvram()[0x123] = c.value;
         ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
-        ASSERT_EQ(rig.instrument.requests().size(), 1u);
+        // An answer of CHK 1 (0xFE) is asked for again and taken when the two agree.
+        ASSERT_EQ(rig.instrument.requests().size(), c.value == 0xFE ? 2u : 1u);
         EXPECT_EQ(rig.instrument.requests()[0], bytes({0x05, 0x0F, 0x23, 0x01, 0x00, 0x38}));
         const platform::Bytes out = instrumentBytes(rig.instrument);
         ASSERT_GE(out.size(), 3u);
@@ -205,6 +206,29 @@ TEST(Primitives, ComandoSempliceAndConfermaAndDimMaxBuffer) {
     rig.link.BufferTx[0] = 2;
     EXPECT_FALSE(rig.link.ComandoConConferma());
     EXPECT_EQ(krnlink::FrameLink::DimMaxBuffer(), 50);
+}
+
+TEST(Primitives, ARequestIsCountedIntoBufferTxAndAnOverlongOneIsNeverSent) {
+    Rig rig;
+    auto head = [&](std::size_t n) {
+        return platform::Bytes(rig.link.BufferTx.begin(),
+                               rig.link.BufferTx.begin() + static_cast<std::ptrdiff_t>(n));
+    };
+    const std::uint8_t ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_TRUE(rig.link.prepare(krnlink::Request(40).address(0x123456).bytes(ten)));
+    EXPECT_EQ(head(15), bytes({14, 40, 0x56, 0x34, 0x12, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    ASSERT_TRUE(rig.link.prepare(krnlink::Request(22, {9}).word(0x1234)));
+    EXPECT_EQ(head(5), bytes({4, 22, 9, 0x34, 0x12}));
+
+    ASSERT_TRUE(rig.openSerial());
+    rig.instrument.clearLog();
+    krnlink::Request longest(1);
+    while (longest.payload().size() < krnlink::Request::kMaxBytes) longest.byte(0);
+    EXPECT_TRUE(rig.link.prepare(longest));
+    EXPECT_EQ(rig.link.BufferTx[0], krnlink::Request::kMaxBytes);
+    EXPECT_FALSE(rig.link.exchange(longest.byte(0), false));
+    EXPECT_EQ(rig.link.BufferTx[0], 0);
+    EXPECT_TRUE(rig.instrument.requests().empty());
 }
 
 TEST(Primitives, AggiungiChecksumIncrementsTheCountAndAppendsChk) {

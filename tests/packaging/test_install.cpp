@@ -90,6 +90,35 @@ protected:
         r = installed(bin / "krnsetup", "--simulate --quit-after 300");
         EXPECT_EQ(r.exitCode, 0) << r.out;
         EXPECT_TRUE(fs::exists(perUser / "simulated-serial.nvram")) << r.out;
+
+        // One version, the build's, from all three.
+        std::string versions;
+        for (const char* p : {"krnctl", "krnsim", "krnsetup"}) {
+            r = installed(bin / p, "--version");
+            EXPECT_EQ(r.exitCode, 0) << p << r.out;
+            EXPECT_EQ(r.out.rfind(std::string(p) + " ", 0), 0u) << r.out;
+            versions += r.out.substr(r.out.find(' ')) + "|";
+        }
+        const std::string one = versions.substr(0, versions.find('|') + 1);
+        EXPECT_EQ(versions, one + one + one);
+
+        // What a distribution expects beside the programs.
+        const fs::path root = share.parent_path();
+        for (const fs::path& f :
+             {share / "man/man1/krnctl.1.gz", share / "man/man1/krnsim.1.gz",
+              share / "man/man1/krnsetup.1.gz", share / "doc/krnsetup/copyright",
+              share / "doc/krnsetup/changelog.gz", share / "doc/krnsetup/README.md",
+              share / "doc/krnsetup/docs/cli.md", share / "bash-completion/completions/krnctl",
+              root / "lib/udev/rules.d/70-krnsetup.rules"})
+            EXPECT_TRUE(fs::is_regular_file(f)) << f;
+        // The completion knows the subcommands and their own subcommands.
+        const std::string completion = readFile(share / "bash-completion/completions/krnctl");
+        for (const char* word : {" identify ", " export ", "\"memory export\")", "--yes"})
+            EXPECT_NE(completion.find(word), std::string::npos) << word;
+        r = run("gzip -dc " + quoted(share / "man/man1/krnctl.1.gz"));
+        EXPECT_NE(r.out.find("\nmemory\n"), std::string::npos);  // a group, its commands below
+        EXPECT_NE(r.out.find("\n    export "), std::string::npos);
+        EXPECT_NE(r.out.find("Exit codes: 0 done"), std::string::npos);
     }
 
     fs::path dir_;
@@ -115,9 +144,21 @@ TEST_F(Installed, DebianPackageUnpackedAnywhere) {
     r = run("dpkg-deb -f " + quoted(deb) + " Package Depends");
     EXPECT_EQ(r.out.rfind("Package: krnsetup\nDepends: ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("libqt6widgets6"), std::string::npos) << r.out;
+    // Stripped programs, the symbols apart: a small package.
+    EXPECT_LT(fs::file_size(deb), 10u * 1024 * 1024) << deb;
+    // A distribution's checker finds no error in it (where it is installed).
+    if (run("command -v lintian").exitCode == 0) {
+        r = run("lintian --fail-on error " + quoted(deb));
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        EXPECT_EQ(r.out.find("\nE: "), std::string::npos) << r.out;
+    }
     // Unpacked under a folder of its own rather than /, the package still runs.
     ASSERT_EQ(run("dpkg-deb -x " + quoted(deb) + " " + quoted(root)).exitCode, 0);
     checkCopy(root / "usr/bin", root / "usr/share");
+    for (const char* p : {"krnctl", "krnsim", "krnsetup"})
+        EXPECT_EQ(run("readelf -S " + quoted(root / "usr/bin" / p) + " | grep -c debug_info").out,
+                  "0\n")
+            << p;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/frame_trace.h"
 #include "platform/protocol.h"
+#include "platform/version.h"
 
 namespace {
 
@@ -60,11 +61,11 @@ TEST(FrameTrace, WritesOneLinePerFrame) {
     }
     std::ifstream in(path, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text,
-              "# trace started 2026-12-06 09:05:07\n"
-              "    0.000000 COM TX 05 0F 23 01 00 38  # 15 ReadNVRam1Byte\n"
-              "    0.001250 COM RX 02 7F 81  # 15 ReadNVRam1Byte\n"
-              "    0.001250 USB -- exchange failed\n");
+    EXPECT_EQ(text, "# trace started 2026-12-06 09:05:07, krnsetup " + platform::versionText() +
+                        "\n" +
+                        "    0.000000 COM TX 05 0F 23 01 00 38  # 15 ReadNVRam1Byte\n"
+                        "    0.001250 COM RX 02 7F 81  # 15 ReadNVRam1Byte\n"
+                        "    0.001250 USB -- exchange failed\n");
     std::filesystem::remove(path);
 }
 

@@ -9,6 +9,7 @@
 #include "provisioning/display_data.h"
 #include "provisioning/icons.h"
 #include "provisioning/image_builder.h"
+#include "provisioning/profile_file.h"
 #include "support/image_folder.h"
 
 using namespace provisioning;
@@ -433,3 +434,59 @@ TEST(ImageBuilder, AnAnchorAlreadyPassedIsALayoutFault) {
     EXPECT_EQ(w.indirizzo(), 57);
     EXPECT_EQ(w.byte()[4], 6);
 }
+
+namespace {
+
+// Every profile value is checked against its field and the instrument's memory before an image
+// exists: the areas may not overlap, the job memory holds one job, the history its pointers.
+TEST(ImageBuilder, AProfileThatDoesNotFitTheInstrumentGivesNoImage) {
+    ImageFolder f("fit");
+    f.shipped();
+    struct Case {
+        const char* what;
+        std::int32_t memoriaStory;
+        std::int16_t lavoriStory;
+        std::int16_t lingua1;
+        std::int32_t fbSize;
+        std::string error;  // its beginning; "" when the image is built
+    };
+    const Case cases[] = {
+        {"the usual history", 60000, 3, LInglese, 0, ""},
+        {"the history over the display texts", 510000, 3, LInglese, 0,
+         "MemoriaStory 510000 does not fit this instrument: it must be from 12 to "},
+        {"the history above the job memory", 600000, 3, LInglese, 0,
+         "MemoriaStory 600000 does not fit this instrument: it must be from 12 to "},
+        {"no room for the pointers", 8, 3, LInglese, 0,
+         "MemoriaStory 8 does not fit this instrument: it must be from 12 to "},
+        {"history off", 0, 0, LInglese, 0, ""},
+        {"no such language", 60000, 3, 9, 0, "Lingua1 must be a whole number from 0 to 5, not 9"},
+    };
+    for (const Case& c : cases) {
+        CProfilo p = profiloBase();
+        p.MemoriaStory = c.memoriaStory;
+        p.NumeroLavoriStory = c.lavoriStory;
+        p.Lingua1 = c.lingua1;
+        ParametriImmagine v = versione(36, 51);
+        v.fbSize = c.fbSize;
+        v.dimensioneLavoro = 1200;
+        const std::string out = f.path() + "/RamSetup.asm";
+        std::filesystem::remove(out);
+        platform::NoProgress none;
+        const Immagine im = CreaFileNVRAM(out, f.path(), v, p, none);
+        EXPECT_EQ(im.ok, c.error.empty()) << c.what;
+        EXPECT_EQ(im.erroreProfilo.substr(0, c.error.size()), c.error) << c.what;
+        EXPECT_EQ(std::filesystem::exists(out), c.error.empty()) << c.what;
+    }
+}
+
+TEST(ProfileFile, ControlCharactersInTheNameAreRefused) {
+    CProfilo p;
+    p.Inizializza();
+    p.NomeStrumento = "AB\tC";
+    EXPECT_EQ(valoreFuoriCampo(p),
+              std::optional<std::string>("NomeStrumento holds a control character"));
+    p.NomeStrumento = "AB C";
+    EXPECT_EQ(valoreFuoriCampo(p), std::nullopt);
+}
+
+}  // namespace

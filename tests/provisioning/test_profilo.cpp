@@ -258,4 +258,9 @@ TEST(ProfileFile, RefusesValuesOutsideTheirRangeAndKeepsDefaultsForAbsentKeys) {
     }
     std::filesystem::remove(path);
     EXPECT_NE(leggiFileProfilo(path).errore.find("it does not exist"), std::string::npos);
+    // A device or a folder exists: the reason is what it is.
+    for (const char* other : {"/dev/null", "/tmp"})
+        EXPECT_EQ(leggiFileProfilo(other).errore,
+                  std::string("cannot read ") + other +
+                      ": it is not a regular file (a device, a folder, a pipe)");
 }

@@ -31,7 +31,7 @@ TEST(FirmwareFile, TheFirstBadLineIsNamed) {
         {"0:1:2\r\n 2:3:4\r\n", 2, "the address is not a decimal number"},
         {"-2:3:4\r\n", 1, "the address is not a decimal number"},
         {"99999999999:3:4\r\n", 1, "the address is not a decimal number"},
-        {"1048575:3:4\r\n", 1, "the address is outside the flash"},
+        {"16777215:3:4\r\n", 1, "the address is outside the 24-bit address range (0 to 16777214)"},
         {"0:1:2:3\r\n", 1, "a value is not a decimal number from 0 to 255"},
         {"0::2\r\n", 1, "a value is not a decimal number from 0 to 255"},
         {"0:1:2\r\n8:1:2\r\n1:1:2\r\n", 3, "a byte at this address was given before"},
@@ -46,4 +46,6 @@ TEST(FirmwareFile, TheFirstBadLineIsNamed) {
         EXPECT_EQ(r.problem->reason, c.reason) << c.text;
     }
     EXPECT_TRUE(resources::readFirmwareFile("/nonexistent/krn.atm").unreadable);
+    // Above 1 MiB and up to the last 24-bit address a record is taken.
+    EXPECT_TRUE(resources::parseFirmware("1048576:3:4\r\n16777214:5:6\r\n").file);
 }

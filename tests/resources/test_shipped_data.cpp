@@ -3,10 +3,12 @@
 // compiles back to the same files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/text_file.h"
 #include "resource_folder.h"
+#include "resources/display_charset.h"
 #include "resources/language_files.h"
 #include "resources/translation_compiler.h"
 #include "resources/translation_export.h"
@@ -84,6 +86,51 @@ TEST_P(ShippedLanguage, DisplayTextsAreNumberedAsTheImageBuilderExpects) {
     EXPECT_EQ(records.size(), 36u);
     for (std::size_t i = 0; i < records.size(); ++i)
         EXPECT_EQ(records[i].menu, static_cast<long>(i) + 1);
+}
+
+// The display has ü, š, ý and á: the shipped texts use them instead of spelling around them.
+TEST(ShippedTexts, UseTheAccentedLettersTheDisplayHas) {
+    struct Case {
+        int language;
+        long number;
+        const char* text;  // UTF-8
+    };
+    const Case cases[] = {
+        {4, -9, "Grüne Kiste"}, {4, 56, "Prüfgewicht"},     {4, 18, "Hübe"},
+        {5, -24, "Koš plný"},   {5, -23, "Vyprázdnit koš"},
+    };
+    for (const Case& c : cases) {
+        const auto& files = *resources::language(c.language);
+        const auto texts =
+            resources::readDisplayTexts(platform::splitLines(shipped(files.textFile)));
+        const auto it = std::find_if(texts.begin(), texts.end(),
+                                     [&](const auto& t) { return t.number == c.number; });
+        ASSERT_NE(it, texts.end()) << files.textFile << " " << c.number;
+        EXPECT_EQ(it->text, platform::utf8ToCp1252(c.text)) << files.textFile << " " << c.number;
+    }
+    EXPECT_NE(shipped("MenuTed.asm").find(platform::utf8ToCp1252("Prüfpunkte")), std::string::npos);
+}
+
+// Every capital accent of the display's character set has its own glyph in the shipped 8x10
+// font: the plain letter with a mark in the top row ("Étalonnage" must not read "Etalonnage").
+TEST(ShippedFont, CapitalAccentsAreNotThePlainLetters) {
+    std::vector<int> rows;
+    for (const auto& line : platform::splitLines(shipped("Font8x10.asm")))
+        if (!line.empty()) rows.push_back(std::stoi(line));
+    ASSERT_EQ(rows.size(), 1230u);
+    const auto glyph = [&](int code) {
+        return std::vector<int>(rows.begin() + code * 10, rows.begin() + code * 10 + 10);
+    };
+    for (const char* pair : {"ÝY", "ÑN", "ÓO", "ÁA", "ÚU", "ÍI", "ŽZ", "ŠS", "ÈE", "ÉE"}) {
+        const std::string cp = platform::utf8ToCp1252(pair);
+        ASSERT_EQ(cp.size(), 2u) << pair;
+        const int accented = resources::instrumentCode(static_cast<unsigned char>(cp[0]));
+        const int plain = resources::instrumentCode(static_cast<unsigned char>(cp[1]));
+        EXPECT_NE(glyph(accented), glyph(plain)) << pair;
+        EXPECT_NE(glyph(accented)[0], 0) << pair << ": no mark above the letter";
+    }
+    EXPECT_NE(glyph(resources::instrumentCode(0xC9)), glyph(resources::instrumentCode(0xC8)))
+        << "É and È look alike";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguage, testing::Range(0, resources::kLanguageCount));

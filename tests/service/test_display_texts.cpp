@@ -105,7 +105,8 @@ TEST(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
     EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
               Outcome::FileError);
     EXPECT_EQ(host.boxes.texts(),
-              std::vector<std::string>{"Impossibile leggere i file TestoTed.asm, MenuTed.asm"});
+              std::vector<std::string>{"Impossibile leggere i file TestoTed.asm, MenuTed.asm\n" +
+                                       host.programFolder()});
 }
 
 // A surface that refuses the first fonts it is given.

@@ -2,6 +2,7 @@
 // differences-only mode) and the two menu flows with their boxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -66,6 +67,17 @@ TEST_F(Format, AFullFormatLeavesTheImageTheHeaderAndTheSignature) {
     EXPECT_EQ(host.statuses,
               (std::vector<std::string>{"Initialization...", "Cleaning memory...",
                                         "Formatting memory...", "Setup options..."}));
+    // Each stage's bar only fills: the restarts' figures running downwards (100 to 30, 40 to 0)
+    // are run upwards.
+    ASSERT_EQ(host.positions.size(), host.bars.size());
+    for (std::size_t i = 0; i < host.bars.size(); ++i) {
+        const auto& bar = host.positions[i];
+        EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end())) << host.bars[i].first;
+        if (host.bars[i].first == "Cleaning memory..." ||
+            host.bars[i].first == "Setup options...") {
+            EXPECT_EQ(bar.back(), 100) << host.bars[i].first;
+        }
+    }
     EXPECT_FALSE(fs::exists(fs::path(folder.path()) / "RamSetup.asm"));
     EXPECT_EQ(rig.control.Nome(), "PRESS 4");
     // "FontOK" is the last thing written before the closing restart.
@@ -75,7 +87,7 @@ TEST_F(Format, AFullFormatLeavesTheImageTheHeaderAndTheSignature) {
 }
 
 TEST_F(Format, DifferencesOnlyWritesNothingRestartsNothingAndLogs) {
-    host.soloDifferenze = true;
+    host.setSoloDifferenze(true);
     provisioning::CProfilo p;
     const auto before = rig.instrument.nvram();
     ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
@@ -101,6 +113,24 @@ TEST_F(Format, TheStandardFlowAsksTwiceThenTellsTheSuccess) {
                   "Confirm?\n(Version detected: 2.05)", "Format process successful."}));
     EXPECT_EQ(host.profileForms.size(), 1u);
     EXPECT_TRUE(endedCleanly(rig));
+}
+
+// Every question before the instrument's data is erased or overwritten has No as its default
+// (two Enters never erase an instrument) and names the instrument under its own words.
+TEST_F(Format, QuestionsBeforeErasingDefaultToNoAndNameTheInstrument) {
+    for (const char* entry : {"mnuInviaSetup", "mnuTestMemoria", "mnuInviaTesto"}) {
+        host.selections = {"COM: 1"};
+        host.boxes.boxes.clear();
+        host.boxes.answers = {MessageResult::No};
+        rig.instrument.clearLog();
+        EXPECT_EQ(service::runCommand(host, service::menuCommands().at(entry)),
+                  service::Outcome::Cancelled)
+            << entry;
+        ASSERT_EQ(host.boxes.boxes.size(), 1u) << entry;
+        EXPECT_EQ(host.boxes.boxes[0].defaultButton, 1) << entry;
+        EXPECT_EQ(host.boxes.boxes[0].informative, "Instrument: KRN-17, COM: 1 (RS-232)") << entry;
+        EXPECT_TRUE(byteWrites(rig).empty()) << entry;
+    }
 }
 
 TEST_F(Format, NoOnTheFirstQuestionWritesNothing) {

@@ -328,7 +328,7 @@ TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
         for (std::size_t i = 0; i < size; ++i) nv[start + i] = static_cast<std::uint8_t>(i * 7);
         const std::vector<std::uint8_t> before(nv.begin(), nv.end());
         const std::string file = r.folder.file("CopiaLavori.bin");
-        ASSERT_TRUE(service::SalvaLavori(r.host, file)) << profile;
+        ASSERT_EQ(service::SalvaLavori(r.host, file), Outcome::Done) << profile;
         const std::string text = read(file);
         EXPECT_EQ(text.substr(0, text.find('\n') + 1), " " + std::to_string(size) + "\r\n")
             << profile;
@@ -337,7 +337,7 @@ TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
         for (std::size_t i = 0; i < size + 50; ++i) nv[start + i] = 0xEE;
         r.rig.instrument.clearLog();
         r.rig.instrument.setHistoryLimit(SIZE_MAX, SIZE_MAX);  // every write is counted
-        ASSERT_TRUE(service::RipristinaLavori(r.host, file)) << profile;
+        ASSERT_EQ(service::RipristinaLavori(r.host, file), Outcome::Done) << profile;
         EXPECT_EQ(byteWrites(r.rig).size(), size);
         for (std::size_t i = 0; i < size; ++i)
             ASSERT_EQ(nv[start + i], before[start + i]) << profile << " " << i;
@@ -362,7 +362,7 @@ TEST(JobCopy, MalformedCopiesAreRefusedWithNothingWritten) {
         r.rig.instrument.clearLog();
         const std::string file = r.folder.file("bad.bin");
         write(file, text);
-        EXPECT_FALSE(service::RipristinaLavori(r.host, file)) << text;
+        EXPECT_EQ(service::RipristinaLavori(r.host, file), Outcome::FileError) << text;
         ASSERT_EQ(r.host.boxes.texts().size(), 1u);
         EXPECT_NE(r.host.boxes.texts()[0].find(box), std::string::npos) << r.host.boxes.texts()[0];
         EXPECT_TRUE(byteWrites(r.rig).empty()) << text;
@@ -376,7 +376,7 @@ TEST(JobCopy, CancelInTheCommErrorBoxLeavesNoFile) {
     r.host.boxes.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
     const std::string file = r.folder.file("CopiaLavori.bin");
     write(file, "old");
-    EXPECT_FALSE(service::SalvaLavori(r.host, file));
+    EXPECT_EQ(service::SalvaLavori(r.host, file), Outcome::Failed);
     EXPECT_EQ(r.host.boxes.texts(), (std::vector<std::string>{"Comm error", "Comm error"}));
     EXPECT_EQ(r.host.boxes.boxes[0].buttons, platform::MessageButtons::RetryCancel);
     EXPECT_FALSE(fs::exists(file));
@@ -392,11 +392,11 @@ TEST(DifferencesLog, CreatedEmptyThenOneLinePerByte) {
     EXPECT_EQ(read(r.folder.file("Diff.asm")),
               "1F   OK: 10   A     BAD: 11   B\r\n12C   OK: 255   FF     BAD: 0   0\r\n");
 
-    EXPECT_FALSE(r.host.soloDifferenze);
+    EXPECT_FALSE(r.host.soloDifferenze());
     EXPECT_EQ(r.run(&service::DifferencesModeCommand), Outcome::Done);
-    EXPECT_TRUE(r.host.soloDifferenze);
+    EXPECT_TRUE(r.host.soloDifferenze());
     r.run(&service::DifferencesModeCommand);
-    EXPECT_FALSE(r.host.soloDifferenze);
+    EXPECT_FALSE(r.host.soloDifferenze());
     EXPECT_TRUE(r.rig.instrument.requests().empty());
 }
 

@@ -48,7 +48,7 @@ TEST_F(Writes, CountBytesAndSendOneOrTenPerFrame) {
 }
 
 TEST_F(Writes, DifferencesOnlyReadsAndLogsWithoutWriting) {
-    host.soloDifferenze = true;
+    host.setSoloDifferenze(true);
     rig.instrument.nvram()[1003] = 7;
     const auto before = rig.instrument.nvram();
     ASSERT_TRUE(service::Write10byteToKRN(host, 1000, {0, 0, 0, 9, 0, 0, 0, 0, 0, 0}));

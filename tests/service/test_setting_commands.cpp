@@ -2,6 +2,8 @@
 // written, the restart where it belongs, and the closing sequence on every path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "service/command_log.h"
 #include "service/core/menu_commands.h"
 #include "service/settings/setting_commands.h"
@@ -59,16 +61,71 @@ TEST(SetPointName, NamesUpToThirteenCharactersAreWrittenCharactersFirst) {
 }
 
 TEST(SetPointName, UnreadableNamesAreReadingErrors) {
-    // A length byte of 14 is not cut to 13; an instrument below extension 20 has no such name.
+    // A length byte of 14 is not cut to 13.
     Bench longName;
     longName.rig.instrument.nvram()[255] = 14;
-    Bench old(profileWith("p17e23", 205, 19));
-    for (Bench* r : {&longName, &old}) {
-        EXPECT_EQ(r->run(&service::SetPointNameCommand), Outcome::Failed);
-        EXPECT_EQ(r->host.boxes.texts(), std::vector<std::string>{"Name reading error."});
-        EXPECT_TRUE(r->host.boxes.prompts.empty());
-        EXPECT_TRUE(byteWrites(r->rig).empty());
-        EXPECT_TRUE(endedCleanly(r->rig));
+    EXPECT_EQ(longName.run(&service::SetPointNameCommand), Outcome::Failed);
+    EXPECT_EQ(longName.host.boxes.texts(), std::vector<std::string>{"Name reading error."});
+    EXPECT_TRUE(longName.host.boxes.prompts.empty());
+    EXPECT_TRUE(byteWrites(longName.rig).empty());
+    EXPECT_TRUE(endedCleanly(longName.rig));
+}
+
+// A value the generation does not have keeps the command's box, says why, and is a refusal: the
+// link did not fail.
+TEST(MissingCapability, TheBoxSaysTheGenerationHasNoSuchField) {
+    struct Case {
+        service::MenuCommand command;
+        sim::Profile profile;
+        std::string box;
+    };
+    const Case cases[] = {
+        {&service::SetPointNameCommand, profileWith("p17e23", 205, 19),
+         "Name reading error.\nThis instrument (extension 19) has no set-point function name."},
+        {&service::DeformationCommand, *sim::findProfile("p17e23"),
+         "Communication error\nThis instrument (extension 23) has no structure deformation "
+         "coefficients."},
+    };
+    for (const Case& c : cases) {
+        Bench r(c.profile);
+        r.host.boxes.inputs = {"5", "5"};
+        EXPECT_EQ(r.run(c.command), Outcome::Refused) << c.box;
+        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{c.box});
+        EXPECT_TRUE(r.host.boxes.prompts.empty());
+        EXPECT_TRUE(byteWrites(r.rig).empty());
+        EXPECT_TRUE(endedCleanly(r.rig));
+    }
+}
+
+// Names go in without control characters, and the flow leaves the name the instrument now
+// keeps where the caller reads it.
+TEST(Names, ControlCharactersAreRefusedAndTheKeptNameIsReadBack) {
+    struct Case {
+        service::MenuCommand command;
+        std::string answer;
+        Outcome outcome;
+        std::vector<std::string> boxes;
+        std::string kept;  // Nome or NomeFreno afterwards
+    };
+    const Case cases[] = {
+        {&service::InstrumentNameCommand, "AB\r\nNUTENTI=9", Outcome::Refused, {"Bad name"}, ""},
+        {&service::InstrumentNameCommand, "A\tB", Outcome::Refused, {"Bad name"}, ""},
+        {&service::SetPointNameCommand, "A\x7F", Outcome::Refused, {"Bad name"}, ""},
+        {&service::InstrumentNameCommand, "  AB  ", Outcome::Done, {}, "AB"},
+        {&service::SetPointNameCommand, "  AB  ", Outcome::Done, {}, "AB"},
+        {&service::SetPointNameCommand, "Fr\xC3\xA8\xE4\xB8\xAD", Outcome::Done, {}, "Fr\xC3\xA8?"},
+    };
+    for (const Case& c : cases) {
+        Bench r;
+        r.host.boxes.inputs = {c.answer};
+        EXPECT_EQ(r.run(c.command), c.outcome) << c.answer;
+        EXPECT_EQ(r.host.boxes.texts(), c.boxes) << c.answer;
+        if (c.outcome != Outcome::Done) {
+            EXPECT_TRUE(byteWrites(r.rig).empty()) << c.answer;
+            continue;
+        }
+        const bool brake = c.command == &service::SetPointNameCommand;
+        EXPECT_EQ(brake ? r.rig.control.values().NomeFreno : r.rig.control.Nome(), c.kept);
     }
 }
 
@@ -345,6 +402,33 @@ TEST(ValueCommands, PromptsAndTheCurrentValueAsDefault) {
               (std::vector<std::string>{"Blocking instruments failed.",
                                         "Is not possible the KRN's blocking."}));
     EXPECT_TRUE(endedCleanly(refused.rig));
+}
+
+// Every restart a command runs has its status text and a bar that fills forwards to 100, so that
+// the window repaints through the 15 s and more it takes.
+TEST(Restart, EveryCommandsRestartShowsItsTextAndAForwardBar) {
+    struct Case {
+        service::MenuCommand command;
+        std::vector<std::optional<std::string>> inputs;
+    };
+    const Case cases[] = {
+        {&service::ClockPrescalerCommand, {"7"}},
+        {&service::WaitEndCommand, {"9"}},
+        {&service::DeformationCommand, {"20", "30"}},
+    };
+    for (const Case& c : cases) {
+        Bench r;
+        r.host.boxes.inputs = {c.inputs.begin(), c.inputs.end()};
+        r.host.boxes.answers = {platform::MessageResult::Yes};
+        EXPECT_EQ(r.run(c.command), Outcome::Done);
+        ASSERT_FALSE(r.host.statuses.empty());
+        EXPECT_EQ(r.host.statuses.back(), "Restarting the instrument...");
+        ASSERT_EQ(r.host.positions.size(), 1u);
+        const auto& bar = r.host.positions.front();
+        EXPECT_GT(bar.size(), 20u) << "the window repaints all along";
+        EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()));
+        EXPECT_EQ(bar.back(), 100);
+    }
 }
 
 TEST(MenuCommands, EverySettingEntryIsWired) {

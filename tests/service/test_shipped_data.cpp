@@ -1,11 +1,15 @@
 // Where the programs find the shipped data: the installed copy's folder beside them, else the
-// source tree's.
+// source tree's; and the program folder shown from the menu.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
+#include "service/core/menu_commands.h"
 #include "service/core/program_folder.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -23,6 +27,70 @@ TEST(ShippedData, TheInstalledFolderWinsWhenItExists) {
     EXPECT_EQ(service::shippedDataFolder("", relative, "/src/data"), "/src/data");
     EXPECT_EQ(service::shippedDataFolder(bin, "", "/src/data"), "/src/data");
     fs::remove_all(root);
+}
+
+// The per-user folder gets every shipped file it lacks on every start, also when it was made
+// empty before the data was installed; a file the technician has is never overwritten.
+TEST(ShippedData, ThePerUserFolderGetsEachShippedFileItLacks) {
+    const fs::path root = fs::temp_directory_path() / ("krn_fill_" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const fs::path shipped = root / "data", perUser = root / "user";
+    auto write = [](const fs::path& p, const std::string& text) { std::ofstream(p) << text; };
+    auto read = [](const fs::path& p) {
+        std::stringstream s;
+        s << std::ifstream(p).rdbuf();
+        return s.str();
+    };
+    // A first start without data leaves an empty folder.
+    EXPECT_EQ(service::resolveProgramFolder("", perUser.string(), shipped.string()),
+              perUser.string());
+    EXPECT_TRUE(fs::is_empty(perUser));
+    fs::create_directories(shipped);
+    write(shipped / "TestoIng.asm", "shipped text");
+    write(shipped / "MenuIng.asm", "shipped menu");
+    write(perUser / "MenuIng.asm", "the technician's menu");
+    service::resolveProgramFolder("", perUser.string(), shipped.string());
+    EXPECT_EQ(read(perUser / "TestoIng.asm"), "shipped text");
+    EXPECT_EQ(read(perUser / "MenuIng.asm"), "the technician's menu");
+    // A folder given on the command line is used as it is.
+    const fs::path given = root / "given";
+    fs::create_directories(given);
+    EXPECT_EQ(service::resolveProgramFolder(given.string(), perUser.string(), shipped.string()),
+              given.string());
+    EXPECT_TRUE(fs::is_empty(given));
+    fs::remove_all(root);
+}
+
+TEST(ProgramFolder, TheEntryShowsTheFolderOrTellsWhyNot) {
+    using service::Outcome;
+    const std::string here = fs::temp_directory_path().string();
+    const std::string gone = here + "/krn_no_such_folder";
+    struct Case {
+        std::string folder;
+        bool opens;
+        Outcome outcome;
+        std::vector<std::string> shown, boxes;
+    };
+    const Case cases[] = {
+        {here, true, Outcome::Done, {here}, {}},
+        {here,
+         false,
+         Outcome::FileError,
+         {here},
+         {"The program folder cannot be opened:\n" + here}},
+        {gone, true, Outcome::FileError, {}, {"Program folder not found:\n" + gone}},
+        {"", true, Outcome::FileError, {}, {"Program folder not found:\n"}},
+    };
+    for (const Case& c : cases) {
+        testing_support::InstrumentRig rig;
+        testing_support::TestHost host(rig, c.folder);
+        host.folderOpens = c.opens;
+        const auto command = service::menuCommands().at("mnuCartellaProgramma");
+        EXPECT_EQ(service::runCommand(host, command), c.outcome) << c.folder;
+        EXPECT_EQ(host.foldersShown, c.shown) << c.folder;
+        EXPECT_EQ(host.boxes.texts(), c.boxes) << c.folder;
+        EXPECT_TRUE(rig.instrument.requests().empty());  // no instrument is involved
+    }
 }
 
 }  // namespace

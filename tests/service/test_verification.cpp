@@ -34,7 +34,7 @@ TEST(Verification, AStuckByteFailsTheCommandWithItsAddressOnlyWhenChecked) {
         TestHost host(rig);
         ASSERT_TRUE(rig.openSerial());
         if (c.faulty) rig.instrument.setFaultyCell(0x2001);
-        host.verifica = c.verifica;
+        host.setVerifica(c.verifica);
         rig.instrument.clearLog();
         const Outcome o = service::runCommand(host, [](service::CommandHost& h) {
             return h.control().WriteNVRamBytes(0x2000, {10, 20, 30}) ? Outcome::Done

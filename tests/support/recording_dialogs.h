@@ -1,6 +1,7 @@
 #pragma once
 // Dialogs that record every box and answer with what the test queued (default: the first button).
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ public:
     std::optional<std::string> input(const std::string& prompt, const std::string&,
                                      const std::string&) override {
         prompts.push_back(prompt);
+        if (onPrompt) onPrompt(prompt);
         if (inputs.empty()) return std::nullopt;
         auto a = inputs.front();
         inputs.pop_front();
@@ -59,6 +61,7 @@ public:
     std::deque<platform::MessageResult> answers;
     std::vector<std::string> prompts;
     std::deque<std::optional<std::string>> inputs;
+    std::function<void(const std::string&)> onPrompt;  // called as each input box opens
 };
 
 }  // namespace testing_support

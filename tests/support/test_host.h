@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "service/core/command_host.h"
 #include "service/core/controller.h"
+#include "service/device/usb_commands.h"
 #include "support/instrument_rig.h"
 #include "support/recording_dialogs.h"
 
@@ -37,6 +38,10 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         selections.pop_front();
         return s;
     }
+    bool showFolder(const std::string& path) override {
+        foldersShown.push_back(path);
+        return folderOpens;
+    }
     void showClockDialog(instrument::UCKRNVisual&) override { ++clockDialogs; }
     void showCommunicationTest(const std::string& description) override {
         communicationTests.push_back(description);
@@ -57,6 +62,9 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         ethernetSetups.push_back(mac);
         return service::Outcome::Done;
     }
+    std::optional<resources::SerialAssignment> showSerialList(int type) override {
+        return service::serialListOnBoxes(*this, type);
+    }
 
     void showStatus(const std::string& t) override {
         status = t;
@@ -73,8 +81,12 @@ struct TestHost final : service::CommandHost, service::ProgressView {
         maximum = m;
         ++progressShown;
         bars.emplace_back(status, controller_.bytesPerStep());
+        positions.emplace_back();
     }
-    void setProgress(long v) override { value = v; }
+    void setProgress(long v) override {
+        value = v;
+        if (!positions.empty()) positions.back().push_back(v);
+    }
     void hideProgress() override { status.clear(); }
     void processEvents() override {
         if (cancelAfterEvents >= 0 && --cancelAfterEvents < 0) controller_.Annulla();
@@ -85,6 +97,8 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     std::deque<std::optional<std::string>> selections;
     std::vector<std::string> selectionTitles;
     int clockDialogs = 0;
+    std::vector<std::string> foldersShown;
+    bool folderOpens = true;  // what showing a folder answers
     std::vector<std::string> communicationTests;
     std::string status;
     std::vector<std::string> statuses;  // every status text shown, repeats folded
@@ -94,6 +108,7 @@ struct TestHost final : service::CommandHost, service::ProgressView {
     long maximum = -1, value = -1;
     int progressShown = 0;
     std::vector<std::pair<std::string, long>> bars;  // status and bytes per step of each bar
+    std::vector<std::vector<long>> positions;        // the positions each bar was set to
     int cancelAfterEvents = -1;                // Cancel pressed after this many events (-1: never)
     std::deque<std::optional<int>> languages;  // answers of the language choice
     std::vector<std::string> languageTitles;

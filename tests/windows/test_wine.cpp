@@ -103,6 +103,38 @@ TEST_F(Wine, HelpListsTheCommands) {
         EXPECT_NE(r.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
 }
 
+// A path that begins with "/" is an argument, as on Linux; a PNG is refused before the display
+// is read; the zip holds what a Windows user unpacks.
+TEST_F(Wine, SlashPathsPngAndTheZip) {
+    const std::string profile = "/krn_wine_slash_" + std::to_string(::getpid()) + ".ini";
+    Result r = exe("profile new --model 0 --name Slash -o " + profile);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    r = exe("profile show " + profile);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Slash"), std::string::npos) << r.out;
+    std::error_code ec;
+    fs::remove(fs::path(KRN_WINE_PREFIX) / "drive_c" / profile.substr(1), ec);
+    r = exe("--instrument 'IP: 127.0.0.1:9' screen -o x.png");
+    EXPECT_EQ(r.exitCode, 2) << r.out;
+    EXPECT_EQ(r.out, "krnctl: this build saves the picture as FILE.bmp only (no PNG encoder)\n");
+    r = exe("--version");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // The same version number (the commit may differ: the two builds are made apart).
+    const auto number = [](const std::string& v) { return v.substr(0, v.find_first_of(" \n", 7)); };
+    EXPECT_EQ(number(r.out), number(linux("--version").out));
+
+    const fs::path build = fs::path(exePath()).parent_path().parent_path().parent_path();
+    fs::path zip;
+    for (const auto& e : fs::directory_iterator(build, ec))
+        if (e.path().extension() == ".zip") zip = e.path();
+    ASSERT_FALSE(zip.empty()) << "no zip in " << build;
+    r = run("unzip -Z1 '" + zip.string() + "'");
+    const std::string folder = zip.stem().string() + "/";
+    for (const char* f :
+         {"krnctl.exe", "README.md", "LICENSE", "data/TestoIng.asm", "data/Font8x10.asm"})
+        EXPECT_NE(r.out.find(folder + f + "\n"), std::string::npos) << f << "\n" << r.out;
+}
+
 // The same answers as the Linux build, command by command, over the Ethernet channel.
 TEST_F(Wine, UdpLoopbackAnswersLikeTheLinuxBuild) {
     Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});

@@ -1,9 +1,9 @@
 // libFuzzer target: the INI reader and the restore's key checks on arbitrary bytes. The seeds
-// are in tools/fuzz/corpus; libFuzzer writes new inputs into the first folder it is given, so
-// that folder is a scratch one outside the tree (see docs/backup.md):
+// are in tools/fuzz/corpus/backup; libFuzzer writes new inputs into the first folder it is
+// given, so that folder is a scratch one outside the tree (see docs/backup.md):
 //   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKRN_FUZZ=ON
 //   -DBUILD_TESTING=OFF mkdir -p /tmp/krn-fuzz && build-fuzz/tools/fuzz/fuzz_backup /tmp/krn-fuzz
-//   tools/fuzz/corpus
+//   tools/fuzz/corpus/backup
 #include <cstddef>
 #include <cstdint>
 #include <string>

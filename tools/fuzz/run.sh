@@ -2,8 +2,7 @@
 # Runs every fuzz target for SECONDS (default 600) on its seeds, JOBS of them side by side
 # (default 1), and keeps each target's log in OUT (default /tmp/krn-fuzz). New inputs go to
 # scratch folders in OUT, never into the tree; a finding is written to OUT as crash-* and becomes
-# a regression test. The seeds of fuzz_X are in tools/fuzz/corpus/X, those of fuzz_backup at the
-# top of tools/fuzz/corpus.
+# a regression test. The seeds of fuzz_X are in tools/fuzz/corpus/X.
 #   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKRN_FUZZ=ON -DBUILD_TESTING=OFF -DKRN_BENCHMARKS=OFF
 #   cmake --build build-fuzz --target fuzz_backup fuzz_frames ...
 #   tools/fuzz/run.sh build-fuzz 600 /tmp/krn-fuzz 2
@@ -20,8 +19,7 @@ mkdir -p "$OUT"
 run_one() {
     target=$1
     name=$(basename "$target")
-    seeds="$HERE/corpus"
-    [ "$name" = fuzz_backup ] || seeds="$HERE/corpus/${name#fuzz_}"
+    seeds="$HERE/corpus/${name#fuzz_}"
     mkdir -p "$OUT/$name"
     "$target" -max_total_time="$SECONDS_PER_TARGET" -print_final_stats=1 \
         -artifact_prefix="$OUT/$name-" "$OUT/$name" "$seeds" >"$OUT/$name.log" 2>&1 || true

@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 #include <cerrno>
 
@@ -26,6 +28,10 @@ std::string processIdentity() {
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     return std::string(host) + " " + std::to_string(::getpid());
+}
+
+bool processRunning(long pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 std::string localAddressTowards(const std::string& host, std::uint16_t port) {

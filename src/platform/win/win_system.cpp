@@ -28,6 +28,15 @@ std::string processIdentity() {
     return win::narrow(host) + " " + std::to_string(GetCurrentProcessId());
 }
 
+bool processRunning(long pid) {
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!h) return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = !GetExitCodeProcess(h, &code) || code == STILL_ACTIVE;
+    CloseHandle(h);
+    return running;
+}
+
 std::string localAddressTowards(const std::string& host, std::uint16_t port) {
     WSADATA data{};
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return {};

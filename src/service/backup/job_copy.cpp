@@ -36,15 +36,7 @@ std::optional<std::int32_t> jobMemoryInUse(instrument::UCKRNVisual& control) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(bytes, jobMemoryCapacity(control)));
 }
 
-bool SalvaLavori(CommandHost& host, const std::string& file) {
-    return saveJobs(host, file) == Outcome::Done;
-}
-
-bool RipristinaLavori(CommandHost& host, const std::string& file) {
-    return restoreJobs(host, file) == Outcome::Done;
-}
-
-Outcome saveJobs(CommandHost& host, const std::string& file) {
+Outcome SalvaLavori(CommandHost& host, const std::string& file) {
     instrument::UCKRNVisual& c = host.control();
     auto commError = [&] {
         return host.dialogs().message({"Comm error", "", platform::MessageIcon::Critical,
@@ -84,7 +76,7 @@ Outcome saveJobs(CommandHost& host, const std::string& file) {
     return Outcome::Done;
 }
 
-Outcome restoreJobs(CommandHost& host, const std::string& file) {
+Outcome RipristinaLavori(CommandHost& host, const std::string& file) {
     instrument::UCKRNVisual& c = host.control();
     const auto lines = platform::readTextLines(file);
     if (!lines) {

@@ -18,16 +18,14 @@ std::optional<std::int32_t> jobMemoryInUse(instrument::UCKRNVisual& control);
 std::int32_t jobMemoryCapacity(const instrument::UCKRNVisual& control);
 
 // Writes the job memory in use to the file; a failed read offers "Comm error" with Retry and
-// Cancel. False, and no file left behind, unless every byte was saved.
-bool SalvaLavori(CommandHost& host, const std::string& file);
-// The same, telling how it ended: Failed (instrument), Cancelled, FileError.
-Outcome saveJobs(CommandHost& host, const std::string& file);
+// Cancel. Done when every byte was saved, else Failed (instrument), Cancelled or FileError, and
+// no file left behind.
+Outcome SalvaLavori(CommandHost& host, const std::string& file);
 
 // Writes back a file of SalvaLavori. The whole file is checked first (count, lines, byte
 // values, the job memory of this instrument); a bad file is told in a box with its line and
-// nothing is written. True when every byte was written.
-bool RipristinaLavori(CommandHost& host, const std::string& file);
-Outcome restoreJobs(CommandHost& host, const std::string& file);
+// nothing is written (FileError). Done when every byte was written.
+Outcome RipristinaLavori(CommandHost& host, const std::string& file);
 
 // The differences log "Diff.asm" in the program folder: (0, 0, 0) creates it empty, any other
 // call appends one line. Always true.

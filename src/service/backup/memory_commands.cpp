@@ -84,6 +84,11 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
         tell(host, "NVRAM addresses go from 0 to 16777215 (&HFFFFFF).");
         return Outcome::Refused;
     }
+    // A range that holds no address would give an empty file reported as an export.
+    if (*first > *last) {
+        tell(host, "The first address lies above the last: there is nothing to export.");
+        return Outcome::Refused;
+    }
 
     Conversation conversation(host);
     if (auto end = connectAndLock(conversation, *description)) return *end;
@@ -111,6 +116,8 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
         tell(host, text::kCommunicationError);
         return Outcome::Failed;
     }
+    host.activity.push_back(std::string(end == DumpEnd::Stopped ? "part saved: " : "saved: ") +
+                            path);
     return end == DumpEnd::Stopped ? Outcome::Cancelled : Outcome::Done;
 }
 
@@ -201,12 +208,13 @@ Outcome ExportUsersCommand(CommandHost& host) {
         tell(host, "Non è possibile comunicare con lo strumento.");
         return Outcome::Failed;
     }
+    host.activity.push_back("saved: " + *path);
     tell(host, "Export OK", platform::MessageIcon::Information);
     return Outcome::Done;
 }
 
 Outcome DifferencesModeCommand(CommandHost& host) {
-    host.soloDifferenze = !host.soloDifferenze;
+    host.setSoloDifferenze(!host.soloDifferenze());
     return Outcome::Done;
 }
 

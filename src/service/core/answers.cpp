@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "backup/ini_file.h"
+#include "link/instrument_description.h"
 #include "service/core/controller.h"
 
 namespace service {
@@ -37,6 +38,33 @@ std::optional<double> numericAnswer(const std::string& text) {
     const double v = std::strtod(s.c_str(), &end);
     if (*end != '\0' || !std::isfinite(v)) return std::nullopt;
     return v;
+}
+
+std::string instrumentLine(const instrument::UCKRNVisual& control, const std::string& description) {
+    using Kind = krnlink::InstrumentDescription::Kind;
+    std::string channel;
+    switch (krnlink::InstrumentDescription::parse(description).kind) {
+        case Kind::Usb:
+            channel = " (USB)";
+            break;
+        case Kind::SerialNumber:
+        case Kind::SerialPath:
+            channel = " (RS-232)";
+            break;
+        case Kind::Ethernet:
+            channel = " (Ethernet)";
+            break;
+        case Kind::Invalid:
+            break;
+    }
+    const std::string name = trimmed(control.Nome());
+    return "Instrument: " + (name.empty() ? "" : name + ", ") + trimmed(description) + channel;
+}
+
+bool confirmOverwrite(CommandHost& host, const std::string& description, platform::MessageBox box) {
+    box.defaultButton = 1;  // No
+    box.informative = instrumentLine(host.control(), description);
+    return host.dialogs().message(box) == platform::MessageResult::Yes;
 }
 
 long long lenientWholeNumber(const std::string& text) {

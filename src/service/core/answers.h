@@ -13,6 +13,15 @@ namespace service {
 void tell(CommandHost& host, const std::string& text,
           platform::MessageIcon icon = platform::MessageIcon::None);
 
+// "Instrument: KRN-36, COM: /dev/ttyUSB0 (RS-232)": the name the instrument gave (when it gave
+// one), its description and its channel.
+std::string instrumentLine(const instrument::UCKRNVisual& control, const std::string& description);
+
+// A question before instrument data is erased or overwritten: Yes/No (or Yes/No/Cancel) with No
+// as the default, so that Enter never erases, and the instrument named under the question's own
+// words. True for Yes.
+bool confirmOverwrite(CommandHost& host, const std::string& description, platform::MessageBox box);
+
 // Blanks removed at both ends.
 std::string trimmed(const std::string& text);
 

@@ -10,6 +10,8 @@ instrument::ErrPR CMain::Connect(const std::string& description) {
     instrument::UCKRNVisual& control = host_.control();
     while (
         !instrument::ApriCollegamento(control, description, host_.serialPort(), host_.socket())) {
+        // An open the technician gave up with Cancel is not offered again.
+        if (cancel_) return instrument::errPR_Comm;
         const auto answer = host_.dialogs().message(
             {std::string(text::kCommunicationError) + "\n" + description, "",
              platform::MessageIcon::Exclamation, platform::MessageButtons::RetryCancel, 0});
@@ -85,6 +87,7 @@ void CMain::StartTransfer(long total, TransferUnit unit) {
     unit_ = unit;
     scale_ = scaleFor(total);
     maximum_ = total / scale_;
+    shown_ = 0;
     ProgressView& view = host_.progressView();
     view.showStatus(stageText(stage_));
     view.showProgress(maximum_);
@@ -94,7 +97,10 @@ void CMain::StartTransfer(long total, TransferUnit unit) {
 bool CMain::UpdateTransfer(long count) {
     ProgressView& view = host_.progressView();
     const long value = count / scale_;
-    if (value <= maximum_) view.setProgress(value);
+    if (value > shown_ && value <= maximum_) {
+        shown_ = value;
+        view.setProgress(value);
+    }
     view.processEvents();
     return cancel_;
 }

@@ -35,7 +35,8 @@ public:
     // Transfers.
     void setStage(int stage) { stage_ = stage; }
     void StartTransfer(long total, TransferUnit unit = TransferUnit::Bytes);
-    // Returns the cancel flag ("stop").
+    // Returns the cancel flag ("stop"). The bar only moves forwards: a count below the one shown
+    // leaves it where it is.
     bool UpdateTransfer(long count);
     void StopTransfer(bool completed);
     void Annulla() { cancel_ = true; }
@@ -67,6 +68,7 @@ private:
     int scale_ = 1;
     TransferUnit unit_ = TransferUnit::Bytes;
     long maximum_ = 0;
+    long shown_ = 0;  // the bar's position: it never moves back within a transfer
     int stage_ = -1;
     long transferred_ = 0;
 };

@@ -15,7 +15,7 @@ Outcome Conversation::connect(const std::string& description) {
     opened_ = host_.control().Collegato();
     code_ = opened_ ? code : instrument::errPR_Comm;
     lockAttempted_ = opened_;
-    if (!opened_) return Outcome::Failed;
+    if (!opened_) return host_.controller().Annullando() ? Outcome::Cancelled : Outcome::Failed;
     return code == instrument::errPR_InUse ? Outcome::Refused : Outcome::Done;
 }
 
@@ -23,6 +23,7 @@ Outcome Conversation::open(const std::string& description) {
     opened_ = instrument::ApriCollegamento(host_.control(), description, host_.serialPort(),
                                            host_.socket());
     if (opened_) return Outcome::Done;
+    if (host_.controller().Annullando()) return Outcome::Cancelled;  // given up with Cancel
     host_.dialogs().message({std::string(text::kCommunicationError) + "\n", "",
                              platform::MessageIcon::None, platform::MessageButtons::Ok, 0});
     return Outcome::Failed;

@@ -44,18 +44,18 @@ std::optional<std::map<std::string, resources::FirmwareFile>> readBlockFiles(
     return files;
 }
 
-bool ControllaVersioneFirmware(CommandHost& host) {
+bool ControllaVersioneFirmware(CommandHost& host, const std::string& description) {
     const instrument::UCKRNVisual& c = host.control();
     if (instrument::firmwareCompatibile(c.Protocollo(), c.Estensioni())) return true;
-    return ask(host,
-               "Version's instrument is not compatible\nVersion: " + c.Versione() +
-                   "\nDo you wont to update?",
-               MessageIcon::Exclamation, MessageButtons::YesNoCancel) == MessageResult::Yes;
+    return confirmOverwrite(host, description,
+                            {"Version's instrument is not compatible\nVersion: " + c.Versione() +
+                                 "\nDo you wont to update?",
+                             "", MessageIcon::Exclamation, MessageButtons::YesNoCancel});
 }
 
-bool confirmed(CommandHost& host, const char* question) {
-    return ask(host, question, MessageIcon::Question, MessageButtons::YesNoCancel, 1) ==
-           MessageResult::Yes;
+bool confirmed(CommandHost& host, const std::string& description, const char* question) {
+    return confirmOverwrite(host, description,
+                            {question, "", MessageIcon::Question, MessageButtons::YesNoCancel});
 }
 
 std::optional<std::string> chooseFile(CommandHost& host) {
@@ -170,6 +170,8 @@ bool FirmwareUpdater::AggiornaBlocco(int blocco, const resources::FirmwareFile& 
         BlockCheck after;
         if (written) after = VerificaBlocco(blocco, file);
         if (written && after.ok && after.uguale) return true;
+        // Stopped by the technician (Cancel, Ctrl-C): no error box, the command says what is left.
+        if (host_.controller().Annullando()) return false;
         const char* text = written && !after.ok ? "Verify error" : "Caution: writing error";
         if (ask(host_, text, MessageIcon::Critical, MessageButtons::RetryCancel) !=
             MessageResult::Retry)
@@ -192,12 +194,13 @@ Outcome UpdateFirmwareCommand(CommandHost& host) {
     Conversation conversation(host);
     if (const Outcome o = conversation.connect(*description); o == Outcome::Failed) return o;
     instrument::UCKRNVisual& c = host.control();
-    if (!ControllaVersioneFirmware(host)) return Outcome::Cancelled;
+    if (!ControllaVersioneFirmware(host, *description)) return Outcome::Cancelled;
     if (const Outcome o = conversation.lock(); o != Outcome::Done) {
         tell(host, "Non è possibile bloccare lo strumento per trasferire il setup.");
         return o;
     }
-    if (!confirmed(host, "Update firmware?") || !confirmed(host, "Are you sure to continue?"))
+    if (!confirmed(host, *description, "Update firmware?") ||
+        !confirmed(host, *description, "Are you sure to continue?"))
         return Outcome::Cancelled;
 
     FirmwareUpdater updater(host);
@@ -211,9 +214,11 @@ Outcome UpdateFirmwareCommand(CommandHost& host) {
         tell(host, "Update sucessfully", MessageIcon::Information);
         return Outcome::Done;
     }
-    tell(host, text::kCommunicationError, MessageIcon::Critical);
+    // A cancelled update is no link failure, but it leaves the flash as incomplete as one.
+    const bool cancelled = host.controller().Annullando();
+    if (!cancelled) tell(host, text::kCommunicationError, MessageIcon::Critical);
     tell(host, "Update fail.\nVery important to repeat.", MessageIcon::Critical);
-    return Outcome::Failed;
+    return cancelled ? Outcome::Cancelled : Outcome::Failed;
 }
 
 Outcome VerifyFirmware(CommandHost& host, const std::string& file, BlockCheck& result) {

@@ -58,10 +58,6 @@ std::optional<std::string> field(CommandHost& host, const char* prompt,
 
 }  // namespace
 
-std::optional<resources::SerialAssignment> CommandHost::showSerialList(int type) {
-    return serialListOnBoxes(*this, type);
-}
-
 std::optional<resources::SerialAssignment> serialListOnBoxes(CommandHost& host, int type) {
     const std::string path = resources::serialListPath(host.settings(), host.programFolder());
     backup::FileProblem problem;
@@ -73,6 +69,10 @@ std::optional<resources::SerialAssignment> serialListOnBoxes(CommandHost& host, 
     if (type == 0) return std::nullopt;
     const long proposed =
         resources::proposedSerialNumber(*lines, host.settings(), resources::kProgramSettings, type);
+    if (auto usedUp = resources::serialNumbersUsedUp(type, proposed)) {
+        box(host, *usedUp, MessageIcon::Exclamation);
+        return std::nullopt;
+    }
     const auto number = field(host, "Serial number:", std::to_string(proposed));
     if (!number) return std::nullopt;
     const auto name = field(host, "Name:", resources::defaultInstrumentName(type));
@@ -83,10 +83,11 @@ std::optional<resources::SerialAssignment> serialListOnBoxes(CommandHost& host, 
         box(host, *error, MessageIcon::None);
         return std::nullopt;
     }
-    resources::AssignRequest request{type, std::stol(*number), proposed, *name, *user};
+    resources::AssignRequest request{type, std::stol(*number), proposed, *name, *user, {}};
     const resources::AssignResult r =
         resources::assignSerialNumber(path, host.settings(), resources::kProgramSettings,
                                       host.clock(), request, kSerialListLockTimeout);
+    if (!r.notice.empty()) box(host, r.notice, MessageIcon::Information);
     if (!r.assignment) box(host, r.error, MessageIcon::Exclamation);
     return r.assignment;
 }
@@ -134,7 +135,9 @@ Outcome UsbIdsCommand(CommandHost& host) {
 
 Outcome SerialListCommand(CommandHost& host) {
     host.showSerialList(0);
-    return Outcome::Done;
+    // A list that could not be shown has told why in its box; the command did not do its work.
+    const std::string path = resources::serialListPath(host.settings(), host.programFolder());
+    return resources::readSerialList(path) ? Outcome::Done : Outcome::FileError;
 }
 
 }  // namespace service

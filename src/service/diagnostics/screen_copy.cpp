@@ -101,11 +101,15 @@ ScreenCopyEnd ScreenCopy::start(CommandHost& host, const std::string& descriptio
 }
 
 bool ScreenCopy::save(CommandHost& host) const {
-    const auto path = host.dialogs().saveFile("", "", {{"Immagine (*.bmp)", {"*.bmp"}}});
+    // The dialog opens in the program folder, where the tool keeps the files it makes.
+    const auto path =
+        host.dialogs().saveFile("", host.programFolder(), {{"Immagine (*.bmp)", {"*.bmp"}}});
     if (!path || path->empty()) return false;
     std::filesystem::path file(*path);
     if (!file.has_extension()) file += ".Bmp";  // the dialog's default extension
-    return resources::writeBitmapFile(picture_, file.string());
+    if (!resources::writeBitmapFile(picture_, file.string())) return false;
+    host.activity.push_back("saved: " + file.string());
+    return true;
 }
 
 namespace {

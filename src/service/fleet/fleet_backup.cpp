@@ -49,8 +49,17 @@ public:
                                                 const krnlink::SelectionOptions&) override {
         return description_;
     }
+    // The backup shows no window; one that a command asked for anyway is not there.
+    bool screenCopyVisible() override { return false; }
+    bool showFolder(const std::string&) override { return false; }
     void showClockDialog(instrument::UCKRNVisual&) override {}
     void showCommunicationTest(const std::string&) override {}
+    std::optional<int> chooseLanguage(const std::string&, bool) override { return std::nullopt; }
+    void showFontBuilder() override {}
+    void showScreenCopy(const std::string&, bool) override {}
+    Outcome showEthernetSetup(const std::string&) override { return Outcome::Refused; }
+    std::optional<resources::SerialAssignment> showSerialList(int) override { return std::nullopt; }
+    bool showProfileForm(provisioning::CProfilo&, bool, bool, bool) override { return false; }
 
     // ProgressView: a worker draws nothing; the fleet prints one line per instrument.
     void showStatus(const std::string&) override {}

@@ -6,6 +6,7 @@
 
 #include "platform/text_file.h"
 #include "service/core/controller.h"
+#include "service/core/restart.h"
 #include "service/format/format_send.h"
 #include "service/settings/nvram_writes.h"
 
@@ -148,8 +149,8 @@ bool reimpostaUtenti(CommandHost& host) {
 
 // Restart and lock again, unless nothing is written (differences only).
 bool riavvia(CommandHost& host, int da, int a) {
-    if (host.soloDifferenze) return true;
-    return host.control().ResetStrumento(da, a, host.controller());
+    if (host.soloDifferenze()) return true;
+    return restartInStage(host, da, a);
 }
 
 bool scriviOpzioni(CommandHost& host, bool elettrica, const CProfilo& p) {
@@ -236,14 +237,14 @@ bool ConcludiFormattazione(CommandHost& host, bool elettrica, const CProfilo& p,
     instrument::UCKRNVisual& control = host.control();
     c.StartTransfer(100, TransferUnit::Percent);
     bool ok = !c.Annullando() && riavvia(host, 40, 0) && !c.Annullando();
-    if (ok && !host.soloDifferenze) {
+    if (ok && !host.soloDifferenze()) {
         const instrument::PressLock lock = control.BloccaPressa();
         if (lock.ok && lock.locked) control.BloccaTastiera();
     }
     c.setTransferCount(41);
     if (ok) ok = scriviOpzioni(host, elettrica, p);
     if (ok)
-        ok = host.soloDifferenze
+        ok = host.soloDifferenze()
                  ? scriviStringa(host, instrument::nvmap::Nome, p.NomeStrumento,
                                  static_cast<std::size_t>(control.identity().MaxLenNome))
                  : control.ScriviNome(p.NomeStrumento);

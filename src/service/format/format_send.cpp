@@ -108,6 +108,11 @@ bool InviaFileNVRAM1(CommandHost& host, const std::string& nomeFile, bool cancel
     return ok;
 }
 
+void tellProfileRefused(CommandHost& host, const std::string& why) {
+    tell(host, "The profile cannot be sent to this instrument: " + why + ".\nNothing was written.",
+         platform::MessageIcon::Exclamation);
+}
+
 void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine) {
     if (immagine.erroreFile.empty()) return;
     if (immagine.problema)

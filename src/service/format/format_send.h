@@ -30,6 +30,9 @@ bool InviaFileNVRAM1(CommandHost& host, const std::string& nomeFile, bool cancel
 // The box of an image that could not be built for a file of the program folder (missing,
 // malformed with its line, or the image file that cannot be written). Nothing for other builds.
 void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine);
+// The box of a profile value that does not fit its field or the instrument (Immagine's
+// erroreProfilo): nothing was written.
+void tellProfileRefused(CommandHost& host, const std::string& why);
 
 // The header bytes InviaFileNVRAM1 writes after the image, as (address, value) in their order.
 struct ByteTestata {

@@ -7,6 +7,7 @@
 #include "resources/language_files.h"
 #include "service/backup/job_copy.h"
 #include "service/backup/memory_commands.h"
+#include "service/core/answers.h"
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/diagnostics/memory_check.h"
@@ -39,7 +40,7 @@ ErrPR formatta(CommandHost& host, const provisioning::CProfilo& profilo, bool re
         if (!u.LeggiContaColpi()) return instrument::errPR_Comm;
         colpi = u.ContaColpi();
     }
-    if (host.soloDifferenze) {
+    if (host.soloDifferenze()) {
         FileDifferenze(host, 0, 0, 0);
     } else {
         host.progressView().processEvents();
@@ -59,7 +60,7 @@ ErrPR formatta(CommandHost& host, const provisioning::CProfilo& profilo, bool re
     c.setStage(idProc_Format);
     if (!InviaFileNVRAM1(host, file, true, profilo, indirizzi))
         return fallito(instrument::errPR_Setup);
-    if (!host.soloDifferenze && !u.WriteContaColpi(colpi)) return instrument::errPR_Comm;
+    if (!host.soloDifferenze() && !u.WriteContaColpi(colpi)) return instrument::errPR_Comm;
     // "KRNV" and the format number now (the options read the configuration), "FontOK" last.
     if (!scriviFirma(host, 6, 12)) return fallito(instrument::errPR_Comm);
     c.setStage(idProc_WriteOptions);
@@ -77,15 +78,17 @@ bool collega(CommandHost& host, Conversation& conversation, const std::string& d
     conversation.connect(description);
     const ErrPR code = conversation.codice();
     if (code == instrument::errPR_OK) return true;
-    host.controller().ShowErrorMsg(code);
+    if (!host.controller().Annullando()) host.controller().ShowErrorMsg(code);  // not after Cancel
     return false;
 }
 
 Outcome esegui(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters) {
     CMain& c = host.controller();
-    bool fileRefused = false;
-    const ErrPR code = SendSetup(host, profilo, resetCounters, host.programFolder(), &fileRefused);
+    bool fileRefused = false, profileRefused = false;
+    const ErrPR code = SendSetup(host, profilo, resetCounters, host.programFolder(), &fileRefused,
+                                 &profileRefused);
     if (fileRefused) return Outcome::FileError;
+    if (profileRefused) return Outcome::Refused;
     if (code != instrument::errPR_OK) {
         c.ShowErrorMsg(code);
         return code == instrument::errPR_VerInstrument ? Outcome::Refused : Outcome::Failed;
@@ -95,14 +98,10 @@ Outcome esegui(CommandHost& host, const provisioning::CProfilo& profilo, bool re
     return Outcome::Done;
 }
 
-bool conferma(CommandHost& host, const std::string& text, MessageIcon icon) {
-    return host.dialogs().message({text, "", icon, MessageButtons::YesNo, 0}) == MessageResult::Yes;
-}
-
 }  // namespace
 
 ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool resetCounters,
-                const std::string& tempFolder, bool* fileRefused) {
+                const std::string& tempFolder, bool* fileRefused, bool* profileRefused) {
     CMain& c = host.controller();
     c.clearCancel();
     c.setStage(idProc_Init);
@@ -119,6 +118,10 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
         // instrument is left as it was.
         tellImageFile(host, im);
         if (fileRefused) *fileRefused = true;
+        code = instrument::errPR_Setup;
+    } else if (!im.erroreProfilo.empty()) {
+        tellProfileRefused(host, im.erroreProfilo);
+        if (profileRefused) *profileRefused = true;
         code = instrument::errPR_Setup;
     } else if (!im.ok) {
         code = c.Annullando() ? instrument::errPR_OK : instrument::errPR_VerInstrument;
@@ -164,8 +167,11 @@ Outcome formatInstrument(CommandHost& host, bool resetCounters) {
         return Outcome::Refused;
     }
     if (!selected) return Outcome::Cancelled;
-    if (!conferma(host, kValoriCancellati, MessageIcon::Question) ||
-        !conferma(host, "Confirm?\n(Version detected: " + u.Versione() + ")", MessageIcon::None))
+    if (!confirmOverwrite(host, *description,
+                          {kValoriCancellati, "", MessageIcon::Question, MessageButtons::YesNo}) ||
+        !confirmOverwrite(host, *description,
+                          {"Confirm?\n(Version detected: " + u.Versione() + ")", "",
+                           MessageIcon::None, MessageButtons::YesNo}))
         return Outcome::Cancelled;
     return esegui(host, profilo, resetCounters);
 }

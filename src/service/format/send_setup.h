@@ -21,10 +21,12 @@ inline constexpr const char* kValoriCancellati =
 // no erase, no memory test, no counter, no restart; every byte of the format that differs from
 // the instrument is logged in "Diff.asm", created empty first. A file of the program folder
 // that is missing or malformed stops the format before anything is written: its box is shown,
-// fileRefused (when given) is set and the result is errPR_Setup.
+// fileRefused (when given) is set and the result is errPR_Setup. So does a profile value that
+// does not fit its field or the instrument's memory (its key and limits told), with
+// profileRefused set instead.
 instrument::ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo,
                             bool resetCounters, const std::string& tempFolder,
-                            bool* fileRefused = nullptr);
+                            bool* fileRefused = nullptr, bool* profileRefused = nullptr);
 
 // "Instrument memory format..." and "Lumbro's instrument memory format...".
 Outcome FormMain_evInviaSetup(CommandHost& host);

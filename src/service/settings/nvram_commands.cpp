@@ -6,6 +6,7 @@
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 #include "service/diagnostics/memory_check.h"
 #include "service/settings/nvram_writes.h"
 
@@ -15,11 +16,6 @@ namespace {
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::MessageResult;
-
-bool confirm(CommandHost& host, const std::string& text) {
-    return host.dialogs().message({text, "", MessageIcon::None, MessageButtons::YesNo, 0}) ==
-           MessageResult::Yes;
-}
 
 // "Memory test:" in the transfer label while the test runs; cleared however the test ends.
 class EtichettaTest {
@@ -45,20 +41,23 @@ constexpr char kFirma[12] = {'F', 'o', 'n', 't', 'O', 'K', 0, 'K', 'R', 'N', 'V'
 }  // namespace
 
 Outcome MemoryTestCommand(CommandHost& host) {
-    return MemoryTest(host, kCicliTestMemoria);
+    return MemoryTestCommand(host, kCicliTestMemoria);
 }
 
-Outcome MemoryTest(CommandHost& host, int cicli) {
+Outcome MemoryTestCommand(CommandHost& host, int cicli) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
     if (const Outcome o = conversation.connect(*description); o == Outcome::Failed) return o;
     if (const Outcome o = conversation.lock(); o != Outcome::Done) return o;
     instrument::UCKRNVisual& c = host.control();
-    if (!confirm(host,
-                 "Tutti i dati impostati nel KRN andranno persi, compresi i valori di taratura.\n"
+    const auto confirm = [&](const std::string& text) {
+        return confirmOverwrite(host, *description,
+                                {text, "", MessageIcon::None, MessageButtons::YesNo});
+    };
+    if (!confirm("Tutti i dati impostati nel KRN andranno persi, compresi i valori di taratura.\n"
                  "Sei sicuro di voler continuare?") ||
-        !confirm(host, "Version detected: " + c.Versione() + "\nAre you sure to continue?"))
+        !confirm("Version detected: " + c.Versione() + "\nAre you sure to continue?"))
         return Outcome::Cancelled;
     EtichettaTest etichetta(host);
     bool errore = false;
@@ -93,10 +92,11 @@ std::string testoTestata(const std::array<std::uint8_t, 12>& testata) {
 }
 
 Outcome WriteCheckSumCommand(CommandHost& host) {
-    return HeaderCheck(host, nullptr);
+    return WriteCheckSumCommand(host, nullptr);
 }
 
-Outcome HeaderCheck(CommandHost& host, std::optional<std::array<std::uint8_t, 12>>* letta) {
+Outcome WriteCheckSumCommand(CommandHost& host,
+                             std::optional<std::array<std::uint8_t, 12>>* letta) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -147,10 +147,7 @@ Outcome ResetHistoryCommand(CommandHost& host) {
         transfer.finish(ok);
     }
     if (ok) {
-        CMain& controller = host.controller();
-        controller.StartTransfer(100, TransferUnit::Percent);
-        ok = c.ResetStrumento(0, 100, controller);
-        controller.StopTransfer(ok);
+        ok = restartInstrument(host);
         if (ok) tell(host, "Clean process successful.", MessageIcon::Information);
     }
     conversation.close();

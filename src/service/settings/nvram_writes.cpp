@@ -2,6 +2,7 @@
 
 #include "service/backup/job_copy.h"
 #include "service/core/controller.h"
+#include "service/core/restart.h"
 
 namespace service {
 
@@ -40,16 +41,16 @@ std::array<std::uint8_t, 12> firmaNVRAM(const instrument::UCKRNVisual& control) 
 }
 
 bool WriteToKRN(CommandHost& host, std::int32_t indirizzo, std::int16_t dato) {
-    const bool ok = host.soloDifferenze ? compare(host, indirizzo, dato)
-                                        : host.control().WriteNVRam1Byte(
-                                              indirizzo, static_cast<std::uint8_t>(dato));
+    const bool ok = host.soloDifferenze() ? compare(host, indirizzo, dato)
+                                          : host.control().WriteNVRam1Byte(
+                                                indirizzo, static_cast<std::uint8_t>(dato));
     const bool avanti = count(host, 1);
     return ok && avanti;
 }
 
 bool Write10byteToKRN(CommandHost& host, std::int32_t indirizzo,
                       const std::array<std::int16_t, 10>& dati) {
-    if (host.soloDifferenze) {
+    if (host.soloDifferenze()) {
         for (int i = 0; i < 10; ++i)
             if (!WriteToKRN(host, indirizzo + i, dati[i])) return false;
         return true;
@@ -69,7 +70,7 @@ bool CancellaNVRAM(CommandHost& host) {
     for (std::int32_t a = 0; ok && a < 12; ++a) ok = WriteToKRN(host, a, 0);
     if (ok && host.control().Estensioni() >= 30)
         for (std::int32_t a = 512; ok && a < 524; ++a) ok = WriteToKRN(host, a, 0);
-    if (ok) ok = host.control().ResetStrumento(100, 30, c);
+    if (ok) ok = restartInStage(host, 100, 30);
     c.StopTransfer(ok);
     return ok;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The write procedures every NVRAM send goes through (format, send text, memory erase, the new
 // checksum): one byte or ten at a time, counted in the controller's transfer counter and
-// reported to its progress. While the differences-only mode is on (CommandHost::soloDifferenze)
+// reported to its progress. While the differences-only mode is on (CommandHost::soloDifferenze())
 // they write nothing: each byte is read and, when it differs, logged to "Diff.asm".
 #include <array>
 #include <cstdint>

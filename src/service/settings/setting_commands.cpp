@@ -3,11 +3,14 @@
 #include <cmath>
 #include <limits>
 
+#include "instrument/generations.h"
+#include "platform/text_checks.h"
 #include "platform/text_file.h"
 #include "service/core/answers.h"
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 
 namespace service {
 namespace {
@@ -19,6 +22,19 @@ constexpr const char* kCounterDone = "Writing counter done";
 constexpr const char* kCounterRange = "Insert a number in range 0 to 2147483647.";
 // Instruments up to extension 50 keep no main counter in NVRAM.
 constexpr const char* kNoCounter = "This instrument has no main counter.";
+// A name the instrument cannot show: too long, or with a control character.
+constexpr const char* kBadName = "Bad name";
+
+// A value the instrument's generation does not have: the command's own box, and why, and the
+// command is refused (the link did not fail).
+Outcome notInThisGeneration(CommandHost& host, const std::string& box, const std::string& what,
+                            platform::MessageIcon icon = platform::MessageIcon::None) {
+    tell(host,
+         box + "\nThis instrument (extension " + std::to_string(host.control().Estensioni()) +
+             ") has no " + what + ".",
+         icon);
+    return Outcome::Refused;
+}
 
 // Selection and the controller's connection. nullopt when the command may go on; otherwise how
 // it ended. An instrument that would not lock its press is told so and left alone.
@@ -96,10 +112,15 @@ Outcome InstrumentNameCommand(CommandHost& host) {
         host.dialogs().input("Input the new instrument name", "Instrument name", c.Nome());
     const std::string name = answer ? trimmed(*answer) : std::string();
     if (name.empty()) return Outcome::Cancelled;
+    if (platform::hasControlCharacter(name)) {
+        tell(host, kBadName);
+        return Outcome::Refused;
+    }
     if (!c.ScriviNome(name)) {
         tell(host, kNameWritingError);
         return Outcome::Failed;
     }
+    host.activity.push_back("name \"" + name + "\" written");
     return Outcome::Done;
 }
 
@@ -108,7 +129,11 @@ Outcome SetPointNameCommand(CommandHost& host) {
     if (auto end = connectStyleA(host, conversation)) return *end;
     instrument::UCKRNVisual& c = host.control();
     std::optional<std::string> current;
-    if (c.BloccaTastiera() && c.LeggiMainInfo()) current = readSetPointName(c);
+    if (c.BloccaTastiera() && c.LeggiMainInfo()) {
+        if (c.Estensioni() < 20)
+            return notInThisGeneration(host, kNameReadingError, "set-point function name");
+        current = readSetPointName(c);
+    }
     if (!current) {
         tell(host, kNameReadingError);
         return Outcome::Failed;
@@ -118,14 +143,21 @@ Outcome SetPointNameCommand(CommandHost& host) {
     const std::string name = answer ? trimmed(*answer) : std::string();
     if (name.empty()) return Outcome::Cancelled;
     const std::string ansi = platform::utf8ToCp1252(name);
-    if (ansi.size() > static_cast<std::size_t>(kSetPointNameMax)) {
-        tell(host, "Bad name");
+    if (ansi.size() > static_cast<std::size_t>(kSetPointNameMax) ||
+        platform::hasControlCharacter(ansi)) {
+        tell(host, kBadName);
         return Outcome::Refused;
     }
     if (!writeSetPointName(c, ansi)) {
         tell(host, kNameWritingError);
         return Outcome::Failed;
     }
+    // What the instrument keeps now (a character it has not, as "?"), for whoever shows it.
+    if (!c.configuration().LeggiNomeFreno()) {
+        tell(host, kNameReadingError);
+        return Outcome::Failed;
+    }
+    host.activity.push_back("BRAKE output name \"" + name + "\" written");
     return Outcome::Done;
 }
 
@@ -133,6 +165,10 @@ Outcome DeformationCommand(CommandHost& host) {
     Conversation conversation(host);
     if (auto end = connectStyleA(host, conversation)) return *end;
     instrument::UCKRNVisual& c = host.control();
+    if (!instrument::conCoefDeformazione(c.Estensioni()))
+        return notInThisGeneration(host, text::kCommunicationError,
+                                   "structure deformation coefficients",
+                                   platform::MessageIcon::Critical);
     if (auto end = prepareValue(host, &instrument::UCKRNVisual::LeggiCoefDeformazione)) return *end;
     const auto& v = c.values();
     // Each coefficient is one NVRAM byte: a value it cannot hold is refused, never cut.
@@ -147,8 +183,13 @@ Outcome DeformationCommand(CommandHost& host) {
     if (!a) return Outcome::Cancelled;
     const auto b = ask("Input the new coeff. B", v.CoefDeformazioneB);
     if (!b) return Outcome::Cancelled;
-    if (!c.WriteCoefDeformazione(static_cast<std::uint8_t>(*a), static_cast<std::uint8_t>(*b)))
-        return communicationError(host);
+    const bool written = withRestartProgress(host, [&](platform::Progress& p) {
+        return c.WriteCoefDeformazione(static_cast<std::uint8_t>(*a), static_cast<std::uint8_t>(*b),
+                                       p);
+    });
+    if (!written) return communicationError(host);
+    host.activity.push_back("coefficients A = " + std::to_string(*a) +
+                            ", B = " + std::to_string(*b) + " written");
     return Outcome::Done;
 }
 
@@ -172,6 +213,7 @@ Outcome CounterCommand(CommandHost& host) {
             return Outcome::Refused;
         }
         if (!c.WriteContaColpi(static_cast<std::int32_t>(*value))) return communicationError(host);
+        host.activity.push_back("main counter = " + std::to_string(*value) + " written");
     }
     tell(host, kCounterDone, platform::MessageIcon::Information);
     return Outcome::Done;

@@ -5,6 +5,7 @@
 #include "service/core/answers.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 
 namespace service {
 namespace {
@@ -13,6 +14,7 @@ using Read = std::optional<std::uint8_t> (instrument::Configuration::*)();
 using Write = bool (instrument::Configuration::*)(std::uint8_t);
 
 struct ValueCommand {
+    const char* what;  // the value, for the table of the front ends
     const char* title;
     const char* prompt;
     int low, high;
@@ -26,7 +28,8 @@ struct ValueCommand {
 constexpr const char* kRange1To255 = "Insert a number in range 1 to 255.";
 
 using C = instrument::Configuration;
-const ValueCommand kForceFilter{"Force filter",
+const ValueCommand kForceFilter{"Force transducer low pass filter",
+                                "Force filter",
                                 "Insert the power of filter\n(0=none, 60=max)",
                                 0,
                                 60,
@@ -36,6 +39,7 @@ const ValueCommand kForceFilter{"Force filter",
                                 &C::FiltroForza,
                                 &C::WriteFiltroForza};
 const ValueCommand kStartForce{"Default start force",
+                               "Default start force",
                                "Insert the default start force\n(1 to 255)",
                                1,
                                255,
@@ -45,6 +49,7 @@ const ValueCommand kStartForce{"Default start force",
                                &C::DefaultForzaInizio,
                                &C::WriteDefaultForzaInizio};
 const ValueCommand kWaitEnd{"End-wait samples",
+                            "End-wait samples",
                             "Insert the number of end-wait samples\n(0 to 255)",
                             0,
                             255,
@@ -53,7 +58,8 @@ const ValueCommand kWaitEnd{"End-wait samples",
                             true,
                             &C::CampioniAttesaFine,
                             &C::WriteCampioniAttesaFine};
-const ValueCommand kClockPrescaler{"Clock prescaler",
+const ValueCommand kClockPrescaler{"Clock prescaler in speed acquisition",
+                                   "Clock prescaler",
                                    "Insert the clock prescaler value\n(1 to 255)",
                                    1,
                                    255,
@@ -103,7 +109,9 @@ Outcome run(CommandHost& host, const ValueCommand& command) {
     if (send != platform::MessageResult::Yes) return Outcome::Cancelled;
     if (!(c.configuration().*command.write)(static_cast<std::uint8_t>(value)))
         return communicationError(host);
-    if (command.restart) c.ResetStrumento(0, 100);
+    host.activity.push_back(std::string(command.title) + " = " +
+                            std::to_string(static_cast<int>(value)) + " written");
+    if (command.restart) restartInstrument(host);
     return Outcome::Done;
 }
 
@@ -120,6 +128,28 @@ Outcome WaitEndCommand(CommandHost& host) {
 }
 Outcome ClockPrescalerCommand(CommandHost& host) {
     return run(host, kClockPrescaler);
+}
+
+const std::vector<ValueCommandEntry>& valueCommands() {
+    auto entry = [](const char* shortName, const char* member, const ValueCommand& v,
+                    MenuCommand command, const char* more) {
+        return ValueCommandEntry{shortName,
+                                 member,
+                                 std::string(v.what) + " (" + std::to_string(v.low) + " to " +
+                                     std::to_string(v.high) + more +
+                                     (v.restart ? "; the instrument restarts" : "") + ")",
+                                 v.low,
+                                 v.high,
+                                 command};
+    };
+    static const std::vector<ValueCommandEntry> table{
+        entry("force-filter", "FiltroForza", kForceFilter, &ForceFilterCommand,
+              "; 0 none, 60 max; version 2.48 and later"),
+        entry("start-force", "DefaultForzaInizio", kStartForce, &StartForceCommand, ""),
+        entry("wait-end", "CampioniAttesaFine", kWaitEnd, &WaitEndCommand, ""),
+        entry("prescaler", "CampioniValidi", kClockPrescaler, &ClockPrescalerCommand, ""),
+    };
+    return table;
 }
 
 }  // namespace service

@@ -34,7 +34,7 @@ Outcome writeLines(CommandHost& host, const std::optional<std::vector<std::strin
     if (!lines || !files) {
         box(host,
             "Impossibile leggere i file " + std::string(files ? files->textFile : "") + ", " +
-                (files ? files->menuFile : ""),
+                (files ? files->menuFile : "") + "\n" + host.programFolder(),
             platform::MessageIcon::Exclamation);
         return Outcome::FileError;
     }

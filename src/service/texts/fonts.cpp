@@ -27,7 +27,7 @@ std::optional<resources::FontSettings> pickFont(platform::Dialogs& dialogs,
 
 FontBuild createFontFile(CommandHost& host, platform::GlyphRenderer& renderer,
                          resources::FontFormat format, const resources::FontSettings& font,
-                         const std::string& path) {
+                         const std::string& path, bool writeFile) {
     FontBuild b;
     b.path = path.empty()
                  ? resources::joinPath(host.programFolder(), resources::fontGeometry(format).file)
@@ -41,11 +41,14 @@ FontBuild createFontFile(CommandHost& host, platform::GlyphRenderer& renderer,
     }
     b.family = renderer.actualFamily();
     b.glyphs = resources::buildFont(renderer, format, font);
+    if (!writeFile) return b;
     if (!resources::replaceRawLines(b.path, resources::fontFileLines(b.glyphs))) {
         host.dialogs().message({std::string(text::kCannotWriteFile) + b.path, "",
                                 platform::MessageIcon::Exclamation, platform::MessageButtons::Ok,
                                 0});
         b.outcome = Outcome::FileError;
+    } else {
+        host.activity.push_back("saved: " + b.path);
     }
     return b;
 }

@@ -27,9 +27,10 @@ struct FontBuild {
 };
 
 // Draws the format's characters with the settings, scans them and writes the font file (path,
-// or the format's file in the program folder when empty).
+// or the format's file in the program folder when empty). writeFile false: a preview, which
+// draws and scans and writes nothing.
 FontBuild createFontFile(CommandHost& host, platform::GlyphRenderer& renderer,
                          resources::FontFormat format, const resources::FontSettings& font,
-                         const std::string& path = {});
+                         const std::string& path = {}, bool writeFile = true);
 
 }  // namespace service

@@ -15,6 +15,7 @@
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 #include "service/core/messages.h"
+#include "service/core/restart.h"
 #include "service/format/format_send.h"
 #include "service/settings/nvram_writes.h"
 #include "service/texts/send_text_checks.h"
@@ -31,10 +32,6 @@ struct RemoveOnExit {
     std::string path;
     ~RemoveOnExit() { std::remove(path.c_str()); }
 };
-
-MessageResult ask(CommandHost& host, const char* question, MessageButtons buttons) {
-    return host.dialogs().message({question, "", MessageIcon::Question, buttons, 0});
-}
 
 bool chooseLanguages(CommandHost& host, provisioning::CProfilo& profilo,
                      const std::optional<SendTextLanguages>& given) {
@@ -118,8 +115,9 @@ bool transfer(CommandHost& host, const std::string& imagePath, const provisionin
                            image.indirizzi.risorse) &&
            writeSlots(host, slots) &&
            // The memory map with the new job record 1, for the write-back.
-           c.configuration().LeggiInfoStrumento() && restoreJobs(host, copyPath) == Outcome::Done &&
-           WriteNVRAMok(host) && c.ResetStrumento(0, 100, host.controller());
+           c.configuration().LeggiInfoStrumento() &&
+           RipristinaLavori(host, copyPath) == Outcome::Done && WriteNVRAMok(host) &&
+           restartInstrument(host);
 }
 
 }  // namespace
@@ -128,7 +126,8 @@ Outcome SendTextCommand(CommandHost& host) {
     return sendText(host, std::nullopt);
 }
 
-Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages) {
+Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages,
+                 SendTextLanguages* sent) {
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -140,6 +139,12 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
     provisioning::ProfiloConservato kept(host.settings(), kSettingsApplication);
     provisioning::CProfilo& profilo = kept.profilo();
     if (!chooseLanguages(host, profilo, languages)) return Outcome::Cancelled;
+    if (sent) {
+        sent->lingua1 = profilo.Lingua1;
+        sent->lingua2 = provisioning::conSecondaLingua(c.Protocollo(), c.Estensioni())
+                            ? profilo.Lingua2
+                            : std::int16_t{-1};
+    }
     if (const Outcome o = conversation.lock(); o != Outcome::Done) {
         tell(host, text::kKrnBlocking);
         return o;
@@ -154,13 +159,17 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
     const auto valid = testataValida(c);
     if (!valid) return readFailed();
     if (*valid) {
-        const Outcome saved = saveJobs(host, copyPath);
+        const Outcome saved = SalvaLavori(host, copyPath);
         if (saved == Outcome::Failed) tell(host, kSendTextReadJobs, MessageIcon::Critical);
         if (saved != Outcome::Done) return saved;
-        if (ask(host, kSendTextQuestion, MessageButtons::YesNo) != MessageResult::Yes)
+        if (!confirmOverwrite(
+                host, *description,
+                {kSendTextQuestion, "", MessageIcon::Question, MessageButtons::YesNo}))
             return Outcome::Cancelled;
     } else {
-        if (ask(host, kSendTextRestore, MessageButtons::YesNoCancel) != MessageResult::Yes)
+        if (!confirmOverwrite(
+                host, *description,
+                {kSendTextRestore, "", MessageIcon::Question, MessageButtons::YesNoCancel}))
             return Outcome::Cancelled;
         // The configuration part is whole (a send writes none of it but its default texts): it
         // still tells the job record size, the job count and the end of the job memory.
@@ -180,6 +189,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         imagePath, folder, provisioning::parametriStrumento(c), profilo, host.controller());
     if (!image.ok) {
         if (!image.avviso.empty()) tell(host, image.avviso, MessageIcon::Critical);
+        if (!image.erroreProfilo.empty()) tellProfileRefused(host, image.erroreProfilo);
         tellImageFile(host, image);
         tell(host, kSendTextBuild, MessageIcon::Critical);
         return image.erroreFile.empty() ? Outcome::Refused : Outcome::FileError;

@@ -32,7 +32,10 @@ struct SendTextLanguages {
 // The menu entry: the languages are asked with the profile form (the language choice on
 // instruments below protocol 9 or extension 11).
 Outcome SendTextCommand(CommandHost& host);
-// The same with the languages given beforehand (krnctl): no form is shown.
-Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages);
+// The same with the languages given beforehand (krnctl): no form is shown. `sent`, when given,
+// receives the languages the instrument gets: lingua2 is -1 on an instrument that shows one
+// language only (below protocol 9 or extension 11), whatever was asked for.
+Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages,
+                 SendTextLanguages* sent = nullptr);
 
 }  // namespace service
