@@ -106,6 +106,12 @@ void printJson(const fleet::BackupReport& report, const std::string& folder) {
 
 int runFleetBackup(Context& ctx, const FleetOptions& o) {
     const bool json = ctx.options().json;
+    // The trace file has one writer and follows one link.
+    if (ctx.trace() && o.jobs > 1) {
+        ctx.message(
+            "krnctl: --trace follows one link at a time: give fleet backup --jobs 1 with it");
+        return kUsage;
+    }
     fleet::BackupRequest request;
     request.folder = o.folder;
     request.instrumentsFile = o.instruments;
@@ -130,12 +136,13 @@ int runFleetBackup(Context& ctx, const FleetOptions& o) {
         c.usb = shared ? shared : c.ownUsb.get();
         return c;
     };
+    request.trace = ctx.trace();
     request.stopRequested = [] { return interrupted(); };
     request.onResult = [json](const fleet::MemberResult& r, int done, int total) {
         (json ? std::cerr : std::cout) << progressLine(r, done, total) << std::endl;
     };
     fleet::BackupReport report;
-    const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {
+    const int rc = runService(ctx, [&](service::CommandHost& host) {
         return fleet::FleetBackupCommand(host, request, report);
     });
     if (!report.results.empty()) {
@@ -144,7 +151,7 @@ int runFleetBackup(Context& ctx, const FleetOptions& o) {
         else
             printSummary(report, o.folder);
     }
-    return exitCode(outcome);
+    return rc;
 }
 
 int runFleetStatus(Context& ctx, const std::string& folder) {

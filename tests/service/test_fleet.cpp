@@ -106,7 +106,7 @@ struct Network {
             const std::string d = "IP: 127.0.0.1:" + std::to_string(port);
             members.push_back({d, fleet::instrumentKey(d, "", "s"), ""});
         }
-        fleet::RunSettings run{dir, stamp, 1, {}, {}};
+        fleet::RunSettings run{dir, stamp, 1, false, nullptr, {}, {}};
         std::vector<int> order;
         run.onResult = [&](const fleet::MemberResult&, int done) { order.push_back(done); };
         auto results = fleet::backupFleet(members, run, clock, [this] { return channels(); });

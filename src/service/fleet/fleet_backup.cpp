@@ -20,12 +20,14 @@ namespace {
 // answer them while many instruments run).
 class WorkerHost final : public CommandHost, public ProgressView, public platform::Dialogs {
 public:
-    WorkerHost(platform::Clock& clock, Channels channels)
+    WorkerHost(platform::Clock& clock, Channels channels, bool verify, platform::FrameTrace* trace)
         : clock_(clock),
           channels_(std::move(channels)),
           control_(clock, channels_.usb, channels_.ports.get()),
           controller_(*this) {
         control_.setDialogs(this);
+        setVerifica(verify);
+        if (trace) control_.link().setTrace(trace);
     }
 
     void begin(const std::string& description) {
@@ -164,8 +166,11 @@ std::vector<MemberResult> backupFleet(const std::vector<Member>& members,
     std::atomic<std::size_t> next{0};
     std::mutex reporting;
     int done = 0;
+    const std::size_t workers =
+        std::min<std::size_t>(members.size(), static_cast<std::size_t>(std::max(settings.jobs, 1)));
+    platform::FrameTrace* trace = settings.jobs <= 1 ? settings.trace : nullptr;
     auto work = [&] {
-        WorkerHost host(clock, makeChannels());
+        WorkerHost host(clock, makeChannels(), settings.verify, trace);
         while (true) {
             if (settings.stopRequested && settings.stopRequested()) return;
             const std::size_t i = next++;
@@ -177,8 +182,6 @@ std::vector<MemberResult> backupFleet(const std::vector<Member>& members,
             if (settings.onResult) settings.onResult(results[i], done);
         }
     };
-    const std::size_t workers =
-        std::min<std::size_t>(members.size(), static_cast<std::size_t>(std::max(settings.jobs, 1)));
     if (workers <= 1) {
         if (!members.empty()) work();
         return results;

@@ -10,6 +10,7 @@
 
 #include "backup/backup_diff.h"
 #include "platform/clock.h"
+#include "platform/frame_trace.h"
 #include "platform/serial_port.h"
 #include "platform/udp_socket.h"
 #include "platform/usb_bridge.h"
@@ -47,9 +48,13 @@ struct Channels {
 };
 
 struct RunSettings {
-    std::string folder;  // DIR
-    std::string stamp;   // the run's time, stampOf(); every backup of the run carries it
-    int jobs = 1;        // conversations at a time
+    std::string folder;   // DIR
+    std::string stamp;    // the run's time, stampOf(); every backup of the run carries it
+    int jobs = 1;         // conversations at a time
+    bool verify = false;  // every write read back (krnctl --verify)
+    // The trace file of the links. One writer for one link: it is taken only when one
+    // conversation runs at a time, and left out otherwise.
+    platform::FrameTrace* trace = nullptr;
     // Asked before each instrument; true stops the run there (Ctrl-C). The running
     // conversations end normally.
     std::function<bool()> stopRequested;

@@ -41,6 +41,8 @@ Outcome FleetBackupCommand(CommandHost& host, const BackupRequest& request, Back
     run.folder = request.folder;
     run.stamp = report.stamp;
     run.jobs = request.jobs;
+    run.verify = host.verifica();
+    run.trace = request.trace;
     run.stopRequested = request.stopRequested;
     const int total = static_cast<int>(members.size());
     if (request.onResult)

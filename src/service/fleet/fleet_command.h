@@ -21,6 +21,7 @@ struct BackupRequest {
     bool commit = false;
     std::string station;  // stationName() when empty
     std::function<Channels()> makeChannels;
+    platform::FrameTrace* trace = nullptr;  // taken with jobs 1 only
     std::function<bool()> stopRequested;
     // One call per instrument as it ends: its result, how many have ended, how many there are.
     std::function<void(const MemberResult&, int done, int total)> onResult;
