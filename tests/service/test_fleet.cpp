@@ -13,6 +13,7 @@
 #include "service/fleet/fleet_record.h"
 #include "sim/profiles.h"
 #include "sim/sim_udp_socket.h"
+#include "support/recording_dialogs.h"
 
 namespace fleet = service::fleet;
 namespace fs = std::filesystem;
@@ -104,7 +105,7 @@ struct Network {
         std::vector<fleet::Member> members;
         for (int port = 5001; port <= 5004; ++port) {
             const std::string d = "IP: 127.0.0.1:" + std::to_string(port);
-            members.push_back({d, fleet::instrumentKey(d, "", "s"), ""});
+            members.push_back({d, fleet::instrumentKey(d, "", "s"), "", {}});
         }
         fleet::RunSettings run{dir, stamp, 1, false, nullptr, {}, {}};
         std::vector<int> order;
@@ -114,6 +115,35 @@ struct Network {
         return results;
     }
 };
+
+// A module that answers the search and then not its address request is a failure of the run,
+// reported without a conversation, not a module left out.
+TEST(FleetMembers, AModuleThatGivesNoAddressIsReportedAsFailed) {
+    TempDir dir;
+    Network net;
+    net.modules[2]->setCommandBehaviour("GIP", sim::SimEthernetModule::Behaviour::Silent);
+    auto socket = std::make_unique<sim::SimUdpSocket>(net.clock);
+    for (std::size_t i = 0; i < net.modules.size(); ++i)
+        socket->addModule({net.modules[i].get(), static_cast<std::uint16_t>(5001 + i), 65535});
+    testing_support::RecordingDialogs quiet;
+    const fleet::Sources sources{false, false, true, {"127.0.0.1", 65535}};
+    const auto members =
+        fleet::discoverMembers(sources, {nullptr, nullptr, socket.get()}, net.clock, quiet, "s");
+    ASSERT_EQ(members.size(), 3u);
+    EXPECT_EQ(members[0].description, "IP:127.0.0.1:5001");
+    EXPECT_EQ(members[0].key, "0036119A0001");
+    EXPECT_EQ(members[0].unreachable, "");
+    EXPECT_EQ(members[2].key, "0036119A0003");
+    const std::string why = "The module answered the search but did not give its IP address.";
+    EXPECT_EQ(members[2].unreachable, why);
+    const fleet::RunSettings run{dir.str(), "2026-12-07T070000", 1, false, nullptr, {}, {}};
+    const auto results =
+        fleet::backupFleet({members[2]}, run, net.clock, [] { return fleet::Channels{}; });
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_FALSE(results[0].saved);
+    EXPECT_EQ(results[0].why, why);
+    EXPECT_FALSE(fs::exists(dir.path / "0036119A0003"));
+}
 
 TEST(FleetBackup, SavesEveryAnsweringInstrumentAndReportsTheSilentOneThenOnlyTheChange) {
     TempDir dir;

@@ -130,6 +130,10 @@ MemberResult backupOne(WorkerHost& host, const Member& m, const RunSettings& run
     MemberResult r;
     r.member = m;
     r.started = true;
+    if (!m.unreachable.empty()) {
+        r.why = m.unreachable;
+        return r;
+    }
     const std::string keyFolder = joinPath(run.folder, m.key);
     if (!makeFolder(keyFolder)) {
         r.why = "The folder " + keyFolder + " cannot be created.";

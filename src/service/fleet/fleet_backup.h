@@ -22,6 +22,9 @@ struct Member {
     std::string description;  // "IP: 127.0.0.1:5001", "USB: QX300125", "COM: /dev/ttyUSB0"
     std::string key;
     std::string name;
+    // Why it cannot be opened at all (a module that was found but did not give its address);
+    // empty when it can. Such a member is reported as failed without a conversation.
+    std::string unreachable;
 };
 
 // What became of one instrument.

@@ -45,9 +45,16 @@ void addEthernet(std::vector<Member>& members, const Sources& sources, Discovery
     discovery.start();
     discovery.runToEnd();
     for (const krnlink::SelectionRow& row : rows) {
-        if (!startsWith(row.sn, kMacPrefix) || !startsWith(row.info, kIpPrefix)) continue;
+        if (!startsWith(row.sn, kMacPrefix)) continue;
         const std::string mac = row.sn.substr(std::string(kMacPrefix).size());
-        members.push_back({row.info, instrumentKey(row.info, mac, station), unbracketed(row.name)});
+        Member m{row.info, instrumentKey(row.info, mac, station), unbracketed(row.name), {}};
+        // A module that answered the search and then not its address request is on the
+        // network but cannot be reached: a failure of this run, not an instrument to forget.
+        if (!startsWith(row.info, kIpPrefix)) {
+            m.description = row.sn;
+            m.unreachable = "The module answered the search but did not give its IP address.";
+        }
+        members.push_back(std::move(m));
     }
 }
 
@@ -62,7 +69,7 @@ std::vector<Member> discoverMembers(const Sources& sources, DiscoveryPorts ports
              krnlink::ElencaDispositiviUSB(*ports.usb, clock, "QX")) {
             const std::string description = "USB: " + d.serialNumber;
             members.push_back(
-                {description, instrumentKey(description, "", station), d.description});
+                {description, instrumentKey(description, "", station), d.description, {}});
         }
     }
     if (sources.serial && ports.ports) {
@@ -70,7 +77,7 @@ std::vector<Member> discoverMembers(const Sources& sources, DiscoveryPorts ports
         e.CreaElencoSeriali();
         for (const krnlink::PortaSeriale& p : e.elenco()) {
             const krnlink::SelectionRow row = krnlink::serialRow(p);
-            members.push_back({row.sn, instrumentKey(row.sn, "", station), ""});
+            members.push_back({row.sn, instrumentKey(row.sn, "", station), "", {}});
         }
     }
     if (sources.ethernet && ports.moduleSocket)
@@ -95,7 +102,7 @@ MemberList readMembers(const std::string& path, const std::string& station) {
             list.members.clear();
             return list;
         }
-        list.members.push_back({line, instrumentKey(line, "", station), ""});
+        list.members.push_back({line, instrumentKey(line, "", station), "", {}});
     }
     list.members = withoutRepeats(std::move(list.members));
     return list;

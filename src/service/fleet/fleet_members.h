@@ -29,7 +29,7 @@ struct DiscoveryPorts {
 
 // USB devices of the maker (serial number "QX..."), serial ports, and Ethernet modules with the
 // address they report, in that order; nothing is opened. A module is keyed by its MAC address.
-// A module that does not answer its address request is left out after its messages.
+// A module that does not answer its address request is a member that cannot be reached.
 std::vector<Member> discoverMembers(const Sources& sources, DiscoveryPorts ports,
                                     platform::Clock& clock, platform::Dialogs& dialogs,
                                     const std::string& station);

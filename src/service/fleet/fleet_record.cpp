@@ -1,8 +1,10 @@
 #include "service/fleet/fleet_record.h"
 
 #include <filesystem>
+#include <set>
 
 #include "backup/ini_file.h"
+#include "platform/text_file.h"
 #include "service/fleet/fleet_layout.h"
 
 namespace service::fleet {
@@ -31,6 +33,18 @@ std::vector<std::string> indexFiles(const std::string& dir) {
         if (it->is_regular_file(ec) && it->path().extension() == kBackupExtension)
             files.push_back(it->path().string());
     return files;
+}
+
+// The instruments the indexes name (their sections), with or without a folder: one that has
+// never been saved has none, and git keeps no empty folder for the other stations anyway.
+std::set<std::string> indexedKeys(const std::vector<std::string>& files) {
+    std::set<std::string> keys;
+    for (const std::string& f : files)
+        for (const std::string& line :
+             platform::readTextLines(f).value_or(std::vector<std::string>{}))
+            if (line.size() > 2 && line.front() == '[' && line.back() == ']')
+                keys.insert(line.substr(1, line.size() - 2));
+    return keys;
 }
 
 // The name, description and last attempt of key from the index that tried it last.
@@ -101,8 +115,10 @@ bool recordRun(const std::string& dir, const std::string& station, const std::st
 
 std::vector<InstrumentStatus> fleetStatus(const std::string& dir) {
     const std::vector<std::string> indexes = indexFiles(dir);
+    std::set<std::string> keys = indexedKeys(indexes);
+    for (const std::string& key : instrumentKeys(dir)) keys.insert(key);
     std::vector<InstrumentStatus> list;
-    for (const std::string& key : instrumentKeys(dir)) {
+    for (const std::string& key : keys) {
         InstrumentStatus s;
         s.key = key;
         const std::vector<std::string> files = backupsOf(dir, key);
