@@ -68,6 +68,12 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
         << first.out;
     EXPECT_NE(first.out.find(": 4 saved, 1 failed, 0 changed, committed\n"), std::string::npos)
         << first.out;
+    EXPECT_NE(first.out.find("krnctl: fleet backup failed (the instrument or the link); no "
+                             "instrument was changed; the backups listed as saved are in the "
+                             "folder: check the instruments listed as failed and run krnctl "
+                             "fleet backup again.\n"),
+              std::string::npos)
+        << first.out;
     EXPECT_EQ(withoutStamp(lastCommit(repo)),
               "on line-1: 0 changed, 4 saved, 1 failed\n\nFirst backup:\n"
               "  0036119A0001 (KRN-ELE)\n  0036119A0002 (KRN-36)\n"
@@ -108,6 +114,19 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
         << status.out;
     fleet.stop();
     run("rm -rf " + repo);
+}
+
+// The trace file has one writer: with several links at once it is refused before anything is
+// made.
+TEST(FleetProgram, TraceTakesOneJob) {
+    const std::string dir = "/tmp/krn_e2e_fleet_trace_" + std::to_string(::getpid());
+    Result r = run(krnctl + " --trace " + dir + ".trace fleet backup --into " + dir +
+                   " --instruments /nonexistent --jobs 2");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out,
+              "krnctl: --trace follows one link at a time: give fleet backup --jobs 1 with it\n");
+    EXPECT_NE(run("test -e " + dir).exitCode, 0);
+    run("rm -f " + dir + ".trace");
 }
 
 }  // namespace
