@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
+#include "platform/files.h"
 #include "platform/version.h"
 
 namespace app {
@@ -75,13 +75,11 @@ bool ActivityLog::add(const ActivityEntry& entry) {
     lines_.push_back(line);
     if (folder_.empty()) return false;
     const std::string file = fileFor(entry.time);
-    std::ofstream out(file, std::ios::binary | std::ios::app);
     // Each session says once per file which build wrote its lines.
-    if (file != versionNotedIn_) out << "# krnsetup " << platform::versionText() << '\n';
+    const std::string note =
+        file != versionNotedIn_ ? "# krnsetup " + platform::versionText() + "\n" : std::string();
     versionNotedIn_ = file;
-    out << line << '\n';
-    out.flush();
-    return static_cast<bool>(out);
+    return !platform::appendFile(file, note + line + "\n");
 }
 
 platform::MessageResult MessageRecorder::message(const platform::MessageBox& box) {

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
+#include <exception>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -32,7 +33,9 @@
 #define KRN_INSTALLED_DATA ""
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int runProgram(int argc, char** argv) {
     // --help and --version need no window system.
     if (app::asksForHelp(argc, argv)) {
         std::cout << app::usageText();
@@ -123,4 +126,18 @@ int main(int argc, char** argv) {
     window.show();
     shown = &window;
     return QApplication::exec();
+}
+
+}  // namespace
+
+// No exception leaves the program: it ends with a message and a code that says it failed.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "krnsetup: internal error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "krnsetup: internal error\n";
+    }
+    return 1;
 }

@@ -6,6 +6,7 @@
 #include "backup/backup_files.h"
 #include "backup/backup_keys.h"
 #include "backup/ini_file.h"
+#include "backup/restore_plan.h"
 
 namespace backup {
 namespace {
@@ -19,13 +20,14 @@ struct Keys {
 std::optional<Result> readKeys(const std::string& path, Keys& keys) {
     IniFile ini;
     if (auto error = openBackupFile(ini, path)) return error;
-    bool inSection = false;
+    bool inSection = false, seen = false;
     for (std::int32_t i = 1; i <= ini.Count(); ++i) {
         const std::string& line = ini.Riga(i);
         if (!line.empty() && line[0] == '[' && line.find(']') != std::string::npos) {
             std::string name = line.substr(1, line.find(']') - 1);
             for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             inSection = name == kSection;
+            seen = seen || inSection;
             continue;
         }
         const std::size_t eq = line.find('=');
@@ -34,6 +36,10 @@ std::optional<Result> readKeys(const std::string& path, Keys& keys) {
         if (keys.byKey.emplace(key, line.substr(eq + 1)).second)
             keys.ordered.emplace_back(key, line.substr(eq + 1));
     }
+    // An empty file, or any text without the instrument's section, is no backup to compare.
+    if (!seen)
+        return fileError(
+            refusedFile(ini, "it has no section [" + std::string(kSection) + "]; it is no backup"));
     return std::nullopt;
 }
 

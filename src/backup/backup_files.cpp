@@ -1,10 +1,8 @@
 #include "backup/backup_files.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "backup/backup_procedure.h"
 #include "backup/restore_procedure.h"
+#include "platform/files.h"
 
 namespace backup {
 namespace {
@@ -16,32 +14,22 @@ Result cannot(const char* what, const std::string& path, const std::string& why)
 }  // namespace
 
 Result backupToFile(instrument::UCKRNVisual& control, const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return cannot("write", path, "it is a folder");
-    const std::string part = path + ".part";
-    fs::remove(part, ec);
+    if (const auto refused = platform::refusedTarget(path))
+        return cannot("write", path, refused->reason);
+    // A fresh store named after the target: saving writes it beside the target and renames it
+    // into place (platform/files.h).
     IniFile ini;
-    ini.File1(part);
-    ini.OpenFile1(true);
-    if (!ini.OpenFile()) return cannot("write", path, ini.MotivoErrore());
+    ini.File1(path);
+    ini.Carica("");
     Result r = EseguiBackup(control, ini);
     if (!r) return r;
-    if (!ini.Salva()) {
-        fs::remove(part, ec);
-        return cannot("write", path, ini.MotivoErrore());
-    }
-    fs::rename(part, path, ec);
-    if (ec) {
-        fs::remove(part, ec);
-        return cannot("write", path, "it cannot be replaced");
-    }
+    if (!ini.Salva()) return cannot("write", path, ini.MotivoErrore());
     return done("The backup was written to " + path + ".");
 }
 
 std::optional<Result> openBackupFile(IniFile& ini, const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return cannot("read", path, "it does not exist");
+    if (platform::pathKind(path) == platform::PathKind::Missing)
+        return cannot("read", path, "it does not exist");
     ini.File1(path);
     ini.OpenFile1(true);
     if (!ini.OpenFile()) return cannot("read", path, ini.MotivoErrore());

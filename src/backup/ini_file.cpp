@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <limits>
 #include <sstream>
@@ -176,28 +175,26 @@ void IniFile::OpenFile1(bool open) {
         fineChiave_ = numeroRighe_;
         return;
     }
-    std::error_code ec;
-    if (std::filesystem::is_directory(nomeFile_, ec)) {
-        failLoad("it is a folder");
-        return;
-    }
-    std::ifstream in(nomeFile_, std::ios::binary);
-    if (in) {
-        load(in);
+    // Through the file module: a folder, a device or a FIFO is refused at once; the lines past
+    // kMaxLines are not read.
+    auto read = platform::readLines(nomeFile_, platform::FileKind::Backup);
+    if (read) {
+        loadLines(*read);
         return;
     }
     // A file that does not exist yet is a new, empty store, once its path proves writable. A
     // file that exists but cannot be read is left alone.
-    bool writable = false;
-    if (!std::filesystem::exists(nomeFile_, ec)) {
-        writable = static_cast<bool>(std::ofstream(nomeFile_, std::ios::binary));
-        std::filesystem::remove(nomeFile_, ec);
-    }
-    if (!writable) {
-        failLoad(std::filesystem::exists(nomeFile_, ec) ? "it cannot be read"
-                                                        : "it cannot be created there");
+    if (platform::pathKind(nomeFile_) != platform::PathKind::Missing) {
+        failLoad(read.problem.line > 0
+                     ? "line " + std::to_string(read.problem.line) + ": " + read.problem.reason
+                     : read.problem.reason);
         return;
     }
+    if (platform::writeFile(nomeFile_, "")) {
+        failLoad("it cannot be created there");
+        return;
+    }
+    platform::removeFile(nomeFile_);
     modificato_ = false;
     numeroRighe_ = 0;
     righe_.assign(1, std::string());
@@ -224,6 +221,24 @@ void IniFile::failLoad(const std::string& reason) {
 
 // Reads line by line in blocks, so that a file is held only up to the loading limits. A line
 // ends at CR LF, CR or LF.
+void IniFile::loadLines(const std::vector<std::string>& lines) {
+    codiceErrore_ = 0;
+    motivoErrore_.clear();
+    modificato_ = false;
+    numeroRighe_ = 0;
+    righe_.assign(1, std::string());
+    grow(50);
+    for (const std::string& line : lines) {
+        if (++numeroRighe_ > capacitaRighe_) grow(capacitaRighe_ + 500);
+        righe_[static_cast<std::size_t>(numeroRighe_)] =
+            removeLeadingBlanks(platform::cp1252ToUtf8(line));
+        if (numeroRighe_ >= kMaxLines) break;
+    }
+    inizioChiave_ = 0;
+    fineChiave_ = numeroRighe_;
+    aperto_ = true;
+}
+
 bool IniFile::load(std::istream& in) {
     codiceErrore_ = 0;
     motivoErrore_.clear();
@@ -305,9 +320,7 @@ void IniFile::File1(const std::string& name) {
 bool IniFile::Esiste() const {
     if (aperto_) return true;
     if (trim(nomeFile_).empty()) return false;
-    std::error_code ec;
-    if (std::filesystem::is_directory(nomeFile_, ec)) return false;  // opens, but cannot be read
-    return static_cast<bool>(std::ifstream(nomeFile_, std::ios::binary));
+    return platform::pathKind(nomeFile_) == platform::PathKind::Regular;
 }
 
 bool IniFile::isHeader(const std::string& line, std::size_t minClose) const {
@@ -552,10 +565,10 @@ bool IniFile::Salva() {
     if (numeroRighe_ > 0) {
         std::vector<std::string> lines(righe_.begin() + 1, righe_.begin() + numeroRighe_ + 1);
         errno = 0;
-        if (!platform::writeTextLines(nomeFile_, lines)) {
+        platform::FileProblem problem;
+        if (!platform::writeTextLines(nomeFile_, lines, &problem)) {
             codiceErrore_ = static_cast<std::int16_t>(errno != 0 ? errno : 75);
-            motivoErrore_ = "it cannot be written";
-            if (errno != 0) motivoErrore_ += " (" + std::generic_category().message(errno) + ")";
+            motivoErrore_ = problem.reason;
             return false;
         }
         numeroRighe_ = 0;

@@ -94,6 +94,7 @@ private:
     void writeValue(const std::string& afterName);
     void grow(std::int32_t capacity);
     bool load(std::istream& in);
+    void loadLines(const std::vector<std::string>& lines);
     void failLoad(const std::string& reason);
 
     std::vector<std::string> righe_{std::string()};  // index 0 unused

@@ -87,6 +87,9 @@ DumpImport parseDump(const std::vector<std::string>& lines, std::int32_t memoryS
         entry->line = number;
         out.entries.push_back(*entry);
     }
+    // An empty file is no dump: it would "restore" nothing and report success.
+    if (!out.problem && out.entries.empty())
+        out.problem = FileProblem{1, "the file holds no address and byte"};
     if (out.problem) out.entries.clear();
     return out;
 }

@@ -52,6 +52,11 @@ std::optional<Result> refuseFile(IniFile& file, int& F, int& T) {
 
 }  // namespace
 
+std::optional<Result> checkBackupFile(IniFile& file) {
+    int F = 0, T = 1;
+    return refuseFile(file, F, T);
+}
+
 bool SupportoRipristino(const instrument::UCKRNVisual& control) {
     return inTable(restoreTable(), control.Protocollo(), control.Estensioni());
 }

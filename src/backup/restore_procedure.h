@@ -1,13 +1,19 @@
 #pragma once
 // Restoring a configuration backup into the connected instrument, converting between firmware
 // generations.
+#include <optional>
 #include "backup/ini_file.h"
 #include "backup/restore_plan.h"
+
 #include "backup/result.h"
 #include "instrument/uckrnvisual.h"
 #include "platform/dialogs.h"
 
 namespace backup {
+
+// The file's own identity checked before any instrument is opened: section, device, level,
+// measures. The refusal, or nothing when the file may be restored.
+std::optional<Result> checkBackupFile(IniFile& file);
 
 bool SupportoRipristino(const instrument::UCKRNVisual& control);
 // taratura: calibration; configStrumento: instrument configuration; configCilindro: the press

@@ -136,7 +136,12 @@ int runBuild(Context& ctx, const ImageOptions& o) {
 
 int runShow(Context& ctx, const ImageOptions& o) {
     int rigaErrata = 0;
-    const auto bytes = provisioning::leggiFileImmagine(o.file, &rigaErrata);
+    std::string motivo;
+    const auto bytes = provisioning::leggiFileImmagine(o.file, &rigaErrata, &motivo);
+    if (!bytes && !motivo.empty()) {
+        ctx.message("krnctl: cannot read " + motivo);
+        return kFileError;
+    }
     if (!bytes) {
         ctx.message("krnctl: cannot read " + o.file +
                     " as an NVRAM image (one number 0..255 per line)" +

@@ -54,6 +54,10 @@ int runImport(Context& ctx, const std::string& file) {
 
 // The job copy runs in a conversation locked for the transfer, as "Send text..." holds it.
 int runJobs(Context& ctx, const std::string& file, bool save) {
+    // The file is checked before the instrument is opened.
+    if (const auto checked = service::checkJobCopyFile(ctx, file, save);
+        checked != service::Outcome::Done)
+        return exitCode(checked);
     return runSession(ctx, true, [&] {
         const service::Outcome outcome =
             save ? service::SalvaLavori(ctx, file) : service::RipristinaLavori(ctx, file);

@@ -7,6 +7,7 @@
 #include "cli/adapters.h"
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "platform/files.h"
 #include "service/core/conversation.h"
 #include "service/core/menu_commands.h"
 #include "service/diagnostics/screen_copy.h"
@@ -45,6 +46,11 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
         ctx.message("krnctl: this build saves the picture as FILE.bmp only (no PNG encoder)");
         return kUsage;
     }
+    // A target that is no file is refused before the instrument is opened.
+    if (const auto refused = platform::refusedTarget(o.output)) {
+        ctx.message("krnctl: cannot write " + refused->text());
+        return kFileError;
+    }
     service::ScreenCopy copy(o.menu);
     service::ScreenCopyEnd end = service::ScreenCopyEnd::NoLink;
     const service::Outcome outcome = service::runCommand(ctx, [&](service::CommandHost& host) {
@@ -69,7 +75,8 @@ int runScreen(Context& ctx, const ScreenOptions& o) {
             break;
     }
     if (!writePicture(copy.picture(), o.output)) {
-        ctx.message("krnctl: cannot write " + o.output);
+        ctx.message("krnctl: cannot write " + o.output +
+                    " (the disk may be full); no picture was written");
         return kFileError;
     }
     const bool complete = end == service::ScreenCopyEnd::Complete;

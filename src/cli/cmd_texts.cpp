@@ -43,7 +43,8 @@ int runCheck(Context& ctx, const TextsOptions& o) {
     const auto r = resources::compileTranslation(ctx.programFolder(), o.file, o.language,
                                                  resources::CompileMode::Check);
     if (r.status == resources::CompileStatus::FileError) {
-        ctx.message("krnctl: cannot read " + r.fileError);
+        ctx.message("krnctl: cannot read " + r.fileError +
+                    (r.fileReason.empty() ? "" : ": " + r.fileReason));
         return kFileError;
     }
     if (ctx.options().json) {

@@ -29,14 +29,11 @@ std::optional<std::vector<std::string>> serialList(Context& ctx) {
     std::error_code ec;
     if (lines)
         return lines;
-    else if (problem.line > 0)
-        ctx.message("krnctl: cannot read " + path + ": line " + std::to_string(problem.line) +
-                    ": " + problem.reason);
     else if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
         ctx.message(resources::serialListMissingText() +
                     "\nkrnctl: \"krnctl sn init\" creates an empty list at " + path);
     else
-        ctx.message(resources::serialListMissingText());
+        ctx.message(resources::serialListRefusedText(path, problem));
     return lines;
 }
 

@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -14,6 +13,7 @@
 #include "instrument/connection.h"
 #include "link/instrument_description.h"
 #include "platform/console/console_dialogs.h"
+#include "platform/files.h"
 #include "platform/traced_udp_socket.h"
 #include "service/core/menu_commands.h"
 #include "service/core/messages.h"
@@ -136,8 +136,9 @@ Context::~Context() {
     if (simulatedBridge_ && !options_.simulatedEeprom.empty() &&
         !simulatedBridge_->devices().empty()) {
         const sim::SimUsbDevice& d = simulatedBridge_->devices().front();
-        std::ofstream out(options_.simulatedEeprom, std::ios::trunc);
-        if (!d.eepromEmpty) out << d.serialNumber << "\n" << d.description << "\n";
+        (void)platform::writeFile(
+            options_.simulatedEeprom,
+            d.eepromEmpty ? std::string() : d.serialNumber + "\n" + d.description + "\n");
     }
 }
 
@@ -165,11 +166,10 @@ bool Context::init() {
         device.instrument = simulated_.get();
         if (!options_.simulatedEeprom.empty()) {
             // A missing or empty file is a chip that was never programmed.
-            std::ifstream in(options_.simulatedEeprom);
-            device.serialNumber.clear();
-            device.description.clear();
-            std::getline(in, device.serialNumber);
-            std::getline(in, device.description);
+            const auto lines =
+                platform::readLines(options_.simulatedEeprom, platform::FileKind::Small);
+            device.serialNumber = lines && !lines->empty() ? (*lines)[0] : std::string();
+            device.description = lines && lines->size() > 1 ? (*lines)[1] : std::string();
             device.eepromEmpty = device.serialNumber.empty();
         }
         bridge->addDevice(device);

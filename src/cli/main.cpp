@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #endif
 #include <algorithm>
+#include <exception>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -26,7 +27,9 @@
 #define KRN_INSTALLED_DATA ""
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int runProgram(int argc, char** argv) {
 #ifndef _WIN32
     // The Qt adapters (serial port, UDP socket) want an application object; no event loop runs.
     // The font builder draws with QFont on a QImage, which needs a QGuiApplication: "fonts" gets
@@ -80,4 +83,18 @@ int main(int argc, char** argv) {
         return rc;
     }
     return cli::kUsage;
+}
+
+}  // namespace
+
+// No exception leaves the program: it ends with a message and a code that says it failed.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "krnctl: internal error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "krnctl: internal error\n";
+    }
+    return 1;
 }

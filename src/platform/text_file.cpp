@@ -2,8 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
 namespace platform {
 namespace {
@@ -130,22 +128,25 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    auto lines = splitLines(raw);
-    for (auto& l : lines) l = cp1252ToUtf8(l);
-    return lines;
+std::optional<std::vector<std::string>> readTextLines(const std::string& path, FileKind kind,
+                                                      FileProblem* problem) {
+    auto read = readLines(path, kind);
+    if (!read) {
+        if (problem) *problem = read.problem;
+        return std::nullopt;
+    }
+    for (auto& l : *read) l = cp1252ToUtf8(l);
+    return std::move(read.value);
 }
 
-bool writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const auto& l : lines) out << utf8ToCp1252(l) << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    FileProblem* problem) {
+    std::vector<std::string> converted;
+    converted.reserve(lines.size());
+    for (const auto& l : lines) converted.push_back(utf8ToCp1252(l));
+    const auto failed = writeLines(path, converted);
+    if (failed && problem) *problem = *failed;
+    return !failed;
 }
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace platform {
 
 // Characters that Windows-1252 cannot hold become '?'. Invalid UTF-8 bytes are taken as
@@ -22,9 +24,13 @@ std::optional<char> cp1252Char(char32_t cp);
 // Splits at CR LF, lone LF or lone CR; a final line end does not make an empty last line.
 std::vector<std::string> splitLines(const std::string& text);
 
-// Reads a Windows-1252 file into UTF-8 lines; nullopt when it cannot be read.
-std::optional<std::vector<std::string>> readTextLines(const std::string& path);
-// Writes UTF-8 lines as Windows-1252 with CR LF after every line; false on any write error.
-bool writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+// Reads a Windows-1252 file of that kind into UTF-8 lines (through platform/files.h); nullopt,
+// with the problem, when it cannot be read or is refused.
+std::optional<std::vector<std::string>> readTextLines(const std::string& path, FileKind kind,
+                                                      FileProblem* problem = nullptr);
+// Writes UTF-8 lines as Windows-1252 with CR LF after every line, replacing the file whole;
+// false (with the problem) when nothing was written.
+bool writeTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    FileProblem* problem = nullptr);
 
 }  // namespace platform

@@ -56,8 +56,13 @@ std::optional<T> leggiRisorsa(
     const std::string& percorso,
     std::optional<backup::FileProblem> (*check)(const std::vector<std::string>&),
     T (*interpreta)(const std::vector<std::string>&), backup::FileProblem* problema) {
-    const auto righe = resources::readRawLines(percorso);
-    if (!righe) return std::nullopt;
+    platform::FileProblem illeggibile;
+    const auto righe =
+        resources::readRawLines(percorso, platform::FileKind::DisplayText, &illeggibile);
+    if (!righe) {
+        if (problema) *problema = {static_cast<int>(illeggibile.line), illeggibile.reason};
+        return std::nullopt;
+    }
     if (const auto errata = check(*righe)) {
         if (problema) *problema = *errata;
         return std::nullopt;
@@ -85,16 +90,23 @@ std::optional<backup::FileProblem> rigaTestiErrata(const std::vector<std::string
                                                  " is given twice (first on line " +
                                                  std::to_string(prima->second) + ")"};
     }
+    // A file without a single entry is empty or cut short, and the image would show garbage. A
+    // main language without text 1 is a language of its own (its first table stays empty).
+    if (viste.empty())
+        return backup::FileProblem{static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
+                                   "it holds no entry: the file is empty or cut short"};
     return std::nullopt;
 }
 
 std::optional<backup::FileProblem> rigaMenuErrata(const std::vector<std::string>& righe) {
     std::size_t i = 0;
+    std::size_t record = 0;
     for (; i < righe.size() && !righe[i].empty() && righe[i][0] == '"' && i < kMassimoRigheMenu;
          ++i)
         if (!traVirgolette(righe[i]))
             return backup::FileProblem{static_cast<int>(i) + 1,
                                        "the menu line has no closing double quote"};
+    const std::size_t righeTabella = i;
     for (; i < righe.size(); ++i) {
         if (resources::trimBlanks(righe[i]).empty()) continue;
         std::vector<std::string> campi;
@@ -114,6 +126,62 @@ std::optional<backup::FileProblem> rigaMenuErrata(const std::vector<std::string>
                 static_cast<int>(i) + 1,
                 "not a menu record (lines used 0..3, icon, value field, one code per line, "
                 "separated by commas)"};
+        ++record;
+    }
+    if (righeTabella == 0 || record == 0)
+        return backup::FileProblem{static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
+                                   "it holds no menu line or no menu record: the file is empty "
+                                   "or cut short"};
+    return std::nullopt;
+}
+
+std::optional<backup::FileProblem> fontErrato(const std::vector<std::string>& righe,
+                                              std::size_t valori) {
+    std::size_t contati = 0;
+    for (std::size_t i = 0; i < righe.size(); ++i) {
+        const std::string t = resources::trimBlanks(righe[i]);
+        if (t.empty()) continue;
+        if (t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(t) > 255)
+            return backup::FileProblem{static_cast<int>(i) + 1, "not a number 0..255"};
+        ++contati;
+    }
+    if (valori == 0 ? contati == 0 : contati != valori)
+        return backup::FileProblem{
+            static_cast<int>(std::max<std::size_t>(righe.size(), 1)),
+            valori == 0 ? std::string("it holds no row: the file is empty")
+                        : "it holds " + std::to_string(contati) + " rows, the font needs " +
+                              std::to_string(valori) + " (its characters times their rows)"};
+    return std::nullopt;
+}
+
+std::optional<FileRifiutato> controllaFileImmagine(const std::string& cartella) {
+    const auto controlla = [](const std::string& file,
+                              auto&& check) -> std::optional<FileRifiutato> {
+        platform::FileProblem illeggibile;
+        const auto righe = resources::readRawLines(file,
+                                                   file.find("Font") != std::string::npos
+                                                       ? platform::FileKind::Font
+                                                       : platform::FileKind::DisplayText,
+                                                   &illeggibile);
+        if (!righe)
+            return FileRifiutato{file, {static_cast<int>(illeggibile.line), illeggibile.reason}};
+        if (auto errata = check(*righe)) return FileRifiutato{file, *errata};
+        return std::nullopt;
+    };
+    for (const auto& [nome, valori] :
+         {std::pair{"Font8x10.asm", kValoriFont8x10}, std::pair{"Font6x6.asm", kValoriFont6x6}})
+        if (auto r = controlla(resources::joinPath(cartella, nome),
+                               [v = valori](const auto& righe) { return fontErrato(righe, v); }))
+            return r;
+    for (int lingua = 0; lingua < resources::kLanguageCount; ++lingua) {
+        const resources::LanguageFiles* l = resources::language(lingua);
+        for (const auto& [nome, check] :
+             {std::pair{l->textFile, &rigaTestiErrata}, std::pair{l->menuFile, &rigaMenuErrata}}) {
+            const std::string file = resources::joinPath(cartella, nome);
+            if (platform::pathKind(file) == platform::PathKind::Missing) continue;
+            if (auto r = controlla(file, check)) return r;
+        }
     }
     return std::nullopt;
 }

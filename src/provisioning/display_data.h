@@ -24,7 +24,7 @@ std::optional<TestiLingua> leggiTestiLingua(const std::string& folder, int lingu
 // The display-text lines as numbered entries: number, blanks or a tab, text in double quotes.
 TestiLingua testiDaRighe(const std::vector<std::string>& righe);
 // The first line that is neither blank, a comment (";") nor an entry, or an entry whose number
-// came before.
+// came before; a file without any entry is empty or cut short.
 std::optional<backup::FileProblem> rigaTestiErrata(const std::vector<std::string>& righe);
 
 // The entry a text slot shows on an instrument of this version, as a 16-bit number: 65000 and
@@ -54,9 +54,27 @@ std::optional<MenuLingua> leggiMenuLingua(const std::string& folder, int lingua,
 MenuLingua menuDaRighe(const std::vector<std::string>& righe);
 // The first malformed line: a table line without its closing double quote, or a record that is
 // not "lines used (0..3), icon, value field" and one whole number per line used, separated by
-// commas (text may follow the last number after a blank or a tab).
+// commas (text may follow the last number after a blank or a tab); a file without a menu line or
+// without a record is empty or cut short.
 std::optional<backup::FileProblem> rigaMenuErrata(const std::vector<std::string>& righe);
 inline constexpr std::size_t kMassimoRigheMenu = 1000;
+
+// A font file: one number 0..255 per line (blank lines skipped), exactly `valori` of them; with
+// `valori` 0, at least one (the image builder copies a font as it stands; a command that sends
+// the image checks the program folder's fonts whole first).
+std::optional<backup::FileProblem> fontErrato(const std::vector<std::string>& righe,
+                                              std::size_t valori);
+inline constexpr std::size_t kValoriFont8x10 = 123 * 10;
+inline constexpr std::size_t kValoriFont6x6 = 12 * 6;
+
+// The files an image is built from, read and checked before an instrument is touched: both
+// fonts, and the display-text and menu files of every language that has them in the folder. The
+// first file at fault, with its line (0 for a file that cannot be read) and why.
+struct FileRifiutato {
+    std::string file;
+    backup::FileProblem problema;
+};
+std::optional<FileRifiutato> controllaFileImmagine(const std::string& cartella);
 
 // One menu record: lines used, icon, value field, and the three line codes.
 struct RecordMenu {

@@ -107,23 +107,24 @@ void Costruttore::rifiuta(const std::string& file,
     out_.problema = problema;
     out_.erroreFile = "cannot read " + file;
     if (problema)
-        out_.erroreFile += ": line " + std::to_string(problema->line) + ": " + problema->reason;
+        out_.erroreFile += (problema->line > 0 ? ": line " + std::to_string(problema->line) : "") +
+                           ": " + problema->reason;
 }
 
 // Every line of a font file goes into the image as it stands: one that is not a byte would
 // make the image unreadable after the instrument was erased for it.
 bool Costruttore::copiaFont(const char* nome) {
     const std::string file = resources::joinPath(cartella_, nome);
-    const auto righe = resources::readRawLines(file);
+    platform::FileProblem illeggibile;
+    const auto righe = resources::readRawLines(file, platform::FileKind::Font, &illeggibile);
     if (!righe) {
-        rifiuta(file, std::nullopt);
+        rifiuta(file, backup::FileProblem{static_cast<int>(illeggibile.line), illeggibile.reason});
         return false;
     }
-    for (std::size_t i = 0; i < righe->size(); ++i)
-        if (!resources::trimBlanks((*righe)[i]).empty() && !byteDellaRiga((*righe)[i])) {
-            rifiuta(file, backup::FileProblem{static_cast<int>(i) + 1, "not a number 0..255"});
-            return false;
-        }
+    if (const auto errata = fontErrato(*righe, 0)) {
+        rifiuta(file, errata);
+        return false;
+    }
     for (const std::string& r : *righe)
         if (!resources::trimBlanks(r).empty()) w_.copiaRiga(r);
     return true;
@@ -182,8 +183,9 @@ void Costruttore::blocchi() {
                 "cannot read the files of language " + std::to_string(lingua) + " in " + cartella_;
             return;
         }
-        rifiuta(resources::joinPath(cartella_, menu ? l->menuFile : l->textFile),
-                problema.line > 0 ? std::optional(problema) : std::nullopt);
+        rifiuta(
+            resources::joinPath(cartella_, menu ? l->menuFile : l->textFile),
+            problema.line > 0 || !problema.reason.empty() ? std::optional(problema) : std::nullopt);
     };
     if (!testi1) return mancante(profilo_.Lingua1, false, p[0]);
     if (!menu1) return mancante(profilo_.Lingua1, true, p[1]);
@@ -322,19 +324,24 @@ Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
     // looked at.
     if (out.indirizzi.fine == 0 || !out.erroreFile.empty() || !out.erroreProfilo.empty())
         return out;
-    if (!resources::replaceRawLines(nomeFile, out.righe)) {
+    platform::FileProblem fallito;
+    if (!resources::replaceRawLines(nomeFile, out.righe, &fallito)) {
         out.ok = false;
-        out.erroreFile = "cannot write " + nomeFile;
+        out.erroreFile = "cannot write " + nomeFile + ": " + fallito.reason;
         out.fileErrato = nomeFile;
     }
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path,
-                                                           int* rigaErrata) {
+std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path, int* rigaErrata,
+                                                           std::string* motivo) {
     if (rigaErrata) *rigaErrata = 0;
-    const auto righe = resources::readRawLines(path);
-    if (!righe) return std::nullopt;
+    platform::FileProblem illeggibile;
+    const auto righe = resources::readRawLines(path, platform::FileKind::Image, &illeggibile);
+    if (!righe) {
+        if (motivo) *motivo = illeggibile.text();
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> out;
     out.reserve(righe->size());
     for (const std::string& r : *righe) {

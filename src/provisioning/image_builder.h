@@ -114,7 +114,10 @@ Immagine CreaFileNVRAM(const std::string& nomeFile, const std::string& cartella,
 // The bytes of an image file (blanks around each number allowed); nothing when a line is not a
 // number from 0 to 255 (its number, from 1, is left in rigaErrata when given; 0 when the file
 // cannot be read).
+// `motivo`, when given, says why a file that could not be read was refused ("it is a folder,
+// not a file").
 std::optional<std::vector<std::uint8_t>> leggiFileImmagine(const std::string& path,
-                                                           int* rigaErrata = nullptr);
+                                                           int* rigaErrata = nullptr,
+                                                           std::string* motivo = nullptr);
 
 }  // namespace provisioning

@@ -1,5 +1,7 @@
 #include "provisioning/profile_file.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -131,12 +133,8 @@ std::optional<backup::FileProblem> rigaErrata(const backup::IniFile& ini) {
 }  // namespace
 
 ProfiloLetto leggiFileProfilo(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return {std::nullopt, "cannot read " + path + ": " +
-                                  (std::filesystem::exists(path, ec)
-                                       ? "it is not a regular file (a device, a folder, a pipe)"
-                                       : "it does not exist")};
+    if (platform::pathKind(path) == platform::PathKind::Missing)
+        return {std::nullopt, "cannot read " + path + ": it does not exist"};
     backup::IniFile ini;
     ini.File1(path);
     ini.OpenFile1(true);

@@ -1,7 +1,8 @@
 #include "resources/firmware_file.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 
 namespace resources {
@@ -77,11 +78,14 @@ FirmwareRead parseFirmware(std::string_view text) {
 }
 
 FirmwareRead readFirmwareFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {std::nullopt, std::nullopt, true};
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return {std::nullopt, std::nullopt, true};
-    return parseFirmware(text);
+    auto read = platform::readFile(path, platform::FileKind::Firmware);
+    if (!read) {
+        FirmwareRead out;
+        out.unreadable = true;
+        out.reason = read.problem.reason;
+        return out;
+    }
+    return parseFirmware(*read);
 }
 
 }  // namespace resources

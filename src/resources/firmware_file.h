@@ -41,6 +41,7 @@ struct FirmwareRead {
     std::optional<FirmwareFile> file;
     std::optional<FirmwareProblem> problem;  // malformed
     bool unreadable = false;                 // missing or unreadable
+    std::string reason;                      // why, when unreadable
 };
 
 // The file's text (CR LF or LF line ends).

@@ -2,12 +2,7 @@
 
 #include <array>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include "platform/text_file.h"
 
 namespace resources {
 namespace {
@@ -32,32 +27,19 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder) / name).string();
 }
 
-std::optional<std::vector<std::string>> readRawLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return platform::splitLines(raw);
+std::optional<std::vector<std::string>> readRawLines(const std::string& path,
+                                                     platform::FileKind kind,
+                                                     platform::FileProblem* problem) {
+    auto read = platform::readLines(path, kind);
+    if (!read && problem) *problem = read.problem;
+    return std::move(read.value);
 }
 
-bool writeRawLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const auto& l : lines) out << l << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
-}
-
-bool replaceRawLines(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string temporary = path + ".new";
-    if (!writeRawLines(temporary, lines)) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) std::remove(temporary.c_str());
-    return !ec;
+bool replaceRawLines(const std::string& path, const std::vector<std::string>& lines,
+                     platform::FileProblem* problem) {
+    const auto failed = platform::writeLines(path, lines);
+    if (failed && problem) *problem = *failed;
+    return !failed;
 }
 
 std::string trimBlanks(const std::string& s) {

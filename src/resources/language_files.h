@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace resources {
 
 struct LanguageFiles {
@@ -28,13 +30,16 @@ inline constexpr const char* kMenuWorkFile = "Temp indici menu.asm";
 
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// Lines of a file as Windows-1252 bytes; nullopt when it cannot be read.
-std::optional<std::vector<std::string>> readRawLines(const std::string& path);
-// Writes the lines with CR LF each; false on any write error.
-bool writeRawLines(const std::string& path, const std::vector<std::string>& lines);
-// Writes through a neighbouring temporary file renamed over the target, so that the target is
-// either the old file or the whole new one.
-bool replaceRawLines(const std::string& path, const std::vector<std::string>& lines);
+// Lines of a file of that kind as Windows-1252 bytes (through platform/files.h); nullopt, with
+// the problem, when it cannot be read or is refused.
+std::optional<std::vector<std::string>> readRawLines(
+    const std::string& path, platform::FileKind kind = platform::FileKind::DisplayText,
+    platform::FileProblem* problem = nullptr);
+// Writes the lines with CR LF each, through a neighbouring temporary file renamed over the
+// target, so that the target is either the old file or the whole new one; false (with the
+// problem) when nothing was written.
+bool replaceRawLines(const std::string& path, const std::vector<std::string>& lines,
+                     platform::FileProblem* problem = nullptr);
 
 // Blanks (and tabs) removed at both ends.
 std::string trimBlanks(const std::string& s);

@@ -1,6 +1,6 @@
 #include "resources/screen_bitmap.h"
 
-#include <fstream>
+#include "platform/files.h"
 
 namespace resources {
 namespace {
@@ -54,12 +54,7 @@ std::vector<std::uint8_t> bitmapFile(const ScreenPicture& picture) {
 
 bool writeBitmapFile(const ScreenPicture& picture, const std::string& path) {
     const std::vector<std::uint8_t> bytes = bitmapFile(picture);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    return !platform::writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace resources

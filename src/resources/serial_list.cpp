@@ -4,11 +4,11 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
 
+#include "platform/files.h"
 #include "platform/system.h"
 #include "platform/text_file.h"
 #include "resources/rtf_text.h"
@@ -53,12 +53,9 @@ std::size_t characters(const std::string& utf8) {
 // "host pid" of a lock file; empty when it cannot be read. Only a small regular file is read, so
 // that a planted FIFO or device cannot stop the station.
 std::string lockHolder(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return {};
-    std::ifstream in(path, std::ios::binary);
-    char text[256] = {};
-    in.read(text, sizeof text);
-    const std::string content(text, static_cast<std::size_t>(in.gcount()));
+    const auto bytes = platform::readFile(path, platform::FileKind::Small);
+    if (!bytes) return {};
+    const std::string content = bytes->substr(0, 256);
     return trim(content.substr(0, content.find_first_of("\r\n")));
 }
 
@@ -104,10 +101,15 @@ bool createSerialList(const std::string& path) {
 
 std::optional<std::vector<std::string>> readSerialList(const std::string& path,
                                                        backup::FileProblem* problem) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    auto read = platform::readFile(path, platform::FileKind::SerialList);
+    if (!read) {
+        // A missing list keeps its own message; anything else says what stands there.
+        if (problem && platform::pathKind(path) != platform::PathKind::Missing)
+            *problem =
+                backup::FileProblem{static_cast<int>(read.problem.line), read.problem.reason};
+        return std::nullopt;
+    }
+    const std::string& text = *read;
     if (const auto broken = rtfProblem(text)) {
         if (problem) *problem = *broken;
         return std::nullopt;
@@ -116,21 +118,16 @@ std::optional<std::vector<std::string>> readSerialList(const std::string& path,
 }
 
 std::string serialListRefusedText(const std::string& path, const backup::FileProblem& problem) {
-    return problem.line > 0 ? backup::refusedFile(path, problem.line, problem.reason)
-                            : serialListMissingText();
+    if (problem.line > 0) return backup::refusedFile(path, problem.line, problem.reason);
+    if (!problem.reason.empty())
+        return "The file " + path + " cannot be read: " + problem.reason + ".";
+    return serialListMissingText();
 }
 
 bool writeSerialList(const std::string& path, const std::vector<std::string>& lines) {
-    // Written beside the list and renamed over it, so that a failed write leaves the old list.
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << writeRtf(lines);
-        out.flush();
-        if (!out) return false;
-    }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    // Written beside the list (a fresh file, never through a link planted there) and renamed
+    // over it, so that a failed write leaves the old list.
+    return !platform::writeFile(path, writeRtf(lines));
 }
 
 std::optional<long> lastSerialNumber(const std::vector<std::string>& lines) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "platform/text_file.h"
 #include "resources/display_charset.h"
@@ -18,7 +19,8 @@ namespace {
 
 constexpr long kLastDisplayText = 1000;
 constexpr long kMenuBase = 1000;
-constexpr std::size_t kMaxMenuLines = 999;  // codes from 1000 on are the placeholders
+constexpr std::size_t kMaxMenuLines = 999;
+constexpr std::size_t kMaxEntryDigits = 9;  // codes from 1000 on are the placeholders
 const std::string kQuote = "\"";
 
 std::string utf8(const std::string& cp1252) {
@@ -36,6 +38,10 @@ bool isEntryNumber(const std::string& s) {
     if (i >= s.size()) return false;
     return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(i), s.end(),
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+std::string reasonOf(const platform::FileProblem& p) {
+    return p.line > 0 ? "line " + std::to_string(p.line) + ": " + p.reason : p.reason;
 }
 
 struct TranslationLine {
@@ -68,6 +74,8 @@ private:
     void menuEntry(const TranslationLine& t);
     int menuLineCode(const std::string& line);
     bool finish();
+    bool numbered(const TranslationLine& t, const std::string& line);
+    void completeness();
 
     const std::string& folder_;
     const std::string& path_;
@@ -89,6 +97,9 @@ private:
     std::vector<std::string> records_;
     std::vector<std::string> menuLines_;
     std::map<std::string, int> menuLineCodes_;
+    std::map<long, int> seen_;  // entry number -> its line in the translation
+    std::set<long> kept_;       // entries taken from the reference or told missing
+    std::size_t lastLine_ = 0;
 };
 
 std::optional<TranslationLine> Compiler::parse(const std::string& line) {
@@ -103,6 +114,13 @@ std::optional<TranslationLine> Compiler::parse(const std::string& line) {
     if (!isEntryNumber(line.substr(0, blank))) {
         problem(boxLines({"La linea ", utf8(line),
                           "successiva alla " + std::to_string(previous_) + " non ha l'indice."}));
+        return std::nullopt;
+    }
+    // Longer numbers would be cut, and the entry would land on another one.
+    if (blank - (line[0] == '-' ? 1 : 0) > kMaxEntryDigits) {
+        problem(
+            boxLines({"La linea ", utf8(line),
+                      "ha un indice di più di " + std::to_string(kMaxEntryDigits) + " cifre."}));
         return std::nullopt;
     }
     TranslationLine t;
@@ -161,6 +179,7 @@ bool Compiler::sequence(const TranslationLine& t, const std::string& line) {
         return false;
     }
     while (t.number > *expected_) {
+        kept_.insert(*expected_);  // taken from the reference, or told missing here
         if (limits_.lookup(*expected_).keepReference) {
             texts_.push_back(*referenceLine_);
         } else {
@@ -270,17 +289,63 @@ void Compiler::menuEntry(const TranslationLine& t) {
                        std::to_string(t.number - kMenuBase));
 }
 
+// An entry given twice would shift every later one.
+bool Compiler::numbered(const TranslationLine& t, const std::string& line) {
+    const auto [first, fresh] = seen_.emplace(t.number, lineNo_);
+    if (fresh) return true;
+    problem(boxLines({path_,
+                      "La linea numero " + std::to_string(t.number) + " compare due volte (righe " +
+                          std::to_string(first->second) + " e " + std::to_string(lineNo_) + ").",
+                      utf8(line)}));
+    return false;
+}
+
+// The entries of the language's numbering (its current display-text and menu files, or the
+// Italian ones for a language that has none yet) that the translation lacks: a cut file would
+// leave the instrument's texts and menus short, a missing menu would shift every later one.
+void Compiler::completeness() {
+    const auto numbering = [this](int language) {
+        std::set<long> numbers;
+        const LanguageFiles* files = resources::language(language);
+        // After an empty line of the display texts the translation numbers itself.
+        for (const auto& t : readRawLines(joinPath(folder_, files->textFile))
+                                 .value_or(std::vector<std::string>{})) {
+            if (trimBlanks(t).empty()) break;
+            numbers.insert(leadingValue(trimBlanks(t)));
+        }
+        for (const auto& m : readRawLines(joinPath(folder_, files->menuFile))
+                                 .value_or(std::vector<std::string>{})) {
+            const std::size_t tab = m.rfind('\t');
+            if (m.empty() || m[0] == '"' || tab == std::string::npos) continue;
+            numbers.insert(kMenuBase + leadingValue(m.substr(tab + 1)));
+        }
+        return numbers;
+    };
+    std::set<long> expected = numbering(language_);
+    if (expected.empty() && language_ != kItalian) expected = numbering(kItalian);
+    for (long number : expected) {
+        if (seen_.count(number) || kept_.count(number)) continue;
+        lineNo_ = static_cast<int>(std::max<std::size_t>(1, lastLine_));
+        const auto reference = referenceFor(number);
+        const std::string missing = "Manca la linea numero " + std::to_string(number);
+        problem(reference ? boxLines({path_, missing, utf8(*reference) + "."})
+                          : boxLines({path_, missing}));
+    }
+}
+
 bool Compiler::finish() {
     const LanguageFiles& files = *language(language_);
-    auto cannotWrite = [this](const std::string& name) {
+    platform::FileProblem failure;
+    auto cannotWrite = [this, &failure](const std::string& name) {
         result_.status = CompileStatus::FileError;
         result_.fileError = name;
+        result_.fileReason = failure.reason;
         return false;
     };
     const std::string textWork = joinPath(folder_, kTextWorkFile);
     const std::string menuWork = joinPath(folder_, kMenuWorkFile);
-    if (!writeRawLines(textWork, texts_)) return cannotWrite(textWork);
-    if (!writeRawLines(menuWork, records_)) return cannotWrite(menuWork);
+    if (!replaceRawLines(textWork, texts_, &failure)) return cannotWrite(textWork);
+    if (!replaceRawLines(menuWork, records_, &failure)) return cannotWrite(menuWork);
     if (!result_.problems.empty()) return false;
     std::vector<std::string> menu;
     for (std::size_t i = 0; i < menuLines_.size(); ++i)
@@ -288,32 +353,48 @@ bool Compiler::finish() {
     menu.insert(menu.end(), records_.begin(), records_.end());
     const std::string textFile = joinPath(folder_, files.textFile);
     const std::string menuFile = joinPath(folder_, files.menuFile);
-    // Both files are prepared before either is replaced.
-    if (!writeRawLines(textFile + ".new", texts_)) return cannotWrite(textFile);
-    if (!writeRawLines(menuFile + ".new", menu)) return cannotWrite(menuFile);
-    std::error_code ec;
-    std::filesystem::rename(menuFile + ".new", menuFile, ec);
-    if (ec) return cannotWrite(menuFile);
-    std::filesystem::rename(textFile + ".new", textFile, ec);
-    if (ec) return cannotWrite(textFile);
+    // Both targets are checked before either is replaced; each is replaced whole.
+    for (const std::string* target : {&menuFile, &textFile})
+        if (const auto refused = platform::refusedTarget(*target)) {
+            failure = *refused;
+            return cannotWrite(*target);
+        }
+    if (!replaceRawLines(menuFile, menu, &failure)) return cannotWrite(menuFile);
+    if (!replaceRawLines(textFile, texts_, &failure)) return cannotWrite(textFile);
     return true;
 }
 
 CompileResult Compiler::run() {
     const LanguageFiles* files = language(language_);
-    auto lines = files ? readRawLines(path_) : std::nullopt;
+    platform::FileProblem unreadable{path_, 0, "there is no such language"};
+    auto lines =
+        files ? readRawLines(path_, platform::FileKind::DisplayText, &unreadable) : std::nullopt;
     if (!lines) {
         result_.status = CompileStatus::FileError;
         result_.fileError = path_;
+        result_.fileReason = reasonOf(unreadable);
         return result_;
     }
     // Italian is the reference language: its own current file is not looked at.
     if (language_ != kItalian) {
-        reference_ =
-            readRawLines(joinPath(folder_, files->textFile)).value_or(std::vector<std::string>{});
+        // A language without a display-text file yet has no reference; one that stands there
+        // but cannot be read is refused.
+        const std::string referencePath = joinPath(folder_, files->textFile);
+        if (platform::pathKind(referencePath) != platform::PathKind::Missing) {
+            auto reference =
+                readRawLines(referencePath, platform::FileKind::DisplayText, &unreadable);
+            if (!reference) {
+                result_.status = CompileStatus::FileError;
+                result_.fileError = referencePath;
+                result_.fileReason = reasonOf(unreadable);
+                return result_;
+            }
+            reference_ = std::move(*reference);
+        }
         if (!reference_.empty() && !trimBlanks(reference_.front()).empty())
             expected_ = leadingValue(reference_.front());
     }
+    lastLine_ = lines->size();
     for (const std::string& raw : *lines) {
         ++lineNo_;
         if (failing()) break;
@@ -322,6 +403,7 @@ CompileResult Compiler::run() {
         line = trimBlanks(line);
         if (line.empty()) continue;
         const auto t = parse(line);
+        if (!t && parsedNumber_) seen_.emplace(*parsedNumber_, lineNo_);
         if (!t) {
             // A check goes on in step with the reference when the failing line has its number.
             if (mode_ == CompileMode::Check && parsedNumber_ && language_ != kItalian &&
@@ -330,7 +412,9 @@ CompileResult Compiler::run() {
                 ++*expected_;
             continue;
         }
+        // The reference's order first: a number below the expected one is told as such.
         if (language_ != kItalian && !sequence(*t, line)) continue;
+        if (!numbered(*t, line)) continue;
         if (t->number <= kLastDisplayText) {
             displayText(*t);
             if (expected_) ++*expected_;
@@ -338,6 +422,8 @@ CompileResult Compiler::run() {
             menuEntry(*t);
         previous_ = t->number;
     }
+    // Italian is the numbering itself: it is not held against its current files.
+    if (!failing() && language_ != kItalian) completeness();
     if (mode_ == CompileMode::Check) {
         result_.status = result_.problems.empty() ? CompileStatus::Done : CompileStatus::Refused;
         return result_;

@@ -23,7 +23,8 @@ struct CompileResult {
     CompileStatus status = CompileStatus::Done;
     // Compiling: the boxes of the first failing line. Checking: every problem of the file.
     std::vector<CompileProblem> problems;
-    std::string fileError;  // the file that could not be read or written
+    std::string fileError;   // the file that could not be read or written
+    std::string fileReason;  // why: "PATH: it is a folder, not a file"
 };
 
 enum class CompileMode {

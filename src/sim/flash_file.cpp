@@ -1,17 +1,16 @@
 #include "sim/flash_file.h"
 
 #include <cstdio>
-#include <fstream>
 
+#include "platform/files.h"
 #include "sim/sim_instrument.h"
 
 namespace sim {
 
 bool loadFlashRecords(const std::string& path, std::vector<std::uint8_t>& flash) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string line;
-    while (std::getline(in, line)) {
+    const auto lines = platform::readLines(path, platform::FileKind::Firmware);
+    if (!lines) return false;
+    for (const std::string& line : *lines) {
         unsigned long address = 0;
         unsigned first = 0, second = 0;
         char end = 0;

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
+#include <exception>
 #include <iostream>
 #include <memory>
 
@@ -35,7 +36,9 @@ bool splitHostPort(const std::string& text, std::string& host, std::uint16_t& po
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int runProgram(int argc, char** argv) {
     CLI::App app{"krnsim - a simulated KRN Visual instrument", "krnsim"};
     app.set_version_flag("--version", "krnsim " + platform::versionText());
     std::string profileName, udp, nvramPath, tracePath;
@@ -208,4 +211,18 @@ int main(int argc, char** argv) {
         return 4;
     }
     return 0;
+}
+
+}  // namespace
+
+// No exception leaves the program: it ends with a message and a code that says it failed.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "krnsim: internal error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "krnsim: internal error\n";
+    }
+    return 1;
 }

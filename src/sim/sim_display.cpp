@@ -1,8 +1,8 @@
 #include "sim/sim_display.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "platform/files.h"
 #include "sim/display_nvram.h"
 #include "sim/nvram_image.h"
 #include "sim/sim_instrument.h"
@@ -79,14 +79,12 @@ void drawMenuKeys(std::vector<std::uint8_t>& memory, const SimInstrument& in,
 }  // namespace
 
 std::optional<DisplayFont> loadDisplayFont(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    const auto lines = platform::readLines(path, platform::FileKind::Font);
+    if (!lines) return std::nullopt;
     DisplayFont font;
     Glyph glyph{};
     std::size_t row = 0;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : *lines) {
         if (line.empty() || line.size() > 3 ||
             !std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return std::nullopt;

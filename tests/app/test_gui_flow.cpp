@@ -220,6 +220,11 @@ namespace {
 TEST(GuiFlow, TheFormatOpensTheProfileFormAndItsCancelEndsTheCommand) {
     testing_support::SimulatedEnvironment s("");
     ASSERT_TRUE(s.started);
+    // The format checks the fonts, texts and menus of the program folder first.
+    const testing_support::ProgramFolder programFolder("krn_format");
+    for (const auto& e : std::filesystem::directory_iterator(KRN_DATA_DIR))
+        std::filesystem::copy_file(e.path(), programFolder.path / e.path().filename());
+    s.env.folder = programFolder.path.string();
     testing_support::RecordingDialogs dialogs;
     app::FMain window(s.env, &dialogs);
     window.SetupCustomer(0);

@@ -229,7 +229,7 @@ TEST_F(BackupTest, ControlCharactersNeitherBreakABackupNorGoIntoTheInstrument) {
     ASSERT_TRUE(rig.openSerial());
     const std::string file = path("name.ini");
     ASSERT_TRUE(backupTo(rig, file));
-    const auto lines = platform::readTextLines(file);
+    const auto lines = platform::readTextLines(file, platform::FileKind::Backup, nullptr);
     ASSERT_TRUE(lines.has_value());
     EXPECT_NE(std::find(lines->begin(), lines->end(), "NOMESTRUMENTO=AB  NUTENTI=9"), lines->end());
     EXPECT_EQ(std::count_if(lines->begin(), lines->end(),

@@ -174,8 +174,7 @@ TEST(UsbProgramProgram, AFirstListCharactersAndListsThatProgramNothing) {
         std::string said;
     };
     const Case cases[] = {
-        {"\\377\\376Q\\000X\\0003\\0000\\0000\\0001\\0002\\0005\\000", 4,
-         "not a rich-text document"},
+        {"\\377\\376Q\\000X\\0003\\0000\\0000\\0001\\0002\\0005\\000", 4, "it is UTF-16 text"},
         {"QX300125  plain text\\r\\n", 4, "not a rich-text document"},
         {"{\\\\rtf1 QX399999  last\\\\par}", 3, "are used up"},
     };

@@ -19,6 +19,12 @@ struct Folder {
         fs::create_directories(path);
     }
     ~Folder() { fs::remove_all(path); }
+    // The shipped fonts, texts and menus, which a format or a send text checks first.
+    void shipped() const {
+        for (const auto& e : fs::directory_iterator(KRN_SHIPPED_DATA))
+            fs::copy_file(e.path(), path / e.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    }
     fs::path path;
 };
 
@@ -78,6 +84,7 @@ TEST(IntegrityCli, OlderGenerationsSayWhatTheyLack) {
     Krnsim e23({"--profile", "p17e23", "--serial"});
     Krnsim e9({"--profile", "p9e9", "--serial"});
     Folder folder;
+    folder.shipped();
     runAll(on(e23, folder),
            {{"deformation", 3,
              "Communication error\nThis instrument (extension 23) has no structure deformation "
@@ -102,9 +109,7 @@ TEST(IntegrityCli, OlderGenerationsSayWhatTheyLack) {
 TEST(IntegrityCli, AProfileWhoseHistoryDoesNotFitIsRefusedBeforeAnythingIsWritten) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
     Folder folder;
-    for (const auto& e : fs::directory_iterator(KRN_SHIPPED_DATA))
-        fs::copy_file(e.path(), folder.path / e.path().filename(),
-                      fs::copy_options::overwrite_existing);
+    folder.shipped();
     const std::string profile = (folder.path / "big.ini").string();
     std::ofstream(profile) << "[Profilo]\r\nMemoriaStory=510000\r\nNumeroLavoriStory=3\r\n";
     const std::string k = on(sim, folder);

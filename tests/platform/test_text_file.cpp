@@ -26,11 +26,11 @@ TEST(TextFile, WritesWindows1252WithCrLfAndReadsItBack) {
     ASSERT_TRUE(platform::writeTextLines(path, lines));
     EXPECT_EQ(fileBytes(path), std::string("Pressa \x80 1\r\nForza \xB0"
                                            "C\r\n\r\nend\r\n"));
-    auto back = platform::readTextLines(path);
+    auto back = platform::readTextLines(path, platform::FileKind::Small);
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, lines);
     std::filesystem::remove(path);
-    EXPECT_FALSE(platform::readTextLines(path).has_value());
+    EXPECT_FALSE(platform::readTextLines(path, platform::FileKind::Small).has_value());
 }
 
 TEST(TextFile, ConvertsBetweenUtf8AndWindows1252) {

@@ -173,7 +173,7 @@ TEST(ImageBuilder, AMissingFileStopsTheBuildWithoutAFile) {
             }(),
             none);
         EXPECT_FALSE(im.ok);
-        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(missing));
+        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(missing) + ": it does not exist");
         EXPECT_FALSE(std::filesystem::exists(out)) << missing;
     }
 }

@@ -259,8 +259,7 @@ TEST(ProfileFile, RefusesValuesOutsideTheirRangeAndKeepsDefaultsForAbsentKeys) {
     std::filesystem::remove(path);
     EXPECT_NE(leggiFileProfilo(path).errore.find("it does not exist"), std::string::npos);
     // A device or a folder exists: the reason is what it is.
-    for (const char* other : {"/dev/null", "/tmp"})
+    for (const auto& [other, what] : {std::pair{"/dev/null", "a device"}, {"/tmp", "a folder"}})
         EXPECT_EQ(leggiFileProfilo(other).errore,
-                  std::string("cannot read ") + other +
-                      ": it is not a regular file (a device, a folder, a pipe)");
+                  std::string("cannot read ") + other + ": it is " + what + ", not a file");
 }

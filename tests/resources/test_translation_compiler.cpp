@@ -342,3 +342,49 @@ TEST(MenuLayout, TranslatorTextGivesBackTheShortForms) {
 }
 
 }  // namespace
+
+namespace {
+
+// A translation must cover its language's numbering (the entries of its current files), name
+// each entry once and keep numbers to 9 digits; every problem is listed and nothing is replaced.
+TEST(TranslationCompiler, AnIncompleteTranslationIsRefusedWithEveryProblem) {
+    ResourceFolder f;
+    const std::vector<std::string> texts = {"1\t\"Force\"", "2\t\"Stroke\"", "3\t\"Time\""};
+    const std::vector<std::string> menu = {"\"Measure\"\t1", "1,0,0,1\t\tMeasure\t1",
+                                           "1,0,0,1\t\tMeasure\t5"};
+    f.write("TestoIng.asm", texts);
+    f.write("MenuIng.asm", menu);
+    const std::string before = f.read("TestoIng.asm") + f.read("MenuIng.asm");
+    const struct {
+        std::vector<std::string> translation;
+        std::vector<std::string> boxes;
+        std::size_t compiled;  // a compile stops at its first failing line
+    } cases[] = {
+        // Cut after its second line: the rest of the numbering is missing, each one named.
+        {{"1 \"Forza\"", "2 \"Quota\""},
+         {f.file("Trad.txt") + "\nManca la linea numero 3\n3\t\"Time\".",
+          f.file("Trad.txt") + "\nManca la linea numero 1001",
+          f.file("Trad.txt") + "\nManca la linea numero 1005"},
+         3},
+        {{"1 \"Forza\"", "2 \"Quota\"", "3 \"Tempo\"", "1001 \"Misura\"", "1001 \"Misura\"",
+          "1005 \"Misura\""},
+         {f.file("Trad.txt") +
+          "\nLa linea numero 1001 compare due volte (righe 4 e 5).\n1001 \"Misura\""},
+         1},
+        {{"1 \"Forza\"", "2 \"Quota\"", "3 \"Tempo\"", "1001 \"Misura\"", "10000001005 \"Misura\""},
+         {"La linea \n10000001005 \"Misura\"\nha un indice di più di 9 cifre.",
+          f.file("Trad.txt") + "\nManca la linea numero 1005"},
+         1},
+    };
+    for (const auto& c : cases)
+        for (const CompileMode mode : {CompileMode::Check, CompileMode::Compile}) {
+            const auto r = compile(f, c.translation, kEnglish, mode);
+            EXPECT_EQ(r.result.status, CompileStatus::Refused);
+            const std::size_t n = mode == CompileMode::Check ? c.boxes.size() : c.compiled;
+            EXPECT_EQ(boxes(r.result),
+                      std::vector<std::string>(c.boxes.begin(), c.boxes.begin() + n));
+            EXPECT_EQ(r.texts + r.menu, before);
+        }
+}
+
+}  // namespace

@@ -225,7 +225,7 @@ TEST(FirmwareUpdate, AMissingLoaderFileIsToldBeforeTheInstrumentIsTouched) {
     EXPECT_EQ(b.run(), Outcome::FileError);
     EXPECT_EQ(b.host.boxes.texts(),
               std::vector<std::string>{"The file " + (b.folder / "blockKRNV1.asm").string() +
-                                       " cannot be read."});
+                                       " cannot be read: it does not exist."});
     EXPECT_TRUE(b.rig.instrument.requests().empty());
 }
 

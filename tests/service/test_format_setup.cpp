@@ -204,6 +204,7 @@ TEST_F(Format36, AMalformedFileOfTheProgramFolderStopsTheFormatBeforeAnyWrite) {
     for (int code : rig.commands()) EXPECT_TRUE(code != 14 && code != 40) << code;
     EXPECT_EQ(rig.instrument.nvram(), before);
 
+    folder.shipped();
     fs::remove(folder.file("TestoIta.asm"));  // and a missing one: no "not supported" box
     host.boxes.boxes.clear();
     host.selections = {"COM: 1"};
@@ -211,7 +212,7 @@ TEST_F(Format36, AMalformedFileOfTheProgramFolderStopsTheFormatBeforeAnyWrite) {
     EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuInviaSetup")),
               service::Outcome::FileError);
     EXPECT_EQ(host.boxes.texts().back(),
-              "The file " + folder.file("TestoIta.asm") + " cannot be read.");
+              "The file " + folder.file("TestoIta.asm") + " cannot be read: it does not exist.");
     EXPECT_EQ(rig.instrument.nvram(), before);
 }
 

@@ -172,19 +172,20 @@ TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
     for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>(i * 37 + 11);
     struct Case {
         std::string document;
-        int line;  // 0: sound
+        int line;  // -1: sound; 0: refused as a whole
         std::string reason;
     };
     const Case cases[] = {
-        {sound, 0, ""},
+        {sound, -1, ""},
         {"QX300125  A\r\n}\r\n", 1, kNotRtf},  // plain text
         {sound.substr(0, sound.size() - 2), 4,
          "the document ends before its last group is closed (cut short?)"},
         {"{\\rtf1 QX300125\\par}\r\nQX300126\\par\r\n", 2, "text after the end of the document"},
         {"{\\rtf1\r\nQX300125 caf\\'e\\par}", 2, "a \"\\'\" escape without two hexadecimal digits"},
         // Not the list's form at all: its numbers cannot be read, so none may be proposed.
-        {std::string("\xff\xfeQ\0X\0003\0000\0000\0001\0002\0005\0", 18), 1, kNotRtf},
-        {random, 1, kNotRtf},
+        {std::string("\xff\xfeQ\0X\0003\0000\0000\0001\0002\0005\0", 18), 0,
+         "it is UTF-16 text; the program reads Windows-1252 text"},
+        {random, 0, "it holds a NUL byte: it is not a text file (binary data, or UTF-16 text)"},
         {"", 1, kNotRtf},
     };
     for (const Case& c : cases) {
@@ -192,13 +193,14 @@ TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
         { std::ofstream(b.path, std::ios::binary) << c.document; }
         backup::FileProblem problem;
         const auto lines = resources::readSerialList(b.path, &problem);
-        EXPECT_EQ(lines.has_value(), c.line == 0) << c.document;
-        EXPECT_EQ(problem.line, c.line) << c.document;
+        EXPECT_EQ(lines.has_value(), c.line < 0) << c.document;
+        EXPECT_EQ(problem.line, std::max(c.line, 0)) << c.document;
         EXPECT_EQ(problem.reason, c.reason);
-        if (c.line == 0) continue;
-        const std::string refused = "The file " + b.path + " is not valid at line " +
-                                    std::to_string(c.line) + ": " + c.reason +
-                                    ".\nNothing was written.";
+        if (c.line < 0) continue;
+        const std::string refused =
+            c.line == 0 ? "The file " + b.path + " cannot be read: " + c.reason + "."
+                        : "The file " + b.path + " is not valid at line " + std::to_string(c.line) +
+                              ": " + c.reason + ".\nNothing was written.";
         EXPECT_EQ(resources::serialListRefusedText(b.path, problem), refused);
         const auto r = b.assign({3, std::nullopt, std::nullopt, "n", "u", {}});
         EXPECT_FALSE(r.assignment);

@@ -1,5 +1,7 @@
 #include "platform/qt/qt_glyph_renderer.h"
 
+#include "platform/qt/qt_image_file.h"
+
 #include <QFont>
 #include <QFontInfo>
 #include <QImage>
@@ -89,7 +91,7 @@ bool writeGlyphSheet(const std::string& path, const std::vector<std::vector<std:
                    Qt::AlignLeft | Qt::AlignTop, QString::number(i));
     }
     p.end();
-    return sheet.save(QString::fromStdString(path), "PNG");
+    return writePng(sheet, path);
 }
 
 }  // namespace platform::qt

@@ -1,6 +1,9 @@
 #include "service/backup/backup_commands.h"
 
 #include "backup/backup_files.h"
+#include "backup/restore_procedure.h"
+#include "platform/files.h"
+#include "service/backup/job_copy.h"
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 
@@ -37,6 +40,10 @@ Outcome report(CommandHost& host, const backup::Result& r, std::string& summary)
 }  // namespace
 
 Outcome BackupCommand(CommandHost& host, const std::string& file, std::string& summary) {
+    if (const auto refused = platform::refusedTarget(file)) {
+        tellFileProblem(host, *refused, true);
+        return Outcome::FileError;
+    }
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -52,6 +59,8 @@ Outcome RestoreCommand(CommandHost& host, const std::string& file,
                        const backup::RestoreGroups& groups, std::string& summary) {
     backup::IniFile ini;
     if (auto error = backup::openBackupFile(ini, file)) return report(host, *error, summary);
+    // A file that is no backup of this tool is refused before the instrument is opened.
+    if (auto refusal = backup::checkBackupFile(ini)) return report(host, *refusal, summary);
     const auto answer = host.dialogs().message(
         {"Restore " + backup::groupNames(groups) + " from " + file + " into the instrument?", "",
          platform::MessageIcon::Question, platform::MessageButtons::YesNo, 1});

@@ -1,8 +1,7 @@
 #include "service/backup/job_copy.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
+#include <climits>
 
 #include "backup/memory_files.h"
 #include "platform/text_file.h"
@@ -11,12 +10,24 @@
 
 namespace service {
 
-void tellCannotRead(CommandHost& host, const std::string& path) {
-    tell(host, "The file " + path + " cannot be read.", platform::MessageIcon::Exclamation);
+void tellCannotRead(CommandHost& host, const std::string& path, const std::string& reason) {
+    tell(host, "The file " + path + " cannot be read" + (reason.empty() ? "" : ": " + reason) + ".",
+         platform::MessageIcon::Exclamation);
 }
 
-void tellCannotWrite(CommandHost& host, const std::string& path) {
-    tell(host, "The file " + path + " cannot be written.", platform::MessageIcon::Exclamation);
+void tellCannotWrite(CommandHost& host, const std::string& path, const std::string& reason) {
+    tell(host,
+         "The file " + path + " cannot be written" + (reason.empty() ? "" : ": " + reason) + ".",
+         platform::MessageIcon::Exclamation);
+}
+
+void tellFileProblem(CommandHost& host, const platform::FileProblem& problem, bool writing) {
+    if (problem.line > 0)
+        tellRefusedFile(host, problem.path, static_cast<int>(problem.line), problem.reason);
+    else if (writing)
+        tellCannotWrite(host, problem.path, problem.reason);
+    else
+        tellCannotRead(host, problem.path, problem.reason);
 }
 
 void tellRefusedFile(CommandHost& host, const std::string& path, int line,
@@ -43,44 +54,65 @@ Outcome SalvaLavori(CommandHost& host, const std::string& file) {
                                        platform::MessageButtons::RetryCancel, 0}) ==
                platform::MessageResult::Retry;
     };
+    if (const auto refused = platform::refusedTarget(file)) {
+        tellFileProblem(host, *refused, true);
+        return Outcome::FileError;
+    }
     std::optional<std::int32_t> n;
     while (!(n = jobMemoryInUse(c)))
         if (!commError()) return Outcome::Failed;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        tellCannotWrite(host, file);
-        return Outcome::FileError;
-    }
-    // A copy that did not finish is removed: the write-back must never take it for whole.
-    auto abandon = [&](Outcome why) {
-        out.close();
-        std::remove(file.c_str());
-        return why;
-    };
+    // The copy is collected whole and then written beside the file and renamed over it: a copy
+    // that did not finish never replaces an earlier one, and the write-back never takes it for
+    // whole.
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(*n) + 1);
     Transfer transfer(host, "Backup of jobs...", *n);
-    out << backup::shortNumber(*n) << "\r\n";
+    lines.push_back(backup::shortNumber(*n));
     const std::int32_t start = c.IndirizzoLavori();
     for (std::int32_t i = 0; i < *n; ++i) {
         std::optional<std::uint8_t> b;
         while (!(b = c.ReadNVRam1Byte(start + i)))
-            if (!commError()) return abandon(Outcome::Failed);
-        out << backup::shortNumber(*b) << "\r\n";
-        if (!transfer.step(i + 1)) return abandon(Outcome::Cancelled);
+            if (!commError()) return Outcome::Failed;
+        lines.push_back(backup::shortNumber(*b));
+        if (!transfer.step(i + 1)) return Outcome::Cancelled;
     }
-    out.flush();
-    if (!out) {
-        tellCannotWrite(host, file);
-        return abandon(Outcome::FileError);
+    if (const auto failed = platform::writeLines(file, lines)) {
+        transfer.finish(false);
+        tellFileProblem(host, *failed, true);
+        return Outcome::FileError;
     }
     transfer.finish(true);
     return Outcome::Done;
 }
 
+Outcome checkJobCopyFile(CommandHost& host, const std::string& file, bool save) {
+    if (save) {
+        if (const auto refused = platform::refusedTarget(file)) {
+            tellFileProblem(host, *refused, true);
+            return Outcome::FileError;
+        }
+        return Outcome::Done;
+    }
+    platform::FileProblem problem;
+    const auto lines = platform::readTextLines(file, platform::FileKind::JobCopy, &problem);
+    if (!lines) {
+        tellFileProblem(host, problem);
+        return Outcome::FileError;
+    }
+    const backup::JobCopy copy = backup::parseJobCopy(*lines, INT32_MAX);
+    if (copy.problem) {
+        tellRefusedFile(host, file, copy.problem->line, copy.problem->reason);
+        return Outcome::FileError;
+    }
+    return Outcome::Done;
+}
+
 Outcome RipristinaLavori(CommandHost& host, const std::string& file) {
     instrument::UCKRNVisual& c = host.control();
-    const auto lines = platform::readTextLines(file);
+    platform::FileProblem problem;
+    const auto lines = platform::readTextLines(file, platform::FileKind::JobCopy, &problem);
     if (!lines) {
-        tellCannotRead(host, file);
+        tellFileProblem(host, problem);
         return Outcome::FileError;
     }
     const backup::JobCopy copy = backup::parseJobCopy(*lines, jobMemoryCapacity(c));
@@ -103,12 +135,11 @@ Outcome RipristinaLavori(CommandHost& host, const std::string& file) {
 bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected,
                     std::int16_t read) {
     const std::string path = host.programFolder() + "/" + backup::kDifferencesFile;
-    if (address == 0 && expected == 0 && read == 0) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc);
-        return true;
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    out << backup::differenceLine(address, expected, read) << "\r\n";
+    // The log is a help to the technician: a failure to write it does not stop the send.
+    if (address == 0 && expected == 0 && read == 0)
+        (void)platform::writeFile(path, "");
+    else
+        (void)platform::appendFile(path, backup::differenceLine(address, expected, read) + "\r\n");
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/files.h"
 #include "service/core/command_host.h"
 #include "service/core/outcome.h"
 
@@ -27,14 +28,22 @@ Outcome SalvaLavori(CommandHost& host, const std::string& file);
 // nothing is written (FileError). Done when every byte was written.
 Outcome RipristinaLavori(CommandHost& host, const std::string& file);
 
+// The job copy file checked before the instrument is opened: for a save, that the target may be
+// written; for a write-back, that the copy reads whole and is well formed (its size is checked
+// against the instrument's job memory later). Done, or FileError with its box shown.
+Outcome checkJobCopyFile(CommandHost& host, const std::string& file, bool save);
+
 // The differences log "Diff.asm" in the program folder: (0, 0, 0) creates it empty, any other
 // call appends one line. Always true.
 bool FileDifferenze(CommandHost& host, std::int32_t address, std::int16_t expected,
                     std::int16_t read);
 
 // The box of a file that cannot be read or written, and of a file refused before any write.
-void tellCannotRead(CommandHost& host, const std::string& path);
-void tellCannotWrite(CommandHost& host, const std::string& path);
+// With a reason: "The file PATH cannot be read: it is a folder, not a file."
+void tellCannotRead(CommandHost& host, const std::string& path, const std::string& reason = "");
+void tellCannotWrite(CommandHost& host, const std::string& path, const std::string& reason = "");
+// A problem of platform/files.h: the refusal of its line, or the file as a whole.
+void tellFileProblem(CommandHost& host, const platform::FileProblem& problem, bool writing = false);
 void tellRefusedFile(CommandHost& host, const std::string& path, int line,
                      const std::string& reason);
 

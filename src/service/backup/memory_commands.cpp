@@ -1,7 +1,7 @@
 #include "service/backup/memory_commands.h"
 
 #include <algorithm>
-#include <fstream>
+#include <sstream>
 
 #include "backup/memory_files.h"
 #include "platform/text_file.h"
@@ -90,26 +90,25 @@ Outcome ExportMemory(CommandHost& host, const MemoryExportOptions& options) {
         return Outcome::Refused;
     }
 
+    const std::string path = memoryFile(host, options.file);
+    if (const auto refused = platform::refusedTarget(path)) {
+        tellFileProblem(host, *refused, true);
+        return Outcome::FileError;
+    }
     Conversation conversation(host);
     if (auto end = connectAndLock(conversation, *description)) return *end;
     instrument::UCKRNVisual& c = host.control();
-    const std::string path = memoryFile(host, options.file);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        tellCannotWrite(host, path);
-        return Outcome::FileError;
-    }
+    // Collected, then written beside the file and renamed over it.
+    std::ostringstream out;
     const bool blocks = !options.perByte && exportUsesBlockReads(c);
     const auto from = static_cast<std::int32_t>(*first), to = static_cast<std::int32_t>(*last);
     Transfer transfer(host, "Backup...", std::max<long>(0, to - from + 1));
     const DumpEnd end =
         writeMemoryDump(c, from, to, blocks, out, [&](long done) { return transfer.step(done); });
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    transfer.finish(end == DumpEnd::Done && written);
-    if (!written) {
-        tellCannotWrite(host, path);
+    const auto failed = platform::writeFile(path, out.str());
+    transfer.finish(end == DumpEnd::Done && !failed);
+    if (failed) {
+        tellFileProblem(host, *failed, true);
         return Outcome::FileError;
     }
     if (end == DumpEnd::LineDead) {
@@ -129,9 +128,16 @@ Outcome ImportMemory(CommandHost& host, const std::string& file, ImportCount* co
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     const std::string path = memoryFile(host, file);
-    const auto lines = platform::readTextLines(path);
+    platform::FileProblem problem;
+    const auto lines = platform::readTextLines(path, platform::FileKind::MemoryDump, &problem);
     if (!lines) {
-        tellCannotRead(host, path);
+        tellFileProblem(host, problem);
+        return Outcome::FileError;
+    }
+    // Checked before the link opens against the widest address; the instrument's own memory
+    // size is checked again once it is known, still before any write.
+    if (const backup::DumpImport early = backup::parseDump(*lines, 0x1000000); early.problem) {
+        tellRefusedFile(host, path, early.problem->line, early.problem->reason);
         return Outcome::FileError;
     }
     Conversation conversation(host);
@@ -185,11 +191,11 @@ Outcome ExportUsersCommand(CommandHost& host) {
         host.dialogs().saveFile("Users' list", host.programFolder() + "/Users.atm",
                                 {{"memory file", {"*.atm"}}, {"All files (*.*)", {"*.*"}}});
     if (!path) return Outcome::Cancelled;
-    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        tellCannotWrite(host, *path);
+    if (const auto refused = platform::refusedTarget(*path)) {
+        tellFileProblem(host, *refused, true);
         return Outcome::FileError;
     }
+    std::string out;
     bool ok = c.LeggiStatoStory();
     const instrument::Users& users = c.users();
     for (std::int32_t i = 0; ok && i < users.SizeDatiUtente; ++i) {
@@ -197,11 +203,10 @@ Outcome ExportUsersCommand(CommandHost& host) {
         if (!b)
             ok = false;
         else
-            out << backup::userListLine(*b) << "\r\n";
+            out += backup::userListLine(*b) + "\r\n";
     }
-    out.close();
-    if (!out) {
-        tellCannotWrite(host, *path);
+    if (const auto failed = platform::writeFile(*path, out)) {
+        tellFileProblem(host, *failed, true);
         return Outcome::FileError;
     }
     if (!ok) {

@@ -1,5 +1,7 @@
 #include "service/core/menu_commands.h"
 
+#include <exception>
+
 #include "service/backup/memory_commands.h"
 #include "service/core/answers.h"
 #include "service/core/controller.h"
@@ -80,6 +82,21 @@ const std::map<std::string, MenuCommand>& menuCommands() {
 
 namespace {
 
+// A command that throws (out of memory, a fault of a library) still ends its conversation: the
+// conversation's destructor runs its closing sequence (keyboard and press released, 18/9) while
+// the exception passes, and the command ends here with a message.
+Outcome guarded(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
+    try {
+        return command(host);
+    } catch (const std::exception& e) {
+        tell(host, std::string("The command stopped on an internal error: ") + e.what() + ".",
+             platform::MessageIcon::Critical);
+    } catch (...) {
+        tell(host, "The command stopped on an internal error.", platform::MessageIcon::Critical);
+    }
+    return Outcome::Failed;
+}
+
 // A command that ended because another instrument answered after a reopen or a restart says so,
 // whatever it said itself: the link was closed then, before anything more was written.
 Outcome toldIfInstrumentChanged(CommandHost& host, Outcome outcome) {
@@ -105,7 +122,10 @@ const std::vector<MenuPlacement>& menuPlacements() {
     return placements;
 }
 
-Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command) {
+Outcome runCommand(CommandHost& host, const std::function<Outcome(CommandHost&)>& command0) {
+    const std::function<Outcome(CommandHost&)> command = [&](CommandHost& h) {
+        return guarded(h, command0);
+    };
     host.controller().clearCancel();
     host.activity.clear();
     if (!host.verifica()) return toldIfInstrumentChanged(host, command(host));

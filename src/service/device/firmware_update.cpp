@@ -32,7 +32,7 @@ std::optional<std::map<std::string, resources::FirmwareFile>> readBlockFiles(
     for (const std::string& path : paths) {
         resources::FirmwareRead r = resources::readFirmwareFile(path);
         if (r.unreadable) {
-            tellCannotRead(host, path);
+            tellCannotRead(host, path, r.reason);
             return std::nullopt;
         }
         if (r.problem) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "provisioning/display_data.h"
+#include "resources/language_files.h"
 #include "service/backup/job_copy.h"
 #include "service/core/answers.h"
 #include "service/core/controller.h"
@@ -108,6 +110,28 @@ bool InviaFileNVRAM1(CommandHost& host, const std::string& nomeFile, bool cancel
     return ok;
 }
 
+std::optional<Outcome> prepareImageCommand(CommandHost& host, platform::FileLock& lock) {
+    std::string note;
+    if (const auto refusal = platform::lockWorkFiles(lock, host.programFolder(), &note)) {
+        tell(host, *refusal, platform::MessageIcon::Exclamation);
+        return Outcome::Refused;
+    }
+    if (!note.empty()) tell(host, note, platform::MessageIcon::Information);
+    if (const auto rifiutato = provisioning::controllaFileImmagine(host.programFolder())) {
+        if (rifiutato->problema.line > 0)
+            tellRefusedFile(host, rifiutato->file, rifiutato->problema.line,
+                            rifiutato->problema.reason);
+        else
+            tellCannotRead(host, rifiutato->file, rifiutato->problema.reason);
+        return Outcome::FileError;
+    }
+    return std::nullopt;
+}
+
+std::string workImagePath(const std::string& folder) {
+    return resources::joinPath(folder, platform::privateName(provisioning::kFileImmagine));
+}
+
 void tellProfileRefused(CommandHost& host, const std::string& why) {
     tell(host, "The profile cannot be sent to this instrument: " + why + ".\nNothing was written.",
          platform::MessageIcon::Exclamation);
@@ -115,13 +139,16 @@ void tellProfileRefused(CommandHost& host, const std::string& why) {
 
 void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine) {
     if (immagine.erroreFile.empty()) return;
-    if (immagine.problema)
+    if (immagine.problema && immagine.problema->line == 0)
+        tellCannotRead(host, immagine.fileErrato, immagine.problema->reason);
+    else if (immagine.problema)
         tellRefusedFile(host, immagine.fileErrato, immagine.problema->line,
                         immagine.problema->reason);
     else if (immagine.fileErrato.empty())
         tell(host, immagine.erroreFile, platform::MessageIcon::Exclamation);
     else if (immagine.erroreFile.rfind("cannot write", 0) == 0)
-        tellCannotWrite(host, immagine.fileErrato);
+        tellCannotWrite(host, immagine.fileErrato,
+                        immagine.erroreFile.substr(immagine.erroreFile.find(": ") + 2));
     else
         tellCannotRead(host, immagine.fileErrato);
 }

@@ -4,11 +4,14 @@
 // areas known to the instrument. Every byte goes through WriteToKRN / Write10byteToKRN, so the
 // differences-only mode and the transfer counter apply.
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/files.h"
 #include "provisioning/image_builder.h"
 #include "provisioning/profilo.h"
 #include "service/core/command_host.h"
+#include "service/core/outcome.h"
 
 namespace service {
 
@@ -33,6 +36,14 @@ void tellImageFile(CommandHost& host, const provisioning::Immagine& immagine);
 // The box of a profile value that does not fit its field or the instrument (Immagine's
 // erroreProfilo): nothing was written.
 void tellProfileRefused(CommandHost& host, const std::string& why);
+
+// Before a command that builds an image (format, send text) selects its instrument: the program
+// folder's work files taken for this command alone (lock), and the files the image is built from
+// read and checked. The outcome that ends the command (its box shown) when either fails.
+std::optional<Outcome> prepareImageCommand(CommandHost& host, platform::FileLock& lock);
+// The image file of one run: a private name in the program folder, so that two runs never share
+// it and a "RamSetup.asm" built by hand is never taken or deleted by a command.
+std::string workImagePath(const std::string& folder);
 
 // The header bytes InviaFileNVRAM1 writes after the image, as (address, value) in their order.
 struct ByteTestata {

@@ -1,7 +1,5 @@
 #include "service/format/send_setup.h"
 
-#include <filesystem>
-
 #include "provisioning/image_builder.h"
 #include "provisioning/profile_wizard.h"
 #include "resources/language_files.h"
@@ -105,9 +103,7 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
     CMain& c = host.controller();
     c.clearCancel();
     c.setStage(idProc_Init);
-    const std::string file = tempFolder.empty()
-                                 ? std::string(provisioning::kFileImmagine)
-                                 : resources::joinPath(tempFolder, provisioning::kFileImmagine);
+    const std::string file = workImagePath(tempFolder);
     const provisioning::Immagine im = provisioning::CreaFileNVRAM(
         file, host.programFolder(), provisioning::parametriStrumento(host.control()), profilo, c);
     if (!im.avviso.empty())
@@ -128,8 +124,7 @@ ErrPR SendSetup(CommandHost& host, const provisioning::CProfilo& profilo, bool r
     } else {
         code = formatta(host, profilo, resetCounters, file, im.indirizzi);
     }
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
+    platform::removeFile(file);
     return code;
 }
 
@@ -142,6 +137,8 @@ Outcome FormMain_evInviaSetupLumbro(CommandHost& host) {
 }
 
 Outcome formatInstrument(CommandHost& host, bool resetCounters) {
+    platform::FileLock workFiles;
+    if (const auto end = prepareImageCommand(host, workFiles)) return *end;
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -177,6 +174,8 @@ Outcome formatInstrument(CommandHost& host, bool resetCounters) {
 }
 
 Outcome formatInstrumentLumbro(CommandHost& host, bool resetCounters) {
+    platform::FileLock workFiles;
+    if (const auto end = prepareImageCommand(host, workFiles)) return *end;
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);

@@ -49,7 +49,9 @@ Outcome importTranslation(CommandHost& host, const std::string& path, int langua
     const auto result = resources::compileTranslation(host.programFolder(), path, language);
     for (const auto& p : result.problems) box(host, p.box, platform::MessageIcon::Exclamation);
     if (result.status == resources::CompileStatus::FileError) {
-        box(host, "Impossibile aprire o scrivere il file " + result.fileError,
+        box(host,
+            "Impossibile aprire o scrivere il file " + result.fileError +
+                (result.fileReason.empty() ? "" : ": " + result.fileReason),
             platform::MessageIcon::Exclamation);
         return Outcome::FileError;
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 
 #include "backup/memory_files.h"
 #include "platform/text_file.h"
@@ -30,7 +29,7 @@ using platform::MessageResult;
 // The NVRAM image of the send lives only as long as the command.
 struct RemoveOnExit {
     std::string path;
-    ~RemoveOnExit() { std::remove(path.c_str()); }
+    ~RemoveOnExit() { platform::removeFile(path); }
 };
 
 bool chooseLanguages(CommandHost& host, provisioning::CProfilo& profilo,
@@ -50,9 +49,10 @@ bool chooseLanguages(CommandHost& host, provisioning::CProfilo& profilo,
 
 // Bytes of the job copy; nothing (with its box) when it cannot be read or is malformed.
 std::optional<std::int32_t> jobCopySize(CommandHost& host, const std::string& path) {
-    const auto lines = platform::readTextLines(path);
+    platform::FileProblem problem;
+    const auto lines = platform::readTextLines(path, platform::FileKind::JobCopy, &problem);
     if (!lines) {
-        tellCannotRead(host, path);
+        tellFileProblem(host, problem);
         return std::nullopt;
     }
     const backup::JobCopy copy = backup::parseJobCopy(*lines, INT32_MAX);
@@ -128,6 +128,10 @@ Outcome SendTextCommand(CommandHost& host) {
 
 Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& languages,
                  SendTextLanguages* sent) {
+    // The job copy "CopiaLavori.bin" stays under its name for the next send text of this
+    // instrument; the lock keeps a second command from writing it meanwhile.
+    platform::FileLock workFiles;
+    if (const auto end = prepareImageCommand(host, workFiles)) return *end;
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
@@ -183,7 +187,7 @@ Outcome sendText(CommandHost& host, const std::optional<SendTextLanguages>& lang
         if (!*belongs) return Outcome::FileError;
     }
 
-    const std::string imagePath = resources::joinPath(folder, provisioning::kFileImmagine);
+    const std::string imagePath = workImagePath(folder);
     RemoveOnExit removal{imagePath};
     const provisioning::Immagine image = provisioning::CreaFileNVRAM(
         imagePath, folder, provisioning::parametriStrumento(c), profilo, host.controller());
