@@ -87,9 +87,10 @@ std::vector<Member> discoverMembers(const Sources& sources, DiscoveryPorts ports
 
 MemberList readMembers(const std::string& path, const std::string& station) {
     MemberList list;
-    const auto lines = platform::readTextLines(path);
+    platform::FileProblem problem;
+    const auto lines = platform::readTextLines(path, platform::FileKind::Small, &problem);
     if (!lines) {
-        list.error = "The instrument list " + path + " cannot be read.";
+        list.error = "The instrument list " + path + " cannot be read: " + problem.reason + ".";
         return list;
     }
     for (std::size_t i = 0; i < lines->size(); ++i) {

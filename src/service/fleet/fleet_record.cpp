@@ -40,8 +40,8 @@ std::vector<std::string> indexFiles(const std::string& dir) {
 std::set<std::string> indexedKeys(const std::vector<std::string>& files) {
     std::set<std::string> keys;
     for (const std::string& f : files)
-        for (const std::string& line :
-             platform::readTextLines(f).value_or(std::vector<std::string>{}))
+        for (const std::string& line : platform::readTextLines(f, platform::FileKind::Backup)
+                                           .value_or(std::vector<std::string>{}))
             if (line.size() > 2 && line.front() == '[' && line.back() == ']')
                 keys.insert(line.substr(1, line.size() - 2));
     return keys;
