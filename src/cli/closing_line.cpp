@@ -47,6 +47,9 @@ const std::map<std::string, Aftermath>& writers() {
           "run krnctl firmware update FILE where the flash should hold FILE"}},
         {"update-mode",
          {"the instrument may still be in its former mode", "run krnctl update-mode again"}},
+        {"fleet backup",
+         {"no instrument was changed; the backups listed as saved are in the folder",
+          "check the instruments listed as failed and run krnctl fleet backup again"}},
         {"ethernet setup",
          {"the module may keep its former address or settings", "run krnctl ethernet setup again"}},
     };

@@ -1,5 +1,6 @@
 #include "cli/context.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <deque>
@@ -26,10 +27,13 @@
 namespace cli {
 namespace {
 
-volatile std::sig_atomic_t interruptFlag = 0;
+// Set by the signal handler, read by the fleet's worker threads as well: an atomic that needs
+// no lock, so that both are allowed.
+std::atomic<bool> interruptFlag{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void onInterrupt(int) {
-    interruptFlag = 1;
+    interruptFlag = true;
 }
 
 }  // namespace
@@ -101,7 +105,7 @@ void installInterruptHandlers() {
 }
 
 bool interrupted() {
-    return interruptFlag != 0;
+    return interruptFlag;
 }
 
 int exitCode(service::Outcome outcome) {

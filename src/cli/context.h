@@ -91,6 +91,8 @@ public:
     const GlobalOptions& options() const { return options_; }
     instrument::UCKRNVisual& instrument() { return *instrument_; }
     platform::SerialPortEnumerator& serialPorts() { return *ports_; }
+    // The trace file of --trace; nullptr without it.
+    platform::FrameTrace* trace() { return trace_.get(); }
 
     // service::CommandHost
     platform::Dialogs& dialogs() override;

@@ -221,8 +221,9 @@ bool FrameLink::readAnswer(bool& answerBegun) {
 
 namespace {
 // Empty loop passes between the bytes of a paced write; the instrument's firmware needs the gap.
+// The counter is the call's own: links on several threads (the fleet backup) share nothing here.
 void pacingDelay(std::int32_t passes) {
-    static volatile std::int32_t sink = 0;
+    volatile std::int32_t sink = 0;
     for (std::int32_t k = 0; k < passes; ++k) sink = sink + 1;
 }
 }  // namespace

@@ -21,6 +21,7 @@ public:
 
     SimInstrument& instrument() { return instrument_; }
     const std::string& mac() const { return mac_; }
+    void setMac(std::string mac) { mac_ = std::move(mac); }
 
     // A datagram for the data port: a module command, or bytes for the instrument's serial line.
     void dataDatagram(platform::ByteSpan data, platform::TimePoint t);

@@ -1,12 +1,18 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <spawn.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
 
+#include <cerrno>
+
 #include "platform/system.h"
+
+extern char** environ;
 
 namespace platform {
 
@@ -49,6 +55,44 @@ std::string localAddressTowards(const std::string& host, std::uint16_t port) {
     }
     ::close(fd);
     return address;
+}
+
+ProgramResult runProgram(const std::vector<std::string>& arguments) {
+    ProgramResult result;
+    if (arguments.empty()) return result;
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    std::vector<char*> argv;
+    std::vector<std::string> copy = arguments;
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+        ::close(out[0]);
+        return result;
+    }
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        result.output.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    return result;
 }
 
 }  // namespace platform

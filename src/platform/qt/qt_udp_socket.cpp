@@ -3,11 +3,17 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QUdpSocket>
 
 namespace platform::qt {
 
-QtUdpSocket::QtUdpSocket() : socket_(std::make_unique<QUdpSocket>()) {}
+// The instruments are on the local network: a datagram never goes through a proxy. Without this
+// every bind asks the system's proxy configuration (libproxy), which may look on the network for
+// one and is shared, unsynchronised, by the fleet backup's sockets on their threads.
+QtUdpSocket::QtUdpSocket() : socket_(std::make_unique<QUdpSocket>()) {
+    socket_->setProxy(QNetworkProxy::NoProxy);
+}
 QtUdpSocket::~QtUdpSocket() = default;
 
 bool QtUdpSocket::bind(const std::string& localAddress, std::uint16_t port) {
