@@ -183,9 +183,7 @@ void Planner::textRow(const KeySpec& r) {
     auto key = present(r);
     if (!key) return;
     const bool scrambled = r.value == Value::Scrambled && *key == r.key;
-    std::string value = scrambled ? f_.ValPassword(r.scramble) : f_.ValString();
-    // A text ends at its first NUL, as on the display: earlier backups kept the padding.
-    value.erase(std::min(value.find('\0'), value.size()));
+    const std::string value = scrambled ? f_.ValPassword(r.scramble) : f_.ValString();
     // The instrument shows and keeps texts without control characters.
     if (platform::hasControlCharacter(value)) return refuse(*key, "holds a control character");
     if (r.exception == Exception::SupplementaryName) {

@@ -219,6 +219,20 @@ TEST_F(BackupTest, DeformationCoefficientsConvertOnlyBetweenUnits) {
 
 namespace {
 
+// A text shorter than its length byte ends at its first NUL: the padding is not saved, and the
+// backup restores into the same instrument.
+TEST_F(BackupTest, ATextEndsAtItsFirstNul) {
+    InstrumentRig rig("p36e51");
+    const std::string padded("AB\0\0\0", 5);
+    rig.instrument.nvram()[106] = static_cast<std::uint8_t>(padded.size());
+    std::copy(padded.begin(), padded.end(), rig.instrument.nvram().begin() + 107);
+    ASSERT_TRUE(rig.openSerial());
+    ASSERT_TRUE(backupTo(rig, path("nul.ini")));
+    EXPECT_NE(fileBytes(path("nul.ini")).find("\r\nNOMESTRUMENTO=AB\r\n"), std::string::npos);
+    EXPECT_TRUE(restoreFrom(rig, path("nul.ini"), false, true, false));
+    EXPECT_EQ(rig.instrument.nvram()[106], 2);
+}
+
 // A name that holds a line break never makes a line of its own in a backup, and a backup text
 // with a control character is refused before anything is written.
 TEST_F(BackupTest, ControlCharactersNeitherBreakABackupNorGoIntoTheInstrument) {
