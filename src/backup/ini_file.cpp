@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <system_error>
 
 #include "platform/text_file.h"
@@ -205,8 +204,7 @@ void IniFile::OpenFile1(bool open) {
 }
 
 void IniFile::Carica(const std::string& bytes) {
-    std::istringstream in(bytes);
-    load(in);
+    loadLines(platform::splitLines(bytes));
 }
 
 void IniFile::failLoad(const std::string& reason) {
@@ -219,8 +217,7 @@ void IniFile::failLoad(const std::string& reason) {
     motivoErrore_ = reason;
 }
 
-// Reads line by line in blocks, so that a file is held only up to the loading limits. A line
-// ends at CR LF, CR or LF.
+// The lines as read (a line ended at CR LF, CR or LF), up to kMaxLines of them.
 void IniFile::loadLines(const std::vector<std::string>& lines) {
     codiceErrore_ = 0;
     motivoErrore_.clear();
@@ -237,67 +234,6 @@ void IniFile::loadLines(const std::vector<std::string>& lines) {
     inizioChiave_ = 0;
     fineChiave_ = numeroRighe_;
     aperto_ = true;
-}
-
-bool IniFile::load(std::istream& in) {
-    codiceErrore_ = 0;
-    motivoErrore_.clear();
-    modificato_ = false;
-    numeroRighe_ = 0;
-    righe_.assign(1, std::string());
-    grow(50);
-    std::string line;
-    std::size_t loaded = 0;
-    bool pendingCr = false, complete = false;
-    auto store = [&]() {
-        if (++numeroRighe_ > capacitaRighe_) grow(capacitaRighe_ + 500);
-        loaded += line.size();
-        righe_[static_cast<std::size_t>(numeroRighe_)] =
-            removeLeadingBlanks(platform::cp1252ToUtf8(line));
-        line.clear();
-        return numeroRighe_ < kMaxLines;
-    };
-    try {
-        std::vector<char> block(1 << 16);
-        while (!complete && in) {
-            in.read(block.data(), static_cast<std::streamsize>(block.size()));
-            const auto got = static_cast<std::size_t>(in.gcount());
-            for (std::size_t i = 0; i < got && !complete; ++i) {
-                const char c = block[i];
-                if (pendingCr && c == '\n') {
-                    pendingCr = false;
-                    continue;
-                }
-                pendingCr = c == '\r';
-                if (c == '\r' || c == '\n') {
-                    complete = !store();
-                    continue;
-                }
-                if (line.size() == kMaxLineBytes) {
-                    failLoad("line " + std::to_string(numeroRighe_ + 1) + " is longer than " +
-                             std::to_string(kMaxLineBytes) + " characters");
-                    return false;
-                }
-                if (loaded + line.size() >= kMaxLoadedBytes) {
-                    failLoad("it is larger than " + std::to_string(kMaxLoadedBytes >> 20) + " MB");
-                    return false;
-                }
-                line += c;
-            }
-        }
-        if (!complete && in.bad()) {
-            failLoad("it cannot be read");
-            return false;
-        }
-        if (!complete && !line.empty()) store();
-    } catch (const std::exception&) {  // out of memory, or a stream that throws
-        failLoad("it cannot be read");
-        return false;
-    }
-    inizioChiave_ = 0;
-    fineChiave_ = numeroRighe_;
-    aperto_ = true;
-    return true;
 }
 
 void IniFile::Svuota() {

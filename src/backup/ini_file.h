@@ -17,10 +17,6 @@ namespace backup {
 class IniFile {
 public:
     static constexpr std::int32_t kMaxLines = 120001;
-    // A line longer than this, or a file whose loaded lines hold more, is not an INI file of
-    // this tool: loading stops there instead of holding it in memory.
-    static constexpr std::size_t kMaxLineBytes = 4096;
-    static constexpr std::size_t kMaxLoadedBytes = 32u << 20;
     static constexpr std::int16_t kErroreApertura = 52;
 
     ~IniFile() { OpenFile1(false); }
@@ -93,7 +89,6 @@ private:
     std::int32_t PreparaRiga(std::int32_t i);
     void writeValue(const std::string& afterName);
     void grow(std::int32_t capacity);
-    bool load(std::istream& in);
     void loadLines(const std::vector<std::string>& lines);
     void failLoad(const std::string& reason);
 
