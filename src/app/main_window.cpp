@@ -56,6 +56,7 @@ FMain::FMain(Environment& env, platform::Dialogs* dialogs, QWidget* parent)
     setObjectName("FMain");
     controller_ = std::make_unique<service::CMain>(*this);
     control_->setDialogs(&recorder_);
+    control_->setRestartWaitScale(platform::restartWaitScale());
     buildWorkbench();
     connect(cancel_, &QPushButton::clicked, this, [this] { controller_->Annulla(); });
     exitTimer_->setSingleShot(true);

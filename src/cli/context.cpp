@@ -180,6 +180,7 @@ bool Context::init() {
     }
     instrument_ = std::make_unique<instrument::UCKRNVisual>(clock_, usb_.get(), ports_.get());
     instrument_->setDialogs(dialogs_.get());
+    instrument_->setRestartWaitScale(platform::restartWaitScale());
     controller_ = std::make_unique<service::CMain>(*this);
     if (!options_.trace.empty()) {
         trace_ = std::make_unique<platform::FrameTrace>(clock_, options_.trace);

@@ -75,16 +75,16 @@ bool PressControl::ResetStrumento(int da, int a, platform::Progress& progress) {
     else
         link_.ComandoSemplice(cmd::Restart, true);  // the instrument restarts and may not answer
     int mid = roundEven(da + (a - da) * 0.8);
-    AttendiConProgresso(14.0, da, mid, progress);
+    AttendiConProgresso(14.0 * waitScale_, da, mid, progress);
     if (ok) {
         const int step = roundEven((95 - mid) / 10.0);
         for (int i = 0; i < 10; ++i) {
-            AttendiConProgresso(1.5, mid, mid + step, progress);
+            AttendiConProgresso(1.5 * waitScale_, mid, mid + step, progress);
             mid += step;
             if (link_.Risincronizza()) break;
         }
     }
-    AttendiConProgresso(1.0, mid, a, progress);
+    AttendiConProgresso(1.0 * waitScale_, mid, a, progress);
     if (ok) {
         ok = link_.ComandoSemplice(cmd::Identify, false);
         progress.update(a);

@@ -33,6 +33,9 @@ public:
                              platform::Progress& progress = nessunProgresso());
     // Switches into or out of the firmware loader; the restart reports 0 to 100 percent.
     bool SetUpdateMode(bool richiesto, platform::Progress& progress = nessunProgresso());
+    // Shortens the restart's fixed waits by this factor (only for simulated instruments that
+    // restart quickly; see platform::restartWaitScale).
+    void setRestartWaitScale(double scale) { waitScale_ = scale; }
 
 private:
     bool oneByteAnswer(std::uint8_t code, std::uint8_t arg, bool senzaRitentativi);
@@ -41,6 +44,7 @@ private:
     Nvram& nvram_;
     Identity& id_;
     Identification& ident_;
+    double waitScale_ = 1.0;
 };
 
 }  // namespace instrument

@@ -219,6 +219,7 @@ public:
     bool ResetStrumento(int da, int a, platform::Progress& p = nessunProgresso()) {
         return press_.ResetStrumento(da, a, p);
     }
+    void setRestartWaitScale(double scale) { press_.setRestartWaitScale(scale); }
     void AttendiConProgresso(double secondi, int da, int a,
                              platform::Progress& p = nessunProgresso()) {
         press_.AttendiConProgresso(secondi, da, a, p);

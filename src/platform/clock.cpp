@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
@@ -91,6 +92,14 @@ LocalDateTime fromEpochSeconds(std::int64_t seconds) {
     utcCalendar(t, out);
     return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour,
             out.tm_min,         out.tm_sec,     out.tm_wday};
+}
+
+double restartWaitScale() {
+    const char* text = std::getenv("KRN_RESTART_WAIT_SCALE");
+    if (!text || !*text) return 1.0;
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    return *end == '\0' && v >= 0.001 && v <= 1.0 ? v : 1.0;
 }
 
 }  // namespace platform

@@ -64,4 +64,9 @@ private:
     Duration slept_{0};
 };
 
+// The factor by which a program shortens the fixed waits of an instrument restart: 1, unless the
+// environment variable KRN_RESTART_WAIT_SCALE holds a number from 0.001 to 1 (the end-to-end tests
+// run the programs so against krnsim's short restarts; a real instrument needs the whole wait).
+double restartWaitScale();
+
 }  // namespace platform
