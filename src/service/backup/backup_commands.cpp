@@ -4,6 +4,7 @@
 #include "backup/restore_procedure.h"
 #include "platform/files.h"
 #include "service/backup/job_copy.h"
+#include "service/core/answers.h"
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
 
@@ -61,14 +62,16 @@ Outcome RestoreCommand(CommandHost& host, const std::string& file,
     if (auto error = backup::openBackupFile(ini, file)) return report(host, *error, summary);
     // A file that is no backup of this tool is refused before the instrument is opened.
     if (auto refusal = backup::checkBackupFile(ini)) return report(host, *refusal, summary);
-    const auto answer = host.dialogs().message(
-        {"Restore " + backup::groupNames(groups) + " from " + file + " into the instrument?", "",
-         platform::MessageIcon::Question, platform::MessageButtons::YesNo, 1});
-    if (answer != platform::MessageResult::Yes) return Outcome::Cancelled;
     const auto description = selectInstrument(host);
     if (!description) return Outcome::Cancelled;
     Conversation conversation(host);
     if (const Outcome o = conversation.open(*description); o != Outcome::Done) return o;
+    // Asked once the instrument is known, so that the question can name it.
+    if (!confirmOverwrite(
+            host, *description,
+            {"Restore " + backup::groupNames(groups) + " from " + file + " into the instrument?",
+             "", platform::MessageIcon::Question, platform::MessageButtons::YesNo}))
+        return Outcome::Cancelled;
     if (const Outcome o = conversation.lock(); o != Outcome::Done) return o;
     return report(host, backup::restoreFromFile(host.control(), ini, groups, host.controller()),
                   summary);
