@@ -5,19 +5,32 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 extern char** environ;
 
 namespace e2e {
+
+// The programs started here wait out an instrument restart fifty times faster: krnsim restarts in
+// a few hundred milliseconds (--restart-ms) instead of the real instrument's 15 s.
+inline const bool kShortRestartWaits = ::setenv("KRN_RESTART_WAIT_SCALE", "0.02", 0) == 0;
 
 struct Result {
     int exitCode;
@@ -48,6 +61,30 @@ inline std::string told(const Result& r) {
         if (out.compare(start, 8, "krnctl: ") == 0) out.erase(start);
     }
     return out;
+}
+
+// Starts krnctl with these arguments, without input, its output into the file `output`.
+inline pid_t startKrnctl(std::vector<std::string> args, const std::string& output) {
+    args.insert(args.begin(), KRNCTL_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, KRNCTL_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits for a started program to end: its exit code, -1 when it did not end by itself.
+inline int exitCodeOf(pid_t pid) {
+    int status = 0;
+    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 // A krnsim process with its announced endpoints.
@@ -121,5 +158,73 @@ private:
 };
 
 inline const std::string krnctl = KRNCTL_PATH;
+
+namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+// A folder of the test's own under the temporary folder, removed with its content at the end.
+struct TempFolder {
+    explicit TempFolder(const std::string& name)
+        : path(fs::temp_directory_path() /
+               (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(count()++))) {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    std::string str() const { return path.string(); }
+    // Writes a file of the folder with this content; its path.
+    std::string file(const std::string& name, const std::string& text) const {
+        std::ofstream(path / name, std::ios::binary) << text;
+        return (path / name).string();
+    }
+    static int& count() {
+        static int n = 0;
+        return n;
+    }
+    fs::path path;
+};
+
+inline std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The data files that come with the program (texts, fonts), as a program folder holds them.
+inline void copyShippedData(const fs::path& to) {
+    for (const auto& e : fs::directory_iterator(KRN_SHIPPED_DATA))
+        fs::copy_file(e.path(), to / e.path().filename(), fs::copy_options::overwrite_existing);
+}
+
+// krnctl on that instrument with that program folder, ready for a command's arguments.
+inline std::string krnctlOn(const std::string& instrument, const std::string& folder = "") {
+    return krnctl + (folder.empty() ? "" : " --folder " + folder) + " --instrument '" + instrument +
+           "' ";
+}
+
+// A command line, the exit code it must end with and (unless empty) its whole output.
+struct Run {
+    std::string args;
+    int exitCode;
+    std::string output;
+};
+
+// Runs each after prefix; `toldOnly` compares what the command told (see told()).
+inline void expectRuns(const std::string& prefix, const std::vector<Run>& runs,
+                       bool toldOnly = false) {
+    for (const Run& c : runs) {
+        const Result r = run(prefix + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.out;
+        if (!c.output.empty()) {
+            EXPECT_EQ(toldOnly ? told(r) : r.out, c.output) << c.args;
+        }
+    }
+}
 
 }  // namespace e2e

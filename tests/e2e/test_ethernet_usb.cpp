@@ -1,13 +1,4 @@
 // krnctl ethernet setup against krnsim's module on loopback, as separate processes.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "e2e/programs.h"
 
 using namespace e2e;
@@ -18,20 +9,20 @@ TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
     Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0"});
     const std::string discovery =
         " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
-    const std::string trace = "/tmp/krn_module_trace_" + std::to_string(::getpid());
+    TempFolder dir("krn-module");
+    const std::string trace = dir / "trace";
     Result setup = run(krnctl + " ethernet setup --mac 0036119A0001 --ip 127.0.0.3" + discovery +
                        " --trace " + trace);
     EXPECT_EQ(setup.exitCode, 0) << setup.out;
     EXPECT_EQ(setup.out, "Ethernet IP setup OK.\nprevious: 127.0.0.1\nip: 127.0.0.3\n");
     // The trace holds every module command and every answer, in order.
-    std::ifstream in(trace);
+    std::istringstream in(slurp(trace));
     std::vector<std::string> sent, answers;
     for (std::string line; std::getline(in, line);) {
         const auto quote = line.find('"');
         if (line.find(" MOD -- to ") != std::string::npos) sent.push_back(line.substr(quote));
         if (line.find(" MOD -- from ") != std::string::npos) answers.push_back(line.substr(quote));
     }
-    std::remove(trace.c_str());
     EXPECT_EQ(sent, (std::vector<std::string>{"\"W0036119A0001\"", "\"L\"", "\"GIP\"", "\"O\"",
                                               "\"W\"", "\"A0036119A0001//127.0.0.3\"",
                                               "\"W0036119A0001\"", "\"L\"", "\"SONH.W.K.\"",
@@ -50,12 +41,10 @@ TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
                   sim.port("udp data") + "\"}]\n");
 
     // Another module's MAC: nobody answers the selection.
-    Result other = run(krnctl + " ethernet setup --mac 00FF00000000 --ip 127.0.0.4" + discovery);
-    EXPECT_EQ(other.exitCode, 1);
-    EXPECT_EQ(other.out,
-              "Get IP-address timeout.\nkrnctl: ethernet setup failed (the instrument or the "
-              "link); the module may keep its former address or settings: run krnctl ethernet "
-              "setup again.\n");
+    expectRuns(krnctl, {{" ethernet setup --mac 00FF00000000 --ip 127.0.0.4" + discovery, 1,
+                         "Get IP-address timeout.\nkrnctl: ethernet setup failed (the instrument "
+                         "or the link); the module may keep its former address or settings: run "
+                         "krnctl ethernet setup again.\n"}});
 }
 
 // krnsim's module told to reject or leave unanswered one command: each step's box, as krnctl
@@ -92,82 +81,56 @@ TEST(EthernetSetupProgram, RejectionsAndSilencesChosenOnKrnsimsCommandLine) {
     EXPECT_EQ(bad.exitCode, 2) << bad.out;
 }
 
-}  // namespace
-
 // krnctl usb program on the in-process simulated chip, blank at first; the chip's identity is
 // kept in a file between the two krnctl runs, as re-plugging would show it.
-namespace {
-
 TEST(UsbProgramProgram, ABlankChipGetsTheNextSerialThatTheListThenShows) {
-    const std::string folder = "/tmp/krn_e2e_usb_" + std::to_string(::getpid());
-    run("rm -rf " + folder + " && mkdir -p " + folder + "/config");
-    {
-        std::FILE* f = std::fopen((folder + "/SNlist.txt").c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fputs(
-            "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0 QX300125  KRN-Visual          "
-            "01/12/2026  x\\par\n}",
-            f);
-        std::fclose(f);
-    }
-    const std::string k = "XDG_CONFIG_HOME=" + folder + "/config " + krnctl + " --folder " +
-                          folder + " --simulate p36e51 --simulate-eeprom " + folder + "/chip ";
-    Result next = run(k + "sn next");
-    EXPECT_EQ(next.out, "QX300126\n");
-    Result program = run(k + "--yes usb program --name 'Line 9'");
-    EXPECT_EQ(program.exitCode, 0) << program.out;
-    EXPECT_EQ(
-        program.out,
-        "Are you sure to program EEprom?\nUnplug then plug the instrument for identification.\n");
-    Result chip = run("cat " + folder + "/chip");
-    EXPECT_EQ(chip.out, "QX300126\nLine 9\n");
+    TempFolder dir("krn-e2e-usb");
+    fs::create_directories(dir.path / "config");
+    dir.file("SNlist.txt",
+             "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0 QX300125  KRN-Visual          "
+             "01/12/2026  x\\par\n}");
+    const std::string k = "XDG_CONFIG_HOME=" + (dir / "config") + " " + krnctl + " --folder " +
+                          dir.str() + " --simulate p36e51 --simulate-eeprom " + (dir / "chip") +
+                          " ";
+    expectRuns(k, {{"sn next", 0, "QX300126\n"},
+                   {"--yes usb program --name 'Line 9'", 0,
+                    "Are you sure to program EEprom?\nUnplug then plug the instrument for "
+                    "identification.\n"}});
+    EXPECT_EQ(slurp(dir / "chip"), "QX300126\nLine 9\n");
     // The listing shows the chip as re-plugging finds it: its new serial number and name.
-    Result list = run(k + "--json list --usb");
-    EXPECT_NE(list.out.find("\"SN\":\"USB: QX300126\",\"INFO\":\"Protocol: 36-51\","
-                            "\"SERIAL\":\"QX300126\",\"DESCRIPTION\":\"Line 9\"}"),
-              std::string::npos)
-        << list.out;
+    EXPECT_THAT(run(k + "--json list --usb").out,
+                HasSubstr("\"SN\":\"USB: QX300126\",\"INFO\":\"Protocol: 36-51\","
+                          "\"SERIAL\":\"QX300126\",\"DESCRIPTION\":\"Line 9\"}"));
     Result table = run(k + "list --usb");
     EXPECT_EQ(table.exitCode, 0) << table.out;
-    EXPECT_NE(table.out.find("\nKRN-36  USB: QX300126  Protocol: 36-51  Line 9\n"),
-              std::string::npos)
-        << table.out;
-    EXPECT_NE(table.out.find("Name    Port/SN        Info             Chip description\n"),
-              std::string::npos)
-        << table.out;
-    Result lines = run(k + "sn list");
-    EXPECT_NE(lines.out.find("QX300126  Line 9              "), std::string::npos) << lines.out;
-    EXPECT_EQ(run(k + "sn next").out, "QX300127\n");
+    EXPECT_THAT(table.out, HasSubstr("\nKRN-36  USB: QX300126  Protocol: 36-51  Line 9\n"));
+    EXPECT_THAT(table.out, HasSubstr("Name    Port/SN        Info             Chip description\n"));
+    EXPECT_THAT(run(k + "sn list").out, HasSubstr("QX300126  Line 9              "));
     // The chip is programmed now: a second run asks nothing and takes the next number.
-    program = run(k + "usb program");
-    EXPECT_EQ(program.exitCode, 0) << program.out;
-    EXPECT_EQ(run("cat " + folder + "/chip").out, "QX300127\nKRN-Visual\n");
-    run("rm -rf " + folder);
+    expectRuns(k, {{"sn next", 0, "QX300127\n"}, {"usb program", 0, ""}});
+    EXPECT_EQ(slurp(dir / "chip"), "QX300127\nKRN-Visual\n");
 }
 
 // A first list made by sn init; accented names in and out; a list that is not the list's form and
 // a list whose numbers are used up program nothing and leave the list and the chip as they were.
 TEST(UsbProgramProgram, AFirstListCharactersAndListsThatProgramNothing) {
-    const std::string folder = "/tmp/krn_e2e_sn_" + std::to_string(::getpid());
-    run("rm -rf " + folder + " && mkdir -p " + folder + "/config");
-    const std::string list = folder + "/SNlist.txt", chip = folder + "/chip";
-    const std::string k = "XDG_CONFIG_HOME=" + folder + "/config " + krnctl + " --folder " +
-                          folder + " --simulate p36e51 --simulate-eeprom " + chip + " ";
+    TempFolder dir("krn-e2e-sn");
+    fs::create_directories(dir.path / "config");
+    const std::string list = dir / "SNlist.txt", chip = dir / "chip";
+    const std::string k = "XDG_CONFIG_HOME=" + (dir / "config") + " " + krnctl + " --folder " +
+                          dir.str() + " --simulate p36e51 --simulate-eeprom " + chip + " ";
     Result missing = run(k + "sn next");
     EXPECT_EQ(missing.exitCode, 4);
-    EXPECT_NE(missing.out.find("\"krnctl sn init\" creates an empty list at " + list),
-              std::string::npos)
-        << missing.out;
-    EXPECT_EQ(run(k + "sn init").out, "Created an empty serial-number list: " + list + "\n");
-    EXPECT_EQ(run(k + "sn init").exitCode, 3);
-    EXPECT_EQ(run(k + "sn next").out, "QX300001\n");
-    Result program = run(k + "--yes usb program --name 'Pr\u00fcfstand' --user 'tech \u00e8'");
-    EXPECT_EQ(program.exitCode, 0) << program.out;
-    EXPECT_NE(run("cat " + list).out.find("QX300001  Pr\\'fcfstand           "), std::string::npos);
+    EXPECT_THAT(missing.out, HasSubstr("\"krnctl sn init\" creates an empty list at " + list));
+    expectRuns(k, {{"sn init", 0, "Created an empty serial-number list: " + list + "\n"},
+                   {"sn init", 3, ""},
+                   {"sn next", 0, "QX300001\n"},
+                   {"--yes usb program --name 'Pr\u00fcfstand' --user 'tech \u00e8'", 0, ""}});
+    EXPECT_THAT(slurp(list), HasSubstr("QX300001  Pr\\'fcfstand           "));
     EXPECT_EQ(run(k + "--json sn list").out, "[\"QX300001  Pr\u00fcfstand           " +
                                                  run("date +%d/%m/%Y").out.substr(0, 10) +
                                                  "  tech \u00e8\"]\n");
-    const std::string before = run("cat " + chip).out;
+    const std::string before = slurp(chip);
     struct Case {
         std::string file;  // printf format
         int exitCode;
@@ -180,16 +143,51 @@ TEST(UsbProgramProgram, AFirstListCharactersAndListsThatProgramNothing) {
     };
     for (const Case& c : cases) {
         run("printf '" + c.file + "' > " + list);
-        const std::string bytes = run("od -c " + list).out;
+        const std::string bytes = slurp(list);
         for (const char* command : {"sn next", "usb program --yes"}) {
             Result r = run(k + command);
             EXPECT_EQ(r.exitCode, c.exitCode) << command << " " << c.file << "\n" << r.out;
-            EXPECT_NE(r.out.find(c.said), std::string::npos) << r.out;
+            EXPECT_THAT(r.out, HasSubstr(c.said));
         }
-        EXPECT_EQ(run("od -c " + list).out, bytes);
-        EXPECT_EQ(run("cat " + chip).out, before);
+        EXPECT_EQ(slurp(list), bytes);
+        EXPECT_EQ(slurp(chip), before);
     }
-    run("rm -rf " + folder);
+}
+
+}  // namespace
+
+namespace {
+
+// krnctl station on its simulated bench of three blank instruments: three rows with consecutive
+// serial numbers, the report, a backup each and the list holding the numbers.
+TEST(StationProgram, ThreeBlankInstrumentsGetTheNextNumbersAFormatAndABackup) {
+    TempFolder dir("krn-e2e-station");
+    copyShippedData(dir.path);
+    fs::create_directories(dir.path / "config");
+    dir.file("SNlist.txt", "{\\rtf1\\ansi QX300125  earlier\\par\n}");
+    const std::string k = "XDG_CONFIG_HOME=" + (dir / "config") + " " + krnctl + " --folder " +
+                          dir.str() + " --simulate p36e51 ";
+    ASSERT_EQ(run(k + "profile new --model 0 -o " + (dir / "p.ini")).exitCode, 0);
+    // The rows (standard output) without the stages (standard error).
+    const Result r = run("(" + k + "--yes station --profile " + (dir / "p.ini") + " --report " +
+                         (dir / "report.csv") + " --backups " + (dir / "backups") +
+                         " --operator Anna 2>/dev/null)");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    std::string rows;
+    std::istringstream out(r.out);
+    for (std::string line; std::getline(out, line);)  // the seconds aside
+        rows += line.substr(0, line.rfind("  ")) + "\n";
+    EXPECT_EQ(rows,
+              "QX300126  KRN QX300126  done\nQX300127  KRN QX300127  done\n"
+              "QX300128  KRN QX300128  done\n3 done, 0 failed\n");
+    const std::string report = slurp(dir / "report.csv");
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 4) << report;
+    EXPECT_THAT(report, HasSubstr(",QX300128,KRN QX300128,36,51,"));
+    const std::string list = slurp(dir / "SNlist.txt");
+    for (const char* serial : {"QX300126", "QX300127", "QX300128"}) {
+        EXPECT_TRUE(fs::exists(dir.path / "backups" / (std::string(serial) + ".ini"))) << serial;
+        EXPECT_THAT(list, HasSubstr(std::string(serial) + "  KRN " + serial));
+    }
 }
 
 }  // namespace

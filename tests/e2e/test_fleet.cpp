@@ -1,8 +1,5 @@
 // krnctl fleet backup and fleet status against a network of simulated modules on loopback, into
 // a git repository.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include "e2e/programs.h"
 #include "platform/clock.h"
 #include "sim/profiles.h"
@@ -46,9 +43,10 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
     fleet.server(4).dropLink();
     fleet.start();
 
-    const std::string repo = "/tmp/krn_e2e_fleet_" + std::to_string(::getpid());
-    run("rm -rf " + repo + " && git init -q " + repo + " && git -C " + repo +
-        " config user.name Fleet && git -C " + repo + " config user.email fleet@127.0.0.1");
+    TempFolder dir("krn-e2e-fleet");
+    const std::string repo = dir.str();
+    run("git init -q " + repo + " && git -C " + repo + " config user.name Fleet && git -C " + repo +
+        " config user.email fleet@127.0.0.1");
     const std::string backup = krnctl + " fleet backup --into " + repo +
                                " --ethernet --jobs 5 --commit --station line-1"
                                " --discovery-address 127.0.0.1 --discovery-port " +
@@ -58,22 +56,17 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
     EXPECT_EQ(first.exitCode, 1) << first.out;
     for (int i = 0; i < 4; ++i) {
         const std::string key = sim::SimFleet::macOf(static_cast<std::size_t>(i));
-        EXPECT_NE(first.out.find("] " + units[i].who + ": saved " + key + "/"), std::string::npos)
-            << first.out;
+        EXPECT_THAT(first.out, HasSubstr("] " + units[i].who + ": saved " + key + "/"));
         EXPECT_EQ(run("ls " + repo + "/" + key + " | wc -l").out, "1\n") << key;
     }
     const std::string silent = "0036119A0005 (KRN-ELE)";
     const std::string noAddress = "The module answered the search but did not give its IP address.";
-    EXPECT_NE(first.out.find("] " + silent + ": failed: " + noAddress + "\n"), std::string::npos)
-        << first.out;
-    EXPECT_NE(first.out.find(": 4 saved, 1 failed, 0 changed, committed\n"), std::string::npos)
-        << first.out;
-    EXPECT_NE(first.out.find("krnctl: fleet backup failed (the instrument or the link); no "
-                             "instrument was changed; the backups listed as saved are in the "
-                             "folder: check the instruments listed as failed and run krnctl "
-                             "fleet backup again.\n"),
-              std::string::npos)
-        << first.out;
+    EXPECT_THAT(first.out, HasSubstr("] " + silent + ": failed: " + noAddress + "\n"));
+    EXPECT_THAT(first.out, HasSubstr(": 4 saved, 1 failed, 0 changed, committed\n"));
+    EXPECT_THAT(first.out, HasSubstr("krnctl: fleet backup failed (the instrument or the link); "
+                                     "no instrument was changed; the backups listed as saved are "
+                                     "in the folder: check the instruments listed as failed and "
+                                     "run krnctl fleet backup again.\n"));
     EXPECT_EQ(withoutStamp(lastCommit(repo)),
               "on line-1: 0 changed, 4 saved, 1 failed\n\nFirst backup:\n"
               "  0036119A0001 (KRN-ELE)\n  0036119A0002 (KRN-36)\n"
@@ -89,15 +82,11 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
         [&](sim::SimInstrument&) { fleet.server(4).module().setCommandsSilent(true); });
     Result second = run(backup);
     EXPECT_EQ(second.exitCode, 0) << second.out;
-    EXPECT_NE(second.out.find("] 0036119A0002 (KRN-36): saved 0036119A0002/"), std::string::npos)
-        << second.out;
-    const std::size_t summary = second.out.find("Fleet backup ");
-    ASSERT_NE(summary, std::string::npos) << second.out;
-    EXPECT_NE(second.out.find(": 4 saved, 0 failed, 1 changed, committed\n"
-                              "Changed since the previous backup:\n"
-                              "  0036119A0002 (KRN-36):\n    FREQACQ"),
-              std::string::npos)
-        << second.out;
+    EXPECT_THAT(second.out, HasSubstr("] 0036119A0002 (KRN-36): saved 0036119A0002/"));
+    EXPECT_THAT(second.out, HasSubstr("Fleet backup "));
+    EXPECT_THAT(second.out, HasSubstr(": 4 saved, 0 failed, 1 changed, committed\n"
+                                      "Changed since the previous backup:\n"
+                                      "  0036119A0002 (KRN-36):\n    FREQACQ"));
     EXPECT_EQ(second.out.find("\n    ", second.out.find("FREQACQ")), std::string::npos)
         << "one key only:\n"
         << second.out;
@@ -108,25 +97,21 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
 
     Result status = run(krnctl + " fleet status " + repo);
     EXPECT_EQ(status.exitCode, 0) << status.out;
-    EXPECT_NE(status.out.find("0036119A0005 (KRN-ELE)\n  last backup: none, last change: none\n"
-                              "  last run: "),
-              std::string::npos)
-        << status.out;
+    EXPECT_THAT(status.out, HasSubstr("0036119A0005 (KRN-ELE)\n  last backup: none, last change: "
+                                      "none\n  last run: "));
     fleet.stop();
-    run("rm -rf " + repo);
 }
 
 // The trace file has one writer: with several links at once it is refused before anything is
 // made.
 TEST(FleetProgram, TraceTakesOneJob) {
-    const std::string dir = "/tmp/krn_e2e_fleet_trace_" + std::to_string(::getpid());
-    Result r = run(krnctl + " --trace " + dir + ".trace fleet backup --into " + dir +
-                   " --instruments /nonexistent --jobs 2");
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.out,
-              "krnctl: --trace follows one link at a time: give fleet backup --jobs 1 with it\n");
-    EXPECT_NE(run("test -e " + dir).exitCode, 0);
-    run("rm -f " + dir + ".trace");
+    TempFolder dir("krn-e2e-fleet-trace");
+    expectRuns(krnctl, {{" --trace " + (dir / "t.trace") + " fleet backup --into " + (dir / "r") +
+                             " --instruments /nonexistent --jobs 2",
+                         2,
+                         "krnctl: --trace follows one link at a time: give fleet backup --jobs 1 "
+                         "with it\n"}});
+    EXPECT_FALSE(fs::exists(dir.path / "r"));
 }
 
 }  // namespace

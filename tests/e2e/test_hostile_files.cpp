@@ -3,55 +3,33 @@
 // message and exit 4 within 5 s, and no frame reaches the instrument; writers refuse what is not
 // a regular file and keep the earlier file when the disk is full; two runs that share a program
 // folder never share its work files.
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "e2e/programs.h"
 #include "support/hostile_files.h"
 
-namespace fs = std::filesystem;
-using e2e::krnctl;
-using e2e::run;
-
 namespace {
 
-struct Folder {
-    Folder() : path(fs::temp_directory_path() / ("krn_hostile_" + std::to_string(::getpid()))) {
-        fs::remove_all(path);
-        fs::create_directories(path);
+using namespace e2e;
+
+// A program folder with the data files of the program.
+struct Folder : TempFolder {
+    Folder() : TempFolder("krn-hostile") {
         for (const auto& e : fs::directory_iterator(KRN_DATA_DIR))
             fs::copy_file(e.path(), path / e.path().filename());
     }
-    ~Folder() { fs::remove_all(path); }
-    std::string at(const std::string& name) const { return (path / name).string(); }
-    std::string file(const std::string& name, const std::string& text) const {
-        hostile::write(at(name), text);
-        return at(name);
-    }
-    fs::path path;
 };
-
-std::string textOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The frames a trace holds (its header line aside).
 bool framesIn(const std::string& trace) {
-    const std::string t = textOf(trace);
+    const std::string t = slurp(trace);
     return t.find(" TX ") != std::string::npos || t.find(" RX ") != std::string::npos;
 }
 
 std::string krnctlIn(const Folder& f, const std::string& trace, const std::string& instrument) {
-    return "env -u KRN_INSTRUMENT XDG_CONFIG_HOME=" + f.at("config") + " timeout 5 " + krnctl +
-           " --folder " + f.path.string() + " --yes " + (trace.empty() ? "" : "--trace " + trace) +
-           " " + instrument + " ";
+    return "env -u KRN_INSTRUMENT XDG_CONFIG_HOME=" + (f / "config") + " timeout 5 " + krnctl +
+           " --folder " + f.str() + " --yes " + (trace.empty() ? "" : "--trace " + trace) + " " +
+           instrument + " ";
 }
 
 const char* const kSimulated = "--simulate p36e51 --instrument 'USB: QX3SIM0001'";
@@ -83,22 +61,21 @@ TEST(HostileFiles, EveryReaderRefusesEveryHostileFileWithoutAFrame) {
         {"fonts", format, "Font8x10.asm", true},
         {"serial-number list", "sn list", "SNlist.txt", true},
     };
-    const std::string trace = f.at("trace.txt");
+    const std::string trace = (f / "trace.txt");
     for (const Reader& r : readers) {
         for (const hostile::Kind& h : hostile::kinds()) {
-            const std::string path = f.at(r.file);
+            const std::string path = (f / r.file);
             hostile::remove(path);
             h.make(path);
             fs::remove(trace);
             const auto start = std::chrono::steady_clock::now();
-            const e2e::Result out =
-                run(krnctlIn(f, trace, kSimulated) + r.command +
-                    (r.inFolder ? "" : " " + path + (r.twice ? " " + path : "")));
+            const Result out = run(krnctlIn(f, trace, kSimulated) + r.command +
+                                   (r.inFolder ? "" : " " + path + (r.twice ? " " + path : "")));
             const auto took = std::chrono::steady_clock::now() - start;
             EXPECT_EQ(out.exitCode, 4) << r.name << " / " << h.name << "\n" << out.out;
-            EXPECT_NE(out.out.find(r.file), std::string::npos) << r.name << " / " << h.name;
+            EXPECT_THAT(out.out, HasSubstr(r.file)) << r.name << " / " << h.name;
             EXPECT_LT(took, std::chrono::seconds(5)) << r.name << " / " << h.name;
-            EXPECT_FALSE(framesIn(trace)) << r.name << " / " << h.name << "\n" << textOf(trace);
+            EXPECT_FALSE(framesIn(trace)) << r.name << " / " << h.name << "\n" << slurp(trace);
             hostile::remove(path);
             if (fs::exists(fs::path(KRN_DATA_DIR) / r.file))
                 fs::copy_file(fs::path(KRN_DATA_DIR) / r.file, path);
@@ -113,29 +90,29 @@ std::string onFullDisk(const std::string& command) {
 
 TEST(HostileFiles, WritersKeepTheEarlierFileAndRefuseWhatIsNoFile) {
     Folder f;
-    const std::string trace = f.at("trace.txt");
+    const std::string trace = (f / "trace.txt");
     // No trace here: on a full disk it could not be written either.
     const std::string k = krnctlIn(f, "", "--simulate p36e51 --instrument \\\"USB: QX3SIM0001\\\"");
     // A failed job copy keeps the earlier copy at its place.
     const std::string copy = f.file("jobs.bin", "earlier\r\n");
-    e2e::Result r = run(onFullDisk(k + "jobs save " + copy));
+    Result r = run(onFullDisk(k + "jobs save " + copy));
     EXPECT_EQ(r.exitCode, 4) << r.out;
-    EXPECT_EQ(textOf(copy), "earlier\r\n");
+    EXPECT_EQ(slurp(copy), "earlier\r\n");
     // A picture that cannot be written is an error, not an empty "complete" file.
-    r = run(onFullDisk(k + "--json screen -o " + f.at("X.png")));
+    r = run(onFullDisk(k + "--json screen -o " + (f / "X.png")));
     EXPECT_EQ(r.exitCode, 4) << r.out;
-    EXPECT_EQ(r.out.find("\"Completa\":true"), std::string::npos) << r.out;
-    EXPECT_FALSE(fs::exists(f.at("X.png")));
+    EXPECT_THAT(r.out, Not(HasSubstr("\"Completa\":true")));
+    EXPECT_FALSE(fs::exists((f / "X.png")));
     // A FIFO (as /dev/full, a device) is never replaced by a file; the instrument is not opened.
-    ::mkfifo(f.at("fifo").c_str(), 0600);
+    ::mkfifo((f / "fifo").c_str(), 0600);
     for (const std::string command :
          {"backup ", "jobs save ", "memory export --to 10 -o ", "screen -o "}) {
-        const std::string target = command == "screen -o " ? f.at("fifo.png") : f.at("fifo");
+        const std::string target = command == "screen -o " ? (f / "fifo.png") : (f / "fifo");
         if (command == "screen -o ") ::mkfifo(target.c_str(), 0600);
         fs::remove(trace);
         r = run(krnctlIn(f, trace, kSimulated) + command + target);
         EXPECT_EQ(r.exitCode, 4) << command << r.out;
-        EXPECT_NE(r.out.find("it is not a regular file"), std::string::npos) << command << r.out;
+        EXPECT_THAT(r.out, HasSubstr("it is not a regular file")) << command;
         EXPECT_TRUE(fs::is_fifo(target)) << command;
         EXPECT_FALSE(framesIn(trace)) << command;
     }
@@ -146,28 +123,78 @@ TEST(HostileFiles, WritersKeepTheEarlierFileAndRefuseWhatIsNoFile) {
 TEST(HostileFiles, ACommandInAFolderInUseIsRefusedBeforeAFrame) {
     Folder f;
     const std::string own = f.file("RamSetup.asm", "1\r\n");
-    e2e::Krnsim sim({"--profile", "p36e51", "--serial"});
+    Krnsim sim({"--profile", "p36e51", "--serial"});
     const std::string k =
-        krnctlIn(f, f.at("trace.txt"), "--instrument 'COM: " + sim.value("serial") + "'");
-    ASSERT_EQ(run(k + "profile new --model 0 --name 'LINE A' -o " + f.at("p.ini")).exitCode, 0);
+        krnctlIn(f, (f / "trace.txt"), "--instrument 'COM: " + sim.value("serial") + "'");
+    ASSERT_EQ(run(k + "profile new --model 0 --name 'LINE A' -o " + (f / "p.ini")).exitCode, 0);
     // The lock of a running process of this computer: this test's own.
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     f.file("krnsetup.lock", std::string(host) + " " + std::to_string(::getpid()) + "\n");
     for (const std::string& command :
-         {"format --profile " + f.at("p.ini"), std::string("send-text --languages Ing,Ita")}) {
-        fs::remove(f.at("trace.txt"));
-        const e2e::Result r = run(k + command);
+         {"format --profile " + (f / "p.ini"), std::string("send-text --languages Ing,Ita")}) {
+        fs::remove((f / "trace.txt"));
+        const Result r = run(k + command);
         EXPECT_EQ(r.exitCode, 3) << command << "\n" << r.out;
-        EXPECT_NE(r.out.find("The program folder is in use by another command (PID " +
-                             std::to_string(::getpid())),
-                  std::string::npos)
-            << r.out;
-        EXPECT_FALSE(framesIn(f.at("trace.txt"))) << command;
+        EXPECT_THAT(r.out, HasSubstr("The program folder is in use by another command (PID " +
+                                     std::to_string(::getpid())));
+        EXPECT_FALSE(framesIn((f / "trace.txt"))) << command;
     }
-    EXPECT_EQ(textOf(own), "1\r\n");
+    EXPECT_EQ(slurp(own), "1\r\n");
     for (const auto& e : fs::directory_iterator(f.path))
         EXPECT_EQ(e.path().filename().string().find("RamSetup-"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Two formats (and two text sends) of two instruments started together in one program folder:
+// each instrument ends with what its own command sent, or one command is refused before it
+// sends a frame and its instrument keeps what it held.
+TEST(SharedFolder, TwoCommandsStartedTogetherNeverMixTheirWork) {
+    Folder f;
+    Krnsim a({"--profile", "p36e51", "--serial", "--restart-ms", "200"});
+    Krnsim b({"--profile", "p36e51", "--serial", "--restart-ms", "200"});
+    const std::string ports[] = {"COM: " + a.value("serial"), "COM: " + b.value("serial")};
+    const std::string names[] = {"LINE A", "LINE B"}, profiles[] = {f / "a.ini", f / "b.ini"};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(run(krnctl + " --folder " + f.str() + " profile new --model 0 --name '" +
+                      names[i] + "' -o " + profiles[i])
+                      .exitCode,
+                  0);
+        ASSERT_EQ(run(krnctlOn(ports[i]) + "name 'OLD " + std::to_string(i) + "'").exitCode, 0);
+    }
+    const std::vector<std::string> commands[2][2] = {
+        {{"format", "--profile", profiles[0]}, {"format", "--profile", profiles[1]}},
+        {{"send-text", "--languages", "Ita,Ing"}, {"send-text", "--languages", "Ing,Ita"}}};
+    for (const auto& both : commands) {
+        pid_t pids[2];
+        std::string before[2];
+        for (int i = 0; i < 2; ++i) {
+            before[i] = run(krnctlOn(ports[i]) + "name").out;
+            std::vector<std::string> args = {"--folder", f.str(), "--instrument", ports[i],
+                                             "--yes"};
+            args.insert(args.end(), both[i].begin(), both[i].end());
+            pids[i] = startKrnctl(args, f / ("out" + std::to_string(i)));
+        }
+        int done = 0;
+        for (int i = 0; i < 2; ++i) {
+            const int code = exitCodeOf(pids[i]);
+            const std::string out = slurp(f / ("out" + std::to_string(i)));
+            SCOPED_TRACE(both[i][0] + " " + std::to_string(i) + ": " + out);
+            done += code == 0;
+            if (code != 0) {
+                EXPECT_EQ(code, 3);
+                EXPECT_THAT(out, HasSubstr("The program folder is in use by another command"));
+            }
+            // A format names the instrument after its own profile; anything else keeps the name.
+            const bool renamed = code == 0 && both[i][0] == "format";
+            EXPECT_EQ(run(krnctlOn(ports[i]) + "name").out, renamed ? names[i] + "\n" : before[i]);
+            EXPECT_EQ(run(krnctlOn(ports[i]) + "job list").exitCode, 0);
+        }
+        EXPECT_GE(done, 1);
+    }
 }
 
 }  // namespace

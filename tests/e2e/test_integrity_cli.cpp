@@ -1,48 +1,11 @@
 // What krnctl says about what it did, through krnsim on a pseudo-terminal: the name now kept,
 // names with control characters refused, a value the generation lacks refused with its reason,
 // a broken-off signature shown by identify, and what a one-language instrument really gets.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "e2e/programs.h"
 
 namespace {
 
 using namespace e2e;
-namespace fs = std::filesystem;
-
-struct Folder {
-    Folder()
-        : path(fs::temp_directory_path() / ("krn-e2e-integrity-" + std::to_string(::getpid()))) {
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    // The shipped fonts, texts and menus, which a format or a send text checks first.
-    void shipped() const {
-        for (const auto& e : fs::directory_iterator(KRN_SHIPPED_DATA))
-            fs::copy_file(e.path(), path / e.path().filename(),
-                          fs::copy_options::overwrite_existing);
-    }
-    fs::path path;
-};
-
-struct Case {
-    std::string args;
-    int exitCode;
-    std::string output;  // "" when only the exit code matters
-};
-
-void runAll(const std::string& k, const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        const Result r = run(k + c.args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.out;
-        if (!c.output.empty()) {
-            EXPECT_EQ(told(r), c.output) << c.args;
-        }
-    }
-}
 
 // A line of identify's text: the label padded to 28 characters.
 std::string row(const std::string& label, const std::string& value) {
@@ -51,80 +14,82 @@ std::string row(const std::string& label, const std::string& value) {
     return name + value + "\n";
 }
 
-std::string on(const Krnsim& sim, const Folder& folder) {
-    return krnctl + " --folder " + folder.path.string() +
-           " --instrument 'COM: " + sim.value("serial") + "' ";
+std::string on(const Krnsim& sim, const TempFolder& folder) {
+    return krnctlOn("COM: " + sim.value("serial"), folder.str());
 }
 
 TEST(IntegrityCli, NamesSignatureAndMissingFields) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
-    Folder folder;
-    runAll(on(sim, folder),
-           {
-               {"brake-name '  AB  '", 0, "AB\n"},
-               {"brake-name 'Fr\xC3\xA8\xE4\xB8\xAD'", 0, "Fr\xC3\xA8?\n"},
-               {"name '  Press 7  '", 0, "Press 7\n"},
-               {"name \"$(printf 'AB\\r\\nNUTENTI=9')\"", 3, "Bad name\n"},
-               {"brake-name \"$(printf 'A\\tB')\"", 3, "Bad name\n"},
-               {"name", 0, "Press 7\n"},
-               {"identify | grep -E '^(State|Signature):'", 0,
-                row("State", "ready") + row("Signature", "valid")},
-               // A format broken off in the option step: "FontOK" cleared, "KRNV" kept.
-               {"nvram write 0 0", 0, ""},
-               {"identify | grep -E '^(State|Signature):'", 0,
-                row("State",
-                    "the header's signature is not valid (a format or a text send was broken "
-                    "off): format the instrument again") +
-                    row("Signature", "not valid")},
-               {"--json identify | grep -o '\"FirmaValida\":false'", 0, "\"FirmaValida\":false\n"},
-           });
+    TempFolder folder("krn-e2e-integrity");
+    expectRuns(
+        on(sim, folder),
+        {
+            {"brake-name '  AB  '", 0, "AB\n"},
+            {"brake-name 'Fr\xC3\xA8\xE4\xB8\xAD'", 0, "Fr\xC3\xA8?\n"},
+            {"name '  Press 7  '", 0, "Press 7\n"},
+            {"name \"$(printf 'AB\\r\\nNUTENTI=9')\"", 3, "Bad name\n"},
+            {"brake-name \"$(printf 'A\\tB')\"", 3, "Bad name\n"},
+            {"name", 0, "Press 7\n"},
+            {"identify | grep -E '^(State|Signature):'", 0,
+             row("State", "ready") + row("Signature", "valid")},
+            // A format broken off in the option step: "FontOK" cleared, "KRNV" kept.
+            {"nvram write 0 0", 0, ""},
+            {"identify | grep -E '^(State|Signature):'", 0,
+             row("State",
+                 "the header's signature is not valid (a format or a text send was broken "
+                 "off): format the instrument again") +
+                 row("Signature", "not valid")},
+            {"--json identify | grep -o '\"FirmaValida\":false'", 0, "\"FirmaValida\":false\n"},
+        },
+        true);
 }
 
 TEST(IntegrityCli, OlderGenerationsSayWhatTheyLack) {
     Krnsim e23({"--profile", "p17e23", "--serial"});
     Krnsim e9({"--profile", "p9e9", "--serial"});
-    Folder folder;
-    folder.shipped();
-    runAll(on(e23, folder),
-           {{"deformation", 3,
-             "Communication error\nThis instrument (extension 23) has no structure deformation "
-             "coefficients.\n"}});
-    const std::string profile = (folder.path / "line7.ini").string();
-    std::ofstream(profile) << "[Profilo]\r\nNomeStrumento=Linea 7\r\nLingua1=1\r\n";
-    runAll(on(e9, folder),
-           {
-               {"brake-name", 3,
-                "Name reading error.\nThis instrument (extension 9) has no set-point function "
-                "name.\n"},
-               {"--json send-text --languages Ing,Ita 2>&1 | grep -e Lingua -e 'one language'", 0,
-                "krnctl: this instrument shows one language only: Italiano was not sent\n"
-                "{\"Lingua1\":1,\"Esito\":false}\n"},
-               {"format --profile " + profile + " 2>&1 | grep 'takes only'", 0,
-                "krnctl: an instrument of this generation takes only the main language from a "
-                "profile: the profile's name \"Linea 7\" is not written, nor its second language "
-                "or history; \"krnctl name\" changes the name afterwards\n"},
-           });
+    TempFolder folder("krn-e2e-integrity");
+    copyShippedData(folder.path);
+    expectRuns(on(e23, folder),
+               {{"deformation", 3,
+                 "Communication error\nThis instrument (extension 23) has no structure deformation "
+                 "coefficients.\n"}},
+               true);
+    const std::string profile =
+        folder.file("line7.ini", "[Profilo]\r\nNomeStrumento=Linea 7\r\nLingua1=1\r\n");
+    expectRuns(
+        on(e9, folder),
+        {
+            {"brake-name", 3,
+             "Name reading error.\nThis instrument (extension 9) has no set-point function "
+             "name.\n"},
+            {"--json send-text --languages Ing,Ita 2>&1 | grep -e Lingua -e 'one language'", 0,
+             "krnctl: this instrument shows one language only: Italiano was not sent\n"
+             "{\"Lingua1\":1,\"Esito\":false}\n"},
+            {"format --profile " + profile + " 2>&1 | grep 'takes only'", 0,
+             "krnctl: an instrument of this generation takes only the main language from a "
+             "profile: the profile's name \"Linea 7\" is not written, nor its second language "
+             "or history; \"krnctl name\" changes the name afterwards\n"},
+        },
+        true);
 }
 
 TEST(IntegrityCli, AProfileWhoseHistoryDoesNotFitIsRefusedBeforeAnythingIsWritten) {
     Krnsim sim({"--profile", "p36e51", "--serial"});
-    Folder folder;
-    folder.shipped();
-    const std::string profile = (folder.path / "big.ini").string();
-    std::ofstream(profile) << "[Profilo]\r\nMemoriaStory=510000\r\nNumeroLavoriStory=3\r\n";
+    TempFolder folder("krn-e2e-integrity");
+    copyShippedData(folder.path);
+    const std::string profile =
+        folder.file("big.ini", "[Profilo]\r\nMemoriaStory=510000\r\nNumeroLavoriStory=3\r\n");
     const std::string k = on(sim, folder);
     const Result before = run(k + "nvram read 0 12");
     const Result r = run(k + "--yes format --profile " + profile);
     EXPECT_EQ(r.exitCode, 3) << r.out;
-    EXPECT_NE(r.out.find("The profile cannot be sent to this instrument: MemoriaStory 510000 "
-                         "does not fit this instrument: it must be from 12 to "),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("The profile cannot be sent to this instrument: MemoriaStory "
+                                 "510000 does not fit this instrument: it must be from 12 to "));
     EXPECT_EQ(run(k + "nvram read 0 12").out, before.out);
     const Result image = run(k + "image build --from-instrument --profile " + profile + " -o " +
-                             (folder.path / "RamSetup.asm").string());
+                             (folder / "RamSetup.asm"));
     EXPECT_EQ(image.exitCode, 3) << image.out;
-    EXPECT_NE(image.out.find("MemoriaStory 510000 does not fit"), std::string::npos) << image.out;
+    EXPECT_THAT(image.out, HasSubstr("MemoriaStory 510000 does not fit"));
     EXPECT_FALSE(fs::exists(folder.path / "RamSetup.asm"));
 }
 

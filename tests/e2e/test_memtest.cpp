@@ -1,35 +1,23 @@
 // krnctl memtest, header and history reset against krnsim on a pseudo-terminal: the instrument's
 // own test and the test from the computer, the header before and after a new signature, the
 // history reset on the link krnctl opens for it.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "e2e/programs.h"
 
 namespace {
 
 using namespace e2e;
-namespace fs = std::filesystem;
 
 struct Bench {
     explicit Bench(std::vector<std::string> simArgs)
-        : folder(fs::temp_directory_path() / ("krn-e2e-memtest-" + std::to_string(::getpid()) +
-                                              "-" + std::to_string(counter++))),
-          sim([&] {
+        : sim([&] {
               simArgs.insert(simArgs.end(), {"--serial", "--restart-ms", "200"});
               return simArgs;
-          }()) {
-        fs::create_directories(folder);
-        k = krnctl + " --folder " + folder.string() + " --instrument 'COM: " + sim.value("serial") +
-            "' ";
-    }
-    ~Bench() { fs::remove_all(folder); }
+          }()),
+          k(krnctlOn("COM: " + sim.value("serial"), folder.str())) {}
     Result run(const std::string& args) const { return e2e::run(k + args + " < /dev/null"); }
-    fs::path folder;
+    TempFolder folder{"krn-e2e-memtest"};
     Krnsim sim;
     std::string k;
-    static inline int counter = 0;
 };
 
 const std::string kQuestions =
@@ -47,7 +35,7 @@ TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderAndANewSignature) {
     }
     Result header = b.run("header");
     ASSERT_EQ(header.exitCode, 0) << header.out;
-    EXPECT_NE(header.out.find("\nRAM [0x00000]: 70  F : 70\n"), std::string::npos);
+    EXPECT_THAT(header.out, HasSubstr("\nRAM [0x00000]: 70  F : 70\n"));
     // Without --yes nothing is erased.
     Result no = b.run("memtest");
     EXPECT_EQ(no.exitCode, 3) << no.out;
@@ -56,13 +44,10 @@ TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderAndANewSignature) {
     EXPECT_EQ(yes.out, kQuestions + "Test memory OK\n");
     Result erased = b.run("--yes --json header");  // --yes writes nothing here
     EXPECT_EQ(erased.exitCode, 0) << erased.out;
-    EXPECT_NE(erased.out.find("{\"Testata\":[0,0,0,0,0,0,0,0,0,0,0,0]}\n"), std::string::npos)
-        << erased.out;
+    EXPECT_THAT(erased.out, HasSubstr("{\"Testata\":[0,0,0,0,0,0,0,0,0,0,0,0]}\n"));
     Result write = b.run("--yes header --write-checksum");
     EXPECT_EQ(write.exitCode, 0) << write.out;
-    EXPECT_NE(write.out.find("Now I write a new checksum.\nAre you sure?\nDone\n"),
-              std::string::npos)
-        << write.out;
+    EXPECT_THAT(write.out, HasSubstr("Now I write a new checksum.\nAre you sure?\nDone\n"));
     Result after = b.run("header");
     const std::string lines =
         "RAM [0x00000]: 70  F : 70\nRAM [0x00001]: 111  o : 111\nRAM [0x00002]: 110  n : 110\n"
@@ -80,8 +65,8 @@ TEST(MemtestCli, TheTestFromTheComputerFindsAFaultyHighByte) {
     Bench b({"--profile", "p17e20", "--faulty-cell", "524283"});
     Result r = b.run("--yes memtest --cycles 2");
     EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_NE(r.out.find("Version detected: 1.98\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Memory Error !\nTest memory fail.\n"), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("Version detected: 1.98\n"));
+    EXPECT_THAT(r.out, HasSubstr("Memory Error !\nTest memory fail.\n"));
 }
 
 TEST(MemtestCli, HistoryResetOpensTheLinkItselfAndRestartsTheInstrument) {

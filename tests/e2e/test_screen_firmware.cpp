@@ -2,12 +2,7 @@
 // picture of the simulated display shows the instrument's name in the font it was given, or
 // its texts in the font of the image it was formatted with, and a firmware file goes into the
 // loader's flash and verifies.
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "e2e/programs.h"
@@ -19,11 +14,10 @@
 namespace {
 
 using namespace e2e;
-namespace fs = std::filesystem;
 
 std::vector<unsigned char> bytesOf(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string s = slurp(p);
+    return {s.begin(), s.end()};
 }
 
 std::uint32_t le(const std::vector<unsigned char>& b, std::size_t at, int n) {
@@ -31,14 +25,6 @@ std::uint32_t le(const std::vector<unsigned char>& b, std::size_t at, int n) {
     for (int i = n - 1; i >= 0; --i) v = v << 8 | b[at + static_cast<std::size_t>(i)];
     return v;
 }
-
-struct Folder {
-    Folder() : path(fs::temp_directory_path() / ("krn-e2e-screen-" + std::to_string(::getpid()))) {
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    fs::path path;
-};
 
 // The 8x10 font file: 10 row bytes a character.
 std::vector<int> fontRows() {
@@ -84,20 +70,17 @@ struct Picture {
 TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     const std::string font = (fs::path(KRN_DATA_DIR) / "Font8x10.asm").string();
     Krnsim sim({"--profile", "p36e51", "--serial", "--font", font});
-    Folder folder;
-    const std::string k = krnctl + " --folder " + folder.path.string() +
-                          " --instrument 'COM: " + sim.value("serial") + "' ";
+    TempFolder folder("krn-e2e-screen");
+    const std::string k = krnctlOn("COM: " + sim.value("serial"), folder.str());
     const fs::path bmp = folder.path / "screen.bmp";
     Result r = run(k + "screen -o " + bmp.string());
     ASSERT_EQ(r.exitCode, 0) << r.out;
     const auto b = bytesOf(bmp);
     ASSERT_EQ(b.size(), 54u + 332 * 252 * 3);
-    EXPECT_EQ(b[0], 'B');
-    EXPECT_EQ(b[1], 'M');
-    EXPECT_EQ(le(b, 2, 4), b.size());
-    EXPECT_EQ(le(b, 18, 4), 332u);
-    EXPECT_EQ(le(b, 22, 4), 252u);
-    EXPECT_EQ(le(b, 28, 2), 24u);
+    EXPECT_EQ(
+        (std::vector<std::uint32_t>{b[0], b[1], le(b, 2, 4), le(b, 18, 4), le(b, 22, 4),
+                                    le(b, 28, 2)}),
+        (std::vector<std::uint32_t>{'B', 'M', static_cast<std::uint32_t>(b.size()), 332, 252, 24}));
     // "KRN-36" from display pixel (8, 8).
     EXPECT_GT(Picture{b}.expectText("KRN-36", sim::kNameX, sim::kNameY), 40);
     // The grey frame above the screen.
@@ -108,7 +91,7 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     const fs::path png = folder.path / "menu.png";
     Result m = run(k + "--json screen --menu -o " + png.string());
     ASSERT_EQ(m.exitCode, 0) << m.out;
-    EXPECT_NE(m.out.find("\"Altezza\":61"), std::string::npos) << m.out;
+    EXPECT_THAT(m.out, HasSubstr("\"Altezza\":61"));
     const auto p = bytesOf(png);
     ASSERT_GT(p.size(), 8u);
     EXPECT_EQ(std::string(p.begin() + 1, p.begin() + 4), "PNG");
@@ -120,7 +103,7 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
 // the image's font and shows the name, the job and phase lines and the first three menu keys in
 // that language. The simulator is given no font of its own.
 TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageShowsItsTextsInTheChosenLanguage) {
-    Folder folder;
+    TempFolder folder("krn-e2e-screen");
     const fs::path nvram = folder.path / "nvram.bin";
     {
         testing_support::ImageFolder images("screen");
@@ -136,9 +119,9 @@ TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageShowsItsTextsInTheChosenLang
         ASSERT_TRUE(sim::saveNvram(nvram.string(), rig.instrument.nvram()));
     }
     Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram.string()});
+    const std::string k = krnctlOn("COM: " + sim.value("serial"), folder.str());
     const fs::path bmp = folder.path / "screen.bmp";
-    Result r = run(krnctl + " --folder " + folder.path.string() +
-                   " --instrument 'COM: " + sim.value("serial") + "' screen -o " + bmp.string());
+    Result r = run(k + "screen -o " + bmp.string());
     ASSERT_EQ(r.exitCode, 0) << r.out;
     const Picture picture{bytesOf(bmp)};
     ASSERT_EQ(picture.b.size(), 54u + 332 * 252 * 3);
@@ -150,80 +133,65 @@ TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageShowsItsTextsInTheChosenLang
         int key;
         const char* text;
     } keys[] = {{0, "Misura"}, {1, "Lavoro"}, {2, "Fase"}};
-    for (const auto& k : keys)
-        EXPECT_GT(picture.expectText(k.text, sim::menuLineX(k.key, std::strlen(k.text)),
+    for (const auto& key : keys)
+        EXPECT_GT(picture.expectText(key.text, sim::menuLineX(key.key, std::strlen(key.text)),
                                      sim::menuLineY(0)),
                   20);
     EXPECT_EQ(picture.expectText("      ", sim::menuLineX(1, 6), sim::menuLineY(1)), 0);
 
     // "Copy menu" shows the same keys.
     const fs::path menu = folder.path / "menu.bmp";
-    Result m = run(krnctl + " --folder " + folder.path.string() + " --instrument 'COM: " +
-                   sim.value("serial") + "' screen --menu -o " + menu.string());
+    Result m = run(k + "screen --menu -o " + menu.string());
     ASSERT_EQ(m.exitCode, 0) << m.out;
     const Picture menuPicture{bytesOf(menu), 61, -sim::kMenuTop};
     ASSERT_EQ(menuPicture.b.size(), 54u + 332 * 61 * 3);
-    for (const auto& k : keys)
-        EXPECT_GT(menuPicture.expectText(k.text, sim::menuLineX(k.key, std::strlen(k.text)),
+    for (const auto& key : keys)
+        EXPECT_GT(menuPicture.expectText(key.text, sim::menuLineX(key.key, std::strlen(key.text)),
                                          sim::menuLineY(0)),
                   20);
 }
 
 TEST(ScreenCopyE2E, AnInstrumentThatCannotBeReachedShowsTheBox) {
-    Folder folder;
+    TempFolder folder("krn-e2e-screen");
     Result r =
-        run(krnctl + " --folder " + folder.path.string() +
-            " --instrument 'COM: /dev/null/none' screen -o " + (folder.path / "s.bmp").string());
+        run(krnctlOn("COM: /dev/null/none", folder.str()) + "screen -o " + (folder / "s.bmp"));
     EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_NE(r.out.find("Non è possibile comunicare con lo strumento."), std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("Non è possibile comunicare con lo strumento."));
     EXPECT_FALSE(fs::exists(folder.path / "s.bmp"));
 }
 
 TEST(FirmwareE2E, AnUpdateWritesTheFileIntoTheLoadersFlashAndVerifies) {
     const fs::path data = KRN_FIRMWARE_DIR;
-    Folder folder;
+    TempFolder folder("krn-e2e-firmware");
     fs::copy_file(data / "blockKRNV1.asm", folder.path / "blockKRNV1.asm");
     fs::copy_file(data / "blockKRNV0.asm", folder.path / "blockKRNV0.asm");
     // The loader blocks are in place already: only the firmware is written, one restart.
     Krnsim sim({"--profile", "loader", "--serial", "--restart-ms", "500", "--flash",
                 (data / "blockKRNV1.asm").string(), "--flash", (data / "blockKRNV0.asm").string()});
-    const std::string k = krnctl + " --folder " + folder.path.string() +
-                          " --instrument 'COM: " + sim.value("serial") + "' ";
+    const std::string k = krnctlOn("COM: " + sim.value("serial"), folder.str());
     const std::string sample = (data / "sample.atm").string();
-    Result before = run(k + "firmware verify " + sample);
-    EXPECT_EQ(before.exitCode, 1) << before.out;
-    EXPECT_EQ(before.out,
-              "differs at 0x001000\nkrnctl: firmware verify failed (the instrument or the link); "
-              "nothing was written (the flash was only compared): run krnctl firmware update FILE "
-              "where the flash should hold FILE.\n");
+    expectRuns(k, {{"firmware verify " + sample, 1,
+                    "differs at 0x001000\nkrnctl: firmware verify failed (the instrument or the "
+                    "link); nothing was written (the flash was only compared): run krnctl firmware "
+                    "update FILE where the flash should hold FILE.\n"}});
     Result u = run(k + "--yes firmware update " + sample);
     ASSERT_EQ(u.exitCode, 0) << u.out;
-    EXPECT_NE(u.out.find("Update sucessfully"), std::string::npos) << u.out;
-    EXPECT_NE(u.out.find("Do you wont to update?"), std::string::npos) << u.out;
-    Result after = run(k + "firmware verify " + sample);
-    EXPECT_EQ(after.exitCode, 0) << after.out;
-    EXPECT_EQ(after.out, "identical\n");
+    EXPECT_THAT(u.out, HasSubstr("Update sucessfully"));
+    EXPECT_THAT(u.out, HasSubstr("Do you wont to update?"));
     // Without --yes nothing is written.
-    Result refused = run(k + "firmware update " + sample + " < /dev/null");
-    EXPECT_EQ(refused.exitCode, 3) << refused.out;
+    expectRuns(k, {{"firmware verify " + sample, 0, "identical\n"},
+                   {"firmware update " + sample + " < /dev/null", 3, ""}});
 }
 
 // An NVRAM of another format number: update mode for the configuration read, but the firmware
 // runs, so "on" is not refused as already done: it takes the instrument into its loader.
 TEST(FirmwareE2E, UpdateModeOnTakesAnInstrumentWithAnotherNvramFormatIntoItsLoader) {
     Krnsim sim({"--profile", "wrongformat", "--serial", "--restart-ms", "300"});
-    const std::string k = krnctl + " --instrument 'COM: " + sim.value("serial") + "' ";
-    Result off = run(k + "update-mode off");
-    EXPECT_EQ(off.exitCode, 3) << off.out;
-    EXPECT_EQ(off.out,
-              "krnctl: the instrument is already out of update mode\nkrnctl: update-mode was "
-              "refused or cancelled; the instrument may still be in its former mode: run krnctl "
-              "update-mode again.\n");
-    Result on = run(k + "update-mode on");
-    EXPECT_EQ(on.exitCode, 0) << on.out;
-    EXPECT_EQ(on.out, "update mode on\n");
-    Result identify = run(k + "--json identify");
-    EXPECT_NE(identify.out.find("\"stato\":0,\"UpdateMode\":true"), std::string::npos)
-        << identify.out;
+    const std::string k = krnctlOn("COM: " + sim.value("serial"));
+    expectRuns(k, {{"update-mode off", 3,
+                    "krnctl: the instrument is already out of update mode\nkrnctl: update-mode "
+                    "was refused or cancelled; the instrument may still be in its former mode: run "
+                    "krnctl update-mode again.\n"},
+                   {"update-mode on", 0, "update mode on\n"}});
+    EXPECT_THAT(run(k + "--json identify").out, HasSubstr("\"stato\":0,\"UpdateMode\":true"));
 }
