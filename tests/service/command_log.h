@@ -1,12 +1,43 @@
 #pragma once
-// What a command sent to the simulated instrument, in the forms the command tests compare.
+// What a command sent to the simulated instrument, and the files it wrote, in the forms the
+// command tests compare.
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "service/core/menu_commands.h"
 #include "support/instrument_rig.h"
+#include "support/test_host.h"
 
 namespace testing_support {
+
+using Texts = std::vector<std::string>;
+
+// The bytes of a file ("" when it cannot be read).
+inline std::string readFile(const std::string& path) {
+    std::ostringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+using ByteWrites = std::vector<std::pair<int, int>>;
+
+// A command run from the menu on the simulated instrument, chosen as "COM: 1".
+struct CommandBench {
+    explicit CommandBench(const sim::Profile& p, const std::string& folder = "/tmp")
+        : rig(p), host(rig, folder) {
+        host.selections = {"COM: 1"};
+    }
+    explicit CommandBench(const std::string& name = "p36e51")
+        : CommandBench(*sim::findProfile(name)) {}
+    service::Outcome run(service::MenuCommand command) {
+        rig.instrument.clearLog();
+        return service::runCommand(host, command);
+    }
+    InstrumentRig rig;
+    TestHost host;
+};
 
 // "code/argument" for the lock and close commands (18 and 20), the code alone otherwise.
 inline std::vector<std::string> requestNames(const InstrumentRig& rig) {

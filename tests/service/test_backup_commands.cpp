@@ -1,12 +1,9 @@
 // The backup and restore commands: the question, the conversation, cancel, and what they report.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "service/backup/backup_commands.h"
-#include "service/core/menu_commands.h"
-#include "support/test_host.h"
+#include "service/command_log.h"
+#include "support/image_folder.h"
 
 using service::Outcome;
 using testing_support::InstrumentRig;
@@ -14,20 +11,8 @@ using testing_support::TestHost;
 
 namespace {
 
-struct TempDir {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("krn_svc_bk_" + std::to_string(::getpid()));
-    TempDir() { std::filesystem::create_directories(path); }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string file(const char* name) const { return (path / name).string(); }
-};
-
-std::vector<int> codes(const InstrumentRig& rig) {
-    return rig.commands();
-}
-
 TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
-    TempDir dir;
+    testing_support::ImageFolder dir("backup");
     const std::string file = dir.file("a.ini");
     InstrumentRig rig("p36e51");
     TestHost host(rig);
@@ -46,7 +31,7 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     EXPECT_EQ(service::RestoreCommand(host, file, config, summary), Outcome::Cancelled);
     EXPECT_EQ(host.boxes.boxes.back().text,
               "Restore configuration from " + file + " into the instrument?");
-    EXPECT_TRUE(codes(rig).empty());
+    EXPECT_TRUE(rig.commands().empty());
 
     // Cancel pressed during the transfer: the restore stops, the instrument is released.
     host.boxes.answers = {platform::MessageResult::Yes};
@@ -55,15 +40,8 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     EXPECT_EQ(service::runCommand(
                   host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
               Outcome::Cancelled);
-    const auto& requests = rig.instrument.requests();
-    ASSERT_GE(requests.size(), 3u);
-    auto frame = [&](std::size_t fromEnd) {
-        const auto& r = requests[requests.size() - fromEnd];
-        return std::make_pair(int(r[1]), int(r[2]));
-    };
-    EXPECT_EQ(frame(3), std::make_pair(20, 0));
-    EXPECT_EQ(frame(2), std::make_pair(18, 3));
-    EXPECT_EQ(frame(1), std::make_pair(18, 9));
+    EXPECT_EQ(testing_support::lastRequests(rig, 3),
+              (std::vector<std::string>{"20/0", "18/3", "18/9"}));
 
     host.cancelAfterEvents = -1;
     host.boxes.answers = {platform::MessageResult::Yes};
@@ -75,7 +53,7 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
 }
 
 TEST(BackupCommands, AFileThatCannotBeReadIsAFileErrorBeforeAnyQuestion) {
-    TempDir dir;
+    testing_support::ImageFolder dir("backup");
     InstrumentRig rig("p36e51");
     TestHost host(rig);
     std::string summary;

@@ -1,13 +1,13 @@
 // The connection controller and the frame every command runs in, without widgets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "service/command_log.h"
 #include "service/core/controller.h"
 #include "service/core/conversation.h"
-#include "service/core/menu_commands.h"
 #include "service/diagnostics/communication_check.h"
 #include "service/settings/clock_command.h"
-#include "support/test_host.h"
 
 using service::Outcome;
 using testing_support::InstrumentRig;
@@ -18,19 +18,16 @@ namespace {
 std::vector<std::string> requests(const InstrumentRig& rig) {
     return testing_support::requestNames(rig);
 }
-
-// The last requests: what the command itself sent.
-std::vector<std::string> tail(const std::vector<std::string>& all, std::size_t n) {
-    return {all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
-}
+using testing_support::lastRequests;
+using Texts = std::vector<std::string>;
 
 TEST(Controller, RetriesAFailedOpenUntilCancelled) {
     InstrumentRig rig("p36e51");
     TestHost host(rig);
     host.boxes.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
     EXPECT_EQ(host.controller().Connect("COM: 0"), instrument::errPR_Comm);
-    EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Communication error\nCOM: 0",
-                                                            "Communication error\nCOM: 0"}));
+    EXPECT_EQ(host.boxes.texts(),
+              (Texts{"Communication error\nCOM: 0", "Communication error\nCOM: 0"}));
     EXPECT_EQ(host.boxes.boxes[0].buttons, platform::MessageButtons::RetryCancel);
     EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
     EXPECT_EQ(rig.serial.opens(), 0);
@@ -117,51 +114,63 @@ TEST(Controller, ProgressScaleAndStageTexts) {
     EXPECT_EQ(host.status, "");
 }
 
-// Every path through the transfer lock ends with the closing sequence the lock calls for.
-TEST(Conversation, TransferLockBoxesAndClosingSequence) {
+// Every path through a conversation ends with the closing sequence its lock calls for: the
+// transfer lock with its boxes, the style A lock (connect) silently, none in update mode or when
+// the conversation was only opened.
+TEST(Conversation, EveryPathEndsWithTheClosingSequenceItsLockCallsFor) {
+    enum How { kOpen, kLock, kConnect };
     struct Case {
-        const char* name;
-        bool refuse, silentAfterOpen;
-        Outcome lock;
-        std::vector<std::string> boxes;
-        std::vector<std::string> last;  // the last requests the instrument saw
+        const char* profile;
+        bool refuse;
+        How how;
+        Outcome outcome;  // of the lock, or of connect
+        Texts boxes;
+        Texts last;   // the last requests the instrument saw
+        Texts never;  // requests it never saw
     };
+    const Texts lockAndClose = {"18/4", "20/1", "20/0", "18/3", "18/9"};
     const Case cases[] = {
-        {"locked", false, false, Outcome::Done, {}, {"18/4", "20/1", "20/0", "18/3", "18/9"}},
-        {"refused",
+        {"p36e51", false, kLock, Outcome::Done, {}, lockAndClose, {}},
+        {"p36e51",
          true,
-         false,
+         kLock,
          Outcome::Refused,
          {"Blocking instruments failed."},
-         {"18/4", "20/0", "18/3", "18/9"}},
+         {"18/4", "20/0", "18/3", "18/9"},
+         {}},
+        {"p36e51", false, kOpen, Outcome::Done, {}, {"18/9"}, {"18/4", "20/1", "20/0", "18/3"}},
+        {"loader", false, kLock, Outcome::Done, {}, {}, {"18/4", "20/1"}},
+        {"p36e51", false, kConnect, Outcome::Done, {}, {"20/0", "18/3", "18/9"}, {}},
+        {"p36e51", true, kConnect, Outcome::Refused, {}, {}, {}},  // style A ends silently
     };
     for (const Case& c : cases) {
-        InstrumentRig rig("p36e51");
+        SCOPED_TRACE(std::string(c.profile) + " " + std::to_string(c.how) + " " +
+                     std::to_string(c.refuse));
+        InstrumentRig rig(c.profile);
         rig.instrument.setPressLockRefused(c.refuse);
         TestHost host(rig);
         {
             service::Conversation conversation(host);
-            ASSERT_EQ(conversation.open("COM: 1"), Outcome::Done) << c.name;
-            EXPECT_EQ(conversation.lock(), c.lock) << c.name;
+            if (c.how == kConnect) {
+                EXPECT_EQ(conversation.connect("COM: 1"), c.outcome);
+                EXPECT_EQ(rig.instrument.keyboardLocked(), c.outcome == Outcome::Done);
+            } else {
+                ASSERT_EQ(conversation.open("COM: 1"), Outcome::Done);
+                if (c.how == kLock) {
+                    EXPECT_EQ(conversation.lock(), c.outcome);
+                }
+            }
         }
-        EXPECT_EQ(host.boxes.texts(), c.boxes) << c.name;
-        EXPECT_EQ(tail(requests(rig), c.last.size()), c.last) << c.name;
-        EXPECT_FALSE(rig.control.Collegato()) << c.name;
-        EXPECT_FALSE(rig.instrument.pressLocked()) << c.name;
-        EXPECT_FALSE(rig.instrument.keyboardLocked()) << c.name;
+        EXPECT_EQ(host.boxes.texts(), c.boxes);
+        EXPECT_EQ(lastRequests(rig, c.last.size()), c.last);
+        for (const auto& r : requests(rig))
+            EXPECT_EQ(std::count(c.never.begin(), c.never.end(), r), 0) << r;
+        EXPECT_FALSE(rig.control.Collegato());
+        EXPECT_FALSE(rig.instrument.pressLocked());
+        EXPECT_FALSE(rig.instrument.keyboardLocked());
     }
-}
-
-TEST(Conversation, AnUnlockedConversationOnlyEndsAndAFailedOpenSaysSo) {
     InstrumentRig rig("p36e51");
     TestHost host(rig);
-    {
-        service::Conversation conversation(host);
-        ASSERT_EQ(conversation.open("COM: 1"), Outcome::Done);
-    }
-    EXPECT_EQ(requests(rig).back(), "18/9");
-    for (const auto& r : requests(rig))
-        EXPECT_TRUE(r != "18/4" && r != "20/1" && r != "20/0" && r != "18/3") << r;
     {
         service::Conversation conversation(host);
         EXPECT_EQ(conversation.open("COM: 0"), Outcome::Failed);
@@ -170,69 +179,45 @@ TEST(Conversation, AnUnlockedConversationOnlyEndsAndAFailedOpenSaysSo) {
     EXPECT_EQ(host.boxes.texts().front(), "Communication error\n");
 }
 
-TEST(Conversation, UpdateModeSkipsTheLockAndStyleAEndsWithTheWholeSequence) {
-    InstrumentRig loader("loader");
-    TestHost loaderHost(loader);
-    {
-        service::Conversation conversation(loaderHost);
-        ASSERT_EQ(conversation.open("COM: 1"), Outcome::Done);
-        EXPECT_EQ(conversation.lock(), Outcome::Done);
-    }
-    for (const auto& r : requests(loader)) EXPECT_TRUE(r != "18/4" && r != "20/1") << r;
-
-    InstrumentRig rig("p36e51");
-    TestHost host(rig);
-    {
-        service::Conversation conversation(host);
-        EXPECT_EQ(conversation.connect("COM: 1"), Outcome::Done);
-        EXPECT_TRUE(rig.instrument.keyboardLocked());
-    }
-    EXPECT_EQ(tail(requests(rig), 3), (std::vector<std::string>{"20/0", "18/3", "18/9"}));
-
-    InstrumentRig refusing("p36e51");
-    refusing.instrument.setPressLockRefused(true);
-    TestHost refusingHost(refusing);
-    service::Conversation conversation(refusingHost);
-    EXPECT_EQ(conversation.connect("COM: 1"), Outcome::Refused);
-    EXPECT_TRUE(refusingHost.boxes.boxes.empty());  // style A ends silently
-}
-
-TEST(ClockCommand, SelectionNoClockAndCommunicationError) {
-    {
-        InstrumentRig rig("p36e51");
+TEST(ClockCommand, SelectionNoClockCommunicationErrorAndTheDialog) {
+    const sim::Profile p36 = *sim::findProfile("p36e51");
+    sim::Profile noClock = p36;
+    noClock.hasClock = false;
+    struct Case {
+        sim::Profile profile;
+        std::optional<std::string> selection;
+        Outcome outcome;
+        Texts boxes;
+        int dialogs;
+    };
+    const Case cases[] = {
+        {p36, std::nullopt, Outcome::Cancelled, {}, 0},
+        {noClock, "COM: 1", Outcome::Refused, {"No clock\n"}, 0},
+        {p36, "COM: 0", Outcome::Failed, {"Communication error\n"}, 0},
+        {p36, "COM: 1", Outcome::Done, {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.selection.value_or("none"));
+        InstrumentRig rig(c.profile);
         TestHost host(rig);
-        EXPECT_EQ(service::runCommand(host, &service::ClockCommand), Outcome::Cancelled);
-        EXPECT_EQ(host.selectionTitles, (std::vector<std::string>{"Select instrument"}));
-        EXPECT_TRUE(rig.instrument.requests().empty());
-    }
-    {
-        sim::Profile noClock = *sim::findProfile("p36e51");
-        noClock.hasClock = false;
-        InstrumentRig rig(noClock);
-        TestHost host(rig);
-        host.selections = {"COM: 1"};
-        EXPECT_EQ(service::runCommand(host, &service::ClockCommand), Outcome::Refused);
-        EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"No clock\n"}));
-        EXPECT_EQ(host.clockDialogs, 0);
-        EXPECT_EQ(requests(rig).back(), "18/9");
-    }
-    {
-        InstrumentRig rig("p36e51");
-        TestHost host(rig);
-        host.selections = {"COM: 0"};
-        EXPECT_EQ(service::runCommand(host, &service::ClockCommand), Outcome::Failed);
-        EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Communication error\n"}));
-    }
-    {
-        InstrumentRig rig("p36e51");
-        TestHost host(rig);
-        host.selections = {"COM: 1"};
-        EXPECT_EQ(service::runCommand(host, &service::ClockCommand), Outcome::Done);
-        EXPECT_EQ(host.clockDialogs, 1);
-        // No lock around the clock: the conversation is only ended.
-        for (const auto& r : requests(rig)) EXPECT_TRUE(r != "18/4" && r != "20/1") << r;
-        EXPECT_EQ(requests(rig).back(), "18/9");
+        host.selections = {c.selection};
+        EXPECT_EQ(service::runCommand(host, &service::ClockCommand), c.outcome);
+        EXPECT_EQ(host.selectionTitles, Texts{"Select instrument"});
+        EXPECT_EQ(host.boxes.texts(), c.boxes);
+        EXPECT_EQ(host.clockDialogs, c.dialogs);
         EXPECT_FALSE(rig.control.Collegato());
+        const auto sent = requests(rig);
+        if (c.selection != "COM: 1") {
+            if (!c.selection) {
+                EXPECT_TRUE(sent.empty());
+            }
+            continue;
+        }
+        EXPECT_EQ(sent.back(), "18/9");
+        // No lock around the clock: the conversation is only ended.
+        if (c.dialogs) {
+            for (const auto& r : sent) EXPECT_TRUE(r != "18/4" && r != "20/1") << r;
+        }
     }
 }
 
@@ -247,7 +232,7 @@ TEST(CommunicationTest, AttemptsOnEveryKindOfDescription) {
     EXPECT_FALSE(service::communicationAttempt(host, "nonsense"));
     host.selections = {"COM: 1"};
     EXPECT_EQ(service::runCommand(host, &service::CommunicationTest), Outcome::Done);
-    EXPECT_EQ(host.communicationTests, (std::vector<std::string>{"COM: 1"}));
+    EXPECT_EQ(host.communicationTests, (Texts{"COM: 1"}));
 }
 
 TEST(MenuCommands, EveryCommandStartsWithTheCancelFlagDown) {
@@ -257,8 +242,6 @@ TEST(MenuCommands, EveryCommandStartsWithTheCancelFlagDown) {
     host.selections = {"COM: 1"};
     service::runCommand(host, &service::ClockCommand);
     EXPECT_FALSE(host.controller().Annullando());
-    EXPECT_EQ(service::menuCommands().count("mnuOrologio"), 1u);
-    EXPECT_EQ(service::menuCommands().count("mnuTestComm"), 1u);
 }
 
 }  // namespace

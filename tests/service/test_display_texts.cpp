@@ -9,6 +9,7 @@
 #include "support/test_host.h"
 
 using service::Outcome;
+using Texts = std::vector<std::string>;
 using testing_support::InstrumentRig;
 using testing_support::ResourceFolder;
 using testing_support::TestHost;
@@ -22,79 +23,68 @@ void writeTranslations(const ResourceFolder& f) {
         f.write(name, {"0\t\"KRN\"", std::string("1\t\"") + name + "\""});
 }
 
-TEST(DisplayTextCommands, ImportAllCompilesTheFourFilesAndSaysEseguitoOnlyAfterTheFourth) {
+struct DisplayTextCommands : ::testing::Test {
+    Outcome run(const char* entry) {
+        return service::runCommand(host, service::menuCommands().at(entry));
+    }
     InstrumentRig rig;
     ResourceFolder f;
-    TestHost host(rig, f.str());
+    TestHost host{rig, f.str()};
+};
+
+TEST_F(DisplayTextCommands, ImportAllCompilesTheFourFilesAndSaysEseguitoOnlyAfterTheFourth) {
     writeTranslations(f);
     f.write("TradTed.txt", {"0 \"KRN\""});
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")),
-              Outcome::Done);
-    EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Eseguito!"});
+    EXPECT_EQ(run("mnuImportaTradotti"), Outcome::Done);
+    EXPECT_EQ(host.boxes.texts(), Texts{"Eseguito!"});
     EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(f.read("TestoSpa.asm"), "0\t\"KRN\"\r\n1\t\"TradSpa.txt\"\r\n");
     EXPECT_FALSE(f.exists("TestoTed.asm"));
     EXPECT_FALSE(f.exists("TestoCec.asm"));
 }
 
-TEST(DisplayTextCommands, ImportAllStopsAtTheFirstFileThatFails) {
-    InstrumentRig rig;
-    ResourceFolder f;
-    TestHost host(rig, f.str());
+TEST_F(DisplayTextCommands, ImportAllStopsAtTheFirstFileThatFails) {
     writeTranslations(f);
     f.write("TradIng.txt", {"0 \"KRN\"", "1 Force"});
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotti")),
-              Outcome::FileError);
+    EXPECT_EQ(run("mnuImportaTradotti"), Outcome::FileError);
     EXPECT_EQ(host.boxes.texts(),
-              std::vector<std::string>{
-                  "La linea 1\n1 Force\nnon ha il testo racchiuso tra virgolette (\")."});
+              Texts{"La linea 1\n1 Force\nnon ha il testo racchiuso tra virgolette (\")."});
     EXPECT_EQ(host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
     EXPECT_TRUE(f.exists("TestoIta.asm"));
     EXPECT_FALSE(f.exists("TestoIng.asm"));
     EXPECT_FALSE(f.exists("TestoFra.asm"));
 }
 
-TEST(DisplayTextCommands, ImportOneFileAsksForTheFileAndTheLanguage) {
-    InstrumentRig rig;
-    ResourceFolder f;
-    TestHost host(rig, f.str());
+TEST_F(DisplayTextCommands, ImportOneFileAsksForTheFileAndTheLanguage) {
     f.write("mine.txt", {"0 \"KRN\"", "1001 \"Lavoro wwwwwww\""});
     host.boxes.files = {f.file("mine.txt")};
     host.languages = {3};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
-              Outcome::Done);
-    EXPECT_EQ(host.boxes.fileTitles, std::vector<std::string>{"Traslated text file"});
-    EXPECT_EQ(host.boxes.texts(), std::vector<std::string>{"Eseguito!"});
+    EXPECT_EQ(run("mnuImportaTradotto"), Outcome::Done);
+    EXPECT_EQ(host.boxes.fileTitles, Texts{"Traslated text file"});
+    EXPECT_EQ(host.boxes.texts(), Texts{"Eseguito!"});
     EXPECT_EQ(f.read("MenuSpa.asm"),
               "\"Lavoro\"\t1\r\n2,0,0,1,1001\t\tLavoro \"NomeLavoro\"\t1\r\n");
 
     // No file, or no language: nothing happens.
     host.boxes.boxes.clear();
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
-              Outcome::Cancelled);
+    EXPECT_EQ(run("mnuImportaTradotto"), Outcome::Cancelled);
     host.boxes.files = {f.file("mine.txt")};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuImportaTradotto")),
-              Outcome::Cancelled);
+    EXPECT_EQ(run("mnuImportaTradotto"), Outcome::Cancelled);
     EXPECT_TRUE(host.boxes.boxes.empty());
 }
 
-TEST(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
-    InstrumentRig rig;
-    ResourceFolder f;
-    TestHost host(rig, f.str());
+TEST_F(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
     f.write("TrasformaMenu.asm", {"1002 VALORE:7"});
     f.write("TradIta.txt", {"0 \"KRN\"", "1001 \"Copia wwwwwww\"", "1002 \"Forza\""});
     ASSERT_EQ(service::importTranslation(host, f.file("TradIta.txt"), 0, false), Outcome::Done);
 
     host.languages = {0, 0};
     host.boxes.files = {f.file("out.txt"), f.file("format.asm")};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
-              Outcome::Done);
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFormatoMenu")),
-              Outcome::Done);
-    EXPECT_EQ(host.boxes.texts(), (std::vector<std::string>{"Eseguito!", "Eseguito!"}));
+    EXPECT_EQ(run("mnuCreaFileTraduzione"), Outcome::Done);
+    EXPECT_EQ(run("mnuCreaFormatoMenu"), Outcome::Done);
+    EXPECT_EQ(host.boxes.texts(), (Texts{"Eseguito!", "Eseguito!"}));
     EXPECT_EQ(host.boxes.suggestedFiles,
-              (std::vector<std::string>{f.file("TradIta.txt"), f.file("TrasformaMenu.asm")}));
+              (Texts{f.file("TradIta.txt"), f.file("TrasformaMenu.asm")}));
     EXPECT_EQ(f.read("out.txt"), "0\t\"KRN\"\r\n1001\t\"Copia wwwwwww\"\r\n1002\t\"Forza\"\r\n");
     EXPECT_EQ(f.read("format.asm"), "1002 VALORE:7\r\n");
 
@@ -102,11 +92,9 @@ TEST(DisplayTextCommands, CreateTheTranslatorsFileAndTheMenuFormat) {
     host.boxes.boxes.clear();
     host.languages = {4};
     host.boxes.files = {f.file("out.txt")};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFileTraduzione")),
-              Outcome::FileError);
-    EXPECT_EQ(host.boxes.texts(),
-              std::vector<std::string>{"Impossibile leggere i file TestoTed.asm, MenuTed.asm\n" +
-                                       host.programFolder()});
+    EXPECT_EQ(run("mnuCreaFileTraduzione"), Outcome::FileError);
+    EXPECT_EQ(host.boxes.texts(), Texts{"Impossibile leggere i file TestoTed.asm, MenuTed.asm\n" +
+                                        host.programFolder()});
 }
 
 // A surface that refuses the first fonts it is given.
@@ -124,7 +112,7 @@ TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
     struct Picker : platform::Dialogs {
         std::deque<std::optional<platform::FontChoice>> fonts;
         std::deque<platform::MessageResult> answers;
-        std::vector<std::string> boxes;
+        Texts boxes;
         platform::MessageResult message(const platform::MessageBox& b) override {
             boxes.push_back(b.text);
             auto a = answers.front();
@@ -150,43 +138,37 @@ TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
         }
     };
     const resources::FontSettings current{"Lucida Console", true, false, 8, 0, -3};
-    {
+    const platform::FontChoice bad{"Bad", 8, false, false}, good{"Good", 9, false, true};
+    struct Case {
+        int refusals;
+        std::deque<std::optional<platform::FontChoice>> fonts;
+        std::deque<platform::MessageResult> answers;
+        bool chosen;
+        Texts boxes;
+    };
+    const Case cases[] = {
+        {1, {bad, good}, {platform::MessageResult::Yes}, true, {"Riprovo?"}},
+        {1, {bad}, {platform::MessageResult::No}, false, {"Riprovo?"}},
+        {0, {std::nullopt}, {}, false, {}},  // the technician's cancel is no error: no question
+    };
+    for (const Case& c : cases) {
         Picker d;
         RefusingRenderer r;
-        r.refusals = 1;
-        d.fonts = {platform::FontChoice{"Bad", 8, false, false},
-                   platform::FontChoice{"Good", 9, false, true}};
-        d.answers = {platform::MessageResult::Yes};
+        r.refusals = c.refusals;
+        d.fonts = c.fonts;
+        d.answers = c.answers;
         const auto chosen = service::pickFont(d, r, current);
-        ASSERT_TRUE(chosen);
-        EXPECT_EQ(chosen->name, "Good");
-        EXPECT_EQ(chosen->size, 9);
-        EXPECT_TRUE(chosen->italic);
-        EXPECT_EQ(chosen->yOffset, -3);
-        EXPECT_EQ(d.boxes, std::vector<std::string>{"Riprovo?"});
-    }
-    {
-        Picker d;
-        RefusingRenderer r;
-        r.refusals = 1;
-        d.fonts = {platform::FontChoice{"Bad", 8, false, false}};
-        d.answers = {platform::MessageResult::No};
-        EXPECT_FALSE(service::pickFont(d, r, current));
-    }
-    {
-        // The technician's cancel is no error: no question.
-        Picker d;
-        RefusingRenderer r;
-        d.fonts = {std::nullopt};
-        EXPECT_FALSE(service::pickFont(d, r, current));
-        EXPECT_TRUE(d.boxes.empty());
+        EXPECT_EQ(d.boxes, c.boxes);
+        ASSERT_EQ(chosen.has_value(), c.chosen);
+        if (chosen) {
+            EXPECT_EQ(std::make_tuple(chosen->name, chosen->size, chosen->italic, chosen->yOffset),
+                      std::make_tuple("Good", 9, true, -3));
+        }
     }
 }
 
-TEST(FontBuilderCommand, OpensTheDialog) {
-    InstrumentRig rig;
-    TestHost host(rig);
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuCreaFont")), Outcome::Done);
+TEST_F(DisplayTextCommands, TheFontBuilderEntryOpensTheDialog) {
+    EXPECT_EQ(run("mnuCreaFont"), Outcome::Done);
     EXPECT_EQ(host.fontBuilders, 1);
 }
 

@@ -130,18 +130,16 @@ TEST(FleetMembers, AModuleThatGivesNoAddressIsReportedAsFailed) {
     const auto members =
         fleet::discoverMembers(sources, {nullptr, nullptr, socket.get()}, net.clock, quiet, "s");
     ASSERT_EQ(members.size(), 3u);
-    EXPECT_EQ(members[0].description, "IP:127.0.0.1:5001");
-    EXPECT_EQ(members[0].key, "0036119A0001");
-    EXPECT_EQ(members[0].unreachable, "");
-    EXPECT_EQ(members[2].key, "0036119A0003");
     const std::string why = "The module answered the search but did not give its IP address.";
-    EXPECT_EQ(members[2].unreachable, why);
+    EXPECT_EQ(std::tie(members[0].description, members[0].key, members[0].unreachable),
+              std::make_tuple("IP:127.0.0.1:5001", "0036119A0001", ""));
+    EXPECT_EQ(std::tie(members[2].key, members[2].unreachable),
+              std::make_tuple("0036119A0003", why));
     const fleet::RunSettings run{dir.str(), "2026-12-07T070000", 1, false, nullptr, {}, {}};
     const auto results =
         fleet::backupFleet({members[2]}, run, net.clock, [] { return fleet::Channels{}; });
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_FALSE(results[0].saved);
-    EXPECT_EQ(results[0].why, why);
+    EXPECT_EQ(std::tie(results[0].saved, results[0].why), std::make_tuple(false, why));
     EXPECT_FALSE(fs::exists(dir.path / "0036119A0003"));
 }
 
@@ -151,13 +149,13 @@ TEST(FleetBackup, SavesEveryAnsweringInstrumentAndReportsTheSilentOneThenOnlyThe
     const auto first = net.backup(dir.str(), "2026-12-07T070000");
     ASSERT_EQ(first.size(), 4u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(first[i].saved) << first[i].why;
-        EXPECT_EQ(first[i].file, first[i].member.key + "/2026-12-07T070000.ini");
-        EXPECT_EQ(first[i].previous, "");
+        EXPECT_EQ(std::tie(first[i].saved, first[i].file, first[i].previous),
+                  std::make_tuple(true, first[i].member.key + "/2026-12-07T070000.ini", ""))
+            << first[i].why;
     }
     EXPECT_EQ(first[0].name, "KRN-36");
-    EXPECT_FALSE(first[3].saved);
-    EXPECT_EQ(first[3].why, "Communication error");
+    EXPECT_EQ(std::tie(first[3].saved, first[3].why),
+              std::make_tuple(false, "Communication error"));
     std::string why;
     ASSERT_TRUE(fleet::recordRun(dir.str(), "s", "2026-12-07T070000", first, why)) << why;
 
@@ -176,13 +174,11 @@ TEST(FleetBackup, SavesEveryAnsweringInstrumentAndReportsTheSilentOneThenOnlyThe
 
     const auto status = fleet::fleetStatus(dir.str());
     ASSERT_EQ(status.size(), 4u);
-    EXPECT_EQ(status[1].key, "127.0.0.1-5002@s");
-    EXPECT_EQ(status[1].name, "KRN-ELE");
-    EXPECT_EQ(status[1].backups, 2);
-    EXPECT_EQ(status[1].lastChange, "2026-12-07T070000_2");
+    EXPECT_EQ(std::tie(status[1].key, status[1].name, status[1].backups, status[1].lastChange),
+              std::make_tuple("127.0.0.1-5002@s", "KRN-ELE", 2, "2026-12-07T070000_2"));
     EXPECT_EQ(status[0].lastChange, "2026-12-07T070000");  // never changed: its first backup
-    EXPECT_EQ(status[3].lastBackup, "");
-    EXPECT_EQ(status[3].lastResult, "failed: Communication error");
+    EXPECT_EQ(std::tie(status[3].lastBackup, status[3].lastResult),
+              std::make_tuple("", "failed: Communication error"));
 }
 
 }  // namespace

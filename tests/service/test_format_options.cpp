@@ -4,10 +4,9 @@
 
 #include "service/command_log.h"
 #include "service/format/format_options.h"
-#include "support/test_host.h"
 
 using namespace testing_support;
-using W = std::vector<std::pair<int, int>>;
+using W = ByteWrites;
 
 namespace {
 

@@ -4,13 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include <map>
 
 #include "backup/memory_files.h"
 #include "service/command_log.h"
 #include "service/core/controller.h"
 #include "service/format/format_send.h"
-#include "support/test_host.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -64,6 +64,18 @@ std::vector<TenByteWrite> tenByteWrites(const InstrumentRig& rig) {
     return out;
 }
 
+// The numbers from `from` to `to`; several lists one after the other.
+std::vector<int> range(int from, int to) {
+    std::vector<int> r;
+    for (int a = from; a <= to; ++a) r.push_back(a);
+    return r;
+}
+std::vector<int> cat(std::initializer_list<std::vector<int>> parts) {
+    std::vector<int> r;
+    for (const auto& p : parts) r.insert(r.end(), p.begin(), p.end());
+    return r;
+}
+
 struct FormatSend : ::testing::Test {
     FormatSend() : rig("p36e51"), host(rig, folder().string()) {
         fs::create_directories(folder());
@@ -71,6 +83,29 @@ struct FormatSend : ::testing::Test {
         rig.instrument.clearLog();
     }
     ~FormatSend() override { fs::remove_all(folder()); }
+    // An image of 1000 values on the paced serial line: its time on the wire, the first frames.
+    void expectWireTime(bool verify) {
+        const std::string file = writeImage(1000);
+        rig.instrument.setPacing(true);
+        rig.control.nvram().verify = verify;
+        const auto t0 = rig.clock.now();
+        ASSERT_TRUE(send(file));
+        const double seconds = std::chrono::duration<double>(rig.clock.now() - t0).count();
+        const double byteTime = 10.0 / 115200, more = verify ? 29 : 0;
+        const auto header = service::puntatoriTestata(36, 51, false, profilo, sampleAddresses());
+        EXPECT_NEAR(
+            seconds,
+            (100 * (35 + more) + static_cast<double>(header.size()) * (17 + more)) * byteTime,
+            1e-4);
+        const auto names = requestNames(rig);
+        EXPECT_EQ(std::vector(names.begin(), names.begin() + 4),
+                  verify ? (Texts{"40", "41", "40", "41"}) : (Texts{"40", "40", "40", "40"}));
+        EXPECT_FALSE(rig.control.nvram().verifyFailure);
+    }
+    bool send(const std::string& file, bool erase = false,
+              std::int32_t from = service::kInizioImmagine) {
+        return service::InviaFileNVRAM1(host, file, erase, profilo, sampleAddresses(), from);
+    }
     InstrumentRig rig;
     TestHost host;
     provisioning::CProfilo profilo;
@@ -78,32 +113,27 @@ struct FormatSend : ::testing::Test {
 
 TEST_F(FormatSend, TwentyFiveValuesAreTwoBlocksAndFiveSingles) {
     const std::string file = writeImage(25);
-    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()));
-    std::vector<int> first(10), second(10);
-    for (int i = 0; i < 10; ++i) first[i] = i + 1, second[i] = i + 11;
-    EXPECT_EQ(tenByteWrites(rig), (std::vector<TenByteWrite>{{46, first}, {56, second}}));
+    ASSERT_TRUE(send(file));
+    EXPECT_EQ(tenByteWrites(rig),
+              (std::vector<TenByteWrite>{{46, range(1, 10)}, {56, range(11, 20)}}));
     const auto singles = byteWrites(rig);
     ASSERT_GE(singles.size(), 5u);
     EXPECT_EQ(std::vector(singles.begin(), singles.begin() + 5),
-              (std::vector<std::pair<int, int>>{{66, 21}, {67, 22}, {68, 23}, {69, 24}, {70, 25}}));
+              (ByteWrites{{66, 21}, {67, 22}, {68, 23}, {69, 24}, {70, 25}}));
     // The image is followed by the header pointers, the first of them at 12.
     EXPECT_EQ(singles[5], std::make_pair(12, 0x10));
     // Every frame was one of these two writes, in this order: blocks, singles, header.
     const auto names = requestNames(rig);
-    EXPECT_EQ(std::vector(names.begin(), names.begin() + 3),
-              (std::vector<std::string>{"40", "40", "14"}));
+    EXPECT_EQ(std::vector(names.begin(), names.begin() + 3), (Texts{"40", "40", "14"}));
     EXPECT_EQ(host.controller().transferCount(), 25 + static_cast<long>(singles.size()) - 5);
     EXPECT_TRUE(host.boxes.boxes.empty());
 }
 
 TEST_F(FormatSend, StartAddressSkipsTheBytesBeforeItAndAlignsTheBlocksToIt) {
     const std::string file = writeImage(25);
-    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses(), 50));
-    const auto blocks = tenByteWrites(rig);
-    ASSERT_EQ(blocks.size(), 2u);
-    EXPECT_EQ(blocks[0].address, 50);
-    EXPECT_EQ(blocks[0].data.front(), 5);
-    EXPECT_EQ(blocks[1].address, 60);
+    ASSERT_TRUE(send(file, false, 50));
+    EXPECT_EQ(tenByteWrites(rig),
+              (std::vector<TenByteWrite>{{50, range(5, 14)}, {60, range(15, 24)}}));
     EXPECT_EQ(byteWrites(rig).front(), std::make_pair(70, 25));
 }
 
@@ -113,7 +143,7 @@ TEST_F(FormatSend, AFailedBlockIsOfferedAgainAndRetryResendsIt) {
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 1});
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer});
     host.boxes.answers = {MessageResult::Retry};
-    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()));
+    ASSERT_TRUE(send(file));
     ASSERT_EQ(host.boxes.boxes.size(), 1u);
     EXPECT_EQ(host.boxes.boxes[0].text, "Error. Try again?");
     EXPECT_EQ(host.boxes.boxes[0].buttons, platform::MessageButtons::RetryCancel);
@@ -128,19 +158,17 @@ TEST_F(FormatSend, CancelOnTheRetryBoxEndsTheSendWithNoHeader) {
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer});
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer});
     host.boxes.answers = {MessageResult::Cancel};
-    EXPECT_FALSE(service::InviaFileNVRAM1(host, file, true, profilo, sampleAddresses()));
+    EXPECT_FALSE(send(file, true));
     EXPECT_TRUE(byteWrites(rig).empty());
     // The first block, once: after the port was opened again the instrument did not say who it
     // is, so the link's second attempt was not made.
-    const auto blocks = tenByteWrites(rig);
-    ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blocks[0].address, 46);
+    EXPECT_EQ(tenByteWrites(rig), (std::vector<TenByteWrite>{{46, range(1, 10)}}));
 }
 
 TEST_F(FormatSend, TheTechniciansCancelStopsWithoutAsking) {
     const std::string file = writeImage(40);
     host.cancelAfterEvents = 3;  // Cancel pressed while the third block is reported
-    EXPECT_FALSE(service::InviaFileNVRAM1(host, file, true, profilo, sampleAddresses()));
+    EXPECT_FALSE(send(file, true));
     EXPECT_TRUE(host.controller().Annullando());
     EXPECT_TRUE(host.boxes.boxes.empty());
     EXPECT_EQ(tenByteWrites(rig).size(), 3u);
@@ -150,9 +178,8 @@ TEST_F(FormatSend, TheTechniciansCancelStopsWithoutAsking) {
 TEST_F(FormatSend, AFileThatIsNotAnImageSendsNothing) {
     const std::string file = writeImage(12);
     std::ofstream(file, std::ios::app) << "300\r\n";
-    EXPECT_FALSE(service::InviaFileNVRAM1(host, file, true, profilo, sampleAddresses()));
-    EXPECT_FALSE(service::InviaFileNVRAM1(host, (folder() / "none.asm").string(), true, profilo,
-                                          sampleAddresses()));
+    EXPECT_FALSE(send(file, true));
+    EXPECT_FALSE(send((folder() / "none.asm").string(), true));
     EXPECT_TRUE(rig.instrument.requests().empty());
 }
 
@@ -167,85 +194,37 @@ TEST_F(FormatSend, DifferencesOnlyWritesNothingAndLogsEveryDifferingByte) {
     ASSERT_TRUE(service::InviaFileNVRAM1(host, file, true, profilo, a));
     EXPECT_EQ(rig.instrument.nvram(), before);
     for (int c : rig.commands()) EXPECT_EQ(c, 15);
-    std::ifstream in(folder() / "Diff.asm", std::ios::binary);
-    std::ostringstream log;
-    log << in.rdbuf();
     std::string expected = backup::differenceLine(50, 5, 99) + "\r\n";
     for (const auto& b : service::puntatoriTestata(36, 51, true, profilo, a))
         if (before[b.indirizzo] != b.valore)
             expected += backup::differenceLine(b.indirizzo, b.valore, before[b.indirizzo]) + "\r\n";
-    EXPECT_EQ(log.str(), expected);
+    EXPECT_EQ(readFile((folder() / "Diff.asm").string()), expected);
 }
-
-// The header pointers: which addresses, in which order, for each generation.
-std::vector<int> range(int from, int to) {
-    std::vector<int> r;
-    for (int a = from; a <= to; ++a) r.push_back(a);
-    return r;
-}
-std::vector<int> cat(std::initializer_list<std::vector<int>> parts) {
-    std::vector<int> r;
-    for (const auto& p : parts) r.insert(r.end(), p.begin(), p.end());
-    return r;
-}
-
-struct HeaderCase {
-    const char* name;
-    std::int16_t protocollo, estensioni;
-    bool cancellaTutto;
-    std::vector<int> expected;
-};
 
 TEST(HeaderPointers, OrderAndConditionsPerGeneration) {
     const auto a = sampleAddresses();
     provisioning::CProfilo p;
     p.NumeroLavoriStory = 2;
     const std::vector<int> story = range(a.fineLavori, a.fineLavori + 7);
-    const std::vector<HeaderCase> cases = {
-        {"p9e11", 9, 11, true,
-         cat({range(12, 20), range(21, 37), range(42, 43), range(44, 45), range(212, 215)})},
-        {"p9e10 (old, no second language)", 9, 10, true,
-         cat({range(12, 20), range(21, 37), range(42, 43), range(44, 45)})},
-        {"p30e39", 30, 39, true,
-         cat({range(12, 20), range(21, 37), range(42, 43), range(44, 45), range(55, 57),
-              range(212, 215), story})},
-        {"p33e46", 33, 46, true,
-         cat({range(12, 20), range(21, 37), range(42, 43), range(44, 45), range(212, 215), story})},
-        {"p34e47", 34, 47, true,
-         cat({range(12, 20),
-              range(38, 43),
-              range(21, 37),
-              range(44, 45),
-              range(212, 215),
-              story,
-              {a.blocco226}})},
-        {"p36e51", 36, 51, true,
-         cat({range(12, 20),
-              range(38, 43),
-              range(21, 37),
-              range(44, 45),
-              range(212, 215),
-              story,
-              {a.blocco226}})},
-        {"p39e1060", 39, 1060, true,
-         cat({range(12, 20),
-              range(38, 43),
-              range(21, 37),
-              range(44, 45),
-              range(212, 215),
-              story,
-              {a.blocco226}})},
-        {"p36e51 without erase", 36, 51, false,
-         cat({range(12, 17), range(21, 37), range(44, 45), range(212, 215)})},
-        {"p30e39 without erase", 30, 39, false,
-         cat({range(12, 17), range(21, 37), range(42, 43), range(44, 45), range(212, 215)})},
+    const auto first = range(12, 20), texts = range(21, 37), jobs = range(44, 45);
+    const auto fb = range(42, 43), second = range(212, 215);
+    const auto newer = cat({first, range(38, 43), texts, jobs, second, story, {a.blocco226}});
+    const std::tuple<std::int16_t, std::int16_t, bool, std::vector<int>> cases[] = {
+        {9, 11, true, cat({first, texts, fb, jobs, second})},
+        {9, 10, true, cat({first, texts, fb, jobs})},  // old, no second language
+        {30, 39, true, cat({first, texts, fb, jobs, range(55, 57), second, story})},
+        {33, 46, true, cat({first, texts, fb, jobs, second, story})},
+        {34, 47, true, newer},
+        {36, 51, true, newer},
+        {39, 1060, true, newer},
+        {36, 51, false, cat({range(12, 17), texts, jobs, second})},  // without erase
+        {30, 39, false, cat({range(12, 17), texts, fb, jobs, second})},
     };
-    for (const auto& c : cases) {
+    for (const auto& [protocollo, estensioni, erase, expected] : cases) {
         std::vector<int> got;
-        for (const auto& b :
-             service::puntatoriTestata(c.protocollo, c.estensioni, c.cancellaTutto, p, a))
+        for (const auto& b : service::puntatoriTestata(protocollo, estensioni, erase, p, a))
             got.push_back(b.indirizzo);
-        EXPECT_EQ(got, c.expected) << c.name;
+        EXPECT_EQ(got, expected) << protocollo << "/" << estensioni << " " << erase;
     }
 }
 
@@ -254,63 +233,30 @@ TEST(HeaderPointers, ValuesAreLittleEndianWithTheFixedBytes) {
     provisioning::CProfilo p;
     std::map<int, int> v;
     for (const auto& b : service::puntatoriTestata(36, 51, true, p, a)) v[b.indirizzo] = b.valore;
-    EXPECT_EQ(v[12], 0x10);
-    EXPECT_EQ(v[13], 0x04);
-    EXPECT_EQ(v[16], 0x00);
-    EXPECT_EQ(v[17], 0x03);
-    EXPECT_EQ(v[18] | v[19] << 8 | v[20] << 16, a.fineLavori);
-    EXPECT_EQ(v[38] | v[39] << 8 | v[40] << 16, a.blocco226);
-    EXPECT_EQ(v[41] | v[42] << 8 | v[43] << 16, a.fineLavoriFB);
-    EXPECT_EQ(v[26] | v[27] << 8, a.menuPrincipale);
-    EXPECT_EQ(v[28] | v[29] << 8, a.tabellaTesti1);
-    EXPECT_EQ(v[30] | v[31] << 8, a.icone);
-    EXPECT_EQ(v[36], 255);
-    EXPECT_EQ(v[37], 255);
+    const auto word = [&](int at, int bytes) {
+        int x = 0;
+        for (int i = bytes - 1; i >= 0; --i) x = x * 256 + v[at + i];
+        return x;
+    };
+    EXPECT_EQ((std::vector<int>{word(12, 2), word(16, 2), word(18, 3), word(38, 3), word(41, 3),
+                                word(26, 2), word(28, 2), word(30, 2), word(36, 2), word(44, 2),
+                                word(212, 2), word(214, 2)}),
+              (std::vector<int>{a.font8x10, a.risorse, a.fineLavori, a.blocco226, a.fineLavoriFB,
+                                a.menuPrincipale, a.tabellaTesti1, a.icone, 0xFFFF, a.lavoro1,
+                                a.menuSecondo, a.tabellaTesti2}));
     EXPECT_EQ(v[21] + v[22] + v[25] + v[32] + v[35], 0);
-    EXPECT_EQ(v[44] | v[45] << 8, a.lavoro1);
-    EXPECT_EQ(v[212] | v[213] << 8, a.menuSecondo);
-    EXPECT_EQ(v[214] | v[215] << 8, a.tabellaTesti2);
 }
 
-}  // namespace
-
-namespace {
-
+// On the paced serial line: 100 blocks of ten (16 request bytes sent and echoed, 3 answer bytes:
+// 35 byte times each), then the single bytes of the header (7 request bytes, 3 answer bytes: 17
+// byte times). krnctl format --verify reads each write back with one block read (29 byte times
+// more: 6 request bytes sent and echoed, 17 answer bytes).
 TEST_F(FormatSend, OnThePacedSerialLineTheImageTakesItsWireTime) {
-    // 100 blocks of ten (16 request bytes sent and echoed, 3 answer bytes: 35 byte times each),
-    // then the single bytes of the header (7 request bytes, 3 answer bytes: 17 byte times).
-    const std::string file = writeImage(1000);
-    rig.instrument.setPacing(true);
-    const auto t0 = rig.clock.now();
-    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()));
-    const double seconds = std::chrono::duration<double>(rig.clock.now() - t0).count();
-    const double byteTime = 10.0 / 115200;
-    const auto header = service::puntatoriTestata(36, 51, false, profilo, sampleAddresses());
-    EXPECT_NEAR(seconds, (100 * 35 + static_cast<double>(header.size()) * 17) * byteTime, 1e-4);
+    expectWireTime(false);
 }
 
-}  // namespace
-
-namespace {
-
-// krnctl format --verify: each ten-byte write is read back with one block read (29 byte times
-// more: 6 request bytes sent and echoed, 17 answer bytes), each single byte too.
 TEST_F(FormatSend, VerifiedEveryWriteIsReadBackWithOneBlockRead) {
-    const std::string file = writeImage(1000);
-    rig.instrument.setPacing(true);
-    rig.control.nvram().verify = true;
-    const auto t0 = rig.clock.now();
-    ASSERT_TRUE(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()));
-    const double seconds = std::chrono::duration<double>(rig.clock.now() - t0).count();
-    const double byteTime = 10.0 / 115200;
-    const auto header = service::puntatoriTestata(36, 51, false, profilo, sampleAddresses());
-    EXPECT_NEAR(seconds,
-                (100 * (35 + 29) + static_cast<double>(header.size()) * (17 + 29)) * byteTime,
-                1e-4);
-    const auto names = requestNames(rig);
-    EXPECT_EQ(std::vector(names.begin(), names.begin() + 4),
-              (std::vector<std::string>{"40", "41", "40", "41"}));
-    EXPECT_FALSE(rig.control.nvram().verifyFailure);
+    expectWireTime(true);
 }
 
 // A cell that keeps a wrong bit passes the frame check: without verification the image is
@@ -324,7 +270,7 @@ TEST_F(FormatSend, VerifiedAFaultyCellInTheImageFailsTheBlockWithItsAddress) {
         rig.control.nvram().verifyFailure.reset();
         host.boxes.boxes.clear();
         host.boxes.answers = {MessageResult::Cancel};
-        EXPECT_EQ(service::InviaFileNVRAM1(host, file, false, profilo, sampleAddresses()), !verify);
+        EXPECT_EQ(send(file), !verify);
         if (!verify) {
             EXPECT_TRUE(host.boxes.boxes.empty());
             continue;

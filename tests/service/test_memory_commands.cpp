@@ -6,15 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "backup/memory_files.h"
 #include "service/backup/job_copy.h"
 #include "service/backup/memory_commands.h"
 #include "service/command_log.h"
 #include "service/core/conversation.h"
-#include "service/core/menu_commands.h"
-#include "support/test_host.h"
+#include "support/image_folder.h"
 
 using namespace testing_support;
 using service::Outcome;
@@ -22,47 +20,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Folder {
-    Folder() {
-        path = fs::temp_directory_path() /
-               ("krn-maint-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fs::create_directories(path);
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
+// A folder of its own for every bench.
+struct Folder : ImageFolder {
+    Folder() : ImageFolder("maint" + std::to_string(counter++)) {}
     static inline int counter = 0;
 };
-
-std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-struct Bench {
-    explicit Bench(const sim::Profile& profile) : rig(profile), host(rig, folder.path.string()) {
-        host.selections = {"COM: 1"};
-    }
+struct Bench : Folder, CommandBench {
+    explicit Bench(const sim::Profile& profile) : CommandBench(profile, path()) {}
     explicit Bench(const std::string& profile = "p36e51") : Bench(*sim::findProfile(profile)) {}
-    Outcome run(service::MenuCommand command) {
-        rig.instrument.clearLog();
-        return service::runCommand(host, command);
-    }
     // Reads with this command at addresses from `from` on (the connection reads below 1000).
     int count(int code, int from = 0) const {
         int n = 0;
         for (int a : readAddresses(rig, code)) n += a >= from;
         return n;
     }
-    Folder folder;
-    InstrumentRig rig;
-    TestHost host;
+    const Folder& folder = *this;
 };
 
 TEST(ExportMemory, ThreeAddressesGiveThreeLinesOnEveryGeneration) {
@@ -74,23 +51,20 @@ TEST(ExportMemory, ThreeAddressesGiveThreeLinesOnEveryGeneration) {
             r.host.boxes.inputs = {"16", "&H12"};
             r.rig.instrument.clearLog();
             EXPECT_EQ(service::ExportMemory(r.host, {"", perByte}), Outcome::Done);
-            EXPECT_EQ(r.host.boxes.prompts,
-                      (std::vector<std::string>{"Indirizzo di partenza", "Indirizzo finale"}));
-            EXPECT_EQ(read(r.folder.file("Memory.asm")),
+            EXPECT_EQ(r.host.boxes.prompts, (Texts{"Indirizzo di partenza", "Indirizzo finale"}));
+            EXPECT_EQ(readFile(r.folder.file("Memory.asm")),
                       "10   255   FF\r\n11   0   0\r\n12   10   A\r\n");
             const bool blocks = !perByte && std::string(profile) == "p36e51";
             // The export's reads are the last ones before the closing sequence.
-            std::vector<std::string> reads;
+            Texts reads;
             for (const auto& q : r.rig.instrument.requests())
                 if (q.size() == 6 && (q[1] == 15 || q[1] == 41))
                     reads.push_back(std::to_string(q[1]) + "@" + std::to_string(q[2] | q[3] << 8));
-            const std::vector<std::string> expected =
-                blocks ? std::vector<std::string>{"41@16"}
-                       : std::vector<std::string>{"15@16", "15@17", "15@18"};
+            const Texts expected = blocks ? Texts{"41@16"} : Texts{"15@16", "15@17", "15@18"};
             ASSERT_GE(reads.size(), expected.size());
-            EXPECT_EQ(std::vector<std::string>(
-                          reads.end() - static_cast<std::ptrdiff_t>(expected.size()), reads.end()),
-                      expected)
+            EXPECT_EQ(
+                Texts(reads.end() - static_cast<std::ptrdiff_t>(expected.size()), reads.end()),
+                expected)
                 << profile << perByte;
             EXPECT_TRUE(endedCleanly(r.rig));
         }
@@ -115,7 +89,7 @@ TEST(ExportMemory, BlockAndPerByteFilesAreIdenticalAroundUnreadableBytes) {
         r.rig.instrument.setUnreadable({1000, 1017});
         r.host.boxes.inputs = {"990", "1040"};
         EXPECT_EQ(service::ExportMemory(r.host, {"", perByte == 1}), Outcome::Done);
-        files[perByte] = read(r.folder.file("Memory.asm"));
+        files[perByte] = readFile(r.folder.file("Memory.asm"));
         if (perByte == 0) {
             // Four block frames, two of which fail and are read again byte by byte.
             EXPECT_EQ(r.count(41, 990), 4);
@@ -133,7 +107,7 @@ TEST(ExportMemory, CancelStopsTheLoopAndStillUnlocks) {
     r.host.boxes.inputs = {"0", "524287"};
     r.host.cancelAfterEvents = 3;
     EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Cancelled);
-    const std::string text = read(r.folder.file("Memory.asm"));
+    const std::string text = readFile(r.folder.file("Memory.asm"));
     EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 2000);
     EXPECT_EQ(r.host.status, "");
     EXPECT_TRUE(endedCleanly(r.rig));
@@ -145,8 +119,7 @@ TEST(ExportMemory, AddressesOutsideTheAddressSpaceAreRefusedBeforeConnecting) {
         Bench r;
         r.host.boxes.inputs = {range.first, range.second};
         EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Refused);
-        EXPECT_EQ(r.host.boxes.texts(),
-                  std::vector<std::string>{"NVRAM addresses go from 0 to 16777215 (&HFFFFFF)."});
+        EXPECT_EQ(r.host.boxes.texts(), Texts{"NVRAM addresses go from 0 to 16777215 (&HFFFFFF)."});
         EXPECT_TRUE(r.rig.instrument.requests().empty());
         EXPECT_FALSE(fs::exists(r.folder.file("Memory.asm")));
     }
@@ -157,10 +130,9 @@ TEST(ExportMemory, AFolderThatCannotBeWrittenIsToldAndNothingRead) {
     r.host.boxes.inputs = {"5000", "5010"};
     const std::string file = r.folder.file("missing/Memory.asm");
     EXPECT_EQ(service::ExportMemory(r.host, {file, false}), Outcome::FileError);
-    EXPECT_EQ(r.host.boxes.texts(),
-              std::vector<std::string>{"The file " + file +
-                                       " cannot be written: it cannot be created there (No such "
-                                       "file or directory); nothing was written."});
+    EXPECT_EQ(r.host.boxes.texts(), Texts{"The file " + file +
+                                          " cannot be written: it cannot be created there (No such "
+                                          "file or directory); nothing was written."});
     EXPECT_TRUE(r.rig.instrument.requests().empty());
 }
 
@@ -195,9 +167,9 @@ TEST(ExportMemory, AnInstrumentThatFallsSilentIsGivenUpAfterOneDeadExchange) {
         EXPECT_EQ(r.run(&service::ExportMemoryCommand), Outcome::Failed) << c.description;
         ASSERT_TRUE(silent);
         EXPECT_LT(r.rig.elapsed(since), c.bound) << c.description;
-        EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Communication error"});
+        EXPECT_EQ(r.host.boxes.texts(), Texts{"Communication error"});
         // The first block was read before the silence and is in the file, nothing after it.
-        const std::string text = read(r.folder.file("Memory.asm"));
+        const std::string text = readFile(r.folder.file("Memory.asm"));
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15) << c.description;
         EXPECT_FALSE(r.rig.control.Collegato());
     }
@@ -207,33 +179,32 @@ TEST(ImportMemory, WritesExactlyTheBytesOfTheFileAfterReadingEach) {
     Bench r;
     write(r.folder.file("Memory.asm"), "10   255   FF\r\n11   0   0\r\n\r\n  12 10 whatever\r\n");
     EXPECT_EQ(r.run(&service::ImportMemoryCommand), Outcome::Done);
-    EXPECT_EQ(byteWrites(r.rig), (std::vector<std::pair<int, int>>{{16, 255}, {17, 0}, {18, 10}}));
+    EXPECT_EQ(byteWrites(r.rig), (ByteWrites{{16, 255}, {17, 0}, {18, 10}}));
     auto reads = readAddresses(r.rig, 15);
     EXPECT_EQ(std::vector<int>(reads.end() - 3, reads.end()), (std::vector<int>{16, 17, 18}));
     EXPECT_EQ(r.rig.instrument.nvram()[16], 255);
     EXPECT_TRUE(endedCleanly(r.rig));
 }
 
-TEST(ImportMemory, AByteThatCannotBeReadEndsTheImportThere) {
-    Bench r;
-    r.rig.instrument.setUnreadable({0x5001});
-    write(r.folder.file("Memory.asm"), "5000   255   FF\r\n5001   0   0\r\n5002   10   A\r\n");
-    EXPECT_EQ(r.run(&service::ImportMemoryCommand), Outcome::Failed);
-    EXPECT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Read file"});
-    EXPECT_EQ(byteWrites(r.rig), (std::vector<std::pair<int, int>>{{0x5000, 255}}));
-    EXPECT_TRUE(endedCleanly(r.rig));
-}
-
-// How far an import got, for krnctl to tell: the bytes written before the one that failed.
-TEST(ImportMemory, TheCountSaysHowManyBytesWereWrittenBeforeItStopped) {
+// An import stops at the first byte it cannot read or write, and its count says how many bytes
+// were written before, for krnctl to tell.
+TEST(ImportMemory, StopsAtTheFirstByteThatFailsAndCountsTheBytesWritten) {
     struct Case {
+        std::uint32_t unreadable;
         bool silentAtSecondWrite;  // after answering it: the third byte's read fails
         Outcome outcome;
-        std::size_t written;
+        ByteWrites writes;
+        Texts boxes;
     };
-    for (const Case& c : {Case{false, Outcome::Done, 3}, Case{true, Outcome::Failed, 2}}) {
+    const Case cases[] = {
+        {0, false, Outcome::Done, {{0x5000, 255}, {0x5001, 0}, {0x5002, 10}}, {}},
+        {0x5001, false, Outcome::Failed, {{0x5000, 255}}, {"Read file"}},
+        {0, true, Outcome::Failed, {{0x5000, 255}, {0x5001, 0}}, {"Read file"}},
+    };
+    for (const Case& c : cases) {
         Bench r;
         write(r.folder.file("Memory.asm"), "5000   255   FF\r\n5001   0   0\r\n5002   10   A\r\n");
+        if (c.unreadable) r.rig.instrument.setUnreadable({c.unreadable});
         if (c.silentAtSecondWrite)
             r.rig.instrument.frameObserver = [&r, writes = 0](bool request, const platform::Bytes&,
                                                               std::uint8_t code) mutable {
@@ -245,8 +216,12 @@ TEST(ImportMemory, TheCountSaysHowManyBytesWereWrittenBeforeItStopped) {
                                           return service::ImportMemory(h, "", &count);
                                       }),
                   c.outcome);
+        EXPECT_EQ(byteWrites(r.rig), c.writes);
         EXPECT_EQ(count.total, 3u);
-        EXPECT_EQ(count.written, c.written);
+        EXPECT_EQ(count.written, c.writes.size());
+        if (c.silentAtSecondWrite) continue;
+        EXPECT_EQ(r.host.boxes.texts(), c.boxes);
+        EXPECT_TRUE(endedCleanly(r.rig));
     }
 }
 
@@ -276,9 +251,8 @@ TEST(ImportMemory, MalformedFilesAreRefusedWithTheirLineAndNothingWritten) {
     }
     Bench missing;
     EXPECT_EQ(missing.run(&service::ImportMemoryCommand), Outcome::FileError);
-    EXPECT_EQ(missing.host.boxes.texts(),
-              std::vector<std::string>{"The file " + missing.folder.file("Memory.asm") +
-                                       " cannot be read: it does not exist."});
+    EXPECT_EQ(missing.host.boxes.texts(), Texts{"The file " + missing.folder.file("Memory.asm") +
+                                                " cannot be read: it does not exist."});
     EXPECT_TRUE(missing.rig.instrument.requests().empty());
 }
 
@@ -287,8 +261,8 @@ TEST(ExportUsers, OneScrambledNumberPerByteOfTheUserArea) {
     const std::string file = r.folder.file("list.atm");
     r.host.boxes.files = {file};
     EXPECT_EQ(r.run(&service::ExportUsersCommand), Outcome::Done);
-    EXPECT_EQ(r.host.boxes.fileTitles, std::vector<std::string>{"Users' list"});
-    ASSERT_EQ(r.host.boxes.texts(), std::vector<std::string>{"Export OK"});
+    EXPECT_EQ(r.host.boxes.fileTitles, Texts{"Users' list"});
+    ASSERT_EQ(r.host.boxes.texts(), Texts{"Export OK"});
     auto& users = r.rig.control.users();
     std::string expected;
     for (int i = 0; i < users.SizeDatiUtente; ++i)
@@ -297,14 +271,14 @@ TEST(ExportUsers, OneScrambledNumberPerByteOfTheUserArea) {
                 r.rig.instrument.nvram()[static_cast<std::size_t>(users.AddressListaUtenti + i)]) +
             "\r\n";
     EXPECT_GT(users.SizeDatiUtente, 0);
-    EXPECT_EQ(read(file), expected);
+    EXPECT_EQ(readFile(file), expected);
     EXPECT_TRUE(endedCleanly(r.rig));
 
     sim::Profile withoutClock = *sim::findProfile("p36e51");
     withoutClock.hasClock = false;
     Bench noClock(withoutClock);
     EXPECT_EQ(noClock.run(&service::ExportUsersCommand), Outcome::Refused);
-    EXPECT_EQ(noClock.host.boxes.texts(), std::vector<std::string>{"No clock."});
+    EXPECT_EQ(noClock.host.boxes.texts(), Texts{"No clock."});
     EXPECT_TRUE(noClock.host.boxes.fileTitles.empty());
     EXPECT_TRUE(endedCleanly(noClock.rig));
 }
@@ -329,7 +303,7 @@ TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
         const std::vector<std::uint8_t> before(nv.begin(), nv.end());
         const std::string file = r.folder.file("CopiaLavori.bin");
         ASSERT_EQ(service::SalvaLavori(r.host, file), Outcome::Done) << profile;
-        const std::string text = read(file);
+        const std::string text = readFile(file);
         EXPECT_EQ(text.substr(0, text.find('\n') + 1), " " + std::to_string(size) + "\r\n")
             << profile;
         EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), size + 1);
@@ -377,19 +351,19 @@ TEST(JobCopy, CancelInTheCommErrorBoxKeepsTheEarlierCopy) {
     const std::string file = r.folder.file("CopiaLavori.bin");
     write(file, "old");
     EXPECT_EQ(service::SalvaLavori(r.host, file), Outcome::Failed);
-    EXPECT_EQ(r.host.boxes.texts(), (std::vector<std::string>{"Comm error", "Comm error"}));
+    EXPECT_EQ(r.host.boxes.texts(), (Texts{"Comm error", "Comm error"}));
     EXPECT_EQ(r.host.boxes.boxes[0].buttons, platform::MessageButtons::RetryCancel);
-    EXPECT_EQ(read(file), "old");
+    EXPECT_EQ(readFile(file), "old");
 }
 
 TEST(DifferencesLog, CreatedEmptyThenOneLinePerByte) {
     Bench r;
     write(r.folder.file("Diff.asm"), "old\r\n");
     EXPECT_TRUE(service::FileDifferenze(r.host, 0, 0, 0));
-    EXPECT_EQ(read(r.folder.file("Diff.asm")), "");
+    EXPECT_EQ(readFile(r.folder.file("Diff.asm")), "");
     EXPECT_TRUE(service::FileDifferenze(r.host, 0x1F, 10, 11));
     EXPECT_TRUE(service::FileDifferenze(r.host, 300, 255, 0));
-    EXPECT_EQ(read(r.folder.file("Diff.asm")),
+    EXPECT_EQ(readFile(r.folder.file("Diff.asm")),
               "1F   OK: 10   A     BAD: 11   B\r\n12C   OK: 255   FF     BAD: 0   0\r\n");
 
     EXPECT_FALSE(r.host.soloDifferenze());

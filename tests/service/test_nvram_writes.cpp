@@ -2,37 +2,22 @@
 // mode that writes nothing, the erase and the signature.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "backup/memory_files.h"
 #include "service/command_log.h"
 #include "service/core/controller.h"
 #include "service/settings/nvram_writes.h"
-#include "support/test_host.h"
+#include "support/image_folder.h"
 
 using namespace testing_support;
-namespace fs = std::filesystem;
 
 namespace {
 
 struct Writes : ::testing::Test {
-    Writes() : rig("p36e51"), host(rig, dir().string()) {
-        fs::create_directories(dir());
+    Writes() : folder("writes"), rig("p36e51"), host(rig, folder.path()) {
         EXPECT_TRUE(rig.openSerial());
         rig.instrument.clearLog();
     }
-    ~Writes() override { fs::remove_all(dir()); }
-    static fs::path dir() {
-        return fs::temp_directory_path() / ("krn-writes-" + std::to_string(::getpid()));
-    }
-    std::string diff() const {
-        std::ifstream in(dir() / "Diff.asm", std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    ImageFolder folder;
     InstrumentRig rig;
     TestHost host;
 };
@@ -42,8 +27,8 @@ TEST_F(Writes, CountBytesAndSendOneOrTenPerFrame) {
     ASSERT_TRUE(service::WriteToKRN(host, 1000, 0x1AB));  // the low byte goes out
     ASSERT_TRUE(service::Write10byteToKRN(host, 1001, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(host.controller().transferCount(), 16);
-    EXPECT_EQ(byteWrites(rig), (std::vector<std::pair<int, int>>{{1000, 0xAB}}));
-    EXPECT_EQ(requestNames(rig), (std::vector<std::string>{"14", "40"}));
+    EXPECT_EQ(byteWrites(rig), (ByteWrites{{1000, 0xAB}}));
+    EXPECT_EQ(requestNames(rig), (Texts{"14", "40"}));
     for (int i = 0; i < 10; ++i) EXPECT_EQ(rig.instrument.nvram()[1001 + i], i + 1);
 }
 
@@ -56,7 +41,7 @@ TEST_F(Writes, DifferencesOnlyReadsAndLogsWithoutWriting) {
     EXPECT_EQ(rig.commands(), std::vector<int>(10, 15));
     EXPECT_EQ(host.controller().transferCount(), 10);
     // Only the byte that differs, as address, expected and read.
-    EXPECT_EQ(diff(), backup::differenceLine(1003, 9, 7) + "\r\n");
+    EXPECT_EQ(readFile(folder.file("Diff.asm")), backup::differenceLine(1003, 9, 7) + "\r\n");
 }
 
 TEST_F(Writes, CancelStopsAfterTheByteWentOut) {
@@ -69,7 +54,7 @@ TEST_F(Writes, CancelStopsAfterTheByteWentOut) {
 TEST_F(Writes, EraseClearsTheSignatureAndTheCopyFromExtension30) {
     ASSERT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
     ASSERT_TRUE(service::CancellaNVRAM(host));
-    std::vector<std::pair<int, int>> expected;
+    ByteWrites expected;
     for (int a = 0; a < 12; ++a) expected.emplace_back(a, 0);
     for (int a = 512; a < 524; ++a) expected.emplace_back(a, 0);
     EXPECT_EQ(byteWrites(rig), expected);

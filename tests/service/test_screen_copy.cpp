@@ -4,14 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "service/command_log.h"
-#include "service/core/menu_commands.h"
 #include "service/diagnostics/screen_copy.h"
 #include "sim/sim_display.h"
-#include "support/test_host.h"
 
 using namespace testing_support;
 using service::ScreenCopy;
@@ -19,8 +15,7 @@ using service::ScreenCopyEnd;
 
 namespace {
 
-struct Bench {
-    explicit Bench(const std::string& profile = "p36e51") : rig(profile), host(rig) {}
+struct Bench : CommandBench {
     ScreenCopyEnd copy(ScreenCopy& s, const std::string& description = "COM: 1") {
         rig.instrument.clearLog();
         return s.start(host, description, {rig.control, &rig.serial, &rig.socket});
@@ -32,8 +27,6 @@ struct Bench {
             if (r.size() == 5 && r[1] == 22) out.push_back(r[2] | r[3] << 8);
         return out;
     }
-    InstrumentRig rig;
-    TestHost host;
 };
 
 bool bit(const std::vector<std::uint8_t>& memory, std::size_t plane, int x, int y) {
@@ -165,9 +158,7 @@ TEST(ScreenCopy, ADescriptionWithoutAChannelOpensNothingAndShowsTheBox) {
         Bench b;
         ScreenCopy s(false);
         EXPECT_EQ(b.copy(s, d), ScreenCopyEnd::NoLink) << d;
-        EXPECT_EQ(b.host.boxes.texts(),
-                  std::vector<std::string>{"Non è possibile comunicare con lo strumento."})
-            << d;
+        EXPECT_EQ(b.host.boxes.texts(), Texts{"Non è possibile comunicare con lo strumento."}) << d;
         EXPECT_EQ(b.host.boxes.boxes[0].icon, platform::MessageIcon::None);
         EXPECT_TRUE(b.reads().empty()) << d;
     }
@@ -193,7 +184,7 @@ TEST(ScreenCopy, MenuEntriesSelectThenOpenTheDialogInTheirMode) {
               service::Outcome::Done);
     using Shown = std::vector<std::pair<std::string, bool>>;
     EXPECT_EQ(b.host.screenCopies, (Shown{{"COM: 1", false}, {"USB: X", true}}));
-    EXPECT_EQ(b.host.selectionTitles, std::vector<std::string>(3, "Select instrument"));
+    EXPECT_EQ(b.host.selectionTitles, Texts(3, "Select instrument"));
 }
 
 TEST(ScreenBitmap, HeaderRowsBottomUpPaddedToFourBytes) {
@@ -225,9 +216,8 @@ TEST(ScreenBitmap, SaveAsksForABmpFileAndAddsTheDefaultExtension) {
     EXPECT_FALSE(s.save(b.host));  // cancelled
     EXPECT_FALSE(s.save(b.host));  // cannot be written: no message either
     EXPECT_TRUE(b.host.boxes.boxes.empty());
-    std::ifstream in(dir / "copy.Bmp", std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(bytes, resources::bitmapFile(s.picture()));
-    EXPECT_EQ(bytes.size(), 54u + 332 * 61 * 3);
+    const auto bitmap = resources::bitmapFile(s.picture());
+    EXPECT_EQ(readFile((dir / "copy.Bmp").string()), std::string(bitmap.begin(), bitmap.end()));
+    EXPECT_EQ(bitmap.size(), 54u + 332 * 61 * 3);
     std::filesystem::remove_all(dir);
 }

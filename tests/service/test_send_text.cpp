@@ -12,18 +12,17 @@
 #include "provisioning/display_data.h"
 #include "resources/display_charset.h"
 #include "service/command_log.h"
-#include "service/core/menu_commands.h"
 #include "service/settings/nvram_writes.h"
 #include "service/texts/send_text.h"
 #include "service/texts/send_text_checks.h"
 #include "sim/nvram_image.h"
 #include "support/formatted_instrument.h"
 #include "support/image_folder.h"
-#include "support/test_host.h"
 
 using namespace testing_support;
 using platform::MessageResult;
 using service::Outcome;
+using O = service::Outcome;
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,6 +40,10 @@ std::vector<std::uint8_t> slice(const std::vector<std::uint8_t>& nv, std::uint32
                                 std::uint32_t n) {
     return {nv.begin() + a, nv.begin() + a + n};
 }
+
+// Deformation coefficients, force filter, start force, options, two jobs.
+const std::pair<std::size_t, std::uint8_t> kTechniciansBytes[] = {
+    {269, 17}, {270, 42}, {243, 9}, {284, 60}, {100, 0x84}, {101, 0x4A}, {201, 2}, {105, 2}};
 
 // An instrument formatted with English texts and then set up by a technician: calibration,
 // options, inputs and outputs, names, two jobs, a history above the job memory.
@@ -61,21 +64,14 @@ struct Bench {
 
     void setUp() {
         auto& nv = rig.instrument.nvram();
-        nv[269] = 17;  // deformation coefficients
-        nv[270] = 42;
-        nv[243] = 9;  // force filter
-        nv[284] = 60;
+        for (const auto& [a, v] : kTechniciansBytes) nv[a] = v;
         sim::putWord(nv, 72, 98765, 4);  // hit counter
-        nv[100] = 0x84;
-        nv[101] = 0x4A;
-        nv[201] = 2;
         for (std::uint32_t i = 0; i < 16; ++i) {
             nv[448 + i] = static_cast<std::uint8_t>(i + 1);
             nv[464 + i] = static_cast<std::uint8_t>(20 + i);
         }
         sim::putString(nv, 106, "Line 4 press");
         sim::putString(nv, 398, "Brake A");
-        nv[105] = 2;
         EXPECT_TRUE(rig.openSerial());
         jobBytes = static_cast<std::uint32_t>(2 * rig.control.DimensioneLavori());
         jobStart = static_cast<std::uint32_t>(rig.control.IndirizzoLavori());
@@ -173,8 +169,7 @@ void expectSentInItalian(Bench& b) {
 TEST(SendText, KeepsTheConfigurationAndTheJobsAndChangesTheTexts) {
     Bench b;
     ASSERT_EQ(b.send(kSerial, {MessageResult::Yes}), Outcome::Done);
-    EXPECT_EQ(b.host.boxes.texts(),
-              (std::vector<std::string>{service::kSendTextQuestion, service::kSendTextDone}));
+    EXPECT_EQ(b.host.boxes.texts(), (Texts{service::kSendTextQuestion, service::kSendTextDone}));
     EXPECT_EQ(b.host.boxes.boxes.back().icon, platform::MessageIcon::Information);
     expectSentInItalian(b);
     // The copy of the jobs stays for a later recovery; the image is gone.
@@ -183,10 +178,8 @@ TEST(SendText, KeepsTheConfigurationAndTheJobsAndChangesTheTexts) {
     // The signature was made invalid before the image went out and written after the jobs.
     const auto w = byteWrites(b.rig);
     ASSERT_GE(w.size(), 4u);
-    EXPECT_EQ(w[0], std::make_pair(6, 0));
-    EXPECT_EQ(w[1], std::make_pair(11, 0));
-    EXPECT_EQ(w[2], std::make_pair(518, 0));
-    EXPECT_EQ(w[3], std::make_pair(523, 0));
+    EXPECT_EQ(ByteWrites(w.begin(), w.begin() + 4),
+              (ByteWrites{{6, 0}, {11, 0}, {518, 0}, {523, 0}}));
     EXPECT_EQ(w.back(), std::make_pair(11, static_cast<int>(b.before[11])));
     // No byte of the configuration part but the default texts was written.
     const auto slotBytes = defaultSlotBytes();
@@ -208,7 +201,7 @@ struct Refusal {
     std::deque<MessageResult> answers;
     Outcome outcome;
     // "" stands for the box of the refused job copy, "room" for the one of jobs that do not fit.
-    std::vector<std::string> boxes;
+    Texts boxes;
 };
 
 std::string fileBoxStart(const Bench& b) {
@@ -238,71 +231,47 @@ service::SendTextLanguages longestLanguage(Bench& b) {
     return longest;
 }
 
-void invalidateHeader(Bench& b) {
+// The header made invalid and a job copy of n bytes, as a send broken off would leave them.
+void brokenOffWithACopyOf(Bench& b, std::uint32_t n) {
     b.rig.instrument.nvram()[6] = 0;
     b.rig.instrument.nvram()[11] = 0;
-}
-
-// A job copy of n bytes, as an earlier send would have left it.
-void writeCopy(Bench& b, std::uint32_t n) {
-    std::vector<std::string> lines{" " + std::to_string(n)};
+    Texts lines{" " + std::to_string(n)};
     for (std::uint32_t i = 0; i < n; ++i) lines.push_back(" " + std::to_string(i % 256));
     b.folder.write(backup::kJobCopyFile, lines);
 }
 
 TEST(SendText, ChecksThatStopBeforeAnythingIsWritten) {
+    const auto yes = MessageResult::Yes, no = MessageResult::No, cancel = MessageResult::Cancel;
+    const std::string question = service::kSendTextQuestion, restore = service::kSendTextRestore;
+    const auto asked = [](Bench&) {};
+    const auto same = [](Bench& b) { brokenOffWithACopyOf(b, b.jobBytes); };
+    const auto longer = [](Bench& b) { brokenOffWithACopyOf(b, b.jobBytes + 2); };
+    const auto fewer = [](Bench& b) { brokenOffWithACopyOf(b, b.jobBytes / 2); };
+    const auto unlocked = [](Bench& b) { b.rig.instrument.setPressLockRefused(true); };
+    // The job memory ends just where the jobs end now, and the new main language has the
+    // longest texts.
+    const auto noRoom = [](Bench& b) {
+        sim::putWord(b.rig.instrument.nvram(), 18, b.jobStart + b.jobBytes, 3);
+        b.languages = longestLanguage(b);
+    };
+    const auto intoResources = [](Bench& b) {
+        sim::putWord(b.rig.instrument.nvram(), 16, 1000, 2);
+    };
+    const std::string into =
+        "The configuration of the KRN ends at 1000, the new texts begin at 768: they cannot be "
+        "sent without changing the configuration.\nFormat the instrument instead.\nNothing was "
+        "changed.";
     const std::vector<Refusal> cases = {
-        {"No to the question",
-         [](Bench&) {},
-         {MessageResult::No},
-         Outcome::Cancelled,
-         {service::kSendTextQuestion}},
-        {"restore refused",
-         [](Bench& b) {
-             invalidateHeader(b);
-             writeCopy(b, b.jobBytes);
-         },
-         {MessageResult::Cancel},
-         Outcome::Cancelled,
-         {service::kSendTextRestore}},
-        {"copy of another record size",
-         [](Bench& b) {
-             invalidateHeader(b);
-             writeCopy(b, b.jobBytes + 2);
-         },
-         {MessageResult::Yes},
-         Outcome::FileError,
-         {service::kSendTextRestore, ""}},
-        {"copy of another job count",
-         [](Bench& b) {
-             invalidateHeader(b);
-             writeCopy(b, b.jobBytes / 2);
-         },
-         {MessageResult::Yes},
-         Outcome::FileError,
-         {service::kSendTextRestore, ""}},
-        {"jobs that the new texts leave no room for",
-         [](Bench& b) {
-             // The job memory ends just where the jobs end now, and the new main language
-             // has the longest texts.
-             sim::putWord(b.rig.instrument.nvram(), 18, b.jobStart + b.jobBytes, 3);
-             b.languages = longestLanguage(b);
-         },
-         {MessageResult::Yes},
-         Outcome::Refused,
-         {service::kSendTextQuestion, "room"}},
-        {"configuration that reaches into the new resources",
-         [](Bench& b) { sim::putWord(b.rig.instrument.nvram(), 16, 1000, 2); },
-         {MessageResult::Yes},
-         Outcome::Refused,
-         {service::kSendTextQuestion,
-          "The configuration of the KRN ends at 1000, the new texts begin at 768: they cannot "
-          "be sent without changing the configuration.\nFormat the instrument instead.\n"
-          "Nothing was changed."}},
+        {"No to the question", asked, {no}, O::Cancelled, {question}},
+        {"restore refused", same, {cancel}, O::Cancelled, {restore}},
+        {"copy of another record size", longer, {yes}, O::FileError, {restore, ""}},
+        {"copy of another job count", fewer, {yes}, O::FileError, {restore, ""}},
+        {"jobs the new texts leave no room for", noRoom, {yes}, O::Refused, {question, "room"}},
+        {"configuration into the resources", intoResources, {yes}, O::Refused, {question, into}},
         {"press that will not lock",
-         [](Bench& b) { b.rig.instrument.setPressLockRefused(true); },
+         unlocked,
          {},
-         Outcome::Refused,
+         O::Refused,
          {"Is not possible the KRN's blocking."}},
     };
     for (const Refusal& c : cases) {
@@ -341,7 +310,7 @@ TEST(SendText, OlderInstrumentsChooseTheLanguageInTheLanguageChoice) {
         b.host.languages = {chosen ? std::optional<int>(provisioning::LFrancese) : std::nullopt};
         EXPECT_EQ(b.send(kSerial, {MessageResult::Yes}),
                   chosen ? Outcome::Done : Outcome::Cancelled);
-        EXPECT_EQ(b.host.languageTitles, std::vector<std::string>{"Send text... (available)"});
+        EXPECT_EQ(b.host.languageTitles, Texts{"Send text... (available)"});
         if (!chosen) {
             EXPECT_TRUE(b.host.boxes.texts().empty());
             EXPECT_EQ(b.rig.instrument.nvram(), b.before);
@@ -366,8 +335,7 @@ TEST(SendText, AnImageThatCannotBeBuiltChangesNothing) {
     host.selections = {kSerial};
     host.boxes.answers = {MessageResult::Yes};
     EXPECT_EQ(service::runCommand(host, &service::SendTextCommand), Outcome::Refused);
-    EXPECT_EQ(host.boxes.texts(),
-              (std::vector<std::string>{service::kSendTextQuestion, service::kSendTextBuild}));
+    EXPECT_EQ(host.boxes.texts(), (Texts{service::kSendTextQuestion, service::kSendTextBuild}));
     EXPECT_EQ(rig.instrument.nvram(), nvram);
     EXPECT_TRUE(fs::exists(folder.file(backup::kJobCopyFile)));
 }

@@ -5,11 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "service/core/menu_commands.h"
+#include "service/command_log.h"
 #include "service/core/program_folder.h"
-#include "support/test_host.h"
 
 namespace {
 
@@ -36,11 +34,7 @@ TEST(ShippedData, ThePerUserFolderGetsEachShippedFileItLacks) {
     fs::remove_all(root);
     const fs::path shipped = root / "data", perUser = root / "user";
     auto write = [](const fs::path& p, const std::string& text) { std::ofstream(p) << text; };
-    auto read = [](const fs::path& p) {
-        std::stringstream s;
-        s << std::ifstream(p).rdbuf();
-        return s.str();
-    };
+    auto read = [](const fs::path& p) { return testing_support::readFile(p.string()); };
     // A first start without data leaves an empty folder.
     EXPECT_EQ(service::resolveProgramFolder("", perUser.string(), shipped.string()),
               perUser.string());
