@@ -118,9 +118,9 @@ TEST_F(BackupTest, FilesThatCannotBeReadAreFileErrors) {
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
     const backup::Result r = backup::backupToFile(rig.control, dir.string());
-    EXPECT_EQ(r.message, "Cannot write " + dir.string() +
-                             ": it is a folder, not a file; nothing was written.");
-    EXPECT_EQ(r.exitCode(), 4);
+    EXPECT_EQ(std::tuple(r.exitCode(), r.message),
+              std::tuple(4, "Cannot write " + dir.string() +
+                                ": it is a folder, not a file; nothing was written."));
 }
 
 TEST_F(BackupTest, DiffOfLargeFilesListsEveryDifferenceInOrder) {
@@ -135,10 +135,9 @@ TEST_F(BackupTest, DiffOfLargeFilesListsEveryDifferenceInOrder) {
         backup::diffBackups(writeFile("a.ini", a), writeFile("b.ini", b));
     ASSERT_TRUE(diff.result);
     ASSERT_EQ(diff.differences.size(), 100u);  // K1000, K2000, ... K99000 and ONLYB
-    EXPECT_EQ(diff.differences[0].key, "K1000");
-    EXPECT_EQ(*diff.differences[0].second, " -1000");
-    EXPECT_EQ(diff.differences.back().key, "ONLYB");
-    EXPECT_FALSE(diff.differences.back().first.has_value());
+    const auto &first = diff.differences[0], &last = diff.differences.back();
+    EXPECT_EQ(std::tuple(first.key, first.second.value_or(""), last.key, last.first.has_value()),
+              std::tuple("K1000", " -1000", "ONLYB", false));
 }
 
 class Recorder final : public platform::Progress {
@@ -173,11 +172,10 @@ TEST_F(BackupTest, RestoreReportsProgressAndStopsWhenAsked) {
     Recorder stopping(5);  // the fifth check answers stop: four writes were made
     const backup::Result r =
         backup::restoreFromFile(rig.control, ini, {true, true, false}, stopping);
-    EXPECT_EQ(r.outcome, backup::Outcome::Cancelled);
-    EXPECT_EQ(r.exitCode(), 3);
-    EXPECT_EQ(r.message,
-              "Restore cancelled after 4 writes: the instrument keeps what was written; restart it "
-              "and check its configuration.");
+    EXPECT_EQ(std::tuple(r.outcome, r.exitCode(), r.message),
+              std::tuple(backup::Outcome::Cancelled, 3,
+                         "Restore cancelled after 4 writes: the instrument keeps what was written; "
+                         "restart it and check its configuration."));
     EXPECT_EQ(stopping.events.back(), "stop failed");
     EXPECT_EQ(writes(rig).size(), 4u + 2u);  // word writes are two byte writes
 }
