@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,6 +26,17 @@ using testing_support::InstrumentRig;
 inline std::string fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The lines of a file given in one text, separated by ";".
+inline std::vector<std::string> fileLines(const std::string& text) {
+    std::vector<std::string> out;
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t to = std::min(text.find(';', from), text.size());
+        out.push_back(text.substr(from, to - from));
+        from = to + 1;
+    }
+    return out;
 }
 
 // A p36e51 instrument that reports another protocol and level, with the NVRAM format its

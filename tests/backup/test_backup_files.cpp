@@ -2,6 +2,7 @@
 // cannot be read, the comparison, progress and cancel, and numbers whatever the locale.
 #include <clocale>
 #include <locale>
+#include <tuple>
 
 #include "backup/backup_diff.h"
 #include "backup_fixture.h"
@@ -26,19 +27,15 @@ TEST_F(BackupTest, BackupWritesAFreshFileOrLeavesTheOldOne) {
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 20});
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 20});
     const backup::Result failed = backup::backupToFile(rig.control, target);
-    EXPECT_EQ(failed.outcome, backup::Outcome::CommunicationFailed);
-    EXPECT_EQ(failed.exitCode(), 1);
-    EXPECT_EQ(failed.message, "Communication error\nthe backup was not saved");
+    EXPECT_EQ(std::tuple(failed.outcome, failed.exitCode(), failed.message),
+              std::tuple(backup::Outcome::CommunicationFailed, 1,
+                         "Communication error\nthe backup was not saved"));
     EXPECT_EQ(fileBytes(target), previous);
     EXPECT_FALSE(std::filesystem::exists(target + ".part"));
 }
 
 TEST_F(BackupTest, UnusableInstrumentsAreRefusedBeforeAnyWrite) {
-    struct Case {
-        const char* profile;
-        const char* why;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"unformatted", "The instrument's memory is not formatted (its signature is missing)."},
         {"wrongformat",
          "The instrument's memory has another format number than its firmware expects."},
@@ -47,55 +44,50 @@ TEST_F(BackupTest, UnusableInstrumentsAreRefusedBeforeAnyWrite) {
     ASSERT_TRUE(source.openSerial());
     const std::string good = path("good.ini");
     ASSERT_TRUE(backup::backupToFile(source.control, good));
-    for (const Case& c : cases) {
-        InstrumentRig rig(c.profile);
+    for (const auto& [profile, why] : cases) {
+        SCOPED_TRACE(profile);
+        InstrumentRig rig(profile);
         ASSERT_TRUE(rig.openSerial());
         const backup::Result b = backup::backupToFile(rig.control, path("none.ini"));
-        EXPECT_EQ(b.outcome, backup::Outcome::Refused) << c.profile;
-        EXPECT_EQ(b.exitCode(), 3);
-        EXPECT_EQ(b.message, std::string(c.why) + "\nNothing was backed up.");
+        EXPECT_EQ(
+            std::tuple(b.outcome, b.exitCode(), b.message),
+            std::tuple(backup::Outcome::Refused, 3, why + std::string("\nNothing was backed up.")));
         EXPECT_FALSE(std::filesystem::exists(path("none.ini")));
         rig.instrument.clearLog();
         const backup::Result r = restore(rig, good, true, true, true);
-        EXPECT_EQ(r.exitCode(), 3) << c.profile;
-        EXPECT_EQ(r.message, std::string(c.why) + "\nNothing was written.");
-        EXPECT_TRUE(writes(rig).empty()) << c.profile;
+        EXPECT_EQ(std::tuple(r.exitCode(), r.message),
+                  std::tuple(3, why + std::string("\nNothing was written.")));
+        EXPECT_TRUE(writes(rig).empty());
     }
 }
 
 // Refused files say what was refused and that nothing was written; krnctl prints this text and
 // exits 3 (another device or measure count) or 4 (malformed).
 TEST_F(BackupTest, RefusedFilesSayWhyAndThatNothingWasWritten) {
-    struct Case {
-        std::vector<std::string> lines;
-        int exitCode;
-        std::string why;
-    };
-    const std::vector<Case> cases = {
-        {{"[OTHER]", "Device=KRN-Visual"}, 4, "it has no section [STRUMENTO]."},
-        {{"[STRUMENTO]", "Protocollo= 36"}, 4, "it has no key Device."},
-        {{"[STRUMENTO]", "Device=Press", "Protocollo= 36"},
-         3,
+    const std::string head = "[STRUMENTO];Device=KRN-Visual;Protocollo= 36;";
+    using Case = std::tuple<std::string, int, std::string>;  // file, exit code, why
+    const Case cases[] = {
+        {"[OTHER];Device=KRN-Visual", 4, "it has no section [STRUMENTO]."},
+        {"[STRUMENTO];Protocollo= 36", 4, "it has no key Device."},
+        {"[STRUMENTO];Device=KRN-Visual;Estensioni= 51;NumeroMisure= 1", 4,
+         "it has no key Protocollo."},
+        {"[STRUMENTO];Device=Press;Protocollo= 36", 3,
          "it is the backup of another device (\"Press\")."},
-        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51"},
-         4,
-         "it has no key NumeroMisure."},
-        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni=x", "NumeroMisure= 1"},
-         4,
+        {head + "Estensioni= 51", 4, "it has no key NumeroMisure."},
+        {head + "Estensioni=x;NumeroMisure= 1", 4,
          "key Estensioni on line 4 is not a firmware level."},
-        {{"[STRUMENTO]", "Device=KRN-Visual", "Protocollo= 36", "Estensioni= 51",
-          "NumeroMisure= 2"},
-         3,
+        {head + "Estensioni= 51;NumeroMisure= 2", 3,
          "it holds NumeroMisure= 2; only files with one measure can be restored."},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, exitCode, why] : cases) {
+        SCOPED_TRACE(why);
         InstrumentRig rig("p36e51");
         ASSERT_TRUE(rig.openSerial());
         rig.instrument.clearLog();
-        const std::string file = writeFile("refused.ini", c.lines);
+        const std::string file = writeFile("refused.ini", fileLines(text));
         const backup::Result r = restore(rig, file, true, true, true);
-        EXPECT_EQ(r.exitCode(), c.exitCode) << c.why;
-        EXPECT_EQ(r.message, file + " was refused: " + c.why + "\nNothing was written.");
+        EXPECT_EQ(std::tuple(r.exitCode(), r.message),
+                  std::tuple(exitCode, file + " was refused: " + why + "\nNothing was written."));
         EXPECT_TRUE(writes(rig).empty());
     }
 }
@@ -106,33 +98,29 @@ TEST_F(BackupTest, FilesThatCannotBeReadAreFileErrors) {
         const std::string line(4000, 'k');
         for (int i = 0; i < 9000; ++i) big << line << "\r\n";
     }
-    struct Case {
-        std::string file;
-        std::string why;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {dir.string(), "it is a folder, not a file"},
         {"/dev/zero", "it is a device, not a file"},
         {path("big.ini"), "it is larger than 32 MB, the most this kind of file may hold"},
         {path("missing.ini"), "it does not exist"}};
-    for (const Case& c : cases) {
+    for (const auto& [file, why] : cases) {
+        SCOPED_TRACE(file);
         IniFile ini;
-        const auto error = backup::openBackupFile(ini, c.file);
-        ASSERT_TRUE(error.has_value()) << c.file;
-        EXPECT_EQ(error->exitCode(), 4);
-        EXPECT_EQ(error->message, "Cannot read " + c.file + ": " + c.why + ".");
-        EXPECT_FALSE(ini.OpenFile());
-        EXPECT_EQ(ini.ERRORE(), c.file == path("missing.ini") ? 0 : IniFile::kErroreApertura);
-        EXPECT_EQ(ini.Esiste(), c.file == path("big.ini"));
-        const backup::BackupComparison diff = backup::diffBackups(c.file, c.file);
-        EXPECT_EQ(diff.result.exitCode(), 4) << c.file;
+        const auto error = backup::openBackupFile(ini, file);
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(std::tuple(error->exitCode(), error->message),
+                  std::tuple(4, "Cannot read " + file + ": " + why + "."));
+        EXPECT_EQ(std::tuple(ini.OpenFile(), ini.ERRORE(), ini.Esiste()),
+                  std::tuple(false, file == path("missing.ini") ? 0 : IniFile::kErroreApertura,
+                             file == path("big.ini")));
+        EXPECT_EQ(backup::diffBackups(file, file).result.exitCode(), 4);
     }
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
     const backup::Result r = backup::backupToFile(rig.control, dir.string());
-    EXPECT_EQ(r.message, "Cannot write " + dir.string() +
-                             ": it is a folder, not a file; nothing was written.");
-    EXPECT_EQ(r.exitCode(), 4);
+    EXPECT_EQ(std::tuple(r.exitCode(), r.message),
+              std::tuple(4, "Cannot write " + dir.string() +
+                                ": it is a folder, not a file; nothing was written."));
 }
 
 TEST_F(BackupTest, DiffOfLargeFilesListsEveryDifferenceInOrder) {
@@ -147,10 +135,9 @@ TEST_F(BackupTest, DiffOfLargeFilesListsEveryDifferenceInOrder) {
         backup::diffBackups(writeFile("a.ini", a), writeFile("b.ini", b));
     ASSERT_TRUE(diff.result);
     ASSERT_EQ(diff.differences.size(), 100u);  // K1000, K2000, ... K99000 and ONLYB
-    EXPECT_EQ(diff.differences[0].key, "K1000");
-    EXPECT_EQ(*diff.differences[0].second, " -1000");
-    EXPECT_EQ(diff.differences.back().key, "ONLYB");
-    EXPECT_FALSE(diff.differences.back().first.has_value());
+    const auto &first = diff.differences[0], &last = diff.differences.back();
+    EXPECT_EQ(std::tuple(first.key, first.second.value_or(""), last.key, last.first.has_value()),
+              std::tuple("K1000", " -1000", "ONLYB", false));
 }
 
 class Recorder final : public platform::Progress {
@@ -185,11 +172,10 @@ TEST_F(BackupTest, RestoreReportsProgressAndStopsWhenAsked) {
     Recorder stopping(5);  // the fifth check answers stop: four writes were made
     const backup::Result r =
         backup::restoreFromFile(rig.control, ini, {true, true, false}, stopping);
-    EXPECT_EQ(r.outcome, backup::Outcome::Cancelled);
-    EXPECT_EQ(r.exitCode(), 3);
-    EXPECT_EQ(r.message,
-              "Restore cancelled after 4 writes: the instrument keeps what was written; restart it "
-              "and check its configuration.");
+    EXPECT_EQ(std::tuple(r.outcome, r.exitCode(), r.message),
+              std::tuple(backup::Outcome::Cancelled, 3,
+                         "Restore cancelled after 4 writes: the instrument keeps what was written; "
+                         "restart it and check its configuration."));
     EXPECT_EQ(stopping.events.back(), "stop failed");
     EXPECT_EQ(writes(rig).size(), 4u + 2u);  // word writes are two byte writes
 }

@@ -1,38 +1,24 @@
 // The INI store, checked against exact file bytes.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <tuple>
 
 #include "backup/ini_file.h"
+#include "backup_fixture.h"
 
 using backup::IniFile;
 
 namespace {
 
-class Ini : public ::testing::Test {
+// A store at "store.ini" in the test's own folder.
+class Ini : public backup_testing::BackupTest {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("krn_ini_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-        path = (dir / "store.ini").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    void write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    std::string read() {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string store() const { return path("store.ini"); }
+    void write(const std::string& bytes) { std::ofstream(store(), std::ios::binary) << bytes; }
+    std::string read() { return backup_testing::fileBytes(store()); }
     void open(IniFile& ini) {
-        ini.File1(path);
+        ini.File1(store());
         ini.OpenFile1(true);
         ASSERT_TRUE(ini.OpenFile());
     }
-    std::filesystem::path dir;
-    std::string path;
 };
 
 TEST_F(Ini, WritesEachValueTypeInItsForm) {
@@ -68,22 +54,18 @@ TEST_F(Ini, ReadsSectionsAndKeysIgnoringCaseButNotBlanksBeforeTheEquals) {
     IniFile ini;
     open(ini);
     ini.Chiave("STRUMENTO");
-    EXPECT_TRUE(ini.ChiaveTrovata());
-    EXPECT_EQ(ini.Chiave(), "STRUMENTO");
+    EXPECT_EQ(std::tuple(ini.ChiaveTrovata(), ini.Chiave()), std::tuple(true, "STRUMENTO"));
     ini.Target("key");
-    EXPECT_TRUE(ini.TargetTrovato());
-    EXPECT_EQ(ini.ValString(), " 1");
-    EXPECT_TRUE(ini.ValBoolean());
+    EXPECT_EQ(std::tuple(ini.TargetTrovato(), ini.ValString(), ini.ValBoolean()),
+              std::tuple(true, " 1", true));
     ini.Target("Spaced");
-    EXPECT_FALSE(ini.TargetTrovato());
-    EXPECT_EQ(ini.ValString(), "");
-    EXPECT_FALSE(ini.ValueRead().has_value());
+    EXPECT_EQ(std::tuple(ini.TargetTrovato(), ini.ValString(), ini.ValueRead().has_value()),
+              std::tuple(false, "", false));
     ini.Chiave("other");
     ini.Target("KEY");
     EXPECT_EQ(ini.ValLong(), 9);
     ini.Chiave("Missing");
-    EXPECT_FALSE(ini.ChiaveTrovata());
-    EXPECT_EQ(ini.Chiave(), "");
+    EXPECT_EQ(std::tuple(ini.ChiaveTrovata(), ini.Chiave()), std::tuple(false, ""));
 }
 
 TEST_F(Ini, InsertsMissingKeysWhereTheyBelong) {
@@ -128,14 +110,11 @@ TEST_F(Ini, KeySearchIsCircularAndStopsAtTheStopPrefix) {
 }
 
 TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
-    struct Case {
-        std::string text;
-        double value;
-    };
-    const Case cases[] = {{" 12.5", 12.5}, {"-3", -3},       {"1 000", 1000}, {"&HFF", 255},
-                          {"&o17", 15},    {"2.5E3x", 2500}, {"abc", 0},      {"", 0},
-                          {".5", 0.5},     {"7,5", 7}};
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(IniFile::parseNumber(c.text), c.value) << c.text;
+    const std::pair<const char*, double> cases[] = {
+        {" 12.5", 12.5},  {"-3", -3}, {"1 000", 1000}, {"&HFF", 255}, {"&o17", 15},
+        {"2.5E3x", 2500}, {"abc", 0}, {"", 0},         {".5", 0.5},   {"7,5", 7}};
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(IniFile::parseNumber(text), value) << text;
 
     write("[S]\r\nh=2.5\r\nt=3.5\r\nbig=99999999999\r\nd=20261206_090507\r\nserial=46000.5\r\n");
     IniFile ini;
@@ -150,20 +129,16 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
     ini.Target("d");
     EXPECT_EQ(ini.ValData(), (platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0}));
     ini.Target("serial");
-    const auto t = ini.ValData();
-    EXPECT_EQ(t.year, 2025);
-    EXPECT_EQ(t.hour, 12);
+    EXPECT_EQ(std::tuple(ini.ValData().year, ini.ValData().hour), std::tuple(2025, 12));
 
     ini.Target("pw");
     ini.ValuePassword(0x5A, "A1\x0b");  // 'A' ^ 0x5A = 1B, '1' ^ 0x5A = 6B, 0x0B ^ 0x5A = 51
     ini.Target("pw1");
     ini.ValuePassword(0x41, "AB");  // 00 -> "K0", 03 -> "K3"
     ini.Target("pw");
-    EXPECT_EQ(ini.ValString(), "1B6B51");
-    EXPECT_EQ(ini.ValPassword(0x5A), "A1\x0b");
+    EXPECT_EQ(std::tuple(ini.ValString(), ini.ValPassword(0x5A)), std::tuple("1B6B51", "A1\x0b"));
     ini.Target("pw1");
-    EXPECT_EQ(ini.ValString(), "K0K3");
-    EXPECT_EQ(ini.ValPassword(0x41), "AB");
+    EXPECT_EQ(std::tuple(ini.ValString(), ini.ValPassword(0x41)), std::tuple("K0K3", "AB"));
 }
 
 TEST_F(Ini, PointsAndMovingASectionToTheTop) {
@@ -181,10 +156,9 @@ TEST_F(Ini, PointsAndMovingASectionToTheTop) {
     ini.Target("points");
     float x = 0, y = 0;
     ASSERT_TRUE(ini.GetPunto(x, y));
-    EXPECT_FLOAT_EQ(x, 1.5f);
-    EXPECT_FLOAT_EQ(y, -2.0f);
+    EXPECT_EQ(std::tuple(x, y), std::tuple(1.5f, -2.0f));
     ASSERT_TRUE(ini.GetPunto(x, y));
-    EXPECT_FLOAT_EQ(y, 4.25f);
+    EXPECT_EQ(std::tuple(x, y), std::tuple(3.0f, 4.25f));
     EXPECT_FALSE(ini.GetPunto(x, y));
     ini.Chiave("Band");
     ini.RinfrescaChiave();
@@ -194,14 +168,14 @@ TEST_F(Ini, PointsAndMovingASectionToTheTop) {
 
 TEST_F(Ini, LoadingLimitsSavingAndErrors) {
     {
-        std::ofstream out(path, std::ios::binary);
+        std::ofstream out(store(), std::ios::binary);
         for (int i = 0; i < 200000; ++i) out << "k" << i << "=" << i << "\r\n";
     }
     IniFile big;
     open(big);
     EXPECT_EQ(big.Count(), 120001);
     EXPECT_TRUE(big.Salva());  // nothing changed: not rewritten
-    EXPECT_EQ(std::filesystem::file_size(path), read().size());
+    EXPECT_EQ(std::filesystem::file_size(store()), read().size());
 
     // An empty buffer is not written.
     IniFile empty;
@@ -219,9 +193,8 @@ TEST_F(Ini, LoadingLimitsSavingAndErrors) {
     IniFile nowhere;
     nowhere.File1((dir / "no" / "such" / "dir.ini").string());
     nowhere.OpenFile1(true);
-    EXPECT_FALSE(nowhere.OpenFile());
-    EXPECT_EQ(nowhere.ERRORE(), 52);
-    EXPECT_FALSE(nowhere.Esiste());
+    EXPECT_EQ(std::tuple(nowhere.OpenFile(), nowhere.ERRORE(), nowhere.Esiste()),
+              std::tuple(false, 52, false));
     IniFile unnamed;
     EXPECT_FALSE(unnamed.Salva());
 }

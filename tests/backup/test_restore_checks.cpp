@@ -1,5 +1,7 @@
-// What the restore writes and refuses: its own bytes for inputs and outputs, texts cut to their
-// slots, operators matched by code, input codes adapted, values checked before any write.
+// What the restore writes and refuses: its own memory back, texts cut to their slots, values
+// converted for the target, values checked before any write, control characters.
+#include <tuple>
+
 #include "backup/backup_keys.h"
 #include "backup_fixture.h"
 
@@ -7,51 +9,59 @@ using namespace backup_testing;
 
 namespace {
 
-// Restoring its own backup leaves the input and output assignments of 40 <= L < 51 (inputs at
-// 285..292, outputs at 293..300) as they were.
-TEST_F(BackupTest, InputsAndOutputsOfMidLevelsKeepTheirOwnBytes) {
-    for (auto [protocol, e] :
-         {std::pair{33, 40}, std::pair{33, 45}, std::pair{34, 48}, std::pair{36, 50}}) {
-        InstrumentRig rig(level(protocol, e));
-        supplementaryName(rig, e);
+// Restoring its own backup, twice, leaves the input and output assignments of 40 <= L < 51
+// (inputs at 285..292, outputs at 293..300) and the operator list as they were, also below
+// extension 45, where the built-in operator is not stored and codes cannot be checked with
+// PasswordValida.
+TEST_F(BackupTest, RestoringItsOwnBackupKeepsInputsOutputsAndOperators) {
+    // The bytes of the inputs and outputs, and every operator as code, name and rights.
+    const auto kept = [](InstrumentRig& rig) {
+        const auto& nv = rig.instrument.nvram();
+        std::vector<std::tuple<std::int32_t, std::string, std::int32_t>> operators;
+        for (const auto& o :
+             rig.control.users().ElencoUtenti().value_or(std::vector<instrument::Operatore>{}))
+            operators.emplace_back(o.Codice, o.Nome, o.Diritti);
+        return std::pair(std::vector<std::uint8_t>(nv.begin() + 285, nv.begin() + 301), operators);
+    };
+    for (sim::Profile p : {*sim::findProfile("p17e23"), level(33, 40), level(33, 45), level(34, 48),
+                           level(36, 50), *sim::findProfile("p36e51"),
+                           *sim::findProfile("p39e1060"), *sim::findProfile("p41e1072")}) {
+        SCOPED_TRACE(p.name + " e" + std::to_string(p.extensionByte));
+        InstrumentRig rig(p);
+        supplementaryName(rig, p.extensionByte);
         ASSERT_TRUE(rig.openSerial());
-        const std::vector<std::uint8_t> before(rig.instrument.nvram().begin() + 285,
-                                               rig.instrument.nvram().begin() + 301);
-        ASSERT_EQ(before[8], 1) << "output 1 is GOOD";
-        ASSERT_TRUE(backupTo(rig, path("mid.ini"))) << e;
-        ASSERT_TRUE(restoreFrom(rig, path("mid.ini"), true, true, true)) << e;
-        const std::vector<std::uint8_t> after(rig.instrument.nvram().begin() + 285,
-                                              rig.instrument.nvram().begin() + 301);
-        EXPECT_EQ(after, before) << e;
+        ASSERT_TRUE(rig.control.LeggiStatoStory());
+        ASSERT_TRUE(rig.control.users().ElencoUtenti().has_value());
+        const auto before = kept(rig);
+        ASSERT_TRUE(backupTo(rig, path("own.ini")));
+        for (int twice = 0; twice < 2; ++twice)
+            ASSERT_TRUE(restoreFrom(rig, path("own.ini"), true, true, true));
+        EXPECT_EQ(kept(rig), before);
     }
 }
 
 TEST_F(BackupTest, TextsAreCutToTheirSlots) {
-    struct Case {
-        const char* key;
-        std::int32_t address;
-        std::size_t slot;
-    };
+    using Case = std::tuple<const char*, std::int32_t, std::size_t>;  // key, address, slot
     const Case cases[] = {{"NOMETEST1", 314, 13},
                           {"NOMECHKPNTOUT3", 426, 13},
                           {"NOMESTRUMENTO", 106, 13},
                           {"DEFAULTNOMEFASE1", 136, 10},
                           {"NOMEUSCITA1", 255, 13}};
     const std::string longText(300, 'X');
-    for (const Case& c : cases) {
+    for (const auto& [key, address, slot] : cases) {
+        SCOPED_TRACE(key);
         InstrumentRig rig("p36e51");
         auto& nv = rig.instrument.nvram();
         ASSERT_TRUE(rig.openSerial());
         const std::vector<std::uint8_t> before = nv;
         auto lines = header(51);
-        lines.push_back(std::string(c.key) + "=" + longText);
-        ASSERT_TRUE(restoreFrom(rig, writeFile("long.ini", lines), false, true, false)) << c.key;
-        EXPECT_EQ(nv[c.address], c.slot) << c.key;
-        EXPECT_EQ(std::string(nv.begin() + c.address + 1, nv.begin() + c.address + 1 + c.slot),
-                  longText.substr(0, c.slot));
-        // Nothing outside the slot changed.
-        for (std::size_t a = c.address + 1 + c.slot; a < 1000; ++a)
-            ASSERT_EQ(nv[a], before[a]) << c.key << " @" << a;
+        lines.push_back(std::string(key) + "=" + longText);
+        ASSERT_TRUE(restoreFrom(rig, writeFile("long.ini", lines), false, true, false));
+        // The length byte and the text cut to the slot; nothing after the slot changed.
+        const auto end = nv.begin() + address + 1 + static_cast<std::ptrdiff_t>(slot);
+        EXPECT_EQ(std::tuple(std::size_t{nv[address]}, std::string(nv.begin() + address + 1, end)),
+                  std::tuple(slot, longText.substr(0, slot)));
+        EXPECT_TRUE(std::equal(end, nv.begin() + 1000, before.begin() + (end - nv.begin())));
     }
     // The backup reads no more than the slot either, whatever the length byte says.
     InstrumentRig rig("p36e51");
@@ -63,161 +73,84 @@ TEST_F(BackupTest, TextsAreCutToTheirSlots) {
               std::string::npos);
 }
 
-// A backup restored into the same instrument leaves its operator list as it was, also below
-// extension 45, where the built-in operator is not stored and codes cannot be checked with
-// PasswordValida.
-TEST_F(BackupTest, RestoreKeepsTheOperatorListOfEveryProfile) {
-    for (sim::Profile p :
-         {*sim::findProfile("p17e23"), level(33, 40), level(33, 45), *sim::findProfile("p36e51"),
-          *sim::findProfile("p39e1060"), *sim::findProfile("p41e1072")}) {
-        InstrumentRig rig(p);
-        supplementaryName(rig, p.extensionByte);
-        ASSERT_TRUE(rig.openSerial());
-        ASSERT_TRUE(rig.control.LeggiStatoStory());
-        const auto before = rig.control.users().ElencoUtenti();
-        ASSERT_TRUE(before.has_value());
-        ASSERT_TRUE(backupTo(rig, path("ops.ini"))) << p.name;
-        for (int twice = 0; twice < 2; ++twice)
-            ASSERT_TRUE(restoreFrom(rig, path("ops.ini"), false, true, false)) << p.name;
-        const auto after = rig.control.users().ElencoUtenti();
-        ASSERT_TRUE(after.has_value());
-        ASSERT_EQ(after->size(), before->size()) << p.name << " e" << int(p.extensionByte);
-        for (std::size_t i = 0; i < before->size(); ++i) {
-            EXPECT_EQ((*after)[i].Codice, (*before)[i].Codice) << p.name;
-            EXPECT_EQ((*after)[i].Nome, (*before)[i].Nome) << p.name;
-            EXPECT_EQ((*after)[i].Diritti, (*before)[i].Diritti) << p.name;
-        }
-    }
-}
-
-// 16 and 17 are the tool's codes of the electric-press starts; below 1062 the instrument keeps
-// them as 26 and 27.
-TEST_F(BackupTest, InputCodesAreAdaptedToTheTarget) {
+// One key restored into an instrument, and the byte it writes: the acquisition frequency between
+// families; input codes (16 and 17 are the tool's codes of the electric-press starts, below 1062
+// the instrument keeps them as 26 and 27); fractions in integer keys rounded as the store's
+// integer readers do (halves to the even one); deformation coefficients converted only between
+// units.
+TEST_F(BackupTest, RestoredValuesAreConvertedForTheTarget) {
     struct Case {
-        int fileLevel, code;
-        const char* profile;
+        int fileLevel;
+        const char* line;
+        sim::Profile target;
+        std::int32_t address;  // -1: only accepted
         int written;
     };
+    const sim::Profile p36 = *sim::findProfile("p36e51"), p39 = *sim::findProfile("p39e1060"),
+                       p41 = *sim::findProfile("p41e1072"), p33 = level(33, 40);
     const Case cases[] = {
-        {1072, 16, "p36e51", 26},   {1072, 17, "p36e51", 27},   {1072, 16, "p39e1060", 26},
-        {51, 26, "p36e51", 26},     {51, 16, "p39e1060", 26},   {51, 26, "p41e1072", 16},
-        {1072, 16, "p41e1072", 16}, {1072, 26, "p41e1072", 26}, {1072, 8, "p36e51", 8}};
+        {40, "FREQACQ= 10", p39, 52, 50},          {1060, "FREQACQ= 3", p33, 52, 1},
+        {1060, "FREQACQ= 12", p33, 52, 2},         {51, "FREQACQ= 7", p36, 52, 7},
+        {1072, "TYPE_IN3= 16", p36, 451, 26},      {1072, "TYPE_IN3= 17", p36, 451, 27},
+        {1072, "TYPE_IN3= 16", p39, 451, 26},      {51, "TYPE_IN3= 26", p36, 451, 26},
+        {51, "TYPE_IN3= 16", p39, 451, 26},        {51, "TYPE_IN3= 26", p41, 451, 16},
+        {1072, "TYPE_IN3= 16", p41, 451, 16},      {1072, "TYPE_IN3= 26", p41, 451, 26},
+        {1072, "TYPE_IN3= 8", p36, 451, 8},        {51, "FZERO_DEFAULT= 12.6", p36, 284, 13},
+        {51, "FZERO_DEFAULT= 12.5", p36, 284, 12}, {51, "FZERO_DEFAULT= 13.5", p36, 284, 14},
+        {51, "TIMESTOP= 254.4", p36, 53, 254},     {51, "VITAUTENSILE= 2.5", p36, 302, 2},
+        {51, "NUTENTI= 0.4", p36, -1, 0},          {51, "COEF_DEFO_A= 13", p36, 269, 13},
+        {51, "COEF_DEFO_A= 13", p41, 269, 6},      {51, "COEF_DEFOR_HF= 13", p36, 269, 26},
+        {51, "COEF_DEFOR_HF= 13", p41, 269, 13},   {51, "COEF_DEFO_LF= 9", p41, 249, 4},
+        {51, "COEF_DEFOR_LF= 9", p41, 249, 9},
+    };
     for (const Case& c : cases) {
-        InstrumentRig rig(c.profile);
+        SCOPED_TRACE(std::to_string(c.fileLevel) + " " + c.line + " -> " + c.target.name);
+        InstrumentRig rig(c.target);
         ASSERT_TRUE(rig.openSerial());
         auto lines = header(c.fileLevel);
-        lines.push_back("TYPE_IN3= " + std::to_string(c.code));
-        ASSERT_TRUE(restoreFrom(rig, writeFile("in.ini", lines), false, true, false));
-        EXPECT_EQ(rig.instrument.nvram()[448 + 3], c.written)
-            << c.fileLevel << " " << c.code << " -> " << c.profile;
+        lines.push_back(c.line);
+        ASSERT_TRUE(restoreFrom(rig, writeFile("one.ini", lines), true, true, false));
+        if (c.address >= 0) {
+            EXPECT_EQ(rig.instrument.nvram()[c.address], c.written);
+        }
     }
 }
 
 // Every key the restore will write is checked first: a value that is not a number or does not
 // fit refuses the file, names key and line, and nothing is written.
 TEST_F(BackupTest, ValuesThatDoNotFitRefuseTheWholeFile) {
-    struct Case {
-        const char* line;
-        const char* profile;
-        const char* text;
-    };
+    const std::string byte = "does not fit its field (0 to 255)";
+    using Case = std::tuple<const char*, const char*, std::string>;  // line, profile, "which ..."
     const Case cases[] = {
-        {"TYPE_OUT0=300", "p36e51",
-         "key TYPE_OUT0 on line 8 has the value \"300\", which does not fit its field (0 to 255)"},
-        {"TIMESTOP=&HFFF", "p36e51",
-         "key TIMESTOP on line 8 has the value \"&HFFF\", which does not fit its field (0 to 255)"},
-        {"FREQACQ=fast", "p36e51",
-         "key FREQACQ on line 8 has the value \"fast\", which is not a number"},
-        {"GAINQUOTA= 70000", "p36e51",
-         "key GAINQUOTA on line 8 has the value \" 70000\", which does not fit its field (-32768 "
-         "to 65535)"},
-        {"FZERO_DEFAULT= 255.5", "p36e51",
-         "key FZERO_DEFAULT on line 8 has the value \" 255.5\", which does not fit its field (0 "
-         "to 255)"},
-        {"optPE_AUTO_ACCEL= 2.6", "p39e1060",
-         "key optPE_AUTO_ACCEL on line 8 has the value \" 2.6\", which does not fit its field (0 "
-         "to 255)"},
-        {"NUTENTI= 40", "p36e51",
-         "key NUTENTI on line 8 has the value \" 40\", which is not a number of operators (0 to "
-         "16)"},
-        {"OPZIONISTR_L= 256", "p36e51",
-         "key OPZIONISTR_L on line 8 has the value \" 256\", which does not fit its field (0 to "
-         "255)"},
+        {"TYPE_OUT0=300", "p36e51", byte},
+        {"TIMESTOP=&HFFF", "p36e51", byte},
+        {"FREQACQ=fast", "p36e51", "is not a number"},
+        {"GAINQUOTA= 70000", "p36e51", "does not fit its field (-32768 to 65535)"},
+        {"FZERO_DEFAULT= 255.5", "p36e51", byte},
+        {"optPE_AUTO_ACCEL= 2.6", "p39e1060", byte},
+        {"NUTENTI= 40", "p36e51", "is not a number of operators (0 to 16)"},
+        {"OPZIONISTR_L= 256", "p36e51", byte},  // in a type-1 file, on line 7
     };
-    for (const Case& c : cases) {
-        InstrumentRig rig(c.profile);
+    for (const auto& [badLine, profile, why] : cases) {
+        SCOPED_TRACE(badLine);
+        InstrumentRig rig(profile);
         ASSERT_TRUE(rig.openSerial());
         rig.instrument.clearLog();
         auto lines = header(rig.control.Estensioni(), rig.control.Protocollo());
-        lines.insert(lines.begin() + 6, "UMFORZA= 2");  // line 7, a good key before the bad one
-        lines.insert(lines.begin() + 7, c.line);
-        if (std::string(c.line).rfind("OPZIONISTR", 0) == 0)
-            lines.erase(lines.begin() + 4);  // a type-1 file
+        lines.insert(lines.begin() + 6, {"UMFORZA= 2", badLine});  // a good key before the bad one
+        const std::string line(badLine), key = line.substr(0, line.find('='));
+        if (key == "OPZIONISTR_L") lines.erase(lines.begin() + 4);  // a type-1 file
         const std::string file = writeFile("bad.ini", lines);
         const backup::Result r = restore(rig, file, true, true, true);
-        EXPECT_EQ(r.outcome, backup::Outcome::FileError) << c.line;
+        EXPECT_EQ(r.outcome, backup::Outcome::FileError);
         EXPECT_EQ(r.exitCode(), 4);
-        const std::string line = std::string(c.line).rfind("OPZIONISTR", 0) == 0 ? "7" : "8";
-        std::string expected = file + " was refused: " + c.text + ".\nNothing was written.";
-        if (line == "7") expected.replace(expected.find("line 8"), 6, "line 7");
-        EXPECT_EQ(r.message, expected);
-        EXPECT_TRUE(writes(rig).empty()) << c.line;
+        EXPECT_EQ(r.message, file + " was refused: key " + key + " on line " +
+                                 (key == "OPZIONISTR_L" ? "7" : "8") + " has the value \"" +
+                                 line.substr(key.size() + 1) + "\", which " + why +
+                                 ".\nNothing was written.");
+        EXPECT_TRUE(writes(rig).empty());
     }
 }
-
-// Integer keys take fractions as the store's integer readers do: rounded to the nearest
-// integer, halves to the even one.
-TEST_F(BackupTest, FractionsInIntegerKeysAreRoundedHalvesToEven) {
-    struct Case {
-        const char* line;
-        std::int32_t address;
-        int written;
-    };
-    const Case cases[] = {
-        {"FZERO_DEFAULT= 12.6", 284, 13}, {"FZERO_DEFAULT= 12.5", 284, 12},
-        {"FZERO_DEFAULT= 13.5", 284, 14}, {"TIMESTOP= 254.4", 53, 254},
-        {"VITAUTENSILE= 2.5", 302, 2},    {"NUTENTI= 0.4", -1, 0},
-    };
-    for (const Case& c : cases) {
-        InstrumentRig rig("p36e51");
-        ASSERT_TRUE(rig.openSerial());
-        auto lines = header(rig.control.Estensioni(), rig.control.Protocollo());
-        lines.push_back(c.line);
-        ASSERT_TRUE(restoreFrom(rig, writeFile("fraction.ini", lines), false, true, false))
-            << c.line;
-        if (c.address >= 0) {
-            EXPECT_EQ(rig.instrument.nvram()[static_cast<std::size_t>(c.address)], c.written)
-                << c.line;
-        }
-    }
-}
-
-TEST_F(BackupTest, DeformationCoefficientsConvertOnlyBetweenUnits) {
-    struct Case {
-        const char* key;
-        int value;
-        const char* profile;
-        std::int32_t address;
-        int written;
-    };
-    const Case cases[] = {
-        {"COEF_DEFO_A", 13, "p36e51", 269, 13},   {"COEF_DEFO_A", 13, "p41e1072", 269, 6},
-        {"COEF_DEFOR_HF", 13, "p36e51", 269, 26}, {"COEF_DEFOR_HF", 13, "p41e1072", 269, 13},
-        {"COEF_DEFO_LF", 9, "p41e1072", 249, 4},  {"COEF_DEFOR_LF", 9, "p41e1072", 249, 9}};
-    for (const Case& c : cases) {
-        InstrumentRig rig(c.profile);
-        ASSERT_TRUE(rig.openSerial());
-        auto lines = header(51);
-        lines.push_back(std::string(c.key) + "= " + std::to_string(c.value));
-        ASSERT_TRUE(restoreFrom(rig, writeFile("coef.ini", lines), true, false, false));
-        EXPECT_EQ(rig.instrument.nvram()[static_cast<std::size_t>(c.address)], c.written)
-            << c.key << " -> " << c.profile;
-    }
-}
-
-}  // namespace
-
-namespace {
 
 // A text shorter than its length byte ends at its first NUL: the padding is not saved, and the
 // backup restores into the same instrument.
@@ -250,25 +183,21 @@ TEST_F(BackupTest, ControlCharactersNeitherBreakABackupNorGoIntoTheInstrument) {
                             [](const std::string& l) { return l == "NUTENTI=9"; }),
               0);
 
-    struct Case {
-        const char* line;
-        const char* key;
-    };
-    const Case cases[] = {{"NOMESTRUMENTO=AB\tC", "NOMESTRUMENTO"},
-                          {"NOMEUSCITA1=Stop\x01", "NOMEUSCITA1"}};
-    for (const Case& c : cases) {
+    for (const char* line : {"NOMESTRUMENTO=AB\tC", "NOMEUSCITA1=Stop\x01"}) {
+        SCOPED_TRACE(line);
         InstrumentRig target("p36e51");
         ASSERT_TRUE(target.openSerial());
         target.instrument.clearLog();
-        auto header_ = header(target.control.Estensioni(), target.control.Protocollo());
-        header_.push_back(c.line);
-        const backup::Result r =
-            restore(target, writeFile("control.ini", header_), true, true, true);
-        EXPECT_EQ(r.outcome, backup::Outcome::FileError) << c.line;
-        EXPECT_NE(r.message.find(std::string("key ") + c.key), std::string::npos) << r.message;
-        EXPECT_NE(r.message.find("which holds a control character"), std::string::npos)
-            << r.message;
-        EXPECT_TRUE(writes(target).empty()) << c.line;
+        auto lines = header(target.control.Estensioni(), target.control.Protocollo());
+        lines.push_back(line);
+        const std::string file = writeFile("control.ini", lines), text(line);
+        const auto equals = text.find('=');
+        const backup::Result r = restore(target, file, true, true, true);
+        EXPECT_EQ(r.outcome, backup::Outcome::FileError);
+        EXPECT_EQ(r.message, file + " was refused: key " + text.substr(0, equals) +
+                                 " on line 7 has the value \"" + text.substr(equals + 1) +
+                                 "\", which holds a control character.\nNothing was written.");
+        EXPECT_TRUE(writes(target).empty());
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "platform/dialogs.h"
 #include "provisioning/configuration_part.h"
@@ -38,14 +39,27 @@ ParametriImmagine versione(std::int16_t p, std::int16_t e, bool elettrica = fals
     return v;
 }
 
-CProfilo profiloBase(CylinderType t = NonElectric) {
+CProfilo profiloBase(CylinderType t = NonElectric, std::int16_t lingua1 = LInglese,
+                     std::int16_t lingua2 = LItaliano) {
     CProfilo p;
     p.Inizializza();
-    p.Lingua1 = LInglese;
-    p.Lingua2 = LItaliano;
+    p.Lingua1 = lingua1;
+    p.Lingua2 = lingua2;
     p.TipoElettroPressa = t;
     p.NumeroLavoriStory = 3;
     return p;
+}
+// Italian first: the language of the synthetic folder's numbered texts.
+CProfilo italiano(std::int16_t lingua2 = LInglese) {
+    return profiloBase(NonElectric, LItaliano, lingua2);
+}
+
+// An image built in memory, or also written to `out`.
+Immagine costruisci(const ImageFolder& f, const ParametriImmagine& v, const CProfilo& p,
+                    const std::string& out = "") {
+    platform::NoProgress none;
+    return out.empty() ? costruisciImmagine(f.path(), v, p, none)
+                       : CreaFileNVRAM(out, f.path(), v, p, none);
 }
 
 // The byte at an NVRAM address.
@@ -60,6 +74,12 @@ std::string counted(const Immagine& im, std::int32_t address) {
 }
 int word(const Immagine& im, std::int32_t address) {
     return at(im, address) + 256 * at(im, address + 1);
+}
+// The bytes at the NVRAM addresses from..to-1.
+std::vector<int> bytes(const Immagine& im, std::int32_t from, std::int32_t to) {
+    std::vector<int> out;
+    for (std::int32_t a = from; a < to; ++a) out.push_back(at(im, a));
+    return out;
 }
 
 // A synthetic folder: two languages with a few texts, a small menu file and one-line fonts.
@@ -83,22 +103,18 @@ void synthetic(ImageFolder& f, const std::vector<std::string>& italianTexts) {
 TEST(ImageBuilder, OnlyTheListedVersionPairsAreBuilt) {
     ImageFolder f("compat");
     f.shipped();
-    struct Case {
-        std::int16_t p, e;
-        bool built;
-    };
-    for (const Case c : {Case{33, 48, false}, Case{34, 47, true}, Case{3, 1, true},
-                         Case{3, 2, false}, Case{9, 11, true}, Case{15, 18, false},
-                         Case{17, 30, true}, Case{36, 54, false}, Case{38, 1053, true},
-                         Case{39, 1063, false}, Case{41, 1064, true}, Case{41, 1072, false}}) {
+    using Case = std::tuple<std::int16_t, std::int16_t, bool>;  // protocol, extensions, built
+    const Case cases[] = {{33, 48, false},  {34, 47, true},    {3, 1, true},     {3, 2, false},
+                          {9, 11, true},    {15, 18, false},   {17, 30, true},   {36, 54, false},
+                          {38, 1053, true}, {39, 1063, false}, {41, 1064, true}, {41, 1072, false}};
+    for (const auto& [p, e, built] : cases) {
         const std::string out = f.file("RamSetup.asm");
         std::filesystem::remove(out);
         RecordingProgress progress;
-        const Immagine im =
-            CreaFileNVRAM(out, f.path(), versione(c.p, c.e), profiloBase(), progress);
-        EXPECT_EQ(im.ok, c.built) << c.p << "/" << c.e;
-        EXPECT_EQ(std::filesystem::exists(out), c.built) << c.p << "/" << c.e;
-        if (!c.built) {
+        const Immagine im = CreaFileNVRAM(out, f.path(), versione(p, e), profiloBase(), progress);
+        EXPECT_EQ(std::tuple(im.ok, std::filesystem::exists(out)), std::tuple(built, built))
+            << p << "/" << e;
+        if (!built) {
             EXPECT_EQ(progress.events, (std::vector<std::string>{"start 100", "stop failed"}));
         }
     }
@@ -125,88 +141,53 @@ TEST(ImageBuilder, TheJobMemoryEndsBelowTheHistoryAndTheFieldBusArea) {
     f.shipped();
     ParametriImmagine v = versione(36, 51);
     v.fbSize = 1000;
-    platform::NoProgress none;
-    const Immagine im = costruisciImmagine(f.path(), v, profiloBase(), none);
-    EXPECT_EQ(im.indirizzi.fineLavori, 452768);
-    EXPECT_EQ(im.indirizzi.blocco226, 452768 - 226);
-    EXPECT_EQ(im.indirizzi.fineLavoriFB, 452768 - 226 - 1000);
-    EXPECT_EQ(im.indirizzi.lavoro1, im.indirizzi.fine);
-    EXPECT_EQ(im.indirizzi.fine, 46 + static_cast<std::int32_t>(im.byte.size()));
+    const Immagine im = costruisci(f, v, profiloBase());
+    const IndirizziImmagine& a = im.indirizzi;
+    EXPECT_EQ(std::tuple(a.fineLavori, a.blocco226, a.fineLavoriFB, a.lavoro1),
+              std::tuple(452768, 452768 - 226, 452768 - 226 - 1000, a.fine));
+    EXPECT_EQ(a.fine, 46 + static_cast<std::int32_t>(im.byte.size()));
     // The four zero bytes before job record 1 follow the second text table.
-    EXPECT_EQ(im.indirizzi.lavoro1 - 4, im.indirizzi.tabellaTesti2 + 2 * im.testiSecondi);
-    for (int i = 1; i <= 4; ++i) EXPECT_EQ(at(im, im.indirizzi.lavoro1 - i), 0);
+    EXPECT_EQ(a.lavoro1 - 4, a.tabellaTesti2 + 2 * im.testiSecondi);
+    EXPECT_EQ(bytes(im, a.lavoro1 - 4, a.lavoro1), std::vector<int>(4, 0));
 }
 
 TEST(ImageBuilder, AMainLanguageWithoutText1GivesAnEmptyFirstTable) {
     ImageFolder f("notext1");
     synthetic(f, {"-1\t\"P\"", "0\t\"N\"", "2\t\"Two\""});
-    platform::NoProgress none;
-    const Immagine im = costruisciImmagine(
-        f.path(), versione(36, 51),
-        [] {
-            CProfilo p = profiloBase();
-            p.Lingua1 = LItaliano;
-            p.Lingua2 = LInglese;
-            return p;
-        }(),
-        none);
+    const Immagine im = costruisci(f, versione(36, 51), italiano());
     EXPECT_TRUE(im.ok);
-    EXPECT_EQ(im.testiPrincipali, 0);
-    EXPECT_EQ(im.testiSecondi, 2);
-    EXPECT_EQ(im.indirizzi.tabellaTesti2, im.indirizzi.tabellaTesti1);
+    EXPECT_EQ(std::tuple(im.testiPrincipali, im.testiSecondi, im.indirizzi.tabellaTesti2),
+              std::tuple(0, 2, im.indirizzi.tabellaTesti1));
 }
 
-TEST(ImageBuilder, AMissingFileStopsTheBuildWithoutAFile) {
-    for (const char* missing : {"Font6x6.asm", "MenuIng.asm", "TestoIta.asm"}) {
-        ImageFolder f("missing");
-        synthetic(f, {"1\t\"One\""});
-        std::filesystem::remove(f.file(missing));
-        const std::string out = f.file("RamSetup.asm");
-        platform::NoProgress none;
-        const Immagine im = CreaFileNVRAM(
-            out, f.path(), versione(36, 51),
-            [] {
-                CProfilo p = profiloBase();
-                p.Lingua1 = LItaliano;
-                p.Lingua2 = LInglese;
-                return p;
-            }(),
-            none);
-        EXPECT_FALSE(im.ok);
-        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(missing) + ": it does not exist");
-        EXPECT_FALSE(std::filesystem::exists(out)) << missing;
-    }
-}
-
-// A line the image would take wrongly (a font line that is no byte, a text or menu line that
-// would be skipped or read as zeros) stops the build with the file and its line; no image file
-// is written, so nothing can be sent from it.
-TEST(ImageBuilder, AMalformedLineStopsTheBuildWithItsFileAndLine) {
+// A missing file, or a line the image would take wrongly (a font line that is no byte, a text or
+// menu line that would be skipped or read as zeros), stops the build with the file and its line;
+// no image file is written, so nothing can be sent from it.
+TEST(ImageBuilder, AMissingFileOrAMalformedLineStopsTheBuildWithoutAFile) {
     const std::string entry = "not an entry (number, blank, text in double quotes)";
     const std::string record =
         "not a menu record (lines used 0..3, icon, value field, one code per line, separated by "
         "commas)";
+    const std::string twice = "entry 1 is given twice (first on line 1)";
+    const std::string quote = "the menu line has no closing double quote";
     struct Case {
         const char* file;
-        std::vector<std::string> lines;
+        std::vector<std::string> lines;  // none: the file is missing
         int line;
         std::string reason;
     };
     const Case cases[] = {
+        {"Font6x6.asm", {}, 0, "it does not exist"},
+        {"MenuIng.asm", {}, 0, "it does not exist"},
+        {"TestoIta.asm", {}, 0, "it does not exist"},
         {"Font6x6.asm", {"4", "x5"}, 2, "not a number 0..255"},
         {"Font8x10.asm", {"1", "", "256"}, 3, "not a number 0..255"},
         {"TestoIta.asm", {"1\t\"One\"", "2 Two"}, 2, entry},
         {"TestoIta.asm", {"1\t\"One\"", "2\"Two\""}, 2, entry},
         {"TestoIta.asm", {"; texts", "two\t\"Two\""}, 2, entry},
-        {"TestoIta.asm",
-         {"1\t\"One\"", "", "1\t\"Uno\""},
-         3,
-         "entry 1 is given twice (first on line 1)"},
+        {"TestoIta.asm", {"1\t\"One\"", "", "1\t\"Uno\""}, 3, twice},
         {"TestoIng.asm", {"-1\t\"PRODUCT\"", "0\t\"NAME"}, 2, entry},
-        {"MenuIta.asm",
-         {"\"Job\"\t1", "\"Phase\t2", "1,0,0,1"},
-         2,
-         "the menu line has no closing double quote"},
+        {"MenuIta.asm", {"\"Job\"\t1", "\"Phase\t2", "1,0,0,1"}, 2, quote},
         {"MenuIng.asm", {"\"Job\"\t1", "2,0,x,1,1001"}, 2, record},
         {"MenuIta.asm", {"\"Job\"\t1", "1,0,0,1", "\"Phase\"\t2"}, 3, record},
         {"MenuIta.asm", {"\"Job\"\t1", "4,0,0,1,1,1,1"}, 2, record},
@@ -214,22 +195,23 @@ TEST(ImageBuilder, AMalformedLineStopsTheBuildWithItsFileAndLine) {
         {"MenuIta.asm", {"\"Job\"\t1", "2,0,0,1x,1"}, 2, record},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.line));
         ImageFolder f("malformed");
         synthetic(f, {"1\t\"One\""});
-        f.write(c.file, c.lines);
+        if (c.lines.empty())
+            std::filesystem::remove(f.file(c.file));
+        else
+            f.write(c.file, c.lines);
         const std::string out = f.file("RamSetup.asm");
-        platform::NoProgress none;
-        CProfilo p = profiloBase();
-        p.Lingua1 = LItaliano;
-        p.Lingua2 = LInglese;
-        const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), p, none);
-        EXPECT_FALSE(im.ok) << c.file << " " << c.line;
-        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(c.file) + ": line " +
-                                     std::to_string(c.line) + ": " + c.reason);
+        const Immagine im = costruisci(f, versione(36, 51), italiano(), out);
+        EXPECT_FALSE(im.ok);
+        const std::string where = c.line ? "line " + std::to_string(c.line) + ": " : "";
+        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(c.file) + ": " + where + c.reason);
+        EXPECT_FALSE(std::filesystem::exists(out));
+        if (c.line == 0) continue;
         EXPECT_EQ(im.fileErrato, f.file(c.file));
-        ASSERT_TRUE(im.problema) << c.file;
+        ASSERT_TRUE(im.problema);
         EXPECT_EQ(im.problema->line, c.line);
-        EXPECT_FALSE(std::filesystem::exists(out)) << c.file;
     }
 }
 
@@ -237,10 +219,7 @@ TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
     ImageFolder f("menu");
     synthetic(f, {"1\t\"One\""});
     for (const std::int16_t e : {24, 25}) {
-        platform::NoProgress none;
-        CProfilo p = profiloBase();
-        p.Lingua1 = LItaliano;
-        const Immagine im = costruisciImmagine(f.path(), versione(17, e), p, none);
+        const Immagine im = costruisci(f, versione(17, e), italiano(LItaliano));
         ASSERT_TRUE(im.ok);
         const std::int32_t m = im.indirizzi.menuPrincipale;
         // The line texts come just before the records: "Job", "Phase", "Start".
@@ -248,48 +227,15 @@ TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
         EXPECT_EQ(counted(im, job), "Job");
         EXPECT_EQ(counted(im, job + 4), "Phase");
         EXPECT_EQ(counted(im, job + 10), "Start");
+        // Their addresses, low byte first, and the value fields renumbered from extension 25.
+        const int j0 = job & 255, j1 = job >> 8, p0 = (job + 4) & 255, p1 = (job + 4) >> 8;
+        const int s0 = (job + 10) & 255, s1 = (job + 10) >> 8;
+        const int v174 = e >= 25 ? 42 : 174, v159 = e >= 25 ? 31 : 159;
         const std::vector<int> expected = {
-            2,
-            0,
-            0,
-            job & 255,
-            job >> 8,
-            0xF1,
-            0xFF,
-            0,
-            0,
-            3,
-            2,
-            e >= 25 ? 42 : 174,
-            (job + 4) & 255,
-            (job + 4) >> 8,
-            (job + 10) & 255,
-            (job + 10) >> 8,
-            0xF8,
-            0xFF,
-            1,
-            0,
-            e >= 25 ? 31 : 159,
-            (job + 10) & 255,
-            (job + 10) >> 8,
-            0,
-            0,
-            0,
-            0,
-            2,
-            0,
-            12,
-            0xF0,
-            0xFF,
-            0xFF,
-            0xFF,
-            0,
-            0,
-        };
-        std::vector<int> got;
-        for (std::size_t i = 0; i < expected.size(); ++i)
-            got.push_back(at(im, m + static_cast<std::int32_t>(i)));
-        EXPECT_EQ(got, expected) << "extension " << e;
+            2, 0, 0,    j0, j1, 0xF1, 0xFF, 0, 0, 3, 2, v174, p0,   p1,   s0,   s1,   0xF8, 0xFF,
+            1, 0, v159, s0, s1, 0,    0,    0, 0, 2, 0, 12,   0xF0, 0xFF, 0xFF, 0xFF, 0,    0};
+        EXPECT_EQ(bytes(im, m, m + static_cast<std::int32_t>(expected.size())), expected)
+            << "extension " << e;
         EXPECT_GT(im.indirizzi.menuSecondo, im.indirizzi.menuPrincipale);
     }
 }
@@ -302,8 +248,7 @@ TEST(ImageBuilder, IconRowsAreEncodedMostSignificantBitFirst) {
               (std::vector<std::uint8_t>{0x00, 0x00}));  // the 17th is unused
     ImageFolder f("icons");
     f.shipped();
-    platform::NoProgress none;
-    const Immagine im = costruisciImmagine(f.path(), versione(36, 51), profiloBase(), none);
+    const Immagine im = costruisci(f, versione(36, 51), profiloBase());
     std::int32_t a = im.indirizzi.icone;
     bool narrow = false;
     for (const Icona& icon : iconeIncorporate()) {
@@ -319,88 +264,76 @@ TEST(ImageBuilder, IconRowsAreEncodedMostSignificantBitFirst) {
 TEST(ImageBuilder, ConfigurationAnchorsOfAnOldAndANewVersion) {
     ImageFolder f("anchors");
     f.shipped();
-    platform::NoProgress none;
-    const Immagine old = costruisciImmagine(f.path(), versione(17, 23), profiloBase(), none);
+    const Immagine old = costruisci(f, versione(17, 23), profiloBase());
     ASSERT_TRUE(old.ok);
-    EXPECT_EQ((std::vector<int>{at(old, 46), at(old, 47), at(old, 48), at(old, 49), at(old, 50),
-                                at(old, 51), at(old, 52), at(old, 53)}),
-              (std::vector<int>{74, 66, 20, 66, 0, 0, 1, 2}));
-    EXPECT_EQ(counted(old, 72), "KRN VISUAL");
-    EXPECT_EQ(at(old, 86), 0);
-    EXPECT_EQ(counted(old, 93), "    kN");
-    EXPECT_EQ(counted(old, 106), "KRN Visual");
-    EXPECT_EQ(at(old, 241), 3);
-    EXPECT_EQ(at(old, 284), 20);
-    EXPECT_EQ(counted(old, 314), "Extra input");
-    EXPECT_EQ(counted(old, 328), "Green box");
-    EXPECT_EQ(counted(old, 384), "");
-    EXPECT_EQ(counted(old, 398), "SetPoint 1");
-    EXPECT_EQ(counted(old, 412), "SetPoint 2");
-    for (int a = 426; a < 433; ++a) EXPECT_EQ(at(old, a), 0) << a;
-    EXPECT_EQ(at(old, 433), 1);
-    EXPECT_EQ((std::vector<int>{at(old, 448), at(old, 449), at(old, 450), at(old, 451)}),
-              (std::vector<int>{1, 2, 8, 0}));
-    for (int a = 452; a < 768; ++a) EXPECT_EQ(at(old, a), 0) << a;
+    EXPECT_EQ(bytes(old, 46, 54), (std::vector<int>{74, 66, 20, 66, 0, 0, 1, 2}));
+    for (const auto& [a, text] : {std::pair{72, "KRN VISUAL"},
+                                  {93, "    kN"},
+                                  {106, "KRN Visual"},
+                                  {314, "Extra input"},
+                                  {328, "Green box"},
+                                  {384, ""},
+                                  {398, "SetPoint 1"},
+                                  {412, "SetPoint 2"}})
+        EXPECT_EQ(counted(old, a), text) << a;
+    EXPECT_EQ(std::tuple(at(old, 86), at(old, 241), at(old, 284)), std::tuple(0, 3, 20));
+    EXPECT_EQ(bytes(old, 426, 434), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
+    std::vector<int> inputs(768 - 448, 0);
+    inputs[0] = 1, inputs[1] = 2, inputs[2] = 8;
+    EXPECT_EQ(bytes(old, 448, 768), inputs);
     EXPECT_EQ(old.indirizzi.risorse, 768);
     EXPECT_EQ(at(old, 768), 34);
 
-    const Immagine neu =
-        costruisciImmagine(f.path(), versione(39, 1060, true), profiloBase(PressaQ4), none);
+    const Immagine neu = costruisci(f, versione(39, 1060, true), profiloBase(PressaQ4));
     ASSERT_TRUE(neu.ok);
-    EXPECT_EQ((std::vector<int>{at(neu, 46), at(neu, 47), at(neu, 48), at(neu, 49), at(neu, 52),
-                                at(neu, 53)}),
-              (std::vector<int>{0, 0, 46, 0, 5, 2}));
-    for (int a = 72; a < 86; ++a) EXPECT_EQ(at(neu, a), 0) << a;
-    EXPECT_EQ(at(neu, 58), 0);  // 100000 N: no decimals
-    EXPECT_EQ(at(neu, 284), 100);
-    EXPECT_EQ(at(neu, 433), 2);
-    EXPECT_EQ(at(neu, 448), 0);  // no default input assignment on an electric press
-    EXPECT_EQ(at(neu, blocco::Fotoelettriche), 1);
-    EXPECT_EQ(word(neu, blocco::Accelerazione), 90);
-    EXPECT_EQ(word(neu, blocco::Decelerazione), 100);
-    EXPECT_EQ(word(neu, blocco::DenominatoreGear5), 20);
+    EXPECT_EQ(bytes(neu, 46, 50), (std::vector<int>{0, 0, 46, 0}));
+    EXPECT_EQ(bytes(neu, 52, 54), (std::vector<int>{5, 2}));
+    EXPECT_EQ(bytes(neu, 72, 86), std::vector<int>(14, 0));
+    // 100000 N: no decimals; no default input assignment at 448 on an electric press.
+    for (const auto& [a, v] : {std::pair{58, 0},
+                               {284, 100},
+                               {433, 2},
+                               {448, 0},
+                               {blocco::Fotoelettriche, 1},
+                               {blocco::SensoreTemperatura, 1},
+                               {blocco::Flag, 16}})
+        EXPECT_EQ(at(neu, a), v) << a;
+    for (const auto& [a, v] : {std::pair{blocco::Accelerazione, 90},
+                               {blocco::Decelerazione, 100},
+                               {blocco::DenominatoreGear5, 20},
+                               {blocco::QuotaIngrassaggio, 350},
+                               {blocco::PassoInMicron, 5},
+                               {blocco::CorsaUtile, 250},
+                               {blocco::SpeedMax, 1000},
+                               {blocco::CorrenteMotore, 56}})
+        EXPECT_EQ(word(neu, a), v) << a;
     EXPECT_EQ(word(neu, blocco::ForzaMassima) + 65536 * word(neu, blocco::ForzaMassima + 2),
               100000);
-    EXPECT_EQ(word(neu, blocco::QuotaIngrassaggio), 350);
-    EXPECT_EQ(word(neu, blocco::PassoInMicron), 5);
-    EXPECT_EQ(word(neu, blocco::CorsaUtile), 250);
-    EXPECT_EQ(word(neu, blocco::SpeedMax), 1000);
-    EXPECT_EQ(word(neu, blocco::CorrenteMotore), 56);
-    EXPECT_EQ(at(neu, blocco::SensoreTemperatura), 1);
-    EXPECT_EQ(at(neu, blocco::Flag), 16);
-    for (int a = 512; a < 768; ++a) EXPECT_EQ(at(neu, a), 0) << a;
+    EXPECT_EQ(bytes(neu, 512, 768), std::vector<int>(256, 0));
 }
 
 TEST(ImageBuilder, RenumberingChainOfTheTextSlots) {
-    struct Case {
-        int slot;
-        std::int16_t p, e;
-        bool electric;
-        long entry;
-    };
-    for (const Case c :
-         {Case{5, 9, 11, false, 65529}, Case{5, 15, 12, false, 5}, Case{62, 17, 38, false, 65512},
-          Case{70, 17, 38, false, 65520}, Case{71, 17, 38, false, 71}, Case{62, 36, 51, false, 62},
-          Case{30, 39, 1060, true, 65531}, Case{33, 39, 1060, true, 65534},
-          Case{34, 39, 1060, true, 34}, Case{30, 39, 1060, false, 30}, Case{1, 3, 1, true, 1}})
-        EXPECT_EQ(voceDelloSlot(c.slot, {c.p, c.e, c.electric}), c.entry)
-            << c.slot << " " << c.p << "/" << c.e;
+    using Case = std::tuple<int, std::int16_t, std::int16_t, bool, long>;  // slot, version, entry
+    const Case cases[] = {
+        {5, 9, 11, false, 65529},    {5, 15, 12, false, 5},       {62, 17, 38, false, 65512},
+        {70, 17, 38, false, 65520},  {71, 17, 38, false, 71},     {62, 36, 51, false, 62},
+        {30, 39, 1060, true, 65531}, {33, 39, 1060, true, 65534}, {34, 39, 1060, true, 34},
+        {30, 39, 1060, false, 30},   {1, 3, 1, true, 1}};
+    for (const auto& [slot, p, e, electric, entry] : cases)
+        EXPECT_EQ(voceDelloSlot(slot, {p, e, electric}), entry) << slot << " " << p << "/" << e;
     EXPECT_EQ(voceConSegno(65529), -7);
 }
 
 TEST(ImageBuilder, TheFileHoldsOneDecimalBytePerLineAndFontLinesAsTheyStand) {
     ImageFolder f("file");
     synthetic(f, {"1\t\"One\""});
-    CProfilo p = profiloBase();
-    p.Lingua1 = LItaliano;
-    platform::NoProgress none;
     const std::string out = f.file("RamSetup.asm");
-    const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), p, none);
+    const Immagine im = costruisci(f, versione(36, 51), italiano(LItaliano), out);
     ASSERT_TRUE(im.ok);
     std::ifstream in(out, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes.substr(0, 13), "0\r\n0\r\n46\r\n0\r\n");
-    EXPECT_NE(bytes.find("\r\n1\r\n 2 \r\n3\r\n4\r\n5\r\n"), std::string::npos);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.substr(0, 13), "0\r\n0\r\n46\r\n0\r\n");
+    EXPECT_NE(text.find("\r\n1\r\n 2 \r\n3\r\n4\r\n5\r\n"), std::string::npos);
     EXPECT_EQ(im.indirizzi.font6x6, im.indirizzi.font8x10 + 3);
     EXPECT_EQ(leggiFileImmagine(out), im.byte);
 }
@@ -411,15 +344,10 @@ TEST(ImageBuilder, AnImagePast65535IsRefusedWithOutOfMemoryButItsFileIsWritten) 
     for (int i = 1; i <= 300; ++i)
         texts.push_back(std::to_string(i) + "\t\"" + std::string(250, 'x') + "\"");
     synthetic(f, texts);
-    CProfilo p = profiloBase();
-    p.Lingua1 = LItaliano;
-    p.Lingua2 = LInglese;
-    platform::NoProgress none;
     const std::string out = f.file("RamSetup.asm");
-    const Immagine im = CreaFileNVRAM(out, f.path(), versione(36, 51), p, none);
+    const Immagine im = costruisci(f, versione(36, 51), italiano(), out);
     EXPECT_FALSE(im.ok);
-    EXPECT_EQ(im.avviso, "OUT OF MEMORY!!!!");
-    EXPECT_EQ(im.testiPrincipali, 300);
+    EXPECT_EQ(std::tuple(im.avviso, im.testiPrincipali), std::tuple("OUT OF MEMORY!!!!", 300));
     EXPECT_GT(im.indirizzi.fine, 65535);
     EXPECT_EQ(leggiFileImmagine(out), im.byte);
 }
@@ -435,58 +363,34 @@ TEST(ImageBuilder, AnAnchorAlreadyPassedIsALayoutFault) {
     EXPECT_EQ(w.byte()[4], 6);
 }
 
-namespace {
-
 // Every profile value is checked against its field and the instrument's memory before an image
 // exists: the areas may not overlap, the job memory holds one job, the history its pointers.
 TEST(ImageBuilder, AProfileThatDoesNotFitTheInstrumentGivesNoImage) {
     ImageFolder f("fit");
     f.shipped();
-    struct Case {
-        const char* what;
-        std::int32_t memoriaStory;
-        std::int16_t lavoriStory;
-        std::int16_t lingua1;
-        std::int32_t fbSize;
-        std::string error;  // its beginning; "" when the image is built
-    };
+    // MemoriaStory, NumeroLavoriStory, Lingua1, the error's beginning ("": the image is built)
+    using Case = std::tuple<std::int32_t, std::int16_t, std::int16_t, std::string>;
+    const std::string noFit = " does not fit this instrument: it must be from 12 to ";
     const Case cases[] = {
-        {"the usual history", 60000, 3, LInglese, 0, ""},
-        {"the history over the display texts", 510000, 3, LInglese, 0,
-         "MemoriaStory 510000 does not fit this instrument: it must be from 12 to "},
-        {"the history above the job memory", 600000, 3, LInglese, 0,
-         "MemoriaStory 600000 does not fit this instrument: it must be from 12 to "},
-        {"no room for the pointers", 8, 3, LInglese, 0,
-         "MemoriaStory 8 does not fit this instrument: it must be from 12 to "},
-        {"history off", 0, 0, LInglese, 0, ""},
-        {"no such language", 60000, 3, 9, 0, "Lingua1 must be a whole number from 0 to 5, not 9"},
+        {60000, 3, LInglese, ""},                              // the usual history
+        {510000, 3, LInglese, "MemoriaStory 510000" + noFit},  // over the display texts
+        {600000, 3, LInglese, "MemoriaStory 600000" + noFit},  // above the job memory
+        {8, 3, LInglese, "MemoriaStory 8" + noFit},            // no room for the pointers
+        {0, 0, LInglese, ""},                                  // history off
+        {60000, 3, 9, "Lingua1 must be a whole number from 0 to 5, not 9"},
     };
-    for (const Case& c : cases) {
-        CProfilo p = profiloBase();
-        p.MemoriaStory = c.memoriaStory;
-        p.NumeroLavoriStory = c.lavoriStory;
-        p.Lingua1 = c.lingua1;
+    for (const auto& [memoria, lavori, lingua1, error] : cases) {
+        SCOPED_TRACE(memoria);
+        CProfilo p = profiloBase(NonElectric, lingua1);
+        p.MemoriaStory = memoria;
+        p.NumeroLavoriStory = lavori;
         ParametriImmagine v = versione(36, 51);
-        v.fbSize = c.fbSize;
         v.dimensioneLavoro = 1200;
         const std::string out = f.path() + "/RamSetup.asm";
         std::filesystem::remove(out);
-        platform::NoProgress none;
-        const Immagine im = CreaFileNVRAM(out, f.path(), v, p, none);
-        EXPECT_EQ(im.ok, c.error.empty()) << c.what;
-        EXPECT_EQ(im.erroreProfilo.substr(0, c.error.size()), c.error) << c.what;
-        EXPECT_EQ(std::filesystem::exists(out), c.error.empty()) << c.what;
+        const Immagine im = costruisci(f, v, p, out);
+        EXPECT_EQ(im.ok, error.empty());
+        EXPECT_EQ(im.erroreProfilo.substr(0, error.size()), error);
+        EXPECT_EQ(std::filesystem::exists(out), error.empty());
     }
 }
-
-TEST(ProfileFile, ControlCharactersInTheNameAreRefused) {
-    CProfilo p;
-    p.Inizializza();
-    p.NomeStrumento = "AB\tC";
-    EXPECT_EQ(valoreFuoriCampo(p),
-              std::optional<std::string>("NomeStrumento holds a control character"));
-    p.NomeStrumento = "AB C";
-    EXPECT_EQ(valoreFuoriCampo(p), std::nullopt);
-}
-
-}  // namespace

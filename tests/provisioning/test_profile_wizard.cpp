@@ -2,6 +2,8 @@
 // through recorded dialogs.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "provisioning/profile_wizard.h"
 #include "support/image_folder.h"
 #include "support/recording_dialogs.h"
@@ -11,23 +13,18 @@ using platform::MessageResult;
 using testing_support::RecordingDialogs;
 
 TEST(SelectProfile, TheSupportedVersionWindowDecidesBetweenTheFormAndTheRefusal) {
-    struct Case {
-        std::int16_t p, e;
-        instrument::ErrPR result;
-        const char* shown;  // "form", "language" or ""
-    };
-    for (const Case c : {Case{39, 1053, instrument::errPR_OK, "form"},
-                         Case{38, 1053, instrument::errPR_VerInstrument, ""},
-                         Case{36, 53, instrument::errPR_OK, "form"},
-                         Case{36, 54, instrument::errPR_VerInstrument, ""},
-                         Case{41, 1064, instrument::errPR_OK, "form"},
-                         Case{41, 1065, instrument::errPR_VerInstrument, ""},
-                         Case{9, 10, instrument::errPR_OK, "language"},
-                         Case{3, 1, instrument::errPR_OK, "language"}}) {
+    using instrument::errPR_OK, instrument::errPR_VerInstrument;
+    // protocol, extensions, result, what was shown: "form", "language" or ""
+    using Case = std::tuple<std::int16_t, std::int16_t, instrument::ErrPR, const char*>;
+    const Case cases[] = {{39, 1053, errPR_OK, "form"},  {38, 1053, errPR_VerInstrument, ""},
+                          {36, 53, errPR_OK, "form"},    {36, 54, errPR_VerInstrument, ""},
+                          {41, 1064, errPR_OK, "form"},  {41, 1065, errPR_VerInstrument, ""},
+                          {9, 10, errPR_OK, "language"}, {3, 1, errPR_OK, "language"}};
+    for (const auto& [protocol, extensions, result, expectedShown] : cases) {
         std::string shown;
         SelezioneProfilo s;
-        s.protocollo = c.p;
-        s.estensioni = c.e;
+        s.protocollo = protocol;
+        s.estensioni = extensions;
         s.perElettrica = true;
         s.conOrologio = true;
         s.mostraProfilo = [&](CProfilo& p, bool electric, bool solo, bool clock) {
@@ -43,12 +40,11 @@ TEST(SelectProfile, TheSupportedVersionWindowDecidesBetweenTheFormAndTheRefusal)
         };
         CProfilo p;
         bool selected = true;
-        EXPECT_EQ(SelectProfile(p, "KRN 1", s, selected), c.result) << c.p << "/" << c.e;
-        EXPECT_EQ(shown, c.shown) << c.p << "/" << c.e;
-        EXPECT_EQ(selected, *c.shown != 0);
-        EXPECT_EQ(p.Lingua1, std::string(c.shown) == "language" ? LTedesco : LItaliano);
-        EXPECT_EQ(p.NumeroLavoriStory, 0);
-        EXPECT_EQ(p.MemoriaStory, 0);
+        EXPECT_EQ(SelectProfile(p, "KRN 1", s, selected), result) << protocol << "/" << extensions;
+        EXPECT_EQ(shown, expectedShown) << protocol << "/" << extensions;
+        const int lingua = std::string(expectedShown) == "language" ? LTedesco : LItaliano;
+        EXPECT_EQ(std::tuple(selected, p.Lingua1, p.NumeroLavoriStory, p.MemoriaStory),
+                  std::tuple(*expectedShown != 0, lingua, 0, 0));
     }
 }
 
@@ -60,8 +56,7 @@ TEST(ProfileForm, WithoutLanguageFilesBothListsAreEmptyAndOkStoresEnglish) {
     const ModuloProfilo m = apriModuloProfilo(p, empty.path(), false, false, true);
     EXPECT_TRUE(m.lingue.empty());
     confermaModuloProfilo(m, p);
-    EXPECT_EQ(p.Lingua1, LInglese);
-    EXPECT_EQ(p.Lingua2, LInglese);
+    EXPECT_EQ(std::tuple(p.Lingua1, p.Lingua2), std::tuple(LInglese, LInglese));
 }
 
 TEST(ProfileForm, ALanguageIsOfferedOnlyWithEntries0To4InOrder) {
@@ -75,12 +70,9 @@ TEST(ProfileForm, ALanguageIsOfferedOnlyWithEntries0To4InOrder) {
     p.Lingua2 = LInglese;
     const ModuloProfilo m = apriModuloProfilo(p, f.path(), true, false, false);
     ASSERT_EQ(m.lingue.size(), 2u);
-    EXPECT_EQ(m.lingue[0].testo, "Italiano");
-    EXPECT_EQ(m.lingue[1].valore, LCeco);
-    EXPECT_EQ(m.linguaMain, 1);
-    EXPECT_EQ(m.linguaDue, -1);
-    EXPECT_FALSE(m.formatoOraVisibile);
-    EXPECT_FALSE(m.storicoVisibile);
+    EXPECT_EQ(std::tuple(m.lingue[0].testo, m.lingue[1].valore, m.linguaMain, m.linguaDue),
+              std::tuple("Italiano", LCeco, 1, -1));
+    EXPECT_FALSE(m.formatoOraVisibile || m.storicoVisibile);
     EXPECT_TRUE(m.modelliVisibili && m.soloCilindroVisibile && m.senzaCylChipVisibile);
 }
 
@@ -96,15 +88,11 @@ TEST(ProfileForm, TheModelListSkipsValue14AndAHiddenListWritesQ4) {
     p.NonUsareCylChip = true;
     p.NumeroLavoriStory = 2;
     ModuloProfilo m = apriModuloProfilo(p, f.path(), false, false, true);
-    EXPECT_FALSE(m.modelliVisibili);
-    EXPECT_EQ(m.modello, -1);
-    EXPECT_TRUE(m.storico);
+    EXPECT_EQ(std::tuple(m.modelliVisibili, m.modello, m.storico), std::tuple(false, -1, true));
     confermaModuloProfilo(m, p);
-    EXPECT_EQ(p.TipoElettroPressa, PressaQ4);
-    EXPECT_EQ(p.Destination, CylinderAlone);
-    EXPECT_TRUE(p.NonUsareCylChip);
-    EXPECT_EQ(p.NumeroLavoriStory, 3);
-    EXPECT_EQ(p.MemoriaStory, 60000);
+    EXPECT_EQ(std::tuple(p.TipoElettroPressa, p.Destination, p.NonUsareCylChip, p.NumeroLavoriStory,
+                         p.MemoriaStory),
+              std::tuple(PressaQ4, CylinderAlone, true, 3, 60000));
 
     p.TipoElettroPressa = PressaR2_CUSTD;
     m = apriModuloProfilo(p, f.path(), true, false, true);
@@ -113,11 +101,9 @@ TEST(ProfileForm, TheModelListSkipsValue14AndAHiddenListWritesQ4) {
     m.senzaCylChip = false;
     m.storico = false;
     confermaModuloProfilo(m, p);
-    EXPECT_EQ(p.TipoElettroPressa, PressaR2_CUSTD);
-    EXPECT_EQ(p.Destination, CompletePress);
-    EXPECT_FALSE(p.NonUsareCylChip);
-    EXPECT_EQ(p.NumeroLavoriStory, 0);
-    EXPECT_EQ(p.MemoriaStory, 0);
+    EXPECT_EQ(std::tuple(p.TipoElettroPressa, p.Destination, p.NonUsareCylChip, p.NumeroLavoriStory,
+                         p.MemoriaStory),
+              std::tuple(PressaR2_CUSTD, CompletePress, false, 0, 0));
 }
 
 TEST(CustomerFlow, VessalineWithReturnLeverNeverAsksForTheTable) {
@@ -140,11 +126,9 @@ TEST(CustomerFlow, VessalineWithReturnLeverNeverAsksForTheTable) {
                 p.ConSensoreCestoPronto && p.ConIngressiMetro);
     EXPECT_FALSE(p.ConValvolaSlitta || p.ConChiaveManutenzione || p.ConUscitaMetro ||
                  p.perMECCANICA);
-    EXPECT_EQ(p.NumeroCesti, 3);
-    EXPECT_EQ(p.NumeroRossi, 1);
-    EXPECT_EQ(p.NomeStrumento, "Line 4");
-    EXPECT_EQ(p.Destination, Lumbro);
-    EXPECT_TRUE(p.ConNomiLumbro);
+    EXPECT_EQ(
+        std::tuple(p.NumeroCesti, p.NumeroRossi, p.NomeStrumento, p.Destination, p.ConNomiLumbro),
+        std::tuple(3, 1, "Line 4", Lumbro, true));
 }
 
 TEST(CustomerFlow, WrongNumbersAreAskedAgainAndAnEmptyAnswerCancelsToTheFinalStep) {
@@ -161,14 +145,10 @@ TEST(CustomerFlow, WrongNumbersAreAskedAgainAndAnEmptyAnswerCancelsToTheFinalSte
                   "Insert number of red box for pieces", "Insert number of red box for pieces",
                   "Insert number of red light"}));
     EXPECT_EQ(d.texts()[1], "Is it a Tovrick press?");
-    EXPECT_TRUE(p.perMECCANICA);
-    EXPECT_EQ(p.NumeroCesti, 2);
-    EXPECT_EQ(p.NomeStrumento, "KRNVisual");  // the name was never asked
-    EXPECT_EQ(p.Lingua1, LFrancese);
-    EXPECT_EQ(p.Lingua2, LInglese);
-    EXPECT_EQ(p.NumeroLavoriStory, 3);
-    EXPECT_EQ(p.MemoriaStory, 60000);
-    EXPECT_EQ(p.FormatoOra, 0);
+    // The name was never asked; the final step sets the languages, the history and the clock.
+    EXPECT_EQ(std::tuple(p.perMECCANICA, p.NumeroCesti, p.NomeStrumento, p.Lingua1, p.Lingua2,
+                         p.NumeroLavoriStory, p.MemoriaStory, p.FormatoOra),
+              std::tuple(true, 2, "KRNVisual", LFrancese, LInglese, 3, 60000, 0));
 }
 
 TEST(CustomerFlow, CancelAtTheFirstQuestionStillSetsTheCustomerMachineAndTheFinalStep) {
@@ -176,12 +156,9 @@ TEST(CustomerFlow, CancelAtTheFirstQuestionStillSetsTheCustomerMachineAndTheFina
     d.answers = {MessageResult::Cancel};
     CProfilo p;
     EXPECT_FALSE(SetupProfileLumbro(p, d, "KRN"));
-    EXPECT_EQ(d.boxes.size(), 1u);
-    EXPECT_TRUE(d.prompts.empty());
-    EXPECT_EQ(p.Destination, Lumbro);
-    EXPECT_TRUE(p.ConNomiLumbro);
-    EXPECT_FALSE(p.perVESSALINE);
-    EXPECT_EQ(p.Lingua1, LFrancese);
+    EXPECT_EQ(std::tuple(d.boxes.size(), d.prompts.size()), std::tuple(1u, 0u));
+    EXPECT_EQ(std::tuple(p.Destination, p.ConNomiLumbro, p.perVESSALINE, p.Lingua1),
+              std::tuple(Lumbro, true, false, LFrancese));
 }
 
 TEST(CustomerFlow, TheNameDefaultsFollowTheMachineAndBlankNamesAreAskedAgain) {

@@ -37,14 +37,11 @@ void expectTable(const std::vector<std::uint8_t>& nv, std::uint32_t table, int c
 TEST(ImageRoundTrip, EverySupportedSimulatorProfileReadsTheProfileBack) {
     testing_support::ImageFolder folder("roundtrip");
     folder.shipped();
-    struct Case {
-        const char* profile;
-        CylinderType model;
-    };
-    for (const Case c :
-         {Case{"p17e23", NonElectric}, Case{"p36e51", NonElectric}, Case{"p39e1060", PressaQ8}}) {
-        SCOPED_TRACE(c.profile);
-        testing_support::InstrumentRig rig(c.profile);
+    const std::pair<const char*, CylinderType> cases[] = {
+        {"p17e23", NonElectric}, {"p36e51", NonElectric}, {"p39e1060", PressaQ8}};
+    for (const auto& [name, model] : cases) {
+        SCOPED_TRACE(name);
+        testing_support::InstrumentRig rig(name);
         ASSERT_TRUE(rig.openSerial());
         auto& control = rig.control;
         CProfilo profilo;
@@ -52,7 +49,7 @@ TEST(ImageRoundTrip, EverySupportedSimulatorProfileReadsTheProfileBack) {
         profilo.Lingua1 = LInglese;
         profilo.Lingua2 = LItaliano;
         profilo.NumeroLavoriStory = 3;
-        profilo.TipoElettroPressa = c.model;
+        profilo.TipoElettroPressa = model;
         const testing_support::FormattedImage f =
             testing_support::formatWithImage(rig, folder.path(), profilo);
         ASSERT_TRUE(f.image.ok) << f.image.avviso << f.image.erroreFile;

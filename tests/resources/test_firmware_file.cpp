@@ -2,6 +2,8 @@
 // first bad line of a file that is refused.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "resources/firmware_file.h"
 
 TEST(FirmwareFile, RecordsWithTheirLineLengthsWhateverTheLineEnd) {
@@ -12,20 +14,16 @@ TEST(FirmwareFile, RecordsWithTheirLineLengthsWhateverTheLineEnd) {
         EXPECT_FALSE(r.problem);
         EXPECT_EQ(r.file->bytes, text.size());
         ASSERT_EQ(r.file->records.size(), 3u);
-        EXPECT_EQ(r.file->records[1].address, 64);
-        EXPECT_EQ(r.file->records[1].first, 255);
-        EXPECT_EQ(r.file->records[1].second, 0);
-        EXPECT_EQ(r.file->records[1].lineLength, 8u);  // "64:255:0", the line end not counted
-        EXPECT_EQ(r.file->records[2].address, 1048574);
+        const auto& b = r.file->records[1];
+        // "64:255:0": the line end is not counted in its length.
+        EXPECT_EQ(
+            std::tuple(b.address, b.first, b.second, b.lineLength, r.file->records[2].address),
+            std::tuple(64, 255, 0, 8u, 1048574));
     }
 }
 
 TEST(FirmwareFile, TheFirstBadLineIsNamed) {
-    struct Case {
-        std::string text;
-        int line;
-        std::string reason;
-    };
+    using Case = std::tuple<const char*, int, std::string>;  // text, line, reason
     const Case cases[] = {
         {"0:1:2\r\n2:3\r\n", 2, "not \"address:value:value\""},
         {"0:1:2\r\n 2:3:4\r\n", 2, "the address is not a decimal number"},
@@ -38,12 +36,11 @@ TEST(FirmwareFile, TheFirstBadLineIsNamed) {
         {"0:1:2\r\n\r\n", 2, "not \"address:value:value\""},
         {"", 1, "the file holds no record"},
     };
-    for (const Case& c : cases) {
-        const resources::FirmwareRead r = resources::parseFirmware(c.text);
-        EXPECT_FALSE(r.file) << c.text;
-        ASSERT_TRUE(r.problem) << c.text;
-        EXPECT_EQ(r.problem->line, c.line) << c.text;
-        EXPECT_EQ(r.problem->reason, c.reason) << c.text;
+    for (const auto& [text, line, reason] : cases) {
+        const resources::FirmwareRead r = resources::parseFirmware(text);
+        EXPECT_FALSE(r.file) << text;
+        ASSERT_TRUE(r.problem) << text;
+        EXPECT_EQ(std::tuple(r.problem->line, r.problem->reason), std::tuple(line, reason)) << text;
     }
     EXPECT_TRUE(resources::readFirmwareFile("/nonexistent/krn.atm").unreadable);
     // Above 1 MiB and up to the last 24-bit address a record is taken.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
+#include <tuple>
 
 #include "platform/settings_store.h"
 #include "resources/display_charset.h"
@@ -38,16 +40,13 @@ public:
             for (int col = 0; col < 8; ++col)
                 if (it->second[r] & (0x80 >> col)) set(x + col, y + static_cast<int>(r), ink);
     }
-    long colour(int x, int y) const override {
-        if (x < 0 || y < 0 || x >= width ||
-            static_cast<std::size_t>(y * width + x) >= pixels.size())
-            return 0xFFFFFF;
-        return pixels[static_cast<std::size_t>(y * width + x)];
-    }
+    long colour(int x, int y) const override { return inside(x, y) ? pixels[at(x, y)] : 0xFFFFFF; }
     void set(int x, int y, long c) {
-        if (x >= 0 && y >= 0 && x < width &&
-            static_cast<std::size_t>(y * width + x) < pixels.size())
-            pixels[static_cast<std::size_t>(y * width + x)] = c;
+        if (inside(x, y)) pixels[at(x, y)] = c;
+    }
+    std::size_t at(int x, int y) const { return static_cast<std::size_t>(y * width + x); }
+    bool inside(int x, int y) const {
+        return x >= 0 && y >= 0 && x < width && at(x, y) < pixels.size();
     }
 
     struct Drawn {
@@ -90,8 +89,7 @@ TEST(FontBuilder, CharacterCountsOrderAndCells) {
     std::string digits;
     for (const auto& d : r.drawn) digits += static_cast<char>(d.c);
     EXPECT_EQ(digits, "0123456789 .");
-    EXPECT_EQ(r.drawn[2].x, 8 + 2 * 7 + 1);
-    EXPECT_EQ(r.drawn[2].y, 100 - 3);
+    EXPECT_EQ(std::tuple(r.drawn[2].x, r.drawn[2].y), std::tuple(8 + 2 * 7 + 1, 100 - 3));
     EXPECT_EQ(r.frames[0], (std::array<int, 4>{7, 99, 14, 107}));
 
     resources::buildFont(r, FontFormat::F8x10, noOffsets());
@@ -100,10 +98,8 @@ TEST(FontBuilder, CharacterCountsOrderAndCells) {
         EXPECT_EQ(r.drawn[static_cast<std::size_t>(i)].c, resources::windowsCharacter(i)) << i;
     EXPECT_EQ(r.drawn[15].c, 237);  // í, not ¡
     EXPECT_EQ(r.drawn[65].c, 'A');
-    EXPECT_EQ(r.drawn[62].x, 8 + 62 * 9);
-    EXPECT_EQ(r.drawn[62].y, 100);
-    EXPECT_EQ(r.drawn[63].x, 8);
-    EXPECT_EQ(r.drawn[63].y, 140);
+    EXPECT_EQ(std::tuple(r.drawn[62].x, r.drawn[62].y), std::tuple(8 + 62 * 9, 100));
+    EXPECT_EQ(std::tuple(r.drawn[63].x, r.drawn[63].y), std::tuple(8, 140));
 }
 
 TEST(FontBuilder, RowsAreReadMostSignificantBitFirstBelowTheDarkThreshold) {
@@ -123,63 +119,48 @@ TEST(FontBuilder, RowsAreReadMostSignificantBitFirstBelowTheDarkThreshold) {
     EXPECT_EQ(resources::buildFont(r, FontFormat::F6x6, noOffsets())[0][0], 0);
 }
 
+// Rows given as hexadecimal bytes separated by blanks.
+std::vector<std::uint8_t> rows(const std::string& hex) {
+    std::istringstream in(hex);
+    std::vector<std::uint8_t> out;
+    for (unsigned v = 0; in >> std::hex >> v;) out.push_back(static_cast<std::uint8_t>(v));
+    return out;
+}
+
 TEST(FontBuilder, The8x11SourceIsCompressedToTenRows) {
     struct Case {
         const char* name;
         FontFormat format;
-        std::vector<std::uint8_t> scanned;  // eleven rows
-        std::vector<std::uint8_t> written;
+        const char* scanned;  // eleven rows
+        const char* written;
     } cases[] = {
-        {"one of two equal middle rows goes, the blank top row stays",
-         FontFormat::F8x11,
-         {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE},
-         {0, 0x10, 0x28, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE}},
-        {"the lowest pair is taken",
-         FontFormat::F8x11,
-         {0, 0x10, 0x10, 0x44, 0x7C, 0x7C, 0x44, 0x28, 0x44, 0x28, 0xFE},
-         {0, 0x10, 0x10, 0x44, 0x7C, 0x44, 0x28, 0x44, 0x28, 0xFE}},
-        {"without an equal pair the blank top row goes",
-         FontFormat::F8x11,
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-        {"the extra row unused: rows 0..9",
-         FontFormat::F8x11,
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0},
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {"the extra row equal to the row above: rows 0..9",
-         FontFormat::F8x11,
-         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9, 9},
-         {0, 1, 1, 3, 4, 5, 6, 7, 8, 9}},
-        {"the top row used: rows 0..9",
-         FontFormat::F8x11,
-         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10},
-         {1, 2, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {"the 8x10 format never compresses",
-         FontFormat::F8x10,
-         {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C, 0xFE},
-         {0, 0x10, 0x28, 0x44, 0x44, 0x7C, 0x44, 0x7C, 0x44, 0x7C}},
+        {"one of two equal middle rows goes, the blank top row stays", FontFormat::F8x11,
+         "0 10 28 44 44 7C 44 7C 44 7C FE", "0 10 28 44 7C 44 7C 44 7C FE"},
+        {"the lowest pair is taken", FontFormat::F8x11, "0 10 10 44 7C 7C 44 28 44 28 FE",
+         "0 10 10 44 7C 44 28 44 28 FE"},
+        {"without an equal pair the blank top row goes", FontFormat::F8x11, "0 1 2 3 4 5 6 7 8 9 A",
+         "1 2 3 4 5 6 7 8 9 A"},
+        {"the extra row unused: rows 0..9", FontFormat::F8x11, "0 1 2 3 4 5 6 7 8 9 0",
+         "0 1 2 3 4 5 6 7 8 9"},
+        {"the extra row equal to the row above: rows 0..9", FontFormat::F8x11,
+         "0 1 1 3 4 5 6 7 8 9 9", "0 1 1 3 4 5 6 7 8 9"},
+        {"the top row used: rows 0..9", FontFormat::F8x11, "1 2 2 3 4 5 6 7 8 9 A",
+         "1 2 2 3 4 5 6 7 8 9"},
+        {"the 8x10 format never compresses", FontFormat::F8x10, "0 10 28 44 44 7C 44 7C 44 7C FE",
+         "0 10 28 44 44 7C 44 7C 44 7C"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(resources::outputRows(c.scanned, c.format), c.written) << c.name;
+        EXPECT_EQ(resources::outputRows(rows(c.scanned), c.format), rows(c.written)) << c.name;
 
     // The same through the drawing surface: the glyph reaches the eleventh row.
     SyntheticRenderer r;
-    r.glyphs['H'] = cases[0].scanned;
-    EXPECT_EQ(resources::buildFont(r, FontFormat::F8x11, noOffsets())[72], cases[0].written);
+    r.glyphs['H'] = rows(cases[0].scanned);
+    EXPECT_EQ(resources::buildFont(r, FontFormat::F8x11, noOffsets())[72], rows(cases[0].written));
 }
 
-TEST(FontPreferences, EighteenKeysWithTheirDefaults) {
+TEST(FontPreferences, TheKeysAreWrittenWithTheDefaultsOfTheFontsNotSet) {
     platform::MemorySettingsStore store;
     resources::CPreferenze p(store);
-    EXPECT_EQ(p.font(FontFormat::F6x6).name, "Small Fonts");
-    EXPECT_EQ(p.font(FontFormat::F8x11).name, "Lucida Console");
-    EXPECT_EQ(p.font(FontFormat::F8x10).size, 8);
-    EXPECT_EQ(p.font(FontFormat::F6x6).size, 6);
-    EXPECT_EQ(p.font(FontFormat::F6x6).yOffset, -2);
-    EXPECT_EQ(p.font(FontFormat::F8x10).yOffset, -3);
-    EXPECT_TRUE(p.font(FontFormat::F8x11).bold);
-    EXPECT_FALSE(p.font(FontFormat::F8x11).italic);
-
     p.font(FontFormat::F8x11) = {"DejaVu Sans Mono", false, true, 7, 1, -1};
     p.Salva();
     const std::map<std::string, std::string> expected = {
@@ -199,9 +180,9 @@ TEST(FontPreferences, EighteenKeysWithTheirDefaults) {
     for (const auto& [key, value] : expected)
         EXPECT_EQ(store.value("krnsetup", "Preferenze", key), value) << key;
     resources::CPreferenze again(store);
-    EXPECT_EQ(again.font(FontFormat::F8x11).name, "DejaVu Sans Mono");
-    EXPECT_TRUE(again.font(FontFormat::F8x11).italic);
-    EXPECT_EQ(again.font(FontFormat::F8x11).xOffset, 1);
+    const resources::FontSettings& read = again.font(FontFormat::F8x11);
+    EXPECT_EQ(std::tuple(read.name, read.italic, read.xOffset),
+              std::tuple("DejaVu Sans Mono", true, 1));
 
     store.setValue("krnsetup", "Preferenze", "FontSize6x6", "large");
     EXPECT_EQ(resources::CPreferenze(store).font(FontFormat::F6x6).size, 6);

@@ -90,23 +90,19 @@ TEST_P(ShippedLanguage, DisplayTextsAreNumberedAsTheImageBuilderExpects) {
 
 // The display has ü, š, ý and á: the shipped texts use them instead of spelling around them.
 TEST(ShippedTexts, UseTheAccentedLettersTheDisplayHas) {
-    struct Case {
-        int language;
-        long number;
-        const char* text;  // UTF-8
-    };
+    using Case = std::tuple<int, long, const char*>;  // language, entry, its text in UTF-8
     const Case cases[] = {
         {4, -9, "Grüne Kiste"}, {4, 56, "Prüfgewicht"},     {4, 18, "Hübe"},
         {5, -24, "Koš plný"},   {5, -23, "Vyprázdnit koš"},
     };
-    for (const Case& c : cases) {
-        const auto& files = *resources::language(c.language);
+    for (const auto& [language, number, text] : cases) {
+        const auto& files = *resources::language(language);
         const auto texts =
             resources::readDisplayTexts(platform::splitLines(shipped(files.textFile)));
         const auto it = std::find_if(texts.begin(), texts.end(),
-                                     [&](const auto& t) { return t.number == c.number; });
-        ASSERT_NE(it, texts.end()) << files.textFile << " " << c.number;
-        EXPECT_EQ(it->text, platform::utf8ToCp1252(c.text)) << files.textFile << " " << c.number;
+                                     [n = number](const auto& t) { return t.number == n; });
+        ASSERT_NE(it, texts.end()) << files.textFile << " " << number;
+        EXPECT_EQ(it->text, platform::utf8ToCp1252(text)) << files.textFile << " " << number;
     }
     EXPECT_NE(shipped("MenuTed.asm").find(platform::utf8ToCp1252("Prüfpunkte")), std::string::npos);
 }
