@@ -44,58 +44,48 @@ TEST(Access, StoredCodeIsHexOfTheXoredCharacters) {
     EXPECT_FALSE(app::decodeAccessCode("686").has_value());
 }
 
+// One session after another on the same settings: the code stored before it (none: as it
+// stands), what is typed (none: Cancel), the level given (-1: refused), the questions asked and
+// the boxes shown so far.
 TEST(Access, VerificaAsksComparesAndTellsWrongPasswords) {
     platform::MemorySettingsStore settings;
     RecordingDialogs dialogs;
     ScriptedPrompt prompt;
-    // The built-in seed when nothing is stored.
-    prompt.answer = "2718svctecnic";
-    auto r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-    EXPECT_TRUE(r.accepted);
-    EXPECT_EQ(r.level, 3);
-    // A stored code of its own.
-    settings.setValue("krnsetup", "Main", "Strumento", app::encodeAccessCode(" 4455 "));
-    prompt.answer = "4455TECNIC";
-    r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-    EXPECT_EQ(r.level, 1);
-    prompt.answer = "2718";
-    r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-    EXPECT_FALSE(r.accepted);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    const std::string own = app::encodeAccessCode(" 4455 ");
+    const struct {
+        const char* stored;
+        std::optional<std::string> typed;
+        int level, asked;
+        std::size_t boxes;
+    } sessions[] = {
+        {nullptr, "2718svctecnic", 3, 1, 0},  // the built-in seed when nothing is stored
+        {own.c_str(), "4455TECNIC", 1, 1, 0},
+        {nullptr, "2718", -1, 1, 1},        // "Wrong password"
+        {nullptr, std::nullopt, -1, 1, 1},  // Cancel: nothing shown
+        {"", "2718", 0, 0, 1},              // an empty code opens at level 0 without asking
+        // A stored code that does not decode asks for the built-in code (it used to open at
+        // level 0 without a question).
+        {"6G6D6B62", std::nullopt, -1, 1, 1},
+        {nullptr, "2718tecnic", 1, 1, 1},
+        {"686D6B6", std::nullopt, -1, 1, 1},
+        {nullptr, "2718tecnic", 1, 1, 1},
+        {"zz", std::nullopt, -1, 1, 1},
+        {nullptr, "2718tecnic", 1, 1, 1},
+    };
+    int row = 0;
+    for (const auto& c : sessions) {
+        SCOPED_TRACE(row++);
+        if (c.stored) settings.setValue("krnsetup", "Main", "Strumento", c.stored);
+        prompt.asked = 0;
+        prompt.answer = c.typed;
+        const auto r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
+        EXPECT_EQ(r.accepted ? r.level : -1, c.level);
+        EXPECT_EQ(prompt.asked, c.asked);
+        EXPECT_EQ(dialogs.boxes.size(), c.boxes);
+    }
     EXPECT_EQ(dialogs.boxes[0].text, "Wrong password");
     EXPECT_EQ(dialogs.boxes[0].title, "Access password");
     EXPECT_EQ(dialogs.boxes[0].icon, platform::MessageIcon::Information);
-    // Cancel: not accepted, nothing shown.
-    prompt.answer.reset();
-    r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(dialogs.boxes.size(), 1u);
-    // An empty stored code opens at level 0 without asking.
-    settings.setValue("krnsetup", "Main", "Strumento", "");
-    prompt.asked = 0;
-    r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-    EXPECT_TRUE(r.accepted);
-    EXPECT_EQ(r.level, 0);
-    EXPECT_EQ(prompt.asked, 0);
-}
-
-TEST(Access, StoredCodeThatDoesNotDecodeAsksForTheBuiltInCode) {
-    platform::MemorySettingsStore settings;
-    RecordingDialogs dialogs;
-    ScriptedPrompt prompt;
-    for (const char* damaged : {"6G6D6B62", "686D6B6", "zz"}) {
-        settings.setValue("krnsetup", "Main", "Strumento", damaged);
-        prompt.asked = 0;
-        prompt.answer.reset();  // Cancel
-        auto r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-        EXPECT_FALSE(r.accepted) << damaged;  // it used to open at level 0 without a question
-        EXPECT_EQ(prompt.asked, 1) << damaged;
-        prompt.answer = "2718tecnic";
-        r = app::Verifica("Access password", "krnsetup", settings, prompt, dialogs);
-        EXPECT_TRUE(r.accepted) << damaged;
-        EXPECT_EQ(r.level, 1) << damaged;
-    }
-    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 }  // namespace

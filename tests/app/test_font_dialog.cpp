@@ -34,13 +34,6 @@ TEST(QtFontBuilder, RendersFilesWithTheExactLineCount) {
     EXPECT_FALSE(r.selectFont({"", 8, false, false}));
 }
 
-TEST(QtFontBuilder, PreviewSheetIsWritten) {
-    ResourceFolder f;
-    std::vector<std::vector<std::uint8_t>> glyphs(12, std::vector<std::uint8_t>(6, 0xA8));
-    EXPECT_TRUE(platform::qt::writeGlyphSheet(f.file("sheet.png"), glyphs, 6, "6x6"));
-    EXPECT_EQ(f.read("sheet.png").substr(1, 3), "PNG");
-}
-
 TEST(FontDialog, ArrowsCreateAndChiudi) {
     InstrumentRig rig;
     ResourceFolder f;

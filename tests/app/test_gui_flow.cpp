@@ -11,9 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "app/access.h"
 #include "app/clock_dialog.h"
@@ -25,6 +23,7 @@
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "backup/memory_files.h"
+#include "platform/files.h"
 #include "platform/version.h"
 #include "service/backup/memory_commands.h"
 #include "sim/sim_serial_port.h"
@@ -40,27 +39,35 @@ using testing_support::onModal;
 using testing_support::pick;
 using testing_support::waitFor;
 
-TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
-    testing_support::SimulatedEnvironment s("/FUL");
-    ASSERT_TRUE(s.started);
-    auto& env = s.env;
-    auto& settings = s.settings;
+// The simulated instruments, a program folder of the test's own, and the main window shown at
+// an access level.
+struct Workbench {
+    Workbench(const char* switches, const char* folder, int level) : s(switches), program(folder) {
+        s.env.folder = program.path.string();
+        window = std::make_unique<app::FMain>(s.env, &dialogs);
+        window->SetupCustomer(level);
+        window->SetupMenu();
+        window->show();
+    }
+    testing_support::SimulatedEnvironment s;
+    testing_support::ProgramFolder program;
     testing_support::RecordingDialogs dialogs;
+    std::unique_ptr<app::FMain> window;
+};
 
+TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
+    Workbench b("/FUL", "krn_password", 1);
+    ASSERT_TRUE(b.s.started);
+    auto& window = *b.window;
     app::FPassword password;
     onModal<app::FPassword>([](app::FPassword* p) {
         p->field()->setText("2718tecnic");
         p->accept();
     });
     const auto access =
-        app::Verifica("Access password", env.application, settings, password, dialogs);
+        app::Verifica("Access password", b.s.env.application, b.s.settings, password, b.dialogs);
     ASSERT_TRUE(access.accepted);
-    EXPECT_EQ(access.level, 1);
-
-    app::FMain window(env, &dialogs);
-    window.SetupCustomer(access.level);
-    window.SetupMenu();
-    window.show();
+    EXPECT_EQ(access.level, 1);  // the level the window shows
 
     const QString rows[] = {"USB:", "COM:", "IP:"};
     for (const QString& row : rows) {
@@ -84,33 +91,19 @@ TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
         window.action("mnuTestComm")->trigger();
         EXPECT_EQ(result, "OK") << row.toStdString();
     }
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(b.dialogs.boxes.empty());
     EXPECT_FALSE(window.UCKRNVisual1().Collegato());
-}
-
-std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // The technician selects the instrument once and runs three commands, each time only confirming
 // the preselected row; the window shows the instrument and three log lines, the day's file in the
 // program folder holds them, and a later start still preselects it.
 TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
-    testing_support::SimulatedEnvironment s("/FUL");
-    ASSERT_TRUE(s.started);
-    const testing_support::ProgramFolder programFolder("krn_bench");
-    const auto& folder = programFolder.path;
-    s.env.folder = folder.string();
-    testing_support::RecordingDialogs dialogs;
+    Workbench b("/FUL", "krn_bench", 1);
+    ASSERT_TRUE(b.s.started);
     const QString usb = "USB: QX3SIM0001";
     {
-        app::FMain window(s.env, &dialogs);
-        window.SetupCustomer(1);
-        window.SetupMenu();
-        window.show();
+        auto& window = *b.window;
         pick("USB:", [] {});
         window.action("mnuPreferenze")->trigger();
         EXPECT_EQ(window.chosenInstrument(), usb.toStdString());
@@ -126,18 +119,16 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
         window.action("mnuTestComm")->trigger();
         // The USB attempts only write a byte, yet they reached the instrument.
         EXPECT_EQ(window.instrumentPanel()->field("state"), "Reached by the last command");
-        dialogs.inputs = {std::string("KRN-BENCH")};
+        b.dialogs.inputs = {std::string("KRN-BENCH")};
         confirmPreselected(usb, [] {});
         window.action("mnuNomeStrumento")->trigger();
 
-        app::InstrumentPanel* panel = window.instrumentPanel();
-        EXPECT_EQ(panel->field("name"), "KRN-BENCH");
-        EXPECT_EQ(panel->field("channel"), "USB");
-        EXPECT_EQ(panel->field("description"), usb);
-        EXPECT_EQ(panel->field("protocol"), "41-1072");
-        EXPECT_EQ(panel->field("serial"), "QX3SIM0001");
-        EXPECT_EQ(panel->field("state"), "Reached by the last command");
-        EXPECT_FALSE(panel->field("version").isEmpty());
+        QStringList panel;
+        for (const char* f : {"name", "channel", "description", "protocol", "serial", "state"})
+            panel << window.instrumentPanel()->field(f);
+        EXPECT_EQ(panel.join(" | "), "KRN-BENCH | USB | " + usb +
+                                         " | 41-1072 | QX3SIM0001 | Reached by the last command");
+        EXPECT_FALSE(window.instrumentPanel()->field("version").isEmpty());
 
         QTreeWidget* log = window.activityView()->list();
         ASSERT_EQ(log->topLevelItemCount(), 3);
@@ -152,9 +143,9 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
         const auto& lines = window.activityLog().lines();
         ASSERT_EQ(lines.size(), 3u);
         std::string file;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        for (const auto& entry : std::filesystem::directory_iterator(b.program.path))
             if (entry.path().filename().string().rfind("activity-", 0) == 0)
-                file += fileText(entry.path());
+                file += *platform::readFile(entry.path().string(), platform::FileKind::Report);
         EXPECT_EQ(file, "# krnsetup " + platform::versionText() + "\n" + lines[0] + "\n" +
                             lines[1] + "\n" + lines[2] + "\n");
         EXPECT_NE(lines[2].find("| Change instrument name... | USB: QX3SIM0001 ("),
@@ -163,29 +154,21 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
         window.close();
     }
     // A new start preselects the same instrument.
-    EXPECT_EQ(s.settings.value("krnsetup", "Selection", "LastInstrument"), usb.toStdString());
-    app::FMain again(s.env, &dialogs);
-    std::optional<std::string> chosen;
+    EXPECT_EQ(b.s.settings.value("krnsetup", "Selection", "LastInstrument"), usb.toStdString());
+    app::FMain again(b.s.env, &b.dialogs);
     confirmPreselected(usb, [] {});
-    chosen = again.selectInstrument("Select instrument", {});
-    EXPECT_EQ(chosen, std::optional<std::string>(usb.toStdString()));
+    EXPECT_EQ(again.selectInstrument("Select instrument", {}), usb.toStdString());
 }
 
 // A Cancel given when nothing runs belongs to no command: the next transfer runs to its end.
 TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
-    testing_support::SimulatedEnvironment s("/FUL");
-    ASSERT_TRUE(s.started);
-    const testing_support::ProgramFolder programFolder("krn_cancel");
-    const auto& folder = programFolder.path;
-    s.env.folder = folder.string();
-    testing_support::RecordingDialogs dialogs;
-    app::FMain window(s.env, &dialogs);
-    window.SetupCustomer(1);
-    window.SetupMenu();
-    window.show();
+    Workbench b("/FUL", "krn_cancel", 1);
+    ASSERT_TRUE(b.s.started);
+    auto& window = *b.window;
+    auto& dialogs = b.dialogs;
     window.cancelButton()->click();
     EXPECT_TRUE(window.controller().Annullando());
-    const std::string out = (folder / backup::kMemoryFile).string();
+    const std::string out = (b.program.path / backup::kMemoryFile).string();
     dialogs.inputs = {std::string("0"), std::string("1023")};
     // From the selection on, the panel names the instrument the running command works on.
     QString during;
@@ -204,32 +187,20 @@ TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
     EXPECT_NE(window.activityLog().lines()[0].find("| Done | saved: " + out), std::string::npos)
         << window.activityLog().lines()[0];
     EXPECT_EQ(window.statusLabel()->text().toStdString(), "saved: " + out);
-    std::ifstream dump(out);
-    int lines = 0;
-    for (std::string line; std::getline(dump, line);) ++lines;
-    EXPECT_EQ(lines, 1024);  // one line per address, none left out
+    // One line per address, none left out.
+    EXPECT_EQ(platform::readLines(out, platform::FileKind::MemoryDump)->size(), 1024u);
     EXPECT_FALSE(window.controller().Annullando());
 }
-
-}  // namespace
-
-namespace {
 
 // "Instrument memory format..." opens the profile form (FProfilo) for the chosen instrument;
 // Cancel there ends the command before any question or write.
 TEST(GuiFlow, TheFormatOpensTheProfileFormAndItsCancelEndsTheCommand) {
-    testing_support::SimulatedEnvironment s("");
-    ASSERT_TRUE(s.started);
+    Workbench b("", "krn_format", 0);
+    ASSERT_TRUE(b.s.started);
     // The format checks the fonts, texts and menus of the program folder first.
-    const testing_support::ProgramFolder programFolder("krn_format");
     for (const auto& e : std::filesystem::directory_iterator(KRN_DATA_DIR))
-        std::filesystem::copy_file(e.path(), programFolder.path / e.path().filename());
-    s.env.folder = programFolder.path.string();
-    testing_support::RecordingDialogs dialogs;
-    app::FMain window(s.env, &dialogs);
-    window.SetupCustomer(0);
-    window.SetupMenu();
-    window.show();
+        std::filesystem::copy_file(e.path(), b.program.path / e.path().filename());
+    auto& window = *b.window;
     bool formShown = false;
     pick("COM:", [&formShown] {
         // The clock dialog may come first (the simulated clock differs from the computer's).
@@ -248,7 +219,7 @@ TEST(GuiFlow, TheFormatOpensTheProfileFormAndItsCancelEndsTheCommand) {
     });
     window.action("mnuInviaSetup")->trigger();
     EXPECT_TRUE(formShown);
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(b.dialogs.boxes.empty());
     EXPECT_FALSE(window.UCKRNVisual1().Collegato());
 }
 

@@ -41,14 +41,21 @@ using testing_support::confirmPreselected;
 using testing_support::onModal;
 using testing_support::pick;
 
+// The main window at a level, as the X server shows it.
+bool shown(app::FMain& window, int level) {
+    window.SetupCustomer(level);
+    window.SetupMenu();
+    window.show();
+    return QTest::qWaitForWindowExposed(&window, 5000);
+}
+
 TEST(Xvfb, PasswordSelectionClockAndCommunicationTestInARealWindow) {
     if (!testing_support::xServerRunning()) GTEST_SKIP() << "no X server: Xvfb is not installed";
     ASSERT_EQ(QGuiApplication::platformName(), "xcb");
     testing_support::SimulatedEnvironment s("/FUL");
     ASSERT_TRUE(s.started);
-    const testing_support::ProgramFolder programFolder("krn_xvfb");
-    const auto& folder = programFolder.path;
-    s.env.folder = folder.string();
+    const testing_support::ProgramFolder folder("krn_xvfb");
+    s.env.folder = folder.path.string();
     testing_support::RecordingDialogs dialogs;
 
     // The code is typed key by key into the real box and confirmed with Enter.
@@ -63,10 +70,7 @@ TEST(Xvfb, PasswordSelectionClockAndCommunicationTestInARealWindow) {
     EXPECT_EQ(access.level, 1);
 
     app::FMain window(s.env, &dialogs);
-    window.SetupCustomer(access.level);
-    window.SetupMenu();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
+    ASSERT_TRUE(shown(window, access.level));
 
     pick("COM:", [] {
         closeWhen<app::FDataOra>(
@@ -117,10 +121,7 @@ TEST(Xvfb, TheRestartAfterAValueWriteKeepsTheWindowPaintingItsProgress) {
     ASSERT_TRUE(s.started);
     testing_support::RecordingDialogs dialogs;
     app::FMain window(s.env, &dialogs);
-    window.SetupCustomer(1);
-    window.SetupMenu();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
+    ASSERT_TRUE(shown(window, 1));
     PaintCounter counter;
     window.progressBar()->installEventFilter(&counter);
     std::vector<int> positions;
@@ -157,10 +158,7 @@ TEST(Xvfb, ASilentPortsOpenIsCancelledWithinASecond) {
     app::Environment env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", "/FUL"};
     testing_support::RecordingDialogs dialogs;
     app::FMain window(env, &dialogs);
-    window.SetupCustomer(1);
-    window.SetupMenu();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
+    ASSERT_TRUE(shown(window, 1));
     using Steady = std::chrono::steady_clock;
     Steady::time_point clicked{};
     pick("COM:", [&] {

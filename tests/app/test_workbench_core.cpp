@@ -5,10 +5,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
 
 #include "app/activity_log.h"
 #include "app/command_line.h"
@@ -16,6 +12,7 @@
 #include "app/menu_model.h"
 #include "link/selection.h"
 #include "link/serial_enumeration.h"
+#include "platform/files.h"
 #include "platform/version.h"
 #include "support/recording_dialogs.h"
 
@@ -24,21 +21,11 @@ namespace {
 using service::Outcome;
 
 platform::LocalDateTime at(int day, int hour, int minute, int second) {
-    platform::LocalDateTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    return t;
+    return {2026, 12, day, hour, minute, second, 0};
 }
 
 std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return platform::readFile(path, platform::FileKind::Report).value.value_or("");
 }
 
 TEST(ActivityLog, LinesHoldTimeCommandInstrumentResultAndMessage) {
@@ -140,75 +127,38 @@ TEST(InstrumentRecord, TheLastInstrumentIsKeptInTheSettings) {
     EXPECT_EQ(settings.value("krnsetup", "Selection", "LastInstrument"), "USB: QX3SIM0001");
 }
 
-TEST(Menu, EveryMnemonicIsUniqueWithinItsMenuAndTheTextsStay) {
-    std::map<std::string, std::set<char>> seen;
+// A mnemonic taken twice in a menu moves to another letter of the same text (the menus as shown
+// are checked for unique mnemonics in test_gui); "&&" is a literal "&".
+TEST(Menu, AMovedMnemonicKeepsTheTextAndAMnemonic) {
     for (const app::MenuEntry& e : app::menuTable()) {
         if (e.separator) continue;
         const std::string shown = app::menuCaptions().at(e.name);
         EXPECT_EQ(app::withoutMnemonic(shown), app::withoutMnemonic(e.caption)) << e.name;
-        if (const char m = app::mnemonicOf(shown)) {
-            EXPECT_TRUE(seen[e.parent ? e.parent : ""].insert(m).second)
-                << e.name << ": '" << m << "' twice";
-        }
-        // An entry keeps a mnemonic when it had one.
         EXPECT_EQ(app::mnemonicOf(shown) != 0, app::mnemonicOf(e.caption) != 0) << e.name;
     }
-    const std::pair<const char*, const char*> moved[] = {
-        {"mnuOrologio", "&Clock..."},
-        {"mnuEthSetup", "Setup et&hernet port..."},
-        {"mnuImportMem", "Im&port memory..."},
-        {"mnuSoloDifferenze", "Esporta &le differenze"},
-        {"mnuExit", "Exi&t"},
-        {"mnuFZeroDefault", "Change default &value for start force..."},
-        {"mnuLumbroMOP", "Lumbro &M-OP setup"},
-        {"mnuLumbroManuale", "Lumbro Manuale &setup..."},
-        {"mnuLumbroMOPBloccoRitorno", "With &hydraulic return blocker"},
-        {"mnuMOPBloccoAndCesto", "With blocker and good basket..."},
-    };
-    for (const auto& [name, caption] : moved) EXPECT_EQ(app::menuCaptions().at(name), caption);
     EXPECT_EQ(app::withoutMnemonic("Fish && &Chips"), "Fish & Chips");
     EXPECT_EQ(app::mnemonicOf("Fish && &Chips"), 'c');
 }
 
 TEST(CommandLine, SwitchesOptionsHelpAndErrors) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string switches, folder, error;
-        bool simulate, help;
-        int quitAfter;
+    // What was parsed, as "switches|folder|error|flags|quit-after".
+    const auto parsed = [](const app::CommandLine& r) {
+        return r.switches + "|" + r.folder + "|" + r.error + "|" + (r.simulate ? "simulate" : "") +
+               (r.help ? "help" : "") + "|" + std::to_string(r.quitAfterMs);
     };
-    const Case cases[] = {
-        {{"/FUL", "/cfg", "--simulate", "--folder", "/tmp/x"},
-         "/FUL /cfg",
-         "/tmp/x",
-         "",
-         true,
-         false,
-         0},
-        {{"--help"}, "", "", "", false, true, 0},
-        {{"-h", "/ZENKO"}, "/ZENKO", "", "", false, true, 0},
-        {{"--quit-after", "1500"}, "", "", "", false, false, 1500},
-        {{"--simulte"}, "", "", "unknown option --simulte", false, false, 0},
-        {{"/FUL", "-x"}, "/FUL", "", "unknown option -x", false, false, 0},
-        {{"--folder"}, "", "", "--folder needs a value", false, false, 0},
-        {{"--trace"}, "", "", "--trace needs a value", false, false, 0},
-        {{"--quit-after", "soon"},
-         "",
-         "",
-         "--quit-after takes milliseconds, not 'soon'",
-         false,
-         false,
-         0},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"/FUL", "/cfg", "--simulate", "--folder", "/tmp/x"}, "/FUL /cfg|/tmp/x||simulate|0"},
+        {{"--help"}, "|||help|0"},
+        {{"-h", "/ZENKO"}, "/ZENKO|||help|0"},
+        {{"--quit-after", "1500"}, "||||1500"},
+        {{"--simulte"}, "||unknown option --simulte||0"},
+        {{"/FUL", "-x"}, "/FUL||unknown option -x||0"},
+        {{"--folder"}, "||--folder needs a value||0"},
+        {{"--trace"}, "||--trace needs a value||0"},
+        {{"--quit-after", "soon"}, "||--quit-after takes milliseconds, not 'soon'||0"},
     };
-    for (const Case& c : cases) {
-        const app::CommandLine r = app::parseCommandLine(c.args);
-        EXPECT_EQ(r.switches, c.switches) << c.args[0];
-        EXPECT_EQ(r.folder, c.folder) << c.args[0];
-        EXPECT_EQ(r.error, c.error) << c.args[0];
-        EXPECT_EQ(r.simulate, c.simulate) << c.args[0];
-        EXPECT_EQ(r.help, c.help) << c.args[0];
-        EXPECT_EQ(r.quitAfterMs, c.quitAfter) << c.args[0];
-    }
+    for (const auto& [args, expected] : cases)
+        EXPECT_EQ(parsed(app::parseCommandLine(args)), expected) << args[0];
     const std::string usage = app::usageText();
     for (const char* option : {"/FUL", "/CFG", "/ZENKO", "--simulate", "--folder DIR",
                                "--trace FILE", "--quit-after MS", "--help"})
@@ -221,21 +171,22 @@ TEST(CommandLine, SwitchesOptionsHelpAndErrors) {
 }
 
 TEST(SelectionRows, SerialPortsByDevicePathOrByNumber) {
-    krnlink::PortaSeriale byPath;
-    byPath.Porta = 2;
-    byPath.location = "/dev/ttyUSB0";
-    krnlink::SelectionRow row = krnlink::serialRow(byPath);
-    EXPECT_EQ(row.sn, "COM: /dev/ttyUSB0");
-    EXPECT_EQ(row.name, "Instrument connected to ttyUSB0");
-    EXPECT_EQ(row.info, "");
-    byPath.location = "/tmp/simulated";
-    EXPECT_EQ(krnlink::serialRow(byPath).name, "Instrument connected to /tmp/simulated");
-    krnlink::PortaSeriale byNumber;
-    byNumber.Porta = 3;
-    byNumber.location = "COM3";
-    row = krnlink::serialRow(byNumber);
-    EXPECT_EQ(row.sn, "COM: 3");
-    EXPECT_EQ(row.name, "Instrument connected to COM3");
+    const struct {
+        std::int16_t port;
+        const char* location;
+        std::string row;  // "SN | name | info"
+    } cases[] = {
+        {2, "/dev/ttyUSB0", "COM: /dev/ttyUSB0 | Instrument connected to ttyUSB0 | "},
+        {2, "/tmp/simulated", "COM: /tmp/simulated | Instrument connected to /tmp/simulated | "},
+        {3, "COM3", "COM: 3 | Instrument connected to COM3 | "},
+    };
+    for (const auto& c : cases) {
+        krnlink::PortaSeriale port;
+        port.Porta = c.port;
+        port.location = c.location;
+        const krnlink::SelectionRow r = krnlink::serialRow(port);
+        EXPECT_EQ(r.sn + " | " + r.name + " | " + r.info, c.row);
+    }
     EXPECT_TRUE(krnlink::localRow({"", "USB: QX1", "", ""}));
     EXPECT_TRUE(krnlink::localRow({"", "COM: 3", "", ""}));
     EXPECT_FALSE(krnlink::localRow({"", "MAC: 00-11", "", ""}));

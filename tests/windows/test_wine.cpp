@@ -135,45 +135,32 @@ TEST_F(Wine, SlashPathsPngAndTheZip) {
         EXPECT_NE(r.out.find(folder + f + "\n"), std::string::npos) << f << "\n" << r.out;
 }
 
-// The same answers as the Linux build, command by command, over the Ethernet channel.
-TEST_F(Wine, UdpLoopbackAnswersLikeTheLinuxBuild) {
+// Over the Ethernet channel: the same answers as the Linux build, command by command; what the
+// Windows build writes the Linux build reads; a backup is the Linux build's file byte for byte,
+// and restoring it undoes a change.
+TEST_F(Wine, UdpLoopbackAnswersWritesAndBacksUpLikeTheLinuxBuild) {
     Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});
     const std::string at = "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "' ";
     for (const std::string& command :
          {std::string("identify"), std::string("--json identify"), std::string("name"),
           std::string("counter"), std::string("nvram read 0x100 32")}) {
         Result w = exe(at + command);
-        Result l = linux(at + command);
         EXPECT_EQ(w.exitCode, 0) << command << "\n" << w.out;
-        EXPECT_EQ(w.out, l.out) << command;
+        EXPECT_EQ(w.out, linux(at + command).out) << command;
     }
-}
-
-TEST_F(Wine, NvramWriteThenReadOverUdp) {
-    Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});
-    const std::string at = "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "' ";
     Result r = exe(at + "nvram write 0x5000 0x12 0x34 0xAB");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     r = exe(at + "nvram read 0x5000 3");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    // The Linux build reads what the Windows build wrote.
-    EXPECT_EQ(r.out, linux(at + "nvram read 0x5000 3").out);
     EXPECT_NE(r.out.find("12 34 AB"), std::string::npos) << r.out;
-}
+    EXPECT_EQ(r.out, linux(at + "nvram read 0x5000 3").out);
 
-// A backup written by krnctl.exe is the Linux build's file byte for byte, and restoring it undoes
-// a change.
-TEST_F(Wine, BackupAndRestoreOverUdp) {
-    Krnsim sim({"--profile", "p36e51", "--udp", "127.0.0.1:0", "--module-port", "0"});
-    const std::string at = "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "' ";
-    const fs::path windowsFile = dir_ / "windows.ini", linuxFile = dir_ / "linux.ini";
-    Result r = exe(at + "backup windows.ini");
+    r = exe(at + "backup windows.ini");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "backup of KRN-36 written to windows.ini\n");
-    EXPECT_EQ(linux(at + "backup " + linuxFile.string()).exitCode, 0);
-    ASSERT_TRUE(fs::exists(windowsFile)) << r.out;
-    EXPECT_EQ(readFile(windowsFile), readFile(linuxFile));
-
+    EXPECT_EQ(linux(at + "backup " + (dir_ / "linux.ini").string()).exitCode, 0);
+    ASSERT_TRUE(fs::exists(dir_ / "windows.ini")) << r.out;
+    EXPECT_EQ(readFile(dir_ / "windows.ini"), readFile(dir_ / "linux.ini"));
     EXPECT_EQ(exe(at + "name Other").exitCode, 0);
     EXPECT_EQ(exe(at + "name").out, "Other\n");
     r = exe(at + "--yes restore windows.ini --config");
