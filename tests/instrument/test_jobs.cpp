@@ -105,7 +105,7 @@ TEST_P(EveryProfile, WrittenJobReadsBackTheSame) {
     EXPECT_TRUE(rig.control.lavoro() == read);
 }
 
-TEST(Jobs, NewJobIsClearedFirstThenCountedAndAnnounced) {
+TEST(Jobs, NewJobIsClearedFirstThenCountedAndAnnouncedOneBeyondIsRefused) {
     OpenRig rig("p36e51");
     const auto& id = rig.control.identity();
     const std::int32_t start = id.IndirizzoLavori + 2 * id.DimensioneLavori();
@@ -113,6 +113,9 @@ TEST(Jobs, NewJobIsClearedFirstThenCountedAndAnnounced) {
     std::fill_n(nv.begin() + start, id.DimensioneLavori(), 0xAA);
     rig.control.jobs().preparaImmagine();
     rig.control.lavoro().NomeLavoro = "NEW";
+    // Beyond the next free job (the total is 2): refused without a write.
+    EXPECT_FALSE(rig.control.ScriviLavoro(4));
+    EXPECT_EQ(rig.commands(), (std::vector<int>{9, 15}));
     rig.instrument.clearLog();
     ASSERT_TRUE(rig.control.ScriviLavoro(3));
     const auto& r = rig.instrument.requests();
@@ -131,14 +134,6 @@ TEST(Jobs, NewJobIsClearedFirstThenCountedAndAnnounced) {
     EXPECT_EQ(nv[static_cast<std::size_t>(start) + id.DimTestataLavoro + 11 + 200], 0);
     EXPECT_EQ(nv[105], 3);
     EXPECT_EQ(rig.instrument.jobNotifications(), 1);
-}
-
-TEST(Jobs, JobBeyondTheNextFreeIsRefusedWithoutWriting) {
-    OpenRig rig("p36e51");
-    rig.control.jobs().preparaImmagine();
-    rig.instrument.clearLog();
-    EXPECT_FALSE(rig.control.ScriviLavoro(4));  // total is 2
-    EXPECT_EQ(rig.commands(), (std::vector<int>{9, 15}));
 }
 
 TEST(Jobs, PhaseChecksShowTheirBoxesAndWriteNothing) {

@@ -41,7 +41,7 @@ TEST_F(Memory, BlockReadOfTwentyBytesTakesTwoFramesAndFiveBytesOfTheSecond) {
     EXPECT_EQ(requests().size(), 1u);
 }
 
-TEST_F(Memory, OlderInstrumentsReadByteByByteWithProgressThatCanStop) {
+TEST_F(Memory, OlderInstrumentsReadAndWriteByteByByteWithProgressThatCanStop) {
     open("p17e23");
     testing_support::ProgressRecorder progress(32);
     EXPECT_FALSE(rig->control.ReadNVRamBytes(0x100, 40, progress).has_value());
@@ -51,6 +51,12 @@ TEST_F(Memory, OlderInstrumentsReadByteByByteWithProgressThatCanStop) {
     EXPECT_EQ(requests()[0], frame({15, 0x00, 0x01, 0x00}));
     EXPECT_TRUE(rig->control.ReadNVRamBytes(0x100, 40).has_value());
     EXPECT_FALSE(rig->control.nvram().interrupted);
+    // Writes go byte by byte as well.
+    rig->instrument.clearLog();
+    ASSERT_TRUE(rig->control.WriteNVRamBytes(0x3000, std::vector<std::uint8_t>(12, 7)));
+    const std::uint8_t ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_TRUE(rig->control.WriteNVRam10Bytes(0x3000, ten));
+    EXPECT_EQ(requests().size(), 12u + 10u);
 }
 
 TEST_F(Memory, BlockWriteOfTwentyThreeBytesIsTwoFramesAndThreeSingleWrites) {
@@ -70,14 +76,6 @@ TEST_F(Memory, BlockWriteOfTwentyThreeBytesIsTwoFramesAndThreeSingleWrites) {
                           }));
     EXPECT_TRUE(std::equal(data.begin(), data.end(), rig->instrument.nvram().begin() + 0x3001));
     EXPECT_TRUE(rig->control.WriteNVRamBytes(0x3001, {}));
-}
-
-TEST_F(Memory, OlderInstrumentsWriteByteByByte) {
-    open("p17e23");
-    ASSERT_TRUE(rig->control.WriteNVRamBytes(0x3000, std::vector<std::uint8_t>(12, 7)));
-    const std::uint8_t ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    ASSERT_TRUE(rig->control.WriteNVRam10Bytes(0x3000, ten));
-    EXPECT_EQ(requests().size(), 12u + 10u);
 }
 
 TEST_F(Memory, BlockWriteReportsItsBytesAndStopsWhenAsked) {
@@ -121,7 +119,7 @@ TEST_F(Memory, WordsStringsAndAddresses) {
     EXPECT_EQ(rig->control.LeggiIndirizzoIP(0x4200), "127.200.0.17");
 }
 
-TEST_F(Memory, FlashEraseRefusesUnalignedAddressesWithoutAFrame) {
+TEST_F(Memory, FlashEraseAndBlocksCloseThemselvesAndVerifyThroughTheMask) {
     open("p36e51");
     EXPECT_FALSE(rig->control.ClearFlash(0x1010));
     EXPECT_FALSE(rig->control.ClearFlash(-64));
@@ -130,10 +128,7 @@ TEST_F(Memory, FlashEraseRefusesUnalignedAddressesWithoutAFrame) {
     // One erase, then 32 pairs of masked reads.
     EXPECT_EQ(requests().size(), 1u + 64u);
     EXPECT_EQ(requests()[0], frame({25, 0x00, 0x10, 0x00}));
-}
-
-TEST_F(Memory, FlashBlocksCloseThemselvesAndVerifyThroughTheMask) {
-    open("p36e51");
+    rig->instrument.clearLog();
     rig->control.OpenWriteFlash();
     ASSERT_TRUE(rig->control.WriteFlash(0x2003, 0x11));
     EXPECT_TRUE(requests().empty());                     // buffered
