@@ -162,7 +162,7 @@ TEST(EthernetSetup, RejectionAndTimeoutMessagesOfEachStep) {
     }
 }
 
-TEST(EthernetSetup, AnEmptyAnswerIsARejectionWithABlankCodeAndAGoodOneStillMovesOn) {
+TEST(EthernetSetup, AnEmptyAnswerIsARejectionAGoodOneStillMovesOnAndOkOnlyCountsWhenWaited) {
     Bench b;
     b.reach(2);
     b.answer("");
@@ -170,6 +170,13 @@ TEST(EthernetSetup, AnEmptyAnswerIsARejectionWithABlankCodeAndAGoodOneStillMoves
     b.answer("A");
     EXPECT_EQ(b.setup.step(), 3);
     EXPECT_FALSE(b.setup.closed());
+    // OK counts only at the waiting step.
+    EXPECT_FALSE(b.setup.confirm("127.0.0.2"));
+    EXPECT_EQ(b.setup.step(), 3);
+    // Answers that arrive while waiting for OK change nothing.
+    for (const char* a : {"A127.0.0.5/x", "A", "A"}) b.answer(a);
+    EXPECT_EQ(b.setup.step(), 5);
+    EXPECT_EQ(b.setup.ipText(), "127.0.0.5");
 }
 
 TEST(EthernetSetup, CancelEndsAtAnyStepAndNothingMoreIsSent) {
@@ -186,17 +193,6 @@ TEST(EthernetSetup, CancelEndsAtAnyStepAndNothingMoreIsSent) {
         EXPECT_TRUE(b.dialogs.boxes.empty()) << step;
         EXPECT_FALSE(b.setup.confirm("127.0.0.2"));
     }
-}
-
-TEST(EthernetSetup, OkOnlyAtTheWaitingStep) {
-    Bench b;
-    b.reach(3);
-    EXPECT_FALSE(b.setup.confirm("127.0.0.2"));
-    EXPECT_EQ(b.setup.step(), 3);
-    // Answers that arrive while waiting for OK change nothing.
-    for (const char* a : {"A127.0.0.5/x", "A", "A"}) b.answer(a);
-    EXPECT_EQ(b.setup.step(), 5);
-    EXPECT_EQ(b.setup.ipText(), "127.0.0.5");
 }
 
 }  // namespace

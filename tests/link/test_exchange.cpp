@@ -120,7 +120,7 @@ TEST(SerialExchange, ResynchronisesBetweenAttempts) {
     EXPECT_EQ(std::pair(rig.serial.closes(), rig.serial.opens()), std::pair(closes + 1, opens + 1));
 }
 
-TEST(SerialExchange, FailedResynchronisationEndsTheExchange) {
+TEST(SerialExchange, FailedResynchronisationEndsTheExchangeAndByteWaitsDoNotSpin) {
     Rig rig;
     ASSERT_TRUE(rig.openSerial());
     rig.instrument.clearLog();
@@ -132,6 +132,11 @@ TEST(SerialExchange, FailedResynchronisationEndsTheExchange) {
     EXPECT_NEAR(rig.elapsed(t0), 2.1, 0.01);
     const Bytes host = rig.instrument.hostBytes();
     EXPECT_EQ(std::count(host.begin(), host.end(), 0x05), 1);
+    // A byte wait times out after 0.7 s in the port's blocking wait, not in a busy loop.
+    const auto t1 = rig.clock.now();
+    EXPECT_FALSE(rig.link.AttendiByte(1));
+    EXPECT_NEAR(rig.elapsed(t1), 0.7, 0.002);
+    EXPECT_LT(rig.link.ConteggioAttesa, 10);
 }
 
 TEST(SerialExchange, PortThatCannotOpenFailsAtOnce) {
@@ -148,16 +153,6 @@ TEST(SerialExchange, PortThatCannotOpenFailsAtOnce) {
     EXPECT_FALSE(rig.exchange({1}));
     EXPECT_EQ(rig.elapsed(t0), 0.0);
     rig.link.HandlePorta(&rig.serial);
-}
-
-TEST(ByteWait, TimesOutAfterSevenTenthsOfASecondWithoutSpinning) {
-    Rig rig;
-    ASSERT_TRUE(rig.openSerial());
-    rig.instrument.setSilent(true);
-    const auto t0 = rig.clock.now();
-    EXPECT_FALSE(rig.link.AttendiByte(1));
-    EXPECT_NEAR(rig.elapsed(t0), 0.7, 0.002);
-    EXPECT_LT(rig.link.ConteggioAttesa, 10);  // the port's blocking wait, not a busy loop
 }
 
 TEST(Primitives, ComandoSempliceAndConfermaAndDimMaxBuffer) {

@@ -238,10 +238,14 @@ TEST(EthernetOpen, SendsEncommpcWhenTheFirstConfigurationReadFails) {
     EXPECT_EQ(sent.front().data, bytes({0}));
 }
 
-TEST(EthernetOpen, ModuleAnswerWithoutCarriageReturnCounts) {
+TEST(EthernetOpen, PortsOutsideTheUdpRangeAreRefusedAndAnAnswerWithoutReturnCounts) {
     Rig rig;
-    rig.module.setReplyTerminator("");
     rig.link.SetupPortaEth(&rig.socket);
+    EXPECT_FALSE(rig.link.ApriComunicazioneETH("127.0.0.1", 0));
+    EXPECT_FALSE(rig.link.ApriComunicazioneETH("127.0.0.1", 70000));
+    EXPECT_FALSE(rig.link.ApriComunicazioneETH("nowhere.invalid", 1001));
+    EXPECT_TRUE(rig.socket.sent().empty());
+    rig.module.setReplyTerminator("");
     ASSERT_TRUE(rig.link.ApriComunicazioneETH("127.0.0.1", testing_support::kDataPort));
     EXPECT_EQ(rig.link.ComandoUDP("ENCOMMPC"), std::optional<std::string>("A"));
     rig.module.setCommandsSilent(true);
@@ -260,15 +264,6 @@ TEST(EthernetOpen, ResolvesTheHostNameOnceForTheWholeConversation) {
     EXPECT_FALSE(rig.exchange({15, 0x23, 0x01, 0x00}));  // four attempts, each with its zeros
     EXPECT_TRUE(rig.link.ComandoUDP("ENCOMMPC").has_value());
     EXPECT_EQ(rig.socket.nameLookups(), 1);
-}
-
-TEST(EthernetOpen, RefusesPortsOutsideTheUdpRangeWithoutSending) {
-    Rig rig;
-    rig.link.SetupPortaEth(&rig.socket);
-    EXPECT_FALSE(rig.link.ApriComunicazioneETH("127.0.0.1", 0));
-    EXPECT_FALSE(rig.link.ApriComunicazioneETH("127.0.0.1", 70000));
-    EXPECT_FALSE(rig.link.ApriComunicazioneETH("nowhere.invalid", 1001));
-    EXPECT_TRUE(rig.socket.sent().empty());
 }
 
 TEST(SerialOpen, PortNumbersThatNameNoPortAreNeverTouchedNorSilentInstrumentsKept) {

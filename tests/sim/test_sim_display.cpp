@@ -127,9 +127,12 @@ TEST(SimDisplay, TheNameAndJobAreDrawnInTheGivenFontAndTheMenuLayerAtTheBottom) 
     EXPECT_FALSE(bit(filled, 0, sim::kJobX + 3 * 8, sim::kJobY));  // the blank
 }
 
-TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithItsFontTextsAndMenus) {
+TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithTheFontTextsAndMenusItHolds) {
     const sim::Profile& p = *sim::findProfile("p36e51");
     sim::SimInstrument in(p);
+    // Formatted without an image: no font, texts or menus in NVRAM.
+    EXPECT_FALSE(sim::nvramFont(in.nvram()) || sim::nvramText(in.nvram(), 3) ||
+                 sim::nvramMenu(in.nvram(), 1));
     Image im = selfNamingImage(p);
     ASSERT_TRUE(sim::loadImage(p, in.nvram(), im.bytes, im.header));
     in.setDisplayFont(sim::DisplayFont(123, sim::Glyph{0xFF}));  // the fallback is not used
@@ -153,16 +156,8 @@ TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithItsFontTextsAndMenus) 
     const auto second = sim::renderDisplay(in);
     EXPECT_EQ(codesAt(second, 0, sim::kJobX, sim::kJobY, 8), "Lavoro 2");
     EXPECT_EQ(codesAt(second, c, sim::menuLineX(1, 6), sim::menuLineY(1), 6), std::string(6, '\0'));
-}
 
-TEST(SimDisplay, TheNvramFontNeedsTheFontMarkAndAPointer) {
-    const sim::Profile& p = *sim::findProfile("p36e51");
-    sim::SimInstrument in(p);
-    EXPECT_FALSE(sim::nvramFont(in.nvram()));  // formatted without an image
-    EXPECT_FALSE(sim::nvramText(in.nvram(), 3));
-    EXPECT_FALSE(sim::nvramMenu(in.nvram(), 1));
-    Image im = selfNamingImage(p);
-    ASSERT_TRUE(sim::loadImage(p, in.nvram(), im.bytes, im.header));
+    // The NVRAM font needs the font mark and a pointer.
     const auto font = sim::nvramFont(in.nvram());
     ASSERT_TRUE(font);
     EXPECT_EQ(std::pair(font->size(), int((*font)['A'][0])), std::pair(std::size_t{123}, int('A')));
