@@ -15,15 +15,15 @@
 #include "sim/sim_usb_bridge.h"
 #include "support/recording_dialogs.h"
 
-using krnlink::SelectionOptions;
 using krnlink::SelectionRow;
+using Texts = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> column(const std::vector<SelectionRow>& rows,
-                                std::string SelectionRow::*c) {
-    std::vector<std::string> out;
-    for (const auto& r : rows) out.push_back(r.*c);
+// Each row as "sn | name | info".
+Texts table(const std::vector<SelectionRow>& rows) {
+    Texts out;
+    for (const auto& r : rows) out.push_back(r.sn + " | " + r.name + " | " + r.info);
     return out;
 }
 
@@ -47,6 +47,12 @@ struct UsbBench {
         usb.addDevice(broken);
         usb.addDevice(device("AB0000001", nullptr));
     }
+    Texts serials(const char* filter) {
+        Texts out;
+        for (const auto& d : krnlink::ElencaDispositiviUSB(usb, clock, filter))
+            out.push_back(d.serialNumber);
+        return out;
+    }
     platform::VirtualClock clock;
     sim::SimInstrument p36{*sim::findProfile("p36e51")};
     sim::SimInstrument p41{*sim::findProfile("p41e1072")};
@@ -54,21 +60,14 @@ struct UsbBench {
 };
 
 TEST(UsbList, FiltersBySerialPrefixAndMarksBlankEeproms) {
-    struct Case {
-        const char* filter;
-        std::vector<std::string> serials;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, Texts> cases[] = {
         {"QX", {"QX3000001", "QX4000002", "QX3000009"}},
         {"QX3", {"QX3000001", "QX3000009"}},
         {"", {"QX3000001", "QX4000002", "EEPROM Empty", "QX3000009", "AB0000001"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [filter, serials] : cases) {
         UsbBench b;
-        std::vector<std::string> serials;
-        for (const auto& d : krnlink::ElencaDispositiviUSB(b.usb, b.clock, c.filter))
-            serials.push_back(d.serialNumber);
-        EXPECT_EQ(serials, c.serials) << c.filter;
+        EXPECT_EQ(b.serials(filter), serials) << filter;
         EXPECT_EQ(b.usb.openHandles(), 0);
     }
 }
@@ -78,31 +77,15 @@ TEST(UsbList, WaitsForAFreshDeviceAndNamesUnreadableOnes) {
     b.usb.devices()[0].notReadyReads = 100;  // 0.2 s after plug-in
     b.usb.devices()[1].invalidHandle = true;
     const auto t0 = b.clock.now();
-    auto list = krnlink::ElencaDispositiviUSB(b.usb, b.clock, "");
+    const Texts list = b.serials("");
     EXPECT_NEAR(b.clock.secondsSince(t0), 0.2, 0.01);
-    ASSERT_GE(list.size(), 2u);
-    EXPECT_EQ(list[0].serialNumber, "QX3000001");
-    EXPECT_EQ(list[1].serialNumber, "Invalid handle");
-
+    EXPECT_EQ(Texts(list.begin(), list.begin() + 2), (Texts{"QX3000001", "Invalid handle"}));
     // A device that never shows its serial number costs at most 1 s (500 tries).
     UsbBench slow;
     slow.usb.devices()[0].notReadyReads = 100000;
     const auto t1 = slow.clock.now();
-    krnlink::ElencaDispositiviUSB(slow.usb, slow.clock, "");
+    slow.serials("");
     EXPECT_NEAR(slow.clock.secondsSince(t1), 1.0, 0.01);
-}
-
-TEST(SerialList, NeverMoreThanAHundredPorts) {
-    std::vector<std::string> many;
-    for (int i = 0; i < 130; ++i) many.push_back("/dev/ttyS" + std::to_string(i));
-    sim::SimPortEnumerator ports(many);
-    krnlink::CEnumPorts e(ports);
-    EXPECT_EQ(e.CreaElencoSeriali(), 100);
-    EXPECT_EQ(e[99].Nome, "COM100:");
-    EXPECT_EQ(e[99].Porta, 100);
-    EXPECT_EQ(e[0].Descrizione, "Communication port");
-    EXPECT_EQ(e[0].Monitor, "Local Port");
-    EXPECT_EQ(e[0].location, "/dev/ttyS0");
 }
 
 TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
@@ -115,44 +98,34 @@ TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
     instrument::InstrumentProbe probe(b.clock, &b.usb, &probeSocket);
     krnlink::SelectionList list(&b.usb, &ports, probe, b.clock, {});
     list.fill();
-    EXPECT_EQ(column(list.rows(), &SelectionRow::sn),
-              (std::vector<std::string>{"USB: QX3000001", "USB: QX4000002", "USB: QX3000009",
-                                        "USB: QX5000005", "COM: /dev/ttyS0", "COM: /dev/ttyS1"}));
-    EXPECT_EQ(
-        column(list.rows(), &SelectionRow::name),
-        (std::vector<std::string>{"KRN-36", "KRN-41 Line 3", "",  // never opened: no EEPROM read
-                                  "[KRN Visual QX5000005]", "Instrument connected to ttyS0",
-                                  "Instrument connected to ttyS1"}));
-    EXPECT_EQ(column(list.rows(), &SelectionRow::info),
-              (std::vector<std::string>{"Protocol: 36-51", "Protocol: 41-1072",
-                                        "Communication error", "Update mode", "", ""}));
+    EXPECT_EQ(table(list.rows()),
+              (Texts{"USB: QX3000001 | KRN-36 | Protocol: 36-51",
+                     "USB: QX4000002 | KRN-41 Line 3 | Protocol: 41-1072",
+                     "USB: QX3000009 |  | Communication error",  // never opened: no EEPROM read
+                     "USB: QX5000005 | [KRN Visual QX5000005] | Update mode",
+                     "COM: /dev/ttyS0 | Instrument connected to ttyS0 | ",
+                     "COM: /dev/ttyS1 | Instrument connected to ttyS1 | "}));
     EXPECT_EQ(b.usb.openHandles(), 0);
     // The probe ends each conversation with 18/9.
     EXPECT_EQ(b.p36.requests().back(), (platform::Bytes{0x03, 18, 9, 0x1E}));
 
     auto usbChoice = list.choose(1);
     EXPECT_TRUE(usbChoice.ok);
-    EXPECT_EQ(usbChoice.description, "USB: QX4000002");
-    EXPECT_EQ(usbChoice.second, "KRN-41 Line 3");
-    auto comChoice = list.choose(4);
-    EXPECT_EQ(comChoice.description, "COM: /dev/ttyS0");  // the device, whatever the order
-    EXPECT_EQ(comChoice.second, "1000000");
+    EXPECT_EQ(usbChoice.description + " / " + usbChoice.second, "USB: QX4000002 / KRN-41 Line 3");
+    auto comChoice = list.choose(4);  // the device, whatever the order
+    EXPECT_EQ(comChoice.description + " / " + comChoice.second, "COM: /dev/ttyS0 / 1000000");
     EXPECT_FALSE(list.choose(6).ok);
 
     krnlink::SelectionList only(&b.usb, &ports, probe, b.clock, {false, true, false, false});
     only.fill();
-    EXPECT_EQ(column(only.rows(), &SelectionRow::sn),
-              (std::vector<std::string>{"USB: QX3000001", "USB: QX3000009"}));
+    EXPECT_EQ(table(only.rows()), (Texts{"USB: QX3000001 | KRN-36 | Protocol: 36-51",
+                                         "USB: QX3000009 |  | Communication error"}));
     EXPECT_FALSE(only.wantsEthernet());
 }
 
 // Two modules on the in-process network, both listening for commands on port 65535.
 struct Network {
-    Network()
-        : moduleSocket(clock),
-          probeSocket(clock),
-          a(instrumentA, "00AA00000001", "Press A"),
-          b(instrumentB, "00BB00000002", "Press B") {
+    Network() : moduleSocket(clock), probeSocket(clock) {
         for (sim::SimUdpSocket* s : {&moduleSocket, &probeSocket}) {
             s->addModule({&a, 1001, 65535});
             s->addModule({&b, 1002, 65535});
@@ -173,56 +146,44 @@ struct Network {
     platform::VirtualClock clock;
     sim::SimInstrument instrumentA{*sim::findProfile("p36e51")};
     sim::SimInstrument instrumentB{*sim::findProfile("p41e1072")};
-    sim::SimUdpSocket moduleSocket;
-    sim::SimUdpSocket probeSocket;
-    sim::SimEthernetModule a;
-    sim::SimEthernetModule b;
+    sim::SimUdpSocket moduleSocket, probeSocket;
+    sim::SimEthernetModule a{instrumentA, "00AA00000001", "Press A"};
+    sim::SimEthernetModule b{instrumentB, "00BB00000002", "Press B"};
     testing_support::RecordingDialogs dialogs;
 };
 
 TEST(EthernetDiscovery, ResolvesEachModuleAndProbesItsInstrument) {
     Network n;
-    auto rows = n.run();
-    EXPECT_EQ(column(rows, &SelectionRow::sn),
-              (std::vector<std::string>{"IP:127.0.0.1:1001", "IP:127.0.0.1:1002"}));
-    EXPECT_EQ(column(rows, &SelectionRow::name),
-              (std::vector<std::string>{"KRN-36", "KRN-41 Line 3"}));
-    EXPECT_EQ(column(rows, &SelectionRow::info),
-              (std::vector<std::string>{"Protocol: 36-51", "Protocol: 41-1072"}));
+    EXPECT_EQ(table(n.run()), (Texts{"IP:127.0.0.1:1001 | KRN-36 | Protocol: 36-51",
+                                     "IP:127.0.0.1:1002 | KRN-41 Line 3 | Protocol: 41-1072"}));
     EXPECT_TRUE(n.dialogs.boxes.empty());
     // Every module hears every broadcast; only the selected one answers.
-    EXPECT_EQ(n.a.commandsHeard(), (std::vector<std::string>{"X", "W00AA00000001", "L", "GIP", "O",
-                                                             "W00BB00000002", "L", "GIP", "O"}));
+    EXPECT_EQ(n.a.commandsHeard(),
+              (Texts{"X", "W00AA00000001", "L", "GIP", "O", "W00BB00000002", "L", "GIP", "O"}));
     EXPECT_EQ(n.b.commandsAnswered(), 5);  // X and the four of its own turn
     // Module commands go to the discovery address and the command port, as plain text.
-    EXPECT_EQ(n.moduleSocket.sent().front().host, "127.0.0.1");
-    EXPECT_EQ(n.moduleSocket.sent().front().port, 65535);
-    EXPECT_EQ(n.moduleSocket.sent().front().data, (platform::Bytes{'X'}));
+    const auto& first = n.moduleSocket.sent().front();
+    EXPECT_EQ(std::tuple(first.host, first.port, first.data),
+              std::tuple("127.0.0.1", 65535, platform::Bytes{'X'}));
 }
 
 TEST(EthernetDiscovery, EthernetOnlyListsAddressesWithoutOpeningInstruments) {
     Network n;
-    auto rows = n.run(true);
-    EXPECT_EQ(column(rows, &SelectionRow::sn),
-              (std::vector<std::string>{"MAC: 00AA00000001", "MAC: 00BB00000002"}));
-    EXPECT_EQ(column(rows, &SelectionRow::info),
-              (std::vector<std::string>{"IP:127.0.0.1:1001", "IP:127.0.0.1:1002"}));
-    EXPECT_EQ(column(rows, &SelectionRow::name),
-              (std::vector<std::string>{"[Press A]", "[Press B]"}));
+    EXPECT_EQ(table(n.run(true)), (Texts{"MAC: 00AA00000001 | [Press A] | IP:127.0.0.1:1001",
+                                         "MAC: 00BB00000002 | [Press B] | IP:127.0.0.1:1002"}));
     EXPECT_TRUE(n.instrumentA.requests().empty());
 }
 
 TEST(EthernetDiscovery, RejectionsAndTimeouts) {
     using B = sim::SimEthernetModule::Behaviour;
+    const std::string timeout = "Get IP-address timeout.";
     {
         // A rejected login: message, then the step times out and is repeated.
         Network n;
         n.a.setCommandBehaviour("L", B::Reject, 'E');
         auto rows = n.run(false, 1);
-        EXPECT_EQ(n.dialogs.texts(),
-                  (std::vector<std::string>{
-                      "Login rejected.\nReply code: E", "Get IP-address timeout.",
-                      "Login rejected.\nReply code: E", "Get IP-address timeout."}));
+        EXPECT_EQ(n.dialogs.texts(), (Texts{"Login rejected.\nReply code: E", timeout,
+                                            "Login rejected.\nReply code: E", timeout}));
         EXPECT_EQ(n.dialogs.boxes[0].icon, platform::MessageIcon::Exclamation);
         EXPECT_EQ(rows[0].sn, "MAC: 00AA00000001");  // given up
         EXPECT_EQ(rows[1].sn, "IP:127.0.0.1:1002");
@@ -241,7 +202,7 @@ TEST(EthernetDiscovery, RejectionsAndTimeouts) {
         Network n;
         n.a.setCommandBehaviour("L", B::Silent);
         n.run(false, 2);
-        EXPECT_EQ(n.dialogs.texts(), std::vector<std::string>(3, "Get IP-address timeout."));
+        EXPECT_EQ(n.dialogs.texts(), Texts(3, timeout));
         const auto& heard = n.a.commandsHeard();
         EXPECT_EQ(std::count(heard.begin(), heard.end(), "L"), 3 + 1);  // its own three, B's one
     }
@@ -262,16 +223,13 @@ TEST(EthernetDiscovery, AnswerWithoutSeparatorsGivesAMacOnlyRow) {
     instrument::InstrumentProbe probe(n.clock, nullptr, &n.probeSocket);
     krnlink::EthernetDiscovery d(n.moduleSocket, n.clock, n.dialogs, probe, rows, {}, false);
     d.start();
-    d.onDatagram({platform::Bytes{'A', '0', '0', '1', '1'}, "127.0.0.9", 65535});
-    d.onDatagram({platform::Bytes{'R', 'x'}, "127.0.0.9", 65535});  // ignored
-    const std::string named = std::string("A00CC/1001/a/b/c/Line 4/x\0junk", 29);
-    d.onDatagram({platform::Bytes(named.begin(), named.end()), "127.0.0.9", 65535});
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].sn, "MAC: 0011");
-    EXPECT_EQ(rows[0].name, "");
-    EXPECT_EQ(rows[0].info, "");
-    EXPECT_EQ(rows[1].name, "[Line 4/x]");
-    EXPECT_EQ(rows[1].info, "1001");
+    const auto datagram = [&](const std::string& text) {
+        d.onDatagram({platform::Bytes(text.begin(), text.end()), "127.0.0.9", 65535});
+    };
+    datagram("A0011");
+    datagram("Rx");  // ignored
+    datagram(std::string("A00CC/1001/a/b/c/Line 4/x\0junk", 29));
+    EXPECT_EQ(table(rows), (Texts{"MAC: 0011 |  | ", "MAC: 00CC | [Line 4/x] | 1001"}));
     EXPECT_EQ(d.StatoRicerca(), krnlink::EthernetDiscovery::Raccolta);
 }
 

@@ -1,9 +1,11 @@
 // Operators, passwords, history and the input/output functions.
 #include <gtest/gtest.h>
 
+#include "instrument/open_rig.h"
 #include "support/instrument_rig.h"
 
 using testing_support::InstrumentRig;
+using testing_support::OpenRig;
 
 namespace {
 
@@ -16,41 +18,33 @@ sim::Profile extension(int e) {
 }
 
 TEST(Users, ListsOperatorsAndTheBuiltInAdminOnOlderInstruments) {
-    InstrumentRig rig(extension(45));
-    ASSERT_TRUE(rig.openSerial());
+    OpenRig rig(extension(45)), newer("p36e51");
     ASSERT_TRUE(rig.control.LeggiStatoStory());
     auto& u = rig.control.users();
     EXPECT_EQ(u.LeggiNumeroUtentiTotale(), 3);
     auto admin = u.LeggiDatiUtente(3);
     ASSERT_TRUE(admin.has_value());
-    EXPECT_EQ(admin->Nome, "ADMIN");
-    EXPECT_EQ(admin->Codice, 2222);  // the configuration password
-    EXPECT_EQ(admin->Diritti, 4095);
+    // The configuration password is the admin's code.
+    EXPECT_EQ(std::tuple(admin->Nome, admin->Codice, admin->Diritti),
+              std::tuple("ADMIN", 2222, 4095));
     EXPECT_EQ(u.LeggiDatiUtente(1)->Nome, "MARIO");
     EXPECT_TRUE(rig.control.PasswordValida(4321));
     EXPECT_FALSE(rig.control.PasswordValida(9999));
-
-    InstrumentRig newer("p36e51");
-    ASSERT_TRUE(newer.openSerial());
     ASSERT_TRUE(newer.control.LeggiStatoStory());
     EXPECT_EQ(newer.control.users().LeggiNumeroUtentiTotale(), 2);
 }
 
 TEST(Users, AddsUpToFifteenAndDeletesAll) {
-    InstrumentRig rig("p41e1072");
-    ASSERT_TRUE(rig.openSerial());
+    OpenRig rig("p41e1072");
     for (int i = 3; i <= 15; ++i)
         ASSERT_TRUE(rig.control.AggiungiUtente(1000 + i, "OP" + std::to_string(i), i)) << i;
     auto& u = rig.control.users();
     EXPECT_EQ(u.LeggiNumeroUtentiTotale(), 15);
     rig.instrument.clearLog();
     EXPECT_FALSE(rig.control.AggiungiUtente(77, "TOO MANY", 1));
-    for (int code : rig.commands()) EXPECT_NE(code, 14) << "nothing written";
-    for (int code : rig.commands()) EXPECT_NE(code, 40) << "nothing written";
-    auto op = u.LeggiDatiUtente(15);
-    EXPECT_EQ(op->Nome, "OP15");
-    EXPECT_EQ(op->Codice, 1015);
-    ASSERT_TRUE(rig.control.AggiungiUtente(0, "", 0) == false);  // still full
+    for (int code : rig.commands()) EXPECT_TRUE(code != 14 && code != 40) << "nothing written";
+    EXPECT_EQ(std::pair(u.LeggiDatiUtente(15)->Nome, u.LeggiDatiUtente(15)->Codice),
+              std::pair(std::string("OP15"), 1015));
     ASSERT_TRUE(rig.control.EliminaUtenti());
     EXPECT_EQ(u.LeggiNumeroUtentiTotale(), 0);
     ASSERT_TRUE(rig.control.AggiungiUtente(5, "A VERY LONG NAME", 4095));
@@ -58,21 +52,17 @@ TEST(Users, AddsUpToFifteenAndDeletesAll) {
 }
 
 TEST(Users, HistoryGeometryAndEntries) {
-    InstrumentRig rig("p36e51");
-    ASSERT_TRUE(rig.openSerial());
+    OpenRig rig("p36e51");
     ASSERT_TRUE(rig.control.LeggiStatoStory());
     auto& u = rig.control.users();
-    EXPECT_EQ(u.AddressStory, 500000);
-    EXPECT_EQ(u.LavoriConStory, 4);
-    EXPECT_EQ(u.SizePuntatori, 3);
-    EXPECT_EQ(u.SizeDatiUtente, 226);
+    EXPECT_EQ(std::tuple(u.AddressStory, u.LavoriConStory, u.SizePuntatori, u.SizeDatiUtente),
+              std::tuple(500000, 4, 3, 226));
     EXPECT_EQ(u.CopieStory, (std::vector<std::int32_t>{2, 0, 0, 0}));
     auto remote = u.LeggiInfoModificaStory(rig.control.link(), 1, 1);
     ASSERT_TRUE(remote.has_value());
     EXPECT_EQ(remote->operatore, "<Remote>");
     EXPECT_EQ(remote->data.month, 3);
-    auto mario = u.LeggiInfoModificaStory(rig.control.link(), 1, 2);
-    EXPECT_EQ(mario->operatore, "MARIO");
+    EXPECT_EQ(u.LeggiInfoModificaStory(rig.control.link(), 1, 2)->operatore, "MARIO");
     EXPECT_FALSE(u.LeggiInfoModificaStory(rig.control.link(), 1, 3).has_value());
     ASSERT_TRUE(u.LeggiLavoroStory(rig.control.link(), 1, 2));
     EXPECT_EQ(rig.control.lavoro().NomeLavoro, "JOB 1");
@@ -80,44 +70,37 @@ TEST(Users, HistoryGeometryAndEntries) {
 }
 
 TEST(Users, ListAboveTheHistoryIsRefused) {
-    InstrumentRig rig(extension(47));
-    ASSERT_TRUE(rig.openSerial());
+    OpenRig rig(extension(47));
     auto& nv = rig.instrument.nvram();
     nv[38] = 0x30;
     nv[39] = 0xA1;
     nv[40] = 0x07;  // 500016, above the history at 500000
-    rig.instrument.clearLog();
     EXPECT_FALSE(rig.control.LeggiStatoStory());
     nv[40] = 0x00;
     EXPECT_TRUE(rig.control.LeggiStatoStory());
 }
 
 TEST(Users, PasswordsAndProtectedAreas) {
-    struct Case {
-        int e;
-        std::uint8_t stored;
-        std::int16_t mask;
-    };
-    for (const Case& c : {Case{45, 0x05, 0x05}, Case{55, 0x1F, 0xCD}, Case{55, 0x02, 0x04}}) {
-        InstrumentRig rig(extension(c.e));
-        ASSERT_TRUE(rig.openSerial());
-        rig.instrument.nvram()[48] = c.stored;
+    const std::tuple<int, std::uint8_t, std::int16_t> cases[] = {
+        {45, 0x05, 0x05}, {55, 0x1F, 0xCD}, {55, 0x02, 0x04}};  // extension, stored, mask
+    for (const auto& [e, stored, mask] : cases) {
+        OpenRig rig(extension(e));
+        rig.instrument.nvram()[48] = stored;
         auto& u = rig.control.users();
         ASSERT_TRUE(u.LeggiAreeConPassword());
-        EXPECT_EQ(u.mascheraAree(), c.mask) << c.e;
+        EXPECT_EQ(u.mascheraAree(), mask) << e;
         EXPECT_EQ(u.LeggiPasswordConfigurazione(), "2222");
         EXPECT_EQ(u.LeggiPasswordSbloccaScarto(), "3333");
     }
 }
 
 TEST(IoFunctions, NamesAcrossGenerations) {
-    struct Case {
+    const struct {
         const char* profile;
         int index;
         std::string input, output;
-    };
-    // Stored inputs 1, 2, 3, 8, 10, 26, 25, 0; outputs 1, 2, 5, 7, 10, 17, 40, 0.
-    const Case cases[] = {
+    } cases[] = {
+        // Stored inputs 1, 2, 3, 8, 10, 26, 25, 0; outputs 1, 2, 5, 7, 10, 17, 40, 0.
         {"p36e51", 0, "START", "GOOD"},
         {"p36e51", 5, "MOLT INDIETRO", "RETURN"},       // 26 read as 16
         {"p39e1060", 5, "START RETURN", "READY LAMP"},  // electric press
@@ -125,22 +108,21 @@ TEST(IoFunctions, NamesAcrossGenerations) {
         {"p36e51", 6, "END PIECE", "6Output"},          // output 40 has no name
         {"p36e51", 12, "NOT USED", "NOT USED"},
     };
-    for (const Case& c : cases) {
-        InstrumentRig rig(c.profile);
-        ASSERT_TRUE(rig.openSerial());
-        EXPECT_EQ(rig.control.NomeInput(c.index), c.input) << c.profile << " " << c.index;
-        EXPECT_EQ(rig.control.NomeOutput(c.index), c.output) << c.profile << " " << c.index;
+    for (const auto& c : cases) {
+        OpenRig rig(c.profile);
+        EXPECT_EQ(rig.control.NomeInput(c.index) + "/" + rig.control.NomeOutput(c.index),
+                  c.input + "/" + c.output)
+            << c.profile << " " << c.index;
         EXPECT_TRUE(rig.control.zzConEventoPezzoFinito());
     }
     InstrumentRig old(extension(45));      // eight of each, from 285 and 293
     old.instrument.nvram()[285 + 7] = 4;   // phase selector beside end piece
     old.instrument.nvram()[285 + 1] = 40;  // no such input
-    ASSERT_TRUE(old.openSerial());
+    InstrumentRig oldest("p17e23");        // below 40: nothing read
+    ASSERT_TRUE(old.openSerial() && oldest.openSerial());
     EXPECT_EQ(old.control.NomeInput(1), "1Input");
     EXPECT_EQ(old.control.NomeInput(10), "NOT USED");
     EXPECT_FALSE(old.control.zzConEventoPezzoFinito());
-    InstrumentRig oldest("p17e23");  // below 40: nothing read
-    ASSERT_TRUE(oldest.openSerial());
     EXPECT_EQ(oldest.control.NomeInput(0), "NOT USED");
 }
 

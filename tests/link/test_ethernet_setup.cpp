@@ -13,21 +13,35 @@ namespace {
 
 using B = sim::SimEthernetModule::Behaviour;
 using End = krnlink::EthernetSetup::End;
+using Texts = std::vector<std::string>;
 constexpr const char* kMac = "00AA00000001";
+const std::string kTimeout = "Get IP-address timeout.";
 
 struct Bench {
     Bench() : socket(clock), module(instrument, kMac, "Press A") {
         socket.addModule({&module, 1001, 65535});
         module.setIp("127.0.0.5");
     }
-    std::vector<std::string> wire() const {
-        std::vector<std::string> out;
+    Texts wire() const {
+        Texts out;
         for (const auto& s : socket.sent()) out.emplace_back(s.data.begin(), s.data.end());
         return out;
     }
     // Feeds an answer as if it had arrived from the module.
     void answer(const std::string& text) {
         setup.onDatagram({platform::Bytes(text.begin(), text.end()), "127.0.0.1", 65535});
+    }
+    // Brings the set-up to a step by accepting every step before it, with the module silent.
+    void reach(int step) {
+        module.setCommandsSilent(true);
+        setup.start();
+        while (setup.step() < step) {
+            if (setup.step() == 5)
+                setup.confirm("127.0.0.8");
+            else
+                answer(setup.step() == 3 ? "A127.0.0.5/255.0.0.0" : "A");
+        }
+        ASSERT_EQ(setup.step(), step);
     }
     platform::VirtualClock clock;
     sim::SimInstrument instrument{*sim::findProfile("p36e51")};
@@ -37,9 +51,9 @@ struct Bench {
     krnlink::EthernetSetup setup{socket, clock, dialogs, {"127.0.0.1", 65535}, kMac, "127.0.0.1"};
 };
 
-const std::vector<std::string> kReadSteps = {"W00AA00000001", "L", "GIP", "O", "W"};
-const std::vector<std::string> kWriteSteps = {
-    "W00AA00000001", "L", "SONH.W.K.", "SDNKRNV", "SBR7", "SSI0", "SFC1", "SRC0", "SDS1", "O", "W"};
+const Texts kReadSteps = {"W00AA00000001", "L", "GIP", "O", "W"};
+const Texts kWriteSteps = {"W00AA00000001", "L",    "SONH.W.K.", "SDNKRNV", "SBR7", "SSI0",
+                           "SFC1",          "SRC0", "SDS1",      "O",       "W"};
 
 TEST(EthernetSetup, ReadsTheAddressThenAssignsItAndWritesTheSettings) {
     Bench b;
@@ -47,8 +61,7 @@ TEST(EthernetSetup, ReadsTheAddressThenAssignsItAndWritesTheSettings) {
     b.setup.runUntilIdle();
     EXPECT_EQ(b.setup.step(), 5);
     EXPECT_EQ(b.setup.ipText(), "127.0.0.5");
-    EXPECT_TRUE(b.setup.ipEnabled());
-    EXPECT_TRUE(b.setup.okEnabled());
+    EXPECT_TRUE(b.setup.ipEnabled() && b.setup.okEnabled());
     EXPECT_FALSE(b.setup.timerRunning());
     EXPECT_EQ(b.wire(), kReadSteps);
     // Waiting for OK: no timeout however long the technician takes.
@@ -61,16 +74,14 @@ TEST(EthernetSetup, ReadsTheAddressThenAssignsItAndWritesTheSettings) {
     EXPECT_FALSE(b.setup.okEnabled());
     b.setup.runUntilIdle();
     EXPECT_EQ(b.setup.end(), End::Done);
-    std::vector<std::string> expected = kReadSteps;
+    Texts expected = kReadSteps;
     expected.push_back("A00AA00000001// 127.0.0.9 x");
     expected.insert(expected.end(), kWriteSteps.begin(), kWriteSteps.end());
     EXPECT_EQ(b.wire(), expected);
-    for (const auto& s : b.socket.sent()) {
-        EXPECT_EQ(s.host, "127.0.0.1");
-        EXPECT_EQ(s.port, 65535);
-    }
+    for (const auto& s : b.socket.sent())
+        EXPECT_EQ(s.host + ":" + std::to_string(s.port), "127.0.0.1:65535");
     // The module answered "C" to "SDS1"; the set-up still completed.
-    EXPECT_EQ(b.dialogs.texts(), std::vector<std::string>{"Ethernet IP setup OK."});
+    EXPECT_EQ(b.dialogs.texts(), Texts{"Ethernet IP setup OK."});
     EXPECT_EQ(b.dialogs.boxes[0].icon, platform::MessageIcon::Information);
     EXPECT_EQ(b.module.ip(), " 127.0.0.9 x");
     EXPECT_EQ(b.module.settings().at("SBR"), "7");
@@ -78,8 +89,7 @@ TEST(EthernetSetup, ReadsTheAddressThenAssignsItAndWritesTheSettings) {
 }
 
 TEST(EthernetSetup, CIsAnAcceptanceOnlyForTheLastSetting) {
-    const char* settings[] = {"SONH.W.K.", "SDNKRNV", "SBR7", "SSI0", "SFC1", "SRC0"};
-    for (const char* s : settings) {
+    for (const char* s : {"SONH.W.K.", "SDNKRNV", "SBR7", "SSI0", "SFC1", "SRC0"}) {
         Bench b;
         b.module.setCommandBehaviour(s, B::Reject, 'C');
         b.setup.start();
@@ -87,103 +97,92 @@ TEST(EthernetSetup, CIsAnAcceptanceOnlyForTheLastSetting) {
         b.setup.confirm("127.0.0.7");
         b.setup.runUntilIdle();
         EXPECT_EQ(b.setup.end(), End::Failed) << s;
-        EXPECT_EQ(b.dialogs.texts(),
-                  (std::vector<std::string>{"Device setup rejected.\nReply code: C",
-                                            "Get IP-address timeout."}))
+        EXPECT_EQ(b.dialogs.texts(), (Texts{"Device setup rejected.\nReply code: C", kTimeout}))
             << s;
         EXPECT_EQ(b.wire().back(), s);  // nothing after the rejected command
     }
 }
 
-TEST(EthernetSetup, AnotherAnswerToTheSelectionIsIgnoredAndTheStepTimesOut) {
-    Bench b;
-    b.module.setCommandBehaviour("W00AA", B::Reject, 'N');
-    b.setup.start();
-    const auto t0 = b.clock.now();
-    b.setup.runUntilIdle();
-    EXPECT_EQ(b.setup.end(), End::Failed);
-    EXPECT_EQ(b.setup.step(), 1);
-    EXPECT_EQ(b.dialogs.texts(), std::vector<std::string>{"Get IP-address timeout."});
-    EXPECT_EQ(b.dialogs.boxes[0].icon, platform::MessageIcon::Exclamation);
-    // The third tick of the 400 ms timer is the first more than 1 s after the command.
-    EXPECT_EQ(b.clock.now() - t0, std::chrono::milliseconds(1200));
-    EXPECT_EQ(b.wire(), std::vector<std::string>{"W00AA00000001"});
-}
-
-// Brings the set-up to a step by accepting every step before it, with the module silent.
-void reach(Bench& b, int step) {
-    b.module.setCommandsSilent(true);
-    b.setup.start();
-    while (b.setup.step() < step) {
-        if (b.setup.step() == 5)
-            b.setup.confirm("127.0.0.8");
+TEST(EthernetSetup, AnotherAnswerToTheSelectionOrNoneTimesOut) {
+    for (const bool silent : {false, true}) {
+        Bench b;
+        if (silent)
+            b.module.setCommandsSilent(true);
         else
-            b.answer(b.setup.step() == 3 ? "A127.0.0.5/255.0.0.0" : "A");
+            b.module.setCommandBehaviour("W00AA", B::Reject, 'N');  // ignored
+        b.setup.start();
+        const auto t0 = b.clock.now();
+        b.setup.runUntilIdle();
+        EXPECT_EQ(b.setup.end(), End::Failed);
+        EXPECT_EQ(b.setup.step(), 1);
+        EXPECT_EQ(b.dialogs.texts(), Texts{kTimeout});
+        EXPECT_EQ(b.dialogs.boxes[0].icon, platform::MessageIcon::Exclamation);
+        // The third tick of the 400 ms timer is the first more than 1 s after the command.
+        EXPECT_EQ(b.clock.now() - t0, std::chrono::milliseconds(1200));
+        EXPECT_EQ(b.wire(), Texts{"W00AA00000001"});
+        EXPECT_FALSE(b.setup.ipEnabled());
+        EXPECT_EQ(b.setup.ipText(), "");
     }
-    ASSERT_EQ(b.setup.step(), step);
 }
 
 TEST(EthernetSetup, RejectionAndTimeoutMessagesOfEachStep) {
-    struct Case {
-        int step;
-        const char* rejection;  // nullptr: the answer is ignored
-        const char* timeout;
-    };
     const std::string unreachable = "127.0.0.1\nIP-address is unreachable with your network.";
-    const Case cases[] = {
-        {1, nullptr, "Get IP-address timeout."},
-        {2, "Login rejected.", "Get IP-address timeout."},
-        {3, "Get IP-address rejected.", "Get IP-address timeout."},
-        {4, "Get status rejected.", "Get IP-address timeout."},
+    const std::tuple<int, const char*, std::string> cases[] = {
+        // The step, its rejection (nullptr: the answer is ignored), its timeout.
+        {1, nullptr, kTimeout},
+        {2, "Login rejected.", kTimeout},
+        {3, "Get IP-address rejected.", kTimeout},
+        {4, "Get status rejected.", kTimeout},
         {10, "Assign IP-address rejected.", "Assign IP-address timeout."},
-        {11, "Device setup rejected.", unreachable.c_str()},
-        {12, "Login rejected.", "Get IP-address timeout."},
-        {13, "Device setup rejected.", "Get IP-address timeout."},
-        {19, "Device setup rejected.", "Get IP-address timeout."},
-        {20, "Logout rejected.", "Get IP-address timeout."},
+        {11, "Device setup rejected.", unreachable},
+        {12, "Login rejected.", kTimeout},
+        {13, "Device setup rejected.", kTimeout},
+        {19, "Device setup rejected.", kTimeout},
+        {20, "Logout rejected.", kTimeout},
     };
-    for (const Case& c : cases) {
+    for (const auto& [step, rejection, timeout] : cases) {
         Bench b;
-        reach(b, c.step);
+        b.reach(step);
         b.answer("E?");
-        std::vector<std::string> expected;
-        if (c.rejection) expected.push_back(std::string(c.rejection) + "\nReply code: E");
-        EXPECT_EQ(b.dialogs.texts(), expected) << c.step;
-        EXPECT_EQ(b.setup.step(), c.step) << "a rejection leaves the step where it is";
+        Texts expected;
+        if (rejection) expected.push_back(std::string(rejection) + "\nReply code: E");
+        EXPECT_EQ(b.dialogs.texts(), expected) << step;
+        EXPECT_EQ(b.setup.step(), step) << "a rejection leaves the step where it is";
         // Exactly 1.0 s is not yet a timeout.
         b.clock.advance(std::chrono::milliseconds(1000));
         b.setup.tick();
-        EXPECT_FALSE(b.setup.closed()) << c.step;
+        EXPECT_FALSE(b.setup.closed()) << step;
         b.clock.advance(std::chrono::milliseconds(1));
         b.setup.tick();
-        EXPECT_EQ(b.setup.end(), End::Failed) << c.step;
-        expected.push_back(c.timeout);
-        EXPECT_EQ(b.dialogs.texts(), expected) << c.step;
+        EXPECT_EQ(b.setup.end(), End::Failed) << step;
+        expected.push_back(timeout);
+        EXPECT_EQ(b.dialogs.texts(), expected) << step;
         for (const auto& box : b.dialogs.boxes)
             EXPECT_EQ(box.icon, platform::MessageIcon::Exclamation);
     }
 }
 
-TEST(EthernetSetup, AnEmptyAnswerIsARejectionWithABlankCode) {
+TEST(EthernetSetup, AnEmptyAnswerIsARejectionAGoodOneStillMovesOnAndOkOnlyCountsWhenWaited) {
     Bench b;
-    reach(b, 2);
+    b.reach(2);
     b.answer("");
-    EXPECT_EQ(b.dialogs.texts(), std::vector<std::string>{"Login rejected.\nReply code:  "});
-}
-
-TEST(EthernetSetup, AGoodAnswerAfterARejectionStillMovesOn) {
-    Bench b;
-    reach(b, 12);
-    b.answer("R");
+    EXPECT_EQ(b.dialogs.texts(), Texts{"Login rejected.\nReply code:  "});
     b.answer("A");
-    EXPECT_EQ(b.setup.step(), 13);
+    EXPECT_EQ(b.setup.step(), 3);
     EXPECT_FALSE(b.setup.closed());
+    // OK counts only at the waiting step.
+    EXPECT_FALSE(b.setup.confirm("127.0.0.2"));
+    EXPECT_EQ(b.setup.step(), 3);
+    // Answers that arrive while waiting for OK change nothing.
+    for (const char* a : {"A127.0.0.5/x", "A", "A"}) b.answer(a);
+    EXPECT_EQ(b.setup.step(), 5);
+    EXPECT_EQ(b.setup.ipText(), "127.0.0.5");
 }
 
 TEST(EthernetSetup, CancelEndsAtAnyStepAndNothingMoreIsSent) {
     for (int step : {1, 3, 5, 10, 16}) {
         Bench b;
-        reach(b, step);
+        b.reach(step);
         const std::size_t sent = b.socket.sent().size();
         b.setup.cancel();
         EXPECT_EQ(b.setup.end(), End::Cancelled);
@@ -194,30 +193,6 @@ TEST(EthernetSetup, CancelEndsAtAnyStepAndNothingMoreIsSent) {
         EXPECT_TRUE(b.dialogs.boxes.empty()) << step;
         EXPECT_FALSE(b.setup.confirm("127.0.0.2"));
     }
-}
-
-TEST(EthernetSetup, OkOnlyAtTheWaitingStep) {
-    Bench b;
-    reach(b, 3);
-    EXPECT_FALSE(b.setup.confirm("127.0.0.2"));
-    EXPECT_EQ(b.setup.step(), 3);
-    // Answers that arrive while waiting for OK change nothing.
-    b.answer("A127.0.0.5/x");
-    b.answer("A");
-    EXPECT_EQ(b.setup.step(), 5);
-    b.answer("A");
-    EXPECT_EQ(b.setup.step(), 5);
-    EXPECT_EQ(b.setup.ipText(), "127.0.0.5");
-}
-
-TEST(EthernetSetup, NoModuleAnswering) {
-    Bench b;
-    b.module.setCommandsSilent(true);
-    b.setup.start();
-    b.setup.runUntilIdle();
-    EXPECT_EQ(b.dialogs.texts(), std::vector<std::string>{"Get IP-address timeout."});
-    EXPECT_FALSE(b.setup.ipEnabled());
-    EXPECT_EQ(b.setup.ipText(), "");
 }
 
 }  // namespace

@@ -15,8 +15,14 @@ namespace {
 constexpr std::uint32_t kFirst = 0x123, kSecond = 0x124;
 constexpr std::uint8_t kFirstValue = 0x11, kSecondValue = 0x22;
 
-int attemptsOf(Channel c) {
-    return c == Channel::Ethernet ? 4 : 2;
+// Reads the byte at `address` and gives it, or nothing when the exchange fails.
+std::optional<std::uint8_t> read(Rig& rig, std::uint32_t address, bool senza = false) {
+    if (!rig.exchange(
+            {15, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+             static_cast<std::uint8_t>(address >> 16)},
+            senza))
+        return std::nullopt;
+    return rig.answerData().at(0);
 }
 
 class LateAnswer : public ::testing::TestWithParam<Channel> {
@@ -27,16 +33,12 @@ protected:
         rig.instrument.nvram()[kSecond] = kSecondValue;
         rig.instrument.clearLog();
     }
-    bool read(std::uint32_t address) {
-        return rig.exchange(
-            {15, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8), 0});
-    }
+    int attempts() const { return GetParam() == Channel::Ethernet ? 4 : 2; }
     // The first read gives up: its first answer is held back until after the echo of the
     // request that follows all its attempts, and the other attempts go unanswered.
     void holdFirstAnswerPastTheExchange() {
-        const int attempts = attemptsOf(GetParam());
-        rig.instrument.addFault({Fault::Kind::Late, attempts - 1});
-        for (int i = 1; i < attempts; ++i) rig.instrument.addFault({Fault::Kind::NoAnswer});
+        rig.instrument.addFault({Fault::Kind::Late, attempts() - 1});
+        for (int i = 1; i < attempts(); ++i) rig.instrument.addFault({Fault::Kind::NoAnswer});
     }
     Rig rig;
 };
@@ -49,38 +51,33 @@ INSTANTIATE_TEST_SUITE_P(Link, LateAnswer,
 
 TEST_P(LateAnswer, IsNeverTakenForTheNextRequestsAnswer) {
     holdFirstAnswerPastTheExchange();
-    EXPECT_FALSE(read(kFirst));
+    EXPECT_FALSE(read(rig, kFirst));
     EXPECT_TRUE(rig.link.lineSuspect());
     // The next read sees the stale answer come first and its own right behind it: the surplus
     // fails the attempt, the channel recovers, and the next attempt reads the right byte.
-    ASSERT_TRUE(read(kSecond));
-    EXPECT_EQ(rig.answerData(), bytes({kSecondValue}));
-    ASSERT_TRUE(read(kFirst));
-    EXPECT_EQ(rig.answerData(), bytes({kFirstValue}));
+    EXPECT_EQ(read(rig, kSecond), kSecondValue);
+    EXPECT_EQ(read(rig, kFirst), kFirstValue);
 }
 
 TEST_P(LateAnswer, StrayBytesBeforeTheRequestAreDrainedOnASuspectLine) {
     // An answer that stalls past the wait limit arrives between two exchanges.
     const auto stall = std::chrono::milliseconds(GetParam() == Channel::Ethernet ? 1100 : 800);
-    for (int i = 0; i < attemptsOf(GetParam()); ++i)
-        rig.instrument.addFault({Fault::Kind::Stall, 0, stall});
-    read(kFirst);
+    for (int i = 0; i < attempts(); ++i) rig.instrument.addFault({Fault::Kind::Stall, 0, stall});
+    read(rig, kFirst);
     rig.instrument.clearFaults();
     rig.clock.advance(std::chrono::seconds(2));
-    ASSERT_TRUE(read(kSecond));
-    EXPECT_EQ(rig.answerData(), bytes({kSecondValue}));
+    EXPECT_EQ(read(rig, kSecond), kSecondValue);
 }
 
 TEST_P(LateAnswer, CheckingCostsTheQuietWindowsOnlyUntilAnExchangeIsClean) {
     const auto timeRead = [&] {
         const auto t0 = rig.clock.now();
-        EXPECT_TRUE(read(kSecond));
+        EXPECT_TRUE(read(rig, kSecond));
         return rig.elapsed(t0);
     };
     const double clean = timeRead();
-    for (int i = 0; i < attemptsOf(GetParam()); ++i)
-        rig.instrument.addFault({Fault::Kind::NoAnswer});
-    EXPECT_FALSE(read(kFirst));
+    for (int i = 0; i < attempts(); ++i) rig.instrument.addFault({Fault::Kind::NoAnswer});
+    EXPECT_FALSE(read(rig, kFirst));
     // No late answer comes: each checked exchange waits the quiet window twice; once enough
     // have come through clean, no exchange waits at all.
     for (int i = 0; i < krnlink::FrameLink::kCleanExchangesToTrust; ++i) {
@@ -97,13 +94,12 @@ TEST_P(LateAnswer, TheCheckOutlivesTheConversation) {
     // The late answer is still held when the next conversation opens; its configuration read
     // must not take it either.
     holdFirstAnswerPastTheExchange();
-    EXPECT_FALSE(read(kFirst));
+    EXPECT_FALSE(read(rig, kFirst));
     rig.link.ChiudiPortaComunicazione();
     EXPECT_TRUE(rig.link.lineSuspect());
     ASSERT_TRUE(rig.open(GetParam()));
     EXPECT_FALSE(rig.instrument.holdingAnswer());
-    ASSERT_TRUE(read(kFirst));
-    EXPECT_EQ(rig.answerData(), bytes({kFirstValue}));
+    EXPECT_EQ(read(rig, kFirst), kFirstValue);
 }
 
 TEST_P(LateAnswer, IsNotTakenBehindARequestTheInstrumentSplit) {
@@ -112,14 +108,22 @@ TEST_P(LateAnswer, IsNotTakenBehindARequestTheInstrumentSplit) {
     // dropped the frame by then and takes that byte, 01, for the start of a frame [01 CHK]
     // that ends with the request. That frame fails its checksum and is not answered, but it
     // releases the held answer, which comes alone: no surplus gives it away. The pause does.
-    constexpr std::uint32_t kHigh = 0x10124;
-    rig.instrument.nvram()[kHigh] = 0x33;
+    rig.instrument.nvram()[0x10124] = 0x33;
     holdFirstAnswerPastTheExchange();
-    EXPECT_FALSE(read(kFirst));
+    EXPECT_FALSE(read(rig, kFirst));
     rig.instrument.addFault(
         {Fault::Kind::DelayByte, 3, std::chrono::milliseconds(150), 0});  // echo of 0x01
-    ASSERT_TRUE(rig.exchange({15, 0x24, 0x01, 0x01}));
-    EXPECT_EQ(rig.answerData(), bytes({0x33}));
+    EXPECT_EQ(read(rig, 0x10124), 0x33);
+    EXPECT_FALSE(rig.instrument.holdingAnswer());
+}
+
+TEST_P(LateAnswer, AnAnswerHeldPastACleanExchangeIsStillCaught) {
+    // The held answer waits for the echo of the third request after its own: the retry of
+    // the failed read comes through clean, and the read after it still must not take it.
+    rig.instrument.addFault({Fault::Kind::Late, 2});
+    EXPECT_EQ(read(rig, kFirst), kFirstValue);
+    EXPECT_EQ(read(rig, kSecond), kSecondValue);
+    EXPECT_EQ(read(rig, kSecond), kSecondValue);
     EXPECT_FALSE(rig.instrument.holdingAnswer());
 }
 
@@ -130,11 +134,11 @@ TEST(LateAnswerSimulator, AHeldAnswerLeavesRightAfterTheEchoOfTheNextRequest) {
     rig.instrument.nvram()[kFirst] = kFirstValue;
     rig.instrument.nvram()[kSecond] = kSecondValue;
     rig.instrument.addFault({Fault::Kind::Late});
-    EXPECT_FALSE(rig.exchange({15, 0x23, 0x01, 0x00}, true));
+    EXPECT_FALSE(read(rig, kFirst, true));
     EXPECT_TRUE(rig.instrument.holdingAnswer());
     rig.instrument.clearLog();
     // With a single attempt the surplus fails the exchange; it never returns the held byte.
-    EXPECT_FALSE(rig.exchange({15, 0x24, 0x01, 0x00}, true));
+    EXPECT_FALSE(read(rig, kSecond, true));
     EXPECT_FALSE(rig.instrument.holdingAnswer());
     // The echo of the request, the held answer, the request's own answer.
     platform::Bytes out;
@@ -144,27 +148,7 @@ TEST(LateAnswerSimulator, AHeldAnswerLeavesRightAfterTheEchoOfTheNextRequest) {
         bytes({0x05, 0x0F, 0x24, 0x01, 0x00, 0x39, 0x02, 0x11, 0x13, 0x02, 0x22, 0x24});
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(platform::Bytes(out.begin(), out.begin() + tail.size()), tail);
-    EXPECT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}, true));
-    EXPECT_EQ(rig.answerData(), bytes({kSecondValue}));
-}
-
-TEST(LateAnswerSimulator, AnAnswerHeldPastACleanExchangeIsStillCaught) {
-    // The held answer waits for the echo of the third request after its own: the retry of
-    // the failed read comes through clean, and the read after it still must not take it.
-    for (Channel c : {Channel::Serial, Channel::Usb, Channel::Ethernet}) {
-        Rig rig;
-        ASSERT_TRUE(rig.open(c));
-        rig.instrument.nvram()[kFirst] = kFirstValue;
-        rig.instrument.nvram()[kSecond] = kSecondValue;
-        rig.instrument.addFault({Fault::Kind::Late, 2});
-        ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
-        EXPECT_EQ(rig.answerData(), bytes({kFirstValue})) << krnlink::channelName(c);
-        ASSERT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}));
-        EXPECT_EQ(rig.answerData(), bytes({kSecondValue})) << krnlink::channelName(c);
-        ASSERT_TRUE(rig.exchange({15, 0x24, 0x01, 0x00}));
-        EXPECT_EQ(rig.answerData(), bytes({kSecondValue})) << krnlink::channelName(c);
-        EXPECT_FALSE(rig.instrument.holdingAnswer());
-    }
+    EXPECT_EQ(read(rig, kSecond, true), kSecondValue);
 }
 
 TEST(LateAnswerPaced, AFaultFreeReadTakesExactlyTheWireTime) {
@@ -174,7 +158,7 @@ TEST(LateAnswerPaced, AFaultFreeReadTakesExactlyTheWireTime) {
     ASSERT_TRUE(rig.openSerial());
     rig.instrument.setPacing(true);
     const auto t0 = rig.clock.now();
-    ASSERT_TRUE(rig.exchange({15, 0x23, 0x01, 0x00}));
+    ASSERT_TRUE(read(rig, kFirst));
     EXPECT_NEAR(rig.elapsed(t0), (2 * 6 + 3) * 86.806e-6, 1e-6);
 }
 

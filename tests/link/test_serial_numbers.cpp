@@ -1,8 +1,9 @@
-// The serial port list keeps the system's own port numbers where ports carry them, so that the
-// row "COM: 5" opens COM5 and not the fifth port found.
+// The serial port list: at most a hundred ports, and the system's own port numbers kept where
+// ports carry them, so that the row "COM: 5" opens COM5 and not the fifth port found.
 #include <gtest/gtest.h>
 
 #include "link/serial_enumeration.h"
+#include "sim/sim_serial_port.h"
 
 namespace {
 
@@ -20,15 +21,26 @@ public:
     }
 };
 
-TEST(SerialList, PortsWithTheirOwnNumbersKeepThem) {
-    NumberedPorts ports;
-    krnlink::CEnumPorts e(ports);
-    ASSERT_EQ(e.CreaElencoSeriali(), 3);
-    EXPECT_EQ(e[1].Nome, "COM5:");
-    EXPECT_EQ(e[1].Porta, 5);
-    EXPECT_EQ(e[1].location, "COM5");
-    EXPECT_EQ(e[2].Nome, "COM12:");
-    EXPECT_EQ(e[2].Porta, 12);
+// Each port as "name number location description monitor".
+std::string entry(const krnlink::PortaSeriale& p) {
+    return p.Nome + " " + std::to_string(p.Porta) + " " + p.location + " " + p.Descrizione + " " +
+           p.Monitor;
+}
+
+TEST(SerialList, NeverMoreThanAHundredPortsAndTheirOwnNumbersKept) {
+    std::vector<std::string> many;
+    for (int i = 0; i < 130; ++i) many.push_back("/dev/ttyS" + std::to_string(i));
+    sim::SimPortEnumerator found(many);
+    krnlink::CEnumPorts e(found);
+    EXPECT_EQ(e.CreaElencoSeriali(), 100);
+    EXPECT_EQ(entry(e[0]), "COM1: 1 /dev/ttyS0 Communication port Local Port");
+    EXPECT_EQ(entry(e[99]), "COM100: 100 /dev/ttyS99 Communication port Local Port");
+
+    NumberedPorts numbered;
+    krnlink::CEnumPorts n(numbered);
+    ASSERT_EQ(n.CreaElencoSeriali(), 3);
+    EXPECT_EQ(entry(n[1]), "COM5: 5 COM5 Communication port Local Port");
+    EXPECT_EQ(entry(n[2]), "COM12: 12 COM12 Communication port Local Port");
 }
 
 }  // namespace

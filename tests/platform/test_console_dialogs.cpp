@@ -60,15 +60,13 @@ TEST(ConsoleDialogs, QuestionsShowAndTakeTheBoxsOwnDefault) {
 }
 
 TEST(ConsoleDialogs, AnEmptyInputIsCancelAndTheProposalMustBeTyped) {
-    const struct {
-        std::string typed;
-        std::optional<std::string> answer;
-    } cases[] = {{"\n", std::nullopt}, {"", std::nullopt}, {"2\n", "2"}, {"3\n", "3"}};
-    for (const auto& c : cases) {
-        std::istringstream in(c.typed);
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"\n", std::nullopt}, {"", std::nullopt}, {"2\n", "2"}, {"3\n", "3"}};
+    for (const auto& [typed, answer] : cases) {
+        std::istringstream in(typed);
         std::ostringstream err;
         ConsoleDialogs dialogs(in, err, false, true);
-        EXPECT_EQ(dialogs.input("Insert number of red box for pieces", "", "2"), c.answer);
+        EXPECT_EQ(dialogs.input("Insert number of red box for pieces", "", "2"), answer);
         EXPECT_EQ(err.str(), "Insert number of red box for pieces [2; empty cancels]: ");
     }
 }
@@ -92,14 +90,12 @@ TEST(ConsoleDialogs, ScriptedYesRepeatsAFailingStepAtMostThreeTimes) {
         {"Read errore, repeat?", MessageResult::Yes}, {"Update firmware?", MessageResult::Yes},
         {"Read errore, repeat?", MessageResult::Yes},
     };
-    int i = 0;
     for (const Step& s : steps) {
         if (s.text) {
-            EXPECT_EQ(ask(s.text), s.answer) << "step " << i;
+            EXPECT_EQ(ask(s.text), s.answer) << "step " << &s - steps;
         } else {
             d.progressed();
         }
-        ++i;
     }
     EXPECT_NE(err.str().find("(--yes: answered No after 3 repeats)"), std::string::npos);
 }

@@ -90,19 +90,16 @@ Image selfNamingImage(const sim::Profile& p) {
 TEST(SimDisplay, ReadsAnswerTheChunkFromTheTwoByteAddress) {
     sim::SimInstrument in(*sim::findProfile("p36e51"));
     const auto memory = sim::renderDisplay(in);
-    struct Case {
-        std::size_t chunk;
-        std::size_t address;
-        std::size_t answered;
-    };
-    for (const Case& c : {Case{40, 0, 40}, Case{49, 9728, 49}, Case{40, 26776, 40},
-                          Case{40, 29184 - 8, 8}, Case{40, 29184, 0}, Case{1, 100, 1}}) {
-        in.setDisplayChunk(c.chunk);
+    // The chunk size, the address, the bytes answered.
+    for (const auto& [chunk, address, answered] :
+         {std::tuple(40, 0, 40), std::tuple(49, 9728, 49), std::tuple(40, 26776, 40),
+          std::tuple(40, 29184 - 8, 8), std::tuple(40, 29184, 0), std::tuple(1, 100, 1)}) {
+        in.setDisplayChunk(static_cast<std::size_t>(chunk));
         const auto a =
             ask(in, platform::cmd::ReadDisplayMemory,
-                {static_cast<std::uint8_t>(c.address), static_cast<std::uint8_t>(c.address >> 8)});
-        ASSERT_EQ(a.size(), c.answered) << c.address;
-        for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i], memory[c.address + i]);
+                {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
+        EXPECT_EQ(a, platform::Bytes(memory.begin() + address, memory.begin() + address + answered))
+            << address;
     }
     EXPECT_TRUE(
         ask(in, platform::cmd::ReadDisplayMemory, {0, 0, 0}).empty());  // three address bytes
@@ -114,18 +111,14 @@ TEST(SimDisplay, TheNameAndJobAreDrawnInTheGivenFontAndTheMenuLayerAtTheBottom) 
     font['K'] = {0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0x01};
     in.setDisplayFont(font);
     const auto m = sim::renderDisplay(in);
-    EXPECT_TRUE(bit(m, 0, sim::kNameX, sim::kNameY));          // K's top-left pixel
-    EXPECT_TRUE(bit(m, 0, sim::kNameX + 7, sim::kNameY + 9));  // and its bottom-right one
-    EXPECT_FALSE(bit(m, 0, sim::kNameX + 1, sim::kNameY));
-    int setA = 0;
+    // K's top-left and bottom-right pixels, and nothing else: every other glyph is blank.
+    std::vector<std::pair<int, int>> set;
     for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) setA += bit(m, 0, x, y);
-    EXPECT_EQ(setA, 2);  // every other glyph of the font is blank
-    for (int x : {0, 100, 319}) {
-        EXPECT_TRUE(bit(m, 9728, x, 120));
-        EXPECT_TRUE(bit(m, 19456, x, 183));
-        EXPECT_FALSE(bit(m, 19456, x, 182));
-    }
+        for (int x = 0; x < 320; ++x)
+            if (bit(m, 0, x, y)) set.emplace_back(x - sim::kNameX, y - sim::kNameY);
+    EXPECT_EQ(set, (std::vector<std::pair<int, int>>{{0, 0}, {7, 9}}));
+    for (int x : {0, 100, 319})
+        EXPECT_TRUE(bit(m, 9728, x, 120) && bit(m, 19456, x, 183) && !bit(m, 19456, x, 182)) << x;
     // The job line follows the instrument's current job.
     in.setDisplayFont({});
     in.setCurrentJob(7);
@@ -134,9 +127,12 @@ TEST(SimDisplay, TheNameAndJobAreDrawnInTheGivenFontAndTheMenuLayerAtTheBottom) 
     EXPECT_FALSE(bit(filled, 0, sim::kJobX + 3 * 8, sim::kJobY));  // the blank
 }
 
-TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithItsFontTextsAndMenus) {
+TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithTheFontTextsAndMenusItHolds) {
     const sim::Profile& p = *sim::findProfile("p36e51");
     sim::SimInstrument in(p);
+    // Formatted without an image: no font, texts or menus in NVRAM.
+    EXPECT_FALSE(sim::nvramFont(in.nvram()) || sim::nvramText(in.nvram(), 3) ||
+                 sim::nvramMenu(in.nvram(), 1));
     Image im = selfNamingImage(p);
     ASSERT_TRUE(sim::loadImage(p, in.nvram(), im.bytes, im.header));
     in.setDisplayFont(sim::DisplayFont(123, sim::Glyph{0xFF}));  // the fallback is not used
@@ -160,20 +156,11 @@ TEST(SimDisplay, AnInstrumentFormattedWithAnImageDrawsWithItsFontTextsAndMenus) 
     const auto second = sim::renderDisplay(in);
     EXPECT_EQ(codesAt(second, 0, sim::kJobX, sim::kJobY, 8), "Lavoro 2");
     EXPECT_EQ(codesAt(second, c, sim::menuLineX(1, 6), sim::menuLineY(1), 6), std::string(6, '\0'));
-}
 
-TEST(SimDisplay, TheNvramFontNeedsTheFontMarkAndAPointer) {
-    const sim::Profile& p = *sim::findProfile("p36e51");
-    sim::SimInstrument in(p);
-    EXPECT_FALSE(sim::nvramFont(in.nvram()));  // formatted without an image
-    EXPECT_FALSE(sim::nvramText(in.nvram(), 3));
-    EXPECT_FALSE(sim::nvramMenu(in.nvram(), 1));
-    Image im = selfNamingImage(p);
-    ASSERT_TRUE(sim::loadImage(p, in.nvram(), im.bytes, im.header));
+    // The NVRAM font needs the font mark and a pointer.
     const auto font = sim::nvramFont(in.nvram());
     ASSERT_TRUE(font);
-    EXPECT_EQ(font->size(), 123u);
-    EXPECT_EQ((*font)['A'][0], 'A');
+    EXPECT_EQ(std::pair(font->size(), int((*font)['A'][0])), std::pair(std::size_t{123}, int('A')));
     in.nvram()[0] = 'X';  // the fonts were never sent
     EXPECT_FALSE(sim::nvramFont(in.nvram()));
     in.nvram()[0] = 'F';
@@ -192,8 +179,7 @@ TEST(SimDisplay, FontFilesAreReadWholeOrNotAtAll) {
     std::string twenty;
     for (int i = 0; i < 20; ++i) twenty += std::to_string(i * 12) + "\r\n";
     const auto good = write(twenty);
-    ASSERT_TRUE(good);
-    ASSERT_EQ(good->size(), 2u);
+    ASSERT_TRUE(good && good->size() == 2u);
     EXPECT_EQ((*good)[1][0], 120);
     EXPECT_FALSE(write("1\r\n2\r\n"));        // not a whole character
     EXPECT_FALSE(write(twenty + "256\r\n"));  // not a byte
@@ -207,22 +193,21 @@ TEST(SimLoader, FaultsAndTheKeyedFlashFile) {
     // A bad program is confirmed and leaves the flash as it was; the next one programs.
     in.setBadFlashPrograms(1);
     const platform::Bytes block = {8, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(ask(in, platform::cmd::WriteFlashBlock, block), platform::Bytes{1});
-    EXPECT_EQ(in.flash()[8], 0xFF);
-    EXPECT_EQ(ask(in, platform::cmd::WriteFlashBlock, block), platform::Bytes{1});
-    EXPECT_EQ(in.flash()[8], 1);
+    for (int flash8 : {0xFF, 1}) {
+        EXPECT_EQ(ask(in, platform::cmd::WriteFlashBlock, block), platform::Bytes{1});
+        EXPECT_EQ(in.flash()[8], flash8);
+    }
     EXPECT_EQ(in.flashPrograms(), 2);
     // A stuck loader stays in update mode when byte 11 says otherwise.
-    in.nvram()[11] |= 0x80;
-    in.restart({});
-    EXPECT_TRUE(in.loaderActive());
-    in.setLoaderStuck(true);
-    in.nvram()[11] &= 0x7F;
-    in.restart({});
-    EXPECT_TRUE(in.loaderActive());
-    in.setLoaderStuck(false);
-    in.restart({});
-    EXPECT_FALSE(in.loaderActive());
+    const std::uint8_t format = in.nvram()[11];
+    for (const auto& [byte11, stuck, active] :
+         {std::tuple(format | 0x80, false, true), std::tuple(+format, true, true),
+          std::tuple(+format, false, false)}) {
+        in.nvram()[11] = static_cast<std::uint8_t>(byte11);
+        in.setLoaderStuck(stuck);
+        in.restart({});
+        EXPECT_EQ(in.loaderActive(), active) << byte11 << " " << stuck;
+    }
     // A firmware file loaded into the flash reads back as its values.
     const auto path = std::filesystem::temp_directory_path() / "krn_sim_flash.atm";
     std::ofstream(path, std::ios::binary) << "64:18:52\r\n";
