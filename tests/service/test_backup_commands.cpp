@@ -1,6 +1,8 @@
 // The backup and restore commands: the question, the conversation, cancel, and what they report.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "service/backup/backup_commands.h"
 #include "service/command_log.h"
 #include "support/image_folder.h"
@@ -24,14 +26,20 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     EXPECT_EQ(summary, "backup of KRN-36 written to " + file);
     EXPECT_FALSE(rig.control.Collegato());
 
-    // No: nothing is sent.
+    // The question names the instrument and defaults to No; No writes nothing.
     rig.instrument.clearLog();
     host.boxes.answers = {platform::MessageResult::No};
+    host.selections = {"COM: 1"};
     const backup::RestoreGroups config{false, true, false};
-    EXPECT_EQ(service::RestoreCommand(host, file, config, summary), Outcome::Cancelled);
-    EXPECT_EQ(host.boxes.boxes.back().text,
-              "Restore configuration from " + file + " into the instrument?");
-    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_EQ(service::runCommand(
+                  host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
+              Outcome::Cancelled);
+    const platform::MessageBox& asked = host.boxes.boxes.back();
+    EXPECT_EQ(std::tie(asked.text, asked.informative, asked.defaultButton),
+              std::make_tuple("Restore configuration from " + file + " into the instrument?",
+                              std::string("Instrument: KRN-36, COM: 1 (RS-232)"), 1));
+    for (int code : rig.commands()) EXPECT_TRUE(code != 14 && code != 40) << code;
+    EXPECT_FALSE(rig.control.Collegato());
 
     // Cancel pressed during the transfer: the restore stops, the instrument is released.
     host.boxes.answers = {platform::MessageResult::Yes};

@@ -157,7 +157,8 @@ TEST(FirmwareUpdate, AnEmptyFlashGetsEveryBlockAndAnIdenticalOneIsNotWritten) {
     EXPECT_EQ(b.run(), Outcome::Done);
     EXPECT_EQ(b.host.boxes.texts(), plus(kQuestions, {"Update sucessfully"}));
     EXPECT_EQ(b.host.boxes.boxes.back().icon, platform::MessageIcon::Information);
-    EXPECT_EQ(b.host.boxes.boxes[0].defaultButton, 1);  // No preselected
+    EXPECT_EQ(b.host.boxes.boxes[0].defaultButton, 1);  // No preselected, the instrument named
+    EXPECT_EQ(b.host.boxes.boxes[0].informative, "Instrument: KRN-17, COM: 1 (RS-232)");
     b.expectUpdated();
     // One erase per 64-byte page, at the page's first record; blocks in table order.
     std::vector<int> pages;
