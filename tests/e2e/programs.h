@@ -196,11 +196,13 @@ inline std::string slurp(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+#ifdef KRN_SHIPPED_DATA
 // The data files that come with the program (texts, fonts), as a program folder holds them.
 inline void copyShippedData(const fs::path& to) {
     for (const auto& e : fs::directory_iterator(KRN_SHIPPED_DATA))
         fs::copy_file(e.path(), to / e.path().filename(), fs::copy_options::overwrite_existing);
 }
+#endif
 
 // krnctl on that instrument with that program folder, ready for a command's arguments.
 inline std::string krnctlOn(const std::string& instrument, const std::string& folder = "") {
