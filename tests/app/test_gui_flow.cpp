@@ -25,6 +25,7 @@
 #include "backup/memory_files.h"
 #include "platform/files.h"
 #include "platform/version.h"
+#include "resources/serial_list.h"
 #include "service/backup/memory_commands.h"
 #include "sim/sim_serial_port.h"
 #include "support/gui_flow.h"
@@ -158,6 +159,19 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
     app::FMain again(b.s.env, &b.dialogs);
     confirmPreselected(usb, [] {});
     EXPECT_EQ(again.selectInstrument("Select instrument", {}), usb.toStdString());
+}
+
+// A command whose dialog could not do its work is logged with that outcome, not as done: the
+// serial-number list that is missing (and not created) is a file error.
+TEST(GuiFlow, TheLogRecordsTheOutcomeOfACommandWhoseDialogFailed) {
+    Workbench b("/FUL", "krn_nolist", 1);
+    b.dialogs.answers = {platform::MessageResult::No};  // no empty list created
+    b.window->action("mnuListSN")->trigger();
+    ASSERT_FALSE(b.dialogs.boxes.empty());
+    EXPECT_EQ(b.dialogs.boxes[0].text, resources::serialListMissingText());
+    QTreeWidget* log = b.window->activityView()->list();
+    ASSERT_EQ(log->topLevelItemCount(), 1);
+    EXPECT_EQ(log->topLevelItem(0)->text(3), "File error");
 }
 
 // A Cancel given when nothing runs belongs to no command: the next transfer runs to its end.
