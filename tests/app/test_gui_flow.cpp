@@ -20,6 +20,7 @@
 #include "app/main_window.h"
 #include "app/password_dialog.h"
 #include "app/profile_dialog.h"
+#include "app/screen_copy_dialog.h"
 #include "app/selection_dialog.h"
 #include "app/simulation.h"
 #include "backup/memory_files.h"
@@ -162,16 +163,35 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
 }
 
 // A command whose dialog could not do its work is logged with that outcome, not as done: the
-// serial-number list that is missing (and not created) is a file error.
+// serial-number list that is missing (and not created) is a file error; a communication test
+// whose every attempt was NO and a screen copy that reached nothing failed.
 TEST(GuiFlow, TheLogRecordsTheOutcomeOfACommandWhoseDialogFailed) {
     Workbench b("/FUL", "krn_nolist", 1);
     b.dialogs.answers = {platform::MessageResult::No};  // no empty list created
     b.window->action("mnuListSN")->trigger();
     ASSERT_FALSE(b.dialogs.boxes.empty());
     EXPECT_EQ(b.dialogs.boxes[0].text, resources::serialListMissingText());
+    closeWhen<app::FTestComm>([](app::FTestComm* d) { return d->noCount() >= 2; });
+    b.window->run(
+        [](service::CommandHost& h) {
+            h.showCommunicationTest("COM: 7");
+            return service::Outcome::Done;
+        },
+        "Communication test...");
+    onModal<app::FCopiaDisplay>([](app::FCopiaDisplay* d) {
+        d->cmdStartCopia_Click();
+        d->close();
+    });
+    b.window->run(
+        [](service::CommandHost& h) {
+            h.showScreenCopy("IP: 127.0.0.1", false);
+            return service::Outcome::Done;
+        },
+        "Screen copy...");
     QTreeWidget* log = b.window->activityView()->list();
-    ASSERT_EQ(log->topLevelItemCount(), 1);
-    EXPECT_EQ(log->topLevelItem(0)->text(3), "File error");
+    ASSERT_EQ(log->topLevelItemCount(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(log->topLevelItem(i)->text(3), i == 0 ? "File error" : "Failed") << i;
 }
 
 // A Cancel given when nothing runs belongs to no command: the next transfer runs to its end.
