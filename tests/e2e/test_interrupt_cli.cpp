@@ -35,6 +35,7 @@ TEST(Interrupted, CtrlCInAWritingCommandClosesWithItsLineAndReleasesTheInstrumen
         expectRuns(krnctlOn("COM: " + source.value("serial"), dir.str()),
                    {{"backup " + backup, 0, ""},
                     {"jobs save " + jobs, 0, ""},
+                    {"memory export --from 0 --to 3000 -o " + (dir / "Memory.asm"), 0, ""},
                     {"profile new --model 0 -o " + profile, 0, ""}});
     }
     const fs::path firmware = KRN_FIRMWARE_DIR;
@@ -58,6 +59,11 @@ TEST(Interrupted, CtrlCInAWritingCommandClosesWithItsLineAndReleasesTheInstrumen
          "14/",
          "jobs restore was refused or cancelled; the job memory may be written only in part: run "
          "krnctl jobs restore FILE again."},
+        {p36,
+         {"memory", "import"},
+         "14/",
+         "memory import was refused or cancelled; the bytes before the one it stopped at are "
+         "written: run krnctl memory import again."},
         {p36,
          {"format", "--profile", profile},
          "14/",
@@ -84,7 +90,7 @@ TEST(Interrupted, CtrlCInAWritingCommandClosesWithItsLineAndReleasesTheInstrumen
         fs::remove(output);
         // A slow instrument, so that the command is still at work when Ctrl-C comes.
         std::vector<std::string> simArgs = c.sim;
-        simArgs.insert(simArgs.end(), {"--serial", "--trace", trace, "--answer-delay-ms", "15",
+        simArgs.insert(simArgs.end(), {"--serial", "--trace", trace, "--answer-delay-ms", "5",
                                        "--restart-ms", "200"});
         Krnsim sim(simArgs);
         std::vector<std::string> args = {"--folder", dir.str(), "--instrument",
