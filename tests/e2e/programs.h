@@ -210,6 +210,13 @@ inline std::string krnctlOn(const std::string& instrument, const std::string& fo
            "' ";
 }
 
+// The line a command ends with when it stopped at a file.
+inline std::string fileClosing(const std::string& path) {
+    return "krnctl: " + path +
+           " stopped at a file; nothing was written to the instrument: correct the file named "
+           "above and run the command again.\n";
+}
+
 // A command line, the exit code it must end with and (unless empty) its whole output.
 struct Run {
     std::string args;

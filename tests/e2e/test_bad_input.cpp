@@ -15,35 +15,18 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
     const std::string pre =
         "env -u KRN_INSTRUMENT " + krnctl + " --simulate p36e51 --instrument 'USB: QX3SIM0001' ";
     const char* const cases[] = {
-        "memory export --from -1",
-        "memory export --from xyz",
-        "memory export --to '&H1000000'",
-        "memory export --to 16777216",
-        "comm-test --count -1",
-        "comm-test --count 1000001",
-        "job show 256",
-        "job show -1",
-        "nvram read 0x1000000",
-        "nvram read 0 0",
-        "nvram read 0xFFFFFF 2",
-        "nvram write 0 256",
-        "nvram write 0x1000000 1",
-        "exchange 256",
-        "fonts build --size 0",
-        "fonts build --size 73",
-        "fonts build --x 21",
-        "fonts build --y -21",
-        "texts compile --language 6 t.txt",
-        "texts check --language -1 t.txt",
-        "profile new --model 27 -o p2.ini",
+        "memory export --from -1", "memory export --from xyz", "memory export --to '&H1000000'",
+        "memory export --to 16777216", "comm-test --count -1", "comm-test --count 1000001",
+        "job show 256", "job show -1", "nvram read 0x1000000", "nvram read 0 0",
+        "nvram read 0xFFFFFF 2", "nvram write 0 256", "nvram write 0x1000000 1", "exchange 256",
+        "fonts build --size 0", "fonts build --size 73", "fonts build --x 21",
+        "fonts build --y -21", "texts compile --language 6 t.txt",
+        "texts check --language -1 t.txt", "profile new --model 27 -o p2.ini",
         "profile new --model 0 --language1 6 -o p2.ini",
         "profile new --model 0 --language2 -1 -o p2.ini",
         "profile new --model 0 --date-format 2 -o p2.ini",
-        "profile new --model 0 --history 61 -o p2.ini",
-        "usb program --type 5",
-        "sn next --type 2",
-        "list --discovery-port 0",
-        "list --discovery-port 65536",
+        "profile new --model 0 --history 61 -o p2.ini", "usb program --type 5", "sn next --type 2",
+        "list --discovery-port 0", "list --discovery-port 65536",
         // Module commands go to loopback here even if a check let a value through.
         "list --discovery-address 127.0.0.300",
         "ethernet setup --mac 0036119A0001 --ip 127.0.0.3 --discovery-address 127.0.0 "
@@ -54,16 +37,11 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "--discovery-port 9",
         "ethernet setup --mac 0036/119A --ip 127.0.0.3 --discovery-address 127.0.0.1 "
         "--discovery-port 9",
-        "update-mode maybe",
-        "fonts build --format 7x7",
-        "texts export --language 6",
+        "update-mode maybe", "fonts build --format 7x7", "texts export --language 6",
         "texts menu-format --language -1",
         "profile new --model 0 --name "
         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx -o p2.ini",
-        "send-text --languages Ita,Klingon",
-        "memtest --cycles 255",
-        "screen -o display.jpg",
-    };
+        "send-text --languages Ita,Klingon", "memtest --cycles 255", "screen -o display.jpg"};
     for (const std::string c : cases) {
         const Result r = run(pre + c);
         EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
@@ -102,9 +80,7 @@ TEST(BadInput, AnImageFileIsRefusedWithItsFirstBadLine) {
     const std::string image = dir.file("RamSetup.asm", "12\r\n 255 \r\n256\r\n");
     const Result r = run(krnctl + " image show " + image);
     EXPECT_EQ(r.exitCode, 4) << r.out;
-    const std::string closing =
-        "krnctl: image show stopped at a file; nothing was written to the instrument: correct the "
-        "file named above and run the command again.\n";
+    const std::string closing = fileClosing("image show");
     EXPECT_EQ(r.out, "krnctl: cannot read " + image +
                          " as an NVRAM image (one number 0..255 per line): line 3 is not\n" +
                          closing);

@@ -2,17 +2,7 @@
 // on loopback UDP.
 #include "e2e/programs.h"
 
-#include <sstream>
-#include <thread>
-
 namespace {
-
-// The line a command ends with when it stopped at a file.
-std::string fileClosing(const std::string& path) {
-    return "krnctl: " + path +
-           " stopped at a file; nothing was written to the instrument: correct the file named "
-           "above and run the command again.\n";
-}
 
 using namespace e2e;
 
@@ -190,9 +180,7 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
             {"--folder / folder", 0, "/\n"},
             {"folder --json --folder /", 0, "{\"folder\":\"/\"}\n"},
             {"--folder /krn-no-such-folder folder", 4,
-             "Program folder not found:\n/krn-no-such-folder\nkrnctl: folder stopped at a file; "
-             "nothing was written to the instrument: correct the file named above and run the "
-             "command again.\n"},
+             "Program folder not found:\n/krn-no-such-folder\n" + fileClosing("folder")},
             {"exchange 1", 2, ""},
         });
 }
