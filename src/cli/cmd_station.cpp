@@ -1,7 +1,9 @@
 // krnctl station: the production station. Blank instruments plugged one after another on USB each
 // get the next serial number, the profile's format, their name, a header check and a backup, and
 // one report row. With --simulate PROFILE the simulated bench plugs blank instruments of that
-// profile one after another (--count of them, three without it).
+// profile one after another (--count of them, three without it); with --bench DIR the bench's
+// instruments are kept in DIR between runs, so that a later run meets them as they were left.
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -25,7 +27,12 @@ constexpr const char* kStartQuestion =
 struct StationCliOptions {
     std::string profile;
     service::StationOptions station;
+    std::string bench;  // where the simulated bench is kept between runs
+    int faulty = 0;     // the simulated instrument (1 the first) whose memory test fails
 };
+
+// A cell of the simulated NVRAM that the memory test of the format finds faulty.
+constexpr std::uint32_t kBenchFaultyCell = 2000;
 
 // Stage texts on stderr, one status line per instrument on stdout.
 class TerminalStation final : public service::StationView {
@@ -47,7 +54,8 @@ public:
         bench->unplug();
         bench->plugNext();
     }
-    bool stopRequested() override { return interrupted(); }
+    // A simulated bench ends when its last instrument was unplugged.
+    bool stopRequested() override { return interrupted() || (bench && bench->plugged() < 0); }
     std::unique_ptr<sim::SimUsbBench> bench;
 
 private:
@@ -61,6 +69,32 @@ std::string operatorName(const std::string& given) {
     for (const char* variable : {"USER", "USERNAME", "LOGNAME"})
         if (const char* v = std::getenv(variable)) return v;
     return {};
+}
+
+// The simulated bench: --count instruments (three without it), or as many as --bench keeps when
+// it keeps more; the first one plugged.
+int plugBench(Context& ctx, StationCliOptions& o, sim::SimUsbBridge& bridge,
+              TerminalStation& view) {
+    const sim::Profile* profile = sim::findProfile(ctx.options().simulate);
+    int count = o.station.count > 0 ? o.station.count : kBenchInstruments;
+    if (o.station.count == 0) o.station.count = count;
+    if (!o.bench.empty()) count = std::max(count, sim::SimUsbBench::keptIn(o.bench));
+    if (o.faulty < 0 || o.faulty > count) {
+        ctx.message("krnctl: --bench-faulty takes an instrument of the bench, 1 to " +
+                    std::to_string(count));
+        return kUsage;
+    }
+    view.bench = std::make_unique<sim::SimUsbBench>(bridge, *profile, count);
+    view.bench->setTimes(kBenchRestart, kBenchMemoryTestCycle);
+    if (!o.bench.empty()) {
+        if (const std::string problem = view.bench->load(o.bench); !problem.empty()) {
+            ctx.message("krnctl: " + problem);
+            return kFileError;
+        }
+    }
+    if (o.faulty > 0) view.bench->instrument(o.faulty - 1).setFaultyCell(kBenchFaultyCell);
+    view.bench->plugNext();
+    return kDone;
 }
 
 int runStation(Context& ctx, StationCliOptions& o) {
@@ -80,13 +114,13 @@ int runStation(Context& ctx, StationCliOptions& o) {
     o.station.profile = *letto.profilo;
     o.station.operatorName = operatorName(o.station.operatorName);
     TerminalStation view(ctx);
-    if (auto* bridge = dynamic_cast<sim::SimUsbBridge*>(&ctx.usb())) {
-        const sim::Profile* profile = sim::findProfile(ctx.options().simulate);
-        const int count = o.station.count > 0 ? o.station.count : kBenchInstruments;
-        if (o.station.count == 0) o.station.count = count;
-        view.bench = std::make_unique<sim::SimUsbBench>(*bridge, *profile, count);
-        view.bench->setTimes(kBenchRestart, kBenchMemoryTestCycle);
-        view.bench->plugNext();
+    auto* bridge = dynamic_cast<sim::SimUsbBridge*>(&ctx.usb());
+    if (!bridge && (!o.bench.empty() || o.faulty != 0)) {
+        ctx.message("krnctl: --bench and --bench-faulty need --simulate");
+        return kUsage;
+    }
+    if (bridge) {
+        if (const int code = plugBench(ctx, o, *bridge, view); code != kDone) return code;
     }
     if (ctx.dialogs().message({kStartQuestion, "", platform::MessageIcon::Question,
                                platform::MessageButtons::YesNo, 1}) != platform::MessageResult::Yes)
@@ -97,6 +131,10 @@ int runStation(Context& ctx, StationCliOptions& o) {
         return result.cancelled ? service::Outcome::Cancelled : service::Outcome::Done;
     });
     std::cout << result.done << " done, " << result.failed << " failed" << std::endl;
+    if (view.bench && !o.bench.empty() && !view.bench->save(o.bench)) {
+        ctx.message("krnctl: cannot keep the simulated bench in " + o.bench);
+        return kFileError;
+    }
     if (!result.error.empty()) {
         ctx.message("krnctl: " + result.error);
         return kFileError;
@@ -125,6 +163,12 @@ static void addStationCommand(CLI::App& app, std::vector<Command>& commands) {
                         "Folder of the backups, one SERIAL.ini per instrument");
     station->add_option("--operator", o->station.operatorName,
                         "Operator named in the report (default: the login name)");
+    station->add_option("--bench", o->bench,
+                        "With --simulate: the simulated bench is kept in DIR between runs, "
+                        "instrument N as N.eeprom and N.nvram");
+    station->add_option("--bench-faulty", o->faulty,
+                        "With --simulate: instrument N of the bench (1 the first) has a faulty "
+                        "memory cell, so its format fails");
     commands.push_back({station, [o](Context& ctx) { return runStation(ctx, *o); }});
 }
 

@@ -43,6 +43,9 @@ void buildCommandLine(CLI::App& app, GlobalOptions& options, std::vector<Command
         "--simulate-eeprom", options.simulatedEeprom,
         "With --simulate: the simulated chip's EEPROM identity is kept in FILE (a missing file "
         "is a blank chip)");
+    app.add_option("--simulate-nvram", options.simulatedNvram,
+                   "With --simulate: the simulated instrument's NVRAM is kept in FILE (a missing "
+                   "file is a blank instrument)");
     app.add_flag("--json", options.json, "Print the result as one JSON document");
     app.add_flag("--yes", options.yes, "Answer Yes to every question");
     app.add_flag("--verify", options.verify, kVerifyHelp);

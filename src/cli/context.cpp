@@ -22,6 +22,7 @@
 #include "service/device/usb_commands.h"
 #include "service/diagnostics/communication_check.h"
 #include "service/settings/clock_command.h"
+#include "sim/nvram_file.h"
 #include "sim/profiles.h"
 
 namespace cli {
@@ -134,12 +135,11 @@ Context::Context(GlobalOptions options) : options_(std::move(options)) {
 Context::~Context() {
     if (instrument_ && instrument_->Collegato()) instrument_->ChiudiPortaComunicazione();
     if (simulatedBridge_ && !options_.simulatedEeprom.empty() &&
-        !simulatedBridge_->devices().empty()) {
-        const sim::SimUsbDevice& d = simulatedBridge_->devices().front();
-        (void)platform::writeFile(
-            options_.simulatedEeprom,
-            d.eepromEmpty ? std::string() : d.serialNumber + "\n" + d.description + "\n");
-    }
+        !simulatedBridge_->devices().empty())
+        (void)sim::saveChipIdentity(options_.simulatedEeprom, simulatedBridge_->devices().front());
+    if (simulated_ && !options_.simulatedNvram.empty() &&
+        !sim::saveNvram(options_.simulatedNvram, simulated_->nvram()))
+        message("krnctl: cannot keep the simulated NVRAM in " + options_.simulatedNvram);
 }
 
 bool Context::init() {
@@ -164,13 +164,17 @@ bool Context::init() {
         device.serialNumber = kSimulatedUsbSerial;
         device.description = "KRN Visual (simulated)";
         device.instrument = simulated_.get();
-        if (!options_.simulatedEeprom.empty()) {
-            // A missing or empty file is a chip that was never programmed.
-            const auto lines =
-                platform::readLines(options_.simulatedEeprom, platform::FileKind::Small);
-            device.serialNumber = lines && !lines->empty() ? (*lines)[0] : std::string();
-            device.description = lines && lines->size() > 1 ? (*lines)[1] : std::string();
-            device.eepromEmpty = device.serialNumber.empty();
+        if (!options_.simulatedEeprom.empty())
+            sim::loadChipIdentity(options_.simulatedEeprom, device);
+        if (!options_.simulatedNvram.empty()) {
+            // A missing file is a blank instrument; a file that cannot be loaded is left as it is.
+            const std::string problem =
+                sim::loadNvramOrSayWhy(options_.simulatedNvram, simulated_->nvram());
+            if (!problem.empty()) {
+                message("krnctl: " + problem);
+                options_.simulatedNvram.clear();
+                return false;
+            }
         }
         bridge->addDevice(device);
         simulatedBridge_ = bridge.get();

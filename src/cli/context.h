@@ -46,6 +46,7 @@ struct GlobalOptions {
     std::string simulate;  // profile of an in-process USB instrument
     std::string
         simulatedEeprom;  // where the simulated chip keeps its identity (serial, description)
+    std::string simulatedNvram;  // where the simulated instrument keeps its NVRAM
     bool json = false;
     bool yes = false;
     bool verify = false;

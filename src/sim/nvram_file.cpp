@@ -13,8 +13,35 @@ NvramLoad loadNvram(const std::string& path, std::vector<std::uint8_t>& nvram) {
     return NvramLoad::Loaded;
 }
 
+std::string loadNvramOrSayWhy(const std::string& path, std::vector<std::uint8_t>& nvram) {
+    switch (loadNvram(path, nvram)) {
+        case NvramLoad::Loaded:
+        case NvramLoad::Missing:
+            return {};
+        case NvramLoad::WrongSize:
+            return path + " does not hold the " + std::to_string(nvram.size()) +
+                   " bytes of the simulated NVRAM";
+        case NvramLoad::Unreadable:
+            break;
+    }
+    return "cannot read " + path;
+}
+
 bool saveNvram(const std::string& path, const std::vector<std::uint8_t>& nvram) {
     return !platform::writeFile(path, std::string(nvram.begin(), nvram.end()));
+}
+
+void loadChipIdentity(const std::string& path, SimUsbDevice& chip) {
+    const auto lines = platform::readLines(path, platform::FileKind::Small);
+    chip.serialNumber = lines && !lines->empty() ? (*lines)[0] : std::string();
+    chip.description = lines && lines->size() > 1 ? (*lines)[1] : std::string();
+    chip.eepromEmpty = chip.serialNumber.empty();
+}
+
+bool saveChipIdentity(const std::string& path, const SimUsbDevice& chip) {
+    return !platform::writeFile(path, chip.eepromEmpty
+                                          ? std::string()
+                                          : chip.serialNumber + "\n" + chip.description + "\n");
 }
 
 }  // namespace sim

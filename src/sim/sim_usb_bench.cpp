@@ -1,5 +1,10 @@
 #include "sim/sim_usb_bench.h"
 
+#include <filesystem>
+
+#include "platform/files.h"
+#include "sim/nvram_file.h"
+
 namespace sim {
 
 SimUsbBench::SimUsbBench(SimUsbBridge& bridge, const Profile& profile, int count)
@@ -47,6 +52,41 @@ void SimUsbBench::unplug() {
         break;
     }
     plugged_ = -1;
+}
+
+namespace {
+
+std::string keptFile(const std::string& folder, int i, const char* extension) {
+    return (std::filesystem::path(folder) / (std::to_string(i + 1) + extension)).string();
+}
+
+}  // namespace
+
+int SimUsbBench::keptIn(const std::string& folder) {
+    int n = 0;
+    while (platform::pathKind(keptFile(folder, n, ".eeprom")) == platform::PathKind::Regular) ++n;
+    return n;
+}
+
+std::string SimUsbBench::load(const std::string& folder) {
+    for (int i = 0; i < count(); ++i) {
+        SimUsbDevice& chip = chips_[static_cast<std::size_t>(i)];
+        loadChipIdentity(keptFile(folder, i, ".eeprom"), chip);
+        const std::string problem =
+            loadNvramOrSayWhy(keptFile(folder, i, ".nvram"), instrument(i).nvram());
+        if (!problem.empty()) return problem;
+    }
+    return {};
+}
+
+bool SimUsbBench::save(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    bool saved = true;
+    for (int i = 0; i < count(); ++i)
+        saved = saveChipIdentity(keptFile(folder, i, ".eeprom"), chip(i)) &&
+                saveNvram(keptFile(folder, i, ".nvram"), instrument(i).nvram()) && saved;
+    return saved;
 }
 
 }  // namespace sim

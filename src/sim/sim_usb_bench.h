@@ -3,6 +3,7 @@
 // plugged into the simulated USB bridge one at a time as an operator plugs them. A chip keeps
 // what was programmed into it while it is unplugged.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "sim/profiles.h"
@@ -24,6 +25,14 @@ public:
 
     // Restart and memory-test times of every instrument (a demonstration bench runs them short).
     void setTimes(platform::Duration restart, platform::Duration memoryTestCycle);
+
+    // A bench kept in a folder between runs: instrument N (1 the first) as N.eeprom and N.nvram,
+    // the files of one simulated instrument. keptIn counts the instruments a folder holds; load
+    // gives the instruments what their files hold (an error text, or "" when every file that is
+    // there was read); save writes them all, the folder made when missing.
+    static int keptIn(const std::string& folder);
+    std::string load(const std::string& folder);
+    bool save(const std::string& folder);
 
     int count() const { return static_cast<int>(instruments_.size()); }
     int plugged() const { return plugged_; }

@@ -161,6 +161,7 @@ inline const std::string krnctl = KRNCTL_PATH;
 
 namespace fs = std::filesystem;
 using ::testing::AllOf;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
