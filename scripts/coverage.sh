@@ -17,7 +17,7 @@ if [ "${1:-}" != "--report" ]; then
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" -j "$(nproc)" >"$dir/ctest.log" 2>&1 ||
         echo "coverage: some tests failed, see $dir/ctest.log" >&2
 fi
-# gcovr 5.2 cannot parse one line of gcov's output here ("taken -2"); with -j and without
-# --gcov-ignore-parse-errors it then waited for ever. One worker and the errors ignored finish.
+# gcovr 5.2 cannot parse one line of gcov's output here ("taken -2"): without
+# --gcov-ignore-parse-errors it then waited for ever; with it, the line is skipped with a warning.
 gcovr --root . --filter 'src/' --exclude-unreachable-branches --gcov-ignore-parse-errors \
-    --output "$dir/coverage.txt" --print-summary "$dir"
+    -j "$(nproc)" --output "$dir/coverage.txt" --print-summary "$dir"
