@@ -7,10 +7,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeWidget>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -22,7 +20,6 @@
 #include "app/language_dialog.h"
 #include "app/main_window.h"
 #include "app/menu_model.h"
-#include "app/selection_dialog.h"
 #include "platform/files.h"
 #include "platform/frame_trace.h"
 #include "service/core/menu_commands.h"
@@ -66,9 +63,9 @@ TEST(MainWindow, MenuFollowsSwitchesAndLevel) {
         {"/CFG /FUL", 0, "-mnuPreferenze"},  // /FUL only at the start
         {"/CFG", 0, "+mnuResetStory +mnuSalvaUtenti -mnuTestComm -mnuResetContatore"},
         {"/zenko", 0, "+mnuWriteEEprom"},
-        {"", 1, "+mnuCopiaMenu -mnuListSN"},
-        {"", 2, "+mnuListSN -mnuCopiaMenu"},
-        {"", 3, "+mnuListSN +mnuFormatLumbro"},
+        {"", 1, "+mnuCopiaMenu -mnuListSN -mnuStazione"},
+        {"", 2, "+mnuListSN -mnuCopiaMenu +mnuStazione"},
+        {"", 3, "+mnuListSN +mnuFormatLumbro +mnuStazione"},
         {"/FUL /CFG /ZENKO", 3, "-mnuUpdate"},
         {"", -1, "-mnuUpdate"},
     };
@@ -88,10 +85,11 @@ TEST(MainWindow, CaptionStatusBarAndTheTwoCheckMarks) {
     QApplication::setApplicationVersion("1.2.3");
     g.window.SetupMenu();
     EXPECT_EQ(g.window.windowTitle(), "Ferro-Luxit Setup (Debug)");
-    EXPECT_FALSE(g.window.progressBar()->isVisibleTo(&g.window));
     // The status bar: status text, bar and Cancel on one line, the bar not the window's width.
-    EXPECT_EQ(g.window.statusLabel()->parentWidget(), g.window.statusBar());
-    EXPECT_EQ(g.window.cancelButton()->parentWidget(), g.window.statusBar());
+    EXPECT_EQ(
+        std::tuple(g.window.progressBar()->isVisibleTo(&g.window),
+                   g.window.statusLabel()->parentWidget(), g.window.cancelButton()->parentWidget()),
+        std::tuple(false, g.window.statusBar(), g.window.statusBar()));
     EXPECT_LE(g.window.progressBar()->maximumWidth(), 220);
 
     // The two check marks of the File menu are the modes the commands honour.
@@ -105,14 +103,13 @@ TEST(MainWindow, CaptionStatusBarAndTheTwoCheckMarks) {
     for (const bool on : {true, false, true}) {
         differences->trigger();
         verify->trigger();
-        EXPECT_EQ(differences->isChecked(), on);
-        EXPECT_EQ(g.window.soloDifferenze(), on);
-        EXPECT_EQ(verify->isChecked(), on);
-        EXPECT_EQ(g.window.verifica(), on);
+        EXPECT_EQ(std::tuple(differences->isChecked(), g.window.soloDifferenze(),
+                             verify->isChecked(), g.window.verifica()),
+                  std::tuple(on, on, on, on));
     }
     g.window.SetupMenu();  // a new menu starts without the differences mode
-    EXPECT_FALSE(differences->isChecked());
-    EXPECT_FALSE(g.window.soloDifferenze());
+    EXPECT_EQ(std::tuple(differences->isChecked(), g.window.soloDifferenze()),
+              std::tuple(false, false));
 }
 
 // Every entry without a command is greyed with its tip, every enabled entry has work behind
@@ -127,8 +124,9 @@ TEST(MainWindow, NoEnabledEntryDoesNothingAndMnemonicsAreUnique) {
         if (e.separator || a->menu() || !a->isVisible()) continue;
         const std::string name = e.name;
         const bool hasWork = commands.count(name) || name == "mnuPreferenze" || name == "mnuExit";
-        EXPECT_EQ(a->isEnabled(), hasWork) << name;
-        EXPECT_EQ(a->toolTip() == "Not available in this version.", !hasWork) << name;
+        EXPECT_EQ(std::tuple(a->isEnabled(), a->toolTip() == "Not available in this version."),
+                  std::tuple(hasWork, !hasWork))
+            << name;
     }
     for (QMenu* menu : g.window.findChildren<QMenu*>()) {
         EXPECT_TRUE(menu->toolTipsVisible());
@@ -150,18 +148,14 @@ TEST(MainWindow, EntriesBeyondTheTableStandBeforeTheEntryTheyName) {
     for (const service::MenuPlacement& p : service::menuPlacements()) {
         QAction* a = g.window.action(p.name);
         ASSERT_NE(a, nullptr) << p.name;
-        EXPECT_EQ(a->text().toStdString(), p.caption);
-        EXPECT_TRUE(a->isEnabled() && a->isVisible()) << p.name;
-        int found = 0;
-        for (QMenu* menu : g.window.findChildren<QMenu*>()) {
-            const QList<QAction*> list = menu->actions();
-            const auto at = list.indexOf(a);
-            if (at < 0) continue;
-            ++found;
-            ASSERT_LT(at + 1, list.size());
-            EXPECT_EQ(list[at + 1], g.window.action(p.before)) << p.name;
-        }
-        EXPECT_EQ(found, 1) << p.name;
+        EXPECT_EQ(std::tuple(a->text().toStdString(), a->isEnabled(), a->isVisible()),
+                  std::tuple(p.caption, true, true));
+        // One menu holds it, just before its entry.
+        std::vector<QAction*> next;
+        for (QMenu* menu : g.window.findChildren<QMenu*>())
+            if (const auto at = menu->actions().indexOf(a); at >= 0)
+                next.push_back(menu->actions().value(at + 1));
+        EXPECT_EQ(next, std::vector<QAction*>{g.window.action(p.before)}) << p.name;
     }
 }
 TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {
@@ -172,34 +166,7 @@ TEST(MainWindow, SecondCloseRequestWhileClosingUnloadsOnce) {
     g.window.close();  // the second request finds the cancel flag set
     KRN_WAIT_FOR(!g.window.isVisible(), 2000);
     // The exit timer, stopped by the granted close, never unloads a second time.
-    EXPECT_FALSE(testing_support::waitFor([&] { return g.window.unloads() > 1; }, 300));
-    EXPECT_EQ(g.window.unloads(), 1);
-}
-
-TEST(SelectionDialog, ListsSimulatedUsbSerialAndEthernetInstruments) {
-    testing_support::SimulatedEnvironment s;
-    ASSERT_TRUE(s.started);
-    testing_support::RecordingDialogs dialogs;
-    app::FSceltaStrumento dialog(s.env, dialogs);
-    dialog.fill({});
-    EXPECT_TRUE(dialog.discovering());
-    EXPECT_FALSE(dialog.okButton()->isEnabled());
-    dialog.runDiscoveryToEnd();
-    QTreeWidget* list = dialog.list();
-    ASSERT_EQ(list->topLevelItemCount(), 3);
-    EXPECT_EQ(list->topLevelItem(0)->text(1), "USB: QX3SIM0001");
-    EXPECT_EQ(list->topLevelItem(0)->text(2), "Protocol: 41-1072");
-    // The serial row by its device path, named after the device.
-    const QString pty = QString::fromStdString(s.simulation.ptyPath());
-    EXPECT_EQ(list->topLevelItem(1)->text(1), "COM: " + pty);
-    EXPECT_EQ(list->topLevelItem(1)->text(0),
-              "Instrument connected to " + QString(pty).remove(QRegularExpression("^/dev/")));
-    EXPECT_EQ(list->topLevelItem(2)->text(1),
-              QString("IP:127.0.0.1:%1").arg(s.simulation.dataPort()));
-    EXPECT_EQ(list->topLevelItem(2)->text(0), "KRN-ELE");
-    EXPECT_EQ(list->headerItem()->text(1), "Port/SN");
-    list->setCurrentItem(list->topLevelItem(2));
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_FALSE(testing_support::waitFor([&] { return g.window.unloads() != 1; }, 300));
 }
 
 // The main window on the simulated instruments.
@@ -208,59 +175,39 @@ struct SimulatedWindow : ::testing::Test {
     testing_support::RecordingDialogs dialogs;
     app::FMain window{s.env, &dialogs};
 };
-using CommunicationTest = SimulatedWindow;
 using Simulate = SimulatedWindow;
 
-TEST_F(Simulate, EveryInstrumentAnswersTheClockAndTheCommunicationTest) {
+// (The attempts on every kind of description: service/test_controller.cpp; the clock and the
+// test through the menus: test_gui_flow.cpp.)
+TEST_F(Simulate, TheCommunicationTestNamesTheInstrumentAndCountsItsAttempts) {
     ASSERT_TRUE(s.started);
-    const std::string descriptions[] = {"USB: QX3SIM0001", "COM: 1",
-                                        "COM: " + s.simulation.ptyPath(),
-                                        "IP: 127.0.0.1:" + std::to_string(s.simulation.dataPort())};
-    for (const std::string& d : descriptions) {
-        auto& c = window.UCKRNVisual1();
-        ASSERT_TRUE(instrument::ApriCollegamento(c, d, window.MSComm1(), window.Winsock1())) << d;
-        app::FDataOra clockDialog(c, s.clock);
-        clockDialog.tick();
-        EXPECT_FALSE(clockDialog.instrumentLabel()->text().isEmpty()) << d;
-        c.ChiudiComunicazioni00(false);
-        app::FTestComm test(d, window);
-        test.tick();
-        EXPECT_EQ(test.result()->text(), "OK") << d;
-    }
     // Both connection styles reach the chosen instrument.
     window.setChosenInstrument("COM: 1");
     ASSERT_TRUE(window.RichiediCollegamento());
     window.controller().Disconnect();
     ASSERT_TRUE(window.ApriCollegamento());
     window.UCKRNVisual1().ChiudiComunicazioni00(false);
+    // The labels name the instrument (a USB attempt writes one byte and reads no name) and count
+    // the attempts of their own dialog; the heartbeat goes 1..10, then back to 0.
+    app::FTestComm com("COM: 1", window), usb("USB: QX3SIM0001", window);
     app::FTestComm absent("USB: QX-NONE", window);
+    EXPECT_EQ(com.countsLabel()->text(), "OK: 0   NO: 0   Errors: 0.0%");
+    com.tick(), com.tick(), usb.tick();
     for (int i = 0; i < 11; ++i) absent.tick();
-    EXPECT_EQ(absent.result()->text(), "NO");
-    EXPECT_EQ(absent.heartbeat()->value(), 0);  // 1..10, then back to 0
-    EXPECT_EQ(absent.countsLabel()->text(), "OK: 0   NO: 11   Errors: 100.0%");
-    EXPECT_EQ(absent.instrumentLabel()->text(), "Instrument: USB: QX-NONE");
-}
-
-TEST_F(CommunicationTest, NamesTheInstrumentAndCountsTheAttempts) {
-    ASSERT_TRUE(s.started);
-    app::FTestComm test("COM: 1", window);
-    EXPECT_EQ(test.countsLabel()->text(), "OK: 0   NO: 0   Errors: 0.0%");
-    test.tick();
-    test.tick();
-    EXPECT_EQ(test.instrumentLabel()->text(), "Instrument: COM: 1 (KRN-36)");
+    const auto labels = [](app::FTestComm& t) {
+        return t.result()->text() + " | " + t.instrumentLabel()->text() + " | " +
+               t.countsLabel()->text();
+    };
+    EXPECT_EQ(labels(com), "OK | Instrument: COM: 1 (KRN-36) | OK: 2   NO: 0   Errors: 0.0%");
+    EXPECT_EQ(labels(usb), "OK | Instrument: USB: QX3SIM0001 | OK: 1   NO: 0   Errors: 0.0%");
+    EXPECT_EQ(labels(absent), "NO | Instrument: USB: QX-NONE | OK: 0   NO: 11   Errors: 100.0%");
     app::FTestComm wrong("COM: 7", window);
     wrong.tick();
-    EXPECT_EQ(test.countsLabel()->text(), "OK: 2   NO: 0   Errors: 0.0%");
     EXPECT_EQ(wrong.countsLabel()->text(), "OK: 0   NO: 1   Errors: 100.0%");
-    EXPECT_EQ(wrong.okCount() + wrong.noCount(), 1);
-    // A USB attempt writes one byte and reads no name.
-    app::FTestComm usb("USB: QX3SIM0001", window);
-    usb.tick();
-    EXPECT_EQ(usb.result()->text(), "OK");
-    EXPECT_EQ(usb.instrumentLabel()->text(), "Instrument: USB: QX3SIM0001");
+    EXPECT_EQ(absent.heartbeat()->value(), 0);
 }
 
-TEST_F(CommunicationTest, AnIpDescriptionWithoutPortSendsNothing) {
+TEST_F(Simulate, AnIpDescriptionWithoutPortSendsNothing) {
     ASSERT_TRUE(s.started);
     const std::string path = "/tmp/krn-noport-" + std::to_string(::getpid()) + ".trace";
     {
@@ -268,8 +215,7 @@ TEST_F(CommunicationTest, AnIpDescriptionWithoutPortSendsNothing) {
         window.UCKRNVisual1().link().setTrace(&trace);
         app::FTestComm noPort("IP: 127.0.0.1", window);
         for (int i = 0; i < 3; ++i) noPort.tick();
-        EXPECT_EQ(noPort.result()->text(), "NO");
-        EXPECT_EQ(noPort.noCount(), 3);
+        EXPECT_EQ(std::tuple(noPort.result()->text(), noPort.noCount()), std::tuple("NO", 3));
         window.UCKRNVisual1().link().setTrace(nullptr);
     }
     // The closing sequence after each attempt finds no open channel: nothing goes out.
@@ -306,13 +252,11 @@ TEST(ClockDialog, FilledWhenShownEnterDoesNotSendAndSilenceSlowsToSixSeconds) {
     app::FDataOra dialog(rig.control, rig.clock);
     EXPECT_TRUE(dialog.instrumentLabel()->text().isEmpty());
     dialog.show();
-    EXPECT_FALSE(dialog.instrumentLabel()->text().isEmpty());
-    EXPECT_FALSE(dialog.pcLabel()->text().isEmpty());
-    const std::size_t before = rig.instrument.requests().size();
+    EXPECT_FALSE(dialog.instrumentLabel()->text().isEmpty() || dialog.pcLabel()->text().isEmpty());
+    const auto before = static_cast<std::ptrdiff_t>(rig.instrument.requests().size());
     QTest::keyClick(&dialog, Qt::Key_Return);
     const auto commands = rig.commands();
-    for (std::size_t i = before; i < commands.size(); ++i)
-        EXPECT_NE(commands[i], 28) << "Enter sent the clock";
+    EXPECT_EQ(std::count(commands.begin() + before, commands.end(), 28), 0) << "Enter sent it";
     EXPECT_FALSE(dialog.isVisible());
     dialog.findChild<QPushButton*>("cmdInvia")->click();
     EXPECT_EQ(rig.commands().back(), 28);

@@ -1,17 +1,13 @@
-// The desktop program driven as the technician drives it: the password box, then "&Clock..." and
-// "Communication test..." on each simulated instrument, through the modal dialogs.
+// The desktop program driven as the technician drives it: the password box, the selection, the
+// menu commands and their log, through the modal dialogs.
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
-#include <functional>
 
 #include "app/access.h"
 #include "app/clock_dialog.h"
@@ -21,14 +17,11 @@
 #include "app/password_dialog.h"
 #include "app/profile_dialog.h"
 #include "app/screen_copy_dialog.h"
-#include "app/selection_dialog.h"
-#include "app/simulation.h"
 #include "backup/memory_files.h"
 #include "platform/files.h"
 #include "platform/version.h"
 #include "resources/serial_list.h"
 #include "service/backup/memory_commands.h"
-#include "sim/sim_serial_port.h"
 #include "support/gui_flow.h"
 #include "support/recording_dialogs.h"
 #include "support/simulated_environment.h"
@@ -57,44 +50,18 @@ struct Workbench {
     std::unique_ptr<app::FMain> window;
 };
 
-TEST(GuiFlow, PasswordThenClockAndCommunicationTestOnEverySimulatedInstrument) {
-    Workbench b("/FUL", "krn_password", 1);
-    ASSERT_TRUE(b.s.started);
-    auto& window = *b.window;
+// The access code typed into the password box gives the level the window shows.
+TEST(GuiFlow, ThePasswordBoxGivesTheLevel) {
+    platform::MemorySettingsStore settings;
+    testing_support::RecordingDialogs dialogs;
     app::FPassword password;
     onModal<app::FPassword>([](app::FPassword* p) {
         p->field()->setText("2718tecnic");
         p->accept();
     });
-    const auto access =
-        app::Verifica("Access password", b.s.env.application, b.s.settings, password, b.dialogs);
-    ASSERT_TRUE(access.accepted);
-    EXPECT_EQ(access.level, 1);  // the level the window shows
-
-    const QString rows[] = {"USB:", "COM:", "IP:"};
-    for (const QString& row : rows) {
-        QString instrumentTime;
-        pick(row, [&instrumentTime] {
-            closeWhen<app::FDataOra>(
-                [](app::FDataOra* d) { return !d->instrumentLabel()->text().isEmpty(); },
-                [&instrumentTime](app::FDataOra* d) {
-                    instrumentTime = d->instrumentLabel()->text();
-                });
-        });
-        window.action("mnuOrologio")->trigger();
-        EXPECT_FALSE(instrumentTime.isEmpty()) << row.toStdString();
-
-        QString result;
-        pick(row, [&result] {
-            closeWhen<app::FTestComm>(
-                [](app::FTestComm* d) { return d->okCount() > 0; },
-                [&result](app::FTestComm* d) { result = d->result()->text(); });
-        });
-        window.action("mnuTestComm")->trigger();
-        EXPECT_EQ(result, "OK") << row.toStdString();
-    }
-    EXPECT_TRUE(b.dialogs.boxes.empty());
-    EXPECT_FALSE(window.UCKRNVisual1().Collegato());
+    const auto access = app::Verifica("Access password", "krnsetup", settings, password, dialogs);
+    EXPECT_EQ(std::tuple(access.accepted, access.level, dialogs.boxes.size()),
+              std::tuple(true, 1, 0u));
 }
 
 // The technician selects the instrument once and runs three commands, each time only confirming
@@ -131,15 +98,14 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
         EXPECT_EQ(panel.join(" | "), "KRN-BENCH | USB | " + usb +
                                          " | 41-1072 | QX3SIM0001 | Reached by the last command");
         EXPECT_FALSE(window.instrumentPanel()->field("version").isEmpty());
-
         QTreeWidget* log = window.activityView()->list();
-        ASSERT_EQ(log->topLevelItemCount(), 3);
-        const char* commands[] = {"Clock...", "Communication test...", "Change instrument name..."};
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(log->topLevelItem(i)->text(1), commands[i]);
-            EXPECT_TRUE(log->topLevelItem(i)->text(2).startsWith(usb));
-            EXPECT_EQ(log->topLevelItem(i)->text(3), "Done");
-        }
+        QStringList rows;
+        for (int i = 0; i < log->topLevelItemCount(); ++i)
+            rows << log->topLevelItem(i)->text(1) + " | " + log->topLevelItem(i)->text(3) + " | " +
+                        log->topLevelItem(i)->text(2).left(usb.size());
+        EXPECT_EQ(rows,
+                  (QStringList{"Clock... | Done | " + usb, "Communication test... | Done | " + usb,
+                               "Change instrument name... | Done | " + usb}));
         // The clock and the communication test name the instrument by its USB serial; the name
         // is read by the instrument-name command before it is changed.
         const auto& lines = window.activityLog().lines();
@@ -164,7 +130,8 @@ TEST(GuiFlow, OneSelectionThreeCommandsTheirLogAndTheInstrumentRemembered) {
 
 // A command whose dialog could not do its work is logged with that outcome, not as done: the
 // serial-number list that is missing (and not created) is a file error; a communication test
-// whose every attempt was NO and a screen copy that reached nothing failed.
+// whose every attempt was NO and a screen copy that reached nothing failed; a profile form
+// cancelled cancels.
 TEST(GuiFlow, TheLogRecordsTheOutcomeOfACommandWhoseDialogFailed) {
     Workbench b("/FUL", "krn_nolist", 1);
     b.dialogs.answers = {platform::MessageResult::No};  // no empty list created
@@ -188,10 +155,20 @@ TEST(GuiFlow, TheLogRecordsTheOutcomeOfACommandWhoseDialogFailed) {
             return service::Outcome::Done;
         },
         "Screen copy...");
+    // The profile form a format opens, cancelled: the command ends as the form answered.
+    onModal<app::FProfilo>([](app::FProfilo* form) { form->reject(); });
+    b.window->run(
+        [](service::CommandHost& h) {
+            provisioning::CProfilo p;
+            return h.showProfileForm(p, true, false, true) ? service::Outcome::Done
+                                                           : service::Outcome::Cancelled;
+        },
+        "Instrument memory format...");
     QTreeWidget* log = b.window->activityView()->list();
-    ASSERT_EQ(log->topLevelItemCount(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(log->topLevelItem(i)->text(3), i == 0 ? "File error" : "Failed") << i;
+    QStringList results;
+    for (int i = 0; i < log->topLevelItemCount(); ++i) results << log->topLevelItem(i)->text(3);
+    EXPECT_EQ(results, (QStringList{"File error", "Failed", "Failed", "Cancelled"}));
+    EXPECT_FALSE(b.window->UCKRNVisual1().Collegato());
 }
 
 // A Cancel given when nothing runs belongs to no command: the next transfer runs to its end.
@@ -224,37 +201,6 @@ TEST(GuiFlow, ACancelBetweenCommandsDoesNotStopTheNextTransfer) {
     // One line per address, none left out.
     EXPECT_EQ(platform::readLines(out, platform::FileKind::MemoryDump)->size(), 1024u);
     EXPECT_FALSE(window.controller().Annullando());
-}
-
-// "Instrument memory format..." opens the profile form (FProfilo) for the chosen instrument;
-// Cancel there ends the command before any question or write.
-TEST(GuiFlow, TheFormatOpensTheProfileFormAndItsCancelEndsTheCommand) {
-    Workbench b("", "krn_format", 0);
-    ASSERT_TRUE(b.s.started);
-    // The format checks the fonts, texts and menus of the program folder first.
-    for (const auto& e : std::filesystem::directory_iterator(KRN_DATA_DIR))
-        std::filesystem::copy_file(e.path(), b.program.path / e.path().filename());
-    auto& window = *b.window;
-    bool formShown = false;
-    pick("COM:", [&formShown] {
-        // The clock dialog may come first (the simulated clock differs from the computer's).
-        auto* timer = new QTimer;
-        QObject::connect(timer, &QTimer::timeout, [timer, &formShown] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (auto* clock = qobject_cast<app::FDataOra*>(w)) clock->accept();
-            if (auto* form = qobject_cast<app::FProfilo*>(w)) {
-                formShown = true;
-                timer->stop();
-                timer->deleteLater();
-                form->reject();
-            }
-        });
-        timer->start(20);
-    });
-    window.action("mnuInviaSetup")->trigger();
-    EXPECT_TRUE(formShown);
-    EXPECT_TRUE(b.dialogs.boxes.empty());
-    EXPECT_FALSE(window.UCKRNVisual1().Collegato());
 }
 
 }  // namespace

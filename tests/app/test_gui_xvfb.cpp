@@ -1,148 +1,27 @@
-// The technician's first flow on a real X server (Xvfb): the password typed into its box, a
-// simulated instrument selected, the clock, the communication test, and a picture of the real
-// window. Skips where Xvfb is not installed.
+// The desktop program on a real X server (Xvfb), where the event loop's timing is real: a Cancel
+// that ends a silent port's open. Skips where Xvfb is not installed.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <pty.h>
 #include <QAction>
 #include <QApplication>
-#include <QGuiApplication>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
-#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <filesystem>
 
-#include "app/access.h"
-#include "app/clock_dialog.h"
-#include "app/communication_dialog.h"
 #include "app/instrument_panel.h"
 #include "app/main_window.h"
-#include "app/password_dialog.h"
+#include "sim/sim_serial_port.h"
 #include "sim/sim_usb_bridge.h"
 #include "support/gui_flow.h"
 #include "support/recording_dialogs.h"
-#include "support/scaled_clock.h"
-#include "support/simulated_environment.h"
 #include "support/xvfb.h"
 
 namespace {
 
-using testing_support::closeWhen;
-using testing_support::confirmPreselected;
-using testing_support::onModal;
 using testing_support::pick;
-
-// The main window at a level, as the X server shows it.
-bool shown(app::FMain& window, int level) {
-    window.SetupCustomer(level);
-    window.SetupMenu();
-    window.show();
-    return QTest::qWaitForWindowExposed(&window, 5000);
-}
-
-TEST(Xvfb, PasswordSelectionClockAndCommunicationTestInARealWindow) {
-    if (!testing_support::xServerRunning()) GTEST_SKIP() << "no X server: Xvfb is not installed";
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-    testing_support::SimulatedEnvironment s("/FUL");
-    ASSERT_TRUE(s.started);
-    const testing_support::ProgramFolder folder("krn_xvfb");
-    s.env.folder = folder.path.string();
-    testing_support::RecordingDialogs dialogs;
-
-    // The code is typed key by key into the real box and confirmed with Enter.
-    app::FPassword password;
-    onModal<app::FPassword>([](app::FPassword* p) {
-        QTest::keyClicks(p->field(), "2718tecnic");
-        QTest::keyClick(p->field(), Qt::Key_Return);
-    });
-    const auto access =
-        app::Verifica("Access password", s.env.application, s.settings, password, dialogs);
-    ASSERT_TRUE(access.accepted);
-    EXPECT_EQ(access.level, 1);
-
-    app::FMain window(s.env, &dialogs);
-    ASSERT_TRUE(shown(window, access.level));
-
-    pick("COM:", [] {
-        closeWhen<app::FDataOra>(
-            [](app::FDataOra* d) { return !d->instrumentLabel()->text().isEmpty(); });
-    });
-    window.action("mnuOrologio")->trigger();
-    const QString serial = window.instrumentPanel()->field("description");
-    EXPECT_TRUE(serial.startsWith("COM: /"));
-    confirmPreselected(serial, [] {
-        closeWhen<app::FTestComm>([](app::FTestComm* d) { return d->okCount() >= 3; });
-    });
-    window.action("mnuTestComm")->trigger();
-    EXPECT_EQ(window.activityView()->list()->topLevelItemCount(), 2);
-    EXPECT_EQ(window.instrumentPanel()->field("state"), "Reached by the last command");
-
-    // A picture of the window as the X server shows it.
-    QApplication::processEvents();
-    const QPixmap shot = window.screen()->grabWindow(window.winId());
-    ASSERT_FALSE(shot.isNull());
-    const QImage image = shot.toImage();
-    EXPECT_EQ(image.size(), window.size());
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 4)
-        for (int x = 0; x < image.width(); x += 4) colours.insert(image.pixel(x, y));
-    EXPECT_GT(colours.size(), 4) << "the picture is blank";
-    const auto file = std::filesystem::current_path() / "krnsetup-xvfb.png";
-    EXPECT_TRUE(image.save(QString::fromStdString(file.string())));
-    window.close();
-}
-
-// Counts the paints a widget receives.
-class PaintCounter final : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// A clock-prescaler write restarts the instrument (15 s and more, on a clock running eight times
-// faster): the window keeps painting its bar, which shows the restart's text and only fills.
-TEST(Xvfb, TheRestartAfterAValueWriteKeepsTheWindowPaintingItsProgress) {
-    if (!testing_support::xServerRunning()) GTEST_SKIP() << "no X server: Xvfb is not installed";
-    testing_support::BasicSimulatedEnvironment<testing_support::ScaledClock> s("/FUL");
-    ASSERT_TRUE(s.started);
-    testing_support::RecordingDialogs dialogs;
-    app::FMain window(s.env, &dialogs);
-    ASSERT_TRUE(shown(window, 1));
-    PaintCounter counter;
-    window.progressBar()->installEventFilter(&counter);
-    std::vector<int> positions;
-    QString status;
-    QObject::connect(window.progressBar(), &QProgressBar::valueChanged, [&](int v) {
-        positions.push_back(v);
-        if (window.statusLabel()->isVisible()) status = window.statusLabel()->text();
-    });
-    dialogs.inputs = {std::string("7")};
-    dialogs.answers = {platform::MessageResult::Yes};
-    pick("COM:", [] {});
-    window.action("mnuOpzioniStrumento")->trigger();
-    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Send new value?"});
-    EXPECT_EQ(status, "Restarting the instrument...");
-    ASSERT_GT(positions.size(), 20u);
-    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-    EXPECT_EQ(positions.back(), 100);
-    EXPECT_GT(counter.paints, 5) << "the bar was not repainted during the restart";
-    EXPECT_EQ(window.activityView()->list()->topLevelItem(0)->text(3), "Done");
-    window.close();
-}
 
 // A serial port where nothing answers: Cancel in the status bar ends the open within a second,
 // with no Retry box after it.
@@ -158,7 +37,10 @@ TEST(Xvfb, ASilentPortsOpenIsCancelledWithinASecond) {
     app::Environment env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", "/FUL"};
     testing_support::RecordingDialogs dialogs;
     app::FMain window(env, &dialogs);
-    ASSERT_TRUE(shown(window, 1));
+    window.SetupCustomer(1);
+    window.SetupMenu();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
     using Steady = std::chrono::steady_clock;
     Steady::time_point clicked{};
     pick("COM:", [&] {

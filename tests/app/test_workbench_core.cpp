@@ -1,6 +1,6 @@
 // The desktop program's parts without widgets: the activity log and its daily file, what the
-// window tells of an instrument and remembers of it, the menu's mnemonics, the command line and
-// the serial rows of the selection.
+// window tells of an instrument and remembers of it, the command line and the serial rows of the
+// selection.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +9,6 @@
 #include "app/activity_log.h"
 #include "app/command_line.h"
 #include "app/instrument_record.h"
-#include "app/menu_model.h"
 #include "link/selection.h"
 #include "link/serial_enumeration.h"
 #include "platform/files.h"
@@ -36,14 +35,10 @@ TEST(ActivityLog, LinesHoldTimeCommandInstrumentResultAndMessage) {
     const Case cases[] = {
         {{at(6, 9, 4, 5), "Clock...", "USB: QX3SIM0001 (KRN-41)", Outcome::Done, ""},
          "2026-12-06 09:04:05 | Clock... | USB: QX3SIM0001 (KRN-41) | Done | -"},
-        {{at(6, 23, 59, 59), "Communication test...", "", Outcome::Cancelled, ""},
-         "2026-12-06 23:59:59 | Communication test... | - | Cancelled | -"},
         {{at(7, 0, 0, 0), "Change instrument name...", "COM: /dev/ttyUSB0", Outcome::Failed,
           "Communication error\nCOM: /dev/ttyUSB0\n"},
          "2026-12-07 00:00:00 | Change instrument name... | COM: /dev/ttyUSB0 | Failed | "
          "Communication error COM: /dev/ttyUSB0"},
-        {{at(7, 1, 2, 3), "Export memory...", "IP:127.0.0.1:10001", Outcome::FileError, "x"},
-         "2026-12-07 01:02:03 | Export memory... | IP:127.0.0.1:10001 | File error | x"},
         {{at(7, 1, 2, 3), "Wait end...", "COM: 1", Outcome::Refused, "\r\n\t"},
          "2026-12-07 01:02:03 | Wait end... | COM: 1 | Refused | -"},
     };
@@ -56,24 +51,20 @@ TEST(ActivityLog, EachDayHasItsFileInTheProgramFolder) {
         std::filesystem::temp_directory_path() / ("krn_activity_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    app::ActivityLog log(dir.string());
-    ASSERT_TRUE(log.add({at(6, 23, 59, 58), "Clock...", "COM: 1", Outcome::Done, "No clock"}));
-    ASSERT_TRUE(log.add({at(6, 23, 59, 59), "Communication test...", "COM: 1", Outcome::Done, ""}));
-    ASSERT_TRUE(log.add({at(7, 0, 0, 1), "Clock...", "COM: 1", Outcome::Failed, ""}));
+    // Three lines over midnight, then a second session of the same day, which appends.
+    app::ActivityLog log(dir.string()), later(dir.string());
+    EXPECT_TRUE(log.add({at(6, 23, 59, 58), "Clock...", "COM: 1", Outcome::Done, "No clock"}) &&
+                log.add({at(6, 23, 59, 59), "Clock...", "COM: 1", Outcome::Done, ""}) &&
+                log.add({at(7, 0, 0, 1), "Clock...", "COM: 1", Outcome::Failed, ""}) &&
+                later.add({at(7, 8, 0, 0), "Clock...", "", Outcome::Cancelled, ""}));
     const std::string version = "# krnsetup " + platform::versionText() + "\n";
-    EXPECT_EQ(fileText((dir / "activity-2026-12-06.txt").string()),
-              version +
-                  "2026-12-06 23:59:58 | Clock... | COM: 1 | Done | No clock\n"
-                  "2026-12-06 23:59:59 | Communication test... | COM: 1 | Done | -\n");
-    EXPECT_EQ(fileText((dir / "activity-2026-12-07.txt").string()),
-              version + "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n");
-    // A second session of the same day appends.
-    app::ActivityLog later(dir.string());
-    ASSERT_TRUE(later.add({at(7, 8, 0, 0), "Clock...", "", Outcome::Cancelled, ""}));
-    EXPECT_EQ(fileText((dir / "activity-2026-12-07.txt").string()),
-              version + "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n" + version +
-                  "2026-12-07 08:00:00 | Clock... | - | Cancelled | -\n");
-    EXPECT_EQ(log.lines().size(), 3u);
+    EXPECT_EQ(std::tuple(fileText((dir / "activity-2026-12-06.txt").string()),
+                         fileText((dir / "activity-2026-12-07.txt").string()), log.lines().size()),
+              std::tuple(version + "2026-12-06 23:59:58 | Clock... | COM: 1 | Done | No clock\n" +
+                             "2026-12-06 23:59:59 | Clock... | COM: 1 | Done | -\n",
+                         version + "2026-12-07 00:00:01 | Clock... | COM: 1 | Failed | -\n" +
+                             version + "2026-12-07 08:00:00 | Clock... | - | Cancelled | -\n",
+                         3u));
     // A folder that cannot be written keeps the line on screen and says so.
     app::ActivityLog nowhere((dir / "missing" / "deeper").string());
     EXPECT_FALSE(nowhere.add({at(7, 8, 0, 0), "Clock...", "", Outcome::Done, ""}));
@@ -85,15 +76,14 @@ TEST(ActivityLog, RecorderPassesEveryBoxOnAndRemembersTheMessagesShown) {
     testing_support::RecordingDialogs inner;
     inner.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
     app::MessageRecorder recorder(inner);
-    EXPECT_EQ(recorder.message({"Communication error\nCOM: 9", "", {}, {}, 0}),
-              platform::MessageResult::Retry);
-    EXPECT_EQ(recorder.message({"Communication error\nCOM: 9\n", "", {}, {}, 0}),
-              platform::MessageResult::Cancel);
     inner.inputs = {std::string("KRN")};
-    EXPECT_EQ(recorder.input("Name", "Title", ""), std::optional<std::string>("KRN"));
-    EXPECT_EQ(inner.boxes.size(), 2u);
-    EXPECT_EQ(recorder.take(), "Communication error COM: 9 / Communication error COM: 9");
-    EXPECT_EQ(recorder.take(), "");
+    // Braces: the calls run in this order.
+    EXPECT_EQ((std::tuple{recorder.message({"Communication error\nCOM: 9", "", {}, {}, 0}),
+                          recorder.message({"Communication error\nCOM: 9\n", "", {}, {}, 0}),
+                          recorder.input("Name", "Title", "").value_or(""), inner.boxes.size(),
+                          recorder.take(), recorder.take()}),
+              std::tuple(platform::MessageResult::Retry, platform::MessageResult::Cancel, "KRN", 2u,
+                         "Communication error COM: 9 / Communication error COM: 9", ""));
 }
 
 TEST(InstrumentRecord, ChannelSerialNumberAndText) {
@@ -106,38 +96,21 @@ TEST(InstrumentRecord, ChannelSerialNumberAndText) {
         {"IP: 127.0.0.1", "", ""},  // no port: no channel
         {"", "", ""},
     };
-    for (const auto& [d, channel, serial] : cases) {
-        EXPECT_EQ(app::channelName(d), channel) << d;
-        EXPECT_EQ(app::serialNumberOf(d), serial) << d;
-    }
+    for (const auto& [d, channel, serial] : cases)
+        EXPECT_EQ(std::tuple(app::channelName(d), app::serialNumberOf(d)),
+                  std::tuple(channel, serial))
+            << d;
     app::InstrumentSnapshot s;
     s.description = "COM: 1";
-    EXPECT_EQ(app::instrumentText(s), "COM: 1");
+    const std::string alone = app::instrumentText(s);
     s.name = "KRN-36";
-    EXPECT_EQ(app::instrumentText(s), "COM: 1 (KRN-36)");
-    EXPECT_EQ(app::instrumentText({}), "");
-}
-
-TEST(InstrumentRecord, TheLastInstrumentIsKeptInTheSettings) {
+    EXPECT_EQ(std::tuple(alone, app::instrumentText(s), app::instrumentText({})),
+              std::tuple("COM: 1", "COM: 1 (KRN-36)", ""));
+    // The last instrument is kept in the settings; nothing chosen: the last one stays.
     platform::MemorySettingsStore settings;
-    EXPECT_EQ(app::lastInstrument(settings, "krnsetup"), "");
     app::rememberInstrument(settings, "krnsetup", "USB: QX3SIM0001");
-    app::rememberInstrument(settings, "krnsetup", "");  // nothing chosen: the last one stays
+    app::rememberInstrument(settings, "krnsetup", "");
     EXPECT_EQ(app::lastInstrument(settings, "krnsetup"), "USB: QX3SIM0001");
-    EXPECT_EQ(settings.value("krnsetup", "Selection", "LastInstrument"), "USB: QX3SIM0001");
-}
-
-// A mnemonic taken twice in a menu moves to another letter of the same text (the menus as shown
-// are checked for unique mnemonics in test_gui); "&&" is a literal "&".
-TEST(Menu, AMovedMnemonicKeepsTheTextAndAMnemonic) {
-    for (const app::MenuEntry& e : app::menuTable()) {
-        if (e.separator) continue;
-        const std::string shown = app::menuCaptions().at(e.name);
-        EXPECT_EQ(app::withoutMnemonic(shown), app::withoutMnemonic(e.caption)) << e.name;
-        EXPECT_EQ(app::mnemonicOf(shown) != 0, app::mnemonicOf(e.caption) != 0) << e.name;
-    }
-    EXPECT_EQ(app::withoutMnemonic("Fish && &Chips"), "Fish & Chips");
-    EXPECT_EQ(app::mnemonicOf("Fish && &Chips"), 'c');
 }
 
 TEST(CommandLine, SwitchesOptionsHelpAndErrors) {
@@ -159,15 +132,13 @@ TEST(CommandLine, SwitchesOptionsHelpAndErrors) {
     };
     for (const auto& [args, expected] : cases)
         EXPECT_EQ(parsed(app::parseCommandLine(args)), expected) << args[0];
-    const std::string usage = app::usageText();
     for (const char* option : {"/FUL", "/CFG", "/ZENKO", "--simulate", "--folder DIR",
                                "--trace FILE", "--quit-after MS", "--help"})
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
+        EXPECT_NE(app::usageText().find(option), std::string::npos) << option;
     char prog[] = "krnsetup", ful[] = "/FUL", help[] = "--help";
-    char* withHelp[] = {prog, ful, help};
-    char* without[] = {prog, ful};
-    EXPECT_TRUE(app::asksForHelp(3, withHelp));
-    EXPECT_FALSE(app::asksForHelp(2, without));
+    char* argv[] = {prog, ful, help};
+    EXPECT_EQ(std::tuple(app::asksForHelp(3, argv), app::asksForHelp(2, argv)),
+              std::tuple(true, false));
 }
 
 TEST(SelectionRows, SerialPortsByDevicePathOrByNumber) {
@@ -182,15 +153,14 @@ TEST(SelectionRows, SerialPortsByDevicePathOrByNumber) {
     };
     for (const auto& c : cases) {
         krnlink::PortaSeriale port;
-        port.Porta = c.port;
-        port.location = c.location;
+        std::tie(port.Porta, port.location) = std::tuple(c.port, c.location);
         const krnlink::SelectionRow r = krnlink::serialRow(port);
         EXPECT_EQ(r.sn + " | " + r.name + " | " + r.info, c.row);
     }
-    EXPECT_TRUE(krnlink::localRow({"", "USB: QX1", "", ""}));
-    EXPECT_TRUE(krnlink::localRow({"", "COM: 3", "", ""}));
-    EXPECT_FALSE(krnlink::localRow({"", "MAC: 00-11", "", ""}));
-    EXPECT_FALSE(krnlink::localRow({"", "IP:127.0.0.1:5", "", ""}));
+    std::vector<bool> local;
+    for (const char* sn : {"USB: QX1", "COM: 3", "MAC: 00-11", "IP:127.0.0.1:5"})
+        local.push_back(krnlink::localRow({"", sn, "", ""}));
+    EXPECT_EQ(local, (std::vector<bool>{true, true, false, false}));
 }
 
 }  // namespace

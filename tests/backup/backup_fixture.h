@@ -69,12 +69,8 @@ inline std::vector<int> writes(const InstrumentRig& rig) {
 
 // The head of a backup file of an instrument of level `e`, before its settings.
 inline std::vector<std::string> header(int e, int protocol = 36) {
-    return {"[STRUMENTO]",
-            "Device=KRN-Visual",
-            "Protocollo= " + std::to_string(protocol),
-            "Estensioni= " + std::to_string(e),
-            "TipoFile= 2",
-            "NumeroMisure= 1"};
+    return fileLines("[STRUMENTO];Device=KRN-Visual;Protocollo= " + std::to_string(protocol) +
+                     ";Estensioni= " + std::to_string(e) + ";TipoFile= 2;NumeroMisure= 1");
 }
 
 class BackupTest : public ::testing::Test {
@@ -106,8 +102,8 @@ protected:
         if (auto error = backup::openBackupFile(ini, file)) return *error;
         return backup::EseguiRipristino(rig.control, ini, a, b, c);
     }
-    bool restoreFrom(InstrumentRig& rig, const std::string& file, bool a, bool b, bool c) {
-        return restore(rig, file, a, b, c).ok();
+    bool restoreFrom(InstrumentRig& rig, const std::string& f, bool a, bool b, bool c) {
+        return restore(rig, f, a, b, c).ok();
     }
     // The text as the backup scrambles it with key k.
     std::string scrambled(std::int16_t k, const std::string& text) {

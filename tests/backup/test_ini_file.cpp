@@ -14,6 +14,10 @@ protected:
     std::string store() const { return path("store.ini"); }
     void write(const std::string& bytes) { std::ofstream(store(), std::ios::binary) << bytes; }
     std::string read() { return backup_testing::fileBytes(store()); }
+    static IniFile& at(IniFile& ini, const char* key) {
+        ini.Target(key);
+        return ini;
+    }
     void open(IniFile& ini) {
         ini.File1(store());
         ini.OpenFile1(true);
@@ -26,18 +30,12 @@ TEST_F(Ini, WritesEachValueTypeInItsForm) {
     open(ini);
     ini.Chiave("STRUMENTO");
     const auto key = [&](const char* k) { ini.Target(k); };
-    key("Device"), ini.Value("KRN-Visual");
-    key("True"), ini.Value(true);
-    key("False"), ini.Value(false);
-    key("Five"), ini.Value(std::int16_t{5});
-    key("MinusFive"), ini.Value(std::int32_t{-5});
-    key("Half"), ini.Value(0.5);
-    key("MinusHalf"), ini.Value(-0.5);
-    key("Single"), ini.Value(0.1f);
-    key("Big"), ini.Value(15000000.0f);
-    key("Double"), ini.Value(1.0 / 3.0);
-    key("Tiny"), ini.Value(0.00001);
-    key("Zero"), ini.Value(0.0);
+    key("Device"), ini.Value("KRN-Visual"), key("True"), ini.Value(true);
+    key("False"), ini.Value(false), key("Five"), ini.Value(std::int16_t{5});
+    key("MinusFive"), ini.Value(std::int32_t{-5}), key("Half"), ini.Value(0.5);
+    key("MinusHalf"), ini.Value(-0.5), key("Single"), ini.Value(0.1f);
+    key("Big"), ini.Value(15000000.0f), key("Double"), ini.Value(1.0 / 3.0);
+    key("Tiny"), ini.Value(0.00001), key("Zero"), ini.Value(0.0);
     key("Date"), ini.Value(platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0});
     ASSERT_TRUE(ini.Salva());
     EXPECT_EQ(
@@ -45,8 +43,7 @@ TEST_F(Ini, WritesEachValueTypeInItsForm) {
         "[STRUMENTO]\r\nDevice=KRN-Visual\r\nTrue= 1\r\nFalse= 0\r\nFive= 5\r\nMinusFive=-5\r\n"
         "Half= .5\r\nMinusHalf=-.5\r\nSingle= .1\r\nBig= 1.5E+07\r\nDouble= .333333333333333\r\n"
         "Tiny= 1E-05\r\nZero= 0\r\nDate=20261206_090507\r\n");
-    EXPECT_EQ(ini.Count(), 0);
-    EXPECT_TRUE(ini.Salvato());
+    EXPECT_EQ(std::tuple(ini.Count(), ini.Salvato()), std::tuple(0, true));
 }
 
 TEST_F(Ini, ReadsSectionsAndKeysIgnoringCaseButNotBlanksBeforeTheEquals) {
@@ -90,16 +87,13 @@ TEST_F(Ini, KeySearchIsCircularAndStopsAtTheStopPrefix) {
     IniFile ini;
     open(ini);
     ini.Chiave("S");
-    ini.Target("b");
-    EXPECT_EQ(ini.Index(), 3);
-    ini.Target("a");  // found behind the last key: the second "a"
-    EXPECT_EQ(ini.Index(), 6);
-    ini.Target("a");  // wraps round to the first
-    EXPECT_EQ(ini.Index(), 2);
+    // "a" is found behind the last key (the second "a"), then round again (the first).
+    std::vector<int> found;
+    for (const char* k : {"b", "a", "a"}) ini.Target(k), found.push_back(ini.Index());
+    EXPECT_EQ(found, (std::vector<int>{3, 6, 2}));
     ini.StopTarget("stop");
     ini.Target("c");  // the stop line comes first
-    EXPECT_FALSE(ini.TargetTrovato());
-    EXPECT_EQ(ini.Index(), 2);
+    EXPECT_EQ(std::tuple(ini.TargetTrovato(), ini.Index()), std::tuple(false, 2));
     ini.StopTarget("");
     ini.Target("c");
     EXPECT_EQ(ini.ValInteger(), 3);
@@ -120,16 +114,13 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
     IniFile ini;
     open(ini);
     ini.Chiave("S");
-    ini.Target("h");
-    EXPECT_EQ(ini.ValLong(), 2);  // halves to even
-    ini.Target("t");
-    EXPECT_EQ(ini.ValInteger(), 4);
-    ini.Target("big");
-    EXPECT_EQ(ini.ValLong(), 0);  // does not fit
-    ini.Target("d");
-    EXPECT_EQ(ini.ValData(), (platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0}));
-    ini.Target("serial");
-    EXPECT_EQ(std::tuple(ini.ValData().year, ini.ValData().hour), std::tuple(2025, 12));
+    // Halves to even; a number that does not fit reads 0.
+    EXPECT_EQ(
+        std::tuple(at(ini, "h").ValLong(), at(ini, "t").ValInteger(), at(ini, "big").ValLong()),
+        std::tuple(2, 4, 0));
+    EXPECT_EQ(at(ini, "d").ValData(), (platform::LocalDateTime{2026, 12, 6, 9, 5, 7, 0}));
+    const platform::LocalDateTime serial = at(ini, "serial").ValData();
+    EXPECT_EQ(std::tuple(serial.year, serial.hour), std::tuple(2025, 12));
 
     ini.Target("pw");
     ini.ValuePassword(0x5A, "A1\x0b");  // 'A' ^ 0x5A = 1B, '1' ^ 0x5A = 6B, 0x0B ^ 0x5A = 51
@@ -154,12 +145,9 @@ TEST_F(Ini, PointsAndMovingASectionToTheTop) {
     ini.LetPunto(3.0f, 4.25f);
     ini.Chiave("Band");
     ini.Target("points");
-    float x = 0, y = 0;
-    ASSERT_TRUE(ini.GetPunto(x, y));
-    EXPECT_EQ(std::tuple(x, y), std::tuple(1.5f, -2.0f));
-    ASSERT_TRUE(ini.GetPunto(x, y));
-    EXPECT_EQ(std::tuple(x, y), std::tuple(3.0f, 4.25f));
-    EXPECT_FALSE(ini.GetPunto(x, y));
+    std::vector<std::pair<float, float>> points;
+    for (float x = 0, y = 0; ini.GetPunto(x, y);) points.emplace_back(x, y);
+    EXPECT_EQ(points, (std::vector<std::pair<float, float>>{{1.5f, -2.0f}, {3.0f, 4.25f}}));
     ini.Chiave("Band");
     ini.RinfrescaChiave();
     ASSERT_TRUE(ini.Salva());

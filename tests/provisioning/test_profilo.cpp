@@ -61,11 +61,10 @@ TEST(Profilo, DestructionWritesTheFourValuesBackAsDecimalTexts) {
         kept.profilo().NumeroLavoriStory = 0;
         kept.profilo().TipoElettroPressa = PressaQ7;  // not remembered
     }
-    for (const auto& [key, value] : {std::pair{"Lingua1", "5"},
-                                     {"Lingua2", "2"},
-                                     {"FormatoOra", "1"},
-                                     {"LavoriConStoria", "0"}})
-        EXPECT_EQ(store.value(kApp, "Profilo0", key), value) << key;
+    std::vector<std::string> stored;
+    for (const char* key : {"Lingua1", "Lingua2", "FormatoOra", "LavoriConStoria"})
+        stored.push_back(store.value(kApp, "Profilo0", key));
+    EXPECT_EQ(stored, (std::vector<std::string>{"5", "2", "1", "0"}));
     EXPECT_EQ(caricaProfilo(store, kApp).TipoElettroPressa, NonElectric);
 }
 
@@ -97,20 +96,14 @@ TEST(Profilo, FiguresOfEachGroupOfModels) {
     }
 }
 
-TEST(Profilo, PhotocellsAndEncoderFlags) {
-    EXPECT_TRUE(modello(PressaR3_CUSTE, CylinderAlone).PressaStandardConFotoelettriche());
-    EXPECT_FALSE(modello(NonElectric, CompletePress).PressaStandardConFotoelettriche());
-    EXPECT_TRUE(modello(PressaQ8, CompletePress).PressaStandardConFotoelettriche());
-    EXPECT_FALSE(modello(PressaQ8, CylinderAlone).PressaStandardConFotoelettriche());
-    for (int t = 0; t <= kUltimoModello; ++t) {
-        const CProfilo p = modello(static_cast<CylinderType>(t));
-        const bool q = (t >= 1 && t <= 11) || (t >= 15 && t <= 19);
-        EXPECT_EQ(p.EncoderDiv91(), t == 4 || t == 15 || t == 16 || t == 17) << t;
-        EXPECT_EQ(p.EncoderDiv189(), t == 1 || t == 5) << t;
-        EXPECT_EQ(p.EncoderDiv32(), t == 20) << t;
-        EXPECT_EQ(std::tuple(p.SensoreTemperatura(), p.ConCylChip()), std::tuple(q, q)) << t;
-        EXPECT_EQ(p.Electric(), t != 0) << t;
-    }
+// The showroom and customer models have photocells also as a cylinder alone (the other flags
+// through the profile file: ProfileFile.WritesEveryFieldAndReadsItBack).
+TEST(Profilo, PhotocellsOfTheShowroomModelsAndOfACompletePress) {
+    EXPECT_EQ(std::tuple(modello(PressaR3_CUSTE, CylinderAlone).PressaStandardConFotoelettriche(),
+                         modello(PressaQ8, CylinderAlone).PressaStandardConFotoelettriche(),
+                         modello(PressaQ8).PressaStandardConFotoelettriche(),
+                         modello(NonElectric).PressaStandardConFotoelettriche()),
+              std::tuple(true, false, true, false));
 }
 
 // Forces above 150000 N are shown in kN with one decimal, below 5500 N with one decimal.

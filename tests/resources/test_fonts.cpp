@@ -1,5 +1,5 @@
 // The font builder on synthetic glyphs: scanning, row bytes, the 8x11 compression, character
-// counts and order, the file lines; the preferences' keys and defaults.
+// counts and order; the preferences' keys.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -14,48 +14,37 @@ using resources::FontFormat;
 
 namespace {
 
-// A surface that records the drawing and "draws" a character as given rows of pixels.
-class SyntheticRenderer final : public platform::GlyphRenderer {
-public:
+// A surface that records the drawing and "draws" a character as given rows of pixels; a pixel
+// never drawn is white.
+struct SyntheticRenderer final : platform::GlyphRenderer {
     bool selectFont(const platform::FontChoice& f) override {
         chosen = f;
         return true;
     }
     std::string actualFamily() const override { return chosen.family; }
-    void clear(int w, int h) override {
-        width = w;
-        pixels.assign(static_cast<std::size_t>(w * h), 0xFFFFFF);
-        drawn.clear();
-    }
+    void clear(int, int) override { pixels.clear(), drawn.clear(); }
     void drawFrame(int left, int top, int right, int bottom) override {
         frames.push_back({left, top, right, bottom});
-        for (int x = left; x <= right; ++x) set(x, top, 0), set(x, bottom, 0);
-        for (int y = top; y <= bottom; ++y) set(left, y, 0), set(right, y, 0);
+        for (int x = left; x <= right; ++x) pixels[{x, top}] = pixels[{x, bottom}] = 0;
+        for (int y = top; y <= bottom; ++y) pixels[{left, y}] = pixels[{right, y}] = 0;
     }
     void drawCharacter(int x, int y, unsigned char c) override {
         drawn.push_back({x, y, c});
-        auto it = glyphs.find(c);
-        if (it == glyphs.end()) return;
-        for (std::size_t r = 0; r < it->second.size(); ++r)
+        const std::vector<std::uint8_t>& rows = glyphs[c];
+        for (std::size_t r = 0; r < rows.size(); ++r)
             for (int col = 0; col < 8; ++col)
-                if (it->second[r] & (0x80 >> col)) set(x + col, y + static_cast<int>(r), ink);
+                if (rows[r] & (0x80 >> col)) pixels[{x + col, y + static_cast<int>(r)}] = ink;
     }
-    long colour(int x, int y) const override { return inside(x, y) ? pixels[at(x, y)] : 0xFFFFFF; }
-    void set(int x, int y, long c) {
-        if (inside(x, y)) pixels[at(x, y)] = c;
+    long colour(int x, int y) const override {
+        const auto it = pixels.find({x, y});
+        return it == pixels.end() ? 0xFFFFFF : it->second;
     }
-    std::size_t at(int x, int y) const { return static_cast<std::size_t>(y * width + x); }
-    bool inside(int x, int y) const {
-        return x >= 0 && y >= 0 && x < width && at(x, y) < pixels.size();
-    }
-
     struct Drawn {
         int x, y;
         unsigned char c;
     };
     platform::FontChoice chosen;
-    int width = 0;
-    std::vector<long> pixels;
+    std::map<std::pair<int, int>, long> pixels;
     std::vector<Drawn> drawn;
     std::vector<std::array<int, 4>> frames;
     std::map<unsigned char, std::vector<std::uint8_t>> glyphs;  // rows, leftmost pixel in bit 7
@@ -64,20 +53,6 @@ public:
 
 resources::FontSettings noOffsets() {
     return {"Test", false, false, 8, 0, 0};
-}
-
-TEST(FontBuilder, ABlankGlyphIsWrittenAsZeros) {
-    for (FontFormat f : {FontFormat::F6x6, FontFormat::F8x10, FontFormat::F8x11}) {
-        SyntheticRenderer r;
-        const auto glyphs = resources::buildFont(r, f, noOffsets());
-        const auto g = resources::fontGeometry(f);
-        ASSERT_EQ(glyphs.size(), static_cast<std::size_t>(g.count));
-        for (const auto& glyph : glyphs)
-            EXPECT_EQ(glyph, std::vector<std::uint8_t>(static_cast<std::size_t>(g.rows), 0));
-        const auto lines = resources::fontFileLines(glyphs);
-        EXPECT_EQ(lines.size(), static_cast<std::size_t>(g.count * g.rows));
-        EXPECT_EQ(lines.front(), "0");
-    }
 }
 
 TEST(FontBuilder, CharacterCountsOrderAndCells) {
@@ -158,32 +133,20 @@ TEST(FontBuilder, The8x11SourceIsCompressedToTenRows) {
     EXPECT_EQ(resources::buildFont(r, FontFormat::F8x11, noOffsets())[72], rows(cases[0].written));
 }
 
-TEST(FontPreferences, TheKeysAreWrittenWithTheDefaultsOfTheFontsNotSet) {
+// The keys of a font are written as the registry held them; a size that is no number reads as
+// the default (the defaults of the fonts not set: FontDialog.ArrowsCreateAndChiudi).
+TEST(FontPreferences, TheKeysAreWrittenAndReadBackAndABadNumberTakesTheDefault) {
     platform::MemorySettingsStore store;
     resources::CPreferenze p(store);
     p.font(FontFormat::F8x11) = {"DejaVu Sans Mono", false, true, 7, 1, -1};
     p.Salva();
-    const std::map<std::string, std::string> expected = {
-        {"FontName8x11", "DejaVu Sans Mono"},
-        {"FontBold8x11", "0"},
-        {"FontItalic8x11", "-1"},
-        {"FontSize8x11", "7"},
-        {"FontXoffset8x11", "1"},
-        {"FontYoffset8x11", "-1"},
-        {"FontName6x6", "Small Fonts"},
-        {"FontBold6x6", "-1"},
-        {"FontYoffset6x6", "-2"},
-        {"FontName8x10", "Lucida Console"},
-        {"FontSize8x10", "8"},
-        {"FontYoffset8x10", "-3"},
-    };
-    for (const auto& [key, value] : expected)
-        EXPECT_EQ(store.value("krnsetup", "Preferenze", key), value) << key;
-    resources::CPreferenze again(store);
-    const resources::FontSettings& read = again.font(FontFormat::F8x11);
+    std::vector<std::string> written;
+    for (const std::string key : {"Name", "Bold", "Italic", "Size", "Xoffset", "Yoffset"})
+        written.push_back(store.value("krnsetup", "Preferenze", "Font" + key + "8x11"));
+    EXPECT_EQ(written, (std::vector<std::string>{"DejaVu Sans Mono", "0", "-1", "7", "1", "-1"}));
+    const resources::FontSettings read = resources::CPreferenze(store).font(FontFormat::F8x11);
     EXPECT_EQ(std::tuple(read.name, read.italic, read.xOffset),
               std::tuple("DejaVu Sans Mono", true, 1));
-
     store.setValue("krnsetup", "Preferenze", "FontSize6x6", "large");
     EXPECT_EQ(resources::CPreferenze(store).font(FontFormat::F6x6).size, 6);
 }

@@ -3,9 +3,6 @@
 // compiles back to the same files.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "platform/text_file.h"
 #include "resource_folder.h"
 #include "resources/display_charset.h"
@@ -71,40 +68,6 @@ TEST_P(ShippedLanguage, MenuFormatReproducesTheShippedLayoutFile) {
     const auto lines = resources::menuFormatLines(f.str(), GetParam());
     ASSERT_TRUE(lines);
     EXPECT_EQ(joinLines(*lines), shipped("TrasformaMenu.asm"));
-}
-
-// The numbering the NVRAM image builder relies on: -24 .. 71 in that order, so that entries 0..4
-// come in order (the language is available) and -1, -6 and the run -24 .. -16 exist.
-TEST_P(ShippedLanguage, DisplayTextsAreNumberedAsTheImageBuilderExpects) {
-    const auto texts = resources::readDisplayTexts(platform::splitLines(shipped(files().textFile)));
-    ASSERT_EQ(texts.size(), 96u);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(texts[i].number, static_cast<long>(i) - 24);
-    std::vector<std::string> table;
-    std::vector<resources::MenuRecord> records;
-    resources::readMenuFile(platform::splitLines(shipped(files().menuFile)), table, records);
-    EXPECT_EQ(records.size(), 36u);
-    for (std::size_t i = 0; i < records.size(); ++i)
-        EXPECT_EQ(records[i].menu, static_cast<long>(i) + 1);
-}
-
-// The display has ü, š, ý and á: the shipped texts use them instead of spelling around them.
-TEST(ShippedTexts, UseTheAccentedLettersTheDisplayHas) {
-    using Case = std::tuple<int, long, const char*>;  // language, entry, its text in UTF-8
-    const Case cases[] = {
-        {4, -9, "Grüne Kiste"}, {4, 56, "Prüfgewicht"},     {4, 18, "Hübe"},
-        {5, -24, "Koš plný"},   {5, -23, "Vyprázdnit koš"},
-    };
-    for (const auto& [language, number, text] : cases) {
-        const auto& files = *resources::language(language);
-        const auto texts =
-            resources::readDisplayTexts(platform::splitLines(shipped(files.textFile)));
-        const auto it = std::find_if(texts.begin(), texts.end(),
-                                     [n = number](const auto& t) { return t.number == n; });
-        ASSERT_NE(it, texts.end()) << files.textFile << " " << number;
-        EXPECT_EQ(it->text, platform::utf8ToCp1252(text)) << files.textFile << " " << number;
-    }
-    EXPECT_NE(shipped("MenuTed.asm").find(platform::utf8ToCp1252("Prüfpunkte")), std::string::npos);
 }
 
 // Every capital accent of the display's character set has its own glyph in the shipped 8x10
