@@ -1,8 +1,8 @@
 // Files that cannot hurt: every reader of krnctl given an empty file, binary garbage, a folder, a
 // FIFO, a link to /dev/zero, a 500 MB sparse file, a 20 MB line or UTF-16 text ends with a
 // message and exit 4 within 5 s, and no frame reaches the instrument; writers refuse what is not
-// a regular file and keep the earlier file when the disk is full; two runs that share a program
-// folder never share its work files.
+// a regular file and keep the earlier file when the disk is full; a command in a program
+// folder that another command holds is refused before its first frame.
 #include <chrono>
 
 #include "e2e/programs.h"
@@ -78,13 +78,13 @@ TEST(HostileFiles, EveryReaderRefusesEveryHostileFileWithoutAFrame) {
             h.make(path);
             fs::remove(trace);
             const auto start = std::chrono::steady_clock::now();
-            const Result out = run(kMemoryBound + krnctlIn(f, trace, kSimulated) + r.command +
-                                   (r.inFolder ? "" : " " + path + (r.twice ? " " + path : "")));
-            const auto took = std::chrono::steady_clock::now() - start;
-            EXPECT_EQ(out.exitCode, 4) << r.name << " / " << h.name << "\n" << out.out;
-            EXPECT_THAT(out.out, HasSubstr(r.file)) << r.name << " / " << h.name;
-            EXPECT_LT(took, std::chrono::seconds(5)) << r.name << " / " << h.name;
-            EXPECT_FALSE(framesIn(trace)) << r.name << " / " << h.name << "\n" << slurp(trace);
+            SCOPED_TRACE(r.name + " / " + h.name);
+            EXPECT_THAT(outputOf(kMemoryBound + krnctlIn(f, trace, kSimulated) + r.command +
+                                     (r.inFolder ? "" : " " + path + (r.twice ? " " + path : "")),
+                                 4),
+                        HasSubstr(r.file));
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+            EXPECT_FALSE(framesIn(trace)) << slurp(trace);
             hostile::remove(path);
             if (fs::exists(fs::path(KRN_DATA_DIR) / r.file))
                 fs::copy_file(fs::path(KRN_DATA_DIR) / r.file, path);
@@ -104,13 +104,11 @@ TEST(HostileFiles, WritersKeepTheEarlierFileAndRefuseWhatIsNoFile) {
     const std::string k = krnctlIn(f, "", "--simulate p36e51 --instrument \\\"USB: QX3SIM0001\\\"");
     // A failed job copy keeps the earlier copy at its place.
     const std::string copy = f.file("jobs.bin", "earlier\r\n");
-    Result r = run(onFullDisk(k + "jobs save " + copy));
-    EXPECT_EQ(r.exitCode, 4) << r.out;
+    outputOf(onFullDisk(k + "jobs save " + copy), 4);
     EXPECT_EQ(slurp(copy), "earlier\r\n");
     // A picture that cannot be written is an error, not an empty "complete" file.
-    r = run(onFullDisk(k + "--json screen -o " + (f / "X.png")));
-    EXPECT_EQ(r.exitCode, 4) << r.out;
-    EXPECT_THAT(r.out, Not(HasSubstr("\"Completa\":true")));
+    EXPECT_THAT(outputOf(onFullDisk(k + "--json screen -o " + (f / "X.png")), 4),
+                Not(HasSubstr("\"Completa\":true")));
     EXPECT_FALSE(fs::exists((f / "X.png")));
     // A FIFO (as /dev/full, a device) is never replaced by a file; the instrument is not opened.
     ::mkfifo((f / "fifo").c_str(), 0600);
@@ -119,9 +117,9 @@ TEST(HostileFiles, WritersKeepTheEarlierFileAndRefuseWhatIsNoFile) {
         const std::string target = command == "screen -o " ? (f / "fifo.png") : (f / "fifo");
         if (command == "screen -o ") ::mkfifo(target.c_str(), 0600);
         fs::remove(trace);
-        r = run(krnctlIn(f, trace, kSimulated) + command + target);
-        EXPECT_EQ(r.exitCode, 4) << command << r.out;
-        EXPECT_THAT(r.out, HasSubstr("it is not a regular file")) << command;
+        EXPECT_THAT(outputOf(krnctlIn(f, trace, kSimulated) + command + target, 4),
+                    HasSubstr("it is not a regular file"))
+            << command;
         EXPECT_TRUE(fs::is_fifo(target)) << command;
         EXPECT_FALSE(framesIn(trace)) << command;
     }
@@ -143,67 +141,14 @@ TEST(HostileFiles, ACommandInAFolderInUseIsRefusedBeforeAFrame) {
     for (const std::string& command :
          {"format --profile " + (f / "p.ini"), std::string("send-text --languages Ing,Ita")}) {
         fs::remove((f / "trace.txt"));
-        const Result r = run(k + command);
-        EXPECT_EQ(r.exitCode, 3) << command << "\n" << r.out;
-        EXPECT_THAT(r.out, HasSubstr("The program folder is in use by another command (PID " +
-                                     std::to_string(::getpid())));
+        EXPECT_THAT(outputOf(k + command, 3),
+                    HasSubstr("The program folder is in use by another command (PID " +
+                              std::to_string(::getpid())));
         EXPECT_FALSE(framesIn((f / "trace.txt"))) << command;
     }
     EXPECT_EQ(slurp(own), "1\r\n");
     for (const auto& e : fs::directory_iterator(f.path))
         EXPECT_EQ(e.path().filename().string().find("RamSetup-"), std::string::npos);
-}
-
-}  // namespace
-
-namespace {
-
-// Two formats (and two text sends) of two instruments started together in one program folder:
-// each instrument ends with what its own command sent, or one command is refused before it
-// sends a frame and its instrument keeps what it held.
-TEST(SharedFolder, TwoCommandsStartedTogetherNeverMixTheirWork) {
-    Folder f;
-    Krnsim a({"--profile", "p36e51", "--serial", "--restart-ms", "200"});
-    Krnsim b({"--profile", "p36e51", "--serial", "--restart-ms", "200"});
-    const std::string ports[] = {"COM: " + a.value("serial"), "COM: " + b.value("serial")};
-    const std::string names[] = {"LINE A", "LINE B"}, profiles[] = {f / "a.ini", f / "b.ini"};
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(run(krnctl + " --folder " + f.str() + " profile new --model 0 --name '" +
-                      names[i] + "' -o " + profiles[i])
-                      .exitCode,
-                  0);
-        ASSERT_EQ(run(krnctlOn(ports[i]) + "name 'OLD " + std::to_string(i) + "'").exitCode, 0);
-    }
-    const std::vector<std::string> commands[2][2] = {
-        {{"format", "--profile", profiles[0]}, {"format", "--profile", profiles[1]}},
-        {{"send-text", "--languages", "Ita,Ing"}, {"send-text", "--languages", "Ing,Ita"}}};
-    for (const auto& both : commands) {
-        pid_t pids[2];
-        std::string before[2];
-        for (int i = 0; i < 2; ++i) {
-            before[i] = run(krnctlOn(ports[i]) + "name").out;
-            std::vector<std::string> args = {"--folder", f.str(), "--instrument", ports[i],
-                                             "--yes"};
-            args.insert(args.end(), both[i].begin(), both[i].end());
-            pids[i] = startKrnctl(args, f / ("out" + std::to_string(i)));
-        }
-        int done = 0;
-        for (int i = 0; i < 2; ++i) {
-            const int code = exitCodeOf(pids[i]);
-            const std::string out = slurp(f / ("out" + std::to_string(i)));
-            SCOPED_TRACE(both[i][0] + " " + std::to_string(i) + ": " + out);
-            done += code == 0;
-            if (code != 0) {
-                EXPECT_EQ(code, 3);
-                EXPECT_THAT(out, HasSubstr("The program folder is in use by another command"));
-            }
-            // A format names the instrument after its own profile; anything else keeps the name.
-            const bool renamed = code == 0 && both[i][0] == "format";
-            EXPECT_EQ(run(krnctlOn(ports[i]) + "name").out, renamed ? names[i] + "\n" : before[i]);
-            EXPECT_EQ(run(krnctlOn(ports[i]) + "job list").exitCode, 0);
-        }
-        EXPECT_GE(done, 1);
-    }
 }
 
 }  // namespace
