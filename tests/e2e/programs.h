@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -41,11 +40,10 @@ struct Result {
 inline Result run(const std::string& command) {
     Result r{-1, {}};
     FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    std::array<char, 512> buf;
-    while (std::fgets(buf.data(), buf.size(), p)) r.out += buf.data();
-    int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    char buf[512];
+    while (p && std::fgets(buf, sizeof buf, p)) r.out += buf;
+    if (const int status = p ? ::pclose(p) : -1; WIFEXITED(status))
+        r.exitCode = WEXITSTATUS(status);
     return r;
 }
 

@@ -14,25 +14,19 @@ TEST(EthernetSetupProgram, AssignsTheAddressThatDiscoveryThenReads) {
     expectRuns(krnctl, {{" ethernet setup --mac 0036119A0001 --ip 127.0.0.3" + discovery +
                              " --trace " + trace,
                          0, "Ethernet IP setup OK.\nprevious: 127.0.0.1\nip: 127.0.0.3\n"}});
-    // The trace holds every module command and every answer, in order.
+    // The trace holds every module command and every answer, in order: each command up to the
+    // last logout is accepted ("A", the address with it), the settings' store with "C" (the
+    // module restarts); the last logout has no answer.
     std::istringstream in(slurp(trace));
-    std::vector<std::string> sent, answers;
+    std::string sent, answers;
     for (std::string line; std::getline(in, line);) {
-        const auto quote = line.find('"');
-        if (line.find(" MOD -- to ") != std::string::npos) sent.push_back(line.substr(quote));
-        if (line.find(" MOD -- from ") != std::string::npos) answers.push_back(line.substr(quote));
+        if (line.find(" MOD -- to ") != std::string::npos) sent += line.substr(line.find('"'));
+        if (line.find(" MOD -- from ") != std::string::npos) answers += line.substr(line.find('"'));
     }
-    EXPECT_EQ(sent, (std::vector<std::string>{"\"W0036119A0001\"", "\"L\"", "\"GIP\"", "\"O\"",
-                                              "\"W\"", "\"A0036119A0001//127.0.0.3\"",
-                                              "\"W0036119A0001\"", "\"L\"", "\"SONH.W.K.\"",
-                                              "\"SDNKRNV\"", "\"SBR7\"", "\"SSI0\"", "\"SFC1\"",
-                                              "\"SRC0\"", "\"SDS1\"", "\"O\"", "\"W\""}));
-    // Each command up to the last logout is answered, in order: accepted ("A", the address
-    // with it), the settings' store with "C" (the module restarts); the last logout has none.
-    std::vector<std::string> expected(15, "\"A\"");
-    expected[2] = "\"A127.0.0.1/255.255.255.0/0.0.0.0\"";
-    expected[13] = "\"C\"";
-    EXPECT_EQ(answers, expected);
+    EXPECT_EQ(sent, R"("W0036119A0001""L""GIP""O""W""A0036119A0001//127.0.0.3""W0036119A0001""L")"
+                    R"("SONH.W.K.""SDNKRNV""SBR7""SSI0""SFC1""SRC0""SDS1""O""W")");
+    EXPECT_EQ(answers, R"("A""A""A127.0.0.1/255.255.255.0/0.0.0.0""A""A""A""A""A""A""A""A""A")"
+                       R"("A""C""A")");
     // The module now reports the new address; on loopback its data port stays where it is.
     Result list = run(krnctl + " --json list --ethernet" + discovery);
     EXPECT_EQ(list.out,

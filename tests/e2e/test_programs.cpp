@@ -34,26 +34,6 @@ TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
     }
 }
 
-TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
-    Krnsim sim({"--profile", "p36e51", "--serial"});
-    expectRuns(
-        krnctlOn("COM: " + sim.value("serial")),
-        {
-            {"name", 0, "KRN-36\n"},
-            {"name 'Pressa 7 linea B'", 0, "Pressa 7 line\n"},
-            {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
-            // Out of range is refused by the command in its own words (the range is the
-            // bad-input test's).
-            {"counter --set -1", 3,
-             "Insert a number in range 0 to 2147483647.\nkrnctl: counter was refused or cancelled; "
-             "the instrument keeps either the old value or the new one: run krnctl counter without "
-             "a value to see which.\n"},
-            {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
-            {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
-            {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
-        });
-}
-
 TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
     Krnsim sim({"--profile", "p39e1060", "--udp", "127.0.0.1:0", "--module-port", "0",
                 "--clock-offset", "30"});
@@ -70,17 +50,15 @@ TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
     EXPECT_THAT(run(k + "clock --set").out, ContainsRegex("\"Differenza\":(0|1)[,}]"));
 }
 
-TEST(Programs, ExchangeJobsUsersAndIoOverAPseudoTerminalAndUdp) {
+TEST(Programs, ExchangeJobsUsersIoNameCounterAndNvramOverAPseudoTerminalAndUdp) {
     Krnsim sim({"--profile", "p36e51", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
     for (const std::string& d :
          {"COM: " + sim.value("serial"), "IP: 127.0.0.1:" + sim.port("udp data")}) {
         const std::string k = krnctlOn(d);
-        Result show = run(k + "--json job show 1");
-        EXPECT_EQ(show.exitCode, 0) << show.out;
-        EXPECT_THAT(show.out, StartsWith("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\""));
-        EXPECT_THAT(show.out,
-                    HasSubstr("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,"
-                              "\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234"));
+        EXPECT_THAT(outputOf(k + "--json job show 1", 0),
+                    AllOf(StartsWith("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\""),
+                          HasSubstr("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,"
+                                    "\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234")));
         expectRuns(k, {{"exchange 15 0x23 0x01 0x00", 0, "00\n"},
                        {"exchange 1", 0, "33 24\n"},
                        {"--json exchange 12", 0,
@@ -88,9 +66,26 @@ TEST(Programs, ExchangeJobsUsersAndIoOverAPseudoTerminalAndUdp) {
                        {"users list", 0, "1234  MARIO  rights 4095\n4321  ANNA  rights 15\n"},
                        {"job list", 0, "* 1  JOB 1\n  2  JOB 2\n"}});
     }
-    Result io = run(krnctl + " --json --instrument 'COM: " + sim.value("serial") + "' io show");
-    EXPECT_THAT(io.out, HasSubstr("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"));
-    EXPECT_THAT(io.out, HasSubstr("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}"));
+    const std::string com = krnctlOn("COM: " + sim.value("serial"));
+    expectRuns(
+        com,
+        {
+            {"name", 0, "KRN-36\n"},
+            {"name 'Pressa 7 linea B'", 0, "Pressa 7 line\n"},
+            {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
+            // Out of range is refused by the command in its own words (the range is the
+            // bad-input test's).
+            {"counter --set -1", 3,
+             "Insert a number in range 0 to 2147483647.\nkrnctl: counter was refused or cancelled; "
+             "the instrument keeps either the old value or the new one: run krnctl counter without "
+             "a value to see which.\n"},
+            {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
+            {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
+            {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
+        });
+    EXPECT_THAT(outputOf(com + "--json io show", 0),
+                AllOf(HasSubstr("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"),
+                      HasSubstr("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}")));
 }
 
 TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {

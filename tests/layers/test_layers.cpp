@@ -78,7 +78,6 @@ TEST(Layers, TheRulesCatchWrongIncludes) {
         {"cli/main.cpp", "<QCoreApplication>", false},
         {"resources/serial_list.cpp", "<fstream>", true},
         // The adapters: chosen by the programs only, built on the platform interfaces only.
-        {"cli/adapters.cpp", "\"platform/ftdi/ftdi_usb_bridge.h\"", false},
         {"service/core/controller.cpp", "\"platform/qt/qt_udp_socket.h\"", true},
         {"platform/qt/qt_serial_port.cpp", "\"link/frame_link.h\"", true},
     };
