@@ -15,18 +15,15 @@ struct Documented {
     std::string command;
 };
 
-// The rows "| CODE | meaning | `krnctl ...` |" of the exit-code table.
+// The rows "| CODE | meaning | `krnctl ...` |" of the exit-code table (up to its blank line).
 std::vector<Documented> exitCodeTable() {
-    std::ifstream in(std::string(KRN_DATA_DIR) + "/../docs/cli.md");
-    const std::regex row(R"(^\| ([0-9]) \| [^|]+ \| `krnctl ([^`]+)` \|$)");
+    const std::string doc = e2e::slurp(std::string(KRN_DATA_DIR) + "/../docs/cli.md");
+    const auto at = doc.find("| Exit code | Meaning | For example |");
+    const std::string table = doc.substr(at, doc.find("\n\n", at) - at);
+    const std::regex row(R"(\n\| ([0-9]) \| [^|\n]+ \| `krnctl ([^`]+)` \|(?=\n|$))");
     std::vector<Documented> rows;
-    bool inTable = false;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("| Exit code | Meaning | For example |", 0) == 0) inTable = true;
-        std::smatch m;
-        if (inTable && std::regex_match(line, m, row)) rows.push_back({std::stoi(m[1]), m[2]});
-        if (inTable && line.empty()) break;
-    }
+    for (std::sregex_iterator m(table.begin(), table.end(), row), end; m != end; ++m)
+        rows.push_back({std::stoi((*m)[1]), (*m)[2]});
     return rows;
 }
 

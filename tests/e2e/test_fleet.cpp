@@ -9,14 +9,11 @@ using namespace e2e;
 
 namespace {
 
+// The last commit's message without its stamp: "Fleet backup STAMP on line-1: ..." -> "on line-1:
+// ...".
 std::string lastCommit(const std::string& repo) {
-    return run("git -C " + repo + " log -1 --format=%B").out;
-}
-
-// The commit message without its stamp: "Fleet backup STAMP on line-1: ..." -> "on line-1: ...".
-std::string withoutStamp(const std::string& message) {
-    const std::size_t on = message.find(" on ");
-    return on == std::string::npos ? message : message.substr(on + 1);
+    const std::string message = run("git -C " + repo + " log -1 --format=%B").out;
+    return message.substr(message.find(" on ") + 1);
 }
 
 TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
@@ -60,7 +57,7 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
                                 "instrument was changed; the backups listed as saved are in the "
                                 "folder: check the instruments listed as failed and run krnctl "
                                 "fleet backup again.\n")));
-    EXPECT_EQ(withoutStamp(lastCommit(repo)),
+    EXPECT_EQ(lastCommit(repo),
               "on line-1: 0 changed, 4 saved, 1 failed\n\nFirst backup:\n"
               "  0036119A0001 (KRN-ELE)\n  0036119A0002 (KRN-36)\n"
               "  0036119A0003 (KRN-41 Line 3)\n  0036119A0004 (KRN-17)\n\n"
@@ -83,7 +80,7 @@ TEST(FleetProgram, BacksUpTheNetworkIntoARepositoryAndCommitsWhatChanged) {
     EXPECT_EQ(second.out.find("\n    ", second.out.find("FREQACQ")), std::string::npos)
         << "one key only:\n"
         << second.out;
-    EXPECT_EQ(withoutStamp(lastCommit(repo)),
+    EXPECT_EQ(lastCommit(repo),
               "on line-1: 1 changed, 4 saved, 0 failed\n\nChanged:\n"
               "  0036119A0002 (KRN-36): FREQACQ\n\n");
     EXPECT_EQ(run("git -C " + repo + " log --format=%s | wc -l").out, "2\n");
