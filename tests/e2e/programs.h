@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -41,12 +40,18 @@ struct Result {
 inline Result run(const std::string& command) {
     Result r{-1, {}};
     FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    std::array<char, 512> buf;
-    while (std::fgets(buf.data(), buf.size(), p)) r.out += buf.data();
-    int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    char buf[512];
+    while (p && std::fgets(buf, sizeof buf, p)) r.out += buf;
+    if (const int status = p ? ::pclose(p) : -1; WIFEXITED(status))
+        r.exitCode = WEXITSTATUS(status);
     return r;
+}
+
+// Runs a command line, checks the exit code it ends with, and gives its output.
+inline std::string outputOf(const std::string& command, int exitCode) {
+    const Result r = run(command);
+    EXPECT_EQ(r.exitCode, exitCode) << command << "\n" << r.out;
+    return r.out;
 }
 
 // What a command told, without the lines every command may add: the note on the instrument's
@@ -63,21 +68,27 @@ inline std::string told(const Result& r) {
     return out;
 }
 
-// Starts krnctl with these arguments, without input, its output into the file `output`.
-inline pid_t startKrnctl(std::vector<std::string> args, const std::string& output) {
-    args.insert(args.begin(), KRNCTL_PATH);
+// Starts `program` with these arguments, its input and output as `actions` set them.
+inline pid_t spawn(const char* program, std::vector<std::string> args,
+                   posix_spawn_file_actions_t& actions) {
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Starts krnctl with these arguments, without input, its output into the file `output`.
+inline pid_t startKrnctl(const std::vector<std::string>& args, const std::string& output) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, KRNCTL_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return spawn(KRNCTL_PATH, args, actions);
 }
 
 // Waits for a started program to end: its exit code, -1 when it did not end by itself.
@@ -87,23 +98,17 @@ inline int exitCodeOf(pid_t pid) {
     return WEXITSTATUS(status);
 }
 
-// A krnsim process with its announced endpoints.
+// A krnsim process with its announced endpoints ("key: value" lines up to "ready").
 class Krnsim {
 public:
-    explicit Krnsim(std::vector<std::string> args) {
+    explicit Krnsim(const std::vector<std::string>& args) {
         int fds[2];
         if (::pipe(fds) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
-        args.insert(args.begin(), KRNSIM_PATH);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, KRNSIM_PATH, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = spawn(KRNSIM_PATH, args, actions);
         ::close(fds[1]);
         out_ = fds[0];
         readUntilReady();
@@ -113,12 +118,10 @@ public:
         if (out_ >= 0) ::close(out_);
     }
     int stop() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
+        if (pid_ > 0) ::kill(pid_, SIGTERM);
+        const int code = exitCodeOf(pid_);
         pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return code;
     }
     std::string value(const std::string& key) const {
         auto it = values_.find(key);
@@ -142,15 +145,10 @@ private:
             if (n <= 0) break;
             text.append(buf, static_cast<std::size_t>(n));
         }
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = text.find('\n', start);
-            std::string line = text.substr(start, end - start);
-            std::size_t colon = line.find(": ");
-            if (colon != std::string::npos) values_[line.substr(0, colon)] = line.substr(colon + 2);
-            if (end == std::string::npos) break;
-            start = end + 1;
-        }
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            if (const auto colon = line.find(": "); colon != std::string::npos)
+                values_[line.substr(0, colon)] = line.substr(colon + 2);
     }
     pid_t pid_ = -1;
     int out_ = -1;
@@ -161,6 +159,7 @@ inline const std::string krnctl = KRNCTL_PATH;
 
 namespace fs = std::filesystem;
 using ::testing::AllOf;
+using ::testing::ContainsRegex;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -170,7 +169,7 @@ using ::testing::StartsWith;
 struct TempFolder {
     explicit TempFolder(const std::string& name)
         : path(fs::temp_directory_path() /
-               (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(count()++))) {
+               (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(count++))) {
         fs::remove_all(path);
         fs::create_directories(path);
     }
@@ -185,10 +184,7 @@ struct TempFolder {
         std::ofstream(path / name, std::ios::binary) << text;
         return (path / name).string();
     }
-    static int& count() {
-        static int n = 0;
-        return n;
-    }
+    static inline int count = 0;
     fs::path path;
 };
 

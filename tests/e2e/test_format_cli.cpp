@@ -17,20 +17,20 @@ TEST(FormatCli, ProfileFormatIdentifyAndJobList) {
     // Without --yes and without a terminal the first question counts as No: nothing happens.
     Result r = run(k + "format --profile " + profile + " < /dev/null");
     EXPECT_EQ(r.exitCode, 3) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("All the values previously set up will be erased."));
-    EXPECT_THAT(r.out, Not(HasSubstr("Confirm?")));
+    EXPECT_THAT(r.out, AllOf(HasSubstr("All the values previously set up will be erased."),
+                             Not(HasSubstr("Confirm?"))));
 
     // --verify reads back every write of the format: a faulty cell would fail it with its address.
     r = run(k + "format --profile " + profile + " --yes --verify");
     ASSERT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("Confirm?\n(Version detected: 2.48)\n"));
-    EXPECT_THAT(r.out, HasSubstr("Format process successful.\n"));
+    EXPECT_THAT(r.out, AllOf(HasSubstr("Confirm?\n(Version detected: 2.48)\n"),
+                             HasSubstr("Format process successful.\n")));
     EXPECT_FALSE(fs::exists(dir.path / "RamSetup.asm"));
 
     r = run(k + "identify");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("Instrument:                 LINE 5\n"));
-    EXPECT_THAT(r.out, HasSubstr("Set-point function:         Brake\n"));
+    EXPECT_THAT(r.out, AllOf(HasSubstr("Instrument:                 LINE 5\n"),
+                             HasSubstr("Set-point function:         Brake\n")));
     // A freshly formatted instrument holds no jobs: the list says so instead of staying empty.
     expectRuns(k, {{"--json job list", 0, "[]\n"}, {"job list", 0, "(no jobs)\n"}});
 
@@ -42,10 +42,9 @@ TEST(FormatCli, ProfileFormatIdentifyAndJobList) {
     ASSERT_EQ(r.exitCode, 0) << r.out;
     const std::string diff = slurp(dir.path / "Diff.asm");
     EXPECT_EQ(diff.substr(0, diff.find('\n')), "38   OK: 0   0     BAD: 10   A\r");
-    const std::string frames = slurp(trace);
-    EXPECT_THAT(frames, HasSubstr("# 41 "));       // it read
-    EXPECT_THAT(frames, Not(HasSubstr("# 14 ")));  // and wrote nothing
-    EXPECT_THAT(frames, Not(HasSubstr("# 40 ")));
+    // It read, and wrote nothing.
+    EXPECT_THAT(slurp(trace),
+                AllOf(HasSubstr("# 41 "), Not(HasSubstr("# 14 ")), Not(HasSubstr("# 40 "))));
 }
 
 }  // namespace

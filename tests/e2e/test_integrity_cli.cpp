@@ -80,16 +80,17 @@ TEST(IntegrityCli, AProfileWhoseHistoryDoesNotFitIsRefusedBeforeAnythingIsWritte
     const std::string profile =
         folder.file("big.ini", "[Profilo]\r\nMemoriaStory=510000\r\nNumeroLavoriStory=3\r\n");
     const std::string k = on(sim, folder);
-    const Result before = run(k + "nvram read 0 12");
+    const std::string before = run(k + "nvram read 0 12").out;
+    const std::string fits =
+        "MemoriaStory 510000 does not fit this instrument: it must be from 12 to ";
     const Result r = run(k + "--yes format --profile " + profile);
     EXPECT_EQ(r.exitCode, 3) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("The profile cannot be sent to this instrument: MemoriaStory "
-                                 "510000 does not fit this instrument: it must be from 12 to "));
-    EXPECT_EQ(run(k + "nvram read 0 12").out, before.out);
+    EXPECT_THAT(r.out, HasSubstr("The profile cannot be sent to this instrument: " + fits));
+    EXPECT_EQ(run(k + "nvram read 0 12").out, before);
     const Result image = run(k + "image build --from-instrument --profile " + profile + " -o " +
                              (folder / "RamSetup.asm"));
     EXPECT_EQ(image.exitCode, 3) << image.out;
-    EXPECT_THAT(image.out, HasSubstr("MemoriaStory 510000 does not fit"));
+    EXPECT_THAT(image.out, HasSubstr(fits));
     EXPECT_FALSE(fs::exists(folder.path / "RamSetup.asm"));
 }
 

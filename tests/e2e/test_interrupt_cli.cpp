@@ -42,6 +42,9 @@ TEST(Interrupted, CtrlCInAWritingCommandClosesWithItsLineAndReleasesTheInstrumen
     for (const char* block : {"blockKRNV1.asm", "blockKRNV0.asm"})
         fs::copy_file(firmware / block, dir.path / block, fs::copy_options::overwrite_existing);
     const std::vector<std::string> p36 = {"--profile", "p36e51"};
+    const std::string trace = dir / "sim.trace", output = dir / "out.txt";
+    const std::vector<std::string> slow = {"--serial", "--trace",      trace, "--answer-delay-ms",
+                                           "5",        "--restart-ms", "200"};
     struct Case {
         std::vector<std::string> sim;
         std::vector<std::string> args;
@@ -85,13 +88,10 @@ TEST(Interrupted, CtrlCInAWritingCommandClosesWithItsLineAndReleasesTheInstrumen
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0]);
-        const std::string trace = dir / "sim.trace", output = dir / "out.txt";
-        fs::remove(trace);
-        fs::remove(output);
+        for (const std::string& f : {trace, output}) fs::remove(f);
         // A slow instrument, so that the command is still at work when Ctrl-C comes.
         std::vector<std::string> simArgs = c.sim;
-        simArgs.insert(simArgs.end(), {"--serial", "--trace", trace, "--answer-delay-ms", "5",
-                                       "--restart-ms", "200"});
+        simArgs.insert(simArgs.end(), slow.begin(), slow.end());
         Krnsim sim(simArgs);
         std::vector<std::string> args = {"--folder", dir.str(), "--instrument",
                                          "COM: " + sim.value("serial"), "--yes"};
@@ -109,13 +109,13 @@ TEST(Interrupted, CtrlCInAWritingCommandClosesWithItsLineAndReleasesTheInstrumen
         EXPECT_GE(seen(), 10);
         ::kill(pid, SIGINT);
         EXPECT_EQ(exitCodeOf(pid), 3);
-        const std::string out = slurp(output);
-        EXPECT_THAT(out, testing::EndsWith("krnctl: " + c.closing + "\n")) << out;
+        EXPECT_THAT(slurp(output), testing::EndsWith("krnctl: " + c.closing + "\n"));
+        // The press and the keyboard given back, the conversation ended.
         const auto frames = receivedFrames(trace);
         ASSERT_GE(frames.size(), 3u);
         EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()),
                   (std::vector<std::string>{"20/0", "18/3", "18/9"}));
-        EXPECT_EQ(run(krnctlOn("COM: " + sim.value("serial")) + "identify").exitCode, 0);
+        outputOf(krnctlOn("COM: " + sim.value("serial")) + "identify", 0);
     }
 }
 

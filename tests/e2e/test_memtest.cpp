@@ -15,6 +15,12 @@ struct Bench {
           }()),
           k(krnctlOn("COM: " + sim.value("serial"), folder.str())) {}
     Result run(const std::string& args) const { return e2e::run(k + args + " < /dev/null"); }
+    // Runs the command, checks its exit code and a part of what it told.
+    void expect(const std::string& args, int code, const std::string& part) const {
+        const Result r = run(args);
+        EXPECT_EQ(r.exitCode, code) << args << "\n" << r.out;
+        EXPECT_THAT(r.out, HasSubstr(part)) << args;
+    }
     TempFolder folder{"krn-e2e-memtest"};
     Krnsim sim;
     std::string k;
@@ -26,29 +32,21 @@ const std::string kQuestions =
     "Version detected: 2.48\n"
     "Are you sure to continue?\n";
 
-TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderAndANewSignature) {
+// The instrument's own test, the header before and after a new signature, then the history reset
+// on the link krnctl opens for it.
+TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderANewSignatureAndAHistoryReset) {
     Bench b({"--profile", "p36e51", "--memtest-cycle-ms", "20"});
-    for (const char* bad : {"--cycles 3", "--cycles 256", "--cycles 0"}) {
-        Result r = b.run(std::string("memtest ") + bad);
-        EXPECT_EQ(r.exitCode, 2) << bad;
-        EXPECT_EQ(r.out, "krnctl: --cycles takes an even number from 2 to 254\n");
-    }
-    Result header = b.run("header");
-    ASSERT_EQ(header.exitCode, 0) << header.out;
-    EXPECT_THAT(header.out, HasSubstr("\nRAM [0x00000]: 70  F : 70\n"));
-    // Without --yes nothing is erased.
-    Result no = b.run("memtest");
-    EXPECT_EQ(no.exitCode, 3) << no.out;
-    Result yes = b.run("memtest --yes");  // 200 cycles of 20 ms
-    EXPECT_EQ(yes.exitCode, 0) << yes.out;
-    EXPECT_EQ(yes.out, kQuestions + "Test memory OK\n");
-    Result erased = b.run("--yes --json header");  // --yes writes nothing here
-    EXPECT_EQ(erased.exitCode, 0) << erased.out;
-    EXPECT_THAT(erased.out, HasSubstr("{\"Testata\":[0,0,0,0,0,0,0,0,0,0,0,0]}\n"));
-    Result write = b.run("--yes header --write-checksum");
-    EXPECT_EQ(write.exitCode, 0) << write.out;
-    EXPECT_THAT(write.out, HasSubstr("Now I write a new checksum.\nAre you sure?\nDone\n"));
-    Result after = b.run("header");
+    b.expect("header", 0, "\nRAM [0x00000]: 70  F : 70\n");
+    const std::string cycles = "krnctl: --cycles takes an even number from 2 to 254\n";
+    expectRuns(b.k, {{"memtest --cycles 3", 2, cycles},
+                     {"memtest --cycles 256", 2, cycles},
+                     {"memtest --cycles 0", 2, cycles},
+                     {"memtest < /dev/null", 3, ""},  // without --yes nothing is erased
+                     {"memtest --yes < /dev/null", 0, kQuestions + "Test memory OK\n"}});
+    // After 200 cycles of 20 ms the header is erased; --yes writes nothing here.
+    b.expect("--yes --json header", 0, "{\"Testata\":[0,0,0,0,0,0,0,0,0,0,0,0]}\n");
+    b.expect("--yes header --write-checksum", 0,
+             "Now I write a new checksum.\nAre you sure?\nDone\n");
     const std::string lines =
         "RAM [0x00000]: 70  F : 70\nRAM [0x00001]: 111  o : 111\nRAM [0x00002]: 110  n : 110\n"
         "RAM [0x00003]: 116  t : 116\nRAM [0x00004]: 79  O : 79\nRAM [0x00005]: 75  K : 75\n"
@@ -56,31 +54,21 @@ TEST(MemtestCli, TheInstrumentsOwnTestThenTheHeaderAndANewSignature) {
         "RAM [0x00009]: 78  N : 78\nRAM [0x0000A]: 86  V : 86\n"
         "RAM [0x0000B]: 11 tipo ram (bit7=UpdateMode)\n";
     // The box on stderr, the lines on stdout, the question answered No.
-    EXPECT_EQ(after.out,
-              "Stato:\n" + lines + "Now I write a new checksum.\nAre you sure?\n" + lines)
-        << after.out;
+    EXPECT_EQ(b.run("header").out,
+              "Stato:\n" + lines + "Now I write a new checksum.\nAre you sure?\n" + lines);
+    expectRuns(b.k, {{"history reset < /dev/null", 3,
+                      "Are you sure to continue?\nkrnctl: history reset was refused or cancelled; "
+                      "the history may be cleared only in part: run krnctl history reset again.\n"},
+                     {"--yes history reset", 0,
+                      "Are you sure to continue?\nClean process successful.\n"}});
+    EXPECT_EQ(e2e::run(krnctl + " history reset < /dev/null").exitCode, 2);
 }
 
 TEST(MemtestCli, TheTestFromTheComputerFindsAFaultyHighByte) {
     Bench b({"--profile", "p17e20", "--faulty-cell", "524283"});
-    Result r = b.run("--yes memtest --cycles 2");
-    EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("Version detected: 1.98\n"));
-    EXPECT_THAT(r.out, HasSubstr("Memory Error !\nTest memory fail.\n"));
-}
-
-TEST(MemtestCli, HistoryResetOpensTheLinkItselfAndRestartsTheInstrument) {
-    Bench b({"--profile", "p36e51"});
-    Result no = b.run("history reset");
-    EXPECT_EQ(no.exitCode, 3) << no.out;
-    EXPECT_EQ(no.out,
-              "Are you sure to continue?\nkrnctl: history reset was refused or cancelled; the "
-              "history may be cleared only in part: run krnctl history reset again.\n");
-    Result yes = b.run("--yes history reset");
-    EXPECT_EQ(yes.exitCode, 0) << yes.out;
-    EXPECT_EQ(yes.out, "Are you sure to continue?\nClean process successful.\n");
-    Result none = e2e::run(krnctl + " history reset < /dev/null");
-    EXPECT_EQ(none.exitCode, 2) << none.out;
+    EXPECT_THAT(outputOf(b.k + "--yes memtest --cycles 2 < /dev/null", 1),
+                AllOf(HasSubstr("Version detected: 1.98\n"),
+                      HasSubstr("Memory Error !\nTest memory fail.\n")));
 }
 
 }  // namespace

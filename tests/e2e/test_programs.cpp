@@ -6,21 +6,6 @@ namespace {
 
 using namespace e2e;
 
-TEST(Programs, KrnctlExchangesWithKrnsimOverSerialAndUdp) {
-    Krnsim sim({"--profile", "p41e1072", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
-    const std::string pty = sim.value("serial");
-    ASSERT_FALSE(pty.empty());
-    const std::string port = sim.port("udp data");
-    ASSERT_FALSE(port.empty());
-
-    expectRuns(krnctlOn("COM: " + pty),
-               {{"exchange 15 0x23 0x01 0x00", 0, "00\n"}, {"exchange 1", 0, "48 29\n"}});
-    expectRuns(krnctlOn("IP: 127.0.0.1:" + port),
-               {{"exchange 15 0x23 0x01 0x00", 0, "00\n"},
-                {"--json exchange 12", 0,
-                 "{\"command\":12,\"answer\":\"95 01\",\"BufferRx\":[149,1]}\n"}});
-}
-
 TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
     struct Case {
         const char* profile;
@@ -38,47 +23,15 @@ TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
     for (const Case& c : cases) {
         Krnsim sim(
             {"--profile", c.profile, "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
-        const std::string descriptions[] = {"COM: " + sim.value("serial"),
-                                            "IP: 127.0.0.1:" + sim.port("udp data")};
-        for (const std::string& d : descriptions) {
-            Result r = run(krnctl + " --json --instrument '" + d + "' identify");
+        for (const std::string& d :
+             {"--instrument 'COM: " + sim.value("serial") + "'",
+              "--instrument 'IP: 127.0.0.1:" + sim.port("udp data") + "'",
+              "--simulate " + std::string(c.profile) + " --instrument 'USB: QX3SIM0001'"}) {
+            Result r = run(krnctl + " --json " + d + " identify");
             EXPECT_EQ(r.exitCode, 0) << c.profile << " " << d << "\n" << r.out;
             EXPECT_THAT(r.out, HasSubstr(c.expect)) << c.profile << " " << d;
         }
-        Result usb = run(krnctl + " --json --simulate " + c.profile +
-                         " --instrument 'USB: QX3SIM0001' identify");
-        EXPECT_EQ(usb.exitCode, 0) << usb.out;
-        EXPECT_THAT(usb.out, HasSubstr(c.expect)) << c.profile << " USB";
     }
-}
-
-TEST(Programs, NameCounterAndNvramOverAPseudoTerminal) {
-    Krnsim sim({"--profile", "p36e51", "--serial"});
-    expectRuns(
-        krnctlOn("COM: " + sim.value("serial")),
-        {
-            {"name", 0, "KRN-36\n"},
-            {"name 'Pressa 7 linea B'", 0, "Pressa 7 line\n"},
-            {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
-            {"counter", 0, "123456\n"},
-            {"counter --set 99", 0, "Writing counter done\n99\n"},
-            // Out of range is refused by the command in its own words.
-            {"counter --set -1", 3,
-             "Insert a number in range 0 to 2147483647.\nkrnctl: counter was refused or cancelled; "
-             "the instrument keeps either the old value or the new one: run krnctl counter without "
-             "a value to see which.\n"},
-            {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
-            {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
-            {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
-            {"nvram read 0x1000000", 2,
-             "krnctl: \"0x1000000\" is not an NVRAM address (0..0xFFFFFF)\n"},
-            {"update-mode off", 3,
-             "krnctl: the instrument is already out of update mode\nkrnctl: update-mode was "
-             "refused "
-             "or cancelled; the instrument may still be in its former mode: run krnctl update-mode "
-             "again.\n"},
-            {"update-mode maybe", 2, "krnctl: update-mode takes on or off\n"},
-        });
 }
 
 TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
@@ -87,43 +40,52 @@ TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {
     const std::string discovery =
         " --discovery-address 127.0.0.1 --discovery-port " + sim.port("udp module");
     const std::string row = "IP:127.0.0.1:" + sim.port("udp data");
-    Result list = run(krnctl + " --json list --ethernet" + discovery);
-    EXPECT_EQ(list.out,
-              "[{\"NAME\":\"[KRN-ELE]\",\"SN\":\"MAC: 0036119A0001\",\"INFO\":\"" + row + "\"}]\n");
-    list = run(krnctl + " --json list" + discovery);
+    Result list = run(krnctl + " --json list" + discovery);
     EXPECT_EQ(list.exitCode, 0) << list.out;
     EXPECT_THAT(list.out, HasSubstr("{\"NAME\":\"KRN-ELE\",\"SN\":\"" + row +
                                     "\",\"INFO\":\"Protocol: 39-1060\"}"));
-    EXPECT_THAT(run(krnctl + " --json --instrument '" + row + "' identify").out,
-                HasSubstr("\"PressaElettrica\":true"));
-
-    Result clock = run(krnctl + " --json --instrument '" + row + "' clock");
-    EXPECT_TRUE(clock.out.find("\"Differenza\":29") != std::string::npos ||
-                clock.out.find("\"Differenza\":30") != std::string::npos)
-        << clock.out;
-    clock = run(krnctl + " --json --instrument '" + row + "' clock --set");
-    EXPECT_TRUE(clock.out.find("\"Differenza\":0") != std::string::npos ||
-                clock.out.find("\"Differenza\":1") != std::string::npos)
-        << clock.out;
+    const std::string k = krnctl + " --json --instrument '" + row + "' ";
+    EXPECT_THAT(run(k + "identify").out, HasSubstr("\"PressaElettrica\":true"));
+    EXPECT_THAT(run(k + "clock").out, ContainsRegex("\"Differenza\":(29|30)[,}]"));
+    EXPECT_THAT(run(k + "clock --set").out, ContainsRegex("\"Differenza\":(0|1)[,}]"));
 }
 
-TEST(Programs, JobsUsersAndIoOverAPseudoTerminalAndUdp) {
+TEST(Programs, ExchangeJobsUsersIoNameCounterAndNvramOverAPseudoTerminalAndUdp) {
     Krnsim sim({"--profile", "p36e51", "--serial", "--udp", "127.0.0.1:0", "--module-port", "0"});
     for (const std::string& d :
          {"COM: " + sim.value("serial"), "IP: 127.0.0.1:" + sim.port("udp data")}) {
         const std::string k = krnctlOn(d);
-        Result show = run(k + "--json job show 1");
-        EXPECT_EQ(show.exitCode, 0) << show.out;
-        EXPECT_THAT(show.out, StartsWith("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\""));
-        EXPECT_THAT(show.out,
-                    HasSubstr("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,"
-                              "\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234"));
-        expectRuns(k, {{"users list", 0, "1234  MARIO  rights 4095\n4321  ANNA  rights 15\n"},
+        EXPECT_THAT(outputOf(k + "--json job show 1", 0),
+                    AllOf(StartsWith("{\"PosizioneLavoro\":1,\"NomeLavoro\":\"JOB 1\""),
+                          HasSubstr("\"NomeFase\":\"PRESS\",\"FaseAbilitata\":true,\"TipoFase\":0,"
+                                    "\"ForzaStop\":0,\"ForzaMin\":0,\"ForzaMax\":1234")));
+        expectRuns(k, {{"exchange 15 0x23 0x01 0x00", 0, "00\n"},
+                       {"exchange 1", 0, "33 24\n"},
+                       {"--json exchange 12", 0,
+                        "{\"command\":12,\"answer\":\"F8 00\",\"BufferRx\":[248,0]}\n"},
+                       {"users list", 0, "1234  MARIO  rights 4095\n4321  ANNA  rights 15\n"},
                        {"job list", 0, "* 1  JOB 1\n  2  JOB 2\n"}});
     }
-    Result io = run(krnctl + " --json --instrument 'COM: " + sim.value("serial") + "' io show");
-    EXPECT_THAT(io.out, HasSubstr("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"));
-    EXPECT_THAT(io.out, HasSubstr("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}"));
+    const std::string com = krnctlOn("COM: " + sim.value("serial"));
+    expectRuns(
+        com,
+        {
+            {"name", 0, "KRN-36\n"},
+            {"name 'Pressa 7 linea B'", 0, "Pressa 7 line\n"},
+            {"--json name", 0, "{\"Nome\":\"Pressa 7 line\"}\n"},
+            // Out of range is refused by the command in its own words (the range is the
+            // bad-input test's).
+            {"counter --set -1", 3,
+             "Insert a number in range 0 to 2147483647.\nkrnctl: counter was refused or cancelled; "
+             "the instrument keeps either the old value or the new one: run krnctl counter without "
+             "a value to see which.\n"},
+            {"nvram write 0x5000 1 2 0xFF", 0, "3 bytes written at 20480\n"},
+            {"nvram read 0x5000 3", 0, "005000: 01 02 FF\n"},
+            {"--json nvram read 20480 2", 0, "{\"Indirizzo\":20480,\"Dati\":[1,2]}\n"},
+        });
+    EXPECT_THAT(outputOf(com + "--json io show", 0),
+                AllOf(HasSubstr("{\"Ingresso\":6,\"Funzione\":16,\"Nome\":\"MOLT INDIETRO\"}"),
+                      HasSubstr("{\"Uscita\":6,\"Funzione\":17,\"Nome\":\"RETURN\"}")));
 }
 
 TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {
@@ -131,11 +93,10 @@ TEST(Programs, KrnsetupStartsWithItsSimulatedInstrumentsAndKeepsTheirNvram) {
     fs::create_directories(dir.path / "config" / "krnsetup");
     fs::create_directories(dir.path / "folder");
     // An empty access code: the program opens at level 0 without asking.
-    std::ofstream(dir.path / "config" / "krnsetup" / "krnsetup.conf") << "[Main]\nStrumento=\n";
-    Result r =
-        run("env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + (dir / "config") + " " +
-            KRNSETUP_PATH + " --simulate --folder " + (dir / "folder") + " --quit-after 1500");
-    EXPECT_EQ(r.exitCode, 0) << r.out;
+    dir.file("config/krnsetup/krnsetup.conf", "[Main]\nStrumento=\n");
+    expectRuns(
+        "env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + (dir / "config") + " ",
+        {{KRNSETUP_PATH " --simulate --folder " + (dir / "folder") + " --quit-after 1500", 0, ""}});
     for (const char* name :
          {"simulated-serial.nvram", "simulated-usb.nvram", "simulated-ethernet.nvram"})
         EXPECT_TRUE(fs::exists(dir.path / "folder" / name)) << name;
@@ -164,17 +125,12 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
             {"--instrument 'COM: 0' exchange 1", 2,
              "krnctl: \"COM: 0\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
              "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
-            {"--instrument 'IP: 127.0.0.1' exchange 1", 2,
-             "krnctl: \"IP: 127.0.0.1\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
-             "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
             {"--instrument 'COM: /dev/null/none' exchange 1", 1,
              "Communication error\nCOM: /dev/null/none\nkrnctl: exchange failed (the instrument or "
              "the link); the instrument was not changed: check the cable or the network and run "
              "krnctl exchange again.\n"},
             {"--instrument 'COM: 1' exchange 256", 2,
              "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
-            {"--instrument 'COM: 1' exchange 0xZZ", 2,
-             "krnctl: \"0xZZ\" is not a byte (0..255, decimal or 0x hex)\n"},
             {"--simulate p36e51 --instrument 'USB: QX3SIM0001' exchange 1", 0, "33 24\n"},
             {"--simulate nothing exchange 1", 2, "krnctl: unknown simulator profile \"nothing\"\n"},
             {"--folder / folder", 0, "/\n"},
@@ -191,59 +147,49 @@ TEST(Programs, KrnsimKeepsItsNvramAndBothSidesTrace) {
                       ctlTrace = dir / "ctl.trace";
     {
         Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram, "--trace", simTrace});
-        const std::string desc = "COM: " + sim.value("serial");
-        Result w = run(krnctl + " --instrument '" + desc + "' --trace " + ctlTrace +
-                       " exchange 14 0x23 0x01 0x00 0x5A");
-        EXPECT_EQ(w.exitCode, 0) << w.out;
+        expectRuns(krnctlOn("COM: " + sim.value("serial")) + "--trace " + ctlTrace,
+                   {{" exchange 14 0x23 0x01 0x00 0x5A", 0, "01\n"}});
         EXPECT_EQ(sim.stop(), 0);
     }
     ASSERT_EQ(fs::file_size(nvram), 512768u);
-    {
-        Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram});
-        EXPECT_EQ(sim.value("nvram"), "loaded " + nvram);
-        Result r = run(krnctl + " --instrument 'COM: " + sim.value("serial") +
-                       "' exchange 15 0x23 0x01 0x00");
-        EXPECT_EQ(r.out, "5A\n");
-    }
+    Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram});
+    EXPECT_EQ(sim.value("nvram"), "loaded " + nvram);
+    expectRuns(krnctlOn("COM: " + sim.value("serial")),
+               {{"exchange 15 0x23 0x01 0x00", 0, "5A\n"}});
     // The request and its answer, with the bytes on the line between them.
     const std::string ctlText = slurp(ctlTrace);
-    const auto tx = ctlText.find("COM TX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte\n");
-    const auto out = ctlText.find("COM out 06\n", tx);
-    const auto rx = ctlText.find("COM RX 02 01 03  # 14 WriteNVRam1Byte\n", out);
-    EXPECT_NE(tx, std::string::npos) << ctlText;
-    EXPECT_NE(out, std::string::npos) << ctlText;
-    EXPECT_NE(rx, std::string::npos) << ctlText;
-    std::istringstream simt(slurp(simTrace));
-    std::string line;
-    std::getline(simt, line);
-    std::getline(simt, line);
-    EXPECT_THAT(line, HasSubstr("SIM RX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte"));
+    std::size_t at = 0;
+    for (const char* line : {"COM TX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte\n", "COM out 06\n",
+                             "COM RX 02 01 03  # 14 WriteNVRam1Byte\n"})
+        EXPECT_NE(at = ctlText.find(line, at), std::string::npos) << line << ctlText;
+    const std::string simText = slurp(simTrace);
+    const auto second = simText.find('\n') + 1;  // the first line after the header
+    EXPECT_THAT(simText.substr(second, simText.find('\n', second) + 1 - second),
+                HasSubstr("SIM RX 06 0E 23 01 00 5A 92  # 14 WriteNVRam1Byte\n"));
 }
 
 TEST(Programs, KrnctlTextsAndFonts) {
     TempFolder dir("krn-e2e-texts");
     const std::string k = krnctl + " --folder " + dir.str() + " ";
-    std::ofstream(dir.path / "TestoLimiti.asm", std::ios::binary) << "2 4\r\n";
-    std::ofstream(dir.path / "TradIta.txt", std::ios::binary)
-        << "0 \"KRN\"\r\n1 Forza\r\n2 \"Quota\"\r\n3 \"K\xE4se\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
-    const std::string trad = dir / "TradIta.txt";
-    Result r = run(k + "texts check " + trad + " --language 0");
-    EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(
-        r.out,
-        trad + ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette (\").\n" +
-            trad +
-            ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 caratteri\n    " +
-            trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n" +
-            fileClosing("texts check"));
+    dir.file("TestoLimiti.asm", "2 4\r\n");
+    const std::string trad = dir.file(
+        "TradIta.txt",
+        "0 \"KRN\"\r\n1 Forza\r\n2 \"Quota\"\r\n3 \"K\xE4se\"\r\n1001 \"Lavoro wwwwwww\"\r\n");
+    expectRuns(k + "texts ",
+               {{"check " + trad + " --language 0", 4,
+                 trad +
+                     ":2: La linea 1\n    1 Forza\n    non ha il testo racchiuso tra virgolette "
+                     "(\").\n" +
+                     trad +
+                     ":3: Il testo \"Quota\" della linea 2 è troppo lungo.\n    Massimo 4 "
+                     "caratteri\n    " +
+                     trad + "\n" + trad + ":4: Non è possibile usare il carattere ä (228)\n" +
+                     fileClosing("texts check")},
+                {"compile " + trad + " --language 0", 4,
+                 "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n" +
+                     fileClosing("texts compile")}});
     EXPECT_FALSE(fs::exists(dir.path / "TestoIta.asm"));
-    r = run(k + "texts compile " + trad + " --language 0");
-    EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(r.out, "La linea 1\n1 Forza\nnon ha il testo racchiuso tra virgolette (\").\n" +
-                         fileClosing("texts compile"));
-
-    std::ofstream(dir.path / "TradIta.txt", std::ios::binary)
-        << "0 \"KRN\"\r\n1001 \"Lavoro wwwwwww\"\r\n";
+    dir.file("TradIta.txt", "0 \"KRN\"\r\n1001 \"Lavoro wwwwwww\"\r\n");
     expectRuns(k, {{"texts compile " + trad + " --language 0", 0, "Eseguito!\n"},
                    {"texts export --language 0", 0, "0\t\"KRN\"\n1001\t\"Lavoro wwwwwww\"\n"},
                    {"texts export --language 4", 4, ""}});
@@ -252,7 +198,7 @@ TEST(Programs, KrnctlTextsAndFonts) {
     const std::string sheet = dir / "sheet.png";
     const std::string font =
         k + "fonts build --format 6x6 --font 'DejaVu Sans Mono' --size 5 --y -1";
-    r = run(font + " --preview " + sheet);
+    Result r = run(font + " --preview " + sheet);
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_THAT(r.out, HasSubstr("No font file written (12 characters)"));
     EXPECT_TRUE(fs::exists(sheet));

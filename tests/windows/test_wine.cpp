@@ -7,8 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 
 #include "e2e/programs.h"
 
@@ -26,17 +25,8 @@ std::string exePath() {
 
 // The Windows program's output with its CR LF line ends as LF.
 std::string unixLines(std::string s) {
-    std::string out;
-    for (char c : s)
-        if (c != '\r') out += c;
-    return out;
-}
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::erase(s, '\r');
+    return s;
 }
 
 class Wine : public ::testing::Test {
@@ -62,14 +52,6 @@ protected:
     void SetUp() override {
         if (fatal_) FAIL() << problem_;
         if (!problem_.empty()) GTEST_SKIP() << problem_;
-        dir_ = fs::temp_directory_path() /
-               ("krn_wine_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir_.empty()) fs::remove_all(dir_, ec);
     }
 
     // krnctl.exe with these arguments, run in the test's folder. Files are named relative to it:
@@ -88,7 +70,8 @@ protected:
     }
     static Result linux(const std::string& args) { return run(e2e::krnctl + " " + args); }
 
-    fs::path dir_;
+    const e2e::TempFolder folder_{"krn-wine"};  // the test's folder
+    const fs::path dir_ = folder_.path;
     static inline std::string problem_;
     static inline bool fatal_ = false;
 };
@@ -160,7 +143,7 @@ TEST_F(Wine, UdpLoopbackAnswersWritesAndBacksUpLikeTheLinuxBuild) {
     EXPECT_EQ(r.out, "backup of KRN-36 written to windows.ini\n");
     EXPECT_EQ(linux(at + "backup " + (dir_ / "linux.ini").string()).exitCode, 0);
     ASSERT_TRUE(fs::exists(dir_ / "windows.ini")) << r.out;
-    EXPECT_EQ(readFile(dir_ / "windows.ini"), readFile(dir_ / "linux.ini"));
+    EXPECT_EQ(e2e::slurp(dir_ / "windows.ini"), e2e::slurp(dir_ / "linux.ini"));
     EXPECT_EQ(exe(at + "name Other").exitCode, 0);
     EXPECT_EQ(exe(at + "name").out, "Other\n");
     r = exe(at + "--yes restore windows.ini --config");
