@@ -1,6 +1,6 @@
 // Files that cannot hurt: writers refuse what is not a regular file and keep the earlier file
-// when the disk is full, and a command in a program folder that another command holds is refused
-// before its first frame. (Every reader given an empty file, garbage, a folder, a FIFO, a link to
+// when the disk is full, a command in a program folder that another command holds is refused
+// before its first frame, and two commands started together in one folder never mix their work. (Every reader given an empty file, garbage, a folder, a FIFO, a link to
 // /dev/zero, a huge file or line, or UTF-16 text is platform/test_files's: the readers take their
 // files through the file module only, as test_layers holds them to; the bad-input test has each
 // command that reads a file refuse it before its first frame.)
@@ -89,6 +89,60 @@ TEST(HostileFiles, ACommandInAFolderInUseIsRefusedBeforeAFrame) {
     EXPECT_EQ(slurp(own), "1\r\n");
     for (const auto& e : fs::directory_iterator(f.path))
         EXPECT_EQ(e.path().filename().string().find("RamSetup-"), std::string::npos);
+}
+
+}  // namespace
+
+}  // namespace
+
+namespace {
+
+// Two formats (and two text sends) of two instruments started together in one program folder:
+// each instrument ends with what its own command sent, or one command is refused before it
+// sends a frame and its instrument keeps what it held.
+TEST(SharedFolder, TwoCommandsStartedTogetherNeverMixTheirWork) {
+    Folder f;
+    Krnsim a({"--profile", "p36e51", "--serial", "--restart-ms", "200"});
+    Krnsim b({"--profile", "p36e51", "--serial", "--restart-ms", "200"});
+    const std::string ports[] = {"COM: " + a.value("serial"), "COM: " + b.value("serial")};
+    const std::string names[] = {"LINE A", "LINE B"}, profiles[] = {f / "a.ini", f / "b.ini"};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(run(krnctl + " --folder " + f.str() + " profile new --model 0 --name '" +
+                      names[i] + "' -o " + profiles[i])
+                      .exitCode,
+                  0);
+        ASSERT_EQ(run(krnctlOn(ports[i]) + "name 'OLD " + std::to_string(i) + "'").exitCode, 0);
+    }
+    const std::vector<std::string> commands[2][2] = {
+        {{"format", "--profile", profiles[0]}, {"format", "--profile", profiles[1]}},
+        {{"send-text", "--languages", "Ita,Ing"}, {"send-text", "--languages", "Ing,Ita"}}};
+    for (const auto& both : commands) {
+        pid_t pids[2];
+        std::string before[2];
+        for (int i = 0; i < 2; ++i) {
+            before[i] = run(krnctlOn(ports[i]) + "name").out;
+            std::vector<std::string> args = {"--folder", f.str(), "--instrument", ports[i],
+                                             "--yes"};
+            args.insert(args.end(), both[i].begin(), both[i].end());
+            pids[i] = startKrnctl(args, f / ("out" + std::to_string(i)));
+        }
+        int done = 0;
+        for (int i = 0; i < 2; ++i) {
+            const int code = exitCodeOf(pids[i]);
+            const std::string out = slurp(f / ("out" + std::to_string(i)));
+            SCOPED_TRACE(both[i][0] + " " + std::to_string(i) + ": " + out);
+            done += code == 0;
+            if (code != 0) {
+                EXPECT_EQ(code, 3);
+                EXPECT_THAT(out, HasSubstr("The program folder is in use by another command"));
+            }
+            // A format names the instrument after its own profile; anything else keeps the name.
+            const bool renamed = code == 0 && both[i][0] == "format";
+            EXPECT_EQ(run(krnctlOn(ports[i]) + "name").out, renamed ? names[i] + "\n" : before[i]);
+            EXPECT_EQ(run(krnctlOn(ports[i]) + "job list").exitCode, 0);
+        }
+        EXPECT_GE(done, 1);
+    }
 }
 
 }  // namespace
