@@ -180,16 +180,20 @@ TEST(FirmwareUpdate, AMalformedOrMissingFileIsRefusedBeforeAnyFrame) {
     }
 }
 
-// Another version is asked about first; No there ends the update before any erase.
-TEST(FirmwareUpdate, AnotherVersionAsksFirstAndNoEndsIt) {
-    Bench b("p36e51");
-    EXPECT_EQ(b.run({MessageResult::No}), Outcome::Cancelled);
-    EXPECT_EQ(b.host.boxes.texts(), Texts{kOtherVersion});
-    EXPECT_EQ(
-        std::tie(b.host.boxes.boxes[0].buttons, b.host.boxes.boxes[0].icon),
-        std::make_tuple(platform::MessageButtons::YesNoCancel, platform::MessageIcon::Exclamation));
-    EXPECT_EQ(b.rig.instrument.flashErases(), 0);
-    EXPECT_TRUE(endedCleanly(b.rig));
+// No to a question ends the update before any erase: to the other version's, asked first, or
+// to the first confirmation.
+TEST(FirmwareUpdate, NoToAQuestionEndsItBeforeAnyErase) {
+    for (const bool other : {true, false}) {
+        Bench b(other ? "p36e51" : "p17e23");
+        EXPECT_EQ(b.run({MessageResult::No}), Outcome::Cancelled);
+        EXPECT_EQ(b.host.boxes.texts(), Texts{other ? kOtherVersion : kQuestions[0]});
+        EXPECT_EQ(std::tie(b.host.boxes.boxes[0].buttons, b.host.boxes.boxes[0].icon),
+                  std::make_tuple(platform::MessageButtons::YesNoCancel,
+                                  other ? platform::MessageIcon::Exclamation
+                                        : platform::MessageIcon::Question));
+        EXPECT_EQ(b.rig.instrument.flashErases(), 0);
+        EXPECT_TRUE(endedCleanly(b.rig));
+    }
 }
 
 // A write that does not verify offers Retry; Cancel there, or a loader that stays in update
