@@ -19,21 +19,23 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     InstrumentRig rig("p36e51");
     TestHost host(rig);
     std::string summary;
-    host.selections = {"COM: 1"};
-    ASSERT_EQ(service::runCommand(
-                  host, [&](auto& h) { return service::BackupCommand(h, file, summary); }),
-              Outcome::Done);
+    const backup::RestoreGroups config{false, true, false};
+    // A backup, or a restore whose question is answered `answer`, on "COM: 1".
+    const auto run = [&](bool restore, platform::MessageResult answer) {
+        rig.instrument.clearLog();
+        host.selections = {"COM: 1"};
+        host.boxes.answers = {answer};
+        return service::runCommand(host, [&](auto& h) {
+            return restore ? service::RestoreCommand(h, file, config, summary)
+                           : service::BackupCommand(h, file, summary);
+        });
+    };
+    ASSERT_EQ(run(false, platform::MessageResult::Ok), Outcome::Done);
     EXPECT_EQ(summary, "backup of KRN-36 written to " + file);
     EXPECT_FALSE(rig.control.Collegato());
 
     // The question names the instrument and defaults to No; No writes nothing.
-    rig.instrument.clearLog();
-    host.boxes.answers = {platform::MessageResult::No};
-    host.selections = {"COM: 1"};
-    const backup::RestoreGroups config{false, true, false};
-    EXPECT_EQ(service::runCommand(
-                  host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
-              Outcome::Cancelled);
+    EXPECT_EQ(run(true, platform::MessageResult::No), Outcome::Cancelled);
     const platform::MessageBox& asked = host.boxes.boxes.back();
     EXPECT_EQ(std::tie(asked.text, asked.informative, asked.defaultButton),
               std::make_tuple("Restore configuration from " + file + " into the instrument?",
@@ -42,21 +44,12 @@ TEST(BackupCommands, BackupThenRestoreAskedCancelledAndDone) {
     EXPECT_FALSE(rig.control.Collegato());
 
     // Cancel pressed during the transfer: the restore stops, the instrument is released.
-    host.boxes.answers = {platform::MessageResult::Yes};
-    host.selections = {"COM: 1"};
     host.cancelAfterEvents = 3;
-    EXPECT_EQ(service::runCommand(
-                  host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
-              Outcome::Cancelled);
+    EXPECT_EQ(run(true, platform::MessageResult::Yes), Outcome::Cancelled);
     EXPECT_EQ(testing_support::lastRequests(rig, 3),
               (std::vector<std::string>{"20/0", "18/3", "18/9"}));
-
     host.cancelAfterEvents = -1;
-    host.boxes.answers = {platform::MessageResult::Yes};
-    host.selections = {"COM: 1"};
-    EXPECT_EQ(service::runCommand(
-                  host, [&](auto& h) { return service::RestoreCommand(h, file, config, summary); }),
-              Outcome::Done);
+    EXPECT_EQ(run(true, platform::MessageResult::Yes), Outcome::Done);
     EXPECT_FALSE(summary.empty());
 }
 

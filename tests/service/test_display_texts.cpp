@@ -11,6 +11,7 @@
 using service::Outcome;
 using Texts = std::vector<std::string>;
 using testing_support::InstrumentRig;
+using testing_support::RecordingDialogs;
 using testing_support::ResourceFolder;
 using testing_support::TestHost;
 
@@ -109,28 +110,17 @@ struct RefusingRenderer final : platform::GlyphRenderer {
 };
 
 TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
+    using S = std::string;
+    using Filters = std::vector<platform::FileFilter>;
     struct Picker : platform::Dialogs {
         std::deque<std::optional<platform::FontChoice>> fonts;
-        std::deque<platform::MessageResult> answers;
-        Texts boxes;
+        RecordingDialogs boxes;
         platform::MessageResult message(const platform::MessageBox& b) override {
-            boxes.push_back(b.text);
-            auto a = answers.front();
-            answers.pop_front();
-            return a;
+            return boxes.message(b);
         }
-        std::optional<std::string> input(const std::string&, const std::string&,
-                                         const std::string&) override {
-            return {};
-        }
-        std::optional<std::string> openFile(const std::string&, const std::string&,
-                                            const std::vector<platform::FileFilter>&) override {
-            return {};
-        }
-        std::optional<std::string> saveFile(const std::string&, const std::string&,
-                                            const std::vector<platform::FileFilter>&) override {
-            return {};
-        }
+        std::optional<S> input(const S&, const S&, const S&) override { return {}; }
+        std::optional<S> openFile(const S&, const S&, const Filters&) override { return {}; }
+        std::optional<S> saveFile(const S&, const S&, const Filters&) override { return {}; }
         std::optional<platform::FontChoice> chooseFont(const platform::FontChoice&) override {
             auto f = fonts.front();
             fonts.pop_front();
@@ -156,9 +146,9 @@ TEST(FontPicker, AFontThatCannotBeMadeAsksRiprovo) {
         RefusingRenderer r;
         r.refusals = c.refusals;
         d.fonts = c.fonts;
-        d.answers = c.answers;
+        d.boxes.answers = c.answers;
         const auto chosen = service::pickFont(d, r, current);
-        EXPECT_EQ(d.boxes, c.boxes);
+        EXPECT_EQ(d.boxes.texts(), c.boxes);
         ASSERT_EQ(chosen.has_value(), c.chosen);
         if (chosen) {
             EXPECT_EQ(std::make_tuple(chosen->name, chosen->size, chosen->italic, chosen->yOffset),

@@ -18,6 +18,8 @@ using service::Outcome;
 
 namespace {
 
+constexpr int kKey = sim::kFlashWriteKey;
+
 struct Record {
     int address, first, second;
 };
@@ -38,7 +40,7 @@ std::string text(const std::vector<Record>& rs) {
     return t;
 }
 
-void writeFile(const std::filesystem::path& p, const std::string& content) {
+void writeFile(const std::string& p, const std::string& content) {
     std::ofstream(p, std::ios::binary) << content;
 }
 
@@ -48,10 +50,9 @@ const std::vector<Record> kFirmware = records(4096, 512, 3);
 
 struct Bench {
     explicit Bench(const std::string& profile = "p17e23")
-        : dir("fw"), folder(dir.path()), rig(profile), host(rig, dir.path()) {
-        writeFile(folder / "blockKRNV1.asm", text(kLoader1));
-        writeFile(folder / "blockKRNV0.asm", text(kLoader0));
-        chosen = (folder / "update.atm").string();
+        : dir("fw"), rig(profile), host(rig, dir.path()), chosen(dir.file("update.atm")) {
+        writeFile(dir.file("blockKRNV1.asm"), text(kLoader1));
+        writeFile(dir.file("blockKRNV0.asm"), text(kLoader0));
         writeFile(chosen, text(kFirmware));
         host.selections = {"COM: 1"};
         host.boxes.files = {chosen};
@@ -67,16 +68,15 @@ struct Bench {
     // The flash as the loader leaves it after writing these records.
     void preload(const std::vector<Record>& rs) {
         for (const Record& r : rs) {
-            flash(r.address) = static_cast<std::uint8_t>(r.first ^ sim::kFlashWriteKey);
-            flash(r.address + 1) = static_cast<std::uint8_t>(r.second ^ sim::kFlashWriteKey);
+            flash(r.address) = static_cast<std::uint8_t>(r.first ^ kKey);
+            flash(r.address + 1) = static_cast<std::uint8_t>(r.second ^ kKey);
         }
     }
     bool holds(const std::vector<Record>& rs) {
-        for (const Record& r : rs)
-            if ((flash(r.address) ^ sim::kFlashWriteKey) != r.first ||
-                (flash(r.address + 1) ^ sim::kFlashWriteKey) != r.second)
-                return false;
-        return true;
+        return std::all_of(rs.begin(), rs.end(), [&](const Record& r) {
+            return (flash(r.address) ^ kKey) == r.first &&
+                   (flash(r.address + 1) ^ kKey) == r.second;
+        });
     }
     // Every block written and the instrument out of its loader.
     void expectUpdated() {
@@ -95,14 +95,8 @@ struct Bench {
         EXPECT_EQ(host.boxes.texts().back(), "Update sucessfully");
         expectUpdated();
     }
-    std::vector<int> erases() const {
-        std::vector<int> out;
-        for (const auto& r : rig.instrument.requests())
-            if (r.size() >= 6 && r[1] == 25) out.push_back(r[2] | r[3] << 8 | r[4] << 16);
-        return out;
-    }
+    std::vector<int> erases() const { return readAddresses(rig, 25); }  // the page erases
     ImageFolder dir;
-    std::filesystem::path folder;
     InstrumentRig rig;
     TestHost host;
     std::string chosen;
@@ -120,45 +114,15 @@ Texts plus(Texts a, const Texts& b) {
 
 }  // namespace
 
-TEST(FirmwareBlocks, TheChosenFileGoesFirstOnTheOldLoadersOnly) {
-    struct Case {
-        int protocol, extension;
-        std::vector<int> numbers;
-        std::vector<bool> modes;
-    };
-    const Case cases[] = {
-        {9, 9, {0, 1, 2}, {true, false, true}},     {11, 40, {0, 1, 2}, {true, false, true}},
-        {9, 10, {1, 2, 3}, {false, true, true}},    {17, 23, {1, 2, 3}, {false, true, true}},
-        {41, 1072, {1, 2, 3}, {false, true, true}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.protocol) + "/" + std::to_string(c.extension));
-        const auto blocks =
-            service::firmwareBlocks(static_cast<std::int16_t>(c.protocol),
-                                    static_cast<std::int16_t>(c.extension), "F.atm", "/p");
-        std::vector<int> numbers;
-        std::vector<bool> modes;
-        Texts paths;
-        for (const auto& b : blocks) {
-            numbers.push_back(b.number);
-            modes.push_back(b.updateMode);
-            paths.push_back(b.path);
-        }
-        EXPECT_EQ(numbers, c.numbers);
-        EXPECT_EQ(modes, c.modes);
-        EXPECT_EQ(paths, c.numbers[0] == 0
-                             ? (Texts{"F.atm", "/p/blockKRNV1.asm", "/p/blockKRNV0.asm"})
-                             : (Texts{"/p/blockKRNV1.asm", "/p/blockKRNV0.asm", "F.atm"}));
-    }
-}
-
 TEST(FirmwareUpdate, AnEmptyFlashGetsEveryBlockAndAnIdenticalOneIsNotWritten) {
     Bench b;
     EXPECT_EQ(b.run(), Outcome::Done);
     EXPECT_EQ(b.host.boxes.texts(), plus(kQuestions, {"Update sucessfully"}));
-    EXPECT_EQ(b.host.boxes.boxes.back().icon, platform::MessageIcon::Information);
-    EXPECT_EQ(b.host.boxes.boxes[0].defaultButton, 1);  // No preselected, the instrument named
-    EXPECT_EQ(b.host.boxes.boxes[0].informative, "Instrument: KRN-17, COM: 1 (RS-232)");
+    // No preselected in the question, the instrument named.
+    const auto& boxes = b.host.boxes.boxes;
+    EXPECT_EQ(std::tie(boxes.back().icon, boxes[0].defaultButton, boxes[0].informative),
+              std::make_tuple(platform::MessageIcon::Information, 1,
+                              "Instrument: KRN-17, COM: 1 (RS-232)"));
     b.expectUpdated();
     // One erase per 64-byte page, at the page's first record; blocks in table order.
     std::vector<int> pages;
@@ -171,9 +135,9 @@ TEST(FirmwareUpdate, AnEmptyFlashGetsEveryBlockAndAnIdenticalOneIsNotWritten) {
     for (const auto* block : {&kLoader1, &kLoader0, &kFirmware}) same.preload(*block);
     EXPECT_EQ(same.run(), Outcome::Done);
     EXPECT_EQ(same.host.boxes.texts(), plus(kQuestions, {"Update sucessfully"}));
-    EXPECT_EQ(same.rig.instrument.flashErases(), 0);
-    EXPECT_EQ(same.rig.instrument.flashPrograms(), 0);
-    EXPECT_FALSE(same.rig.instrument.loaderActive());
+    const sim::SimInstrument& i = same.rig.instrument;
+    EXPECT_EQ(std::make_tuple(i.flashErases(), i.flashPrograms(), i.loaderActive()),
+              std::make_tuple(0, 0, false));
 }
 
 TEST(FirmwareUpdate, ARecordAt128ErasesItsPageAndOneAt130DoesNot) {
@@ -192,87 +156,72 @@ TEST(FirmwareUpdate, ARecordAt128ErasesItsPageAndOneAt130DoesNot) {
     EXPECT_TRUE(b.holds({{128, 1, 2}, {130, 3, 4}}));
 }
 
-TEST(FirmwareUpdate, AMalformedFileIsRefusedWithItsLineBeforeAnyFrame) {
-    const std::string notRecord = "line 2: not \"address:value:value\"";
-    const std::string notByte = "line 2: a value is not a decimal number from 0 to 255";
+// Every file is read whole before the first frame; the reasons are the reader's own.
+TEST(FirmwareUpdate, AMalformedOrMissingFileIsRefusedBeforeAnyFrame) {
     const std::pair<const char*, std::string> cases[] = {
-        {"4096:1:2\r\n4098:1\r\n", notRecord},
-        {"4096:1:2\r\n4098:1:256\r\n", notByte},
-        {"x:1:2\r\n", "line 1: the address is not a decimal number"},
-        {"16777215:1:2\r\n",
-         "line 1: the address is outside the 24-bit address range (0 to 16777214)"},
-        {"4096:1:2\r\n4097:1:2\r\n", "line 2: a byte at this address was given before"},
-        {"4096:1:2\r\n\r\n4098:1:2\r\n", notRecord},
-        {"", "line 1: the file holds no record"},
-        {"256:1:2\r\n258:-1:2\r\n", notByte},  // the loader's block 0
+        {"4096:1:2\r\n4098:1\r\n", " is not valid at line 2: not \"address:value:value\""},
+        {"256:1:2\r\n258:-1:2\r\n",  // the loader's block 0
+         " is not valid at line 2: a value is not a decimal number from 0 to 255"},
+        {nullptr, " cannot be read: it does not exist"},  // the loader's block 1
     };
     for (const auto& [content, reason] : cases) {
-        SCOPED_TRACE(content);
         Bench b;
-        const std::string path =
-            content[0] == '2' ? (b.folder / "blockKRNV0.asm").string() : b.chosen;
-        writeFile(path, content);
+        const std::string path = !content            ? b.dir.file("blockKRNV1.asm")
+                                 : content[0] == '2' ? b.dir.file("blockKRNV0.asm")
+                                                     : b.chosen;
+        if (content)
+            writeFile(path, content);
+        else
+            std::filesystem::remove(path);
         EXPECT_EQ(b.run(), Outcome::FileError);
-        EXPECT_EQ(b.host.boxes.texts(), Texts{"The file " + path + " is not valid at " + reason +
-                                              ".\nNothing was written."});
+        EXPECT_EQ(b.host.boxes.texts(),
+                  Texts{"The file " + path + reason + (content ? ".\nNothing was written." : ".")});
         EXPECT_TRUE(b.rig.instrument.requests().empty());
     }
-    Bench b;  // a missing loader file is told before the instrument is touched
-    std::filesystem::remove(b.folder / "blockKRNV1.asm");
-    EXPECT_EQ(b.run(), Outcome::FileError);
-    EXPECT_EQ(b.host.boxes.texts(), Texts{"The file " + (b.folder / "blockKRNV1.asm").string() +
-                                          " cannot be read: it does not exist."});
-    EXPECT_TRUE(b.rig.instrument.requests().empty());
 }
 
-TEST(FirmwareUpdate, AnotherVersionAsksFirstAndOnlyYesGoesOn) {
-    for (MessageResult answer : {MessageResult::No, MessageResult::Cancel}) {
-        Bench b("p36e51");
-        EXPECT_EQ(b.run({answer}), Outcome::Cancelled);
-        EXPECT_EQ(b.host.boxes.texts(), Texts{kOtherVersion});
-        EXPECT_EQ(b.host.boxes.boxes[0].buttons, platform::MessageButtons::YesNoCancel);
-        EXPECT_EQ(b.host.boxes.boxes[0].icon, platform::MessageIcon::Exclamation);
+// No to a question ends the update before any erase: to the other version's, asked first, or
+// to the first confirmation.
+TEST(FirmwareUpdate, NoToAQuestionEndsItBeforeAnyErase) {
+    for (const bool other : {true, false}) {
+        Bench b(other ? "p36e51" : "p17e23");
+        EXPECT_EQ(b.run({MessageResult::No}), Outcome::Cancelled);
+        EXPECT_EQ(b.host.boxes.texts(), Texts{other ? kOtherVersion : kQuestions[0]});
+        EXPECT_EQ(std::tie(b.host.boxes.boxes[0].buttons, b.host.boxes.boxes[0].icon),
+                  std::make_tuple(platform::MessageButtons::YesNoCancel,
+                                  other ? platform::MessageIcon::Exclamation
+                                        : platform::MessageIcon::Question));
         EXPECT_EQ(b.rig.instrument.flashErases(), 0);
         EXPECT_TRUE(endedCleanly(b.rig));
     }
-    Bench b("p36e51");
-    EXPECT_EQ(b.run({MessageResult::Yes, MessageResult::Yes, MessageResult::No}),
-              Outcome::Cancelled);
-    EXPECT_EQ(b.host.boxes.texts(), (Texts{kOtherVersion, kQuestions[0], kQuestions[1]}));
-    EXPECT_EQ(b.rig.instrument.flashErases(), 0);
 }
 
 // A write that does not verify offers Retry; Cancel there, or a loader that stays in update
 // mode, fails the update with the boxes that say so.
 TEST(FirmwareUpdate, WritingAndModeErrors) {
-    const auto retry = MessageResult::Retry, cancel = MessageResult::Cancel;
     const std::string writing = "Caution: writing error", comm = "Communication error";
-    struct Case {
-        bool stuck;
-        MessageResult answer;
-        Outcome outcome;
-        Texts boxes;
+    const std::tuple<bool, MessageResult, Outcome, Texts> cases[] = {
+        // stuck in update mode
+        {false, MessageResult::Retry, Outcome::Done, {writing, "Update sucessfully"}},
+        {false, MessageResult::Cancel, Outcome::Failed, {writing, comm, kFail}},
+        {true, MessageResult::Retry, Outcome::Failed, {"Update mode error", comm, kFail}},
     };
-    const Case cases[] = {
-        {false, retry, Outcome::Done, {writing, "Update sucessfully"}},
-        {false, cancel, Outcome::Failed, {writing, comm, kFail}},
-        {true, retry, Outcome::Failed, {"Update mode error", comm, kFail}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.boxes[0]);
+    for (const auto& [stuck, answer, outcome, boxes] : cases) {
+        SCOPED_TRACE(boxes[0]);
         Bench b;
-        b.rig.instrument.setBadFlashPrograms(c.stuck ? 0 : 1);
-        b.rig.instrument.setLoaderStuck(c.stuck);
-        EXPECT_EQ(b.run({MessageResult::Yes, MessageResult::Yes, c.answer}), c.outcome);
-        EXPECT_EQ(b.host.boxes.texts(), plus(kQuestions, c.boxes));
-        if (c.stuck) {
+        b.rig.instrument.setBadFlashPrograms(stuck ? 0 : 1);
+        b.rig.instrument.setLoaderStuck(stuck);
+        EXPECT_EQ(b.run({MessageResult::Yes, MessageResult::Yes, answer}), outcome);
+        EXPECT_EQ(b.host.boxes.texts(), plus(kQuestions, boxes));
+        if (stuck) {
             EXPECT_EQ(b.rig.instrument.flashPrograms(), 0);  // block 1 needs update mode off
         } else {
-            EXPECT_EQ(b.host.boxes.boxes[2].buttons, platform::MessageButtons::RetryCancel);
-            EXPECT_EQ(b.host.boxes.boxes[2].icon, platform::MessageIcon::Critical);
+            EXPECT_EQ(std::tie(b.host.boxes.boxes[2].buttons, b.host.boxes.boxes[2].icon),
+                      std::make_tuple(platform::MessageButtons::RetryCancel,
+                                      platform::MessageIcon::Critical));
         }
-        if (c.outcome == Outcome::Done) b.expectUpdated();
-        if (c.outcome == Outcome::Failed) {
+        if (outcome == Outcome::Done) b.expectUpdated();
+        if (outcome == Outcome::Failed) {
             EXPECT_TRUE(endedCleanly(b.rig) || b.rig.instrument.loaderActive());
         }
     }
@@ -304,33 +253,28 @@ TEST(FirmwareUpdate, OtherVersionsAndFormatsAreUpdatedThroughTheirLoader) {
     }
 }
 
-TEST(FirmwareUpdate, AnUpdateCancelledAnywhereIsACancelAndCanBeRepeated) {
-    for (int events : {1, 5, 20, 60, 150, 400}) {
-        SCOPED_TRACE(events);
+// Cancel pressed at some event, or the instrument falling silent after some request frame (the
+// whole update from an erased flash is about 3330 frames): the update fails with the box that
+// asks for it to be repeated, and the next run completes it. A cancel is no failure of the
+// link: no error box, only what is left to do.
+TEST(FirmwareUpdate, AnUpdateBrokenOffAnywhereIsCompletedByTheNextRun) {
+    const std::pair<int, int> cases[] = {{1, 0},     {5, 0},     {20, 0},   {60, 0},
+                                         {150, 0},   {400, 0},   {-1, 100}, {-1, 400},
+                                         {-1, 1500}, {-1, 2500}, {-1, 3200}};
+    for (const auto& [events, silentAfter] : cases) {
+        SCOPED_TRACE(std::to_string(events) + " " + std::to_string(silentAfter));
         Bench b;
         b.host.cancelAfterEvents = events;
-        // A cancel is no failure of the link: no error box, only what is left to do.
-        EXPECT_EQ(b.run({MessageResult::Yes, MessageResult::Yes, MessageResult::Cancel}),
-                  Outcome::Cancelled);
-        const auto told = b.host.boxes.texts();
-        EXPECT_EQ(told.back(), kFail);
-        for (const char* never : {"Communication error", "Caution: writing error"})
-            EXPECT_EQ(std::count(told.begin(), told.end(), never), 0) << never;
-        b.expectASecondRunCompletes();
-    }
-}
-
-TEST(FirmwareUpdate, AnInstrumentThatFallsSilentHalfWayIsUpdatedByTheNextRun) {
-    // The whole update from an erased flash is about 3330 frames.
-    for (int silentAfter : {100, 400, 1500, 2500, 3200}) {
-        SCOPED_TRACE(silentAfter);
-        Bench b;
         int frames = 0;
         b.rig.instrument.frameObserver = [&](bool request, const platform::Bytes&, std::uint8_t) {
             if (request && ++frames == silentAfter) b.rig.instrument.setSilent(true);
         };
-        EXPECT_EQ(b.run(), Outcome::Failed);
-        EXPECT_EQ(b.host.boxes.texts().back(), kFail);
+        EXPECT_EQ(b.run({MessageResult::Yes, MessageResult::Yes, MessageResult::Cancel}),
+                  silentAfter ? Outcome::Failed : Outcome::Cancelled);
+        const auto told = b.host.boxes.texts();
+        EXPECT_EQ(told.back(), kFail);
+        for (const char* never : {"Communication error", "Caution: writing error"})
+            EXPECT_EQ(silentAfter ? 0 : std::count(told.begin(), told.end(), never), 0) << never;
         b.expectASecondRunCompletes();
     }
 }

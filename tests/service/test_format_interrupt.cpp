@@ -1,8 +1,7 @@
 // A format broken off anywhere: the instrument falls silent at a frame of every stage (erase,
-// memory test, image blocks, the single bytes, header pointers, signature, options), on the
-// serial and on the Ethernet channel. Afterwards the instrument is either untouched or reads as
-// unformatted (its header check fails), and a second format succeeds. Only a break in the
-// closing restart, after the last byte, leaves it formatted.
+// memory test, image blocks, the single bytes, header pointers, signature, options). Afterwards the
+// instrument is either untouched or reads as unformatted (its header check fails), and a second
+// format succeeds. Only a break in the closing restart, after the last byte, leaves it formatted.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -122,15 +121,6 @@ void interruptEverywhere(const std::string& profile, krnlink::Channel channel) {
 
 TEST(FormatInterrupted, SerialAtEveryStage) {
     interruptEverywhere("p36e51", krnlink::Channel::Serial);
-}
-
-TEST(FormatInterrupted, EthernetAtEveryStage) {
-    interruptEverywhere("p36e51", krnlink::Channel::Ethernet);
-}
-
-// Below extension 24 there is no memory test; the signature is cleared all the same.
-TEST(FormatInterrupted, SerialWithoutMemoryTest) {
-    interruptEverywhere("p17e23", krnlink::Channel::Serial);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// SendSetup end to end on the simulated instrument (stages, the bytes left, the
-// differences-only mode) and the two menu flows with their boxes.
+// SendSetup end to end on the simulated instrument (stages, the bytes left) and the two menu
+// flows with their boxes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,16 +7,14 @@
 
 #include "provisioning/image_builder.h"
 #include "service/command_log.h"
-#include "service/core/controller.h"
 #include "service/format/format_send.h"
 #include "service/format/send_setup.h"
 #include "service/settings/nvram_writes.h"
 #include "support/image_folder.h"
 
 using namespace testing_support;
-namespace fs = std::filesystem;
 using platform::MessageResult;
-using W = ByteWrites;
+using service::Outcome;
 
 namespace {
 
@@ -28,29 +26,33 @@ struct Format : ::testing::Test {
         EXPECT_TRUE(rig.openSerial());
         rig.instrument.clearLog();
     }
-    provisioning::Immagine image(const provisioning::CProfilo& p) {
-        platform::NoProgress none;
-        const auto v = provisioning::parametriStrumento(rig.control);
-        return provisioning::costruisciImmagine(folder.path(), v, p, none);
+    instrument::ErrPR format(bool resetCounters = false) {
+        return service::SendSetup(host, profile, resetCounters, folder.path());
+    }
+    Outcome menu(const char* entry) {
+        host.selections = {"COM: 1"};
+        return service::runCommand(host, service::menuCommands().at(entry));
     }
     ImageFolder folder;
     InstrumentRig rig;
     TestHost host;
+    provisioning::CProfilo profile;
+};
+
+struct Format36 : Format {
+    Format36() : Format("p36e51") {}
 };
 
 TEST_F(Format, AFullFormatLeavesTheImageTheHeaderAndTheSignature) {
-    provisioning::CProfilo p;
-    p.NomeStrumento = "PRESS 4";
-    const auto im = image(p);
+    platform::NoProgress none;
+    const auto im = provisioning::costruisciImmagine(
+        folder.path(), provisioning::parametriStrumento(rig.control), profile, none);
     ASSERT_TRUE(im.ok);
-    ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
+    ASSERT_EQ(format(), instrument::errPR_OK);
+    // The image is there as built from the resources on, the header as the pointers say.
     const auto& nv = rig.instrument.nvram();
-    // The image is there as built, apart from what the options write over it.
-    std::size_t same = 0;
-    for (std::size_t i = 0; i < im.byte.size(); ++i) same += nv[46 + i] == im.byte[i];
-    EXPECT_GT(same, im.byte.size() - 100);
     for (std::size_t i = 768 - 46; i < im.byte.size(); ++i) ASSERT_EQ(nv[46 + i], im.byte[i]) << i;
-    for (const auto& b : service::puntatoriTestata(17, 23, true, p, im.indirizzi))
+    for (const auto& b : service::puntatoriTestata(17, 23, true, profile, im.indirizzi))
         EXPECT_EQ(nv[static_cast<std::size_t>(b.indirizzo)], b.valore) << b.indirizzo;
     EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
     EXPECT_EQ(host.statuses, (Texts{"Initialization...", "Cleaning memory...",
@@ -59,72 +61,40 @@ TEST_F(Format, AFullFormatLeavesTheImageTheHeaderAndTheSignature) {
     // are run upwards.
     ASSERT_EQ(host.positions.size(), host.bars.size());
     for (std::size_t i = 0; i < host.bars.size(); ++i) {
+        const auto& [stage, _] = host.bars[i];
         const auto& bar = host.positions[i];
-        EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end())) << host.bars[i].first;
-        if (host.bars[i].first == "Cleaning memory..." ||
-            host.bars[i].first == "Setup options...") {
-            EXPECT_EQ(bar.back(), 100) << host.bars[i].first;
+        EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end())) << stage;
+        if (stage == "Cleaning memory..." || stage == "Setup options...") {
+            EXPECT_EQ(bar.back(), 100) << stage;
         }
     }
-    EXPECT_FALSE(fs::exists(fs::path(folder.path()) / "RamSetup.asm"));
-    EXPECT_EQ(rig.control.Nome(), "PRESS 4");
     // "FontOK" is the last thing written before the closing restart.
     const auto w = byteWrites(rig);
-    EXPECT_EQ(W(w.end() - 6, w.end()),
-              (W{{0, 'F'}, {1, 'o'}, {2, 'n'}, {3, 't'}, {4, 'O'}, {5, 'K'}}));
-}
-
-TEST_F(Format, DifferencesOnlyWritesNothingRestartsNothingAndLogs) {
-    host.setSoloDifferenze(true);
-    provisioning::CProfilo p;
-    const auto before = rig.instrument.nvram();
-    ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
-    EXPECT_EQ(rig.instrument.nvram(), before);
-    EXPECT_EQ(rig.instrument.restarts(), 0);
-    for (int code : rig.commands()) EXPECT_TRUE(code != 14 && code != 40) << code;
-    const std::string log = readFile(folder.file("Diff.asm"));
-    // The image differs from the simulator's factory contents.
-    EXPECT_GT(std::count(log.begin(), log.end(), '\n'), 100);
-}
-
-TEST_F(Format, TheStandardFlowAsksTwiceThenTellsTheSuccess) {
-    host.selections = {"COM: 1"};
-    host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuInviaSetup")),
-              service::Outcome::Done);
-    EXPECT_EQ(host.boxes.texts(),
-              (Texts{"All the values previously set up will be erased.\nAre you sure you want to "
-                     "continue?",
-                     "Confirm?\n(Version detected: 2.05)", "Format process successful."}));
-    EXPECT_EQ(host.profileForms.size(), 1u);
-    EXPECT_TRUE(endedCleanly(rig));
+    EXPECT_EQ(ByteWrites(w.end() - 6, w.end()),
+              (ByteWrites{{0, 'F'}, {1, 'o'}, {2, 'n'}, {3, 't'}, {4, 'O'}, {5, 'K'}}));
 }
 
 // Every question before the instrument's data is erased or overwritten has No as its default
 // (two Enters never erase an instrument) and names the instrument under its own words.
 TEST_F(Format, QuestionsBeforeErasingDefaultToNoAndNameTheInstrument) {
     for (const char* entry : {"mnuInviaSetup", "mnuTestMemoria", "mnuInviaTesto"}) {
-        host.selections = {"COM: 1"};
+        SCOPED_TRACE(entry);
         host.boxes.boxes.clear();
         host.boxes.answers = {MessageResult::No};
         rig.instrument.clearLog();
-        EXPECT_EQ(service::runCommand(host, service::menuCommands().at(entry)),
-                  service::Outcome::Cancelled)
-            << entry;
-        ASSERT_EQ(host.boxes.boxes.size(), 1u) << entry;
-        EXPECT_EQ(host.boxes.boxes[0].defaultButton, 1) << entry;
-        EXPECT_EQ(host.boxes.boxes[0].informative, "Instrument: KRN-17, COM: 1 (RS-232)") << entry;
-        EXPECT_TRUE(byteWrites(rig).empty()) << entry;
-        EXPECT_TRUE(endedCleanly(rig)) << entry;
+        EXPECT_EQ(menu(entry), Outcome::Cancelled);
+        ASSERT_EQ(host.boxes.boxes.size(), 1u);
+        EXPECT_EQ(std::tie(host.boxes.boxes[0].defaultButton, host.boxes.boxes[0].informative),
+                  std::make_tuple(1, "Instrument: KRN-17, COM: 1 (RS-232)"));
+        EXPECT_TRUE(byteWrites(rig).empty());
+        EXPECT_TRUE(endedCleanly(rig));
     }
 }
 
 TEST_F(Format, TheLumbroFlowAsksTheCustomerQuestionsAndNoConfirmation) {
-    host.selections = {"COM: 1"};
     host.boxes.answers.assign(5, MessageResult::No);  // not Vessaline, not Tovrick, ...
     host.boxes.inputs = {"2", "2", "LINE 9"};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuFormatLumbro")),
-              service::Outcome::Done);
+    EXPECT_EQ(menu("mnuFormatLumbro"), Outcome::Done);
     ASSERT_FALSE(host.boxes.boxes.empty());
     EXPECT_EQ(host.boxes.texts().back(), "Format process successful.");
     for (const auto& t : host.boxes.texts()) EXPECT_EQ(t.find("Confirm?"), std::string::npos);
@@ -135,41 +105,27 @@ TEST_F(Format, TheLumbroFlowAsksTheCustomerQuestionsAndNoConfirmation) {
     EXPECT_EQ(rig.control.Nome(), "LINE 9");
 }
 
-}  // namespace
-
-namespace {
-
-struct Format36 : Format {
-    Format36() : Format("p36e51") {}
-};
-
 TEST_F(Format36, TheMemoryTestRunsBetweenTheEraseAndTheImage) {
-    provisioning::CProfilo p;
-    ASSERT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_OK);
+    ASSERT_EQ(format(), instrument::errPR_OK);
     EXPECT_EQ(host.statuses, (Texts{"Initialization...", "Cleaning memory...",
                                     "Memory test:", "Formatting memory...", "Setup options..."}));
-    // Only the image send counts bytes; the other stages count percent, cycles or seconds, and a
-    // bar that showed them as bytes would be wrong.
-    EXPECT_EQ(host.bars, (std::vector<std::pair<std::string, long>>{{"Initialization...", 0},
-                                                                    {"Cleaning memory...", 0},
-                                                                    {"Memory test:", 0},
-                                                                    {"Formatting memory...", 1},
-                                                                    {"Setup options...", 0}}));
     EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
-    // The hit counter survives the format (reset-counters would write 0).
+    // The hit counter survives the format; reset-counters writes 0.
     ASSERT_TRUE(rig.control.LeggiContaColpi());
     EXPECT_EQ(rig.control.ContaColpi(), 123456);
+    ASSERT_EQ(format(true), instrument::errPR_OK);
+    ASSERT_TRUE(rig.control.LeggiContaColpi());
+    EXPECT_EQ(rig.control.ContaColpi(), 0);
 }
 
 // A font or language file of the program folder that the image would take wrongly stops the
 // format before the erase: the file's box with its line, no write, and the flow ends as a file
-// error (before, the instrument was erased and tested, and then the send failed on the image).
+// error.
 TEST_F(Format36, AMalformedFileOfTheProgramFolderStopsTheFormatBeforeAnyWrite) {
     folder.write("Font6x6.asm", {"0", "48", "x"});
     const auto before = rig.instrument.nvram();
-    provisioning::CProfilo p;
     bool fileRefused = false;
-    EXPECT_EQ(service::SendSetup(host, p, false, folder.path(), &fileRefused),
+    EXPECT_EQ(service::SendSetup(host, profile, false, folder.path(), &fileRefused),
               instrument::errPR_Setup);
     EXPECT_TRUE(fileRefused);
     EXPECT_EQ(host.boxes.texts(), (Texts{"The file " + folder.file("Font6x6.asm") +
@@ -179,12 +135,10 @@ TEST_F(Format36, AMalformedFileOfTheProgramFolderStopsTheFormatBeforeAnyWrite) {
     EXPECT_EQ(rig.instrument.nvram(), before);
 
     folder.shipped();
-    fs::remove(folder.file("TestoIta.asm"));  // and a missing one: no "not supported" box
-    host.boxes.boxes.clear();
-    host.selections = {"COM: 1"};
+    // And a missing one: no "not supported" box.
+    std::filesystem::remove(folder.file("TestoIta.asm"));
     host.boxes.answers = {MessageResult::Yes, MessageResult::Yes};
-    EXPECT_EQ(service::runCommand(host, service::menuCommands().at("mnuInviaSetup")),
-              service::Outcome::FileError);
+    EXPECT_EQ(menu("mnuInviaSetup"), Outcome::FileError);
     EXPECT_EQ(host.boxes.texts().back(),
               "The file " + folder.file("TestoIta.asm") + " cannot be read: it does not exist.");
     EXPECT_EQ(rig.instrument.nvram(), before);
@@ -192,17 +146,9 @@ TEST_F(Format36, AMalformedFileOfTheProgramFolderStopsTheFormatBeforeAnyWrite) {
 
 TEST_F(Format36, AFaultyCellEndsTheFormatWithTheMemoryErrorAndNoSignature) {
     rig.instrument.setFaultyCell(300000);
-    provisioning::CProfilo p;
-    EXPECT_EQ(service::SendSetup(host, p, false, folder.path()), instrument::errPR_Memory);
+    EXPECT_EQ(format(), instrument::errPR_Memory);
     for (int code : rig.commands()) EXPECT_NE(code, 40);
     EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(false));
-}
-
-TEST_F(Format36, ResetCountersWritesZero) {
-    provisioning::CProfilo p;
-    ASSERT_EQ(service::SendSetup(host, p, true, folder.path()), instrument::errPR_OK);
-    ASSERT_TRUE(rig.control.LeggiContaColpi());
-    EXPECT_EQ(rig.control.ContaColpi(), 0);
 }
 
 }  // namespace
