@@ -1,9 +1,10 @@
 // Files that cannot hurt: writers refuse what is not a regular file and keep the earlier file
 // when the disk is full, a command in a program folder that another command holds is refused
-// before its first frame, and two commands started together in one folder never mix their work. (Every reader given an empty file, garbage, a folder, a FIFO, a link to
-// /dev/zero, a huge file or line, or UTF-16 text is platform/test_files's: the readers take their
-// files through the file module only, as test_layers holds them to; the bad-input test has each
-// command that reads a file refuse it before its first frame.)
+// before its first frame, and two commands started together in one folder never mix their work.
+// (Every reader given an empty file, garbage, a folder, a FIFO, a link to /dev/zero, a huge file or
+// line, or UTF-16 text is platform/test_files's: the readers take their files through the file
+// module only, as test_layers holds them to; the bad-input test has each command that reads a file
+// refuse it before its first frame.)
 #include "e2e/programs.h"
 
 namespace {
@@ -90,12 +91,6 @@ TEST(HostileFiles, ACommandInAFolderInUseIsRefusedBeforeAFrame) {
     for (const auto& e : fs::directory_iterator(f.path))
         EXPECT_EQ(e.path().filename().string().find("RamSetup-"), std::string::npos);
 }
-
-}  // namespace
-
-}  // namespace
-
-namespace {
 
 // Two formats (and two text sends) of two instruments started together in one program folder:
 // each instrument ends with what its own command sent, or one command is refused before it
