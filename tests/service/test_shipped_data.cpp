@@ -13,6 +13,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+TEST(ShippedData, TheInstalledFolderWinsWhenItExists) {
+    const testing_support::ImageFolder root("installed");
+    fs::create_directories(root.file("bin"));
+    EXPECT_EQ(service::shippedDataFolder(root.file("bin"), "../data", "/src/data"), "/src/data");
+    fs::create_directories(root.file("data"));
+    EXPECT_EQ(service::shippedDataFolder(root.file("bin"), "../data", "/src/data"),
+              root.file("data"));
+}
+
 // The per-user folder gets every shipped file it lacks on every start, also when it was made
 // empty before the data was installed; a file the technician has is never overwritten.
 TEST(ShippedData, ThePerUserFolderGetsEachShippedFileItLacks) {

@@ -99,6 +99,7 @@ TEST(WriteEEprom, RefusalsAndFailures) {
         {noProgram, qx, "126", "n", Outcome::Failed, {fail}},
         {none, qx, {}, {}, Outcome::Cancelled, {}},  // the list closed
         {none, qx, "100000", "n", Outcome::Cancelled, {longNumber}},
+        {none, qx, "12a", "n", Outcome::Cancelled, {"Serial number is not a number!"}},
         {none, qx, "126", std::string(65, 'n'), Outcome::Cancelled, {"Lenght of name is wrong"}},
         {noList, qx, {}, {}, Outcome::Cancelled, {listMissing}},
     };
