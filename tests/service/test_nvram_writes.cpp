@@ -67,15 +67,4 @@ TEST_F(Writes, EraseClearsTheSignatureAndTheCopyFromExtension30) {
     EXPECT_EQ(service::testataValida(rig.control), std::optional<bool>(true));
 }
 
-TEST(WritesOld, EraseBelowExtension30ClearsOnly0To11) {
-    InstrumentRig rig(profileWith("p36e51", 0, 29));
-    TestHost host(rig);
-    ASSERT_TRUE(rig.openSerial());
-    rig.instrument.clearLog();
-    ASSERT_TRUE(service::CancellaNVRAM(host));
-    const auto w = byteWrites(rig);
-    ASSERT_EQ(w.size(), 12u);
-    EXPECT_EQ(w.back(), std::make_pair(11, 0));
-}
-
 }  // namespace

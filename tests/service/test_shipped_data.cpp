@@ -1,38 +1,32 @@
 // Where the programs find the shipped data: the installed copy's folder beside them, else the
 // source tree's; and the program folder shown from the menu.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "service/command_log.h"
 #include "service/core/program_folder.h"
+#include "support/image_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 TEST(ShippedData, TheInstalledFolderWinsWhenItExists) {
-    const fs::path root = fs::temp_directory_path() / ("krn_shipped_" + std::to_string(::getpid()));
-    fs::create_directories(root / "bin");
-    const std::string bin = (root / "bin").string();
-    const std::string relative = "../share/krnsetup/data";
-    EXPECT_EQ(service::shippedDataFolder(bin, relative, "/src/data"), "/src/data");
-    fs::create_directories(root / "share/krnsetup/data");
-    EXPECT_EQ(service::shippedDataFolder(bin, relative, "/src/data"),
-              (root / "share/krnsetup/data").string());
-    EXPECT_EQ(service::shippedDataFolder("", relative, "/src/data"), "/src/data");
-    EXPECT_EQ(service::shippedDataFolder(bin, "", "/src/data"), "/src/data");
-    fs::remove_all(root);
+    const testing_support::ImageFolder root("installed");
+    fs::create_directories(root.file("bin"));
+    EXPECT_EQ(service::shippedDataFolder(root.file("bin"), "../data", "/src/data"), "/src/data");
+    fs::create_directories(root.file("data"));
+    EXPECT_EQ(service::shippedDataFolder(root.file("bin"), "../data", "/src/data"),
+              root.file("data"));
 }
 
 // The per-user folder gets every shipped file it lacks on every start, also when it was made
 // empty before the data was installed; a file the technician has is never overwritten.
 TEST(ShippedData, ThePerUserFolderGetsEachShippedFileItLacks) {
-    const fs::path root = fs::temp_directory_path() / ("krn_fill_" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    const fs::path shipped = root / "data", perUser = root / "user";
+    const testing_support::ImageFolder root("fill");
+    const fs::path shipped = root.file("data"), perUser = root.file("user");
     auto write = [](const fs::path& p, const std::string& text) { std::ofstream(p) << text; };
     auto read = [](const fs::path& p) { return testing_support::readFile(p.string()); };
     // A first start without data leaves an empty folder.
@@ -47,18 +41,18 @@ TEST(ShippedData, ThePerUserFolderGetsEachShippedFileItLacks) {
     EXPECT_EQ(read(perUser / "TestoIng.asm"), "shipped text");
     EXPECT_EQ(read(perUser / "MenuIng.asm"), "the technician's menu");
     // A folder given on the command line is used as it is.
-    const fs::path given = root / "given";
+    const fs::path given = root.file("given");
     fs::create_directories(given);
     EXPECT_EQ(service::resolveProgramFolder(given.string(), perUser.string(), shipped.string()),
               given.string());
     EXPECT_TRUE(fs::is_empty(given));
-    fs::remove_all(root);
 }
 
 TEST(ProgramFolder, TheEntryShowsTheFolderOrTellsWhyNot) {
     using service::Outcome;
     const std::string here = fs::temp_directory_path().string();
     const std::string gone = here + "/krn_no_such_folder";
+    const std::string cannot = "The program folder cannot be opened:\n" + here;
     struct Case {
         std::string folder;
         bool opens;
@@ -67,13 +61,8 @@ TEST(ProgramFolder, TheEntryShowsTheFolderOrTellsWhyNot) {
     };
     const Case cases[] = {
         {here, true, Outcome::Done, {here}, {}},
-        {here,
-         false,
-         Outcome::FileError,
-         {here},
-         {"The program folder cannot be opened:\n" + here}},
+        {here, false, Outcome::FileError, {here}, {cannot}},
         {gone, true, Outcome::FileError, {}, {"Program folder not found:\n" + gone}},
-        {"", true, Outcome::FileError, {}, {"Program folder not found:\n"}},
     };
     for (const Case& c : cases) {
         testing_support::InstrumentRig rig;

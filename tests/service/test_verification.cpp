@@ -19,15 +19,12 @@ TEST(Verification, AStuckByteFailsTheCommandWithItsAddressOnlyWhenChecked) {
         std::vector<std::string> boxes;
         int reads;  // block reads (41): one per byte written, one more for a stuck byte's rewrite
     };
+    const std::string kStuck = "Verify: the byte written at &H2001 reads back 21 (20 was written).";
     const Case cases[] = {
         {false, false, Outcome::Done, {}, 0},
         {false, true, Outcome::Done, {}, 0},  // the frame check cannot see it
         {true, false, Outcome::Done, {}, 3},
-        {true,
-         true,
-         Outcome::Failed,
-         {"Verify: the byte written at &H2001 reads back 21 (20 was written)."},
-         3},
+        {true, true, Outcome::Failed, {kStuck}, 3},
     };
     for (const Case& c : cases) {
         InstrumentRig rig("p36e51");
@@ -40,19 +37,17 @@ TEST(Verification, AStuckByteFailsTheCommandWithItsAddressOnlyWhenChecked) {
             return h.control().WriteNVRamBytes(0x2000, {10, 20, 30}) ? Outcome::Done
                                                                      : Outcome::Failed;
         });
-        EXPECT_EQ(o, c.outcome) << c.verifica << c.faulty;
-        EXPECT_EQ(host.boxes.texts(), c.boxes) << c.verifica << c.faulty;
+        SCOPED_TRACE(std::to_string(c.verifica) + std::to_string(c.faulty));
+        EXPECT_EQ(o, c.outcome);
+        EXPECT_EQ(host.boxes.texts(), c.boxes);
         const auto commands = rig.commands();
-        EXPECT_EQ(std::count(commands.begin(), commands.end(), 41), c.reads)
-            << c.verifica << c.faulty;
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), 41), c.reads);
         EXPECT_FALSE(rig.control.nvram().verify);
         EXPECT_FALSE(rig.control.nvram().verifyFailure);
     }
 }
 
-TEST(Verification, TheTextsNameTheAddressInHexadecimal) {
-    EXPECT_EQ(service::verifyFailureText({0x1A2B3, 7, 6, true}),
-              "the byte written at &H1A2B3 reads back 6 (7 was written)");
+TEST(Verification, ReadsThatDisagreeNameTheAddressInHexadecimal) {
     EXPECT_EQ(service::verifyFailureText({255, 1, 2, false}), "the reads of &HFF disagree (1, 2)");
 }
 
