@@ -106,13 +106,6 @@ int runStation(Context& ctx, StationCliOptions& o) {
         ctx.message("krnctl: --count takes a number of instruments, 1 or more");
         return kUsage;
     }
-    const provisioning::ProfiloLetto letto = provisioning::leggiFileProfilo(o.profile);
-    if (!letto.profilo) {
-        ctx.message("krnctl: " + letto.errore);
-        return kFileError;
-    }
-    o.station.profile = *letto.profilo;
-    o.station.operatorName = operatorName(o.station.operatorName);
     TerminalStation view(ctx);
     auto* bridge = dynamic_cast<sim::SimUsbBridge*>(&ctx.usb());
     if (!bridge && (!o.bench.empty() || o.faulty != 0)) {
@@ -122,6 +115,13 @@ int runStation(Context& ctx, StationCliOptions& o) {
     if (bridge) {
         if (const int code = plugBench(ctx, o, *bridge, view); code != kDone) return code;
     }
+    const provisioning::ProfiloLetto letto = provisioning::leggiFileProfilo(o.profile);
+    if (!letto.profilo) {
+        ctx.message("krnctl: " + letto.errore);
+        return kFileError;
+    }
+    o.station.profile = *letto.profilo;
+    o.station.operatorName = operatorName(o.station.operatorName);
     if (ctx.dialogs().message({kStartQuestion, "", platform::MessageIcon::Question,
                                platform::MessageButtons::YesNo, 1}) != platform::MessageResult::Yes)
         return kRefused;

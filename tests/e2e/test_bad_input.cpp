@@ -41,12 +41,15 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx -o p2.ini",
         "send-text --languages Ita,Klingon", "memtest --cycles 255", "screen -o display.jpg",
         build + " --protocol 40000", build + " --extension -1", build + " --version 100",
-        build + " --memory-size 0", build + " --fb-size -1"};
+        build + " --memory-size 0", build + " --fb-size -1",
+        "station --profile " + profile + " --bench-faulty 4",
+        "identify --simulate-nvram " + profile};
     for (const std::string& c : cases) {
         const Result r = run(pre + c);
         EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
         EXPECT_FALSE(r.out.empty()) << c;
     }
+    EXPECT_EQ(slurp(profile), "");  // a file refused as the simulated NVRAM is not overwritten
     // A value krnsetup's own box would take is checked by the command, with its words: exit 3
     // and nothing written.
     const struct {

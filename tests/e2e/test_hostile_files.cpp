@@ -1,11 +1,13 @@
-// Files that cannot hurt: writers refuse what is not a regular file and keep the earlier file
-// when the disk is full, a command in a program folder that another command holds is refused
-// before its first frame, and two commands started together in one folder never mix their work.
-// (Every reader given an empty file, garbage, a folder, a FIFO, a link to /dev/zero, a huge file or
-// line, or UTF-16 text is platform/test_files's: the readers take their files through the file
-// module only, as test_layers holds them to; the bad-input test has each command that reads a file
-// refuse it before its first frame.)
+// Files that cannot hurt: every reader of krnctl given an empty file, binary garbage, a folder, a
+// FIFO, a link to /dev/zero, a 500 MB sparse file, a 20 MB line or UTF-16 text ends with a
+// message and exit 4 within 5 s, and no frame reaches the instrument; writers refuse what is not
+// a regular file and keep the earlier file when the disk is full; a command in a program folder
+// that another command holds is refused before its first frame, and two commands started together
+// in one folder never mix their work.
+#include <chrono>
+
 #include "e2e/programs.h"
+#include "support/hostile_files.h"
 
 namespace {
 
@@ -32,6 +34,64 @@ std::string krnctlIn(const Folder& f, const std::string& trace, const std::strin
 }
 
 const char* const kSimulated = "--simulate p36e51 --instrument 'USB: QX3SIM0001'";
+
+// Bounded memory: krnctl runs in 150 MB of address space; a reader that took a 500 MB file or a
+// 20 MB line whole would fail here instead of refusing the file. (A sanitizer's shadow memory
+// needs far more address space.)
+#if defined(__SANITIZE_ADDRESS__)
+const char* const kMemoryBound = "";
+#else
+const char* const kMemoryBound = "ulimit -v 300000; ";
+#endif
+
+TEST(HostileFiles, EveryReaderRefusesEveryHostileFileWithoutAFrame) {
+    Folder f;
+    const std::string profile = f.file("p.ini", "[Profilo]\r\nTipoElettroPressa=0\r\n");
+    const std::string firmware = f.file("good.atm", "4096:1:2\r\n");
+    struct Reader {
+        std::string name;
+        std::string command;  // the hostile file's path follows it unless it lies in the folder
+        std::string file;     // in the program folder, or a name of its own
+        bool inFolder = false;
+        bool twice = false;  // the path is given twice (backup diff)
+    };
+    const std::string format = "format --profile " + profile;
+    const Reader readers[] = {
+        {"INI restore", "restore --config", "backup.ini"},
+        {"backup diff", "backup diff", "a.ini", false, true},
+        {"Memory.asm", "memory import", "Memory.asm"},
+        {"job copy", "jobs restore", "CopiaLavori.bin"},
+        {"firmware", "firmware update", "fw.atm"},
+        {"loader block", "firmware update " + firmware, "blockKRNV1.asm", true},
+        {"profile", "format --profile", "profile.ini"},
+        {"image file", "image show", "RamSetup.asm"},
+        {"display texts", "send-text --languages Ita,Ing", "TestoIng.asm", true},
+        {"menus", format, "MenuIta.asm", true},
+        {"translations", "texts check --language 1", "TradIng.txt"},
+        {"fonts", format, "Font8x10.asm", true},
+        {"serial-number list", "sn list", "SNlist.txt", true},
+    };
+    const std::string trace = (f / "trace.txt");
+    for (const Reader& r : readers) {
+        for (const hostile::Kind& h : hostile::kinds()) {
+            const std::string path = (f / r.file);
+            hostile::remove(path);
+            h.make(path);
+            fs::remove(trace);
+            const auto start = std::chrono::steady_clock::now();
+            const Result out = run(kMemoryBound + krnctlIn(f, trace, kSimulated) + r.command +
+                                   (r.inFolder ? "" : " " + path + (r.twice ? " " + path : "")));
+            const auto took = std::chrono::steady_clock::now() - start;
+            EXPECT_EQ(out.exitCode, 4) << r.name << " / " << h.name << "\n" << out.out;
+            EXPECT_THAT(out.out, HasSubstr(r.file)) << r.name << " / " << h.name;
+            EXPECT_LT(took, std::chrono::seconds(5)) << r.name << " / " << h.name;
+            EXPECT_FALSE(framesIn(trace)) << r.name << " / " << h.name << "\n" << slurp(trace);
+            hostile::remove(path);
+            if (fs::exists(fs::path(KRN_DATA_DIR) / r.file))
+                fs::copy_file(fs::path(KRN_DATA_DIR) / r.file, path);
+        }
+    }
+}
 
 // A command whose writes fail as on a full disk (the process may not grow a file past 0 bytes).
 std::string onFullDisk(const std::string& command) {

@@ -2,7 +2,10 @@
 // picture of the simulated display as a bitmap and as PNG (the drawing itself is the simulator's
 // and the screen copy's own tests), and a firmware file goes into the loader's flash and verifies.
 #include "e2e/programs.h"
+#include "sim/nvram_file.h"
 #include "sim/sim_display.h"
+#include "support/formatted_image.h"
+#include "support/image_folder.h"
 
 namespace {
 
@@ -12,6 +15,15 @@ std::uint32_t le(const std::string& b, std::size_t at, int n) {
     std::uint32_t v = 0;
     for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
     return v;
+}
+
+// The black pixels of a row (counted from the top) of a 24-bit bitmap 332 pixels wide.
+int blackIn(const std::string& b, int height, int y) {
+    const std::string row =
+        b.substr(54 + static_cast<std::size_t>(height - 1 - y) * 332 * 3, 332 * 3);
+    int n = 0;
+    for (std::size_t x = 0; x + 2 < row.size(); x += 3) n += row.compare(x, 3, "\0\0\0", 3) == 0;
+    return n;
 }
 
 }  // namespace
@@ -42,6 +54,32 @@ TEST(ScreenCopyE2E, ThePictureShowsTheInstrumentNameInItsFont) {
     EXPECT_EQ(slurp(png).substr(0, 8), "\x89PNG\r\n\x1a\n");
 
     EXPECT_EQ(run(k + "screen -o " + (folder.path / "x.gif").string()).exitCode, 2);
+}
+
+// An instrument formatted with an image and given no font of its own draws its name, job line and
+// menu keys with the image's font.
+TEST(ScreenCopyE2E, AnInstrumentFormattedWithAnImageDrawsWithItsFont) {
+    TempFolder folder("krn-e2e-screen");
+    const std::string nvram = folder / "nvram.bin";
+    {
+        testing_support::ImageFolder images("screen");
+        images.shipped();
+        testing_support::InstrumentRig rig("p36e51");
+        ASSERT_TRUE(rig.openSerial());
+        provisioning::CProfilo profilo;
+        profilo.Inizializza();
+        const auto f = testing_support::formatWithImage(rig, images.path(), profilo);
+        ASSERT_TRUE(f.loaded) << f.image.avviso << f.image.erroreFile;
+        ASSERT_TRUE(sim::saveNvram(nvram, rig.instrument.nvram()));
+    }
+    Krnsim sim({"--profile", "p36e51", "--serial", "--nvram", nvram});
+    const std::string k = krnctlOn("COM: " + sim.value("serial"), folder.str());
+    ASSERT_EQ(run(k + "screen -o " + (folder / "s.bmp")).exitCode, 0);
+    ASSERT_EQ(run(k + "screen --menu -o " + (folder / "m.bmp")).exitCode, 0);
+    const std::string screen = slurp(folder / "s.bmp"), menu = slurp(folder / "m.bmp");
+    // The screen's display starts 4 rows down; the menu's picture starts at the menu's top.
+    for (const int y : {sim::kNameY, sim::kJobY}) EXPECT_GT(blackIn(screen, 252, 4 + y + 5), 10);
+    EXPECT_GT(blackIn(menu, 61, sim::menuLineY(0) - sim::kMenuTop + 5), 10);
 }
 
 TEST(FirmwareE2E, AnUpdateWritesTheFileIntoTheLoadersFlashAndVerifies) {
