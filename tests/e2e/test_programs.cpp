@@ -129,6 +129,13 @@ TEST(Programs, KrnctlExitCodesAndMessages) {
              "Communication error\nCOM: /dev/null/none\nkrnctl: exchange failed (the instrument or "
              "the link); the instrument was not changed: check the cable or the network and run "
              "krnctl exchange again.\n"},
+            {"--instrument 'XYZ: 1' exchange 1", 2,
+             "krnctl: \"XYZ: 1\" is not an instrument; use \"COM: n\" (n from 1), \"COM: "
+             "/dev/...\", \"USB: serial\" or \"IP: host:port\"\n"},
+            {"--instrument 'COM: /dev/null/none' screen -o krn-none.bmp", 1,
+             "Non \u00e8 possibile comunicare con lo strumento.\nkrnctl: screen failed (the "
+             "instrument or the link); the instrument was not changed: check the cable or the "
+             "network and run krnctl screen again.\n"},
             {"--instrument 'COM: 1' exchange 256", 2,
              "krnctl: \"256\" is not a byte (0..255, decimal or 0x hex)\n"},
             {"--simulate p36e51 --instrument 'USB: QX3SIM0001' exchange 1", 0, "33 24\n"},
