@@ -43,13 +43,19 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         build + " --protocol 40000", build + " --extension -1", build + " --version 100",
         build + " --memory-size 0", build + " --fb-size -1",
         "station --profile " + profile + " --bench-faulty 4",
-        "identify --simulate-nvram " + profile};
+        "identify --simulate-nvram " + profile, "identify --simulate-nvram " + dir.str()};
     for (const std::string& c : cases) {
         const Result r = run(pre + c);
         EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
         EXPECT_FALSE(r.out.empty()) << c;
     }
     EXPECT_EQ(slurp(profile), "");  // a file refused as the simulated NVRAM is not overwritten
+    // A kept bench whose NVRAM file is not one is refused before anything is plugged.
+    fs::create_directories(dir.path / "bench");
+    dir.file("bench/1.eeprom", "QX300126\nKRN QX300126\n");
+    dir.file("bench/1.nvram", "abc");
+    EXPECT_THAT(outputOf(pre + "station --profile " + profile + " --bench " + (dir / "bench"), 4),
+                HasSubstr("1.nvram does not hold the 512768 bytes of the simulated NVRAM\n"));
     // A value krnsetup's own box would take is checked by the command, with its words: exit 3
     // and nothing written.
     const struct {
