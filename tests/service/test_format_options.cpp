@@ -78,7 +78,6 @@ TEST(ConcludiFormattazione, StandardIoLumbroWithTwoBoxesAndTwoLights) {
     EXPECT_EQ(
         admin,
         (W{{1, service::kCodiceAmministratore}, {3, 5}, {4, 'A'}, {14, 0xFF}, {15, 0x0F}, {0, 1}}));
-    EXPECT_FALSE(c.name.empty());
 }
 
 TEST(ConcludiFormattazione, IotAndViobusColumns) {

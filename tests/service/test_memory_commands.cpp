@@ -178,12 +178,11 @@ TEST(ImportMemory, WritesTheFileAndStopsAtTheFirstByteThatFails) {
     }
 }
 
-// Checked before the link opens, and against the instrument's own size once it is known.
+// Checked before the link opens, and against the instrument's own size once it is known. (A line
+// that is no dump line: e2e BadInput and Maintenance, the reasons: backup/test_memory_files.cpp.)
 TEST(ImportMemory, MalformedOrMissingFilesAreRefusedWithTheirLineAndNothingWritten) {
     const std::string refused = " is not valid at line 2: ", nothing = ".\nNothing was written.";
     const std::pair<const char*, std::string> cases[] = {
-        {"10   255   FF\r\ngarbage\r\n",
-         refused + "not a hexadecimal address and a decimal byte" + nothing},
         {"10   1\r\n7D300   1\r\n", refused + "address 7D300 lies outside the NVRAM" + nothing},
         {nullptr, " cannot be read: it does not exist."},
     };
@@ -207,39 +206,12 @@ TEST(ExportUsers, AnInstrumentWithoutAClockIsRefusedBeforeTheFileIsAsked) {
     EXPECT_TRUE(endedCleanly(r.rig));
 }
 
-// A conversation opened and locked as "Send text..." holds it around the job copy.
-struct Locked : Bench {
-    explicit Locked(const std::string& profile) : Bench(profile), conversation(host) {
-        EXPECT_EQ(conversation.connect("COM: 1"), Outcome::Done);
-    }
-    service::Conversation conversation;
-};
-
-TEST(JobCopy, SavesEveryJobInUseAndWritesBackExactlyThat) {
-    Locked r("p41e1072");  // p36e51's copy: e2e Maintenance
-    auto& nv = r.rig.instrument.nvram();
-    nv[105] = 3;
-    const auto start = static_cast<std::size_t>(r.rig.control.IndirizzoLavori());
-    const auto size = static_cast<std::size_t>(3 * r.rig.control.DimensioneLavori());
-    for (std::size_t i = 0; i < size; ++i) nv[start + i] = static_cast<std::uint8_t>(i * 7);
-    const std::vector<std::uint8_t> before(nv.begin(), nv.end());
-    const std::string file = r.file("CopiaLavori.bin");
-    ASSERT_EQ(service::SalvaLavori(r.host, file), Outcome::Done);
-    const std::string text = readFile(file);
-    EXPECT_EQ(text.substr(0, text.find('\n') + 1), " " + std::to_string(size) + "\r\n");
-    EXPECT_EQ(lines(text), static_cast<long>(size) + 1);
-
-    for (std::size_t i = 0; i < size + 50; ++i) nv[start + i] = 0xEE;
-    r.rig.instrument.clearLog();
-    r.rig.instrument.setHistoryLimit(SIZE_MAX, SIZE_MAX);  // every write is counted
-    ASSERT_EQ(service::RipristinaLavori(r.host, file), Outcome::Done);
-    EXPECT_EQ(byteWrites(r.rig).size(), size);
-    EXPECT_TRUE(std::equal(nv.begin() + start, nv.begin() + start + size, before.begin() + start));
-    EXPECT_EQ(nv[start + size], 0xEE);  // nothing beyond what was saved
-}
-
+// (A whole job copy and its write-back: the send-text tests and e2e Maintenance.)
 TEST(JobCopy, CancelInTheCommErrorBoxKeepsTheEarlierCopy) {
-    Locked r("p36e51");
+    Bench r;
+    // A conversation opened and locked as "Send text..." holds it around the job copy.
+    service::Conversation conversation(r.host);
+    ASSERT_EQ(conversation.connect("COM: 1"), Outcome::Done);
     r.rig.instrument.setUnreadable(
         {static_cast<std::uint32_t>(r.rig.control.IndirizzoLavori() + 40)});
     r.host.boxes.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
@@ -256,7 +228,8 @@ TEST(JobCopy, CancelInTheCommErrorBoxKeepsTheEarlierCopy) {
     EXPECT_TRUE(byteWrites(r.rig).empty());
 }
 
-TEST(DifferencesLog, CreatedEmptyThenOneLinePerByteAndTheModeToggles) {
+// (The mode's menu entry toggling: app/test_gui.cpp.)
+TEST(DifferencesLog, CreatedEmptyThenOneLinePerByte) {
     Bench r;
     write(r.file("Diff.asm"), "old\r\n");
     EXPECT_TRUE(service::FileDifferenze(r.host, 0, 0, 0));
@@ -265,11 +238,6 @@ TEST(DifferencesLog, CreatedEmptyThenOneLinePerByteAndTheModeToggles) {
     EXPECT_TRUE(service::FileDifferenze(r.host, 300, 255, 0));
     EXPECT_EQ(readFile(r.file("Diff.asm")),
               "1F   OK: 10   A     BAD: 11   B\r\n12C   OK: 255   FF     BAD: 0   0\r\n");
-    for (const bool on : {true, false}) {
-        EXPECT_EQ(r.run(&service::DifferencesModeCommand), Outcome::Done);
-        EXPECT_EQ(r.host.soloDifferenze(), on);
-    }
-    EXPECT_TRUE(r.rig.instrument.requests().empty());
 }
 
 }  // namespace

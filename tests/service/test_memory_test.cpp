@@ -100,59 +100,54 @@ TEST(MemoryTest, AFaultyCellFailsTheTestAndOnlyTheHighByteShowsMemoryError) {
     }
 }
 
-TEST(MemoryTest, TheInstrumentsErrorBitIsAFaultyCellAndTheTestIsStopped) {
-    Bench b;
-    b.rig.instrument.setFaultyCell(70000);
-    ASSERT_EQ(b.test(200, true), std::make_pair(true, true));
-    EXPECT_EQ(b.rig.commands().back(), 38);
-    EXPECT_LE(b.count(37), 6);
-}
-
-TEST(MemoryTest, CancelIsHonouredAfterAPassOrBeforeAStateQuestion) {
+TEST(MemoryTest, CancelOrTheInstrumentsErrorBitStopsTheTest) {
     Bench computer("p17e20");
     computer.host.cancelAfterEvents = 2;  // during the first pass
     EXPECT_EQ(computer.test(3), kRefused);
     EXPECT_EQ(computer.rig.instrument.requests().size(), 76u);  // the whole first pass
-    Bench own;
-    own.host.cancelAfterEvents = 25;
-    EXPECT_FALSE(own.test(200).first);
-    // The instrument is told to stop: it would go on erasing after the tool let it go.
-    EXPECT_EQ(own.rig.commands().back(), 38);
-    EXPECT_FALSE(own.rig.instrument.memoryTest().running);
-    EXPECT_LE(own.count(37), 4);
+    // The instrument's own test is told to stop (it would go on erasing after the tool let it
+    // go) on a cancel, and on its error bit, which is a faulty cell.
+    for (const bool faulty : {false, true}) {
+        Bench own;
+        if (faulty) own.rig.instrument.setFaultyCell(70000);
+        own.host.cancelAfterEvents = faulty ? -1 : 25;
+        EXPECT_EQ(own.test(200, faulty), std::make_pair(faulty, faulty));
+        EXPECT_EQ(own.rig.commands().back(), 38);
+        EXPECT_FALSE(own.rig.instrument.memoryTest().running);
+        EXPECT_LE(own.count(37), faulty ? 6 : 4);
+    }
 }
 
 TEST(MemoryTest, TheMenuCommandAsksTwiceErasesTestsAndTells) {
     struct Case {
         std::deque<MessageResult> answers;
-        int cancelAfterEvents;
+        int cancelAfterEvents;  // -2: silent from the erase's first write
         Outcome outcome;
         Texts texts;
     };
     const std::string version = "Version detected: 2.48\nAre you sure to continue?";
+    const Texts failed = {kWipe, version, "Communication error."};
+    // The erase: the header 0..11 and, from extension 30, its copy at 512..523.
+    ByteWrites erase;
+    for (int a : {0, 512})
+        for (int i = 0; i < 12; ++i) erase.emplace_back(a + i, 0);
     const Case cases[] = {
         {{No}, -1, Outcome::Cancelled, {kWipe}},
         {{Yes, No}, -1, Outcome::Cancelled, {kWipe, version}},
-        {{Yes, Yes}, 40, Outcome::Cancelled, {kWipe, version, "Communication error."}},
+        {{Yes, Yes}, 40, Outcome::Cancelled, failed},
+        {{Yes, Yes}, -2, Outcome::Failed, failed},  // a failed erase: no test started
     };
     for (const Case& c : cases) {
         Bench b;
-        b.host.cancelAfterEvents = c.cancelAfterEvents;
+        b.host.cancelAfterEvents = std::max(c.cancelAfterEvents, -1);
+        if (c.cancelAfterEvents == -2) b.silentFromTheFirstWrite();
         EXPECT_EQ(b.run(&service::MemoryTestCommand, c.answers), c.outcome);
         EXPECT_EQ(b.host.boxes.texts(), c.texts);
-        const bool tested = c.texts.size() == 3;
-        EXPECT_EQ(b.count(36), tested ? 1 : 0);
-        EXPECT_EQ(b.count(14), tested ? 24 : 0);  // the erase: 0..11 and 512..523
+        EXPECT_EQ(b.count(36), c.cancelAfterEvents == 40 ? 1 : 0);
+        if (c.cancelAfterEvents == -2) continue;
+        EXPECT_EQ(byteWrites(b.rig), c.texts.size() == 3 ? erase : ByteWrites{});
         EXPECT_TRUE(endedCleanly(b.rig));
     }
-}
-
-TEST(MemoryTest, AFailedEraseIsACommunicationError) {
-    Bench b;
-    b.silentFromTheFirstWrite();
-    EXPECT_EQ(b.run(&service::MemoryTestCommand, {Yes, Yes}), Outcome::Failed);
-    EXPECT_EQ(b.host.boxes.texts().back(), "Communication error.");
-    EXPECT_EQ(b.count(36), 0);
 }
 
 TEST(HeaderCheck, AnUnreadableHeaderShowsNoBoxAndAFailedWriteSaysFail) {
@@ -168,51 +163,50 @@ TEST(HeaderCheck, AnUnreadableHeaderShowsNoBoxAndAFailedWriteSaysFail) {
     EXPECT_EQ(silent.host.boxes.texts().back(), "Fail");
 }
 
-TEST(ResetHistory, ThePointersAreClearedOnTheOpenLinkAndTheInstrumentRestarted) {
-    for (int jobs : {-1, 0}) {
-        Bench b;
-        auto& nv = b.rig.instrument.nvram();
-        if (jobs >= 0) nv[241] = static_cast<std::uint8_t>(jobs);
-        // The history's start and the jobs with a history.
-        const int start = nv[18] | nv[19] << 8 | nv[20] << 16, bytes = nv[241] * sim::kPointerSize;
-        ByteWrites zeros;
-        for (int i = 0; i < bytes; ++i) {
-            nv[static_cast<std::size_t>(start + i)] = 9;
-            zeros.emplace_back(start + i, 0);
-        }
-        ASSERT_TRUE(b.rig.openSerial());
-        const int restarts = b.rig.instrument.restarts();
-        EXPECT_EQ(b.run(&service::ResetHistoryCommand, {Yes}), Outcome::Done);
-        EXPECT_EQ(byteWrites(b.rig), zeros) << jobs;
-        EXPECT_EQ(b.rig.instrument.restarts(), restarts + 1);
-        EXPECT_EQ(b.host.boxes.texts(),
-                  (Texts{"Are you sure to continue?", "Clean process successful."}));
-        EXPECT_EQ(std::make_pair(b.host.boxes.boxes[0].icon, b.host.boxes.boxes[0].defaultButton),
-                  std::make_pair(MessageIcon::Question, 1));
-        EXPECT_TRUE(b.host.selectionTitles.empty());
-        EXPECT_TRUE(endedCleanly(b.rig));
-    }
-}
-
-TEST(ResetHistory, WithoutALinkWithoutAClockOrWithoutYesNothingIsWritten) {
+// The history's pointers and those of every job with a history are cleared on the open link
+// and the instrument restarted; without a link, without a clock or without Yes nothing is written.
+TEST(ResetHistory, ThePointersAreClearedOnTheOpenLinkOrNothingIsWritten) {
     struct Case {
         const char* profile;
         bool open;
+        int jobs;  // with a history; -1: as the instrument has them
         std::deque<MessageResult> answers;
         Outcome outcome;
         Texts texts;
     };
+    const std::string asked = "Are you sure to continue?", done = "Clean process successful.";
     const Case cases[] = {
-        {"p36e51", false, {}, Outcome::Failed, {"Is not possible the KRN's blocking."}},
-        {"p9e9", true, {}, Outcome::Refused, {"No clock."}},
-        {"p36e51", true, {No}, Outcome::Cancelled, {"Are you sure to continue?"}},
+        {"p36e51", true, -1, {Yes}, Outcome::Done, {asked, done}},
+        {"p36e51", true, 0, {Yes}, Outcome::Done, {asked, done}},
+        {"p36e51", false, -1, {}, Outcome::Failed, {"Is not possible the KRN's blocking."}},
+        {"p9e9", true, -1, {}, Outcome::Refused, {"No clock."}},
+        {"p36e51", true, -1, {No}, Outcome::Cancelled, {asked}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.profile + std::to_string(c.jobs) + c.texts.back());
         Bench b(c.profile);
+        auto& nv = b.rig.instrument.nvram();
+        if (c.jobs >= 0) nv[241] = static_cast<std::uint8_t>(c.jobs);
+        ByteWrites zeros;
+        if (c.outcome == Outcome::Done) {
+            const int start = nv[18] | nv[19] << 8 | nv[20] << 16,
+                      bytes = nv[241] * sim::kPointerSize;
+            for (int i = 0; i < bytes; ++i) {
+                nv[static_cast<std::size_t>(start + i)] = 9;
+                zeros.emplace_back(start + i, 0);
+            }
+        }
         EXPECT_EQ(c.open && b.rig.openSerial(), c.open);
-        EXPECT_EQ(b.run(&service::ResetHistoryCommand, c.answers), c.outcome) << c.profile;
+        const int restarts = b.rig.instrument.restarts();
+        EXPECT_EQ(b.run(&service::ResetHistoryCommand, c.answers), c.outcome);
+        EXPECT_EQ(byteWrites(b.rig), zeros);
+        EXPECT_EQ(b.rig.instrument.restarts(), restarts + (c.outcome == Outcome::Done));
         EXPECT_EQ(b.host.boxes.texts(), c.texts);
-        EXPECT_EQ(b.count(14), 0);
+        if (c.texts[0] == asked) {
+            EXPECT_EQ(std::tie(b.host.boxes.boxes[0].icon, b.host.boxes.boxes[0].defaultButton),
+                      std::make_tuple(MessageIcon::Question, 1));
+        }
+        EXPECT_TRUE(b.host.selectionTitles.empty());
         EXPECT_EQ(c.open ? endedCleanly(b.rig) : b.rig.instrument.requests().empty(), true);
     }
 }

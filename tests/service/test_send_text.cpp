@@ -5,7 +5,6 @@
 #include <deque>
 #include <filesystem>
 #include <map>
-#include <set>
 
 #include "backup/memory_files.h"
 #include "provisioning/configuration_part.h"

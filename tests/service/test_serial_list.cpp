@@ -64,27 +64,16 @@ struct ListBench {
     platform::MemorySettingsStore settings;
 };
 
-TEST(SerialListAssign, AppendsTheLineSavesAndRemembersTheNumber) {
-    ListBench b({"QX300125  A", "QX300099  B"});
-    auto r = b.assign({3, 126, 126, "  " + std::string(64, 'n') + "  ", "Magazzino Varnolide", {}});
-    ASSERT_TRUE(r.assignment) << r.error;
-    EXPECT_EQ(r.assignment->serial, "QX300126");
-    EXPECT_EQ(r.assignment->name, std::string(64, 'n'));
-    const std::vector<std::string> lines = {
-        "QX300125  A", "QX300099  B",
-        "QX300126  " + std::string(64, 'n') + "06/12/2026  Magazzino Varnolide"};
-    EXPECT_EQ(readFile(b.path), resources::writeRtf(lines));
-    EXPECT_EQ(b.settings.value("krnsetup", "Main", "LastSerialNumber3"), "126");
-    EXPECT_FALSE(fs::exists(b.path + ".lock"));
-}
-
 TEST(SerialListAssign, ANumberTakenMeanwhileIsNeverGivenTwice) {
     ListBench b({"QX300125  A"});
     // Another station took 126 after this dialog proposed it: the next free one is used.
-    ASSERT_TRUE(b.assign({3, 126, 126, "first", "u", {}}).assignment);
+    ASSERT_TRUE(b.assign({3, 126, 126, "  first  ", "u", {}}).assignment);
     auto r = b.assign({3, 126, 126, "Fr\u00e8\u4e2d", "t\u00e8", {}});
     ASSERT_TRUE(r.assignment);
     EXPECT_EQ(r.assignment->number, 127);
+    EXPECT_EQ(b.settings.value("krnsetup", "Main", "LastSerialNumber3"), "127");
+    // The name goes in without the blanks around it.
+    EXPECT_EQ(b.lines()[1], "QX300126  first               06/12/2026  u");
     // Padding counts characters; the file keeps Windows-1252.
     EXPECT_EQ(b.lines()[2], "QX300127  Fr\u00e8\u4e2d                06/12/2026  t\u00e8");
     EXPECT_NE(readFile(b.path).find(" t\\'e8\\par"), std::string::npos);
@@ -119,38 +108,16 @@ TEST(SerialListAssign, ABrokenListIsRefusedWithItsLineAndLeftAlone) {
         std::ofstream(b.path, std::ios::binary) << c.document << std::flush;
         backup::FileProblem problem;
         EXPECT_FALSE(resources::readSerialList(b.path, &problem)) << c.document;
-        EXPECT_EQ(problem.line, c.line) << c.document;
-        EXPECT_EQ(problem.reason, c.reason);
         const std::string refused =
             c.line == 0 ? "The file " + b.path + " cannot be read: " + c.reason + "."
                         : "The file " + b.path + " is not valid at line " + std::to_string(c.line) +
                               ": " + c.reason + ".\nNothing was written.";
-        EXPECT_EQ(resources::serialListRefusedText(b.path, problem), refused);
         const auto r = b.next();
         EXPECT_EQ(std::make_pair(r.assignment.has_value(), r.error),
                   std::make_pair(false, refused));
         EXPECT_EQ(readFile(b.path), c.document);
         EXPECT_EQ(b.settings.value("krnsetup", "Main", "LastSerialNumber3"), "");
     }
-}
-
-TEST(SerialListAssign, MissingListAndAHeldLock) {
-    ListBench b({}, false);
-    auto r = b.next();
-    EXPECT_EQ(r.error,
-              "File not found\nCorreggere la chiave del registro: SetupPrograms/Main/FileSN");
-    ASSERT_TRUE(resources::writeSerialList(b.path, {}));
-    { std::ofstream(b.path + ".lock") << "other-host 1\n"; }
-    const auto t0 = b.clock.now();
-    r = b.next();
-    EXPECT_FALSE(r.assignment);
-    EXPECT_EQ(r.error,
-              "The serial number list is in use by another station (computer other-host, process "
-              "1).\nTry again; if no other station is programming, delete " +
-                  b.path + ".lock");
-    EXPECT_GE(b.clock.now() - t0, std::chrono::seconds(10));
-    EXPECT_TRUE(fs::exists(b.path + ".lock"));  // somebody else's lock stays
-    EXPECT_TRUE(b.lines().empty());
 }
 
 // Past QX399999 no serial text of eight characters is left: the type's numbers are used up,
@@ -181,7 +148,7 @@ TEST(SerialListAssign, NumbersPastTheRangeAreUsedUp) {
 }
 
 // A lock left by a process of this computer that is gone is taken over with a line that says so;
-// a running process's lock and another computer's lock are kept and named.
+// a running process's lock and another computer's lock are waited for, then kept and named.
 TEST(SerialListAssign, AStaleLockOfThisComputerIsTakenOver) {
     const std::string identity = platform::processIdentity();
     const std::string host = identity.substr(0, identity.rfind(' '));
@@ -204,17 +171,21 @@ TEST(SerialListAssign, AStaleLockOfThisComputerIsTakenOver) {
     for (const Case& c : cases) {
         ListBench b;
         std::ofstream(b.path + ".lock") << c.holder << std::endl;
+        const auto t0 = b.clock.now();
         const auto r = b.next();
         EXPECT_EQ(r.assignment.has_value(), c.takenOver) << c.holder;
-        EXPECT_EQ(fs::exists(b.path + ".lock"), !c.takenOver);
         if (c.takenOver)
             EXPECT_EQ(r.notice, "The serial number list's lock of process " + std::to_string(gone) +
                                     ", which no longer runs on this computer, was taken over: " +
                                     b.path + ".lock");
         else
-            EXPECT_NE(r.error.find("(" + c.named + ")"), std::string::npos) << r.error;
+            EXPECT_EQ(r.error, "The serial number list is in use by another station (" + c.named +
+                                   ").\nTry again; if no other station is programming, delete " +
+                                   b.path + ".lock");
+        EXPECT_EQ(b.clock.now() - t0 >= std::chrono::seconds(10), !c.takenOver);
+        // The lock stays but for a takeover, and nothing is left aside.
         EXPECT_EQ(std::distance(fs::directory_iterator(b.folder), fs::directory_iterator()),
-                  c.takenOver ? 1 : 2);  // nothing left aside
+                  c.takenOver ? 1 : 2);
     }
 }
 

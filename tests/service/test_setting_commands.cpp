@@ -2,7 +2,6 @@
 // written, the restart where it belongs, and the closing sequence on every path.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 
 #include "service/command_log.h"
@@ -42,7 +41,8 @@ ByteWrites nameBytes(int length, const std::string& name) {
 }
 
 // Names go in without control characters and up to thirteen of them, the characters first; the
-// flow leaves the name the instrument now keeps where the caller reads it.
+// flow leaves the name the instrument now keeps where the caller reads it. (Names of fourteen,
+// with a line break or with UTF-8 characters: e2e Maintenance and IntegrityCli.)
 TEST(Names, WrittenCharactersFirstAndReadBack) {
     struct Case {
         service::MenuCommand command;
@@ -53,12 +53,9 @@ TEST(Names, WrittenCharactersFirstAndReadBack) {
     };
     const Case cases[] = {
         {kSetPoint, "  Stop 13 chars", O::Done, {}, "Stop 13 chars"},
-        {kSetPoint, "Fourteen chars", O::Refused, {"Bad name"}, ""},
         {kSetPoint, "   ", O::Cancelled, {}, ""},
-        {kName, "AB\r\nNUTENTI=9", O::Refused, {"Bad name"}, ""},
         {kSetPoint, "A\x7F", O::Refused, {"Bad name"}, ""},
         {kName, " Press 7 ", O::Done, {}, "Press 7"},
-        {kSetPoint, "Fr\xC3\xA8\xE4\xB8\xAD", O::Done, {}, "Fr\xC3\xA8?"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -77,14 +74,10 @@ TEST(Names, WrittenCharactersFirstAndReadBack) {
         const auto& nv = r.rig.instrument.nvram();
         if (!brake) {
             EXPECT_EQ(std::string(nv.begin() + 107, nv.begin() + 107 + nv[106]), c.kept);
-        } else if (c.kept.find('?') == std::string::npos) {
+        } else {
             EXPECT_EQ(byteWrites(r.rig), nameBytes(255, c.kept));
         }
     }
-    Bench none;  // no instrument chosen: nothing sent at all
-    none.host.selections.clear();
-    EXPECT_EQ(none.run(kName, {"X"}), O::Cancelled);
-    EXPECT_TRUE(none.rig.instrument.requests().empty());
 }
 
 void lockRefused(InstrumentRig& r) {
@@ -95,15 +88,10 @@ void nameOfFourteen(InstrumentRig& r) {
 }  // not cut to 13
 
 // A command that cannot do its work says why in its box, writes nothing and ends the
-// conversation. A value the generation does not have is a refusal: the link did not fail.
+// conversation. A value the generation does not have is a refusal: the link did not fail. (The
+// other generations' boxes and the counter's range: e2e IntegrityCli and BadInput.)
 TEST(SettingCommands, WhatCannotBeDoneWritesNothing) {
     const std::string styleA = "Error communication for blocking the instruments.";
-    const std::string noName =
-        "Name reading error.\nThis instrument (extension 19) has no set-point function name.";
-    const std::string noCoefficients =
-        "Communication error\nThis instrument (extension 23) has no structure deformation "
-        "coefficients.";
-    const std::string range = "Insert a number in range 0 to 2147483647.";
     const Texts styleB = {"Blocking instruments failed.", "Is not possible the KRN's blocking."};
     struct Case {
         service::MenuCommand command;
@@ -112,20 +100,13 @@ TEST(SettingCommands, WhatCannotBeDoneWritesNothing) {
         Inputs inputs;
         O outcome;
         Texts boxes;
-        std::size_t prompts;
     };
     const sim::Profile p36 = *sim::findProfile("p36e51"), p17 = *sim::findProfile("p17e23");
     const Case cases[] = {
-        {kSetPoint, p36, nameOfFourteen, {}, O::Failed, {"Name reading error."}, 0},
-        {kSetPoint, profileWith("p17e23", 205, 19), nullptr, {"5"}, O::Refused, {noName}, 0},
-        {kDeformation, p17, nullptr, {"5", "5"}, O::Refused, {noCoefficients}, 0},
-        {kCounter, p17, nullptr, {"5"}, O::Refused, {"This instrument has no main counter."}, 0},
-        {kCounter, p36, nullptr, {"-1"}, O::Refused, {range}, 1},
-        {kName, p36, lockRefused, {"5"}, O::Refused, {styleA}, 0},
-        {kSetPoint, p36, lockRefused, {"5"}, O::Refused, {styleA}, 0},
-        {kDeformation, p36, lockRefused, {"5", "5"}, O::Refused, {styleA}, 0},
-        {kCounter, p36, lockRefused, {"5"}, O::Refused, {styleA}, 0},
-        {kWaitEnd, p36, lockRefused, {"5"}, O::Refused, styleB, 0},  // the lock's box, then its own
+        {kSetPoint, p36, nameOfFourteen, {}, O::Failed, {"Name reading error."}},
+        {kCounter, p17, nullptr, {"5"}, O::Refused, {"This instrument has no main counter."}},
+        {kName, p36, lockRefused, {"5"}, O::Refused, {styleA}},
+        {kWaitEnd, p36, lockRefused, {"5"}, O::Refused, styleB},  // the lock's box, then its own
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.boxes));
@@ -133,20 +114,19 @@ TEST(SettingCommands, WhatCannotBeDoneWritesNothing) {
         if (c.prepare) c.prepare(r.rig);
         EXPECT_EQ(r.run(c.command, c.inputs), c.outcome);
         EXPECT_EQ(r.host.boxes.texts(), c.boxes);
-        EXPECT_EQ(r.host.boxes.prompts.size(), c.prompts);
+        EXPECT_TRUE(r.host.boxes.prompts.empty());
         EXPECT_TRUE(byteWrites(r.rig).empty());
         EXPECT_TRUE(endedCleanly(r.rig));
     }
 }
 
 // The deformation coefficients and the four values of the style B commands: prompts, versions,
-// ranges, the confirmation, and the restart where the value needs one.
+// the confirmation, and the restart where the value needs one. (The range boxes with their
+// texts: e2e BadInput.)
 TEST(ValueCommands, VersionsRangesConfirmationAndRestart) {
     const auto Y = platform::MessageResult::Yes, N = platform::MessageResult::No;
-    const std::string send = "Send new value?", range255 = "Insert a number in range 1 to 255.";
-    const std::string range0 = "Insert a number in range 0 to 255.";
+    const std::string send = "Send new value?";
     const std::string from248 = "This option is present only from the instrument's version 2.48.";
-    const std::string filter60 = "The force filter takes a value from 0 (none) to 60 (max).";
     const std::map<service::MenuCommand, std::string> prompts = {
         {kFilter, "Insert the power of filter\n(0=none, 60=max)"},
         {kPrescaler, "Insert the clock prescaler value\n(1 to 255)"},
@@ -166,17 +146,13 @@ TEST(ValueCommands, VersionsRangesConfirmationAndRestart) {
         {kDeformation, 248, {"20", " 30.4 "}, Y, O::Done, {{269, 20}, {270, 30}}, {}},
         {kDeformation, 248, {"20", std::nullopt}, Y, O::Cancelled, {}, {}},
         {kDeformation, 248, {"abc"}, Y, O::Cancelled, {}, {}},
-        {kDeformation, 248, {"300"}, Y, O::Cancelled, {}, {range0}},
         {kFilter, 247, {"5"}, Y, O::Refused, {}, {from248}},
         {kFilter, 249, {"5"}, Y, O::Done, {{243, 5}}, {send}},
         {kFilter, 249, {"60"}, Y, O::Done, {{243, 60}}, {send}},
-        {kFilter, 249, {"61"}, Y, O::Refused, {}, {filter60}},
         {kStartForce, 248, {"80"}, Y, O::Done, {{284, 80}}, {send}},  // no restart
         {kWaitEnd, 248, {"0"}, Y, O::Done, {{53, 0}}, {send}},
-        {kWaitEnd, 248, {"256"}, Y, O::Refused, {}, {range0}},
         {kWaitEnd, 248, {"7"}, N, O::Cancelled, {}, {send}},
         {kPrescaler, 248, {"255"}, Y, O::Done, {{52, 255}}, {send}},
-        {kPrescaler, 248, {"0"}, Y, O::Refused, {}, {range255}},
         {kPrescaler, 248, {"ten"}, Y, O::Refused, {}, {"Insert a number."}},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,5 @@
-// Where the programs find the shipped data: the installed copy's folder beside them, else the
-// source tree's; and the program folder shown from the menu.
+// The per-user program folder filled from the shipped data, and the program folder shown from the
+// menu. (The installed copy's data folder winning over the source tree's: packaging/test_install.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,15 +12,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(ShippedData, TheInstalledFolderWinsWhenItExists) {
-    const testing_support::ImageFolder root("installed");
-    fs::create_directories(root.file("bin"));
-    EXPECT_EQ(service::shippedDataFolder(root.file("bin"), "../data", "/src/data"), "/src/data");
-    fs::create_directories(root.file("data"));
-    EXPECT_EQ(service::shippedDataFolder(root.file("bin"), "../data", "/src/data"),
-              root.file("data"));
-}
 
 // The per-user folder gets every shipped file it lacks on every start, also when it was made
 // empty before the data was installed; a file the technician has is never overwritten.

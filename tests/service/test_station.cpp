@@ -79,8 +79,7 @@ TEST_F(Station, ThreeBlankInstrumentsAFailedFormatKeepsItsNumberAndASecondRunFin
     bench.instrument(1).setFaultyCell(2000);  // its memory test fails during the format
     options.count = 3;
     auto result = service::runStation(host, options, op);
-    EXPECT_EQ(result.done, 2);
-    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(std::make_pair(result.done, result.failed), std::make_pair(2, 1));
     ASSERT_EQ(op.rows.size(), 3u);
     const std::string serials[] = {"QX300126", "QX300127", "QX300128"};
     for (int i = 0; i < 3; ++i) {
@@ -91,7 +90,6 @@ TEST_F(Station, ThreeBlankInstrumentsAFailedFormatKeepsItsNumberAndASecondRunFin
     }
     EXPECT_EQ(op.rows[1].failedStage, "format");
     EXPECT_FALSE(fs::exists(options.backups + "/QX300127.ini"));
-    EXPECT_EQ(resources::readSerialList(list)->size(), 4u);  // the failed one's number too
 
     // The second instrument, mended, comes back: it keeps QX300127 and goes on from its format.
     bench.instrument(1).clearFaultyCells();
@@ -104,7 +102,7 @@ TEST_F(Station, ThreeBlankInstrumentsAFailedFormatKeepsItsNumberAndASecondRunFin
     EXPECT_EQ(op.rows[0].result, "done") << op.rows[0].reason;
     EXPECT_EQ(bench.chip(1).programs, 1);
     const auto listed = *resources::readSerialList(list);
-    ASSERT_EQ(listed.size(), 4u);
+    ASSERT_EQ(listed.size(), 4u);  // the failed one's number too, and no new one
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(listed[i + 1].substr(0, 22), serials[i] + "  KRN " + serials[i]);
         EXPECT_TRUE(fs::exists(options.backups + "/" + serials[i] + ".ini")) << serials[i];
@@ -155,9 +153,8 @@ TEST_F(Station, AFinishedInstrumentPluggedAgainIsLeftAloneAndAStopCancelsTheRunn
     EXPECT_TRUE(result.cancelled);
     ASSERT_EQ(op.rows.size(), 1u);
     EXPECT_EQ(op.stages[1], "QX300126: done already.");
-    EXPECT_EQ(op.rows[0].serial, "QX300127");
-    EXPECT_EQ(op.rows[0].result, "cancelled");
-    EXPECT_EQ(op.rows[0].failedStage, "format");
+    EXPECT_EQ(std::tie(op.rows[0].serial, op.rows[0].result, op.rows[0].failedStage),
+              std::make_tuple("QX300127", "cancelled", "format"));
     EXPECT_EQ(bench.chip(0).programs, 1);
     EXPECT_EQ(lines(options.report).size(), 3u);
 
