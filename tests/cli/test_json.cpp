@@ -1,7 +1,6 @@
 // krnctl's JSON output stays JSON whatever the value and the locale.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -9,7 +8,7 @@
 
 namespace {
 
-TEST(Json, NumbersAreAlwaysValidJson) {
+TEST(Json, NumbersAndTextsAreAlwaysValidJson) {
     const std::pair<double, std::string> cases[] = {
         {1.5, "1.5"},
         {0.0, "0"},
@@ -20,9 +19,7 @@ TEST(Json, NumbersAreAlwaysValidJson) {
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(cli::Json::object().add("v", value).str(), "{\"v\":" + text + "}") << value;
-}
-
-TEST(Json, TextsAreQuotedAndEscaped) {
+    // Texts are quoted and escaped.
     EXPECT_EQ(cli::Json::object().add("Nome", "a\"b\\c\n").str(), "{\"Nome\":\"a\\\"b\\\\c\\n\"}");
     EXPECT_EQ(cli::Json::array().push("x").push(std::int64_t{3}).str(), "[\"x\",3]");
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(TerminalProgress, BytesRateAndTimeLeft) {
+TEST(TerminalProgress, BytesRateAndTimeLeftAndAPercentStageWithoutBytes) {
     using cli::TerminalProgress;
     // 128 KiB of 512 KiB in 64 s: 2 KiB/s, 384 KiB left = 192 s.
     EXPECT_EQ(TerminalProgress::byteFigures(131072, 524288, 64.0),
@@ -14,10 +14,6 @@ TEST(TerminalProgress, BytesRateAndTimeLeft) {
     // Nothing done yet, or no time passed: no rate to tell.
     EXPECT_EQ(TerminalProgress::byteFigures(0, 1024, 1.0), "  0.0 KiB/1.0 KiB");
     EXPECT_EQ(TerminalProgress::byteFigures(512, 1024, 0.0), "  0.5 KiB/1.0 KiB");
-}
-
-TEST(TerminalProgress, APercentStageShowsItsPercentageAndNoBytes) {
-    using cli::TerminalProgress;
     // "Setup options..." counts 0..100: 40 of 100 is 40 %, not 0.0 KiB/0.1 KiB.
     EXPECT_EQ(TerminalProgress::line("Setup options...", 40, 100, 0, 3.0),
               "\rSetup options... [############                  ]  40%");

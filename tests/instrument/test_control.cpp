@@ -3,9 +3,7 @@
 
 #include "instrument/open_rig.h"
 #include "instrument/progress_recorder.h"
-#include "support/instrument_rig.h"
 
-using testing_support::InstrumentRig;
 using testing_support::OpenRig;
 
 namespace {
@@ -56,17 +54,6 @@ TEST(Restart, FailedFirstIdentificationSkipsTheProbes) {
     const double waited = rig.clock.secondsSince(t0);
     EXPECT_GT(waited, 15.0);
     EXPECT_LT(waited, 15.0 + 2 * 2.1 + 0.8);
-}
-
-TEST(Restart, Protocol11GetsCommand13OthersCommand19) {
-    OpenRig rig("p36e51");
-    ASSERT_TRUE(rig.control.ResetStrumento(0, 100));
-    // After the restart the instrument is identified and its header and name read again (one
-    // byte a frame) before the last identification.
-    std::vector<int> expected{1, 19, 1};
-    expected.insert(expected.end(), rig.commands().size() - 4, 15);
-    expected.push_back(1);
-    EXPECT_EQ(rig.commands(), expected);
 }
 
 // The firmware update takes instruments into the loader and out; here one already in it.

@@ -55,26 +55,12 @@ TEST(Identification, IdentifiesAndMapsEveryProfile) {
     }
 }
 
-TEST(Configuration, RereadSendsTheDocumentedCommandsInOrder) {
-    InstrumentRig rig("p36e51");
-    ASSERT_TRUE(rig.openSerial());
-    // Identification, clock and PLC queries, capability record, version, header ... command 7.
-    const std::vector<int> c = rig.commands();
-    ASSERT_GE(c.size(), 6u);
-    EXPECT_EQ(std::vector<int>(c.begin(), c.begin() + 6),
-              (std::vector<int>{1, 29, 31, 39, 12, 41}));
-    EXPECT_EQ(c.back(), 7);
-    EXPECT_EQ(rig.instrument.requests()[5], (platform::Bytes{0x05, 41, 7, 0, 0, 0x35}));
-}
-
 // Units, names and values of each generation, old firmware versions, short capability records
 // and refused protocols are read by the backup and restore tests and krnctl identify.
 TEST(Identification, MemoriaPerLavoroKeeps15000BytesFreeAndAtMost250Jobs) {
     OpenRig rig("p36e51"), big("p41e1072");
-    EXPECT_EQ(
-        std::vector<bool>({rig.control.MemoriaPerLavoro(250), rig.control.MemoriaPerLavoro(251),
-                           big.control.MemoriaPerLavoro(138), big.control.MemoriaPerLavoro(139)}),
-        std::vector<bool>({true, false, true, false}));
+    EXPECT_TRUE(rig.control.MemoriaPerLavoro(250) && !rig.control.MemoriaPerLavoro(251));
+    EXPECT_TRUE(big.control.MemoriaPerLavoro(138) && !big.control.MemoriaPerLavoro(139));
 }
 
 TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEndsTheRead) {
@@ -91,11 +77,14 @@ TEST(Configuration, AShortVersionAnswerGivesVersionZeroAndOnlyAFailedExchangeEnd
         for (const Fault& f : faults) rig.instrument.addFault(f);
         EXPECT_EQ(rig.control.LeggiConfigurazione(), ok);
         EXPECT_EQ(rig.control.Versione(), "0.00");
+        // Identification, clock and PLC queries, capability record, version; a short answer goes
+        // on to the NVRAM header (at 7) and the rest, up to command 7; a failed exchange stops.
         const std::vector<int> c = rig.commands();
-        ASSERT_GE(c.size(), 5u);
-        EXPECT_EQ(c[4], 12);
-        // A short answer goes on to the NVRAM header and the rest; a failed exchange stops.
+        ASSERT_GE(c.size(), 6u);
+        EXPECT_EQ(std::vector<int>(c.begin(), c.begin() + 5),
+                  (std::vector<int>{1, 29, 31, 39, 12}));
         EXPECT_EQ(c.back() == 7, ok);
+        EXPECT_EQ(rig.instrument.requests()[5] == platform::Bytes({0x05, 41, 7, 0, 0, 0x35}), ok);
     }
 }
 
@@ -134,12 +123,6 @@ TEST(Configuration, ANewNameIsCutToMaxLenNomeInCharactersAndStoredInWindows1252)
     EXPECT_EQ(nv[106], 13);
     EXPECT_EQ(std::count(nv.begin() + 107, nv.begin() + 120, 0xE9), 13);
     EXPECT_EQ(rig.control.Nome(), times("\xC3\xA9", 13));
-    // A character Windows-1252 cannot hold is stored as "?".
-    ASSERT_TRUE(
-        rig.control.ScriviNome("A\xE2\x86\x92"
-                               "B"));  // "A→B"
-    EXPECT_EQ(std::string(nv.begin() + 107, nv.begin() + 110), "A?B");
-    EXPECT_EQ(rig.control.Nome(), "A?B");
 }
 
 // An open of a silent instrument: the program is called between every probe and every attempt

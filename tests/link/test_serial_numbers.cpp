@@ -36,11 +36,18 @@ TEST(SerialList, NeverMoreThanAHundredPortsAndTheirOwnNumbersKept) {
     EXPECT_EQ(entry(e[0]), "COM1: 1 /dev/ttyS0 Communication port Local Port");
     EXPECT_EQ(entry(e[99]), "COM100: 100 /dev/ttyS99 Communication port Local Port");
 
-    NumberedPorts numbered;
+    NumberedPorts numbered;  // COM1, COM5, COM12
     krnlink::CEnumPorts n(numbered);
     ASSERT_EQ(n.CreaElencoSeriali(), 3);
     EXPECT_EQ(entry(n[1]), "COM5: 5 COM5 Communication port Local Port");
     EXPECT_EQ(entry(n[2]), "COM12: 12 COM12 Communication port Local Port");
+    // "COM: n" names a numbered port by its own number, others by their place.
+    const std::tuple<platform::SerialPortEnumerator*, int, const char*> cases[] = {
+        {&numbered, 5, "COM5"},    {&numbered, 2, ""},        {&numbered, 0, ""},
+        {&found, 1, "/dev/ttyS0"}, {&found, 2, "/dev/ttyS1"}, {&found, 131, ""},
+    };
+    for (const auto& [ports, number, location] : cases)
+        EXPECT_EQ(platform::serialLocationForNumber(*ports, number), location) << number;
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // what opening and changing channels refuse.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "support/rig.h"
 
 using krnlink::InstrumentFlags;
@@ -43,8 +41,9 @@ Calls join(std::initializer_list<Calls> parts) {
     return all;
 }
 
-TEST(UsbWriteModeTable, FollowsTheInstrumentFlagsInOrder) {
-    // Estensioni, UpdateMode, TastatoreCollegato, PressaBloccata.
+// Estensioni, UpdateMode, TastatoreCollegato, PressaBloccata: the mode, and the request written
+// in one block or byte by byte (paced, or each byte's echo awaited).
+TEST(UsbExchange, WritesTheRequestAsTheInstrumentFlagsSayInOrder) {
     const std::pair<InstrumentFlags, UsbWriteMode> cases[] = {
         {{0, true, true, true}, UsbWriteMode::PerByte},
         {{1060, false, true, true}, UsbWriteMode::Block},
@@ -54,19 +53,11 @@ TEST(UsbWriteModeTable, FollowsTheInstrumentFlagsInOrder) {
         {{51, false, true, true}, UsbWriteMode::Paced},
         {{51, false, true, false}, UsbWriteMode::PerByte},
     };
-    for (const auto& [f, mode] : cases)
-        EXPECT_EQ(krnlink::usbWriteMode(f), mode)
-            << f.Estensioni << " " << f.UpdateMode << " " << f.TastatoreCollegato << " "
-            << f.PressaBloccata;
-}
-
-TEST(UsbExchange, WritesTheRequestAsTheModeSays) {
-    const std::pair<InstrumentFlags, Calls> cases[] = {
-        {{1072, false, false, false}, {"Write 6"}},
-        {{51, false, true, true}, Calls(6, "Write 1")},   // paced
-        {{51, false, true, false}, Calls(6, "Write 1")},  // per byte with echo
-    };
-    for (const auto& [flags, writes] : cases) {
+    for (const auto& [flags, mode] : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << flags.Estensioni << " " << flags.UpdateMode << " "
+                     << flags.TastatoreCollegato << " " << flags.PressaBloccata);
+        EXPECT_EQ(krnlink::usbWriteMode(flags), mode);
         Rig rig;
         ASSERT_TRUE(rig.openUsb());
         rig.link.flags = flags;
@@ -74,50 +65,46 @@ TEST(UsbExchange, WritesTheRequestAsTheModeSays) {
         auto [ok, calls] = usbRead(rig);
         ASSERT_TRUE(ok);
         std::erase_if(calls, [](const std::string& c) { return c.rfind("Write", 0) != 0; });
-        EXPECT_EQ(calls, writes) << flags.Estensioni;
+        EXPECT_EQ(calls, mode == UsbWriteMode::Block ? Calls{"Write 6"} : Calls(6, "Write 1"));
         EXPECT_EQ(rig.instrument.requests().back(), kRequest);
     }
 }
 
-// The reset and resynchronisation between attempts are followed in the link trace test.
-TEST(UsbExchange, AFailedResetReopensTheDevice) {
-    Rig rig;
-    ASSERT_TRUE(rig.openUsb());
-    rig.link.flags = {1072, false, false, false};
-    rig.usb.devices()[0].failReset = true;
-    rig.instrument.addFault({Fault::Kind::NoAnswer});
-    EXPECT_EQ(usbRead(rig),
-              std::pair(true, join({{"Write 6", "ResetDevice", "Close"}, kOpening, kResync})));
-    EXPECT_EQ(rig.usb.openHandles(), 1);
-}
+// A failed reset reopens the device; one that cannot be reopened closes the link, and the closing
+// commands never fall back to the serial port of an earlier conversation. The reset and
+// resynchronisation between attempts are followed in the link trace test.
+TEST(UsbExchange, AFailedResetReopensTheDeviceAndALostOneNeverFallsBackToSerial) {
+    for (const bool unplugged : {false, true}) {
+        Rig rig;
+        // An earlier conversation with another instrument on the serial port.
+        sim::SimInstrument other(*sim::findProfile("p36e51"));
+        sim::SimSerialPort otherPort(other, rig.clock, testing_support::kPortPath);
+        rig.link.HandlePorta(&otherPort);
+        ASSERT_TRUE(rig.link.ApriComunicazione232(testing_support::kPortPath));
+        rig.link.ChiudiPortaComunicazione();
+        other.clearLog();
+        const int opens = otherPort.opens();
 
-TEST(UsbExchange, ADeviceThatCannotBeReopenedClosesTheLinkAndNeverFallsBackToSerial) {
-    Rig rig;
-    // An earlier conversation with another instrument on the serial port.
-    sim::SimInstrument other(*sim::findProfile("p36e51"));
-    sim::SimSerialPort otherPort(other, rig.clock, testing_support::kPortPath);
-    rig.link.HandlePorta(&otherPort);
-    ASSERT_TRUE(rig.link.ApriComunicazione232(testing_support::kPortPath));
-    rig.link.ChiudiPortaComunicazione();
-    other.clearLog();
-    const int opens = otherPort.opens();
-
-    ASSERT_TRUE(rig.openUsb());
-    rig.link.flags = {1072, false, false, false};
-    rig.usb.devices()[0].failReset = true;
-    rig.usb.devices()[0].failOpen = true;  // unplugged: it cannot be opened again
-    rig.instrument.addFault({Fault::Kind::NoAnswer});
-    EXPECT_EQ(usbRead(rig),
-              std::pair(false, Calls{"Write 6", "ResetDevice", "Close", "OpenEx QX3000001"}));
-    EXPECT_FALSE(rig.link.Collegato());
-    EXPECT_EQ(rig.link.HandlePortaUSB(), 0u);
-    // The closing commands fail as well, and none of them reaches the serial port.
-    EXPECT_FALSE(rig.exchange({20, 0}, true));
-    EXPECT_FALSE(rig.exchange({18, 3}, true));
-    EXPECT_FALSE(rig.exchange({18, 9}, true));
-    EXPECT_EQ(otherPort.opens(), opens);
-    EXPECT_TRUE(other.hostBytes().empty());
-    EXPECT_EQ(rig.usb.openHandles(), 0);
+        ASSERT_TRUE(rig.openUsb());
+        rig.link.flags = {1072, false, false, false};
+        rig.usb.devices()[0].failReset = true;
+        rig.usb.devices()[0].failOpen = unplugged;
+        rig.instrument.addFault({Fault::Kind::NoAnswer});
+        const Calls reset = {"Write 6", "ResetDevice", "Close"};
+        EXPECT_EQ(usbRead(rig), unplugged ? std::pair(false, join({reset, {"OpenEx QX3000001"}}))
+                                          : std::pair(true, join({reset, kOpening, kResync})));
+        EXPECT_EQ(rig.usb.openHandles(), unplugged ? 0 : 1);
+        if (!unplugged) continue;
+        EXPECT_FALSE(rig.link.Collegato());
+        EXPECT_EQ(rig.link.HandlePortaUSB(), 0u);
+        // The closing commands fail as well, and none of them reaches the serial port.
+        EXPECT_FALSE(rig.exchange({20, 0}, true));
+        EXPECT_FALSE(rig.exchange({18, 3}, true));
+        EXPECT_FALSE(rig.exchange({18, 9}, true));
+        EXPECT_EQ(otherPort.opens(), opens);
+        EXPECT_TRUE(other.hostBytes().empty());
+        EXPECT_EQ(rig.usb.openHandles(), 0);
+    }
 }
 
 TEST(UsbOpen, OpensWithTheSetUpStepsChecksTheEchoAndClosesOnFailure) {
@@ -128,7 +115,6 @@ TEST(UsbOpen, OpensWithTheSetUpStepsChecksTheEchoAndClosesOnFailure) {
     ASSERT_GE(rig.usb.calls().size(), kOpening.size() + 1);
     EXPECT_EQ(Calls(rig.usb.calls().begin(), rig.usb.calls().begin() + 9),
               join({kOpening, {"Write 1"}}));
-    EXPECT_NE(rig.link.HandlePortaUSB(), 0u);
     rig.link.ChiudiPortaComunicazione();
     EXPECT_EQ(rig.link.HandlePortaUSB(), 0u);
     EXPECT_EQ(rig.usb.openHandles(), 0);
@@ -184,6 +170,8 @@ TEST(EthernetOpen, ResolvesTheHostNameOnceForTheWholeConversation) {
     EXPECT_EQ(rig.socket.nameLookups(), 1);
 }
 
+// Number 2, the simulated port, opens in every serial test; its closing is followed by the
+// channel change and control lifetime tests.
 TEST(SerialOpen, PortNumbersThatNameNoPortAreNeverTouched) {
     for (int number : {0, -1, 3}) {
         Rig rig;
@@ -191,11 +179,6 @@ TEST(SerialOpen, PortNumbersThatNameNoPortAreNeverTouched) {
         EXPECT_FALSE(rig.link.ApriComunicazione232(number)) << number;
         EXPECT_EQ(rig.serial.opens(), 0) << number;
     }
-    Rig rig;
-    ASSERT_TRUE(rig.openSerial());  // number 2 is the simulated port
-    EXPECT_TRUE(rig.link.Collegato());
-    rig.link.ChiudiPortaComunicazione();
-    EXPECT_FALSE(rig.link.Collegato() || rig.serial.isOpen());
 }
 
 TEST(ChannelChange, HandingOverAnotherChannelEndsTheConversationInsteadOfMovingIt) {

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <chrono>
-#include <cstdlib>
 
 #include "platform/qt/qt_serial_port.h"
 

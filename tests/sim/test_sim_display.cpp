@@ -1,6 +1,6 @@
-// The simulated display (command 22), its font file and the loader's flash file. The screen copy
-// tests, in process and of krnctl against krnsim, draw the name, job, phase and menu keys from
-// the fallback font and from a formatted image.
+// The simulated display's font file and the loader's flash file. The screen copy tests, in
+// process and of krnctl against krnsim, read the display (command 22) chunk by chunk and draw
+// the name, job, phase and menu keys from the fallback font and from a formatted image.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,22 +21,6 @@ platform::Bytes ask(sim::SimInstrument& in, std::uint8_t code, platform::Bytes a
 }
 
 }  // namespace
-
-TEST(SimDisplay, ReadsAnswerTheChunkFromTheTwoByteAddress) {
-    sim::SimInstrument in(*sim::findProfile("p36e51"));
-    const auto memory = sim::renderDisplay(in);
-    // The chunk size, the address, the bytes answered: short at the end, none past it.
-    for (const auto& [chunk, address, answered] :
-         {std::tuple(49, 9728, 49), std::tuple(40, 29184 - 8, 8), std::tuple(40, 29184, 0)}) {
-        in.setDisplayChunk(static_cast<std::size_t>(chunk));
-        const auto a =
-            ask(in, platform::cmd::ReadDisplayMemory,
-                {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
-        EXPECT_EQ(a, platform::Bytes(memory.begin() + address, memory.begin() + address + answered))
-            << address;
-    }
-    EXPECT_TRUE(ask(in, platform::cmd::ReadDisplayMemory, {0, 0, 0}).empty());  // 3 address bytes
-}
 
 TEST(SimFiles, FontAndFlashFilesAreReadWholeOrNotAtAll) {
     const auto dir = std::filesystem::temp_directory_path() / "krn_sim_files";
