@@ -50,15 +50,6 @@ inline sim::Profile level(int protocol, int e) {
     return p;
 }
 
-// Below level 45 the bytes at 72 are the supplementary measure's name; the image of the
-// p36e51 simulator holds other values there, which are no text.
-inline void supplementaryName(InstrumentRig& rig, int e) {
-    if (e >= 45) return;
-    const std::string name = "METRO";
-    rig.instrument.nvram()[72] = static_cast<std::uint8_t>(name.size());
-    std::copy(name.begin(), name.end(), rig.instrument.nvram().begin() + 73);
-}
-
 // The NVRAM writes the instrument received (byte and block writes).
 inline std::vector<int> writes(const InstrumentRig& rig) {
     std::vector<int> w;
@@ -101,9 +92,6 @@ protected:
         IniFile ini;
         if (auto error = backup::openBackupFile(ini, file)) return *error;
         return backup::EseguiRipristino(rig.control, ini, a, b, c);
-    }
-    bool restoreFrom(InstrumentRig& rig, const std::string& f, bool a, bool b, bool c) {
-        return restore(rig, f, a, b, c).ok();
     }
     // The text as the backup scrambles it with key k.
     std::string scrambled(std::int16_t k, const std::string& text) {

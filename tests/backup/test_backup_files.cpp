@@ -11,19 +11,24 @@ using namespace backup_testing;
 
 namespace {
 
+// Each profile's backup replaces an older file with other keys by exactly its golden file.
 TEST_F(BackupTest, BackupWritesAFreshFileOrLeavesTheOldOne) {
-    const std::string target = path("reused.ini");
-    writeFile("reused.ini", {"[STRUMENTO]", "Device=KRN-Visual", "optPE_STEPS= 400",
-                             "HOST_NAME=other", "[EXTRA]", "x=1"});
+    for (const char* profile : {"p17e23", "p36e51", "p39e1060", "p41e1072"}) {
+        const std::string target =
+            writeFile(profile, {"[STRUMENTO]", "Device=KRN-Visual", "optPE_STEPS= 400",
+                                "HOST_NAME=other", "[EXTRA]", "x=1"});
+        InstrumentRig rig(profile);
+        ASSERT_TRUE(rig.openSerial());
+        EXPECT_EQ(backup::backupToFile(rig.control, target).message,
+                  "The backup was written to " + target + ".");
+        EXPECT_EQ(fileBytes(target),
+                  fileBytes(std::string(KRN_GOLDEN_DIR) + "/" + profile + ".ini"))
+            << profile;
+    }
+    // A backup that fails half way leaves the previous file as it was, and no part file.
+    const std::string target = path("p36e51"), previous = fileBytes(target);
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
-    const backup::Result r = backup::backupToFile(rig.control, target);
-    ASSERT_TRUE(r) << r.message;
-    EXPECT_EQ(r.message, "The backup was written to " + target + ".");
-    EXPECT_EQ(fileBytes(target), fileBytes(std::string(KRN_GOLDEN_DIR) + "/p36e51.ini"));
-
-    // A backup that fails half way leaves the previous file as it was, and no part file.
-    const std::string previous = fileBytes(target);
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 20});
     rig.instrument.addFault({sim::Fault::Kind::NoAnswer, 0, {}, 20});
     const backup::Result failed = backup::backupToFile(rig.control, target);

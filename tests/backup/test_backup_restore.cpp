@@ -8,17 +8,6 @@ using namespace backup_testing;
 
 namespace {
 
-TEST_F(BackupTest, EachProfileGivesItsGoldenFile) {
-    for (const char* profile : {"p17e23", "p36e51", "p39e1060", "p41e1072"}) {
-        InstrumentRig rig(profile);
-        ASSERT_TRUE(rig.openSerial());
-        const std::string out = path(profile);
-        ASSERT_TRUE(backupTo(rig, out)) << profile;
-        EXPECT_EQ(fileBytes(out), fileBytes(std::string(KRN_GOLDEN_DIR) + "/" + profile + ".ini"))
-            << profile;
-    }
-}
-
 TEST_F(BackupTest, ReadFailureKeepsOnlyConstantsAndOptions) {
     InstrumentRig rig("p36e51");
     ASSERT_TRUE(rig.openSerial());
@@ -47,7 +36,7 @@ TEST_F(BackupTest, RestoreWithoutAFlagWritesNothingAndOldFamiliesAreNotRestored)
     rig.instrument.clearLog();
     auto lines = header(51);
     lines.push_back("FREQACQ= 3");
-    EXPECT_TRUE(restoreFrom(rig, writeFile("ok.ini", lines), false, false, false));
+    EXPECT_TRUE(restore(rig, writeFile("ok.ini", lines), false, false, false));
     EXPECT_TRUE(writes(rig).empty());
     InstrumentRig old(level(15, 13));
     ASSERT_TRUE(old.openSerial());
@@ -66,7 +55,7 @@ TEST_F(BackupTest, OptionsAreOnlySetAndOldFilesUseTheOptionBytes) {
         InstrumentRig rig("p36e51");
         ASSERT_TRUE(rig.openSerial());
         lines.insert(lines.end(), {extra, "opstL_PCSEMPRE= 1"});
-        ASSERT_TRUE(restoreFrom(rig, writeFile("opt.ini", lines), false, true, false));
+        ASSERT_TRUE(restore(rig, writeFile("opt.ini", lines), false, true, false));
         EXPECT_EQ(rig.instrument.nvram()[100], written) << extra;
     }
 }
@@ -79,7 +68,7 @@ TEST_F(BackupTest, UsersWithoutAHardwareNameGetAdmin) {
     auto lines = header(51);
     lines.insert(lines.end(),
                  {"PWHW=" + hw, "NUTENTI= 1", "NOMEUT1=LUCA", "PWUT1=" + user, "PERUT1= 7"});
-    ASSERT_TRUE(restoreFrom(rig, writeFile("users.ini", lines), false, true, false));
+    ASSERT_TRUE(restore(rig, writeFile("users.ini", lines), false, true, false));
     auto& u = rig.control.users();
     ASSERT_TRUE(rig.control.LeggiStatoStory());
     const auto admin = u.LeggiDatiUtente(1), luca = u.LeggiDatiUtente(2);
@@ -113,7 +102,7 @@ TEST_F(BackupTest, RoundTripIntoAFreshInstrument) {
         ASSERT_TRUE(backupTo(source, path("first.ini"))) << profile;
         InstrumentRig target(profile);
         ASSERT_TRUE(target.openSerial());
-        ASSERT_TRUE(restoreFrom(target, path("first.ini"), true, true, true)) << profile;
+        ASSERT_TRUE(restore(target, path("first.ini"), true, true, true)) << profile;
         target.control.ChiudiPortaComunicazione();
         ASSERT_TRUE(target.openSerial());
         ASSERT_TRUE(backupTo(target, path("second.ini")));

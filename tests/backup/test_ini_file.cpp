@@ -18,16 +18,18 @@ protected:
         ini.Target(key);
         return ini;
     }
-    void open(IniFile& ini) {
+    // The store, opened on what "store.ini" holds now.
+    IniFile& open(IniFile& ini) {
         ini.File1(store());
         ini.OpenFile1(true);
-        ASSERT_TRUE(ini.OpenFile());
+        EXPECT_TRUE(ini.OpenFile());
+        return ini;
     }
+    IniFile opened;
 };
 
 TEST_F(Ini, WritesEachValueTypeInItsForm) {
-    IniFile ini;
-    open(ini);
+    IniFile& ini = open(opened);
     ini.Chiave("STRUMENTO");
     const auto key = [&](const char* k) { ini.Target(k); };
     key("Device"), ini.Value("KRN-Visual"), key("True"), ini.Value(true);
@@ -48,8 +50,7 @@ TEST_F(Ini, WritesEachValueTypeInItsForm) {
 
 TEST_F(Ini, ReadsSectionsAndKeysIgnoringCaseButNotBlanksBeforeTheEquals) {
     write("  [Strumento]\r\nKEY= 1\r\nSpaced = 3\r\n[Other]\r\nkey=9\r\n");
-    IniFile ini;
-    open(ini);
+    IniFile& ini = open(opened);
     ini.Chiave("STRUMENTO");
     EXPECT_EQ(std::tuple(ini.ChiaveTrovata(), ini.Chiave()), std::tuple(true, "STRUMENTO"));
     ini.Target("key");
@@ -59,33 +60,24 @@ TEST_F(Ini, ReadsSectionsAndKeysIgnoringCaseButNotBlanksBeforeTheEquals) {
     EXPECT_EQ(std::tuple(ini.TargetTrovato(), ini.ValString(), ini.ValueRead().has_value()),
               std::tuple(false, "", false));
     ini.Chiave("other");
-    ini.Target("KEY");
-    EXPECT_EQ(ini.ValLong(), 9);
+    EXPECT_EQ(at(ini, "KEY").ValLong(), 9);
     ini.Chiave("Missing");
     EXPECT_EQ(std::tuple(ini.ChiaveTrovata(), ini.Chiave()), std::tuple(false, ""));
 }
 
 TEST_F(Ini, InsertsMissingKeysWhereTheyBelong) {
     write("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
-    IniFile ini;
-    open(ini);
-    ini.Chiave("A");
-    ini.Target("z");
-    ini.Value(std::int16_t{3});  // before [B], after the blank line that ends [A]
-    ini.Chiave("C");
-    ini.Target("w");
-    ini.Value("new");  // a new section at the end
-    ini.Chiave("A");
-    ini.Target("x");
-    ini.Value(std::int16_t{7});  // overwritten in place
+    IniFile& ini = open(opened);
+    ini.Chiave("A"), at(ini, "z").Value(std::int16_t{3});  // before [B], after [A]'s blank line
+    ini.Chiave("C"), at(ini, "w").Value("new");            // a new section at the end
+    ini.Chiave("A"), at(ini, "x").Value(std::int16_t{7});  // overwritten in place
     ASSERT_TRUE(ini.Salva());
     EXPECT_EQ(read(), "[A]\r\nx= 7\r\n\r\nz= 3\r\n[B]\r\ny=2\r\n[C]\r\nw=new\r\n");
 }
 
 TEST_F(Ini, KeySearchIsCircularAndStopsAtTheStopPrefix) {
     write("[S]\r\na=1\r\nb=2\r\nSTOP here\r\nc=3\r\na=4\r\n");
-    IniFile ini;
-    open(ini);
+    IniFile& ini = open(opened);
     ini.Chiave("S");
     // "a" is found behind the last key (the second "a"), then round again (the first).
     std::vector<int> found;
@@ -95,11 +87,9 @@ TEST_F(Ini, KeySearchIsCircularAndStopsAtTheStopPrefix) {
     ini.Target("c");  // the stop line comes first
     EXPECT_EQ(std::tuple(ini.TargetTrovato(), ini.Index()), std::tuple(false, 2));
     ini.StopTarget("");
-    ini.Target("c");
-    EXPECT_EQ(ini.ValInteger(), 3);
+    EXPECT_EQ(at(ini, "c").ValInteger(), 3);
     // Nothing is written before a key was searched.
-    ini.Chiave("S");
-    ini.Value("lost");
+    ini.Chiave("S"), ini.Value("lost");
     EXPECT_TRUE(ini.Salvato());
 }
 
@@ -111,8 +101,7 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
         EXPECT_DOUBLE_EQ(IniFile::parseNumber(text), value) << text;
 
     write("[S]\r\nh=2.5\r\nt=3.5\r\nbig=99999999999\r\nd=20261206_090507\r\nserial=46000.5\r\n");
-    IniFile ini;
-    open(ini);
+    IniFile& ini = open(opened);
     ini.Chiave("S");
     // Halves to even; a number that does not fit reads 0.
     EXPECT_EQ(
@@ -122,10 +111,9 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
     const platform::LocalDateTime serial = at(ini, "serial").ValData();
     EXPECT_EQ(std::tuple(serial.year, serial.hour), std::tuple(2025, 12));
 
-    ini.Target("pw");
-    ini.ValuePassword(0x5A, "A1\x0b");  // 'A' ^ 0x5A = 1B, '1' ^ 0x5A = 6B, 0x0B ^ 0x5A = 51
-    ini.Target("pw1");
-    ini.ValuePassword(0x41, "AB");  // 00 -> "K0", 03 -> "K3"
+    // 'A' ^ 0x5A = 1B, '1' ^ 0x5A = 6B, 0x0B ^ 0x5A = 51; 'A' ^ 0x41 = 00 -> "K0", 03 -> "K3".
+    at(ini, "pw").ValuePassword(0x5A, "A1\x0b");
+    at(ini, "pw1").ValuePassword(0x41, "AB");
     ini.Target("pw");
     EXPECT_EQ(std::tuple(ini.ValString(), ini.ValPassword(0x5A)), std::tuple("1B6B51", "A1\x0b"));
     ini.Target("pw1");
@@ -133,18 +121,11 @@ TEST_F(Ini, LenientNumbersDatesAndScrambledTexts) {
 }
 
 TEST_F(Ini, PointsAndMovingASectionToTheTop) {
-    IniFile ini;
-    open(ini);
-    ini.Chiave("First");
-    ini.Target("k");
-    ini.Value(std::int16_t{1});
-    ini.Chiave("Band");
-    ini.Target("points");
-    ini.Value(std::int16_t{2});
-    ini.LetPunto(1.5f, -2.0f);
-    ini.LetPunto(3.0f, 4.25f);
-    ini.Chiave("Band");
-    ini.Target("points");
+    IniFile& ini = open(opened);
+    ini.Chiave("First"), at(ini, "k").Value(std::int16_t{1});
+    ini.Chiave("Band"), at(ini, "points").Value(std::int16_t{2});
+    ini.LetPunto(1.5f, -2.0f), ini.LetPunto(3.0f, 4.25f);
+    ini.Chiave("Band"), ini.Target("points");
     std::vector<std::pair<float, float>> points;
     for (float x = 0, y = 0; ini.GetPunto(x, y);) points.emplace_back(x, y);
     EXPECT_EQ(points, (std::vector<std::pair<float, float>>{{1.5f, -2.0f}, {3.0f, 4.25f}}));
@@ -159,8 +140,7 @@ TEST_F(Ini, LoadingLimitsSavingAndErrors) {
         std::ofstream out(store(), std::ios::binary);
         for (int i = 0; i < 200000; ++i) out << "k" << i << "=" << i << "\r\n";
     }
-    IniFile big;
-    open(big);
+    IniFile& big = open(opened);
     EXPECT_EQ(big.Count(), 120001);
     EXPECT_TRUE(big.Salva());  // nothing changed: not rewritten
     EXPECT_EQ(std::filesystem::file_size(store()), read().size());
@@ -171,9 +151,7 @@ TEST_F(Ini, LoadingLimitsSavingAndErrors) {
     empty.OpenFile1(true);
     EXPECT_TRUE(empty.OpenFile());
     EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));  // the path was only tried
-    empty.Chiave("S");
-    empty.Target("k");
-    empty.Value(true);
+    empty.Chiave("S"), at(empty, "k").Value(true);
     empty.Svuota();
     EXPECT_TRUE(empty.Salva());
     EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));

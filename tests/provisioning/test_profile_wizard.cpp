@@ -44,17 +44,6 @@ TEST(SelectProfile, TheSupportedVersionWindowDecidesBetweenTheFormAndTheRefusal)
     }
 }
 
-TEST(ProfileForm, WithoutLanguageFilesBothListsAreEmptyAndOkStoresEnglish) {
-    testing_support::ImageFolder empty("nolang");
-    CProfilo p;
-    p.Lingua1 = LTedesco;
-    p.Lingua2 = LCeco;
-    const ModuloProfilo m = apriModuloProfilo(p, empty.path(), false, false, true);
-    EXPECT_TRUE(m.lingue.empty());
-    confermaModuloProfilo(m, p);
-    EXPECT_EQ(std::tuple(p.Lingua1, p.Lingua2), std::tuple(LInglese, LInglese));
-}
-
 TEST(ProfileForm, ALanguageIsOfferedOnlyWithEntries0To4InOrder) {
     testing_support::ImageFolder f("langs");
     f.write("TestoIta.asm",
@@ -72,20 +61,23 @@ TEST(ProfileForm, ALanguageIsOfferedOnlyWithEntries0To4InOrder) {
     EXPECT_TRUE(m.modelliVisibili && m.soloCilindroVisibile && m.senzaCylChipVisibile);
 }
 
+// A folder without language files gives empty language lists, and OK stores English for both.
 TEST(ProfileForm, TheModelListSkipsValue14AndAHiddenListWritesQ4) {
     for (const VoceElenco& v : elencoModelli()) EXPECT_NE(v.valore, 14);
 
-    testing_support::ImageFolder f("hidden");
+    testing_support::ImageFolder f("hidden");  // no language files
     CProfilo p;
     p.Destination = CylinderAlone;
     p.NonUsareCylChip = true;
     p.NumeroLavoriStory = 2;
+    p.Lingua1 = LTedesco, p.Lingua2 = LCeco;
     ModuloProfilo m = apriModuloProfilo(p, f.path(), false, false, true);
-    EXPECT_EQ(std::tuple(m.modelliVisibili, m.modello, m.storico), std::tuple(false, -1, true));
+    EXPECT_EQ(std::tuple(m.modelliVisibili, m.modello, m.storico, m.lingue.empty()),
+              std::tuple(false, -1, true, true));
     confermaModuloProfilo(m, p);
     EXPECT_EQ(std::tuple(p.TipoElettroPressa, p.Destination, p.NonUsareCylChip, p.NumeroLavoriStory,
-                         p.MemoriaStory),
-              std::tuple(PressaQ4, CylinderAlone, true, 3, 60000));
+                         p.MemoriaStory, p.Lingua1, p.Lingua2),
+              std::tuple(PressaQ4, CylinderAlone, true, 3, 60000, LInglese, LInglese));
 
     p.TipoElettroPressa = PressaR2_CUSTD;
     m = apriModuloProfilo(p, f.path(), true, false, true);
@@ -103,9 +95,12 @@ TEST(CustomerFlow, VessalineWithReturnLeverNeverAsksForTheTable) {
     RecordingDialogs d;
     d.answers = {MessageResult::Yes, MessageResult::Yes, MessageResult::No,
                  MessageResult::Yes, MessageResult::Yes, MessageResult::No};
-    d.inputs = {"3", "1", "  Line 4  "};
+    d.inputs = {"3", "1", "   ", "  Line 4  "};  // a blank name is asked again
     CProfilo p;
     EXPECT_TRUE(SetupProfileLumbro(p, d, "KRN"));
+    const std::string name = "Input the new instrument name";
+    EXPECT_EQ(d.prompts, (std::vector<std::string>{"Insert number of red box for pieces",
+                                                   "Insert number of red light", name, name}));
     EXPECT_EQ(d.texts(),
               (std::vector<std::string>{
                   "Is it a Vessaline press?", "Is there the valve for enabling return of lever?",
@@ -152,17 +147,4 @@ TEST(CustomerFlow, CancelAtTheFirstQuestionStillSetsTheCustomerMachineAndTheFina
     EXPECT_EQ(std::tuple(d.boxes.size(), d.prompts.size()), std::tuple(1u, 0u));
     EXPECT_EQ(std::tuple(p.Destination, p.ConNomiLumbro, p.perVESSALINE, p.Lingua1),
               std::tuple(Lumbro, true, false, LFrancese));
-}
-
-// A blank name is asked again.
-TEST(CustomerFlow, ABlankNameIsAskedAgain) {
-    RecordingDialogs d;
-    d.answers.assign(10, MessageResult::No);
-    d.inputs = {"1", "1", "   ", "T-7"};
-    CProfilo p;
-    EXPECT_TRUE(SetupProfileLumbro(p, d, "KRN"));
-    const std::string name = "Input the new instrument name";
-    EXPECT_EQ(d.prompts, (std::vector<std::string>{"Insert number of red box for pieces",
-                                                   "Insert number of red light", name, name}));
-    EXPECT_EQ(p.NomeStrumento, "T-7");
 }

@@ -1,13 +1,13 @@
 // The machine profile: the remembered values, the per-model constants and the profile file.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <tuple>
 
 #include "platform/settings_store.h"
 #include "provisioning/profile_file.h"
 #include "provisioning/profilo.h"
+#include "support/image_folder.h"
 
 using namespace provisioning;
 
@@ -20,12 +20,6 @@ CProfilo modello(CylinderType t, DestinationType d = CompletePress) {
     p.TipoElettroPressa = t;
     p.Destination = d;
     return p;
-}
-
-std::string tempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("krn_prov_" + std::to_string(::getpid()) + "_" + name))
-        .string();
 }
 
 // Every line of the profile with its value, as the file and the form show them.
@@ -69,28 +63,30 @@ TEST(Profilo, DestructionWritesTheFourValuesBackAsDecimalTexts) {
 }
 
 // One model of each group and speed band: the figures written into the image derive from these.
+// Forces above 150000 N are shown in kN with one decimal, below 5500 N with one decimal.
 TEST(Profilo, FiguresOfEachGroupOfModels) {
-    // speed, gear5, passo, bassa, forza, corrente, corsa, inizio, acc, dec, grasso
-    using Row =
-        std::tuple<int, int, int, std::int32_t, std::int32_t, int, int, int, float, float, float>;
+    // speed, gear5, passo, bassa, forza, corrente, corsa, inizio, acc, dec, grasso, kN, decimals
+    using Row = std::tuple<int, int, int, std::int32_t, std::int32_t, int, int, int, float, float,
+                           float, bool, int>;
     const std::pair<CylinderType, Row> rows[] = {
-        {NonElectric, {250, 1, 10, 1000, 100, 2, 30, 20, 2.25f, 2.5f, 0}},
-        {PressaQ1, {100, 4, 10, 10000, 300000, 100, 420, 10, 0.8f, 0.8f, 0}},
-        {PressaQ2, {150, 6, 10, 10000, 200000, 100, 420, 10, 0.6f, 0.6f, 0}},
-        {PressaQ3, {100, 20, 5, 4000, 120000, 56, 250, 100, 0.9f, 1.0f, 35}},
-        {PressaQ5, {180, 3, 10, 4000, 70000, 56, 250, 100, 0.6f, 0.7f, 35}},
-        {PressaQ6, {200, 32, 10, 4000, 70000, 56, 250, 100, 0.5f, 0.6f, 35}},
-        {PressaQ8, {140, 18, 5, 5000, 25000, 12, 300, 50, 1.5f, 1.5f, 100}},
-        {PressaR1, {265, 1, 10, 1000, 5000, 15, 280, 50, 2.25f, 2.5f, -9.9f}},
-        {PressaW1, {160, 125, 5, 1000, 22000, 12, 280, 50, 2.25f, 2.5f, -7.0f}},
+        {NonElectric, {250, 1, 10, 1000, 100, 2, 30, 20, 2.25f, 2.5f, 0, false, 1}},
+        {PressaQ1, {100, 4, 10, 10000, 300000, 100, 420, 10, 0.8f, 0.8f, 0, true, 1}},
+        {PressaQ2, {150, 6, 10, 10000, 200000, 100, 420, 10, 0.6f, 0.6f, 0, true, 1}},
+        {PressaQ3, {100, 20, 5, 4000, 120000, 56, 250, 100, 0.9f, 1.0f, 35, false, 0}},
+        {PressaQ5, {180, 3, 10, 4000, 70000, 56, 250, 100, 0.6f, 0.7f, 35, false, 0}},
+        {PressaQ6, {200, 32, 10, 4000, 70000, 56, 250, 100, 0.5f, 0.6f, 35, false, 0}},
+        {PressaQ8, {140, 18, 5, 5000, 25000, 12, 300, 50, 1.5f, 1.5f, 100, false, 0}},
+        {PressaR1, {265, 1, 10, 1000, 5000, 15, 280, 50, 2.25f, 2.5f, -9.9f, false, 1}},
+        {PressaW1, {160, 125, 5, 1000, 22000, 12, 280, 50, 2.25f, 2.5f, -7.0f, false, 0}},
         // Model 26 is electric with the figures of a non-electric machine.
-        {PressaR1_CUSTG, {250, 1, 20, 1000, 100, 2, 30, 50, 2.25f, 2.5f, 0}},
+        {PressaR1_CUSTG, {250, 1, 20, 1000, 100, 2, 30, 50, 2.25f, 2.5f, 0, false, 1}},
     };
     for (const auto& [t, row] : rows) {
         const CProfilo p = modello(t);
         EXPECT_EQ(Row(p.SpeedMaxMMSEC(), p.DenominatoreGear5(), p.PassoInMicron(), p.BassaForzaN(),
                       p.ForzaMassimaN(), p.CorrenteMotoreA(), p.CorsaUtile(), p.ForzaDiInizio(),
-                      p.AccelerazioneMassima(), p.DecelerazioneMassima(), p.QuotaIngrassaggio()),
+                      p.AccelerazioneMassima(), p.DecelerazioneMassima(), p.QuotaIngrassaggio(),
+                      p.ForzaInChilonewton(), int{p.decimaliForza()}),
                   row)
             << t;
     }
@@ -106,22 +102,9 @@ TEST(Profilo, PhotocellsOfTheShowroomModelsAndOfACompletePress) {
               std::tuple(true, false, true, false));
 }
 
-// Forces above 150000 N are shown in kN with one decimal, below 5500 N with one decimal.
-TEST(Profilo, ForceDecimalsAndKilonewtons) {
-    const std::tuple<CylinderType, bool, int> cases[] = {
-        {PressaQ1, true, 1},       {PressaQ2, true, 1},  {PressaQ3, false, 0},
-        {NonElectric, false, 1},   {PressaR1, false, 1}, {PressaQ11, false, 0},
-        {PressaR2_CUSTC, false, 1}};
-    for (const auto& [t, kn, decimals] : cases) {
-        const CProfilo p = modello(t);
-        EXPECT_EQ(std::tuple(p.ForzaInChilonewton(), int{p.decimaliForza()}),
-                  std::tuple(kn, decimals))
-            << t;
-    }
-}
-
 TEST(ProfileFile, WritesEveryFieldAndReadsItBack) {
-    const std::string path = tempPath("profile.ini");
+    const testing_support::ImageFolder folder("profile");
+    const std::string path = folder.file("profile.ini");
     CProfilo p = modello(PressaQ4_CUSTA, CylinderAlone);
     p.Lingua1 = LSpagnolo;
     p.NomeStrumento = "Linea 7";
@@ -135,14 +118,14 @@ TEST(ProfileFile, WritesEveryFieldAndReadsItBack) {
     const ProfiloLetto back = leggiFileProfilo(path);
     ASSERT_TRUE(back.profilo) << back.errore;
     EXPECT_EQ(righe(*back.profilo), righe(p));
-    std::filesystem::remove(path);
 }
 
 // Every line of the profile section is a key of the profile with a value in its range: a
 // misspelt or doubled key would otherwise leave a field at its default without a word, and a
 // format would provision the wrong machine. The refusal names the line.
 TEST(ProfileFile, ALineThatIsNoKeyOrOutOfRangeIsRefusedWithItsLine) {
-    const std::string path = tempPath("lines.ini");
+    const testing_support::ImageFolder folder("lines");
+    const std::string path = folder.file("lines.ini");
     const std::pair<const char*, const char*> cases[] = {
         {"[Profilo]\r\nLingua1=2\r\nTipoElettroPresa=5\r\n",
          "line 3: \"TipoElettroPresa\" is not a key of a profile"},

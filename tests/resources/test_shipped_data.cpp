@@ -36,38 +36,28 @@ protected:
     const resources::LanguageFiles& files() const { return *resources::language(GetParam()); }
 };
 
-TEST_P(ShippedLanguage, TranslationCompilesIntoTheShippedFiles) {
-    ResourceFolder f;
-    copyShipped(
-        f, {"TestoLimiti.asm", "TrasformaMenu.asm", files().textFile, files().translationFile});
-    const auto r =
-        resources::compileTranslation(f.str(), f.file(files().translationFile), GetParam());
-    ASSERT_EQ(r.status, resources::CompileStatus::Done)
-        << (r.problems.empty() ? r.fileError : r.problems[0].box);
-    EXPECT_EQ(f.read(files().textFile), shipped(files().textFile));
-    EXPECT_EQ(f.read(files().menuFile), shipped(files().menuFile));
-}
-
-TEST_P(ShippedLanguage, CreatedTranslationFileCompilesBackToTheSameFiles) {
-    ResourceFolder from, to;
+// The shipped translation and the one the creation command writes from the shipped files compile
+// into the shipped files; the menu format command writes the shipped layout file.
+TEST_P(ShippedLanguage, TranslationsAndTheMenuFormatReproduceTheShippedFiles) {
+    ResourceFolder from;
     copyShipped(from, {files().textFile, files().menuFile});
-    const auto lines = resources::translationLines(from.str(), GetParam());
-    ASSERT_TRUE(lines);
-    copyShipped(to, {"TestoLimiti.asm", "TrasformaMenu.asm", files().textFile});
-    to.write("Created.txt", *lines);
-    const auto r = resources::compileTranslation(to.str(), to.file("Created.txt"), GetParam());
-    ASSERT_EQ(r.status, resources::CompileStatus::Done)
-        << (r.problems.empty() ? r.fileError : r.problems[0].box);
-    EXPECT_EQ(to.read(files().textFile), shipped(files().textFile));
-    EXPECT_EQ(to.read(files().menuFile), shipped(files().menuFile));
-}
-
-TEST_P(ShippedLanguage, MenuFormatReproducesTheShippedLayoutFile) {
-    ResourceFolder f;
-    copyShipped(f, {files().menuFile});
-    const auto lines = resources::menuFormatLines(f.str(), GetParam());
-    ASSERT_TRUE(lines);
-    EXPECT_EQ(joinLines(*lines), shipped("TrasformaMenu.asm"));
+    const auto layout = resources::menuFormatLines(from.str(), GetParam());
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(joinLines(*layout), shipped("TrasformaMenu.asm"));
+    const auto created = resources::translationLines(from.str(), GetParam());
+    ASSERT_TRUE(created);
+    for (const std::string translation : {files().translationFile, "Created.txt"}) {
+        SCOPED_TRACE(translation);
+        ResourceFolder f;
+        copyShipped(f, {"TestoLimiti.asm", "TrasformaMenu.asm", files().textFile});
+        translation == "Created.txt" ? f.write(translation, *created)
+                                     : copyShipped(f, {translation});
+        const auto r = resources::compileTranslation(f.str(), f.file(translation), GetParam());
+        ASSERT_EQ(r.status, resources::CompileStatus::Done)
+            << (r.problems.empty() ? r.fileError : r.problems[0].box);
+        EXPECT_EQ(f.read(files().textFile), shipped(files().textFile));
+        EXPECT_EQ(f.read(files().menuFile), shipped(files().menuFile));
+    }
 }
 
 // Every capital accent of the display's character set has its own glyph in the shipped 8x10

@@ -50,8 +50,8 @@ std::vector<std::string> split(const std::string& text, char separator = ';') {
     return out;
 }
 
-// One compilation per row, from a fresh folder: the boxes of a refusal (the language's text file
-// stays as it was) or the text file compiled.
+// One compilation per row, from a fresh folder: the boxes of a refusal (the language's text and
+// menu files stay as they were, also when earlier lines were accepted) or the text file compiled.
 TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
     const std::string noQuotes = "non ha il testo racchiuso tra virgolette (\").";
     const std::string chr = "Non è possibile usare il carattere ";
@@ -67,7 +67,8 @@ TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
         int language = kItalian;
     };
     const Case cases[] = {
-        {"", "1\t\"Forza\";2 Forza", "La linea 2\n2 Forza\n" + noQuotes},
+        {"TestoIta.asm;old texts#MenuIta.asm;old menu", "1\t\"Forza\";2 Forza",
+         "La linea 2\n2 Forza\n" + noQuotes},
         {"", "1\t\"Forza\";2 \"Forza", "La linea 2\n2 \"Forza\n" + noQuotes},
         {"", "1\t\"Forza\";2", "La linea \n2\nsuccessiva alla 1 non ha tutti i campi."},
         {"", "1\t\"Forza\";x2 \"Forza\"",
@@ -76,9 +77,8 @@ TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
         // Italian is not checked against its current file.
         {"TestoIta.asm;1\t\"a\";2\t\"b\";3\t\"c\";4\t\"d\"", "1 \"uno\";2 \"due\";4 \"quattro\"",
          "", "1\t\"uno\"\r\n2\t\"due\"\r\n4\t\"quattro\"\r\n"},
-        // A missing line stops another language unless it keeps the reference text.
-        {reference, "1 \"Uno\";2 \"Due\";4 \"Quattro\"", "@\nManca la linea numero 3\n3\t\"KRN\".",
-         "", kEnglish},
+        // A missing line (refused: AnIncompleteTranslationIsRefusedWithEveryProblem) passes
+        // when the language keeps the reference text.
         {reference + "#TestoLimiti.asm;3 ing 13", "1 \"Uno\";2 \"Due\";4 \"Quattro\"", "",
          "1\t\"Uno\"\r\n2\t\"Due\"\r\n3\t\"KRN\"\r\n4\t\"Quattro\"\r\n", kEnglish},
         // A lower number than the expected one; after an empty reference line, and past the
@@ -107,7 +107,7 @@ TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
         {"", "1 \"a{b\xE0\xE8\xE9\xEC\xF9\xB0\xB5\x80\"", ""},
         {"", "1 \"\xF2\"", chr + "ò (242)"},
         // Menu texts that do not fit.
-        {"", "1001 \"Conferma abcdefghijk\"",
+        {"MenuIta.asm;old menu", "1001 \"Conferma abcdefghijk\"",
          "@\nLa parola abcdefghijk del menu Conferma abcdefghijk è troppo lunga.\nLinea 1001"},
         {"TrasformaMenu.asm;1001 ICONA:2", "1001 \"Fondo scala\"",
          "Il testo del menu Fondo scala non può essere scritto su 1 linee.\nLinea 1001"},
@@ -122,8 +122,10 @@ TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
             const auto lines = split(file);
             f.write(lines[0], std::vector<std::string>(lines.begin() + 1, lines.end()));
         }
-        const std::string textFile = c.language == kItalian ? "TestoIta.asm" : "TestoIng.asm";
-        const auto before = std::tuple(f.exists(textFile), f.read(textFile));
+        const std::string code = c.language == kItalian ? "Ita" : "Ing";
+        const auto before =
+            std::tuple(f.exists("Testo" + code + ".asm"), f.read("Testo" + code + ".asm"),
+                       f.read("Menu" + code + ".asm"));
         const auto r = compile(f, split(c.translation), c.language);
         std::string expected = c.boxes;
         if (const auto at = expected.find('@'); at != std::string::npos)
@@ -134,7 +136,7 @@ TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
             std::tuple(got, r.result.status),
             std::tuple(expected, expected.empty() ? CompileStatus::Done : CompileStatus::Refused));
         if (!expected.empty()) {
-            EXPECT_EQ(std::tuple(f.exists(textFile), r.texts), before);
+            EXPECT_EQ(std::tuple(f.exists("Testo" + code + ".asm"), r.texts, r.menu), before);
         } else if (!c.texts.empty()) {
             EXPECT_EQ(r.texts, c.texts);
         }
@@ -150,6 +152,7 @@ TEST(TranslationCompiler, LinesAreReadWithBlanksTabsAndEmptyLinesAsTheTranslator
               std::tuple("0\t\"KRN  Visual\"\r\n-6\t\"kN\"\r\n1\t\"\"\r\n", "", r.texts));
 }
 
+// (The icon, value-field and placeholder forms: ShippedLanguage, against the shipped menus.)
 TEST(TranslationCompiler, MenuLinesAndRecords) {
     // what the row shows, the line of TrasformaMenu.asm, the menu text, the menu file
     using Case = std::tuple<const char*, const char*, std::string, const char*>;
@@ -157,14 +160,6 @@ TEST(TranslationCompiler, MenuLinesAndRecords) {
         {"5-2-5 with a value field: both joins have 8 characters, the first wins",
          "1001 VALORE:174", "aaaaa bb ccccc",
          "\"aaaaa bb\"\t1\r\n\"ccccc\"\t2\r\n2,0,174,1,2\t\taaaaa bb ccccc\t1\r\n"},
-        {"an icon leaves one line", "1001 ICONA:4", "Misura",
-         "\"Misura\"\t1\r\n3,4,0,1,0,0\t\tMisura\t1\r\n"},
-        {"icon and value field leave no line", "1001 valore:50 icona:6", "",
-         "3,6,50,0,0,0\t\t\t1\r\n"},
-        {"placeholders widen and carry their field names", "", "Lavoro wwwwwww",
-         "\"Lavoro\"\t1\r\n2,0,0,1,1001\t\tLavoro \"NomeLavoro\"\t1\r\n"},
-        {"every short form", "", "ssssss1 bbbbbb2 ssssss3",
-         "3,0,0,1000,1007,1005\t\t\"Supplementare1\" \"CheckPoint2\" \"Supplementare3\"\t1\r\n"},
         {"a ten-character form keeps its code and stands as written", "", "ssssssssss fffffff",
          "2,0,0,1000,1002\t\tssssssssss \"NomeFase\"\t1\r\n"},
         {"a mark's number followed by more text", "1001 VALORE:12 (forza)", "Forza",
@@ -176,23 +171,6 @@ TEST(TranslationCompiler, MenuLinesAndRecords) {
         const auto r = compile(f, {"1001 \"" + text + "\""});
         ASSERT_EQ(r.result.status, CompileStatus::Done) << name << ": " << boxes(r.result)[0];
         EXPECT_EQ(r.menu, menu) << name;
-    }
-}
-
-TEST(TranslationCompiler, AFailedCompilationLeavesBothLanguageFilesUntouched) {
-    for (const std::string failing : {"2 senza virgolette", "1002 \"parolatroppolunga\"",
-                                      "3 \"\xE4\"", "5 \"troppo lungo per il limite\""}) {
-        ResourceFolder f;
-        f.write("TestoLimiti.asm", {"5 8"});
-        f.writeBytes("TestoIta.asm", "old texts\r\n");
-        f.writeBytes("MenuIta.asm", "old menu\r\n");
-        const auto r = compile(f, {"0 \"ok\"", "1001 \"Menu buono\"", failing});
-        // The work files hold what was accepted before the failing line.
-        EXPECT_EQ(std::tuple(r.result.status, r.texts, r.menu, f.read("Temp testo.asm"),
-                             f.read("Temp indici menu.asm")),
-                  std::tuple(CompileStatus::Refused, "old texts\r\n", "old menu\r\n",
-                             "0\t\"ok\"\r\n", "2,0,0,1,2\t\tMenu buono\t1\r\n"))
-            << failing;
     }
 }
 
