@@ -48,7 +48,7 @@ protected:
             // Wine's server and its services start with the first Wine program and outlive it:
             // started here on /dev/null, they do not hold each call's output open until they end
             // (about two seconds a call), and they stay for the next test.
-            run("wineserver -p 30 </dev/null >/dev/null 2>&1; timeout 120 wine " + exePath() +
+            run("wineserver -p30 </dev/null >/dev/null 2>&1; timeout 120 wine " + exePath() +
                 " --version </dev/null >/dev/null 2>&1");
         }
         fatal_ = required && !problem_.empty();
