@@ -32,6 +32,15 @@ TEST(Programs, IdentifyEveryProfileOnEveryChannel) {
             EXPECT_THAT(r.out, HasSubstr(c.expect)) << c.profile << " " << d;
         }
     }
+    // In update mode the text form says why.
+    for (const auto& [profile, state] :
+         {std::pair("unformatted", "NVRAM not formatted (signature missing)"),
+          std::pair("wrongformat", "NVRAM format number differs from 11"),
+          std::pair("loader", "the instrument runs its firmware loader")})
+        EXPECT_THAT(
+            outputOf(krnctl + " --simulate " + profile + " --instrument 'USB: QX3SIM0001' identify",
+                     0),
+            HasSubstr("\nState:                      update mode: " + std::string(state) + "\n"));
 }
 
 TEST(Programs, ListFindsTheInstrumentBehindItsModuleAndItsRowOpensIt) {

@@ -141,6 +141,7 @@ TEST(Primitives, ARequestIsCountedIntoBufferTxAndAnOverlongOneIsNeverSent) {
     EXPECT_FALSE(rig.link.exchange(longest.byte(0), false));
     EXPECT_EQ(rig.link.BufferTx[0], 0);
     EXPECT_TRUE(rig.instrument.requests().empty());
+    EXPECT_EQ(krnlink::FrameLink::DimMaxBuffer(), 50);
 }
 
 }  // namespace

@@ -115,6 +115,7 @@ TEST(UsbOpen, OpensWithTheSetUpStepsChecksTheEchoAndClosesOnFailure) {
     ASSERT_GE(rig.usb.calls().size(), kOpening.size() + 1);
     EXPECT_EQ(Calls(rig.usb.calls().begin(), rig.usb.calls().begin() + 9),
               join({kOpening, {"Write 1"}}));
+    EXPECT_NE(rig.link.HandlePortaUSB(), 0u);
     rig.link.ChiudiPortaComunicazione();
     EXPECT_EQ(rig.link.HandlePortaUSB(), 0u);
     EXPECT_EQ(rig.usb.openHandles(), 0);

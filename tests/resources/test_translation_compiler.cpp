@@ -77,8 +77,9 @@ TEST(TranslationCompiler, TextLinesGiveTheirFileOrTheirBoxes) {
         // Italian is not checked against its current file.
         {"TestoIta.asm;1\t\"a\";2\t\"b\";3\t\"c\";4\t\"d\"", "1 \"uno\";2 \"due\";4 \"quattro\"",
          "", "1\t\"uno\"\r\n2\t\"due\"\r\n4\t\"quattro\"\r\n"},
-        // A missing line (refused: AnIncompleteTranslationIsRefusedWithEveryProblem) passes
-        // when the language keeps the reference text.
+        // A missing line stops another language unless it keeps the reference text.
+        {reference, "1 \"Uno\";2 \"Due\";4 \"Quattro\"", "@\nManca la linea numero 3\n3\t\"KRN\".",
+         "", kEnglish},
         {reference + "#TestoLimiti.asm;3 ing 13", "1 \"Uno\";2 \"Due\";4 \"Quattro\"", "",
          "1\t\"Uno\"\r\n2\t\"Due\"\r\n3\t\"KRN\"\r\n4\t\"Quattro\"\r\n", kEnglish},
         // A lower number than the expected one; after an empty reference line, and past the
