@@ -134,12 +134,24 @@ Context::Context(GlobalOptions options) : options_(std::move(options)) {
 
 Context::~Context() {
     if (instrument_ && instrument_->Collegato()) instrument_->ChiudiPortaComunicazione();
+}
+
+bool Context::keepSimulated() {
+    if (instrument_ && instrument_->Collegato()) instrument_->ChiudiPortaComunicazione();
+    bool kept = true;
+    const auto fail = [&](const std::string& what, const std::string& path) {
+        message("krnctl: cannot keep the simulated " + what + " in " + path +
+                "; what this run changed in it is lost: run the command again with a file that "
+                "can be written.");
+        kept = false;
+    };
     if (simulatedBridge_ && !options_.simulatedEeprom.empty() &&
-        !simulatedBridge_->devices().empty())
-        (void)sim::saveChipIdentity(options_.simulatedEeprom, simulatedBridge_->devices().front());
+        !sim::saveChipIdentity(options_.simulatedEeprom, simulatedBridge_->devices().front()))
+        fail("chip's identity", options_.simulatedEeprom);
     if (simulated_ && !options_.simulatedNvram.empty() &&
         !sim::saveNvram(options_.simulatedNvram, simulated_->nvram()))
-        message("krnctl: cannot keep the simulated NVRAM in " + options_.simulatedNvram);
+        fail("NVRAM", options_.simulatedNvram);
+    return kept;
 }
 
 bool Context::init() {
@@ -164,15 +176,20 @@ bool Context::init() {
         device.serialNumber = kSimulatedUsbSerial;
         device.description = "KRN Visual (simulated)";
         device.instrument = simulated_.get();
-        if (!options_.simulatedEeprom.empty())
-            sim::loadChipIdentity(options_.simulatedEeprom, device);
-        if (!options_.simulatedNvram.empty()) {
-            // A missing file is a blank instrument; a file that cannot be loaded is left as it is.
-            const std::string problem =
-                sim::loadNvramOrSayWhy(options_.simulatedNvram, simulated_->nvram());
+        // The files that keep the simulated instrument are read now and written back at the
+        // end: one that cannot be read, or could not be written, is refused before anything
+        // runs and left as it is. A missing file is a blank chip or a blank instrument.
+        for (const std::string* kept : {&options_.simulatedEeprom, &options_.simulatedNvram}) {
+            if (kept->empty()) continue;
+            std::string problem;
+            if (const auto refused = platform::refusedTarget(*kept))
+                problem = "cannot keep the simulated instrument in " + refused->text();
+            else if (kept == &options_.simulatedEeprom)
+                problem = sim::loadChipIdentity(*kept, device);
+            else
+                problem = sim::loadNvramOrSayWhy(*kept, simulated_->nvram());
             if (!problem.empty()) {
                 message("krnctl: " + problem);
-                options_.simulatedNvram.clear();
                 return false;
             }
         }

@@ -167,6 +167,9 @@ public:
     // Prepares the adapters; false (with a message) when the trace file cannot be written or the
     // simulated profile is unknown.
     bool init();
+    // Writes the simulated instrument back into the files of --simulate-eeprom and
+    // --simulate-nvram, after the command; false (with a message) when one could not be written.
+    bool keepSimulated();
     // The instrument description of --instrument or KRN_INSTRUMENT; "" with a message when
     // neither is given.
     std::string description();

@@ -80,6 +80,7 @@ int runProgram(int argc, char** argv) {
         // says what happened, the instrument's state and what to run.
         if (rc != cli::kDone && rc != cli::kUsage)
             ctx.message(cli::closingLine(cli::commandPath(*c.app), rc));
+        if (!ctx.keepSimulated() && rc == cli::kDone) return cli::kFileError;
         return rc;
     }
     return cli::kUsage;

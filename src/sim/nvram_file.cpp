@@ -31,11 +31,17 @@ bool saveNvram(const std::string& path, const std::vector<std::uint8_t>& nvram) 
     return !platform::writeFile(path, std::string(nvram.begin(), nvram.end()));
 }
 
-void loadChipIdentity(const std::string& path, SimUsbDevice& chip) {
-    const auto lines = platform::readLines(path, platform::FileKind::Small);
-    chip.serialNumber = lines && !lines->empty() ? (*lines)[0] : std::string();
-    chip.description = lines && lines->size() > 1 ? (*lines)[1] : std::string();
+std::string loadChipIdentity(const std::string& path, SimUsbDevice& chip) {
+    std::vector<std::string> lines;
+    if (platform::pathKind(path) != platform::PathKind::Missing) {
+        auto read = platform::readLines(path, platform::FileKind::Small);
+        if (!read) return "cannot read " + read.problem.text();
+        lines = std::move(*read);
+    }
+    chip.serialNumber = lines.empty() ? std::string() : lines[0];
+    chip.description = lines.size() > 1 ? lines[1] : std::string();
     chip.eepromEmpty = chip.serialNumber.empty();
+    return {};
 }
 
 bool saveChipIdentity(const std::string& path, const SimUsbDevice& chip) {

@@ -17,8 +17,9 @@ std::string loadNvramOrSayWhy(const std::string& path, std::vector<std::uint8_t>
 bool saveNvram(const std::string& path, const std::vector<std::uint8_t>& nvram);
 
 // Its bridge chip's EEPROM identity: the serial number and the description, a line each. A missing
-// or empty file is a chip that was never programmed.
-void loadChipIdentity(const std::string& path, SimUsbDevice& chip);
+// or empty file is a chip that was never programmed; a file that cannot be read leaves the chip
+// as it was and says why ("" when it was read or is missing).
+std::string loadChipIdentity(const std::string& path, SimUsbDevice& chip);
 bool saveChipIdentity(const std::string& path, const SimUsbDevice& chip);
 
 }  // namespace sim

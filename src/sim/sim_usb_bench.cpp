@@ -71,9 +71,9 @@ int SimUsbBench::keptIn(const std::string& folder) {
 std::string SimUsbBench::load(const std::string& folder) {
     for (int i = 0; i < count(); ++i) {
         SimUsbDevice& chip = chips_[static_cast<std::size_t>(i)];
-        loadChipIdentity(keptFile(folder, i, ".eeprom"), chip);
-        const std::string problem =
-            loadNvramOrSayWhy(keptFile(folder, i, ".nvram"), instrument(i).nvram());
+        std::string problem = loadChipIdentity(keptFile(folder, i, ".eeprom"), chip);
+        if (problem.empty())
+            problem = loadNvramOrSayWhy(keptFile(folder, i, ".nvram"), instrument(i).nvram());
         if (!problem.empty()) return problem;
     }
     return {};

@@ -1,15 +1,17 @@
 // krnctl's command line as it is built from the command table: every global option after every
 // subcommand, the exit codes in every --help, and the bash completion written from the table, run
-// in bash.
+// in bash; the files of the simulated instrument written back after the command.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <tuple>
 
 #include "cli/command_line.h"
 #include "cli/completion.h"
+#include "cli/context.h"
 
 namespace {
 
@@ -75,6 +77,26 @@ TEST(Completion, BashCompletesFromTheCommandTable) {
     EXPECT_EQ(complete(script, "krnctl setting start"), "start-force\n");
     EXPECT_EQ(complete(script, "krnctl identify --ye"), "--yes\n");
     EXPECT_EQ(complete(script, "krnctl ident"), "identify\n");
+}
+
+// A folder that went away during the command: the run's changes are told lost, not kept.
+TEST(Context, TheSimulatedInstrumentIsWrittenBackOrItsLossTold) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("krn_kept" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    cli::GlobalOptions o;
+    o.simulate = "p36e51";
+    o.simulatedNvram = (dir / "nvram").string();
+    cli::Context ctx(o);
+    ASSERT_TRUE(ctx.init() && ctx.keepSimulated());
+    EXPECT_EQ(std::filesystem::file_size(dir / "nvram"), 512768u);
+    std::filesystem::remove_all(dir);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(ctx.keepSimulated());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "krnctl: cannot keep the simulated NVRAM in " + o.simulatedNvram +
+                  "; what this run changed in it is lost: run the command again with a file "
+                  "that can be written.\n");
 }
 
 }  // namespace

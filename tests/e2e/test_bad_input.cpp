@@ -43,7 +43,8 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         build + " --protocol 40000", build + " --extension -1", build + " --version 100",
         build + " --memory-size 0", build + " --fb-size -1",
         "station --profile " + profile + " --bench-faulty 4",
-        "identify --simulate-nvram " + profile, "identify --simulate-nvram " + dir.str()};
+        "identify --simulate-nvram " + profile, "identify --simulate-nvram " + dir.str(),
+        "identify --simulate-eeprom " + dir.str()};
     for (const std::string& c : cases) {
         const Result r = run(pre + c);
         EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
