@@ -31,17 +31,9 @@
 
 namespace {
 
-struct Gui {
+struct Gui : testing_support::OfflineEnvironment {
     explicit Gui(std::string switches = {})
-        : usb(clock),
-          ports({}),
-          env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", std::move(switches)},
-          window(env, &dialogs) {}
-    platform::SystemClock clock;
-    platform::MemorySettingsStore settings;
-    sim::SimUsbBridge usb;
-    sim::SimPortEnumerator ports;
-    app::Environment env;
+        : testing_support::OfflineEnvironment("/tmp", std::move(switches)), window(env, &dialogs) {}
     testing_support::RecordingDialogs dialogs;
     app::FMain window;
 };

@@ -94,13 +94,9 @@ TEST(SelectionDialog, TheLastInstrumentIsSelectedAsSoonAsItsRowAppears) {
 }
 
 TEST(SelectionDialog, NothingFoundGivesAHintAndRefreshLooksAgain) {
-    platform::SystemClock clock;
-    platform::MemorySettingsStore settings;
-    sim::SimUsbBridge usb(clock);
-    sim::SimPortEnumerator ports({});
-    app::Environment env{clock, settings, usb, ports, {"127.0.0.1", 9}, "/tmp", ""};
+    testing_support::OfflineEnvironment o;
     testing_support::RecordingDialogs dialogs;
-    app::FSceltaStrumento dialog(env, dialogs);
+    app::FSceltaStrumento dialog(o.env, dialogs);
     // The busy indicator while it looks, the hint once nothing was found.
     const auto shown = [&] {
         return std::tuple(dialog.busyIndicator()->isVisibleTo(&dialog),
@@ -117,7 +113,7 @@ TEST(SelectionDialog, NothingFoundGivesAHintAndRefreshLooksAgain) {
     device.serialNumber = "QX3NEW0001";
     device.description = "KRN Visual";
     device.instrument = &instrument;
-    usb.addDevice(device);
+    o.usb.addDevice(device);
     dialog.refreshButton()->click();
     ASSERT_EQ(shown(), std::tuple(true, false, 1, false));
     EXPECT_EQ(dialog.list()->topLevelItem(0)->text(1), "USB: QX3NEW0001");

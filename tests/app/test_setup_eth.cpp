@@ -6,21 +6,17 @@
 #include <QPushButton>
 
 #include "app/setup_eth_dialog.h"
-#include "sim/sim_serial_port.h"
 #include "sim/sim_udp_socket.h"
-#include "sim/sim_usb_bridge.h"
 #include "support/recording_dialogs.h"
+#include "support/simulated_environment.h"
 
 namespace {
 
 using End = krnlink::EthernetSetup::End;
 
-struct Bench {
-    Bench()
-        : usb(clock),
-          ports({}),
-          env{clock, settings, usb, ports, {"127.0.0.1", 65535}, "/tmp", ""},
-          module(instrument, "00AA00000001", "Press A") {
+struct Bench : testing_support::BasicOfflineEnvironment<platform::VirtualClock> {
+    Bench() : module(instrument, "00AA00000001", "Press A") {
+        env.discovery.port = 65535;  // the simulated module's command port
         auto socket = std::make_unique<sim::SimUdpSocket>(clock);
         socket->addModule({&module, 1001, 65535});
         module.setIp("127.0.0.5");
@@ -34,11 +30,6 @@ struct Bench {
             dialog->poll();
         }
     }
-    platform::VirtualClock clock;
-    platform::MemorySettingsStore settings;
-    sim::SimUsbBridge usb;
-    sim::SimPortEnumerator ports;
-    app::Environment env;
     sim::SimInstrument instrument{*sim::findProfile("p36e51")};
     sim::SimEthernetModule module;
     testing_support::RecordingDialogs dialogs;

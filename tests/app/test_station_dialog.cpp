@@ -11,35 +11,27 @@
 #include "app/station_dialog.h"
 #include "provisioning/profile_file.h"
 #include "resources/serial_list.h"
-#include "sim/sim_serial_port.h"
 #include "sim/sim_usb_bench.h"
 #include "support/image_folder.h"
 #include "support/recording_dialogs.h"
+#include "support/simulated_environment.h"
 
 namespace {
 
 struct StationWindow : ::testing::Test {
-    StationWindow()
-        : usb(clock),
-          ports({}),
-          env{clock, settings, usb, ports, {"127.0.0.1", 9}, folder.path(), ""},
-          window(env, &dialogs) {
+    StationWindow() : window(o.env, &dialogs) {
         folder.shipped();
         resources::writeSerialList(folder.file("SNlist.txt"), {});
         provisioning::scriviFileProfilo(provisioning::CProfilo(), folder.file("press.prof"));
     }
     testing_support::ImageFolder folder{"station_window"};
-    platform::VirtualClock clock;
-    platform::MemorySettingsStore settings;
-    sim::SimUsbBridge usb;
-    sim::SimPortEnumerator ports;
-    app::Environment env;
+    testing_support::BasicOfflineEnvironment<platform::VirtualClock> o{folder.path()};
     testing_support::RecordingDialogs dialogs;
     app::FMain window;
 };
 
 TEST_F(StationWindow, RunsTheBenchWithCountersRowsAndStage) {
-    sim::SimUsbBench bench(usb, *sim::findProfile("p36e51"), 2);
+    sim::SimUsbBench bench(o.usb, *sim::findProfile("p36e51"), 2);
     bench.plug(0);
     app::StationDialog d(window, &window);
     d.profileField()->setText(QString::fromStdString(folder.file("press.prof")));

@@ -376,7 +376,7 @@ void interruptedAndCompleted(const char* description) {
     EXPECT_GE(plan.size(), 20u);
     int fault = 0;
     for (const int frame : plan) {
-        SCOPED_TRACE("frame " + std::to_string(frame));
+        SCOPED_TRACE(std::string(description) + ", frame " + std::to_string(frame));
         Bench b("p36e51", "sendtext_break");
         const auto kind = ++fault % 3 == 0 ? sim::Fault::Kind::Restart : sim::Fault::Kind::Silence;
         b.rig.instrument.addFault(sim::Fault(kind, 0, {}, frame));
@@ -397,12 +397,8 @@ void interruptedAndCompleted(const char* description) {
     }
 }
 
-TEST(SendTextInterrupted, AnySendBrokenOffIsCompletedByTheNextOneOnSerial) {
-    interruptedAndCompleted(kSerial);
-}
-
-TEST(SendTextInterrupted, AnySendBrokenOffIsCompletedByTheNextOneOnEthernet) {
-    interruptedAndCompleted(kEthernet);
+TEST(SendTextInterrupted, AnySendBrokenOffIsCompletedByTheNextOneOnSerialAndEthernet) {
+    for (const char* description : {kSerial, kEthernet}) interruptedAndCompleted(description);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/environment.h"
 #include "app/simulation.h"
 #include "sim/sim_serial_port.h"
+#include "sim/sim_usb_bridge.h"
 
 namespace testing_support {
 
@@ -29,5 +30,26 @@ struct BasicSimulatedEnvironment {
 };
 
 using SimulatedEnvironment = BasicSimulatedEnvironment<>;
+
+// The environment without instruments: a USB bridge without devices, no serial port.
+template <typename ClockType = platform::SystemClock>
+struct BasicOfflineEnvironment {
+    explicit BasicOfflineEnvironment(std::string folder = "/tmp", std::string switches = {})
+        : usb(clock), env{clock,
+                          settings,
+                          usb,
+                          ports,
+                          {"127.0.0.1", 9},
+                          std::move(folder),
+                          std::move(switches)} {}
+
+    ClockType clock;
+    platform::MemorySettingsStore settings;
+    sim::SimUsbBridge usb;
+    sim::SimPortEnumerator ports{std::vector<std::string>{}};
+    app::Environment env;
+};
+
+using OfflineEnvironment = BasicOfflineEnvironment<>;
 
 }  // namespace testing_support

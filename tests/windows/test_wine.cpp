@@ -81,7 +81,10 @@ protected:
     static inline bool fatal_ = false;
 };
 
-TEST_F(Wine, HelpListsTheCommands) {
+// The help lists the commands (each registers itself, also in the static Windows build); a path
+// that begins with "/" is an argument, as on Linux; a PNG is refused before the display is read;
+// the zip holds what a Windows user unpacks.
+TEST_F(Wine, HelpSlashPathsPngAndTheZip) {
     Result r = exe("--help");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("krnctl - service and set-up commands for KRN Visual instruments"),
@@ -89,13 +92,8 @@ TEST_F(Wine, HelpListsTheCommands) {
         << r.out;
     for (const char* command : {"identify", "nvram", "backup", "restore", "ports", "list"})
         EXPECT_NE(r.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
-}
-
-// A path that begins with "/" is an argument, as on Linux; a PNG is refused before the display
-// is read; the zip holds what a Windows user unpacks.
-TEST_F(Wine, SlashPathsPngAndTheZip) {
     const std::string profile = "/krn_wine_slash_" + std::to_string(::getpid()) + ".ini";
-    Result r = exe("profile new --model 0 --name Slash -o " + profile);
+    r = exe("profile new --model 0 --name Slash -o " + profile);
     EXPECT_EQ(r.exitCode, 0) << r.out;
     r = exe("profile show " + profile);
     EXPECT_EQ(r.exitCode, 0) << r.out;
@@ -184,22 +182,21 @@ TEST_F(Wine, ComPortMappedToThePseudoTerminal) {
 }
 
 // Without the D2XX driver, USB says why once, and every other channel still works; the
-// in-process simulated USB instrument needs no driver.
-TEST_F(Wine, UsbWithoutTheD2xxDriver) {
+// in-process simulated USB instrument needs no driver. Then through the driver's stand-in.
+TEST_F(Wine, UsbWithoutTheD2xxDriverAndThroughItsStandIn) {
+    const std::string simulated = "--simulate p36e51 --instrument 'USB: QX3SIM0001' ";
     Result r = exe("--instrument 'USB: QX3000123' identify");
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_EQ(r.out.find("krnctl: FTD2XX.DLL was not found: USB instruments need the FTDI D2XX "
                          "driver installed (serial ports and Ethernet work without it).\n"),
               0u)
         << r.out;
-    r = exe("--simulate p36e51 --instrument 'USB: QX3SIM0001' identify");
+    r = exe(simulated + "identify");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(r.out, linux("--simulate p36e51 --instrument 'USB: QX3SIM0001' identify").out);
-}
+    EXPECT_EQ(r.out, linux(simulated + "identify").out);
 
-// FTD2XX.DLL beside the .exe is the tests' stand-in on top of the simulator: the whole D2XX
-// adapter (list, open, set-up, reads and writes, queue status, EEPROM) against one instrument.
-TEST_F(Wine, UsbThroughTheD2xxStandIn) {
+    // FTD2XX.DLL beside the .exe is the tests' stand-in on top of the simulator: the whole D2XX
+    // adapter (list, open, set-up, reads and writes, queue status, EEPROM) against one instrument.
     // build-windows/src/cli/krnctl.exe -> build-windows/tests/windows/FTD2XX.DLL
     const fs::path dll =
         fs::path(exePath()).parent_path().parent_path().parent_path() / "tests/windows/FTD2XX.DLL";
@@ -207,9 +204,8 @@ TEST_F(Wine, UsbThroughTheD2xxStandIn) {
     fs::copy_file(exePath(), dir_ / "krnctl.exe");
     fs::copy_file(dll, dir_ / "FTD2XX.DLL");
     auto near = [&](const std::string& args) { return wine("timeout 120 wine krnctl.exe", args); };
-    Result r = near("ports");
+    r = near("ports");
     EXPECT_NE(r.out.find("USB (FTDI) devices:\n  USB: QX3SIM0002\n"), std::string::npos) << r.out;
-    const std::string simulated = "--simulate p36e51 --instrument 'USB: QX3SIM0001' ";
     r = near("--instrument 'USB: QX3SIM0002' identify");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, linux(simulated + "identify").out);
