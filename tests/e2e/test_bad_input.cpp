@@ -10,7 +10,9 @@ using namespace e2e;
 
 TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
     TempFolder dir("krn-bad");
-    const std::string profile = dir.file("p.ini", "");
+    const std::string profile = dir.file("p.ini", ""), binary = dir.file("chip", {"QX\0", 3}),
+                      huge = dir.file("huge.nvram", "");
+    fs::resize_file(huge, 33 << 20);  // sparse, past the bound of an NVRAM file
     // The instrument is simulated in process: an option that got through would reach it.
     const std::string pre =
         "env -u KRN_INSTRUMENT " + krnctl + " --simulate p36e51 --instrument 'USB: QX3SIM0001' ";
@@ -44,7 +46,8 @@ TEST(BadInput, EveryNumberOrAddressOutOfRangeIsAUsageError) {
         build + " --memory-size 0", build + " --fb-size -1",
         "station --profile " + profile + " --bench-faulty 4",
         "identify --simulate-nvram " + profile, "identify --simulate-nvram " + dir.str(),
-        "identify --simulate-eeprom " + dir.str()};
+        "identify --simulate-eeprom " + dir.str(), "identify --simulate-eeprom " + binary,
+        "identify --simulate-nvram " + huge};
     for (const std::string& c : cases) {
         const Result r = run(pre + c);
         EXPECT_EQ(r.exitCode, 2) << c << "\n" << r.out;
